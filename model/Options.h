@@ -1,0 +1,66 @@
+#pragma once
+// The options object, read from "Zephalon.ini" at start and written back at shutdown.
+#include "model/Define.h"
+#include <QString>
+#include <array>
+
+class TIniFile;
+
+class TOpt
+{
+public:
+    TOpt(); // every field at its default
+
+    // Units and texts
+    int32 UniteLatiLong = 1; // coordinate text: 0 d m s, 1 d m.mm (hundredths), 2 d m.mmm
+    int32 UniteDistance = 0; // 0 km, 1 NM, 2 ML
+    int32 UniteVitesse = 0;  // 0 km/h, 1 Kt, 2 MPH
+    int32 UniteVario = 0;    // 0 m/s, 1 Kt, 2 Ft/min
+    int32 UniteAltitude = 0; // 0 m, 1 Ft
+    int32 Altitude = 0;      // altitude shown: 0 pressure, 1 GPS, 2 both
+    int32 EarthModel = 0;    // 0 sphere, 1 WGS84 ("Earth_Model")
+
+    // Sectors and FAI limits
+    std::array<TSect, 6> Secteurs; // presets by TSectIndex
+    bool LigneEntreSecteur = true; // task legs drawn between sector edges
+    int32 MinTri0 = 28, MaxTri0 = 44; // percent, below MinDist1 km
+    int32 MinDist1 = 750;             // km
+    int32 MinTri1 = 25, MaxTri1 = 45; // percent, from MinDist1 km
+
+    // Engine noise
+    int32 EngineRelLevel = 0;  // pen widening starts at this level (0..999)
+    int32 EngineAbsLevel = 500; // a fix at or above this level counts as engine running
+    int32 EngineCoefWidth = 3;  // extra pen width at full engine noise
+
+    // Scanned map
+    bool FondCarte = false;          // draw the background map
+    bool AutoSelectionCarte = false; // choose the map under the current point
+    QString FichFondCarte;           // current map's name in "Liste_Cartes"
+
+    // Last files
+    QString FichTrajectoire;
+    QString FichWayPoints;
+    QString FichCircuit;
+    QString FichZones;
+
+    // Behaviour
+    int32 AssocAuto = 0;  // automatic association after opening: 0 ask, 1 never, 2 always
+    bool AutoFit = true;  // fit the plan view after opening a trace
+    int32 SelWidth = 2;   // pen width of the selected part of the trace
+
+    // Airspace display styles of the plan view (index = zone class)
+    std::array<TCtp, 11> ZoneStyles;
+};
+
+// Sector presets given to a fresh options object.
+std::array<TSect, 6> DefaultSecteurs();
+
+// Reads the options and Colors from the INI file (defaults for missing keys).
+void LoadOptions(TOpt& O, const TIniFile& Ini);
+void LoadOptions(); // Opt from IniFileName()
+// Writes the options and Colors; on failure shows the write-failure message and returns false.
+bool SaveOptions(const TOpt& O, TIniFile& Ini);
+bool SaveOptions(); // Opt to IniFileName()
+
+// Default display colours (Windows colour integers), indexed as Colors.
+std::array<int32, 20> DefaultColors();

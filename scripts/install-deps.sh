@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Zephalon needs to build, run and test.
+# Runs as root or through sudo; does nothing when everything is there.
+set -euo pipefail
+pkgs=(
+  build-essential cmake ninja-build ccache pkg-config git
+  clang-14 libclang-rt-14-dev llvm-14
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-webengine-dev
+  libqt6svg6-dev qt6-image-formats-plugins
+  libgl1-mesa-dev libxkbcommon-dev
+  libgeographiclib-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  fonts-liberation2 fonts-dejavu-core
+  poppler-utils cups-client
+)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
