@@ -47,6 +47,8 @@ extern const std::array<QString, 11> ZoneClassNames;
 extern const std::array<TCtp, 11> ZoneStyleDefaults;
 
 // Date-time helpers (days since 30 Dec 1899).
+// EncodeDate gives 0 for an invalid date; TryEncodeDate says so.
+bool TryEncodeDate(int Year, int Month, int Day, TDateTime& Date);
 TDateTime EncodeDate(int Year, int Month, int Day);
 void DecodeDate(TDateTime D, int& Year, int& Month, int& Day);
 // Date-time of a fix time (1e-5 hour, may pass 24 h) on a day.

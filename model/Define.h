@@ -45,10 +45,10 @@ struct TRec : TPos
 // The fields a waypoint and a turn point share.
 struct TWptBase : TPos
 {
-    QString Name;    // at most 15 characters
-    QString Comment; // at most 90 characters
-    int32 Alt = 0;   // m
-    uint8 Attr = 0;  // bits 0..6 = T A L S F H R
+    QString Name;     // at most 15 characters
+    QString Comment;  // at most 90 characters
+    int32 Alt = 0;    // m
+    uint8 Attr = 0;   // bits 0..6 = T A L S F H R
     bool Rep = false; // mark
 };
 
@@ -64,17 +64,25 @@ constexpr int WptCommentLen = 90;
 // Observation zone of a turn point (see model/Sector.h for the meaning of the fields).
 struct TSect
 {
-    uint8 Type_Sect = 0;  // 0: use the option preset of the turn point's kind; 1.. shape
-    int32 Rayon_Int = 0;  // inner radius, m
-    int32 Rayon_Ext = 0;  // outer radius, m
-    int32 Angle_Int = 0;  // inner half-angle, degrees
-    int32 Angle_Ext = 0;  // outer half-angle, degrees
+    uint8 Type_Sect = 0;   // 0: use the option preset of the turn point's kind; 1.. shape
+    int32 Rayon_Int = 0;   // inner radius, m
+    int32 Rayon_Ext = 0;   // outer radius, m
+    int32 Angle_Int = 0;   // inner half-angle, degrees
+    int32 Angle_Ext = 0;   // outer half-angle, degrees
     uint8 Zone_Fermee = 0; // 1: closed zone (the line is not crossed but entered)
     bool operator==(const TSect&) const = default;
 };
 
 // Sector kinds, the index of the option presets.
-enum TSectIndex : uint8 { siStart = 0, siTurn = 1, siFinish = 2, siExtStart = 3, siExtTurn = 4, siExtFinish = 5 };
+enum TSectIndex : uint8
+{
+    siStart = 0,
+    siTurn = 1,
+    siFinish = 2,
+    siExtStart = 3,
+    siExtTurn = 4,
+    siExtFinish = 5
+};
 
 // A turn point of a task.
 struct TTrn : TWptBase
@@ -121,15 +129,24 @@ public:
     bool Modified = false;
     QString FileName;
 
-    // Appends a copy of the template (see Define.cpp for the copied fields; the reference
-    // waypoint passes to the new turn point: the template's RefWpt is cleared). Num >= 0 numbers
-    // it, -1 numbers it with the count before the append. Returns nullptr (and says so) when
-    // the task is full.
+    // Appends a copy of the template: position, texts, altitude, attributes, mark, time, search
+    // window (Time - 25000 / Time + 25000 where the template's is 0), Reached and Sect; not its
+    // linked position. The reference waypoint passes to the new turn point with its ownership
+    // (the template's RefWpt is cleared). Num >= 0 numbers it, -1 numbers it with the count
+    // before the append. Leaves Cursor on it. Returns nullptr (with a message, once per task)
+    // when the task is full.
     TTrn* AddTrn(TTrn& Template, int Num);
+    // Unlinks and frees the turn point (and its reference waypoint when it owns it) and
+    // numbers the rest 0, 1, ...; ignores a turn point of another task. When the current task
+    // loses its last turn point the user interface hears TaskEmptied().
     void DeleteTrn(TTrn* Trn);
     void Clear();
     const TPos* TrnPos(const TTrn* Trn) const;
     TTrn* Item(int index) const; // nullptr out of range
+
+private:
+    void FreeAll();
+    bool fFullReported = false;
 };
 
 // A waypoint set.
@@ -151,14 +168,19 @@ public:
     int32 LatMin, LatMax, LonMin, LonMax;
 
     // Links the waypoint at the end and hands the caller a fresh empty one. False (with a
-    // message) when the set is full; the caller keeps its waypoint then.
+    // message, once per set) when the set is full; the caller keeps its waypoint then.
     bool AddWpt(std::unique_ptr<TWpt>& Wpt);
+    // Frees a waypoint of this set; turn points that merely point at it drop the reference.
     void DeleteWpt(TWpt* Wpt);
     void Clear();
     TWpt* FirstWpt();
     TWpt* NextWpt();
     void ResetBounds();
     void ComputeBounds();
+
+private:
+    void FreeAll(); // turn points that merely point at a freed waypoint drop the reference
+    bool fFullReported = false;
 };
 
 // One trace.
@@ -173,8 +195,8 @@ public:
     // Fixes
     TRec* First = nullptr;
     TRec* Last = nullptr;
-    TRec* Cursor = nullptr;  // walk cursor
-    TRec* CurRec = nullptr;  // current fix of the views
+    TRec* Cursor = nullptr;   // walk cursor
+    TRec* CurRec = nullptr;   // current fix of the views
     TRec* SelFirst = nullptr; // selected part
     TRec* SelLast = nullptr;
     TRec* LiveRec = nullptr; // first fix of the live segment still to draw
@@ -219,6 +241,7 @@ public:
     void ResetBounds();
     void FindNearestTime(int32 Time);
     TRec* InsertRecAt(int32 Time); // nullptr when not inserted
+    // Walk cursor: stays on the last (first) fix; from no cursor they start at the first (last).
     TRec* NextRec();
     TRec* PrevRec();
     void DeleteRec(TRec* Rec);
@@ -226,14 +249,16 @@ public:
     TRec* RecAt(int index) const;
 
 private:
+    void FreeRecs();
+    void WidenBounds(const TRec& R);
     bool fFullReported = false;
 };
 
 // Calibration point of a scanned map.
 struct TMapCalPoint
 {
-    int32 X = -1; // pixel column, -1 = missing
-    int32 Y = -1; // pixel row
+    int32 X = -1;          // pixel column, -1 = missing
+    int32 Y = -1;          // pixel row
     int32 Lati = 50000000; // 1e-5 degree, 50000000 = missing
     int32 Long = 50000000;
     bool Valid = false;
@@ -244,7 +269,7 @@ class TMap
 {
 public:
     QImage Image;
-    QString FileName; // image path
+    QString FileName;                // image path
     std::array<TMapCalPoint, 4> Pos; // 0 upper left, 1 upper right, 2 lower left, 3 lower right
     int32 Width = 0, Height = 0;
     int32 Lati_Min = 0, Lati_Max = 0, Long_Min = 0, Long_Max = 0;
@@ -273,7 +298,12 @@ public:
 // Outline elements of an airspace zone. A TDrd is a point (its own position); a TDrd1 is an
 // arc from StartPos to its own position around Centre, Radius in metres, positive clockwise,
 // negative counter-clockwise; a TDrd2 is a circle around its own position.
-enum TDrdKind : uint8 { dkPoint = 0, dkArc = 1, dkCircle = 2 };
+enum TDrdKind : uint8
+{
+    dkPoint = 0,
+    dkArc = 1,
+    dkCircle = 2
+};
 
 struct TDrd : TPos
 {
@@ -338,15 +368,21 @@ public:
     QString FileName;
     int32 LatMin, LatMax, LonMin, LonMax;
 
-    bool AddMpf(std::unique_ptr<TMpf>& Mpf); // false when full
+    // Takes the zone (Mpf is empty afterwards) and widens the bounds by the zone's. False (with
+    // a message, once per set) when the set is full; the caller keeps its zone then.
+    bool AddMpf(std::unique_ptr<TMpf>& Mpf);
     void Clear();
     void ResetBounds();
+
+private:
+    void FreeAll();
+    bool fFullReported = false;
 };
 
 // Drawing style of the zone classes and of printing.
 struct TCtp
 {
-    uint8 Kind = 0;  // bits: 1 Draw, 2 Style and Width, 4 Police and Size
+    uint8 Kind = 0; // bits: 1 Draw, 2 Style and Width, 4 Police and Size
     bool Draw = true;
     int32 Color = 0; // Windows colour integer
     uint8 Style = 0; // 0 solid, 1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot
@@ -378,19 +414,19 @@ struct TCst
 // ---- Global current instances -------------------------------------------------------------
 
 class TOpt;
-extern TTrj* Trj;        // current trace, nullptr when none is open
-extern TTrj* FirstTrj;   // first of the chain of open traces (owned by the chain)
-extern TSwp* Swp;        // current waypoint set (owned), may be nullptr
-extern TStn* Stn;        // task of the current trace (nullptr when no trace is open)
-extern TMap* Map;        // background map (owned, never nullptr after ModelInit)
-extern TSml* Sml;        // map catalogue (owned)
-extern TSmp* Smp;        // airspace zone set (owned), may be nullptr
-extern TOpt* Opt;        // options (owned)
-extern uint8 TrjMode;    // trace mode
-extern uint8 WptMode;    // waypoint mode
-extern bool SyncTrj;     // all open traces overlaid
-extern bool SyncApply;   // per-trace time offsets applied
-extern int Language;     // 0 French, 1 English
+extern TTrj* Trj;                    // current trace, nullptr when none is open
+extern TTrj* FirstTrj;               // first of the chain of open traces (owned by the chain)
+extern TSwp* Swp;                    // current waypoint set (owned), may be nullptr
+extern TStn* Stn;                    // task of the current trace (nullptr when no trace is open)
+extern TMap* Map;                    // background map (owned, never nullptr after ModelInit)
+extern TSml* Sml;                    // map catalogue (owned)
+extern TSmp* Smp;                    // airspace zone set (owned), may be nullptr
+extern TOpt* Opt;                    // options (owned)
+extern uint8 TrjMode;                // trace mode
+extern uint8 WptMode;                // waypoint mode
+extern bool SyncTrj;                 // all open traces overlaid
+extern bool SyncApply;               // per-trace time offsets applied
+extern int Language;                 // 0 French, 1 English
 extern std::array<int32, 20> Colors; // display colours (Windows colour integers)
 
 // Creates the global objects (options with defaults, empty map, catalogue). Idempotent.
@@ -399,18 +435,21 @@ void ModelInit();
 void ModelDone();
 
 // Traces chain
-TTrj* NewTrj();            // new empty trace after the current one, made current
-void CloseTrj(TTrj* T);    // unlinks and frees; the next (else previous) becomes current
+TTrj* NewTrj();         // new empty trace after the current one, made current
+void CloseTrj(TTrj* T); // unlinks and frees; the next (else previous) becomes current
 void CloseAllTrj();
 void SetCurrentTrj(TTrj* T);
 int TrjCount();
-void TrjLoaded();          // finishes the current trace after it was filled
+void TrjLoaded(); // finishes the current trace after it was filled
 
 // Waypoint and zone sets
-TSwp* NewSwp();            // replaces the current set with a new empty one
+TSwp* NewSwp();                       // replaces the current set with a new empty one
 void SetSwp(std::unique_ptr<TSwp> S); // replaces the current set
-void FreeSwpObject();      // frees the current set (no question asked)
+void FreeSwpObject();                 // frees the current set (no question asked)
 void SetSmp(std::unique_ptr<TSmp> S);
 
 // Picks French or the English twin by Language.
-inline const QString& Tr(const QString& fr, const QString& en) { return Language == 1 ? en : fr; }
+inline const QString& Tr(const QString& fr, const QString& en)
+{
+    return Language == 1 ? en : fr;
+}

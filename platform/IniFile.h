@@ -5,14 +5,23 @@
 // comment and order, sections list their keys in file order.
 // Encoding: UTF-8 when the bytes are valid UTF-8, else Windows-1252; written back in the
 // encoding read (new files in UTF-8); CR LF or LF kept as found.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class TIniFile
 {
 public:
     explicit TIniFile(const QString& fileName);
     ~TIniFile();
+    TIniFile(const TIniFile&) = delete;
+    TIniFile& operator=(const TIniFile&) = delete;
+
+    // A profile held in memory only, parsed from bytes (writes change the memory copy and
+    // return true); ToBytes gives the file content as it would be written.
+    static std::unique_ptr<TIniFile> FromBytes(const QByteArray& bytes);
+    QByteArray ToBytes() const;
 
     const QString& FileName() const { return fName; }
 
@@ -35,12 +44,16 @@ public:
     bool DeleteKey(const QString& section, const QString& key);
 
     // Batch mode: writes are kept in memory until UpdateFile (faster for many keys).
+    // UpdateFile writes what changed and ends batch mode; the destructor writes what is
+    // still pending.
     void BeginUpdate();
     bool UpdateFile();
 
     QString LastError() const { return fLastError; }
 
 private:
+    TIniFile();
+    bool Save();
     struct Impl;
     Impl* d;
     QString fName;

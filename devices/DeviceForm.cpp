@@ -1,0 +1,158 @@
+#include "devices/DeviceForm.h"
+
+#include "model/Define.h"
+#include "platform/IniFile.h"
+#include "platform/ProgramDir.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTimer>
+
+namespace {
+const QString kSection = QStringLiteral("Interface");
+constexpr int kPortCount = 96;
+} // namespace
+
+TDeviceForm::TDeviceForm(QWidget* parent) : QDialog(parent)
+{
+    TimerCom = new QTimer(this);
+    TimerCom->setObjectName(QStringLiteral("TimerCom"));
+    TimerCom->setInterval(200);
+    connect(TimerCom, &QTimer::timeout, this, &TDeviceForm::TimerComTimer);
+
+    ComNbEdit = new QComboBox(this);
+    ComNbEdit->setObjectName(QStringLiteral("ComNbEdit"));
+    for (int n = 1; n <= kPortCount; ++n) ComNbEdit->addItem(QStringLiteral("COM%1").arg(n));
+
+    Info = new QLabel(this);
+    Info->setObjectName(QStringLiteral("Info"));
+    Info->setFrameShape(QFrame::Panel);
+    Info->setFrameShadow(QFrame::Sunken);
+
+    PgrsBar = new QProgressBar(this);
+    PgrsBar->setObjectName(QStringLiteral("PgrsBar"));
+    PgrsBar->setRange(1, 100);
+    PgrsBar->setTextVisible(false);
+}
+
+TDeviceForm::~TDeviceForm()
+{
+    TimerCom->stop();
+}
+
+TDeviceUi TDeviceForm::DeviceUi()
+{
+    TDeviceUi ui;
+    ui.Status = this;
+    ui.Progress = this;
+    ui.Prompts = this;
+    ui.Timer = this;
+    return ui;
+}
+
+void TDeviceForm::ReadInterfaceSettings()
+{
+    TIniFile ini(IniFileName());
+    int item = ini.ReadInteger(kSection, QStringLiteral("Num_Com"), 1) - 1;
+    if (item < 0 || item >= ComNbEdit->count()) item = 0;
+    ComNbEdit->setCurrentIndex(item);
+    LogOn = ini.ReadBool(kSection, QStringLiteral("Log"), false);
+}
+
+bool TDeviceForm::WriteNumCom()
+{
+    TIniFile ini(IniFileName());
+    if (ini.WriteInteger(kSection, QStringLiteral("Num_Com"), ComNbEdit->currentIndex() + 1)) return true;
+    Ask(Tr(QStringLiteral("Impossible d'enregistrer les réglages dans %1 : %2"),
+           QStringLiteral("Cannot save the settings in %1: %2"))
+            .arg(ini.FileName(), ini.LastError()),
+        TMsgType::Error, mbOK);
+    return false;
+}
+
+QString TDeviceForm::PortName() const
+{
+    return ComNbEdit->currentText();
+}
+
+void TDeviceForm::SetInfo(const QString& Text)
+{
+    Info->setText(Text);
+}
+
+QString TDeviceForm::InfoText() const
+{
+    return Info->text();
+}
+
+void TDeviceForm::SetProgress(int Position)
+{
+    PgrsBar->setValue(Position);
+}
+
+int TDeviceForm::Ask(const QString& Text, TMsgType Type, int Buttons)
+{
+    return MessageDlg(Text, Type, Buttons);
+}
+
+bool TDeviceForm::Input(const QString& Caption, const QString& Prompt, QString& Value)
+{
+    return InputQuery(Caption, Prompt, Value);
+}
+
+void TDeviceForm::ShowAdvice(const QString& Text)
+{
+    if (!fAdvice) {
+        fAdvice = new QMessageBox(QMessageBox::Information, windowTitle(), QString(), QMessageBox::Ok, this);
+        fAdvice->setModal(false);
+    }
+    fAdvice->setText(QString(Text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    fAdvice->show();
+}
+
+void TDeviceForm::HideAdvice()
+{
+    if (fAdvice) fAdvice->hide();
+}
+
+bool TDeviceForm::AdviceVisible() const
+{
+    return fAdvice && fAdvice->isVisible();
+}
+
+void TDeviceForm::SetTimerEnabled(bool On)
+{
+    if (On) TimerCom->start();
+    else TimerCom->stop();
+}
+
+bool TDeviceForm::TimerEnabled() const
+{
+    return TimerCom->isActive();
+}
+
+void TDeviceForm::SetTimerInterval(int Ms)
+{
+    TimerCom->setInterval(Ms);
+}
+
+int TDeviceForm::TimerInterval() const
+{
+    return TimerCom->interval();
+}
+
+void TDeviceForm::TimerComTimer()
+{
+    if (fSession) fSession->Tick();
+    else TimerCom->stop();
+}
+
+void TDeviceForm::closeEvent(QCloseEvent* event)
+{
+    TimerCom->stop();
+    HideAdvice();
+    QDialog::closeEvent(event);
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The common part of the device windows: the timer that drives the session, the port list,
+// the status panel, the progress bar, and the "Interface" settings ("Num_Com", "Log").
+// Each device window derives from it, places these widgets in its layout and adds its buttons.
+#include "devices/DeviceSession.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QMessageBox;
+class QProgressBar;
+class QTimer;
+
+class TDeviceForm : public QDialog,
+                    public IDeviceStatus,
+                    public IDeviceProgress,
+                    public IDevicePrompts,
+                    public IDeviceTimer
+{
+    Q_OBJECT
+public:
+    explicit TDeviceForm(QWidget* parent = nullptr);
+    ~TDeviceForm() override;
+
+    QTimer* TimerCom;        // drives the session; off until a command starts
+    QComboBox* ComNbEdit;    // "COM1".."COM96"
+    QLabel* Info;            // status panel
+    QProgressBar* PgrsBar;   // progress of a transfer (1..100), for the windows that show it
+
+    // The interfaces the session talks to.
+    TDeviceUi DeviceUi();
+    // Ticks go to this session (not owned; nullptr detaches).
+    void SetSession(TDeviceSession* Session) { fSession = Session; }
+
+    // Section "Interface": the port list's item from "Num_Com" (default 1) and LogOn from
+    // "Log" (default false); and "Num_Com" written back from the list (a failed write is
+    // reported).
+    void ReadInterfaceSettings();
+    bool WriteNumCom();
+    bool LogOn = false;
+    QString PortName() const;
+
+    // IDeviceStatus
+    void SetInfo(const QString& Text) override;
+    QString InfoText() const override;
+    // IDeviceProgress
+    void SetProgress(int Position) override;
+    // IDevicePrompts
+    int Ask(const QString& Text, TMsgType Type, int Buttons) override;
+    bool Input(const QString& Caption, const QString& Prompt, QString& Value) override;
+    void ShowAdvice(const QString& Text) override;
+    void HideAdvice() override;
+    bool AdviceVisible() const override;
+    // IDeviceTimer
+    void SetTimerEnabled(bool On) override;
+    bool TimerEnabled() const override;
+    void SetTimerInterval(int Ms) override;
+    int TimerInterval() const override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void TimerComTimer();
+
+    TDeviceSession* fSession = nullptr;
+    QMessageBox* fAdvice = nullptr;
+};

@@ -1,0 +1,157 @@
+#include "devices/DeviceSession.h"
+
+// ---- TComPortLink ----------------------------------------------------------------------------
+
+void TComPortLink::Open()
+{
+    fPort.Open();
+    if (!fAsync) TCustomComPort::InitAsync(fAsync);
+}
+
+void TComPortLink::Close()
+{
+    // The record goes with the port, whatever the closing reports.
+    struct Done
+    {
+        std::unique_ptr<TComAsync>& a;
+        ~Done() { TCustomComPort::DoneAsync(a); }
+    } done{fAsync};
+    fPort.Close();
+}
+
+QByteArray TComPortLink::Read(int Count)
+{
+    if (!fAsync) TCustomComPort::InitAsync(fAsync);
+    QByteArray s;
+    fPort.ReadStrAsync(s, Count, fAsync.get());
+    return s;
+}
+
+void TComPortLink::Write(const QByteArray& Bytes)
+{
+    if (!fAsync) TCustomComPort::InitAsync(fAsync);
+    fPort.WriteStrAsync(Bytes, fAsync.get());
+}
+
+// ---- TMsgPrompts -----------------------------------------------------------------------------
+
+int TMsgPrompts::Ask(const QString& Text, TMsgType Type, int Buttons)
+{
+    return MessageDlg(Text, Type, Buttons);
+}
+
+bool TMsgPrompts::Input(const QString& Caption, const QString& Prompt, QString& Value)
+{
+    return InputQuery(Caption, Prompt, Value);
+}
+
+void TMsgPrompts::ShowAdvice(const QString& Text)
+{
+    fAdvice = Text;
+    fAdviceVisible = true;
+}
+
+// ---- TDeviceSession --------------------------------------------------------------------------
+
+TDeviceSession::TDeviceSession(ISerialLink& Link, const TDeviceUi& Ui) : fLink(Link), fUi(Ui) {}
+
+TDeviceSession::~TDeviceSession() = default;
+
+void TDeviceSession::Tick()
+{
+    if (fInTick) return;
+    fInTick = true;
+    struct Leave
+    {
+        bool& f;
+        ~Leave() { f = false; }
+    } leave{fInTick};
+    try {
+        Step();
+    } catch (const EComPort& e) {
+        Fail(e.Message());
+    } catch (const std::exception& e) {
+        Fail(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        Fail(QStringLiteral("?"));
+    }
+}
+
+void TDeviceSession::Fail(const QString& Message)
+{
+    SetTimer(false);
+    try {
+        fLink.Close();
+    } catch (...) {
+        // The port is released whatever closing says; the first failure is the one shown.
+    }
+    Failed(Message);
+    Ask(Message, TMsgType::Error, mbOK);
+}
+
+bool TDeviceSession::StartLink(const QString& Port, int IntervalMs)
+{
+    SetTimer(false);
+    if (IntervalMs > 0) SetInterval(IntervalMs);
+    try {
+        fLink.SetPort(Port);
+        fLink.Open();
+    } catch (const EComPort& e) {
+        Ask(e.Message(), TMsgType::Error, mbOK);
+        return false;
+    }
+    if (!fLink.Connected()) return false;
+    SetTimer(true);
+    return true;
+}
+
+void TDeviceSession::StopCom()
+{
+    SetTimer(false);
+    try {
+        fLink.Close();
+    } catch (const EComPort& e) {
+        Ask(e.Message(), TMsgType::Error, mbOK);
+    }
+}
+
+void TDeviceSession::OpenTrace()
+{
+    fTrace.Open();
+}
+
+void TDeviceSession::CloseTrace()
+{
+    fTrace.Close();
+}
+
+void TDeviceSession::SetInfo(const QString& Text)
+{
+    if (fUi.Status) fUi.Status->SetInfo(Text);
+}
+
+void TDeviceSession::SetProgress(int Position)
+{
+    if (fUi.Progress) fUi.Progress->SetProgress(Position);
+}
+
+int TDeviceSession::Ask(const QString& Text, TMsgType Type, int Buttons)
+{
+    if (fUi.Prompts) return fUi.Prompts->Ask(Text, Type, Buttons);
+    return MessageDlg(Text, Type, Buttons);
+}
+
+void TDeviceSession::SetTimer(bool On)
+{
+    if (fUi.Timer) fUi.Timer->SetTimerEnabled(On);
+}
+
+void TDeviceSession::SetInterval(int Ms)
+{
+    if (fUi.Timer) fUi.Timer->SetTimerInterval(Ms);
+}
+
+int TDeviceSession::Interval() const
+{
+    return fUi.Timer ? fUi.Timer->TimerInterval() : 0;
+}

@@ -1,0 +1,179 @@
+#pragma once
+// What every device window (logger, NMEA, Garmin, MLR, Magellan) shares: a session object that
+// holds the command state machine and runs one step per timer tick, talking to the device
+// through a serial-link interface and to the user through small interfaces (status text,
+// progress, prompts, timer). The window only owns the widgets and the timer and forwards.
+//
+// No port error escapes a tick: the session stops the timer, releases the port and shows one
+// message.
+#include "devices/CPort.h"
+#include "devices/LinkTrace.h"
+#include "platform/Msg.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+// ---- The link to the device ------------------------------------------------------------------
+
+class ISerialLink
+{
+public:
+    virtual ~ISerialLink() = default;
+    virtual void SetPort(const QString& Port) = 0; // "COMn"
+    virtual void SetBaudRate(TBaudRate Rate) = 0;
+    virtual void SetStopBits(TStopBits Bits) = 0;
+    // Open and Close raise EComPort; Close releases the port first.
+    virtual void Open() = 0;
+    virtual void Close() = 0;
+    virtual bool Connected() const = 0;
+    // At most Count bytes already received; never waits.
+    virtual QByteArray Read(int Count) = 0;
+    virtual void Write(const QByteArray& Bytes) = 0;
+    virtual void ClearBuffer(bool Input, bool Output) = 0;
+};
+
+// The link over the serial-port component, with the one operation record a window keeps from
+// its first start until the port is closed.
+class TComPortLink : public ISerialLink
+{
+public:
+    TComPort& ComPort() { return fPort; }
+    void SetPort(const QString& Port) override { fPort.SetPort(Port); }
+    void SetBaudRate(TBaudRate Rate) override { fPort.SetBaudRate(Rate); }
+    void SetStopBits(TStopBits Bits) override { fPort.SetStopBits(Bits); }
+    void Open() override;
+    void Close() override;
+    bool Connected() const override { return fPort.Connected(); }
+    QByteArray Read(int Count) override;
+    void Write(const QByteArray& Bytes) override;
+    void ClearBuffer(bool Input, bool Output) override { fPort.ClearBuffer(Input, Output); }
+
+private:
+    TComPort fPort;
+    std::unique_ptr<TComAsync> fAsync;
+};
+
+// ---- The user side ---------------------------------------------------------------------------
+
+// The status panel ("Info") of the window.
+class IDeviceStatus
+{
+public:
+    virtual ~IDeviceStatus() = default;
+    virtual void SetInfo(const QString& Text) = 0;
+    virtual QString InfoText() const = 0;
+};
+
+// The progress bar of a transfer (positions 1..100).
+class IDeviceProgress
+{
+public:
+    virtual ~IDeviceProgress() = default;
+    virtual void SetProgress(int Position) = 0;
+};
+
+// Questions and messages, and the shared message window that shows connection advice while a
+// transfer goes on.
+class IDevicePrompts
+{
+public:
+    virtual ~IDevicePrompts() = default;
+    virtual int Ask(const QString& Text, TMsgType Type, int Buttons) = 0;
+    virtual bool Input(const QString& Caption, const QString& Prompt, QString& Value) = 0;
+    virtual void ShowAdvice(const QString& Text) = 0; // shown without waiting
+    virtual void HideAdvice() = 0;
+    virtual bool AdviceVisible() const = 0;
+};
+
+// The window's timer.
+class IDeviceTimer
+{
+public:
+    virtual ~IDeviceTimer() = default;
+    virtual void SetTimerEnabled(bool On) = 0;
+    virtual bool TimerEnabled() const = 0;
+    virtual void SetTimerInterval(int Ms) = 0;
+    virtual int TimerInterval() const = 0;
+};
+
+struct TDeviceUi
+{
+    IDeviceStatus* Status = nullptr;
+    IDeviceProgress* Progress = nullptr;
+    IDevicePrompts* Prompts = nullptr;
+    IDeviceTimer* Timer = nullptr;
+};
+
+// Prompts through the message helper (scripted in tests); the advice is only remembered.
+class TMsgPrompts : public IDevicePrompts
+{
+public:
+    int Ask(const QString& Text, TMsgType Type, int Buttons) override;
+    bool Input(const QString& Caption, const QString& Prompt, QString& Value) override;
+    void ShowAdvice(const QString& Text) override;
+    void HideAdvice() override { fAdviceVisible = false; }
+    bool AdviceVisible() const override { return fAdviceVisible; }
+    const QString& AdviceText() const { return fAdvice; }
+
+private:
+    QString fAdvice;
+    bool fAdviceVisible = false;
+};
+
+// ---- The session -----------------------------------------------------------------------------
+
+class TDeviceSession
+{
+public:
+    TDeviceSession(ISerialLink& Link, const TDeviceUi& Ui);
+    virtual ~TDeviceSession();
+    TDeviceSession(const TDeviceSession&) = delete;
+    TDeviceSession& operator=(const TDeviceSession&) = delete;
+
+    // One timer step. A tick that comes while one runs (a box of the step opened a local
+    // event loop) is skipped. No error escapes.
+    void Tick();
+    // Opens the link on the port; the timer runs (at IntervalMs, when given) only when the
+    // port is connected. A port that cannot be opened is reported; false then.
+    bool StartLink(const QString& Port, int IntervalMs = 0);
+    // Timer off and port closed; a failure is reported, never raised.
+    void StopCom();
+    bool Running() const { return fUi.Timer && fUi.Timer->TimerEnabled(); }
+
+    // The link-trace file ("Log" of the window's settings).
+    void OpenTrace();
+    void CloseTrace();
+    bool LogOn() const { return fTrace.IsOpen(); }
+    TLinkTrace& Trace() { return fTrace; }
+
+    ISerialLink& Link() { return fLink; }
+    const TDeviceUi& Ui() const { return fUi; }
+
+protected:
+    // One step of the state machine; may raise.
+    virtual void Step() = 0;
+    // After a failure ended the command (timer off, port released), before the message shows.
+    virtual void Failed(const QString& /*Message*/) {}
+
+    // Non-blocking read of at most Count bytes; a write of a whole unit. Neither is traced:
+    // protocols trace their own units (frames, sentences).
+    QByteArray ReadLink(int Count = 200) { return fLink.Read(Count); }
+    void WriteLink(const QByteArray& Bytes) { fLink.Write(Bytes); }
+    void TraceUnit(bool Tx, const QByteArray& Unit) { fTrace.Write(Tx, Unit); }
+
+    void SetInfo(const QString& Text);
+    void SetProgress(int Position);
+    int Ask(const QString& Text, TMsgType Type, int Buttons);
+    void SetTimer(bool On);
+    void SetInterval(int Ms);
+    int Interval() const;
+
+private:
+    void Fail(const QString& Message);
+
+    ISerialLink& fLink;
+    TDeviceUi fUi;
+    TLinkTrace fTrace;
+    bool fInTick = false;
+};

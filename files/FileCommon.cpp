@@ -1,0 +1,82 @@
+// What every file reader and writer shares: whole-file reads, safe saves, extensions.
+#include "files/FileCommon.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+// No file the program reads comes near this size (a trace of 65,535 fixes is a few MB); a
+// larger one is refused rather than loaded into memory.
+constexpr qint64 MaxFileSize = qint64(256) * 1024 * 1024;
+
+QString ReadFailure(const QString& FileName, const QString& Reason)
+{
+    return Tr(QStringLiteral("Impossible de lire le fichier %1 :\r%2"),
+              QStringLiteral("Cannot read the file %1:\r%2"))
+        .arg(FileName, Reason);
+}
+
+QString WriteFailure(const QString& FileName, const QString& Reason)
+{
+    return Tr(QStringLiteral("Impossible d'enregistrer le fichier %1 :\r%2"),
+              QStringLiteral("Cannot save the file %1:\r%2"))
+        .arg(FileName, Reason);
+}
+
+} // namespace
+
+bool ReadWholeFile(const QString& FileName, QByteArray& Data, QString& Error)
+{
+    Data.clear();
+    QFile f(FileName);
+    if (!f.open(QIODevice::ReadOnly)) {
+        Error = ReadFailure(FileName, f.errorString());
+        return false;
+    }
+    const qint64 size = f.size();
+    if (size > MaxFileSize) {
+        Error = ReadFailure(FileName, Tr(QStringLiteral("fichier trop grand."), QStringLiteral("file too large.")));
+        return false;
+    }
+    // Devices and pipes report no size; read what comes, still within the limit.
+    Data = f.read(size > 0 ? size : MaxFileSize + 1);
+    if (f.error() != QFileDevice::NoError) {
+        Error = ReadFailure(FileName, f.errorString());
+        Data.clear();
+        return false;
+    }
+    if (Data.size() > MaxFileSize) {
+        Error = ReadFailure(FileName, Tr(QStringLiteral("fichier trop grand."), QStringLiteral("file too large.")));
+        Data.clear();
+        return false;
+    }
+    return true;
+}
+
+bool SaveFileAtomic(const QString& FileName, const QByteArray& Data, QString& Error)
+{
+    // QSaveFile writes a temporary file in the target's folder and renames it over the target
+    // only when every byte was written and flushed.
+    QSaveFile f(FileName);
+    if (!f.open(QIODevice::WriteOnly)) {
+        Error = WriteFailure(FileName, f.errorString());
+        return false;
+    }
+    if (f.write(Data) != Data.size()) {
+        Error = WriteFailure(FileName, f.errorString());
+        f.cancelWriting();
+        return false;
+    }
+    if (!f.commit()) {
+        Error = WriteFailure(FileName, f.errorString());
+        return false;
+    }
+    return true;
+}
+
+QString UpperExt(const QString& FileName)
+{
+    return QFileInfo(FileName).suffix().toUpper();
+}

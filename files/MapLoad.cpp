@@ -1,0 +1,154 @@
+#include "files/MapLoad.h"
+
+#include "files/MapCal.h"
+#include "model/Define.h"
+#include "model/ModelUi.h"
+#include "model/Options.h"
+#include "platform/IniFile.h"
+#include "platform/Msg.h"
+#include "platform/ProgramDir.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+
+namespace {
+
+const QString SecMaps = QStringLiteral("Liste_Cartes");
+
+QString AsciiLower(QString s)
+{
+    for (QChar& c : s)
+        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + 32);
+    return s;
+}
+
+void Warn(const QString& text)
+{
+    MessageDlg(text, TMsgType::Warning, mbOK);
+}
+
+// Everything of LoadMap between its two status texts.
+bool LoadMapFiles(const QString& Name)
+{
+    const QString path = TIniFile(IniFileName()).ReadString(SecMaps, Name, QString());
+    if (path.isEmpty()) {
+        Opt->FichFondCarte.clear();
+        *Map = TMap();
+        return false;
+    }
+    if (!QFileInfo(path).isFile()) {
+        Warn(QStringLiteral("Fichier carte de fond ") + path.toUpper() + QStringLiteral(" non trouvé."));
+        *Map = TMap();
+        return false;
+    }
+    TMap m;
+    QString error;
+    if (!LoadMapImage(path, m.Image, error)) {
+        Warn(error);
+        *Map = TMap();
+        return false;
+    }
+    const QString cal = MapCalFileName(path);
+    if (!QFileInfo(cal).isFile()) {
+        Warn(QStringLiteral("Fichier ") + cal.toUpper() + QStringLiteral(" non trouvé."));
+        *Map = TMap();
+        return false;
+    }
+    {
+        const TIniFile ini(cal);
+        QString comment;
+        ReadMapCal(ini, m, comment);
+        ReadMapCalGeneral(ini, m);
+    }
+    // Besides the four points and the size, the points must span the image: a calibration whose
+    // conversions divide by zero would leave the views without a position.
+    if (m.Width <= 0 || m.Height <= 0 || !IniMapUsable(m)) {
+        Warn(QStringLiteral("Fichier ") + cal.toUpper() + QStringLiteral(" non valide."));
+        *Map = TMap();
+        return false;
+    }
+    m.FileName = path;
+    m.Valid = true;
+    *Map = std::move(m);
+    Opt->FichFondCarte = Name;
+    LoadMapBounds();
+    return true;
+}
+
+} // namespace
+
+QString MapFolderKey(const QString& Path)
+{
+    if (Path.isEmpty()) return QString();
+    QString dir = QDir::cleanPath(QFileInfo(Path).absolutePath());
+    if (!dir.endsWith(u'/')) dir += u'/';
+    return AsciiLower(dir);
+}
+
+bool LoadMapImage(const QString& Path, QImage& Image, QString& Error)
+{
+    InitImageLimits();
+    const QString shown = Path.toUpper();
+    if (QFileInfo(Path).suffix().compare(u"wmf", Qt::CaseInsensitive) == 0) {
+        Error = Language == 1
+                    ? QStringLiteral("File ") + shown + QStringLiteral(": WMF pictures are not supported.")
+                    : QStringLiteral("Fichier ") + shown +
+                          QStringLiteral(" : les images WMF ne sont pas supportées.");
+        return false;
+    }
+    QImageReader reader(Path);
+    QImage img = reader.read();
+    if (img.isNull()) {
+        Error = QStringLiteral("Fichier ") + shown + QStringLiteral(" non valide.");
+        return false;
+    }
+    Image = std::move(img);
+    Error.clear();
+    return true;
+}
+
+bool LoadMap(const QString& Name)
+{
+    ModelInit(); // idempotent: Map, Sml and Opt exist afterwards
+    if (Name.isEmpty()) {
+        Map->Valid = false;
+        return false;
+    }
+    ShowStatus(QStringLiteral("Ouverture carte de fond ") + Name + u'.');
+    const bool ok = LoadMapFiles(Name);
+    ShowStatus(QString());
+    return ok;
+}
+
+void LoadMapBounds()
+{
+    ModelInit();
+    const QString dir = MapFolderKey(Map->FileName);
+    if (dir.isEmpty()) {
+        // No current map: no folder, no catalogue.
+        Sml->Dir.clear();
+        Sml->Items.clear();
+        return;
+    }
+    if (dir == Sml->Dir) return;
+    Sml->Items.clear();
+    const TIniFile ini(IniFileName());
+    for (const QString& name : ini.ReadSection(SecMaps)) {
+        TMapLoc loc;
+        loc.Name = name;
+        loc.Path = ini.ReadString(SecMaps, name, QString());
+        if (loc.Path.isEmpty() || MapFolderKey(loc.Path) != dir) continue;
+        const QString cal = MapCalFileName(loc.Path);
+        if (QFileInfo(cal).isFile()) {
+            TMap m;
+            ReadMapCalGeneral(TIniFile(cal), m);
+            loc.Lati_Min = m.Lati_Min;
+            loc.Lati_Max = m.Lati_Max;
+            loc.Long_Min = m.Long_Min;
+            loc.Long_Max = m.Long_Max;
+        }
+        Sml->Items.push_back(std::move(loc));
+    }
+    Sml->Dir = dir;
+}

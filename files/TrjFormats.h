@@ -1,0 +1,72 @@
+#pragma once
+// Trace readers for GPX, KML, NMEA 0183 logs and the logger's DAT text, and the KML and DAT
+// trace writers.
+//
+// Every reader creates its traces with NewTrj, appends the fixes with TTrj::AddRec and
+// finishes each trace with TrjLoaded. A trace is created only when its first valid fix is
+// found, so a file without valid fixes leaves the open traces as they were. Bad records are
+// skipped and counted in TReadReport::Rejected; TReadReport::Traces and Fixes count what was
+// created. The readers return false (with TReadReport::Error) when the file cannot be read or
+// holds no valid fix.
+//
+// Times: a fix's time is in 1e-5 hour from 00:00 UTC of the trace's date (TTrj::Date, the UTC
+// day of its first fix); fixes of later days carry on past 2,400,000. A fix whose time lies
+// before the previous fix's time is rejected; a fix at the same time as the previous one is
+// dropped without counting it.
+//
+// GPX: every <trk> becomes one trace; its <trkseg> after the first start with a pen-up fix
+// (TRec::Kind 1). <ele> gives both altitudes. A <trkpt> without <time> is placed one second
+// after the previous fix.
+//
+// KML: when the file holds any <gx:Track> (or KML 2.3 <Track>), each track becomes a trace
+// (the tracks of one <gx:MultiTrack> are the segments of one trace) and line strings are
+// ignored (they repeat the tracks or draw a task). Otherwise each <LineString> becomes a
+// trace; its points are spread evenly over the <TimeSpan> of the enclosing placemark or folder,
+// or one second apart without one. The altitude of the coordinates gives both altitudes.
+//
+// NMEA: RMC sentences (any talker) give position, time and date ("A" status only; void fixes
+// are rejected); GGA with the same time gives the GPS altitude; Garmin's PGRMZ gives the
+// pressure altitude (feet or metres), which otherwise is the GPS altitude. A sentence with a
+// checksum that does not match is rejected; a sentence without checksum is taken as it is.
+// Lines that do not start with "$" are ignored.
+//
+// DAT (the logger's text): lines end with CR LF; a line "*" at the start is dropped.
+//   Header of a flight:  "Date ddmmyy"   (the year 80..99 is 1980..1999, else 2000..2079)
+//   Fix line (columns):  "hhmmss +DD.ddddd +DDD.ddddd +AAAA[ +GGGG]"
+//     1-6   time of day UTC, hours minutes seconds
+//     8-16  latitude, signed decimal degrees with 5 decimals (north positive)
+//     18-27 longitude, signed decimal degrees with 5 decimals (east positive)
+//     29-33 pressure altitude, metres, signed
+//     35-39 GPS altitude, metres, signed (optional; the pressure altitude when missing)
+//   The writer writes these columns; the reader takes the fields after column 6 separated by
+//   one or more blanks (a sign is optional), so hand-edited lines are read as well. Every
+//   header starts a new trace; fix lines before the first header go into a trace without date.
+#include "files/FileCommon.h"
+#include <QByteArray>
+#include <QString>
+
+bool LoadGpxTrj(const QString& FileName, TReadReport& R);
+bool LoadKmlTrj(const QString& FileName, TReadReport& R);
+bool LoadNmeaTrj(const QString& FileName, TReadReport& R);
+bool LoadDatTrj(const QString& FileName, TReadReport& R);
+
+// The same from bytes already read; FileName names the traces and the messages only.
+bool LoadGpxTrjData(const QByteArray& Data, const QString& FileName, TReadReport& R);
+bool LoadKmlTrjData(const QByteArray& Data, const QString& FileName, TReadReport& R);
+bool LoadNmeaTrjData(const QByteArray& Data, const QString& FileName, TReadReport& R);
+bool LoadDatTrjData(const QByteArray& Data, const QString& FileName, TReadReport& R);
+
+// KML document of the trace: one placemark with a gx:Track (a gx:MultiTrack when the trace has
+// pen-up fixes), times from TTrj::Date, coordinates with 5 decimals, the pressure altitude.
+QByteArray WriteKmlTrj(const TTrj& T);
+// DAT text of the trace (header and fix lines as above, CR LF, times rounded to seconds).
+QByteArray WriteDatTrj(const TTrj& T);
+
+// Parses one fix line of the DAT format into Rec (time, position, altitudes); returns the
+// number of fields that did not convert: time, latitude, longitude and altitude count when
+// missing or bad, the GPS altitude only when present and bad. 0 = good line. The line may
+// carry its line end; only its first 255 characters count.
+int ParseDatLine(const QString& Line, TRec& Rec);
+// Date of a DAT header line "Date ddmmyy" (days since 30 Dec 1899); false when the line is not
+// a header or its date is not a date.
+bool ParseDatHeader(const QString& Line, TDateTime& Date);

@@ -1,0 +1,239 @@
+// IGC files: the public sample files, the writer read back, damaged records.
+#include "files/IgcFile.h"
+#include "model/Calc.h"
+#include "platform/Msg.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class IgcFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ModelDone();
+        ModelInit();
+        Msg::ClearScript();
+        Msg::ClearLog();
+    }
+    void TearDown() override { ModelDone(); }
+};
+
+QString Sample(const char* name)
+{
+    return QStringLiteral(ZPH_TESTDATA "/igc/") + QLatin1String(name);
+}
+
+QStringList TaskNames(const TStn& S)
+{
+    QStringList out;
+    for (const TTrn* P = S.First; P; P = P->Next)
+        out << P->Name;
+    return out;
+}
+
+int32 Hms(int h, int m, int s)
+{
+    return (int32(h * 3600 + m * 60 + s) * 500 + 9) / 18;
+}
+
+struct TExpect
+{
+    const char* file;
+    int fixes;
+    int y, m, d;
+    const char* pilot;
+    const char* gliderType;
+    const char* gliderId;
+    const char* compId;
+    const char* source;
+    QStringList task;
+};
+
+} // namespace
+
+TEST_F(IgcFileTest, SampleFilesLoadWithTheirHeadersAndTasks)
+{
+    const std::vector<TExpect> all = {
+        {"01lz1hq1.igc", 4960, 2010, 1, 21, "LANGE HANS JUERGEN", "Ventus 2cxM", "D-KJLH", "ILH", "ZANDER/SDI GP941",
+         {"COROWA", "LOCKHART SIL", "ARDLETHAN BF", "WEST WYALONG", "LAKE CARGELL", "TEMORA", "COROWA"}},
+        {"1_77fv6kh1.igc", 22468, 2017, 7, 15, "Jelmer Wassenaar", "LS 1", "D-9485", "1", "LXNAV,LX8080",
+         {"006Langenfeld-W", "136Weisweiler K", "132Utscheid", "054Fortuna Kraf", "109Radevormwald", "002Zielkreis"}},
+        {"2016-11-08-xcs-aaa-02.igc", 6752, 2016, 11, 8, "ARNE MARTIN GUETTLER", "DUO DISCUS", "DUO", "",
+         "XCSOAR,XCSOAR Android 6.8.6 Jul 22 2016", {"L235-MT COOK", "L530 ROXBURGH", "L235-MT COOK", "001-OMARAMA"}},
+        {"27GLQKF3.igc", 1070, 2022, 7, 16, "CHRIS RAZL", "LS 4", "", "", "LX Eos",
+         {"05Arthur", "38Lucan", "30Hanove", "27Grand", "05Arthur"}},
+        {"E1_77ff85b1.igc", 4153, 2017, 7, 15, "", "LS_4", "D_0221", "IGP", "FILSER,LX5000IGC",
+         {"006LANGN", "009AACHN", "019BADNN", "058HAMBC", "110REMSC", "002ZIELK"}},
+        {"apf-bug554.igc", 4872, 2010, 7, 18, "", "", "", "", "Flarm", {}},
+        {"bad-line.igc", 9, 2022, 8, 5, "", "ASG 29E 18m", "D-KGSA", "29", "LXNAV,LX9000F",
+         {"002departSud", "005Alencon-Valf", "135Le Lude", "109Illiers-Comb", "085Dordives", "207Santeuil",
+          "001BailleauArme"}},
+        {"flight_with_middle_landing.igc", 14819, 2019, 3, 9, "Anonymous", "Anonymous", "", "", "", {}},
+        {"skytraxx21-2023-04-15.igc", 2008, 2023, 4, 15, "Tilmann Bubeck", "", "", "", "XSX004 SKYTRAXX", {}},
+        {"xctrack-2020-09-04.igc", 583, 2020, 9, 4, "", "Pegasus 2", "", "", "samsung SM-G930F 8.0.0", {}},
+    };
+    for (const TExpect& e : all) {
+        SCOPED_TRACE(e.file);
+        TReadReport R;
+        ASSERT_TRUE(LoadIgcTrj(Sample(e.file), true, R)) << R.Error.toStdString();
+        ASSERT_TRUE(Trj);
+        EXPECT_EQ(R.Traces, 1);
+        EXPECT_EQ(R.Fixes, e.fixes);
+        EXPECT_EQ(R.Rejected, 0);
+        EXPECT_EQ(Trj->RecCount, e.fixes);
+        EXPECT_EQ(Trj->Date, EncodeDate(e.y, e.m, e.d));
+        EXPECT_EQ(Trj->Pilot, QString::fromUtf8(e.pilot));
+        EXPECT_EQ(Trj->GliderType, QString::fromUtf8(e.gliderType));
+        EXPECT_EQ(Trj->GliderId, QString::fromUtf8(e.gliderId));
+        EXPECT_EQ(Trj->CompId, QString::fromUtf8(e.compId));
+        EXPECT_EQ(Trj->Source, QString::fromUtf8(e.source));
+        EXPECT_EQ(TaskNames(*Trj->Stn), e.task);
+        EXPECT_EQ(Trj->Name, QLatin1String(e.file));
+        EXPECT_TRUE(Trj->Loaded);
+        EXPECT_FALSE(Trj->Modified);
+    }
+    EXPECT_EQ(TrjCount(), int(all.size()));
+}
+
+TEST_F(IgcFileTest, FixesTaskPositionsEngineNoiseAndMidnight)
+{
+    TReadReport R;
+    ASSERT_TRUE(LoadIgcTrj(Sample("01lz1hq1.igc"), true, R));
+    // B0026053559520S14621495EV0016600000...: first fix, validity V kept; S and E hemispheres.
+    const TRec* F = Trj->First;
+    EXPECT_EQ(F->Time, Hms(0, 26, 5));
+    EXPECT_EQ(F->Lat, -(3500000 + (59520 * 5 + 1) / 3));
+    EXPECT_EQ(F->Lon, 14600000 + (21495 * 5 + 1) / 3);
+    EXPECT_EQ(F->Alt, 166);
+    EXPECT_EQ(F->AltGps, 0);
+    EXPECT_GT(Trj->EnlMax, 0); // ENL at bytes 39-41
+    // C3513650S14643183E LOCKHART SIL
+    const TTrn* P = Trj->Stn->First->Next;
+    EXPECT_EQ(P->Lat, -(3500000 + (13650 * 5 + 1) / 3));
+    EXPECT_EQ(P->Lon, 14600000 + (43183 * 5 + 1) / 3);
+
+    // West longitudes.
+    ASSERT_TRUE(LoadIgcTrj(Sample("27GLQKF3.igc"), true, R));
+    EXPECT_LT(Trj->First->Lon, 0);
+
+    // Negative pressure altitudes, no I record.
+    ASSERT_TRUE(LoadIgcTrj(Sample("E1_77ff85b1.igc"), true, R));
+    EXPECT_EQ(Trj->First->Alt, -44);
+    EXPECT_EQ(Trj->First->AltGps, 103);
+    EXPECT_EQ(Trj->EnlMax, 0);
+
+    // 22:43:17 to 04:43:01 the next day.
+    ASSERT_TRUE(LoadIgcTrj(Sample("2016-11-08-xcs-aaa-02.igc"), true, R));
+    EXPECT_EQ(Trj->First->Time, Hms(22, 43, 17));
+    EXPECT_EQ(Trj->Last->Time, TimeUnitsPerDay + Hms(4, 43, 1));
+    for (const TRec* Q = Trj->First; Q && Q->Next; Q = Q->Next)
+        ASSERT_LE(Q->Time, Q->Next->Time);
+
+    // The explorer's way: the declared task is left out.
+    ASSERT_TRUE(LoadIgcTrj(Sample("01lz1hq1.igc"), false, R));
+    EXPECT_EQ(Trj->Stn->Count, 0);
+}
+
+TEST_F(IgcFileTest, WriterOutputReadsBackEqual)
+{
+    QTemporaryDir dir;
+    for (const char* name : {"01lz1hq1.igc", "2016-11-08-xcs-aaa-02.igc", "xctrack-2020-09-04.igc"}) {
+        SCOPED_TRACE(name);
+        TReadReport R;
+        ASSERT_TRUE(LoadIgcTrj(Sample(name), true, R));
+        TTrj* A = Trj;
+        A->Pilot = QStringLiteral("Zoé Müller"); // not ASCII
+        const QByteArray text = WriteIgcTrj(*A);
+        EXPECT_TRUE(text.startsWith("A"));
+        EXPECT_TRUE(text.contains("\r\nB"));
+        TReadReport R2;
+        ASSERT_TRUE(LoadIgcTrjData(text, dir.filePath(QStringLiteral("w.igc")), true, R2));
+        TTrj* B = Trj;
+        ASSERT_NE(A, B);
+        EXPECT_EQ(R2.Rejected, 0);
+        EXPECT_EQ(B->Date, A->Date);
+        EXPECT_EQ(B->Pilot, A->Pilot);
+        EXPECT_EQ(B->GliderType, A->GliderType);
+        EXPECT_EQ(B->GliderId, A->GliderId);
+        EXPECT_EQ(B->CompId, A->CompId);
+        EXPECT_EQ(B->Source, A->Source);
+        ASSERT_EQ(B->RecCount, A->RecCount);
+        for (const TRec *p = A->First, *q = B->First; p && q; p = p->Next, q = q->Next) {
+            ASSERT_EQ(p->Time, q->Time);
+            ASSERT_EQ(p->Lat, q->Lat);
+            ASSERT_EQ(p->Lon, q->Lon);
+            ASSERT_EQ(p->Alt, q->Alt);
+            ASSERT_EQ(p->AltGps, q->AltGps);
+            ASSERT_EQ(p->Enl, q->Enl);
+        }
+        ASSERT_EQ(B->Stn->Count, A->Stn->Count);
+        for (const TTrn *p = A->Stn->First, *q = B->Stn->First; p && q; p = p->Next, q = q->Next) {
+            EXPECT_EQ(p->Lat, q->Lat);
+            EXPECT_EQ(p->Lon, q->Lon);
+            EXPECT_EQ(p->Name, q->Name);
+        }
+    }
+}
+
+TEST_F(IgcFileTest, DamagedRecordsAreCountedAndSkipped)
+{
+    const QByteArray text = "AXXXABC\r\n"
+                            "HFDTE010203\r\n"
+                            "HFDTE\r\n"                      // no date: rejected
+                            "HFPLTPILOT:Ann\r\n"
+                            "I99\r\n"                        // 99 extensions announced, none there: rejected
+                            "I013638ENL\r\n"
+                            "C0102030405060708091011120002\r\n"
+                            "C4500000N00500000EA\r\n"
+                            "C45x0000N00500000EB\r\n"        // bad digit: rejected
+                            "B1200004500000N00500000EA0010000200123\r\n"
+                            "B1200014500000N00500000EA00100002\r\n"   // too short: rejected
+                            "B1260004500000N00500000EA0010000200123\r\n" // minute 60: rejected
+                            "B1200024500000N00500000EX0010000200123\r\n" // validity X: rejected
+                            "B1200034560000N00500000EA0010000200123\r\n" // 60 minutes: rejected
+                            "B1200044500000N18100000EA0010000200123\r\n" // 181 degrees: rejected
+                            "B1200054500000N00500000EA00100002001\r\n"   // ENL cut: fix kept, no noise
+                            "B1200064500000N00500000EA-0010-0002abc\r\n" // bad ENL digits: kept, no noise
+                            "\r\n"
+                            "B120007";                                 // cut last line: rejected
+    TReadReport R;
+    ASSERT_TRUE(LoadIgcTrjData(text, QStringLiteral("d.igc"), true, R));
+    EXPECT_EQ(R.Fixes, 3);
+    EXPECT_EQ(R.Rejected, 9);
+    EXPECT_EQ(Trj->Date, EncodeDate(2003, 2, 1));
+    EXPECT_EQ(Trj->Pilot, QStringLiteral("Ann"));
+    EXPECT_EQ(Trj->Source, QStringLiteral("XXXABC"));
+    EXPECT_EQ(Trj->First->Enl, 123);
+    EXPECT_EQ(Trj->Last->Enl, 0);
+    EXPECT_EQ(Trj->Last->Alt, -10);
+    EXPECT_EQ(Trj->Last->AltGps, -2);
+    // Only one valid point after the header: no take-off and landing pair, kept as declared.
+    EXPECT_EQ(TaskNames(*Trj->Stn), QStringList{QStringLiteral("A")});
+
+    // Nothing valid: no trace stays open.
+    TReadReport R2;
+    const int before = TrjCount();
+    EXPECT_FALSE(LoadIgcTrjData(QByteArray("garbage\nB12\n"), QStringLiteral("g.igc"), true, R2));
+    EXPECT_EQ(TrjCount(), before);
+    EXPECT_EQ(R2.Rejected, 1);
+}
+
+TEST_F(IgcFileTest, TraceOf65536FixesKeeps65535)
+{
+    QByteArray text = "HFDTE010120\n";
+    text.reserve(65536 * 40);
+    for (int i = 0; i < 65536; ++i) {
+        char b[64];
+        const int s = i % 86400;
+        std::snprintf(b, sizeof b, "B%02d%02d%02d4500000N00500000EA0010000200\n", s / 3600, s / 60 % 60, s % 60);
+        text.append(b);
+    }
+    TReadReport R;
+    ASSERT_TRUE(LoadIgcTrjData(text, QStringLiteral("big.igc"), false, R));
+    EXPECT_EQ(Trj->RecCount, 65535);
+    EXPECT_EQ(R.Rejected, 1);
+}

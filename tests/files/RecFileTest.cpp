@@ -1,0 +1,411 @@
+// Opening and saving through the user's side: status texts, messages, questions, dialogs.
+#include "files/RecFile.h"
+#include "files/ZphFile.h"
+#include "model/Calc.h"
+#include "model/ModelUi.h"
+#include "model/Options.h"
+#include "platform/Msg.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class TRecordingUi : public IModelUi
+{
+public:
+    void ShowStatus(const QString& text) override { Status << text; }
+    void RefreshViews() override { ++Refreshes; }
+    void ModelChanged() override {}
+    QStringList Status;
+    int Refreshes = 0;
+};
+
+const QString AssocQuestion = QStringLiteral(
+    "Des points de virage du circuit\rne sont pas associés à des points de virages réalisés.\r"
+    "Effectuer une association automatique ?\r(Ignorer = Jamais, Tout = Toujours)");
+
+class RecFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ModelDone();
+        ModelInit();
+        SetModelUi(&ui);
+        Msg::ClearScript();
+        Msg::ClearLog();
+        ASSERT_TRUE(dir.isValid());
+    }
+    void TearDown() override
+    {
+        SetFileDialogHook(nullptr);
+        SetModelUi(nullptr);
+        Msg::ClearScript();
+        ModelDone();
+    }
+    QString Path(const QString& n) const { return dir.filePath(n); }
+    bool Shown(const QString& text) const
+    {
+        for (const Msg::Shown& s : Msg::Log())
+            if (s.text == text)
+                return true;
+        return false;
+    }
+    int CountShown(const QString& text) const
+    {
+        int n = 0;
+        for (const Msg::Shown& s : Msg::Log())
+            n += s.text == text;
+        return n;
+    }
+
+    TRecordingUi ui;
+    QTemporaryDir dir;
+};
+
+QString Sample(const char* name)
+{
+    return QStringLiteral(ZPH_TESTDATA "/igc/") + QLatin1String(name);
+}
+
+void Write(const QString& path, const QByteArray& b)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(b);
+}
+
+void AddWpt(TSwp& S, const QString& name, int32 lat, int32 lon)
+{
+    auto W = std::make_unique<TWpt>();
+    W->Name = name;
+    W->Lat = lat;
+    W->Lon = lon;
+    ASSERT_TRUE(S.AddWpt(W));
+}
+
+} // namespace
+
+TEST_F(RecFileTest, OpeningShowsStatusAndAsksTheAssociation)
+{
+    const QString f = Sample("01lz1hq1.igc");
+    Msg::PushAnswer(mrNo);
+    EXPECT_EQ(OpenTrjFiles(f, 1), 1);
+    ASSERT_FALSE(ui.Status.isEmpty());
+    EXPECT_EQ(ui.Status.first(), QStringLiteral("Ouverture du fichier trajectoire ") + f);
+    EXPECT_EQ(ui.Status.last(), QString());
+    EXPECT_GT(ui.Refreshes, 0);
+    EXPECT_EQ(Opt->FichTrajectoire, f);
+    ASSERT_TRUE(Shown(AssocQuestion));
+    const Msg::Shown& q = Msg::Log().last();
+    EXPECT_EQ(q.buttons, mbYes | mbNo | mbIgnore | mbAll);
+    EXPECT_EQ(Opt->AssocAuto, 0);
+    for (const TTrn* P = Stn->First; P; P = P->Next)
+        EXPECT_EQ(P->Reached, 0); // No: nothing associated
+
+    // Yes associates.
+    Msg::ClearLog();
+    Msg::PushAnswer(mrYes);
+    ASSERT_EQ(OpenTrjFiles(f, 1), 1);
+    EXPECT_TRUE(Shown(AssocQuestion));
+    EXPECT_TRUE(Stn->Modified); // the association ran
+
+    // Ignore: never again, and not asked next time.
+    Msg::ClearLog();
+    Msg::PushAnswer(mrIgnore);
+    ASSERT_EQ(OpenTrjFiles(f, 1), 1);
+    EXPECT_EQ(Opt->AssocAuto, 1);
+    EXPECT_FALSE(Stn->Modified);
+    Msg::ClearLog();
+    ASSERT_EQ(OpenTrjFiles(f, 1), 1);
+    EXPECT_FALSE(Shown(AssocQuestion));
+    EXPECT_FALSE(Stn->Modified);
+
+    // All: always, and associated without asking from then on.
+    Opt->AssocAuto = 0;
+    Msg::ClearLog();
+    Msg::PushAnswer(mrAll);
+    ASSERT_EQ(OpenTrjFiles(f, 1), 1);
+    EXPECT_EQ(Opt->AssocAuto, 2);
+    EXPECT_TRUE(Stn->Modified);
+    Msg::ClearLog();
+    ASSERT_EQ(OpenTrjFiles(f, 1), 1);
+    EXPECT_FALSE(Shown(AssocQuestion));
+    EXPECT_TRUE(Stn->Modified);
+
+    // Without its task (the explorer's way) there is nothing to ask.
+    Opt->AssocAuto = 0;
+    Msg::ClearLog();
+    ASSERT_EQ(OpenTrjFiles(f, 0), 1);
+    EXPECT_FALSE(Shown(AssocQuestion));
+    EXPECT_EQ(TrjCount(), 7);
+}
+
+TEST_F(RecFileTest, UnknownTypesRejectedRecordsAndFailuresAreReported)
+{
+    const QString odd = Path(QStringLiteral("flight.xyz"));
+    Write(odd, "B1200004500000N00500000EA0010000200\n");
+    EXPECT_EQ(OpenTrjFiles(odd, 1), 0);
+    EXPECT_TRUE(Shown(QStringLiteral("Type de fichier inconnu.")));
+    Language = 1;
+    EXPECT_EQ(OpenTrjFiles(odd, 1), 0);
+    EXPECT_TRUE(Shown(QStringLiteral("Unknown file type.")));
+    Language = 0;
+    EXPECT_EQ(TrjCount(), 0);
+
+    // Upper-cased extension: ".Igc" is IGC; two bad records are counted.
+    const QString igc = Path(QStringLiteral("damaged.Igc"));
+    Write(igc, "HFDTE010203\nB1200004500000N00500000EA0010000200\nBxx\nB1260004500000N00500000EA0010000200\n");
+    Msg::ClearLog();
+    EXPECT_EQ(OpenTrjFiles(igc, 1), 1);
+    EXPECT_TRUE(Shown(QStringLiteral("damaged.Igc : 2 enregistrements rejetés.")));
+
+    // Nothing valid, or no file at all: said so, nothing opened.
+    const QString empty = Path(QStringLiteral("empty.igc"));
+    Write(empty, "HFDTE010203\n");
+    Msg::ClearLog();
+    EXPECT_EQ(OpenTrjFiles(empty, 1), 0);
+    EXPECT_TRUE(Shown(QStringLiteral("Aucun enregistrement valide dans le fichier empty.igc.")));
+    Msg::ClearLog();
+    EXPECT_EQ(OpenTrjFiles(Path(QStringLiteral("missing.zph")), 1), 0);
+    ASSERT_EQ(Msg::Log().size(), 1);
+    EXPECT_EQ(Msg::Log().first().type, TMsgType::Error);
+    EXPECT_EQ(TrjCount(), 1);
+}
+
+TEST_F(RecFileTest, TheOpenDialogHookGivesSeveralFiles)
+{
+    Opt->AssocAuto = 1;
+    TFileKind asked = fkSaveSmp;
+    QString proposed;
+    SetFileDialogHook([&](TFileKind k, TFileChoice& c) {
+        asked = k;
+        proposed = c.Files.value(0);
+        c.Files = {Sample("bad-line.igc"), Sample("27GLQKF3.igc")};
+        return true;
+    });
+    Opt->FichTrajectoire = QStringLiteral("/somewhere/last.igc");
+    EXPECT_EQ(OpenTrjFiles(QString(), 1), 2);
+    EXPECT_EQ(asked, fkOpenTrj);
+    EXPECT_EQ(proposed, QStringLiteral("/somewhere/last.igc"));
+    EXPECT_EQ(TrjCount(), 2);
+    EXPECT_EQ(Opt->FichTrajectoire, Sample("27GLQKF3.igc"));
+
+    SetFileDialogHook([](TFileKind, TFileChoice&) { return false; }); // cancelled
+    EXPECT_EQ(OpenTrjFiles(QString(), 1), 0);
+    EXPECT_EQ(TrjCount(), 2);
+}
+
+TEST_F(RecFileTest, SavingATraceWithItsTaskAndWaypoints)
+{
+    Opt->AssocAuto = 1;
+    ASSERT_EQ(OpenTrjFiles(Sample("01lz1hq1.igc"), 1), 1);
+    TTrj* T = Trj;
+    T->Modified = true;
+    NewSwp();
+    AddWpt(*Swp, QStringLiteral("CARRIED"), -3500000, 14600000);
+
+    // The dialog proposes the trace's own name with ".ZPH" and the filter's extension is added.
+    QString proposed;
+    SetFileDialogHook([&](TFileKind k, TFileChoice& c) {
+        EXPECT_EQ(k, fkSaveTrj);
+        EXPECT_TRUE(c.IncludeTask);
+        proposed = c.Files.value(0);
+        c.Files = {Path(QStringLiteral("saved"))};
+        c.SaveExt = QStringLiteral(".ZPH");
+        c.IncludeTask = true;
+        c.IncludeWpt = true;
+        return true;
+    });
+    ASSERT_TRUE(SaveTrjFile(T, QString(), true, false));
+    EXPECT_TRUE(proposed.endsWith(QStringLiteral("01lz1hq1.ZPH")));
+    const QString saved = Path(QStringLiteral("saved.ZPH"));
+    EXPECT_TRUE(QFile::exists(saved));
+    EXPECT_FALSE(T->Modified);
+    EXPECT_EQ(T->FileName, saved);
+    EXPECT_EQ(Opt->FichTrajectoire, saved);
+
+    // Opened again: the waypoints it carries replace the open set, which is not modified.
+    FreeSwp();
+    EXPECT_EQ(Swp, nullptr);
+    FreeSwp(); // nothing to free: nothing happens
+    NewSwp();
+    AddWpt(*Swp, QStringLiteral("OLD"), 0, 0);
+    ASSERT_EQ(OpenTrjFiles(saved, 1), 1);
+    ASSERT_TRUE(Swp);
+    ASSERT_EQ(Swp->Count, 1);
+    EXPECT_EQ(Swp->First->Name, QStringLiteral("CARRIED"));
+    EXPECT_EQ(Opt->FichWayPoints, saved);
+    EXPECT_EQ(Trj->Stn->Count, T->Stn->Count);
+
+    // The explorer's way leaves the task and the waypoints in the file.
+    Swp->Modified = false;
+    TSwp* before = Swp;
+    ASSERT_EQ(OpenTrjFiles(saved, 0), 1);
+    EXPECT_EQ(Swp, before);
+    EXPECT_EQ(Trj->Stn->Count, 0);
+
+    // Other formats by extension; one the program does not write is refused.
+    QString err;
+    for (const char* ext : {"x.igc", "x.kml", "x.dat"})
+        EXPECT_TRUE(WriteTrjFile(*T, Path(QLatin1String(ext)), true, false, err)) << ext;
+    EXPECT_FALSE(WriteTrjFile(*T, Path(QStringLiteral("x.gst")), true, false, err));
+    EXPECT_EQ(err, QStringLiteral("Type de fichier inconnu."));
+}
+
+TEST_F(RecFileTest, SaveQuestionsAndFailures)
+{
+    Opt->AssocAuto = 1;
+    ASSERT_EQ(OpenTrjFiles(Sample("bad-line.igc"), 1), 1);
+    TTrj* T = Trj;
+    EXPECT_TRUE(AskSaveTrj(T)); // not modified: no question
+    EXPECT_TRUE(Msg::Log().isEmpty());
+
+    T->Modified = true;
+    Msg::PushAnswer(mrCancel);
+    EXPECT_FALSE(AskSaveTrj(T));
+    EXPECT_EQ(Msg::Log().last().text,
+              QStringLiteral("La trajectoire bad-line.igc a été modifiée.\rEnregistrer les modifications ?"));
+    Msg::PushAnswer(mrNo);
+    EXPECT_TRUE(AskSaveTrj(T));
+    EXPECT_TRUE(T->Modified);
+
+    // Yes on a recorder's file asks where to save; a cancelled dialog keeps the trace.
+    int dialogs = 0;
+    QString target = Path(QStringLiteral("kept.zph"));
+    SetFileDialogHook([&](TFileKind, TFileChoice& c) {
+        ++dialogs;
+        if (target.isEmpty())
+            return false;
+        c.Files = {target};
+        return true;
+    });
+    target.clear();
+    Msg::PushAnswer(mrYes);
+    EXPECT_FALSE(AskSaveTrj(T));
+    EXPECT_EQ(dialogs, 1);
+    target = Path(QStringLiteral("kept.zph"));
+    Msg::PushAnswer(mrYes);
+    EXPECT_TRUE(AskSaveTrj(T));
+    EXPECT_FALSE(T->Modified);
+    EXPECT_EQ(T->FileName, target);
+    // Now an own-format file: Yes writes it over without a dialog.
+    T->Modified = true;
+    Msg::PushAnswer(mrYes);
+    EXPECT_TRUE(AskSaveTrj(T));
+    EXPECT_EQ(dialogs, 2);
+
+    // A save that fails is reported, the old file stays whole and the question answers "keep".
+    const QByteArray before = [&] {
+        QFile f(target);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }();
+    QDir().mkdir(Path(QStringLiteral("adir.zph")));
+    T->Modified = true;
+    T->FileName = Path(QStringLiteral("adir.zph"));
+    Msg::ClearLog();
+    Msg::PushAnswer(mrYes);
+    EXPECT_FALSE(AskSaveTrj(T));
+    ASSERT_GE(Msg::Log().size(), 2);
+    EXPECT_EQ(Msg::Log().last().type, TMsgType::Error);
+    EXPECT_TRUE(Msg::Log().last().text.startsWith(QStringLiteral("Impossible d'enregistrer le fichier")));
+    QFile f(target);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+
+    // Waypoints: modified set, Yes without a file of ours asks where; Cancel keeps.
+    NewSwp();
+    AddWpt(*Swp, QStringLiteral("A"), 1, 2);
+    EXPECT_TRUE(AskSaveSwp()); // not modified
+    Swp->Modified = true;
+    Msg::PushAnswer(mrCancel);
+    EXPECT_FALSE(AskSaveSwp());
+    Msg::PushAnswer(mrNo);
+    EXPECT_TRUE(AskSaveSwp());
+    target = Path(QStringLiteral("w.zph"));
+    Msg::PushAnswer(mrYes);
+    EXPECT_TRUE(AskSaveSwp());
+    EXPECT_FALSE(Swp->Modified);
+    EXPECT_EQ(Opt->FichWayPoints, target);
+    EXPECT_TRUE(QFile::exists(target));
+}
+
+TEST_F(RecFileTest, OpeningWaypointsAndTasks)
+{
+    // A waypoint file of ours and one of the text formats, replacing or adding.
+    TSwp S;
+    AddWpt(S, QStringLiteral("ONE"), 4500000, 500000);
+    AddWpt(S, QStringLiteral("TWO"), 4510000, 510000);
+    QString err;
+    const QString wz = Path(QStringLiteral("set.zph"));
+    ASSERT_TRUE(WriteSwpFile(S, wz, err));
+    const QString wd = Path(QStringLiteral("set.dat"));
+    ASSERT_TRUE(WriteSwpFile(S, wd, err)) << err.toStdString();
+    ASSERT_TRUE(OpenSwpFile(wz));
+    ASSERT_TRUE(Swp);
+    EXPECT_EQ(Swp->Count, 2);
+    EXPECT_FALSE(Swp->Modified);
+    EXPECT_EQ(Opt->FichWayPoints, wz);
+    ASSERT_TRUE(OpenSwpFile(wd, true));
+    EXPECT_EQ(Swp->Count, 4);
+    EXPECT_TRUE(Swp->Modified);
+    EXPECT_EQ(Swp->Last->Name, QStringLiteral("TWO"));
+    EXPECT_FALSE(OpenSwpFile(Path(QStringLiteral("none.zph"))));
+    EXPECT_EQ(Swp->Count, 4);
+
+    // A task into the current trace's task.
+    TStn task;
+    TTrn t;
+    t.Name = QStringLiteral("START");
+    t.Lat = 4500000;
+    task.AddTrn(t, -1);
+    t.Name = QStringLiteral("FINISH");
+    t.Lat = 4600000;
+    task.AddTrn(t, -1);
+    const QString tf = Path(QStringLiteral("task.zph"));
+    ASSERT_TRUE(WriteStnFile(task, tf, false, err));
+    Msg::ClearLog();
+    EXPECT_FALSE(OpenStnFile(tf)); // no trace is open
+    EXPECT_EQ(Msg::Log().size(), 1);
+    Opt->AssocAuto = 1;
+    ASSERT_EQ(OpenTrjFiles(Sample("bad-line.igc"), 0), 1);
+    ASSERT_TRUE(OpenStnFile(tf));
+    EXPECT_EQ(Stn->Count, 2);
+    EXPECT_EQ(Stn->First->Name, QStringLiteral("START"));
+    EXPECT_EQ(Opt->FichCircuit, tf);
+    EXPECT_FALSE(Stn->Modified);
+    EXPECT_FALSE(OpenStnFile(wd)); // tasks come only in the own format
+    EXPECT_TRUE(Shown(QStringLiteral("Type de fichier inconnu.")));
+
+    // Saving the task with the waypoints; then a modified task asks before it is replaced.
+    SetFileDialogHook([&](TFileKind k, TFileChoice& c) {
+        EXPECT_EQ(k, fkSaveStn);
+        c.Files = {Path(QStringLiteral("t2"))};
+        c.SaveExt = QStringLiteral(".ZPH");
+        c.IncludeWpt = true;
+        return true;
+    });
+    ASSERT_TRUE(SaveStnFile(QString(), false));
+    const QString t2 = Path(QStringLiteral("t2.ZPH"));
+    EXPECT_EQ(Opt->FichCircuit, t2);
+    TReadReport R;
+    auto carried = ReadZphSwp(t2, R);
+    ASSERT_TRUE(carried);
+    EXPECT_EQ(carried->Count, 4);
+    Stn->Modified = true;
+    Msg::PushAnswer(mrCancel);
+    EXPECT_FALSE(OpenStnFile(tf));
+    EXPECT_TRUE(Stn->Modified);
+}
+
+TEST_F(RecFileTest, SaveExtensionRule)
+{
+    EXPECT_EQ(WithSaveExt(QStringLiteral("/a/b"), QStringLiteral(".WPZ")), QStringLiteral("/a/b.WPZ"));
+    EXPECT_EQ(WithSaveExt(QStringLiteral("/a/b.wpz"), QStringLiteral(".WPZ")), QStringLiteral("/a/b.wpz"));
+    EXPECT_EQ(WithSaveExt(QStringLiteral("/a/b.zph"), QStringLiteral(".WPZ")), QStringLiteral("/a/b.zph.WPZ"));
+    EXPECT_EQ(WithSaveExt(QStringLiteral("/a/b"), QString()), QStringLiteral("/a/b"));
+}

@@ -1,0 +1,500 @@
+// Trace readers (GPX, KML, NMEA, DAT) on real files and hand-made inputs, and the KML and DAT
+// writers read back.
+#include "files/TrjFormats.h"
+#include "model/Calc.h"
+#include "platform/Msg.h"
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+class TrjFormats : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Msg::SetHeadless(true);
+        ModelInit();
+        CloseAllTrj();
+    }
+    void TearDown() override { CloseAllTrj(); }
+
+    static std::vector<TTrj*> Traces()
+    {
+        std::vector<TTrj*> v;
+        for (TTrj* T = FirstTrj; T; T = T->NextTrj)
+            v.push_back(T);
+        return v;
+    }
+    static std::vector<TRec> Fixes(const TTrj* T)
+    {
+        std::vector<TRec> v;
+        for (const TRec* P = T->First; P; P = P->Next)
+            v.push_back(*P);
+        return v;
+    }
+    static TDateTime Day(int y, int m, int d) { return EncodeDate(y, m, d); }
+    // Time units of a time of day.
+    static int32 Hms(int h, int m, double s) { return int32(std::nearbyint((h * 3600 + m * 60 + s) / 0.036)); }
+};
+
+QString Data(const char* Rel)
+{
+    return QString(ZPH_TESTDATA) + Rel;
+}
+
+} // namespace
+
+// ---- GPX -------------------------------------------------------------------------------------
+
+TEST_F(TrjFormats, GpxFlightWithFourTracks)
+{
+    TReadReport R;
+    ASSERT_TRUE(LoadGpxTrj(Data("/gpx/igc1.gpx"), R));
+    EXPECT_EQ(R.Traces, 4);
+    EXPECT_EQ(R.Fixes, 121);
+    EXPECT_EQ(R.Rejected, 0);
+    const auto T = Traces();
+    ASSERT_EQ(T.size(), 4u);
+    EXPECT_EQ(T[0]->RecCount, 2);
+    EXPECT_EQ(T[1]->RecCount, 2);
+    EXPECT_EQ(T[2]->RecCount, 113);
+    EXPECT_EQ(T[3]->RecCount, 4);
+    EXPECT_EQ(T[0]->Name, "igc1");
+    EXPECT_EQ(T[1]->Name, "igc1 - #2");
+    EXPECT_EQ(T[0]->Date, Day(2004, 4, 24));
+    EXPECT_EQ(T[0]->First->Lat, -3074749);
+    EXPECT_EQ(T[0]->First->Lon, 15072052);
+    EXPECT_EQ(T[0]->First->Time, Hms(0, 25, 32));
+    EXPECT_EQ(T[0]->First->Alt, 0);
+    // The last track was recorded the next morning: a trace of its own day.
+    EXPECT_EQ(T[3]->Date, Day(2004, 4, 25));
+    EXPECT_EQ(T[3]->First->Time, Hms(3, 48, 36));
+    EXPECT_EQ(T[3]->Last->Time, Hms(3, 50, 9));
+    EXPECT_TRUE(T[3]->Loaded);
+    EXPECT_EQ(T[0]->FileName, Data("/gpx/igc1.gpx"));
+}
+
+TEST_F(TrjFormats, GpxOneTrackFiles)
+{
+    TReadReport R;
+    ASSERT_TRUE(LoadGpxTrj(Data("/gpx/garmin_g1000~gpx.gpx"), R));
+    ASSERT_TRUE(Trj);
+    EXPECT_EQ(Trj->RecCount, 442);
+    EXPECT_EQ(Trj->Date, Day(2014, 3, 29));
+    EXPECT_EQ(Trj->First->Lat, 4021713);
+    EXPECT_EQ(Trj->First->Lon, -11171771);
+    EXPECT_EQ(Trj->First->Alt, 1377);
+    EXPECT_EQ(Trj->First->AltGps, 1377);
+    EXPECT_EQ(Trj->First->Time, Hms(22, 50, 22));
+    EXPECT_EQ(Trj->Last->Alt, 1670);
+    EXPECT_EQ(Trj->AltMin, 1376); // 1375.806
+    EXPECT_EQ(Trj->AltMax, 1670);
+
+    // A barograph track: every position is 0,0 but altitude and time are real.
+    CloseAllTrj();
+    R = TReadReport();
+    ASSERT_TRUE(LoadGpxTrj(Data("/gpx/igc1_baro.gpx"), R));
+    EXPECT_EQ(Trj->RecCount, 637);
+    EXPECT_EQ(Trj->First->Alt, 829);
+    EXPECT_EQ(Trj->Last->Alt, 330);
+    EXPECT_EQ(Trj->First->Time, Hms(2, 16, 0));
+
+    // Waypoints and routes are not fixes: only the track of this file is read.
+    CloseAllTrj();
+    R = TReadReport();
+    ASSERT_TRUE(LoadGpxTrj(Data("/waypoints/expertgps.gpx"), R));
+    EXPECT_EQ(R.Traces, 1);
+    EXPECT_EQ(R.Fixes, 64);
+}
+
+TEST_F(TrjFormats, GpxSegmentsBadPointsAndTimes)
+{
+    const QByteArray gpx = R"(<?xml version="1.0"?>
+<gpx version="1.1"><trk><name>Vol</name>
+<trkseg>
+ <trkpt lat="45.00001" lon="5.5"><ele>500.4</ele><time>2021-06-01T23:59:58Z</time>
+   <extensions><ele>9999</ele></extensions></trkpt>
+ <trkpt lat="95" lon="5.5"><time>2021-06-01T23:59:59Z</time></trkpt>
+ <trkpt lat="45.1" lon="5.6"><ele>x</ele><time>2021-06-01T23:59:59Z</time></trkpt>
+ <trkpt lat="45.1" lon="5.6"><time>2021-06-02T00:00:01Z</time></trkpt>
+</trkseg>
+<trkseg>
+ <trkpt lat="45.2" lon="5.7"><ele>510</ele><time>2021-06-02T02:00:01.5+02:00</time></trkpt>
+ <trkpt lat="45.3" lon="5.7"><ele>510</ele><time>2021-06-02T00:00:02Z</time></trkpt>
+ <trkpt lat="45.3" lon="5.8"><ele>520</ele><time>2021-06-01T23:00:00Z</time></trkpt>
+ <trkpt lat="45.4" lon="5.9"/>
+ <trkpt lat="45.5" lon="5.9"><time>bad</time></trkpt>
+</trkseg></trk></gpx>)";
+    TReadReport R;
+    ASSERT_TRUE(LoadGpxTrjData(gpx, "/x/vol.gpx", R));
+    EXPECT_EQ(R.Traces, 1);
+    EXPECT_EQ(R.Fixes, 5);
+    // lat 95, ele "x", the fix an hour back, the bad time
+    EXPECT_EQ(R.Rejected, 4);
+    ASSERT_TRUE(Trj);
+    EXPECT_EQ(Trj->Name, "vol - Vol");
+    EXPECT_EQ(Trj->Date, Day(2021, 6, 1));
+    const auto F = Fixes(Trj);
+    ASSERT_EQ(F.size(), 5u);
+    EXPECT_EQ(F[0].Lat, 4500001);
+    EXPECT_EQ(F[0].Alt, 500); // the extension's ele is not the fix's
+    EXPECT_EQ(F[0].Time, Hms(23, 59, 58));
+    EXPECT_EQ(F[1].Time, TimeUnitsPerDay + Hms(0, 0, 1)); // after midnight
+    EXPECT_EQ(F[2].Kind, 1);                              // second segment: pen up
+    EXPECT_EQ(F[2].Time, TimeUnitsPerDay + Hms(0, 0, 1.5)); // 02:00:01.5+02:00
+    EXPECT_EQ(F[1].Kind, 0);
+    EXPECT_EQ(F[3].Time, TimeUnitsPerDay + Hms(0, 0, 2));
+    // The point without time comes one second after the previous fix.
+    EXPECT_EQ(F[4].Time, F[3].Time + 28);
+    EXPECT_EQ(F[4].Lat, 4540000);
+}
+
+TEST_F(TrjFormats, GpxWithoutTracksOrCut)
+{
+    TReadReport R;
+    EXPECT_FALSE(LoadGpxTrjData("<gpx><wpt lat=\"1\" lon=\"2\"/></gpx>", "a.gpx", R));
+    EXPECT_FALSE(R.Error.isEmpty());
+    EXPECT_EQ(Trj, nullptr);
+    EXPECT_EQ(FirstTrj, nullptr);
+
+    R = TReadReport();
+    EXPECT_FALSE(LoadGpxTrj("/nonexistent/a.gpx", R));
+    EXPECT_FALSE(R.Error.isEmpty());
+
+    // A document cut in the middle keeps what came before the cut.
+    R = TReadReport();
+    const QByteArray cut = "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2020-01-01T10:00:00Z</time></trkpt>"
+                           "<trkpt lat=\"1\" lon=\"2.1\"><time>2020-01-01T10:00:05Z</time></trkpt><trkpt lat=\"1\" lo";
+    EXPECT_TRUE(LoadGpxTrjData(cut, "cut.gpx", R));
+    EXPECT_EQ(R.Fixes, 2);
+    EXPECT_GE(R.Rejected, 1);
+    EXPECT_EQ(Trj->RecCount, 2);
+}
+
+// ---- KML -------------------------------------------------------------------------------------
+
+TEST_F(TrjFormats, KmlLineStringSpreadOverItsTimeSpan)
+{
+    TReadReport R;
+    ASSERT_TRUE(LoadKmlTrj(Data("/kml/skydrop.kml"), R));
+    EXPECT_EQ(R.Traces, 1);
+    EXPECT_EQ(R.Rejected, 0);
+    ASSERT_TRUE(Trj);
+    EXPECT_EQ(Trj->RecCount, 1329);
+    EXPECT_EQ(Trj->Name, "skydrop - Flight");
+    EXPECT_EQ(Trj->Date, Day(2017, 8, 21));
+    EXPECT_EQ(Trj->First->Lon, 851554); // "+008.5155383"
+    EXPECT_EQ(Trj->First->Lat, 4826627);
+    EXPECT_EQ(Trj->First->Alt, 768);
+    EXPECT_EQ(Trj->First->Time, Hms(17, 0, 5));
+    EXPECT_EQ(Trj->Last->Time, Hms(17, 22, 32));
+    EXPECT_EQ(Trj->Last->Alt, 753);
+    EXPECT_EQ(Trj->AltMax, 1078); // as the file's own summary says
+    EXPECT_EQ(Trj->AltMin, 751); // the summary's 750 is not among the fixes
+    // The comment between the first two tuples did not break them.
+    EXPECT_EQ(Trj->First->Next->Lon, 851627);
+}
+
+TEST_F(TrjFormats, KmlTracksWinOverLineStrings)
+{
+    TReadReport R;
+    ASSERT_TRUE(LoadKmlTrj(Data("/kml/27GLQKF3.igc.kml"), R));
+    EXPECT_EQ(R.Traces, 2);
+    EXPECT_EQ(R.Fixes, 2140);
+    EXPECT_EQ(R.Rejected, 0);
+    const auto T = Traces();
+    ASSERT_EQ(T.size(), 2u);
+    EXPECT_EQ(T[0]->Name, "27GLQKF3.igc - PRESALTTRK");
+    EXPECT_EQ(T[1]->Name, "27GLQKF3.igc - GNSSALTTRK");
+    for (TTrj* t : T) {
+        EXPECT_EQ(t->RecCount, 1070);
+        EXPECT_EQ(t->Date, Day(2022, 7, 16));
+        EXPECT_EQ(t->First->Lat, 4384033);
+        EXPECT_EQ(t->First->Lon, -8044308);
+        EXPECT_EQ(t->First->Time, Hms(19, 41, 31));
+        EXPECT_EQ(t->Last->Time, Hms(21, 11, 20));
+    }
+    EXPECT_EQ(T[0]->First->Alt, 438);
+    EXPECT_EQ(T[1]->First->Alt, 463);
+}
+
+TEST_F(TrjFormats, KmlHandMade)
+{
+    // A multi-track is one trace with pen-up segments; times and coordinates pair by index.
+    const QByteArray kml = R"(<kml xmlns:gx="http://www.google.com/kml/ext/2.2"><Placemark><name>P</name>
+<gx:MultiTrack>
+<gx:Track><when>2020-05-01T10:00:00Z</when><when>2020-05-01T10:00:10Z</when><when>2020-05-01T10:00:20Z</when>
+<gx:coord>5 45 100</gx:coord><gx:coord>5.1 45.1 nope</gx:coord><gx:coord>5.2 45.2 120</gx:coord></gx:Track>
+<gx:Track><when>2020-05-01T10:05:00Z</when><when>2020-05-01T10:05:10Z</when>
+<gx:coord>6	46	200</gx:coord><gx:coord>6.1 46.1 210</gx:coord><gx:coord>6.2 46.2 220</gx:coord></gx:Track>
+</gx:MultiTrack></Placemark>
+<Placemark><LineString><coordinates>1,2,3 4,5,6</coordinates></LineString></Placemark></kml>)";
+    TReadReport R;
+    ASSERT_TRUE(LoadKmlTrjData(kml, "m.kml", R));
+    EXPECT_EQ(R.Traces, 1);
+    EXPECT_EQ(R.Rejected, 2); // the bad altitude, the coordinate without time
+    const auto F = Fixes(Trj);
+    ASSERT_EQ(F.size(), 4u);
+    EXPECT_EQ(F[1].Lat, 4520000);
+    EXPECT_EQ(F[2].Kind, 1);
+    EXPECT_EQ(F[2].Lat, 4600000);
+    EXPECT_EQ(F[2].Alt, 200);
+    EXPECT_EQ(F[3].Time, Hms(10, 5, 10));
+
+    // Line strings without time span: one second apart, no date.
+    CloseAllTrj();
+    R = TReadReport();
+    ASSERT_TRUE(LoadKmlTrjData("<kml><Placemark><LineString><coordinates>\n 1,2,3\n\t4,5\n 400,5 x\n"
+                               "</coordinates></LineString></Placemark></kml>",
+                               "l.kml", R));
+    EXPECT_EQ(R.Rejected, 2);
+    const auto G = Fixes(Trj);
+    ASSERT_EQ(G.size(), 2u);
+    EXPECT_EQ(Trj->Date, 0);
+    EXPECT_EQ(G[0].Lon, 100000);
+    EXPECT_EQ(G[0].Lat, 200000);
+    EXPECT_EQ(G[0].Alt, 3);
+    EXPECT_EQ(G[1].Time, 28);
+    EXPECT_EQ(G[1].Alt, 0);
+}
+
+TEST_F(TrjFormats, KmlWriterReadsBack)
+{
+    TTrj* T = NewTrj();
+    T->Name = "Vol <test> & co";
+    T->Date = Day(2023, 7, 30);
+    auto rec = std::make_unique<TRec>();
+    const int32 times[] = {Hms(23, 59, 0), Hms(23, 59, 30.6), TimeUnitsPerDay + Hms(0, 0, 4), TimeUnitsPerDay + Hms(0, 1, 0)};
+    for (int i = 0; i < 4; ++i) {
+        rec->Lat = -4512345 + i * 7;
+        rec->Lon = i == 3 ? -17999999 : 612345 - i;
+        rec->Alt = i == 1 ? -12 : 1500 + i;
+        rec->AltGps = rec->Alt;
+        rec->Time = times[i];
+        rec->Kind = i == 2 ? 1 : 0;
+        ASSERT_TRUE(T->AddRec(rec));
+    }
+    TrjLoaded();
+    const QByteArray kml = WriteKmlTrj(*T);
+    const auto before = Fixes(T);
+    CloseAllTrj();
+    TReadReport R;
+    ASSERT_TRUE(LoadKmlTrjData(kml, "back.kml", R));
+    EXPECT_EQ(R.Traces, 1);
+    EXPECT_EQ(R.Rejected, 0);
+    EXPECT_EQ(Trj->Date, Day(2023, 7, 30));
+    EXPECT_EQ(Trj->Name, "back - Vol <test> & co");
+    const auto after = Fixes(Trj);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(after[i].Lat, before[i].Lat) << i;
+        EXPECT_EQ(after[i].Lon, before[i].Lon) << i;
+        EXPECT_EQ(after[i].Alt, before[i].Alt) << i;
+        EXPECT_EQ(after[i].Time, before[i].Time) << i;
+        EXPECT_EQ(after[i].Kind, before[i].Kind) << i;
+    }
+    // And the same text again.
+    EXPECT_EQ(QString::fromUtf8(WriteKmlTrj(*Trj)).remove("back - "), QString::fromUtf8(kml));
+}
+
+// ---- NMEA ------------------------------------------------------------------------------------
+
+TEST_F(TrjFormats, NmeaRealLogs)
+{
+    TReadReport R;
+    ASSERT_TRUE(LoadNmeaTrj(Data("/nmea/rl-traffic.nmea"), R));
+    EXPECT_EQ(R.Fixes, 465);
+    EXPECT_EQ(R.Rejected, 1); // one RMC line is corrupt ("*5DDMIKP")
+    EXPECT_EQ(Trj->Date, Day(2024, 12, 28));
+    EXPECT_EQ(Trj->First->Lat, 4896470); // 4857.88170N
+    EXPECT_EQ(Trj->First->Lon, 709732);  // 00705.83929E
+    EXPECT_EQ(Trj->First->Time, Hms(13, 47, 49.6));
+    EXPECT_EQ(Trj->First->Alt, 1340);    // PGRMZ 4395 ft
+    EXPECT_EQ(Trj->First->AltGps, 1452); // GGA
+    EXPECT_EQ(Trj->Last->Time, Hms(13, 55, 47.6));
+
+    CloseAllTrj();
+    R = TReadReport();
+    ASSERT_TRUE(LoadNmeaTrj(Data("/nmea/neo-m8n.log"), R));
+    EXPECT_EQ(R.Fixes, 23);
+    EXPECT_EQ(Trj->Date, Day(2015, 3, 18));
+    EXPECT_EQ(Trj->First->Lon, -12131425); // west
+    EXPECT_EQ(Trj->First->Alt, 1147);
+    EXPECT_EQ(Trj->First->Time, Hms(17, 19, 26));
+
+    CloseAllTrj();
+    R = TReadReport();
+    ASSERT_TRUE(LoadNmeaTrj(Data("/nmea/garmin48.log"), R));
+    EXPECT_EQ(R.Fixes, 7);
+    EXPECT_EQ(Trj->Date, Day(2001, 6, 6));
+    EXPECT_EQ(Trj->First->Lat, -4545763); // south
+    EXPECT_EQ(Trj->First->Lon, 16715275);
+    EXPECT_EQ(Trj->First->AltGps, 15); // 14.7
+    EXPECT_EQ(Trj->First->Alt, 15);    // PGRMZ 48 ft
+}
+
+TEST_F(TrjFormats, NmeaHandMade)
+{
+    auto line = [](const QByteArray& body) {
+        int x = 0;
+        for (char c : body)
+            x ^= uchar(c);
+        return "$" + body + "*" + QByteArray::number(x, 16).toUpper().rightJustified(2, '0') + "\r\n";
+    };
+    QByteArray log;
+    log += "garbage line\r\n";
+    log += line("GPGGA,235959,4500.000,N,00500.000,E,1,08,1.0,1000.0,M,0,M,,"); // GGA before RMC
+    log += line("GPRMC,235959,A,4500.000,N,00500.000,E,0,0,311299,,");
+    log += line("PGRMZ,500,m,3");                                             // same cycle
+    log += line("GPRMC,000001,A,4500.600,N,00500.600,W,0,0,010100,,");
+    log += line("GPRMC,000002,V,4500.600,N,00500.600,W,0,0,010100,,");       // void
+    log += "$GPRMC,000003,A,4501.000,S,00501.000,W,0,0,010100,,*00\r\n";     // bad checksum
+    log += "$GPRMC,000004,A,4502.000,N,00502.000,E,0,0,010100,,\r\n";        // no checksum
+    log += line("GPRMC,000005,A,4502.000,N,00502.000,E,0,0,320100,,");       // no such date
+    log += line("GPRMC,00000");                                             // too short
+    TReadReport R;
+    ASSERT_TRUE(LoadNmeaTrjData(log, "n.nmea", R));
+    EXPECT_EQ(R.Fixes, 3);
+    EXPECT_EQ(R.Rejected, 4);
+    EXPECT_EQ(Trj->Date, Day(1999, 12, 31));
+    const auto F = Fixes(Trj);
+    ASSERT_EQ(F.size(), 3u);
+    EXPECT_EQ(F[0].Alt, 500); // pressure altitude in metres
+    EXPECT_EQ(F[0].AltGps, 1000);
+    EXPECT_EQ(F[0].Time, Hms(23, 59, 59));
+    EXPECT_EQ(F[1].Time, TimeUnitsPerDay + Hms(0, 0, 1));
+    EXPECT_EQ(F[1].Lon, -501000);
+    EXPECT_EQ(F[1].Alt, 0); // no altitude at all in that cycle
+    EXPECT_EQ(F[1].AltGps, 0);
+    EXPECT_EQ(F[2].Lat, 4503333);
+
+    CloseAllTrj();
+    R = TReadReport();
+    EXPECT_FALSE(LoadNmeaTrjData(line("GPGGA,120000,4500.000,N,00500.000,E,1,08,1.0,1000.0,M,0,M,,"), "g.nmea", R));
+    EXPECT_EQ(FirstTrj, nullptr);
+}
+
+// ---- DAT -------------------------------------------------------------------------------------
+
+TEST_F(TrjFormats, DatLine)
+{
+    TRec r;
+    EXPECT_EQ(ParseDatLine("123456 +45.12345 -005.00001 +0350 +0362\r\n", r), 0);
+    EXPECT_EQ(r.Time, Hms(12, 34, 56));
+    EXPECT_EQ(r.Lat, 4512345);
+    EXPECT_EQ(r.Lon, -500001);
+    EXPECT_EQ(r.Alt, 350);
+    EXPECT_EQ(r.AltGps, 362);
+    // Blanks and signs are free; the GPS altitude is optional.
+    r = TRec();
+    EXPECT_EQ(ParseDatLine("000001\t45.5   5.25 -12", r), 0);
+    EXPECT_EQ(r.AltGps, -12);
+    EXPECT_EQ(r.Lon, 525000);
+    // Field errors are counted one by one.
+    EXPECT_EQ(ParseDatLine("126000 +45.1 +5.1 +100", r), 1);     // 60 seconds
+    EXPECT_EQ(ParseDatLine("12345 +45.1 +5.1 +100", r), 1);      // five digits
+    EXPECT_EQ(ParseDatLine("123456 +95.1 +185.1 +100", r), 2);   // out of range
+    EXPECT_EQ(ParseDatLine("123456 +45.1 +5.1 abc x", r), 2);
+    EXPECT_EQ(ParseDatLine("123456 +45.1", r), 2);               // longitude, altitude missing
+    EXPECT_EQ(ParseDatLine("123456", r), 3);
+    EXPECT_EQ(ParseDatLine("", r), 4);
+    EXPECT_EQ(ParseDatLine("123456 +45.1 +5.1 +100 +100 +7", r), 1); // a field too many
+    EXPECT_EQ(ParseDatLine("123456 +45.1 +5.1 +100 +999999", r), 1); // no believable altitude
+    // Only the first 255 characters count.
+    EXPECT_EQ(ParseDatLine("123456 +45.1 +5.1 +100" + QString(300, ' ') + "junk", r), 0);
+
+    TDateTime d = 0;
+    EXPECT_TRUE(ParseDatHeader("Date 150804\r\n", d));
+    EXPECT_EQ(d, Day(2004, 8, 15));
+    EXPECT_TRUE(ParseDatHeader("Date 150895", d));
+    EXPECT_EQ(d, Day(1995, 8, 15));
+    EXPECT_FALSE(ParseDatHeader("Date 310204", d));
+    EXPECT_FALSE(ParseDatHeader("Date", d));
+    EXPECT_FALSE(ParseDatHeader("123456 +45 +5 +1", d));
+}
+
+TEST_F(TrjFormats, DatFileWithTwoFlights)
+{
+    const QByteArray dat = "000100 +01.0 +01.0 +10\r\n"          // before any header: no date
+                           "*Date 150804\r\n"
+                           "235958 +45.00000 +005.00000 +0500\r\n"
+                           "235958 +45.00001 +005.00000 +0501\r\n" // same time: dropped
+                           "bad line\r\n"
+                           "000002 +45.00010 +005.00010 +0502 +0512\r\n"
+                           "\r\n"
+                           "Date 991399\r\n"                      // not a date: a trace without one
+                           "Date 010105\n"
+                           "*120000 +46.00000 +006.00000 +1000\n";
+    TReadReport R;
+    ASSERT_TRUE(LoadDatTrjData(dat, "log.dat", R));
+    EXPECT_EQ(R.Traces, 3);
+    EXPECT_EQ(R.Fixes, 4);
+    EXPECT_EQ(R.Rejected, 2);
+    const auto T = Traces();
+    ASSERT_EQ(T.size(), 3u);
+    EXPECT_EQ(T[0]->Date, 0);
+    EXPECT_EQ(T[1]->Date, Day(2004, 8, 15));
+    const auto F = Fixes(T[1]);
+    ASSERT_EQ(F.size(), 2u);
+    EXPECT_EQ(F[0].Alt, 500);
+    EXPECT_EQ(F[1].Time, TimeUnitsPerDay + Hms(0, 0, 2));
+    EXPECT_EQ(F[1].AltGps, 512);
+    EXPECT_EQ(T[2]->Date, Day(2005, 1, 1));
+    EXPECT_EQ(T[2]->First->Lat, 4600000);
+}
+
+TEST_F(TrjFormats, DatWriterReadsBack)
+{
+    TTrj* T = NewTrj();
+    T->Date = Day(1998, 2, 3);
+    auto rec = std::make_unique<TRec>();
+    const int32 times[] = {Hms(23, 59, 58), TimeUnitsPerDay + Hms(0, 0, 1), TimeUnitsPerDay + Hms(1, 0, 0)};
+    for (int i = 0; i < 3; ++i) {
+        rec->Lat = -4512345 - i;
+        rec->Lon = 17999999 - i * 100000;
+        rec->Alt = -20 + 1000 * i;
+        rec->AltGps = 3 * i;
+        rec->Time = times[i];
+        ASSERT_TRUE(T->AddRec(rec));
+    }
+    TrjLoaded();
+    const QByteArray dat = WriteDatTrj(*T);
+    EXPECT_TRUE(dat.startsWith("Date 030298\r\n235958 -45.12345 +179.99999 -0020 +0000\r\n")) << dat.constData();
+    const auto before = Fixes(T);
+    CloseAllTrj();
+    TReadReport R;
+    ASSERT_TRUE(LoadDatTrjData(dat, "w.dat", R));
+    EXPECT_EQ(R.Rejected, 0);
+    EXPECT_EQ(Trj->Date, Day(1998, 2, 3));
+    const auto after = Fixes(Trj);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(after[i].Lat, before[i].Lat);
+        EXPECT_EQ(after[i].Lon, before[i].Lon);
+        EXPECT_EQ(after[i].Alt, before[i].Alt);
+        EXPECT_EQ(after[i].AltGps, before[i].AltGps);
+        EXPECT_EQ(after[i].Time, before[i].Time);
+    }
+    EXPECT_EQ(WriteDatTrj(*Trj), dat);
+}
+
+TEST_F(TrjFormats, TraceLimitIsKept)
+{
+    QByteArray dat = "Date 010120\r\n";
+    const int n = 65600;
+    dat.reserve(n * 40);
+    for (int i = 0; i < n; ++i) {
+        const int s = i; // one fix a second, over 18 hours
+        dat += QStringLiteral("%1%2%3 +45.00000 +005.00000 +0100\r\n")
+                   .arg(s / 3600, 2, 10, QLatin1Char('0'))
+                   .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+                   .arg(s % 60, 2, 10, QLatin1Char('0'))
+                   .toLatin1();
+    }
+    TReadReport R;
+    ASSERT_TRUE(LoadDatTrjData(dat, "big.dat", R));
+    EXPECT_EQ(R.Fixes, 65535);
+    EXPECT_EQ(R.Rejected, n - 65535);
+    EXPECT_EQ(Trj->RecCount, 65535);
+}

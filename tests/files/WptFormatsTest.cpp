@@ -1,0 +1,330 @@
+// Waypoint readers (Cambridge DAT, Zander WPZ, tabulated WPT, SeeYou CUP, GPX) on real files
+// and hand-made inputs, and the DAT, WPZ and WPT writers read back.
+#include "files/WptFormats.h"
+#include "model/Texts.h"
+#include "platform/Msg.h"
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+class WptFormats : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Msg::SetHeadless(true);
+        ModelInit();
+    }
+    static std::vector<TWpt> All(const TSwp& S)
+    {
+        std::vector<TWpt> v;
+        for (const TWpt* W = S.First; W; W = W->Next)
+            v.push_back(*W);
+        return v;
+    }
+    static std::unique_ptr<TSwp> Read(const char* Rel, TReadReport& R)
+    {
+        return ReadWptFile(QString(ZPH_TESTDATA) + Rel, R);
+    }
+    static std::unique_ptr<TSwp> ReadText(const QByteArray& Data, const char* Ext, TReadReport& R)
+    {
+        return ReadWptData(Data, Ext, QStringLiteral("test.") + Ext, R);
+    }
+    static void AddWpt(TSwp& S, int32 Lat, int32 Lon, int32 Alt, const QString& Name, const QString& Comment,
+                       const QString& Attr)
+    {
+        auto W = std::make_unique<TWpt>();
+        W->Lat = Lat;
+        W->Lon = Lon;
+        W->Alt = Alt;
+        W->Name = Name;
+        W->Comment = Comment;
+        W->Attr = StrToWptAttr(Attr);
+        ASSERT_TRUE(S.AddWpt(W));
+    }
+    // A set that exercises the writers: hemispheres, carries, edges, texts.
+    static std::unique_ptr<TSwp> Sample()
+    {
+        auto S = std::make_unique<TSwp>();
+        AddWpt(*S, 5081417, 619139, 189, "Aachen", "Pumpstation", "T");
+        AddWpt(*S, -3265333, -7001167, 6962, QString::fromUtf8("Aconcagua é"), "Highest, in south-america", "TAH");
+        AddWpt(*S, 4599999, -17999999, -5, "Edge 59.99", "", "L");
+        AddWpt(*S, 0, 0, 0, "", QString::fromUtf8("Zero – dash"), "");
+        AddWpt(*S, -8999999, 17999999, 12, "ABCDEFGHIJKLMNO", QString(90, 'c'), "SFR");
+        return S;
+    }
+};
+
+} // namespace
+
+TEST_F(WptFormats, CambridgeRealFiles)
+{
+    TReadReport R;
+    auto S = Read("/waypoints/euregio9.dat", R);
+    ASSERT_TRUE(S);
+    EXPECT_EQ(R.Rejected, 0);
+    EXPECT_EQ(S->Count, 99);
+    EXPECT_FALSE(S->Modified);
+    EXPECT_EQ(S->FileName, QString(ZPH_TESTDATA) + "/waypoints/euregio9.dat");
+    const auto W = All(*S);
+    EXPECT_EQ(W[0].Name, "Aachen");
+    EXPECT_EQ(W[0].Lat, 5081417); // 50:48:51N
+    EXPECT_EQ(W[0].Lon, 619139);  // 006:11:29E
+    EXPECT_EQ(W[0].Alt, 189);
+    EXPECT_EQ(WptAttrToStr(W[0].Attr), "T");
+    EXPECT_EQ(W[0].Comment, "PmpsttnGfr=3");
+    EXPECT_EQ(W[2].Name, "Ailertchen");
+    EXPECT_EQ(WptAttrToStr(W[2].Attr), "TA");
+    EXPECT_EQ(W.back().Name, "ZL RWY EDKA");
+    EXPECT_EQ(WptAttrToStr(W.back().Attr), "AFH");
+    // Bounds of the set follow its waypoints.
+    EXPECT_LE(S->LatMin, 5081417);
+    EXPECT_GE(S->LatMax, 5081417);
+
+    R = TReadReport();
+    S = Read("/waypoints/waypoints.dat", R);
+    ASSERT_TRUE(S);
+    EXPECT_EQ(S->Count, 5);
+    const auto V = All(*S);
+    EXPECT_EQ(V[0].Name, "Aconcagua");
+    EXPECT_EQ(V[0].Lat, -3265333); // 32:39.200S
+    EXPECT_EQ(V[0].Lon, -7001167); // 070:00.700W
+    EXPECT_EQ(V[0].Alt, 6962);
+    EXPECT_EQ(V[0].Comment, "Highest mountain in south-america");
+    EXPECT_EQ(V[1].Lat, 5105194); // 51:03:07N
+    EXPECT_EQ(WptAttrToStr(V[1].Attr), "TAH");
+    EXPECT_EQ(V[4].Name, "Sydney Opera");
+    EXPECT_EQ(V[4].Comment, "");
+}
+
+TEST_F(WptFormats, TheSamePointsInThreeFormats)
+{
+    TReadReport R;
+    auto D = Read("/waypoints/euregio9.dat", R);
+    auto Z = Read("/waypoints/euregio9.wpz", R);
+    auto C = Read("/waypoints/euregio9.cup", R);
+    ASSERT_TRUE(D && Z && C);
+    EXPECT_EQ(R.Rejected, 0);
+    const auto d = All(*D), z = All(*Z), c = All(*C);
+    ASSERT_EQ(z.size(), 99u);
+    ASSERT_EQ(c.size(), 99u);
+    for (size_t i = 0; i < 99; ++i) {
+        EXPECT_EQ(z[i].Lat, d[i].Lat) << i; // both in whole seconds
+        EXPECT_EQ(z[i].Lon, d[i].Lon) << i;
+        EXPECT_NEAR(c[i].Lat, d[i].Lat, 2) << i; // 0.001 minute against 1 second
+        EXPECT_NEAR(c[i].Lon, d[i].Lon, 2) << i;
+        EXPECT_EQ(z[i].Alt, d[i].Alt) << i;
+        EXPECT_EQ(c[i].Alt, d[i].Alt) << i;
+        EXPECT_EQ(z[i].Name.left(4), d[i].Name.left(4).toUpper()) << i;
+    }
+    EXPECT_EQ(z[0].Name, "AACHEN");
+    EXPECT_EQ(z[0].Comment, "PUMPSTAGA");
+    EXPECT_EQ(WptAttrToStr(z[0].Attr), "T");
+    EXPECT_EQ(WptAttrToStr(z[2].Attr), "TA"); // "WA"
+    EXPECT_EQ(c[0].Name, "01Aachen (Pumps"); // cut to 15
+    EXPECT_EQ(c[0].Comment, "Pumpstation GAFOR=34");
+    EXPECT_EQ(c.back().Name, "ZL-RWY-EDKA");
+}
+
+TEST_F(WptFormats, GpxWaypoints)
+{
+    TReadReport R;
+    auto S = Read("/waypoints/expertgps.gpx", R);
+    ASSERT_TRUE(S);
+    EXPECT_EQ(S->Count, 86); // the route and track points are not waypoints
+    const auto W = All(*S);
+    EXPECT_EQ(W[0].Name, "5066");
+    EXPECT_EQ(W[0].Lat, 4243888);
+    EXPECT_EQ(W[0].Lon, -7111928);
+    EXPECT_EQ(W[0].Alt, 45);
+    EXPECT_EQ(W.back().Name, "5150TANK");
+    EXPECT_EQ(W.back().Comment, "WATER TANK");
+
+    R = TReadReport();
+    S = ReadText("<gpx><wpt lat=\"45\" lon=\"6\"><name>LFLE</name><desc>Chambery</desc><sym>Airport</sym></wpt>"
+                 "<wpt lat=\"91\" lon=\"6\"/><wpt lat=\"45\" lon=\"6\"><ele>high</ele></wpt>"
+                 "<rte><rtept lat=\"1\" lon=\"1\"/></rte></gpx>",
+                 "GPX", R);
+    ASSERT_TRUE(S);
+    EXPECT_EQ(S->Count, 1);
+    EXPECT_EQ(R.Rejected, 2);
+    EXPECT_EQ(S->First->Comment, "Chambery");
+    EXPECT_EQ(WptAttrToStr(S->First->Attr), "A");
+}
+
+TEST_F(WptFormats, UnknownOrUnreadable)
+{
+    TReadReport R;
+    EXPECT_FALSE(Read("/waypoints/euregio9.da4", R));
+    EXPECT_FALSE(R.Error.isEmpty());
+    R = TReadReport();
+    EXPECT_FALSE(ReadWptFile("/nonexistent/x.dat", R));
+    EXPECT_FALSE(R.Error.isEmpty());
+    R = TReadReport();
+    EXPECT_FALSE(ReadText("* only a comment\r\n", "DAT", R));
+    EXPECT_FALSE(R.Error.isEmpty());
+    R = TReadReport();
+    EXPECT_FALSE(ReadText("x", "XYZ", R));
+    EXPECT_FALSE(R.Error.isEmpty());
+}
+
+TEST_F(WptFormats, CambridgeHandMade)
+{
+    const QByteArray dat = "1,45:30:00N,006:00:00E,620F,TL,Feet,comment, with, commas\r\n"
+                           "2,45:30.5N,006:00.25W,100,,NoUnit\r\n"
+                           "3,45:60:00N,006:00:00E,100M,T,BadMinutes,\r\n"
+                           "4,95:00:00N,006:00:00E,100M,T,TooFar,\r\n"
+                           "5,45:00:00N,006:00:00E,tall,T,BadAlt,\r\n"
+                           "6,45:00:00N,006:00:00E\r\n"
+                           "7,45:00:00N,006:00:00E,1M,T,A very long name indeed," +
+                           QByteArray(100, 'x') + "\r\n"
+                           "8,45:00:00S,006:00:00E,1M,T,Caf\xE9,\r\n"
+                           "\x1A"
+                           "9,45:00:00N,006:00:00E,1M,T,AfterEof,\r\n";
+    TReadReport R;
+    auto S = ReadText(dat, "DAT", R);
+    ASSERT_TRUE(S);
+    EXPECT_EQ(R.Rejected, 4);
+    const auto W = All(*S);
+    ASSERT_EQ(W.size(), 4u);
+    EXPECT_EQ(W[0].Alt, 189); // 620 ft
+    EXPECT_EQ(W[0].Comment, "comment, with, commas");
+    EXPECT_EQ(WptAttrToStr(W[0].Attr), "TL");
+    EXPECT_EQ(W[1].Lat, 4550833);
+    EXPECT_EQ(W[1].Lon, -600417);
+    EXPECT_EQ(W[1].Attr, 0);
+    EXPECT_EQ(W[2].Name, "A very long nam");
+    EXPECT_EQ(W[2].Comment.size(), 90);
+    EXPECT_EQ(W[3].Name, QString::fromUtf8("Café")); // Windows-1252
+    EXPECT_EQ(W[3].Lat, -4500000);
+}
+
+TEST_F(WptFormats, SeeYouAndTabTextHandMade)
+{
+    const QByteArray cup = "name,code,country,lat,lon,elev,style,rwdir,rwlen,freq,desc\r\n"
+                           "\"Field, north\",FN,FR,4530.000N,00600.500E,1000ft,3,,,,\"said \"\"so\"\"\"\r\n"
+                           "\"Airfield\",AF,FR,4530.000S,00600.500W,,5,,,,\r\n"
+                           "\"Bad\",B,FR,4560.000N,00600.500E,100m,1,,,,\r\n"
+                           "-----Related Tasks-----\r\n"
+                           "\"Task\",\"Field, north\",\"Airfield\"\r\n";
+    TReadReport R;
+    auto S = ReadText(cup, "CUP", R);
+    ASSERT_TRUE(S);
+    EXPECT_EQ(R.Rejected, 1);
+    const auto W = All(*S);
+    ASSERT_EQ(W.size(), 2u);
+    EXPECT_EQ(W[0].Name, "Field, north");
+    EXPECT_EQ(W[0].Alt, 305);
+    EXPECT_EQ(W[0].Comment, "said \"so\"");
+    EXPECT_EQ(WptAttrToStr(W[0].Attr), "L");
+    EXPECT_EQ(W[1].Lat, -4550000);
+    EXPECT_EQ(W[1].Lon, -600833);
+    EXPECT_EQ(WptAttrToStr(W[1].Attr), "AL");
+
+    const QByteArray wpt = "Nom\tLatitude\tLongitude\tAltitude\tAttributs\tCommentaire\n"
+                           "Un\t45.12345\t-6.5\t300\tts\tfirst\tpart\n"
+                           "Deux\t45,5\t6\n"
+                           "Trois\tnorth\t6\t1\t\t\n"
+                           "Quatre\t45\t6\t9e9\t\t\n";
+    R = TReadReport();
+    S = ReadText(wpt, "WPT", R);
+    ASSERT_TRUE(S);
+    EXPECT_EQ(R.Rejected, 2);
+    const auto T = All(*S);
+    ASSERT_EQ(T.size(), 2u);
+    EXPECT_EQ(T[0].Lat, 4512345);
+    EXPECT_EQ(T[0].Lon, -650000);
+    EXPECT_EQ(WptAttrToStr(T[0].Attr), "TS");
+    EXPECT_EQ(T[0].Comment, "first part"); // the tab inside became a blank
+    EXPECT_EQ(T[1].Lat, 4550000);
+}
+
+TEST_F(WptFormats, TabTextWriterIsExact)
+{
+    auto S = Sample();
+    const QByteArray out = WriteWptSwp(*S);
+    EXPECT_TRUE(out.startsWith("Nom\tLatitude\tLongitude\tAltitude\tAttributs\tCommentaire\r\n"
+                               "Aachen\t50.81417\t6.19139\t189\tT\tPumpstation\r\n"));
+    TReadReport R;
+    auto B = ReadText(out, "WPT", R);
+    ASSERT_TRUE(B);
+    EXPECT_EQ(R.Rejected, 0);
+    const auto a = All(*S), b = All(*B);
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(b[i].Lat, a[i].Lat) << i;
+        EXPECT_EQ(b[i].Lon, a[i].Lon) << i;
+        EXPECT_EQ(b[i].Alt, a[i].Alt) << i;
+        EXPECT_EQ(b[i].Attr, a[i].Attr) << i;
+        EXPECT_EQ(b[i].Name, a[i].Name) << i;
+    }
+    EXPECT_EQ(b[1].Comment, "Highest, in south-america");
+    EXPECT_EQ(b[3].Comment, QString::fromUtf8("Zero – dash")); // en dash is in Windows-1252
+    EXPECT_EQ(WriteWptSwp(*B), out);
+}
+
+TEST_F(WptFormats, CambridgeWriterReadsBack)
+{
+    auto S = Sample();
+    const QByteArray out = WriteDatSwp(*S);
+    EXPECT_TRUE(out.startsWith("1,50:48.850N,006:11.483E,189M,T,Aachen,Pumpstation\r\n")) << out.constData();
+    EXPECT_TRUE(out.contains("3,45:59.999N,179:59.999W,-5M,L,Edge 59.99,\r\n")) << out.constData();
+    TReadReport R;
+    auto B = ReadText(out, "DAT", R);
+    ASSERT_TRUE(B);
+    EXPECT_EQ(R.Rejected, 0);
+    const auto a = All(*S), b = All(*B);
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+        EXPECT_NEAR(b[i].Lat, a[i].Lat, 1) << i; // 0.001 minute
+        EXPECT_NEAR(b[i].Lon, a[i].Lon, 1) << i;
+        EXPECT_EQ(b[i].Alt, a[i].Alt) << i;
+        EXPECT_EQ(b[i].Attr, a[i].Attr) << i;
+        EXPECT_EQ(b[i].Name, a[i].Name) << i;
+        EXPECT_EQ(b[i].Comment, a[i].Comment) << i;
+    }
+    EXPECT_EQ(WriteDatSwp(*B), out);
+}
+
+TEST_F(WptFormats, ZanderWriterReadsBack)
+{
+    auto S = Sample();
+    const QByteArray out = WriteWpzSwp(*S);
+    const QList<QByteArray> lines = out.split('\n');
+    EXPECT_EQ(lines[0], "Aachen       504851N 0061129E 0189 Pumpstati WP 0001\r");
+    EXPECT_EQ(lines[1], "Aconcagua \xE9  323912S 0700042W 6962 Highest,  WA 0002\r");
+    EXPECT_EQ(lines[2], "Edge 59.99   460000N 1800000W -005           WL 0003\r");
+    TReadReport R;
+    auto B = ReadText(out, "WPZ", R);
+    ASSERT_TRUE(B);
+    EXPECT_EQ(R.Rejected, 0);
+    const auto a = All(*S), b = All(*B);
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+        EXPECT_NEAR(b[i].Lat, a[i].Lat, 14) << i; // whole seconds
+        EXPECT_NEAR(b[i].Lon, a[i].Lon, 14) << i;
+        EXPECT_EQ(b[i].Alt, a[i].Alt) << i;
+        EXPECT_EQ(b[i].Name, a[i].Name.left(12)) << i;
+        EXPECT_EQ(b[i].Comment, a[i].Comment.left(9).trimmed()) << i;
+    }
+    EXPECT_EQ(WptAttrToStr(b[0].Attr), "T");
+    EXPECT_EQ(WptAttrToStr(b[1].Attr), "TA");
+    EXPECT_EQ(WptAttrToStr(b[2].Attr), "TL");
+    EXPECT_EQ(WriteWpzSwp(*B), out);
+}
+
+TEST_F(WptFormats, SetLimitIsKept)
+{
+    QByteArray wpt;
+    const int n = 65600;
+    wpt.reserve(n * 24);
+    for (int i = 0; i < n; ++i)
+        wpt += "W" + QByteArray::number(i) + "\t45.0\t6.0\t100\n";
+    TReadReport R;
+    auto S = ReadText(wpt, "WPT", R);
+    ASSERT_TRUE(S);
+    EXPECT_EQ(S->Count, 65535);
+    EXPECT_EQ(R.Rejected, n - 65535);
+    EXPECT_EQ(S->Last->Name, "W65534");
+}

@@ -1,0 +1,230 @@
+// Texts of times and coordinates, both ways.
+#include "model/Texts.h"
+#include "model/Options.h"
+#include "platform/MaskEdit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+class OptScope
+{
+public:
+    explicit OptScope(int latLong) : saved(Opt)
+    {
+        opt.UniteLatiLong = latLong;
+        Opt = &opt;
+    }
+    ~OptScope() { Opt = saved; }
+
+private:
+    TOpt opt;
+    TOpt* saved;
+};
+
+QString U(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+
+} // namespace
+
+TEST(TextsCoord, SecondsForm)
+{
+    OptScope o(0);
+    EXPECT_EQ(LatiToStr(4520576), U("N45°12'21\""));
+    EXPECT_EQ(LatiToStr(-3350000), U("S33°30'00\""));
+    EXPECT_EQ(LatiToStr(0), U("N00°00'00\""));
+    EXPECT_EQ(LatiToStr(-1), U("N00°00'00\""));   // rounds to zero: no southern zero
+    EXPECT_EQ(LongToStr(-13), U("E000°00'00\"")); // 0.468"
+    EXPECT_EQ(LongToStr(-14), U("W000°00'01\"")); // 0.504"
+    EXPECT_EQ(LatiToStr(9000000), U("N90°00'00\""));
+    EXPECT_EQ(LongToStr(500000), U("E005°00'00\""));
+    EXPECT_EQ(LongToStr(-12345678), U("W123°27'24\""));
+    EXPECT_EQ(LongToStr(18000000), U("E180°00'00\""));
+    EXPECT_EQ(LongToStr(-18000000), U("W180°00'00\""));
+    // 59.6 seconds round into the next minute, and 60 minutes into the next degree.
+    EXPECT_EQ(LatiToStr(4599989), U("N46°00'00\""));
+    // Half seconds go to the even second.
+    EXPECT_EQ(LongToStr(125), U("E000°00'04\"")); // 4.5"
+    EXPECT_EQ(LongToStr(375), U("E000°00'14\"")); // 13.5"
+    // Outside the ranges (and the missing marker): empty.
+    EXPECT_EQ(LatiToStr(9000001), QString());
+    EXPECT_EQ(LatiToStr(-9000001), QString());
+    EXPECT_EQ(LatiToStr(50000000), QString());
+    EXPECT_EQ(LongToStr(18000001), QString());
+    EXPECT_EQ(LongToStr(50000000), QString());
+    EXPECT_EQ(LatMask(), U("L00°00'00\";1;_"));
+    EXPECT_EQ(LonMask(), U("L000°00'00\";1;_"));
+}
+
+TEST(TextsCoord, MinutesForm)
+{
+    OptScope o(1);
+    EXPECT_EQ(LatiToStr(4520576), U("N45°12.35'"));
+    EXPECT_EQ(LongToStr(-12345678), U("W123°27.41'"));
+    EXPECT_EQ(LatiToStr(4599993), U("N46°00.00'")); // 59.9996' carries
+    EXPECT_EQ(LatMask(), U("L00°00.00';1;_"));
+    EXPECT_EQ(LonMask(), U("L000°00.00';1;_"));
+    // Without options the default form applies.
+    Opt = nullptr;
+    const bool minutes = TOpt().UniteLatiLong == 1;
+    EXPECT_EQ(LatiToStr(4520576), minutes ? U("N45°12.35'") : U("N45°12'21\""));
+}
+
+TEST(TextsCoord, FormatCoordPartsAndCarries)
+{
+    OptScope o(1);
+    QString d, s, m;
+    FormatCoord(-4520576, d, 2, s, m); // mode 2: always seconds
+    EXPECT_EQ(d + "|" + m + "|" + s, "045|12|21");
+    FormatCoord(4520576, d, 1, s, m); // mode 1: the option's hundredths
+    EXPECT_EQ(d + "|" + m + "|" + s, "045|12|35");
+    FormatCoord(599999, d, 2, s, m); // 5°59'59.96" -> 6°00'00"
+    EXPECT_EQ(d + "|" + m + "|" + s, "006|00|00");
+    FormatCoord(17999999, d, 1, s, m);
+    EXPECT_EQ(d + "|" + m + "|" + s, "180|00|00");
+
+    EXPECT_EQ(FormatCoordDdmm(4520576, false, 2), "4512.346,N");
+    EXPECT_EQ(FormatCoordDdmm(-599999, true, 2), "00559.999,W");
+    EXPECT_EQ(FormatCoordDdmm(1666, false, 2), "0001.000,N"); // 0.9996' carries into the minute
+    EXPECT_EQ(FormatCoordDdmm(-4520576, false, 2), "4512.346,S");
+    EXPECT_EQ(FormatCoordDdmm(0, true, 2), "00000.000,E");
+}
+
+TEST(TextsCoord, ParseBothForms)
+{
+    int32 v = 0;
+    {
+        OptScope o(0);
+        EXPECT_TRUE(ParseLat(U("N45°12'21\""), v));
+        EXPECT_EQ(v, 4520583);
+        EXPECT_TRUE(ParseLat(U("s45°12'21\""), v));
+        EXPECT_EQ(v, -4520583);
+        EXPECT_TRUE(ParseLon(U("w123°27'24\""), v));
+        EXPECT_EQ(v, -12345667);
+        EXPECT_TRUE(ParseLon(U("E005°00'00\""), v));
+        EXPECT_EQ(v, 500000);
+        // Minutes and seconds above 59.
+        EXPECT_TRUE(ParseLat(U("N45°75'00\""), v));
+        EXPECT_EQ(v, 4625000);
+        EXPECT_TRUE(ParseLat(U("N45°00'90\""), v));
+        EXPECT_EQ(v, 4502500);
+        EXPECT_TRUE(ParseLat(U("N90°00'00\""), v));
+        EXPECT_TRUE(ParseLon(U("W180°00'00\""), v));
+        EXPECT_EQ(v, -18000000);
+        v = 123;
+        for (const char* bad : {"", "N", "X45°12'21\"", "E45°12'21\"", "N45°12.21'", "N4a°12'21\"",
+                                "N45°12'21", "N045°12'21\"", "N45°12'21\" ", " N45°12'21\"", "N45d12'21\"",
+                                "N45°1 '21\"", "N-5°12'21\"", "N95°00'00\"", "N89°99'99\"", "N４5°12'21\""}) {
+            EXPECT_FALSE(ParseLat(U(bad), v)) << bad;
+        }
+        for (const char* bad :
+             {"E05°00'00\"", "N005°00'00\"", "E181°00'00\"", "E180°00'01\"", "E005°00.00'"}) {
+            EXPECT_FALSE(ParseLon(U(bad), v)) << bad;
+        }
+        EXPECT_EQ(v, 123); // untouched by a refusal
+    }
+    {
+        OptScope o(1);
+        EXPECT_TRUE(ParseLat(U("N45°12.35'"), v));
+        EXPECT_EQ(v, 4520583);
+        EXPECT_TRUE(ParseLon(U("W123°27.41'"), v));
+        EXPECT_EQ(v, -12345683);
+        EXPECT_TRUE(ParseLat(U("n45°99.99'"), v)); // minutes above 59
+        EXPECT_EQ(v, 4666650);
+        EXPECT_FALSE(ParseLat(U("N45°12'21\""), v));
+        EXPECT_FALSE(ParseLat(U("N45°12,35'"), v));
+        EXPECT_FALSE(ParseLon(U("E005°12.35"), v));
+    }
+}
+
+TEST(TextsCoord, TextsParseBackAndFitTheMasks)
+{
+    // For both forms: every text LatiToStr/LongToStr make parses back to within the rounding
+    // of its last digit, prints the same again, and fills the edit mask.
+    for (int form = 0; form <= 1; ++form) {
+        OptScope o(form);
+        const int32 tol = form == 1 ? 9 : 14; // half of 0.01' or of 1"
+        for (int64_t x = -9000000; x <= 9000000; x += 997) {
+            const QString t = LatiToStr(int32(x));
+            int32 v = 0;
+            ASSERT_TRUE(ParseLat(t, v)) << t.toStdString();
+            ASSERT_LE(std::llabs(v - x), tol) << t.toStdString();
+            ASSERT_EQ(LatiToStr(v), t);
+            ASSERT_TRUE(MaskTextComplete(LatMask(), t)) << t.toStdString();
+        }
+        for (int64_t x = -18000000; x <= 18000000; x += 1999) {
+            const QString t = LongToStr(int32(x));
+            int32 v = 0;
+            ASSERT_TRUE(ParseLon(t, v)) << t.toStdString();
+            ASSERT_LE(std::llabs(v - x), tol) << t.toStdString();
+            ASSERT_EQ(LongToStr(v), t);
+            ASSERT_TRUE(MaskTextComplete(LonMask(), t)) << t.toStdString();
+        }
+    }
+}
+
+TEST(TextsTime, TimeToHmsAndBack)
+{
+    EXPECT_EQ(TimeToHms(1258222), "12:34:56");
+    EXPECT_EQ(TimeToHms(-1258222), "-12:34:56");
+    EXPECT_EQ(TimeToHms(2400000 + 1258222), "12:34:56"); // modulo 24 h
+    EXPECT_EQ(TimeToHms(0), "00:00:00");
+    EXPECT_EQ(TimeToHms(1666), "00:01:00");    // 59.976 s carries into the minute
+    EXPECT_EQ(TimeToHms(99999), "01:00:00");   // 59 min 59.964 s carries into the hour
+    EXPECT_EQ(TimeToHms(2399999), "00:00:00"); // and into the next day
+    EXPECT_EQ(TimeToHms(INT32_MIN).left(1), "-");
+
+    int32 t = 0;
+    EXPECT_TRUE(HmsToTime("12:34:56", t));
+    EXPECT_EQ(t, 1258222);
+    EXPECT_TRUE(HmsToTime("24:00:00", t));
+    EXPECT_EQ(t, 2400000);
+    EXPECT_TRUE(HmsToTime("12:75:00", t)); // minutes above 59 count on
+    EXPECT_EQ(t, 1325000);
+    EXPECT_TRUE(HmsToTime("9:05:00", t));
+    EXPECT_EQ(t, 908333);
+    t = 42;
+    for (const char* bad :
+         {"", "12:34", "12:34:56:00", "12-34-56", "12:34.56", "24:00:01", "99:99:99", "12:3a:00", "12: 4:00",
+          "12:-4:00", "+1:00:00", "123:00:00", "12::00", " 12:00:00"}) {
+        EXPECT_FALSE(HmsToTime(bad, t)) << bad;
+    }
+    EXPECT_EQ(t, 42);
+    // Every second of the day comes back unchanged.
+    for (int s = 0; s < 86400; ++s) {
+        const int32 units = int32(std::lround(s / 0.036));
+        ASSERT_TRUE(HmsToTime(TimeToHms(units), t));
+        ASSERT_EQ(t, units) << s;
+    }
+}
+
+TEST(TextsMisc, CoursesDecimalDegreesAndAttributes)
+{
+    EXPECT_EQ(CapToStr(0), U("360°"));
+    EXPECT_EQ(CapToStr(45.4), U("045°"));
+    EXPECT_EQ(CapToStr(359.6), U("360°"));
+    EXPECT_EQ(CapToStr(-90), U("270°"));
+    EXPECT_EQ(CapToStr(720.2), U("360°"));
+    EXPECT_EQ(CapToStr(NAN), QString());
+
+    int32 v = 0;
+    EXPECT_EQ(StrToCoordInt("45,12345"), 4512345);
+    EXPECT_EQ(StrToCoordInt("-1.5"), -150000);
+    EXPECT_FALSE(StrToCoordInt("abc", v));
+    EXPECT_FALSE(StrToCoordInt("", v));
+    EXPECT_FALSE(StrToCoordInt("1e30", v));
+    EXPECT_EQ(StrToCoordInt("abc"), 0);
+    EXPECT_TRUE(StrToCoordInt(" 5.5 ", v));
+    EXPECT_EQ(v, 550000);
+
+    EXPECT_EQ(WptAttrToStr(0x7F), "TALSFHR");
+    EXPECT_EQ(WptAttrToStr(0x80), "");
+    EXPECT_EQ(WptAttrToStr(0x41), "TR");
+    EXPECT_EQ(StrToWptAttr("tAx r"), 0x41 | 0x02);
+    EXPECT_EQ(StrToWptAttr(U("ſ")), 0); // no letter outside ASCII counts
+    for (int a = 0; a < 128; ++a) EXPECT_EQ(StrToWptAttr(WptAttrToStr(uint8(a))), a);
+}
