@@ -34,6 +34,8 @@ public:
     // Makes the fix nearest to the time under pixel X the current fix, repaints both views and
     // emits currentFixChanged.
     void SelectAtX(int X);
+    // Steps through the fixes like the plan view's keys (through the plan view when it exists).
+    void StepFix(int Steps, bool ToEnd);
     // Renders the view as painted (tests and screenshots).
     void Render(QPainter& P, const QSize& Size);
 

@@ -1,21 +1,776 @@
+// The main window and the start-up of the program.
 #include "app/Main.h"
+
+#include "app/Cutt.h"
+#include "app/Langage.h"
+#include "app/Option.h"
+#include "app/Plan.h"
+#include "app/Shell.h"
+#include "app/Text.h"
+#include "files/MapCal.h"
+#include "files/MapLoad.h"
+#include "files/RecFile.h"
+#include "model/Options.h"
+#include "model/Sector.h"
+#include "model/Texts.h"
+
+#include <QAction>
+#include <QActionGroup>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <cmath>
 
 TMainForm* MainForm = nullptr;
+bool NmeaActive = false;
+
+namespace {
+
+// ---- Tool-bar icons, drawn so that they look alike on every desktop ----------------------------
+
+enum class TIcon
+{
+    TrjMode,
+    WptMode,
+    Wpt,
+    Task,
+    Zone,
+    ZoomIn,
+    ZoomOut,
+    Fit,
+    Options,
+    Test
+};
+
+QIcon MakeIcon(TIcon Kind)
+{
+    constexpr int S = 24;
+    QPixmap pm(S, S);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(40, 60, 110), accent(200, 60, 40), green(30, 130, 60);
+    QPen pen(ink, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(pen);
+    auto magnifier = [&](bool plus) {
+        p.drawEllipse(QPointF(10, 10), 6.5, 6.5);
+        p.setPen(QPen(ink, 3.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(15, 15), QPointF(21, 21));
+        p.setPen(QPen(accent, 2));
+        p.drawLine(QPointF(7, 10), QPointF(13, 10));
+        if (plus) p.drawLine(QPointF(10, 7), QPointF(10, 13));
+    };
+    switch (Kind) {
+    case TIcon::TrjMode: {
+        QPainterPath path(QPointF(3, 19));
+        path.cubicTo(QPointF(6, 4), QPointF(10, 4), QPointF(12, 12));
+        path.cubicTo(QPointF(14, 20), QPointF(18, 20), QPointF(21, 5));
+        p.setPen(QPen(QColor(30, 70, 200), 2.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawPath(path);
+        p.setBrush(accent);
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(QPointF(12, 12), 2.6, 2.6);
+        break;
+    }
+    case TIcon::WptMode:
+    case TIcon::Wpt:
+        p.drawLine(QPointF(7, 21), QPointF(7, 3));
+        p.setBrush(Kind == TIcon::WptMode ? green : accent);
+        p.setPen(Qt::NoPen);
+        p.drawPolygon(QPolygonF({QPointF(8, 3), QPointF(20, 7), QPointF(8, 11)}));
+        p.setBrush(ink);
+        p.drawEllipse(QPointF(7, 21), 2.5, 1.5);
+        break;
+    case TIcon::Task:
+        p.setBrush(QColor(220, 230, 250));
+        p.drawPolygon(QPolygonF({QPointF(4, 19), QPointF(12, 4), QPointF(20, 17)}));
+        p.setBrush(accent);
+        p.setPen(Qt::NoPen);
+        for (const QPointF c : {QPointF(4, 19), QPointF(12, 4), QPointF(20, 17)}) p.drawEllipse(c, 2.5, 2.5);
+        break;
+    case TIcon::Zone:
+        p.setPen(QPen(QColor(170, 40, 150), 2, Qt::DashLine));
+        p.setBrush(QColor(170, 40, 150, 50));
+        p.drawPolygon(
+            QPolygonF({QPointF(3, 8), QPointF(12, 3), QPointF(21, 9), QPointF(18, 20), QPointF(6, 19)}));
+        break;
+    case TIcon::ZoomIn:
+        magnifier(true);
+        break;
+    case TIcon::ZoomOut:
+        magnifier(false);
+        break;
+    case TIcon::Fit:
+        p.setPen(QPen(ink, 1.5, Qt::DotLine));
+        p.drawRect(QRectF(6.5, 6.5, 11, 11));
+        p.setPen(QPen(accent, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        for (int sx : {-1, 1})
+            for (int sy : {-1, 1}) {
+                const QPointF c(12 + sx * 9, 12 + sy * 9);
+                p.drawLine(c, c - QPointF(sx * 5, 0));
+                p.drawLine(c, c - QPointF(0, sy * 5));
+            }
+        break;
+    case TIcon::Options:
+        for (int i = 0; i < 3; ++i) {
+            const double y = 5 + i * 7;
+            p.setPen(QPen(ink, 2, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(3, y), QPointF(21, y));
+            p.setBrush(i == 1 ? accent : QColor(250, 250, 250));
+            p.setPen(QPen(ink, 1.5));
+            p.drawEllipse(QPointF(i == 1 ? 15 : 8 + i * 3, y), 3, 3);
+        }
+        break;
+    case TIcon::Test: {
+        QFont f = p.font();
+        f.setBold(true);
+        f.setPixelSize(15);
+        p.setFont(f);
+        p.drawText(QRect(0, 0, S, S), Qt::AlignCenter, QStringLiteral("T"));
+        break;
+    }
+    }
+    p.end();
+    return QIcon(pm);
+}
+
+QString TrjDisplayName(const TTrj& T)
+{
+    if (!T.Name.isEmpty()) return T.Name;
+    if (!T.FileName.isEmpty()) return QFileInfo(T.FileName).fileName();
+    return QStringLiteral("?");
+}
+
+} // namespace
+
+// ---- Creation -------------------------------------------------------------------------------------
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
-    setWindowTitle("Zephalon");
-    resize(1024, 700);
+    setObjectName(QStringLiteral("MainForm"));
+    if (!MainForm) MainForm = this;
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    if (ModelUi() == this) SetModelUi(nullptr);
+    if (MainForm == this) MainForm = nullptr;
+}
+
+void TMainForm::FormCreate()
+{
+    ModelInit();
+    LoadOptions();
+    setWindowTitle(QStringLiteral("Zephalon"));
+    resize(1280, 820);
+    BuildActions();
+    BuildMenus();
+    BuildToolBar();
+    BuildStatusBar();
+
+    HSplit = new QSplitter(Qt::Horizontal, this);
+    HSplit->setObjectName(QStringLiteral("HSplit"));
+    VSplit = new QSplitter(Qt::Vertical, HSplit);
+    VSplit->setObjectName(QStringLiteral("VSplit"));
+    HSplit->addWidget(VSplit);
+    HSplit->setChildrenCollapsible(false);
+    VSplit->setChildrenCollapsible(false);
+    setCentralWidget(HSplit);
+
+    LangMainForm(*this);
+    UpdateActions();
+}
+
+QAction* TMainForm::NewAction(const char* Name, void (TMainForm::*Slot)(), const QIcon& Icon)
+{
+    auto* a = new QAction(Icon, QString::fromLatin1(Name), this);
+    a->setObjectName(QString::fromLatin1(Name));
+    connect(a, &QAction::triggered, this, Slot);
+    return a;
+}
+
+void TMainForm::BuildActions()
+{
+    QStyle* st = style();
+    OuvreTrj =
+        NewAction("OuvreTrj", &TMainForm::OuvreTrjExecute, st->standardIcon(QStyle::SP_DialogOpenButton));
+    OuvreTrj->setShortcut(QKeySequence::Open);
+    EnregTrj =
+        NewAction("EnregTrj", &TMainForm::EnregTrjExecute, st->standardIcon(QStyle::SP_DialogSaveButton));
+    EnregTrj->setShortcut(QKeySequence::Save);
+    FermeTrj =
+        NewAction("FermeTrj", &TMainForm::FermeTrjExecute, st->standardIcon(QStyle::SP_DialogCloseButton));
+    FermeTrj->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    FermeTteTrj = NewAction("FermeTteTrj", &TMainForm::FermeTteTrjExecute);
+    OuvreWpt = NewAction("OuvreWpt", &TMainForm::OuvreWptExecute, MakeIcon(TIcon::Wpt));
+    EnregWpt = NewAction("EnregWpt", &TMainForm::EnregWptExecute);
+    FermeWpt = NewAction("FermeWpt", &TMainForm::FermeWptExecute);
+    OuvreCircuit = NewAction("OuvreCircuit", &TMainForm::OuvreCircuitExecute, MakeIcon(TIcon::Task));
+    EnregCircuit = NewAction("EnregCircuit", &TMainForm::EnregCircuitExecute);
+    OuvreZone = NewAction("OuvreZone", &TMainForm::OuvreZoneExecute, MakeIcon(TIcon::Zone));
+    FermeZone = NewAction("FermeZone", &TMainForm::FermeZoneExecute);
+    Quitter = new QAction(QStringLiteral("Quitter"), this);
+    Quitter->setObjectName(QStringLiteral("Quitter"));
+    Quitter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(Quitter, &QAction::triggered, this, &QWidget::close);
+
+    ModeGroup = new QActionGroup(this);
+    ModeGroup->setExclusive(true);
+    TrjModeAct = NewAction("TrjModeAct", &TMainForm::TrjModeExecute, MakeIcon(TIcon::TrjMode));
+    WptModeAct = NewAction("WptModeAct", &TMainForm::WptModeExecute, MakeIcon(TIcon::WptMode));
+    for (QAction* a : {TrjModeAct, WptModeAct}) {
+        a->setCheckable(true);
+        ModeGroup->addAction(a);
+    }
+    TrjPrec = NewAction("TrjPrec", &TMainForm::TrjPrecExecute, st->standardIcon(QStyle::SP_ArrowBack));
+    TrjPrec->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    TrjSuiv = NewAction("TrjSuiv", &TMainForm::TrjSuivExecute, st->standardIcon(QStyle::SP_ArrowForward));
+    TrjSuiv->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    ZoomPlus = NewAction("ZoomPlus", &TMainForm::ZoomPlusExecute, MakeIcon(TIcon::ZoomIn));
+    ZoomPlus->setShortcut(QKeySequence::ZoomIn);
+    ZoomMoins = NewAction("ZoomMoins", &TMainForm::ZoomMoinsExecute, MakeIcon(TIcon::ZoomOut));
+    ZoomMoins->setShortcut(QKeySequence::ZoomOut);
+    Ajuste = NewAction("Ajuste", &TMainForm::AjusteExecute, MakeIcon(TIcon::Fit));
+    Ajuste->setShortcut(QKeySequence(Qt::Key_F5));
+    ArrangeViewsAct = NewAction("ArrangeViewsAct", &TMainForm::ArrangeViews);
+
+    AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
+    SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
+
+    Options = NewAction("Options", &TMainForm::OptionsExecute, MakeIcon(TIcon::Options));
+    APropos = NewAction("APropos", &TMainForm::AProposExecute);
+}
+
+void TMainForm::BuildMenus()
+{
+    QMenuBar* mb = menuBar();
+    auto menu = [&](const char* Name) {
+        QMenu* m = mb->addMenu(QString::fromLatin1(Name));
+        m->setObjectName(QString::fromLatin1(Name));
+        return m;
+    };
+    QMenu* file = menu("FileMenu");
+    file->addActions({OuvreTrj, EnregTrj, FermeTrj, FermeTteTrj});
+    file->addSeparator();
+    file->addActions({OuvreWpt, EnregWpt, FermeWpt});
+    file->addSeparator();
+    file->addActions({OuvreCircuit, EnregCircuit});
+    file->addSeparator();
+    file->addActions({OuvreZone, FermeZone});
+    file->addSeparator();
+    file->addAction(Quitter);
+
+    QMenu* view = menu("ViewMenu");
+    view->addActions({TrjModeAct, WptModeAct});
+    view->addSeparator();
+    view->addActions({TrjPrec, TrjSuiv});
+    view->addSeparator();
+    view->addActions({ZoomPlus, ZoomMoins, Ajuste});
+    view->addSeparator();
+    view->addAction(ArrangeViewsAct);
+
+    QMenu* task = menu("CircuitMenu");
+    task->addActions({AssocieAuto, SupprCircuit});
+
+    QMenu* tools = menu("ToolsMenu");
+    tools->addAction(Options);
+
+    QMenu* help = menu("HelpMenu");
+    help->addAction(APropos);
+}
+
+void TMainForm::BuildToolBar()
+{
+    MainToolBar = addToolBar(QString());
+    MainToolBar->setObjectName(QStringLiteral("MainToolBar"));
+    MainToolBar->setMovable(false);
+    MainToolBar->setIconSize(QSize(24, 24));
+    MainToolBar->addActions({OuvreTrj, EnregTrj, FermeTrj});
+    MainToolBar->addSeparator();
+    MainToolBar->addActions({OuvreWpt, OuvreCircuit, OuvreZone});
+    MainToolBar->addSeparator();
+    MainToolBar->addActions({TrjModeAct, WptModeAct});
+    MainToolBar->addSeparator();
+    MainToolBar->addActions({TrjPrec, TrjSuiv});
+    MainToolBar->addSeparator();
+    MainToolBar->addActions({ZoomPlus, ZoomMoins, Ajuste});
+    MainToolBar->addSeparator();
+    MainToolBar->addAction(Options);
+
+    TestBtn = new QToolButton(MainToolBar);
+    TestBtn->setObjectName(QStringLiteral("TestBtn"));
+    TestBtn->setIcon(MakeIcon(TIcon::Test));
+    TestBtn->setEnabled(false); // the test window comes with the dialogs
+    TestBtnAction = MainToolBar->addWidget(TestBtn);
+    TestBtnAction->setVisible(TestBtnWanted());
+
+    // The keyboard state of a click is taken at the mouse-down on a button.
+    for (QAction* a : MainToolBar->actions())
+        if (QWidget* w = MainToolBar->widgetForAction(a)) w->installEventFilter(this);
+}
+
+void TMainForm::BuildStatusBar()
+{
+    StatusBar = statusBar();
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusPanel = new QLabel(StatusBar);
+    StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
+    StatusPanel->setMinimumWidth(200);
+    TrjPanel = new QLabel(StatusBar);
+    TrjPanel->setObjectName(QStringLiteral("TrjPanel"));
+    TrjPanel->setMinimumWidth(160);
+    PosPanel = new QLabel(StatusBar);
+    PosPanel->setObjectName(QStringLiteral("PosPanel"));
+    PosPanel->setMinimumWidth(190);
+    StatusBar->addWidget(StatusPanel, 1);
+    StatusBar->addPermanentWidget(TrjPanel);
+    StatusBar->addPermanentWidget(PosPanel);
+}
+
+void TMainForm::DockViews()
+{
+    if (PlanForm && PlanForm->parentWidget() != VSplit) VSplit->addWidget(PlanForm);
+    if (CuttForm && CuttForm->parentWidget() != VSplit) VSplit->addWidget(CuttForm);
+    if (TextForm && TextForm->parentWidget() != HSplit) HSplit->addWidget(TextForm);
+    HSplit->setStretchFactor(0, 1);
+    HSplit->setStretchFactor(1, 0);
+    VSplit->setStretchFactor(0, 1);
+    VSplit->setStretchFactor(1, 0);
+    if (PlanForm) {
+        connect(PlanForm, &TPlanForm::currentFixChanged, this, [] {
+            if (TextForm) TextForm->RefreshView();
+        });
+        connect(PlanForm, &TPlanForm::mousePositionChanged, this, &TMainForm::ShowMousePosition);
+    }
+    if (CuttForm)
+        connect(CuttForm, &TCuttForm::currentFixChanged, this, [] {
+            if (TextForm) TextForm->RefreshView();
+        });
+    ArrangeViews();
+}
+
+// ---- IModelUi ---------------------------------------------------------------------------------------
+
+void TMainForm::ShowStatus(const QString& Text)
+{
+    StatusPanel->setText(Text);
+    // Long operations run on this thread: show the text now.
+    if (StatusPanel->isVisible()) StatusPanel->repaint();
+}
+
+void TMainForm::RefreshViews()
+{
+    if (PlanForm) PlanForm->RefreshView();
+    if (CuttForm) CuttForm->RefreshView();
+    if (TextForm) TextForm->RefreshView();
+    UpdateActions();
+}
+
+void TMainForm::ModelChanged()
+{
+    RefreshViews();
+}
+
+void TMainForm::TaskEmptied()
+{
+    SupprCircuit->setEnabled(false);
+    AssocieAuto->setEnabled(false);
+    EnregCircuit->setEnabled(false);
+}
+
+void TMainForm::FitViews()
+{
+    if (PlanForm) PlanForm->Ajuste(0);
+    if (CuttForm) CuttForm->FitView();
+}
+
+void TMainForm::UpdateActions()
+{
+    const bool trj = Trj != nullptr;
+    const bool task = trj && Stn && Stn->Count > 0;
+    EnregTrj->setEnabled(trj);
+    FermeTrj->setEnabled(trj);
+    FermeTteTrj->setEnabled(FirstTrj != nullptr);
+    const bool several = FirstTrj && FirstTrj->NextTrj;
+    TrjPrec->setEnabled(several);
+    TrjSuiv->setEnabled(several);
+    EnregWpt->setEnabled(Swp != nullptr);
+    FermeWpt->setEnabled(Swp != nullptr);
+    OuvreCircuit->setEnabled(trj);
+    EnregCircuit->setEnabled(task);
+    SupprCircuit->setEnabled(task);
+    AssocieAuto->setEnabled(task);
+    FermeZone->setEnabled(Smp != nullptr);
+    TrjModeAct->setChecked(TrjMode != 0);
+    WptModeAct->setChecked(TrjMode == 0 && WptMode != 0);
+    if (TrjMode == 0 && WptMode == 0) {
+        // Neither mode: the group shows none checked.
+        ModeGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+        TrjModeAct->setChecked(false);
+        WptModeAct->setChecked(false);
+        ModeGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    }
+    UpdateTrjPanel();
+}
+
+void TMainForm::UpdateTrjPanel()
+{
+    if (!Trj) {
+        TrjPanel->clear();
+        return;
+    }
+    int idx = 0, n = 0;
+    for (TTrj* T = FirstTrj; T; T = T->NextTrj) {
+        ++n;
+        if (T == Trj) idx = n;
+    }
+    TrjPanel->setText(QStringLiteral("%1/%2  %3").arg(idx).arg(n).arg(TrjDisplayName(*Trj)));
+}
+
+void TMainForm::ShowMousePosition(int Lat, int Lon)
+{
+    PosPanel->setText(LatiToStr(Lat) + QStringLiteral("  ") + LongToStr(Lon));
+}
+
+void TMainForm::ClientArea(QPoint& Origin, QSize& Size, int& StatusBarHeight) const
+{
+    const int top = menuBar()->isVisible() ? menuBar()->height() : 0;
+    Origin = mapToGlobal(QPoint(0, top));
+    Size = QSize(width(), height() - top);
+    StatusBarHeight = StatusBar->isVisible() ? StatusBar->height() : 0;
+}
+
+QRect TMainForm::ClientRect() const
+{
+    QPoint o;
+    QSize s;
+    int sb = 0;
+    ClientArea(o, s, sb);
+    return QRect(o, s);
+}
+
+// ---- Showing and closing -----------------------------------------------------------------------------
+
+void TMainForm::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (!fFirstShown) {
+        fFirstShown = true;
+        FormFirstShow();
+    }
+}
+
+void TMainForm::FormFirstShow()
+{
+    ArrangeViews();
+    SetFrenchTexts();
+    if (Opt->FondCarte && !Opt->FichFondCarte.isEmpty()) LoadMap(Opt->FichFondCarte);
+    if (!StartTrjFile.isEmpty()) OpenTrajectories(StartTrjFile);
+    RefreshViews();
+}
+
+void TMainForm::closeEvent(QCloseEvent* e)
+{
+    // Modified traces and waypoints are offered for saving; Cancel keeps the program open.
+    for (TTrj* T = FirstTrj; T; T = T->NextTrj)
+        if (!AskSaveTrj(T)) {
+            e->ignore();
+            return;
+        }
+    if (!AskSaveSwp()) {
+        e->ignore();
+        return;
+    }
+    SaveOptions();
+    e->accept();
+}
+
+bool TMainForm::eventFilter(QObject* Watched, QEvent* Event)
+{
+    if (Event->type() == QEvent::MouseButtonPress) {
+        BtnShift = static_cast<QMouseEvent*>(Event)->modifiers();
+        fBtnClick = true;
+    } else if (Event->type() == QEvent::MouseButtonRelease) {
+        // The action triggers during the release; forget the click right after it.
+        QMetaObject::invokeMethod(
+            this, [this] { fBtnClick = false; }, Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(Watched, Event);
+}
+
+// ---- File commands -------------------------------------------------------------------------------------
+
+int TMainForm::OpenTrajectories(const QString& FileName)
+{
+    const int n = OpenTrjFiles(FileName, 1);
+    if (n > 0) {
+        if (Opt->AutoFit && PlanForm) PlanForm->Ajuste(0);
+        if (Opt->AutoSelectionCarte && PlanForm) PlanForm->AutoSelectMap();
+    }
+    RefreshViews();
+    return n;
+}
+
+void TMainForm::OuvreTrjExecute()
+{
+    OpenTrajectories(QString());
+}
+
+void TMainForm::EnregTrjExecute()
+{
+    if (!Trj) return;
+    SaveTrjFile(Trj, QString(), Stn && Stn->Count > 0, false);
+    RefreshViews();
+}
+
+void TMainForm::FermeTrjExecute()
+{
+    if (!Trj || !AskSaveTrj(Trj)) return;
+    CloseTrj(Trj);
+    RefreshViews();
+}
+
+void TMainForm::FermeTteTrjExecute()
+{
+    // Each trace is offered for saving; Cancel keeps it and those after it open.
+    while (FirstTrj) {
+        TTrj* T = FirstTrj;
+        if (!AskSaveTrj(T)) break;
+        CloseTrj(T);
+    }
+    RefreshViews();
+}
+
+void TMainForm::OuvreWptExecute()
+{
+    if (OpenSwpFile(QString()) && PlanForm && !Trj && Opt->AutoFit) PlanForm->Ajuste(0);
+    RefreshViews();
+}
+
+void TMainForm::EnregWptExecute()
+{
+    if (Swp) SaveSwpFile(QString());
+    RefreshViews();
+}
+
+void TMainForm::FermeWptExecute()
+{
+    if (!Swp || !AskSaveSwp()) return;
+    FreeSwp();
+    RefreshViews();
+}
+
+void TMainForm::OuvreCircuitExecute()
+{
+    if (!Trj) return;
+    OpenStnFile(QString());
+    RefreshViews();
+}
+
+void TMainForm::EnregCircuitExecute()
+{
+    if (!Stn || Stn->Count == 0) return;
+    SaveStnFile(QString(), false);
+    RefreshViews();
+}
+
+void TMainForm::OuvreZoneExecute()
+{
+    OpenSmpFile(QString());
+    if (PlanForm) PlanForm->RefreshView();
+    RefreshViews();
+}
+
+void TMainForm::FermeZoneExecute()
+{
+    SetSmp(nullptr);
+    RefreshViews();
+}
+
+// ---- Modes and view commands -----------------------------------------------------------------------------
+
+void TMainForm::TrjModeExecute()
+{
+    TrjMode = 1;
+    WptMode = 0;
+    RefreshViews();
+}
+
+void TMainForm::WptModeExecute()
+{
+    WptMode = 1;
+    TrjMode = 0;
+    RefreshViews();
+}
+
+void TMainForm::TrjPrecExecute()
+{
+    if (!Trj) return;
+    TTrj* T = Trj->PrevTrj;
+    if (!T) // from the first, round to the last
+        for (T = Trj; T->NextTrj;) T = T->NextTrj;
+    SetCurrentTrj(T);
+    if (Opt->AutoFit && PlanForm) PlanForm->Ajuste(0);
+    RefreshViews();
+}
+
+void TMainForm::TrjSuivExecute()
+{
+    if (!Trj) return;
+    SetCurrentTrj(Trj->NextTrj ? Trj->NextTrj : FirstTrj);
+    if (Opt->AutoFit && PlanForm) PlanForm->Ajuste(0);
+    RefreshViews();
+}
+
+void TMainForm::ZoomPlusExecute()
+{
+    if (PlanForm) PlanForm->ZoomAround(PlanForm->CtrLati, PlanForm->CtrLong, true, 2.0);
+}
+
+void TMainForm::ZoomMoinsExecute()
+{
+    if (PlanForm) PlanForm->ZoomAround(PlanForm->CtrLati, PlanForm->CtrLong, true, 0.5);
+}
+
+void TMainForm::AjusteExecute()
+{
+    const Qt::KeyboardModifiers mods = fBtnClick ? BtnShift : QGuiApplication::keyboardModifiers();
+    fBtnClick = false;
+    if (PlanForm) PlanForm->Ajuste(FitFlag(mods));
+}
+
+void TMainForm::ArrangeViews()
+{
+    if (!NmeaActive && fNmeaLayout) {
+        // The receiver window closed: the main window takes its place back.
+        fNmeaLayout = false;
+        if (fNormalGeometry.isValid()) setGeometry(fNormalGeometry);
+        fNmeaRect = QRect();
+    }
+    const TViewSizes s = ComputeViewSizes(HSplit->size(), fNmeaLayout);
+    if (HSplit->count() == 2) HSplit->setSizes(s.Horizontal);
+    if (VSplit->count() == 2) VSplit->setSizes(s.Vertical);
+}
+
+void TMainForm::NmeaFormExtExecute(QObject*)
+{
+    if (!fNmeaLayout) {
+        fNormalGeometry = geometry();
+        fNmeaLayout = true;
+    }
+    if (QScreen* scr = screen()) {
+        const TNmeaLayout l = ComputeNmeaLayout(scr->availableGeometry(), NmeaPanelWidth);
+        if (isMaximized()) showNormal();
+        setGeometry(l.Main);
+        fNmeaRect = l.Nmea;
+    }
+    const TViewSizes s = ComputeViewSizes(HSplit->size(), true);
+    if (HSplit->count() == 2) HSplit->setSizes(s.Horizontal);
+    if (VSplit->count() == 2) VSplit->setSizes(s.Vertical);
+}
+
+// ---- Task
+// ------------------------------------------------------------------------------------------------------
+
+void TMainForm::AssocieAutoExecute()
+{
+    if (!Trj || !Stn || Stn->Count == 0) return;
+    ::AssocieAuto();
+    RefreshViews();
+}
+
+void TMainForm::SupprCircuitExecute()
+{
+    if (Stn && Stn->Count > 0) {
+        Stn->Clear();
+        Stn->Modified = true;
+    }
+    if (Trj) Trj->SelTrnIdx = -1;
+    TaskEmptied();
+    RefreshViews();
+}
+
+// ---- Tools and help
+// -----------------------------------------------------------------------------------------
+
+void TMainForm::OptionsExecute()
+{
+    auto* f = new TOptionForm(this);
+    LangOptionForm(*f);
+    f->OpenFrom = 0;
+    const bool ok = f->exec() == QDialog::Accepted;
+    delete f;
+    if (!ok) return;
+    if (Opt->FondCarte && !Map->Valid && !Opt->FichFondCarte.isEmpty()) LoadMap(Opt->FichFondCarte);
+    RefreshViews();
+}
+
+void TMainForm::AProposExecute()
+{
+    QMessageBox::about(
+        this, Tr(QStringLiteral("A propos de Zephalon"), QStringLiteral("About Zephalon")),
+        Tr(QStringLiteral("<h3>Zephalon</h3><p>Analyse des vols de planeur.</p><p>Version %1</p>"),
+           QStringLiteral("<h3>Zephalon</h3><p>Glider flight analysis.</p><p>Version %1</p>"))
+            .arg(QCoreApplication::applicationVersion()));
+}
+
+// ---- Start-up
+// -----------------------------------------------------------------------------------------------
+
+void CreateForms(const QString& StartTrj)
+{
+    // The fixed order of the shared windows: the main window first (it loads the options),
+    // then the plan view, the profile view and the calculations panel.
+    new TMainForm;
+    new TPlanForm(MainForm);
+    new TCuttForm(MainForm);
+    new TTextForm(MainForm);
+    LangTextForm(*TextForm);
+    MainForm->DockViews();
+    MainForm->StartTrjFile = StartTrj;
+    SetModelUi(MainForm);
+    InstallPlainFileDialogs(MainForm);
+}
+
+void DestroyForms()
+{
+    SetFileDialogHook({});
+    SetModelUi(nullptr);
+    delete MainForm; // the views are its children
+    MainForm = nullptr;
+}
+
+void StartZephalon(const QString& StartTrj)
+{
+    InitFormatSettings();
+    QCoreApplication::setApplicationName(QStringLiteral("Zephalon"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Zephalon"));
+    if (QCoreApplication::applicationVersion().isEmpty())
+        QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
+    Language = 0;
+    ModelInit();
+    InitImageLimits();
+    CreateForms(StartTrj);
 }
 
 int RunZephalon(QApplication& app)
 {
-    app.setApplicationName("Zephalon");
-    TMainForm w;
-    MainForm = &w;
-    w.show();
-    int rc = app.exec();
-    MainForm = nullptr;
+    StartZephalon(StartupTrjFile(app.arguments()));
+    MainForm->show();
+    const int rc = app.exec();
+    DestroyForms();
+    ModelDone();
     return rc;
 }

@@ -1,17 +1,155 @@
 #pragma once
-#include <QMainWindow>
+// The main window: menus, tool bar, actions and status bar around the plan view, the profile
+// view and the calculations panel; the two working modes; the file commands; the start-up of
+// the program.
+#include "model/Define.h"
+#include "model/ModelUi.h"
 
+#include <QMainWindow>
+#include <QRect>
+
+class QActionGroup;
 class QApplication;
+class QLabel;
+class QSplitter;
+class QToolBar;
+class QToolButton;
 
 // Starts the program in an application object: settings, shared windows, the trace named on
 // the command line; runs the event loop and returns its exit code.
 int RunZephalon(QApplication& app);
 
-class TMainForm : public QMainWindow
+// Start-up without the event loop: formats, options object, image limits, then the shared
+// windows in their fixed order (the main window first, which loads the options; then the plan
+// view, the profile view and the calculations panel). StartTrj is opened when the main window
+// is first shown. DestroyForms frees them again (the model is left as it is).
+void StartZephalon(const QString& StartTrj);
+void CreateForms(const QString& StartTrj);
+void DestroyForms();
+
+// True while the live NMEA receiver window is open: the views draw the live segment and the
+// main window keeps its NMEA layout.
+extern bool NmeaActive;
+
+class TMainForm : public QMainWindow, public IModelUi
 {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // File commands
+    QAction* OuvreTrj = nullptr;
+    QAction* EnregTrj = nullptr;
+    QAction* FermeTrj = nullptr;
+    QAction* FermeTteTrj = nullptr;
+    QAction* OuvreWpt = nullptr;
+    QAction* EnregWpt = nullptr;
+    QAction* FermeWpt = nullptr;
+    QAction* OuvreCircuit = nullptr;
+    QAction* EnregCircuit = nullptr;
+    QAction* OuvreZone = nullptr;
+    QAction* FermeZone = nullptr;
+    QAction* Quitter = nullptr;
+    // View
+    QAction* TrjModeAct = nullptr;
+    QAction* WptModeAct = nullptr;
+    QActionGroup* ModeGroup = nullptr;
+    QAction* TrjPrec = nullptr;
+    QAction* TrjSuiv = nullptr;
+    QAction* ZoomPlus = nullptr;
+    QAction* ZoomMoins = nullptr;
+    QAction* Ajuste = nullptr;
+    QAction* ArrangeViewsAct = nullptr;
+    // Task
+    QAction* AssocieAuto = nullptr;
+    QAction* SupprCircuit = nullptr;
+    // Tools and help
+    QAction* Options = nullptr;
+    QAction* APropos = nullptr;
+
+    QToolBar* MainToolBar = nullptr;
+    // The test button: shown only when key "Test_Btn" of section "Interface" is set.
+    QToolButton* TestBtn = nullptr;
+    QAction* TestBtnAction = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QLabel* StatusPanel = nullptr; // first panel: ShowStatus
+    QLabel* TrjPanel = nullptr;    // current trace
+    QLabel* PosPanel = nullptr;    // position under the mouse
+    QSplitter* HSplit = nullptr;   // {left column, calculations panel}
+    QSplitter* VSplit = nullptr;   // {plan view, profile view}
+
+    // Keyboard state at the last mouse-down on the tool bar's buttons.
+    Qt::KeyboardModifiers BtnShift = Qt::NoModifier;
+    // The trace opened at the first showing (the command line's).
+    QString StartTrjFile;
+
+    // IModelUi
+    void ShowStatus(const QString& Text) override;
+    void RefreshViews() override;
+    void ModelChanged() override;
+    void TaskEmptied() override;
+    void FitViews() override;
+
+    // Puts the views created after the window into its layout.
+    void DockViews();
+    // Enables the commands that the model's state allows and checks the working mode.
+    void UpdateActions();
+    // The client area (below the menu bar) in screen coordinates and the status bar's height.
+    void ClientArea(QPoint& Origin, QSize& Size, int& StatusBarHeight) const;
+    QRect ClientRect() const;
+    // Where the live NMEA window goes in the NMEA layout (screen coordinates).
+    QRect NmeaFormRect() const { return fNmeaRect; }
+    // Opens traces (the open dialog when FileName is empty) and fits the views to them.
+    int OpenTrajectories(const QString& FileName);
+
+public slots:
+    void OuvreTrjExecute();
+    void EnregTrjExecute();
+    void FermeTrjExecute();
+    void FermeTteTrjExecute();
+    void OuvreWptExecute();
+    void EnregWptExecute();
+    void FermeWptExecute();
+    void OuvreCircuitExecute();
+    void EnregCircuitExecute();
+    void OuvreZoneExecute();
+    void FermeZoneExecute();
+    void TrjModeExecute();
+    void WptModeExecute();
+    void TrjPrecExecute();
+    void TrjSuivExecute();
+    void ZoomPlusExecute();
+    void ZoomMoinsExecute();
+    void AjusteExecute();
+    void ArrangeViews();
+    void AssocieAutoExecute();
+    void SupprCircuitExecute();
+    void OptionsExecute();
+    void AProposExecute();
+    void NmeaFormExtExecute(QObject* Sender = nullptr);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    void FormCreate();
+    void BuildActions();
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildStatusBar();
+    void FormFirstShow();
+    void UpdateTrjPanel();
+    void ShowMousePosition(int Lat, int Lon);
+    QAction* NewAction(const char* Name, void (TMainForm::*Slot)(), const QIcon& Icon = QIcon());
+
+    bool fFirstShown = false;
+    bool fBtnClick = false; // the last trigger came from a tool-bar click
+    bool fNmeaLayout = false;
+    QRect fNormalGeometry;
+    QRect fNmeaRect;
 };
 
 extern TMainForm* MainForm;

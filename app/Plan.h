@@ -75,13 +75,16 @@ public:
     // Makes the fix the current fix of the current trace, keeps it visible, repaints both
     // views and emits currentFixChanged.
     void SetCurrentFix(TRec* Rec);
+    // Keyboard steps: Steps fixes forward (negative: back), or to the first (Steps < 0) or
+    // last fix with ToEnd; the window follows when the fix leaves the central zone.
+    void StepFix(int Steps, bool ToEnd);
     // Renders the view as painted (tests and screenshots).
     void Render(QPainter& P, const QSize& Size);
 
 signals:
     void currentFixChanged();                      // Trj->CurRec changed from this view
     void selectedWptChanged();                     // Swp->SelWpt changed from this view
-    void mousePositionChanged(int32 Lat, int32 Lon); // MouseLati/MouseLong changed
+    void mousePositionChanged(int Lat, int Lon); // MouseLati/MouseLong changed
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -94,7 +97,6 @@ protected:
 
 private:
     void UpdateBand();
-    void StepFix(int Steps, bool ToEnd);
     void KeepVisible(const TRec* Rec);
     void FitBox(int32 LatMin, int32 LatMax, int32 LonMin, int32 LonMax);
 

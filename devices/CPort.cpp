@@ -63,8 +63,7 @@ int MsLeft(Clock::time_point deadline)
     return static_cast<int>(std::max<long long>(0, ms));
 }
 
-template <size_t N>
-int FindText(const std::array<const char*, N>& names, const QString& s, int def)
+template <size_t N> int FindText(const std::array<const char*, N>& names, const QString& s, int def)
 {
     const QString up = s.toUpper();
     for (size_t i = 0; i < N; ++i)
@@ -72,8 +71,8 @@ int FindText(const std::array<const char*, N>& names, const QString& s, int def)
     return def;
 }
 
-const std::array<const char*, 16> kBaudNames = {"Custom", "110",   "300",   "600",    "1200",   "2400",
-                                                "4800",   "9600",  "14400", "19200",  "38400",  "56000",
+const std::array<const char*, 16> kBaudNames = {"Custom", "110",    "300",    "600",   "1200",  "2400",
+                                                "4800",   "9600",   "14400",  "19200", "38400", "56000",
                                                 "57600",  "115200", "128000", "256000"};
 const std::array<const char*, 3> kStopNames = {"1", "1.5", "2"};
 const std::array<const char*, 4> kDataNames = {"5", "6", "7", "8"};
@@ -109,25 +108,70 @@ int32_t BaudRateValue(TBaudRate rate, int32_t custom)
     return QString::fromLatin1(kBaudNames[rate]).toInt();
 }
 
-QString BaudRateToStr(TBaudRate v) { return QString::fromLatin1(kBaudNames[v]); }
-TBaudRate StrToBaudRate(const QString& s) { return static_cast<TBaudRate>(FindText(kBaudNames, s, br9600)); }
-QString StopBitsToStr(TStopBits v) { return QString::fromLatin1(kStopNames[v]); }
-TStopBits StrToStopBits(const QString& s) { return static_cast<TStopBits>(FindText(kStopNames, s, sbOneStopBit)); }
-QString DataBitsToStr(TDataBits v) { return QString::fromLatin1(kDataNames[v]); }
-TDataBits StrToDataBits(const QString& s) { return static_cast<TDataBits>(FindText(kDataNames, s, dbEight)); }
-QString ParityToStr(TParityBits v) { return QString::fromLatin1(kParityNames[v]); }
-TParityBits StrToParity(const QString& s) { return static_cast<TParityBits>(FindText(kParityNames, s, prNone)); }
-QString FlowControlToStr(TFlowControl v) { return QString::fromLatin1(kFlowNames[v]); }
+QString BaudRateToStr(TBaudRate v)
+{
+    return QString::fromLatin1(kBaudNames[v]);
+}
+TBaudRate StrToBaudRate(const QString& s)
+{
+    return static_cast<TBaudRate>(FindText(kBaudNames, s, br9600));
+}
+QString StopBitsToStr(TStopBits v)
+{
+    return QString::fromLatin1(kStopNames[v]);
+}
+TStopBits StrToStopBits(const QString& s)
+{
+    return static_cast<TStopBits>(FindText(kStopNames, s, sbOneStopBit));
+}
+QString DataBitsToStr(TDataBits v)
+{
+    return QString::fromLatin1(kDataNames[v]);
+}
+TDataBits StrToDataBits(const QString& s)
+{
+    return static_cast<TDataBits>(FindText(kDataNames, s, dbEight));
+}
+QString ParityToStr(TParityBits v)
+{
+    return QString::fromLatin1(kParityNames[v]);
+}
+TParityBits StrToParity(const QString& s)
+{
+    return static_cast<TParityBits>(FindText(kParityNames, s, prNone));
+}
+QString FlowControlToStr(TFlowControl v)
+{
+    return QString::fromLatin1(kFlowNames[v]);
+}
 TFlowControl StrToFlowControl(const QString& s)
 {
     return static_cast<TFlowControl>(FindText(kFlowNames, s, fcCustom));
 }
-QString DTRToStr(TDTRFlowControl v) { return QString::fromLatin1(kDtrNames[v]); }
-TDTRFlowControl StrToDTR(const QString& s) { return static_cast<TDTRFlowControl>(FindText(kDtrNames, s, dtrDisable)); }
-QString RTSToStr(TRTSFlowControl v) { return QString::fromLatin1(kRtsNames[v]); }
-TRTSFlowControl StrToRTS(const QString& s) { return static_cast<TRTSFlowControl>(FindText(kRtsNames, s, rtsDisable)); }
-QString ComBoolToStr(bool v) { return v ? QStringLiteral("Yes") : QStringLiteral("No"); }
-bool ComStrToBool(const QString& s) { return s.toUpper() == QLatin1String("YES"); }
+QString DTRToStr(TDTRFlowControl v)
+{
+    return QString::fromLatin1(kDtrNames[v]);
+}
+TDTRFlowControl StrToDTR(const QString& s)
+{
+    return static_cast<TDTRFlowControl>(FindText(kDtrNames, s, dtrDisable));
+}
+QString RTSToStr(TRTSFlowControl v)
+{
+    return QString::fromLatin1(kRtsNames[v]);
+}
+TRTSFlowControl StrToRTS(const QString& s)
+{
+    return static_cast<TRTSFlowControl>(FindText(kRtsNames, s, rtsDisable));
+}
+QString ComBoolToStr(bool v)
+{
+    return v ? QStringLiteral("Yes") : QStringLiteral("No");
+}
+bool ComStrToBool(const QString& s)
+{
+    return s.toUpper() == QLatin1String("YES");
+}
 
 QString ComCharToStr(uint8_t c)
 {
@@ -168,8 +212,9 @@ QString ComDevicePath(const QString& port)
 {
     const int n = ComPortNumber(port);
     TIniFile ini(IniFileName());
-    const QString dev = ini.ReadString(QStringLiteral("Interface"), QStringLiteral("Device_COM%1").arg(n), QString())
-                            .trimmed();
+    const QString dev =
+        ini.ReadString(QStringLiteral("Interface"), QStringLiteral("Device_COM%1").arg(n), QString())
+            .trimmed();
     if (!dev.isEmpty()) return dev;
     const QString usb = QStringLiteral("/dev/ttyUSB%1").arg(n - 1);
     if (QFileInfo::exists(usb)) return usb;
@@ -317,8 +362,10 @@ TCustomComPort::~TCustomComPort()
 void TCustomComPort::SetConnected(bool v)
 {
     if (v == fConnected) return;
-    if (v) Open();
-    else Close();
+    if (v)
+        Open();
+    else
+        Close();
 }
 
 void TCustomComPort::SetBaudRate(TBaudRate v)
@@ -429,7 +476,7 @@ void TCustomComPort::ApplyDCB()
     SerialLineSettings s;
     s.Baud = BaudRateValue(fBaudRate, fCustomBaudRate);
     s.DataBits = 5 + static_cast<int>(fDataBits);
-    s.Stop = fStopBits == sbOneStopBit    ? SerialLineSettings::Stop1
+    s.Stop = fStopBits == sbOneStopBit     ? SerialLineSettings::Stop1
              : fStopBits == sbOne5StopBits ? SerialLineSettings::Stop1_5
                                            : SerialLineSettings::Stop2;
     s.ParityBits = static_cast<SerialLineSettings::Parity>(fParity.Bits());
@@ -443,14 +490,26 @@ void TCustomComPort::ApplyDCB()
     s.XoffChar = fFlowControl.XoffChar();
     s.CtsOut = fFlowControl.OutCTSFlow();
     switch (fFlowControl.ControlDTR()) {
-    case dtrDisable: s.Dtr = SerialLineSettings::LineOff; break;
-    case dtrEnable: s.Dtr = SerialLineSettings::LineOn; break;
-    case dtrHandshake: s.Dtr = SerialLineSettings::LineHandshake; break;
+    case dtrDisable:
+        s.Dtr = SerialLineSettings::LineOff;
+        break;
+    case dtrEnable:
+        s.Dtr = SerialLineSettings::LineOn;
+        break;
+    case dtrHandshake:
+        s.Dtr = SerialLineSettings::LineHandshake;
+        break;
     }
     switch (fFlowControl.ControlRTS()) {
-    case rtsEnable: s.Rts = SerialLineSettings::LineOn; break;
-    case rtsHandshake: s.Rts = SerialLineSettings::LineHandshake; break;
-    default: s.Rts = SerialLineSettings::LineOff; break; // toggling is the driver's RS-485 mode
+    case rtsEnable:
+        s.Rts = SerialLineSettings::LineOn;
+        break;
+    case rtsHandshake:
+        s.Rts = SerialLineSettings::LineHandshake;
+        break;
+    default:
+        s.Rts = SerialLineSettings::LineOff;
+        break; // toggling is the driver's RS-485 mode
     }
     if (!fLine.Apply(s)) throw EComPort(7, fLine.LastError(), fLine.Path());
 }
@@ -756,9 +815,9 @@ int TCustomComPort::WaitAsync(TComAsync* Async)
         const int32_t interval = fTimeouts.ReadInterval();
         // "Any byte or the constant": the usual way to wait for the first byte with a limit.
         const bool firstByte = interval == -1 && mult == -1 && cnst > 0;
-        long long total = firstByte ? cnst
-                                    : static_cast<long long>(std::max(0, mult)) * Async->ReadCount +
-                                          std::max(0, cnst);
+        long long total =
+            firstByte ? cnst
+                      : static_cast<long long>(std::max(0, mult)) * Async->ReadCount + std::max(0, cnst);
         const bool limited = total > 0;
         const auto deadline = Clock::now() + std::chrono::milliseconds(total);
         auto lastByte = Clock::now();
@@ -791,14 +850,16 @@ int TCustomComPort::WaitAsync(TComAsync* Async)
         Async->Transferred = static_cast<int32_t>(got.size());
     } else if (Async->Pending && Async->Kind == 0) {
         if (!fConnected) throw EComPort(2, -1, kClosed);
-        const long long total = static_cast<long long>(std::max(0, fTimeouts.WriteTotalMultiplier())) * Async->Size +
-                                std::max(0, fTimeouts.WriteTotalConstant());
+        const long long total =
+            static_cast<long long>(std::max(0, fTimeouts.WriteTotalMultiplier())) * Async->Size +
+            std::max(0, fTimeouts.WriteTotalConstant());
         const auto deadline = Clock::now() + std::chrono::milliseconds(total);
         for (;;) {
             PumpTx(2);
             if (fTxSent >= Async->WriteEnd) break;
             if (total > 0 && MsLeft(deadline) == 0) break;
-            if (!fLine.WaitWritable(total > 0 ? std::min(MsLeft(deadline), 50) : 50) && fLine.LastError() != 0)
+            if (!fLine.WaitWritable(total > 0 ? std::min(MsLeft(deadline), 50) : 50) &&
+                fLine.LastError() != 0)
                 throw EComPort(2, fLine.LastError(), fLine.Path());
         }
         const int64_t missing = std::max<int64_t>(0, Async->WriteEnd - fTxSent);
@@ -854,8 +915,10 @@ void TCustomComPort::StopEventThread()
     if (fAlive) *fAlive = false;
     uint64_t one = 1;
     [[maybe_unused]] ssize_t w = ::write(fStopFd, &one, sizeof one);
-    if (fThread.get_id() == std::this_thread::get_id()) fThread.detach(); // closed by a handler on the thread
-    else if (fThread.joinable()) fThread.join();
+    if (fThread.get_id() == std::this_thread::get_id())
+        fThread.detach(); // closed by a handler on the thread
+    else if (fThread.joinable())
+        fThread.join();
     ::close(fStopFd);
     fStopFd = -1;
     fAlive.reset();
@@ -938,9 +1001,12 @@ void TCustomComPort::DeliverSignal(TComSignal s, TComEvent ev)
 {
     const bool on = LineSignals().Has(s);
     for (TComLink* l : fLinks) {
-        if (ev == evCTS) l->CTSChanged(*this, on);
-        else if (ev == evDSR) l->DSRChanged(*this, on);
-        else l->RLSDChanged(*this, on);
+        if (ev == evCTS)
+            l->CTSChanged(*this, on);
+        else if (ev == evDSR)
+            l->DSRChanged(*this, on);
+        else
+            l->RLSDChanged(*this, on);
     }
     const TComSignalEvent& h = ev == evCTS ? OnCTSChange : ev == evDSR ? OnDSRChange : OnRLSDChange;
     if (h) h(*this, on);
@@ -986,13 +1052,19 @@ void TCustomComPort::DeliverEvents(TComEvents ev)
                 for (TComLink* l : fLinks) l->Ring(*this);
                 if (OnRing) OnRing(*this);
                 break;
-            case evCTS: DeliverSignal(csCTS, evCTS); break;
-            case evDSR: DeliverSignal(csDSR, evDSR); break;
+            case evCTS:
+                DeliverSignal(csCTS, evCTS);
+                break;
+            case evDSR:
+                DeliverSignal(csDSR, evDSR);
+                break;
             case evRxFlag:
                 for (TComLink* l : fLinks) l->RxFlag(*this);
                 if (OnRxFlag) OnRxFlag(*this);
                 break;
-            case evRLSD: DeliverSignal(csRLSD, evRLSD); break;
+            case evRLSD:
+                DeliverSignal(csRLSD, evRLSD);
+                break;
             case evRx80Full:
                 if (OnRx80Full) OnRx80Full(*this);
                 break;
@@ -1062,8 +1134,12 @@ void TCustomComPort::StoreIniFile(TIniFile& Ini)
 
 void TCustomComPort::LoadIniFile(TIniFile& Ini)
 {
-    auto get = [&](const char* key, const QString& def) { return Ini.ReadString(Name, QString::fromLatin1(key), def); };
-    auto getInt = [&](const char* key, int def) { return Ini.ReadInteger(Name, QString::fromLatin1(key), def); };
+    auto get = [&](const char* key, const QString& def) {
+        return Ini.ReadString(Name, QString::fromLatin1(key), def);
+    };
+    auto getInt = [&](const char* key, int def) {
+        return Ini.ReadInteger(Name, QString::fromLatin1(key), def);
+    };
     auto getBool = [&](const char* key, bool def) { return ComStrToBool(get(key, ComBoolToStr(def))); };
     auto getChar = [&](const char* key, uint8_t def) { return ComStrToChar(get(key, ComCharToStr(def))); };
     if (StoreGroups.Has(stBasic)) {
@@ -1073,7 +1149,8 @@ void TCustomComPort::LoadIniFile(TIniFile& Ini)
         SetStopBits(StrToStopBits(get("StopBits", StopBitsToStr(fStopBits))));
         SetDataBits(StrToDataBits(get("DataBits", DataBitsToStr(fDataBits))));
         fParity.SetBits(StrToParity(get("Parity", ParityToStr(fParity.Bits()))));
-        fFlowControl.SetFlowControl(StrToFlowControl(get("FlowControl", FlowControlToStr(fFlowControl.FlowControl()))));
+        fFlowControl.SetFlowControl(
+            StrToFlowControl(get("FlowControl", FlowControlToStr(fFlowControl.FlowControl()))));
     }
     if (StoreGroups.Has(stOthers)) {
         SetEventChar(getChar("EventChar", fEventChar));
@@ -1091,9 +1168,12 @@ void TCustomComPort::LoadIniFile(TIniFile& Ini)
     if (StoreGroups.Has(stTimeouts)) {
         fTimeouts.SetReadInterval(getInt("Timeouts.ReadInterval", fTimeouts.ReadInterval()));
         fTimeouts.SetReadTotalConstant(getInt("Timeouts.ReadTotalConstant", fTimeouts.ReadTotalConstant()));
-        fTimeouts.SetReadTotalMultiplier(getInt("Timeouts.ReadTotalMultiplier", fTimeouts.ReadTotalMultiplier()));
-        fTimeouts.SetWriteTotalConstant(getInt("Timeouts.WriteTotalConstant", fTimeouts.WriteTotalConstant()));
-        fTimeouts.SetWriteTotalMultiplier(getInt("Timeouts.WriteTotalMultiplier", fTimeouts.WriteTotalMultiplier()));
+        fTimeouts.SetReadTotalMultiplier(
+            getInt("Timeouts.ReadTotalMultiplier", fTimeouts.ReadTotalMultiplier()));
+        fTimeouts.SetWriteTotalConstant(
+            getInt("Timeouts.WriteTotalConstant", fTimeouts.WriteTotalConstant()));
+        fTimeouts.SetWriteTotalMultiplier(
+            getInt("Timeouts.WriteTotalMultiplier", fTimeouts.WriteTotalMultiplier()));
     }
     if (StoreGroups.Has(stFlowControl)) {
         TComFlowControl& f = fFlowControl;

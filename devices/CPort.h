@@ -25,8 +25,7 @@
 class TIniFile;
 
 // A small set of enumeration values (at most 32).
-template <typename E>
-class TSet
+template <typename E> class TSet
 {
 public:
     constexpr TSet() = default;
@@ -54,25 +53,116 @@ private:
     uint32_t fBits = 0;
 };
 
-enum TBaudRate {
-    brCustom, br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200, br38400, br56000, br57600,
-    br115200, br128000, br256000
+enum TBaudRate
+{
+    brCustom,
+    br110,
+    br300,
+    br600,
+    br1200,
+    br2400,
+    br4800,
+    br9600,
+    br14400,
+    br19200,
+    br38400,
+    br56000,
+    br57600,
+    br115200,
+    br128000,
+    br256000
 };
-enum TStopBits { sbOneStopBit, sbOne5StopBits, sbTwoStopBits };
-enum TDataBits { dbFive, dbSix, dbSeven, dbEight };
-enum TParityBits { prNone, prOdd, prEven, prMark, prSpace };
-enum TDTRFlowControl { dtrDisable, dtrEnable, dtrHandshake };
-enum TRTSFlowControl { rtsDisable, rtsEnable, rtsHandshake, rtsToggle };
-enum TFlowControl { fcHardware, fcSoftware, fcNone, fcCustom };
-enum TSyncMethod { smThreadSync, smWindowSync, smNone };
-enum TComEvent { evRxChar, evTxEmpty, evRxFlag, evRing, evBreak, evCTS, evDSR, evError, evRLSD, evRx80Full };
+enum TStopBits
+{
+    sbOneStopBit,
+    sbOne5StopBits,
+    sbTwoStopBits
+};
+enum TDataBits
+{
+    dbFive,
+    dbSix,
+    dbSeven,
+    dbEight
+};
+enum TParityBits
+{
+    prNone,
+    prOdd,
+    prEven,
+    prMark,
+    prSpace
+};
+enum TDTRFlowControl
+{
+    dtrDisable,
+    dtrEnable,
+    dtrHandshake
+};
+enum TRTSFlowControl
+{
+    rtsDisable,
+    rtsEnable,
+    rtsHandshake,
+    rtsToggle
+};
+enum TFlowControl
+{
+    fcHardware,
+    fcSoftware,
+    fcNone,
+    fcCustom
+};
+enum TSyncMethod
+{
+    smThreadSync,
+    smWindowSync,
+    smNone
+};
+enum TComEvent
+{
+    evRxChar,
+    evTxEmpty,
+    evRxFlag,
+    evRing,
+    evBreak,
+    evCTS,
+    evDSR,
+    evError,
+    evRLSD,
+    evRx80Full
+};
 using TComEvents = TSet<TComEvent>;
-enum TComSignal { csCTS, csDSR, csRing, csRLSD };
+enum TComSignal
+{
+    csCTS,
+    csDSR,
+    csRing,
+    csRLSD
+};
 using TComSignals = TSet<TComSignal>;
-enum TComError { ceFrame, ceRxParity, ceOverrun, ceBreak, ceIO, ceMode, ceRxOver, ceTxFull };
+enum TComError
+{
+    ceFrame,
+    ceRxParity,
+    ceOverrun,
+    ceBreak,
+    ceIO,
+    ceMode,
+    ceRxOver,
+    ceTxFull
+};
 using TComErrors = TSet<TComError>;
 // Groups of the settings store, in the order they are written.
-enum TStoreType { stBasic, stOthers, stParity, stBuffer, stTimeouts, stFlowControl };
+enum TStoreType
+{
+    stBasic,
+    stOthers,
+    stParity,
+    stBuffer,
+    stTimeouts,
+    stFlowControl
+};
 using TStoreTypes = TSet<TStoreType>;
 
 constexpr TComEvents AllComEvents{evRxChar, evTxEmpty, evRxFlag, evRing, evBreak,
@@ -157,8 +247,7 @@ public:
     void Assign(const TComFlowControl& src);
 
 private:
-    template <typename T>
-    void Set(T& field, T v)
+    template <typename T> void Set(T& field, T v)
     {
         if (field == v) return;
         field = v;
@@ -216,10 +305,10 @@ private:
 // the stream has to go for this write to be complete.
 struct TComAsync
 {
-    uint8_t Kind = 0;   // 0 write, 1 read
-    QByteArray Data;    // the bytes last written (or of a read completed by WaitAsync)
+    uint8_t Kind = 0; // 0 write, 1 read
+    QByteArray Data;  // the bytes last written (or of a read completed by WaitAsync)
     bool HasData = false;
-    int32_t Size = 0;   // length of Data
+    int32_t Size = 0; // length of Data
     bool Pending = false;
     int32_t Transferred = 0; // bytes moved when the operation completed
     int64_t WriteEnd = 0;    // position in the port's output stream that ends this write

@@ -125,8 +125,10 @@ bool TDeviceForm::AdviceVisible() const
 
 void TDeviceForm::SetTimerEnabled(bool On)
 {
-    if (On) TimerCom->start();
-    else TimerCom->stop();
+    if (On)
+        TimerCom->start();
+    else
+        TimerCom->stop();
 }
 
 bool TDeviceForm::TimerEnabled() const
@@ -146,8 +148,10 @@ int TDeviceForm::TimerInterval() const
 
 void TDeviceForm::TimerComTimer()
 {
-    if (fSession) fSession->Tick();
-    else TimerCom->stop();
+    if (fSession)
+        fSession->Tick();
+    else
+        TimerCom->stop();
 }
 
 void TDeviceForm::closeEvent(QCloseEvent* event)

@@ -23,10 +23,10 @@ public:
     explicit TDeviceForm(QWidget* parent = nullptr);
     ~TDeviceForm() override;
 
-    QTimer* TimerCom;        // drives the session; off until a command starts
-    QComboBox* ComNbEdit;    // "COM1".."COM96"
-    QLabel* Info;            // status panel
-    QProgressBar* PgrsBar;   // progress of a transfer (1..100), for the windows that show it
+    QTimer* TimerCom;      // drives the session; off until a command starts
+    QComboBox* ComNbEdit;  // "COM1".."COM96"
+    QLabel* Info;          // status panel
+    QProgressBar* PgrsBar; // progress of a transfer (1..100), for the windows that show it
 
     // The interfaces the session talks to.
     TDeviceUi DeviceUi();

@@ -59,7 +59,9 @@ TDeviceSession::~TDeviceSession() = default;
 
 void TDeviceSession::Tick()
 {
-    if (fInTick) return;
+    // A tick that was under way when the timer stopped, or one that comes while a step runs
+    // (a box of the step runs a local event loop), does nothing.
+    if (fInTick || !Running()) return;
     fInTick = true;
     struct Leave
     {

@@ -131,8 +131,8 @@ public:
     TDeviceSession(const TDeviceSession&) = delete;
     TDeviceSession& operator=(const TDeviceSession&) = delete;
 
-    // One timer step. A tick that comes while one runs (a box of the step opened a local
-    // event loop) is skipped. No error escapes.
+    // One timer step. Nothing happens while the timer is off, nor for a tick that comes while
+    // one runs (a box of the step opened a local event loop). No error escapes.
     void Tick();
     // Opens the link on the port; the timer runs (at IntervalMs, when given) only when the
     // port is connected. A port that cannot be opened is reported; false then.

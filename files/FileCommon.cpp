@@ -37,7 +37,8 @@ bool ReadWholeFile(const QString& FileName, QByteArray& Data, QString& Error)
     }
     const qint64 size = f.size();
     if (size > MaxFileSize) {
-        Error = ReadFailure(FileName, Tr(QStringLiteral("fichier trop grand."), QStringLiteral("file too large.")));
+        Error = ReadFailure(FileName,
+                            Tr(QStringLiteral("fichier trop grand."), QStringLiteral("file too large.")));
         return false;
     }
     // Devices and pipes report no size; read what comes, still within the limit.
@@ -48,7 +49,8 @@ bool ReadWholeFile(const QString& FileName, QByteArray& Data, QString& Error)
         return false;
     }
     if (Data.size() > MaxFileSize) {
-        Error = ReadFailure(FileName, Tr(QStringLiteral("fichier trop grand."), QStringLiteral("file too large.")));
+        Error = ReadFailure(FileName,
+                            Tr(QStringLiteral("fichier trop grand."), QStringLiteral("file too large.")));
         Data.clear();
         return false;
     }

@@ -8,8 +8,9 @@ namespace FormatText {
 
 QString Decode(const QByteArray& Data)
 {
-    const QByteArray Bytes = Data.startsWith("\xEF\xBB\xBF") ? Data.mid(3) : Data;
-    return IsValidUtf8(Bytes) ? QString::fromUtf8(Bytes) : FromWin1252(Bytes);
+    if (!IsValidUtf8(Data))
+        return FromWin1252(Data); // "ï»¿" at the start is then text, not a mark
+    return QString::fromUtf8(Data.startsWith("\xEF\xBB\xBF") ? Data.mid(3) : Data);
 }
 
 QList<QStringView> Lines(const QString& Text)

@@ -9,8 +9,8 @@
 
 namespace FormatText {
 
-// Text of a file: UTF-8 when the bytes are valid UTF-8 (a byte-order mark is dropped), else
-// Windows-1252.
+// Text of a file: UTF-8 when the bytes are valid UTF-8 (a byte-order mark is then dropped),
+// else Windows-1252.
 QString Decode(const QByteArray& Data);
 
 // Lines split at LF, CR LF or a lone CR; the line ends are not kept. A DOS end-of-file byte

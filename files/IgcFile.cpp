@@ -28,19 +28,13 @@ struct TLine
     char operator[](qsizetype i) const { return i < n ? p[i] : '\0'; }
 };
 
-inline bool IsDigit(char c)
-{
-    return unsigned(c - '0') < 10u;
-}
-
 // Unsigned decimal of n digits at p; -1 when a character is not a digit.
 inline int Digits(const char* p, int n)
 {
     int v = 0;
     for (int i = 0; i < n; ++i) {
         const unsigned d = unsigned(p[i] - '0');
-        if (d > 9)
-            return -1;
+        if (d > 9) return -1;
         v = v * 10 + int(d);
     }
     return v;
@@ -50,18 +44,15 @@ inline int Digits(const char* p, int n)
 bool Alt5(const char* p, int32& v)
 {
     int i = 0;
-    while (i < 4 && p[i] == ' ')
-        ++i;
+    while (i < 4 && p[i] == ' ') ++i;
     bool neg = false;
     if (p[i] == '-') {
         neg = true;
         ++i;
     }
-    if (i >= 5)
-        return false;
+    if (i >= 5) return false;
     const int d = Digits(p + i, 5 - i);
-    if (d < 0)
-        return false;
+    if (d < 0) return false;
     v = neg ? -d : d;
     return true;
 }
@@ -72,8 +63,7 @@ bool Coord(const char* p, bool Lon, int32& v)
     const int nd = Lon ? 3 : 2;
     const int deg = Digits(p, nd);
     const int mt = Digits(p + nd, 5); // thousandths of a minute
-    if (deg < 0 || mt < 0 || mt >= 60000 || deg > (Lon ? 180 : 90))
-        return false;
+    if (deg < 0 || mt < 0 || mt >= 60000 || deg > (Lon ? 180 : 90)) return false;
     const char h = p[nd + 5];
     int sign;
     if (h == (Lon ? 'E' : 'N'))
@@ -84,8 +74,7 @@ bool Coord(const char* p, bool Lon, int32& v)
         return false;
     // mt * 100000 / 60000 = mt * 5 / 3, rounded (never a tie)
     const int32 a = deg * 100000 + (mt * 5 + 1) / 3;
-    if (a > (Lon ? 18000000 : 9000000))
-        return false;
+    if (a > (Lon ? 18000000 : 9000000)) return false;
     v = sign * a;
     return true;
 }
@@ -94,8 +83,7 @@ bool Coord(const char* p, bool Lon, int32& v)
 bool Hms(const char* p, int32& t)
 {
     const int h = Digits(p, 2), m = Digits(p + 2, 2), s = Digits(p + 4, 2);
-    if (h < 0 || m < 0 || s < 0 || h > 23 || m > 59 || s > 59)
-        return false;
+    if (h < 0 || m < 0 || s < 0 || h > 23 || m > 59 || s > 59) return false;
     const int secs = h * 3600 + m * 60 + s;
     t = (secs * 500 + 9) / 18; // secs * 100000 / 3600, rounded (never a tie)
     return true;
@@ -108,8 +96,7 @@ QString HeaderText(const char* p, qsizetype n)
         ++p;
         --n;
     }
-    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\t' || p[n - 1] == '\r'))
-        --n;
+    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\t' || p[n - 1] == '\r')) --n;
     const QByteArray b(p, n);
     return IsValidUtf8(b) ? QString::fromUtf8(b) : FromWin1252(b);
 }
@@ -119,8 +106,7 @@ QString HeaderText(const char* p, qsizetype n)
 QString HeaderValue(const TLine& L)
 {
     const char* c = static_cast<const char*>(std::memchr(L.p, ':', size_t(L.n)));
-    if (c)
-        return HeaderText(c + 1, L.n - (c + 1 - L.p));
+    if (c) return HeaderText(c + 1, L.n - (c + 1 - L.p));
     return L.n > 5 ? HeaderText(L.p + 5, L.n - 5) : QString();
 }
 
@@ -130,20 +116,15 @@ bool HeaderDate(const TLine& L, TDateTime& D)
     const char* p = L.p + 5;
     const char* end = L.p + L.n;
     const char* c = static_cast<const char*>(std::memchr(p, ':', size_t(end - p)));
-    if (c)
-        p = c + 1;
-    while (p < end && *p == ' ')
-        ++p;
-    if (end - p < 6)
-        return false;
+    if (c) p = c + 1;
+    while (p < end && *p == ' ') ++p;
+    if (end - p < 6) return false;
     const int d = Digits(p, 2), m = Digits(p + 2, 2), y = Digits(p + 4, 2);
-    if (d < 0 || m < 0 || y < 0)
-        return false;
+    if (d < 0 || m < 0 || y < 0) return false;
     // Two-digit years: the format dates from the 1990s.
     const int year = y >= 80 ? 1900 + y : 2000 + y;
     const TDateTime v = EncodeDate(year, m, d);
-    if (v == 0)
-        return false;
+    if (v == 0) return false;
     D = v;
     return true;
 }
@@ -167,8 +148,7 @@ bool CRecord(const TLine& L, TDecl& D, bool WantPoint)
 {
     if (L.n >= 18 && (L[8] == 'N' || L[8] == 'S') && (L[17] == 'E' || L[17] == 'W')) {
         TCPoint P;
-        if (!Coord(L.p + 1, false, P.Lat) || !Coord(L.p + 9, true, P.Lon))
-            return false;
+        if (!Coord(L.p + 1, false, P.Lat) || !Coord(L.p + 9, true, P.Lon)) return false;
         if (WantPoint && D.Points.size() < size_t(MaxListCount)) {
             P.Name = HeaderText(L.p + 18, L.n - 18);
             D.Points.push_back(std::move(P));
@@ -191,13 +171,11 @@ std::vector<const TCPoint*> TaskPoints(const TDecl& D)
     std::vector<const TCPoint*> out;
     const int k = int(D.Points.size());
     if (D.HaveHeader && D.TurnCount >= 0 && k == D.TurnCount + 4) {
-        for (int i = 1; i < k - 1; ++i)
-            out.push_back(&D.Points[size_t(i)]);
+        for (int i = 1; i < k - 1; ++i) out.push_back(&D.Points[size_t(i)]);
         return out;
     }
     for (const TCPoint& P : D.Points)
-        if (P.Lat != 0 || P.Lon != 0)
-            out.push_back(&P);
+        if (P.Lat != 0 || P.Lon != 0) out.push_back(&P);
     return out;
 }
 
@@ -211,14 +189,13 @@ bool IRecord(const TLine& L, TExt& X)
 {
     X = TExt();
     const int n = L.n >= 3 ? Digits(L.p + 1, 2) : -1;
-    if (n < 0 || L.n < 3 + qsizetype(n) * 7)
-        return false;
+    if (n < 0 || L.n < 3 + qsizetype(n) * 7) return false;
     for (int i = 0; i < n; ++i) {
         const char* e = L.p + 3 + i * 7;
         const int from = Digits(e, 2), to = Digits(e + 2, 2);
-        if (from < 1 || to < from)
-            return false;
-        if ((e[4] & 0xDF) == 'E' && (e[5] & 0xDF) == 'N' && (e[6] & 0xDF) == 'L') {
+        if (from < 1 || to < from) return false;
+        // The noise level has three digits; a wider field is not read (nor a digit count past int).
+        if ((e[4] & 0xDF) == 'E' && (e[5] & 0xDF) == 'N' && (e[6] & 0xDF) == 'L' && to - from < 6) {
             X.EnlFrom = from - 1;
             X.EnlTo = to;
         }
@@ -229,19 +206,14 @@ bool IRecord(const TLine& L, TExt& X)
 // A B record; false when it is malformed.
 bool BRecord(const TLine& L, const TExt& X, TRec& R)
 {
-    if (L.n < 35)
-        return false;
-    if (!Hms(L.p + 1, R.Time) || !Coord(L.p + 7, false, R.Lat) || !Coord(L.p + 15, true, R.Lon))
-        return false;
-    if (L.p[24] != 'A' && L.p[24] != 'V')
-        return false;
-    if (!Alt5(L.p + 25, R.Alt) || !Alt5(L.p + 30, R.AltGps))
-        return false;
+    if (L.n < 35) return false;
+    if (!Hms(L.p + 1, R.Time) || !Coord(L.p + 7, false, R.Lat) || !Coord(L.p + 15, true, R.Lon)) return false;
+    if (L.p[24] != 'A' && L.p[24] != 'V') return false;
+    if (!Alt5(L.p + 25, R.Alt) || !Alt5(L.p + 30, R.AltGps)) return false;
     R.Enl = 0;
     if (X.EnlTo > 0 && L.n >= X.EnlTo) {
         const int e = Digits(L.p + X.EnlFrom, X.EnlTo - X.EnlFrom);
-        if (e > 0)
-            R.Enl = std::min(e, 999);
+        if (e > 0) R.Enl = std::min(e, 999);
     }
     R.Kind = 0;
     return true;
@@ -254,10 +226,8 @@ template <class F> void ForEachLine(const char* p, qsizetype n, F&& f)
         const char* nl = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
         const char* e = nl ? nl : end;
         qsizetype len = e - p;
-        if (len > 0 && p[len - 1] == '\r')
-            --len;
-        if (!f(TLine{p, len}))
-            return;
+        if (len > 0 && p[len - 1] == '\r') --len;
+        if (!f(TLine{p, len})) return;
         p = nl ? nl + 1 : end;
     }
 }
@@ -280,8 +250,7 @@ bool LoadIgcTrjData(const QByteArray& Bytes, const QString& FileName, bool WithT
     auto rec = std::make_unique<TRec>();
 
     ForEachLine(Bytes.constData(), Bytes.size(), [&](const TLine& L) {
-        if (L.n == 0)
-            return true;
+        if (L.n == 0) return true;
         switch (L.p[0]) {
         case 'B':
             if (!BRecord(L, ext, *rec)) {
@@ -299,8 +268,7 @@ bool LoadIgcTrjData(const QByteArray& Bytes, const QString& FileName, bool WithT
                 if (code == "DTE") {
                     TDateTime d;
                     if (HeaderDate(L, d)) {
-                        if (!haveDate)
-                            T->Date = d;
+                        if (!haveDate) T->Date = d;
                         haveDate = true;
                     } else {
                         ++R.Rejected;
@@ -319,32 +287,27 @@ bool LoadIgcTrjData(const QByteArray& Bytes, const QString& FileName, bool WithT
             }
             break;
         case 'I':
-            if (!IRecord(L, ext))
-                ++R.Rejected;
+            if (!IRecord(L, ext)) ++R.Rejected;
             break;
         case 'C':
-            if (!CRecord(L, decl, WithTask))
-                ++R.Rejected;
+            if (!CRecord(L, decl, WithTask)) ++R.Rejected;
             break;
         case 'A':
-            if (aRecord.isEmpty())
-                aRecord = HeaderText(L.p + 1, L.n - 1);
+            if (aRecord.isEmpty()) aRecord = HeaderText(L.p + 1, L.n - 1);
             break;
         default:
             break;
         }
         return true;
     });
-    if (T->Source.isEmpty())
-        T->Source = aRecord;
+    if (T->Source.isEmpty()) T->Source = aRecord;
     if (WithTask) {
         TTrn tp;
         for (const TCPoint* P : TaskPoints(decl)) {
             tp.Lat = P->Lat;
             tp.Lon = P->Lon;
             tp.Name = P->Name.left(WptNameLen);
-            if (!T->Stn->AddTrn(tp, -1))
-                break;
+            if (!T->Stn->AddTrn(tp, -1)) break;
         }
         T->Stn->Cursor = T->Stn->First;
         T->Stn->Modified = false;
@@ -361,8 +324,7 @@ bool LoadIgcTrjData(const QByteArray& Bytes, const QString& FileName, bool WithT
 bool LoadIgcTrj(const QString& FileName, bool WithTask, TReadReport& R)
 {
     QByteArray b;
-    if (!ReadWholeFile(FileName, b, R.Error))
-        return false;
+    if (!ReadWholeFile(FileName, b, R.Error)) return false;
     return LoadIgcTrjData(b, FileName, WithTask, R);
 }
 
@@ -375,8 +337,7 @@ QByteArray IgcText(const QString& S)
 {
     QString t = S;
     for (QChar& c : t)
-        if (c == u'\r' || c == u'\n')
-            c = u' ';
+        if (c == u'\r' || c == u'\n') c = u' ';
     return t.trimmed().toUtf8();
 }
 
@@ -423,8 +384,7 @@ QByteArray WriteIgcTrj(const TTrj& T)
         out.append("\r\n");
     };
     line("AXXXZPHZephalon");
-    if (T.Date != 0)
-        line("HFDTEDATE:" + DateText(T.Date) + ",01");
+    if (T.Date != 0) line("HFDTEDATE:" + DateText(T.Date) + ",01");
     line("HFFXA035");
     line("HFPLTPILOTINCHARGE:" + IgcText(T.Pilot));
     line("HFGTYGLIDERTYPE:" + IgcText(T.GliderType));
@@ -496,8 +456,7 @@ bool ReadIgcSummaryData(const char* Data, qsizetype Size, TIgcSummary& S)
     const char* firstB = nullptr; // start of the first valid fix
     // Header part: everything before the first valid fix.
     ForEachLine(Data, Size, [&](const TLine& L) {
-        if (L.n == 0)
-            return true;
+        if (L.n == 0) return true;
         switch (L.p[0]) {
         case 'B':
             if (QuickFix(L, lat0, lon0, t0)) {
@@ -510,8 +469,7 @@ bool ReadIgcSummaryData(const char* Data, qsizetype Size, TIgcSummary& S)
                 const char c0 = char(L.p[2] & 0xDF), c1 = char(L.p[3] & 0xDF), c2 = char(L.p[4] & 0xDF);
                 auto is = [&](const char* k) { return c0 == k[0] && c1 == k[1] && c2 == k[2]; };
                 if (is("DTE")) {
-                    if (!haveDate)
-                        haveDate = HeaderDate(L, S.Date);
+                    if (!haveDate) haveDate = HeaderDate(L, S.Date);
                 } else if (is("PLT")) {
                     S.Pilot = HeaderValue(L);
                 } else if (is("GTY")) {
@@ -529,16 +487,14 @@ bool ReadIgcSummaryData(const char* Data, qsizetype Size, TIgcSummary& S)
             CRecord(L, decl, true);
             break;
         case 'A':
-            if (aRecord.isEmpty())
-                aRecord = HeaderText(L.p + 1, L.n - 1);
+            if (aRecord.isEmpty()) aRecord = HeaderText(L.p + 1, L.n - 1);
             break;
         default:
             break;
         }
         return true;
     });
-    if (S.Source.isEmpty())
-        S.Source = aRecord;
+    if (S.Source.isEmpty()) S.Source = aRecord;
     const std::vector<const TCPoint*> tps = TaskPoints(decl);
     if (tps.size() >= 2) {
         S.HasTask = true;
@@ -547,8 +503,7 @@ bool ReadIgcSummaryData(const char* Data, qsizetype Size, TIgcSummary& S)
             S.TaskDistKm += Distance(a, b);
         }
     }
-    if (!firstB)
-        return haveDate;
+    if (!firstB) return haveDate;
     S.HasFix = true;
 
     const char* end = Data + Size;
@@ -562,8 +517,7 @@ bool ReadIgcSummaryData(const char* Data, qsizetype Size, TIgcSummary& S)
         int n = 0;
         ForEachLine(firstB, end - firstB, [&](const TLine& L) {
             int32 la, lo;
-            if (L.n == 0 || L.p[0] != 'B' || !QuickFix(L, la, lo, t))
-                return true;
+            if (L.n == 0 || L.p[0] != 'B' || !QuickFix(L, la, lo, t)) return true;
             ++n;
             lastT = t;
             if (std::abs(la - cosLat) > 200) {
@@ -590,16 +544,12 @@ bool ReadIgcSummaryData(const char* Data, qsizetype Size, TIgcSummary& S)
         int32 la, lo, t = t0;
         while (p > firstB) {
             const char* e = p;
-            if (e > firstB && e[-1] == '\n')
-                --e;
+            if (e > firstB && e[-1] == '\n') --e;
             const char* s = e;
-            while (s > firstB && s[-1] != '\n')
-                --s;
+            while (s > firstB && s[-1] != '\n') --s;
             qsizetype len = e - s;
-            if (len > 0 && s[len - 1] == '\r')
-                --len;
-            if (QuickFix(TLine{s, len}, la, lo, t))
-                break;
+            if (len > 0 && s[len - 1] == '\r') --len;
+            if (QuickFix(TLine{s, len}, la, lo, t)) break;
             p = s;
         }
         S.Duration = t - t0;
@@ -612,11 +562,9 @@ bool ReadIgcSummaryData(const char* Data, qsizetype Size, TIgcSummary& S)
 bool ReadIgcSummary(const QString& FileName, TIgcSummary& S)
 {
     QFile f(FileName);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
+    if (!f.open(QIODevice::ReadOnly)) return false;
     const qint64 size = f.size();
-    if (size <= 0 || size > qint64(256) * 1024 * 1024)
-        return false;
+    if (size <= 0 || size > qint64(256) * 1024 * 1024) return false;
     if (uchar* m = f.map(0, size)) {
         const bool ok = ReadIgcSummaryData(reinterpret_cast<const char*>(m), qsizetype(size), S);
         f.unmap(m);

@@ -19,8 +19,7 @@ TFileDialogHook gDialogHook;
 
 bool RunDialog(TFileKind Kind, TFileChoice& Choice)
 {
-    if (!gDialogHook)
-        return false;
+    if (!gDialogHook) return false;
     return gDialogHook(Kind, Choice) && !Choice.Files.isEmpty() && !Choice.Files.first().isEmpty();
 }
 
@@ -42,12 +41,12 @@ void UnknownType()
 
 void ReportRejected(const QString& FileName, int Rejected)
 {
-    if (Rejected <= 0)
-        return;
-    MessageDlg(Tr(QStringLiteral("%1 : %2 enregistrements rejetés."), QStringLiteral("%1: %2 records rejected."))
-                   .arg(Title(FileName))
-                   .arg(Rejected),
-               TMsgType::Information, mbOK);
+    if (Rejected <= 0) return;
+    MessageDlg(
+        Tr(QStringLiteral("%1 : %2 enregistrements rejetés."), QStringLiteral("%1: %2 records rejected."))
+            .arg(Title(FileName))
+            .arg(Rejected),
+        TMsgType::Information, mbOK);
 }
 
 // A failure of a reader: its own text, else "nothing valid".
@@ -64,17 +63,16 @@ void ReportReadFailure(const QString& FileName, const TReadReport& R)
 // Asks the association of the task's turn points with the reached points of the current trace.
 void AskAssociation()
 {
-    if (!Trj || !Stn || Stn->Count == 0 || !TaskNeedsAssociation(*Stn))
-        return;
-    if (Opt->AssocAuto == 1)
-        return;
+    if (!Trj || !Stn || Stn->Count == 0 || !TaskNeedsAssociation(*Stn)) return;
+    if (Opt->AssocAuto == 1) return;
     if (Opt->AssocAuto == 2) {
         AssocieAuto();
         return;
     }
     const int a = MessageDlg(
-        QStringLiteral("Des points de virage du circuit\rne sont pas associés à des points de virages réalisés.\r"
-                       "Effectuer une association automatique ?\r(Ignorer = Jamais, Tout = Toujours)"),
+        QStringLiteral(
+            "Des points de virage du circuit\rne sont pas associés à des points de virages réalisés.\r"
+            "Effectuer une association automatique ?\r(Ignorer = Jamais, Tout = Toujours)"),
         TMsgType::Confirmation, mbYes | mbNo | mbIgnore | mbAll);
     switch (a) {
     case mrYes:
@@ -92,22 +90,25 @@ void AskAssociation()
     }
 }
 
-enum class TTrjReader { Unknown, Zph, Igc, Gpx, Kml, Nmea, Dat };
+enum class TTrjReader
+{
+    Unknown,
+    Zph,
+    Igc,
+    Gpx,
+    Kml,
+    Nmea,
+    Dat
+};
 
 TTrjReader TrjReaderOf(const QString& Ext)
 {
-    if (Ext == QLatin1String("ZPH"))
-        return TTrjReader::Zph;
-    if (Ext == QLatin1String("IGC") || Ext == QLatin1String("GPS"))
-        return TTrjReader::Igc;
-    if (Ext == QLatin1String("GPX"))
-        return TTrjReader::Gpx;
-    if (Ext == QLatin1String("KML"))
-        return TTrjReader::Kml;
-    if (Ext == QLatin1String("NMEA") || Ext == QLatin1String("RMC"))
-        return TTrjReader::Nmea;
-    if (Ext == QLatin1String("DAT"))
-        return TTrjReader::Dat;
+    if (Ext == QLatin1String("ZPH")) return TTrjReader::Zph;
+    if (Ext == QLatin1String("IGC") || Ext == QLatin1String("GPS")) return TTrjReader::Igc;
+    if (Ext == QLatin1String("GPX")) return TTrjReader::Gpx;
+    if (Ext == QLatin1String("KML")) return TTrjReader::Kml;
+    if (Ext == QLatin1String("NMEA") || Ext == QLatin1String("RMC")) return TTrjReader::Nmea;
+    if (Ext == QLatin1String("DAT")) return TTrjReader::Dat;
     return TTrjReader::Unknown;
 }
 
@@ -117,8 +118,7 @@ void AppendWpts(TSwp& To, const TSwp& From)
     for (const TWpt* P = From.First; P; P = P->Next) {
         auto W = std::make_unique<TWpt>();
         static_cast<TWptBase&>(*W) = static_cast<const TWptBase&>(*P);
-        if (!To.AddWpt(W))
-            break;
+        if (!To.AddWpt(W)) break;
     }
 }
 
@@ -140,11 +140,9 @@ bool IsZph(const QString& FileName)
 QString ProposedZph(const QString& FileName, const QString& Fallback)
 {
     const QString f = FileName.isEmpty() ? Fallback : FileName;
-    if (f.isEmpty())
-        return f;
+    if (f.isEmpty()) return f;
     const QFileInfo fi(f);
-    if (fi.suffix().isEmpty())
-        return f;
+    if (fi.suffix().isEmpty()) return f;
     return f.left(f.size() - fi.suffix().size()) + QStringLiteral("ZPH");
 }
 
@@ -157,11 +155,9 @@ void SetFileDialogHook(TFileDialogHook Hook)
 
 QString WithSaveExt(const QString& FileName, const QString& SaveExt)
 {
-    if (SaveExt.isEmpty() || SaveExt == QLatin1String("."))
-        return FileName;
+    if (SaveExt.isEmpty() || SaveExt == QLatin1String(".")) return FileName;
     const QString want = SaveExt.startsWith(u'.') ? SaveExt.mid(1) : SaveExt;
-    if (UpperExt(FileName) == want.toUpper())
-        return FileName;
+    if (UpperExt(FileName) == want.toUpper()) return FileName;
     return FileName + (SaveExt.startsWith(u'.') ? SaveExt : QStringLiteral(".") + SaveExt);
 }
 
@@ -173,8 +169,7 @@ int OpenTrjFiles(const QString& FileName, int WithTask)
     if (FileName.isEmpty()) {
         TFileChoice c;
         c.Files = QStringList{Opt->FichTrajectoire};
-        if (!RunDialog(fkOpenTrj, c))
-            return 0;
+        if (!RunDialog(fkOpenTrj, c)) return 0;
         files = c.Files;
     } else {
         files = QStringList{FileName};
@@ -182,8 +177,7 @@ int OpenTrjFiles(const QString& FileName, int WithTask)
     int opened = 0;
     bool any = false;
     for (const QString& f : files) {
-        if (f.isEmpty())
-            continue;
+        if (f.isEmpty()) continue;
         ShowStatus(QStringLiteral("Ouverture du fichier trajectoire ") + f);
         const TTrjReader kind = TrjReaderOf(UpperExt(f));
         if (kind == TTrjReader::Unknown) {
@@ -223,8 +217,7 @@ int OpenTrjFiles(const QString& FileName, int WithTask)
         ReportRejected(f, R.Rejected);
         any = true;
         opened += R.Traces;
-        if (Trj && Trj->FileName.isEmpty())
-            Trj->FileName = f;
+        if (Trj && Trj->FileName.isEmpty()) Trj->FileName = f;
         Opt->FichTrajectoire = f;
         // Waypoints saved with the trace replace the open set, when the user lets it go.
         if (carried && AskSaveSwp()) {
@@ -234,8 +227,7 @@ int OpenTrjFiles(const QString& FileName, int WithTask)
         AskAssociation();
     }
     ShowStatus(QString());
-    if (any)
-        RefreshViews();
+    if (any) RefreshViews();
     return opened;
 }
 
@@ -246,8 +238,7 @@ bool OpenSwpFile(const QString& FileName, bool AddToOpened)
         TFileChoice c;
         c.Files = QStringList{Opt->FichWayPoints};
         c.AddToOpened = AddToOpened;
-        if (!RunDialog(fkOpenWpt, c))
-            return false;
+        if (!RunDialog(fkOpenWpt, c)) return false;
         name = c.Files.first();
         AddToOpened = c.AddToOpened;
     }
@@ -284,8 +275,7 @@ bool OpenStnFile(const QString& FileName)
     if (name.isEmpty()) {
         TFileChoice c;
         c.Files = QStringList{Opt->FichCircuit};
-        if (!RunDialog(fkOpenStn, c))
-            return false;
+        if (!RunDialog(fkOpenStn, c)) return false;
         name = c.Files.first();
     }
     if (!IsZph(name)) {
@@ -298,8 +288,7 @@ bool OpenStnFile(const QString& FileName)
                      QStringLiteral("No track is open to receive the task.")));
         return false;
     }
-    if (!AskSaveStn())
-        return false;
+    if (!AskSaveStn()) return false;
     TReadReport R;
     if (!ReadZphStn(name, *Stn, R)) {
         ShowError(R.Error);
@@ -321,8 +310,7 @@ bool OpenSmpFile(const QString& FileName, int DefZoneType, bool AddToOpened)
         c.Files = QStringList{Opt->FichZones};
         c.DefZoneType = DefZoneType;
         c.AddToOpened = AddToOpened;
-        if (!RunDialog(fkOpenSmp, c))
-            return false;
+        if (!RunDialog(fkOpenSmp, c)) return false;
         name = c.Files.first();
         DefZoneType = c.DefZoneType;
         AddToOpened = c.AddToOpened;
@@ -425,16 +413,14 @@ bool WriteStnFile(const TStn& Task, const QString& FileName, bool IncludeWpt, QS
 
 bool SaveTrjFile(TTrj* T, const QString& FileName, bool IncludeTask, bool IncludeWpt)
 {
-    if (!T)
-        return false;
+    if (!T) return false;
     QString name = FileName;
     if (name.isEmpty()) {
         TFileChoice c;
         c.Files = QStringList{ProposedZph(T->FileName, Opt->FichTrajectoire)};
         c.IncludeTask = T->Stn && T->Stn->Count > 0;
         c.IncludeWpt = false;
-        if (!RunDialog(fkSaveTrj, c))
-            return false;
+        if (!RunDialog(fkSaveTrj, c)) return false;
         name = WithSaveExt(c.Files.first(), c.SaveExt);
         IncludeTask = c.IncludeTask;
         IncludeWpt = c.IncludeWpt;
@@ -447,24 +433,20 @@ bool SaveTrjFile(TTrj* T, const QString& FileName, bool IncludeTask, bool Includ
     T->Modified = false;
     T->SaveState = 0;
     const QString ext = UpperExt(name);
-    if (ext == QLatin1String("ZPH") || ext == QLatin1String("IGC"))
-        T->FileName = name;
-    if (IsZph(name) && IncludeTask && T->Stn)
-        T->Stn->Modified = false;
+    if (ext == QLatin1String("ZPH") || ext == QLatin1String("IGC")) T->FileName = name;
+    if (IsZph(name) && IncludeTask && T->Stn) T->Stn->Modified = false;
     Opt->FichTrajectoire = name;
     return true;
 }
 
 bool SaveSwpFile(const QString& FileName)
 {
-    if (!Swp)
-        return false;
+    if (!Swp) return false;
     QString name = FileName;
     if (name.isEmpty()) {
         TFileChoice c;
         c.Files = QStringList{ProposedZph(Swp->FileName, Opt->FichWayPoints)};
-        if (!RunDialog(fkSaveWpt, c))
-            return false;
+        if (!RunDialog(fkSaveWpt, c)) return false;
         name = WithSaveExt(c.Files.first(), c.SaveExt);
     }
     QString err;
@@ -480,16 +462,14 @@ bool SaveSwpFile(const QString& FileName)
 
 bool SaveStnFile(const QString& FileName, bool IncludeWpt)
 {
-    if (!Stn)
-        return false;
+    if (!Stn) return false;
     QString name = FileName;
     if (name.isEmpty()) {
         TFileChoice c;
         c.Files = QStringList{ProposedZph(Stn->FileName, Opt->FichCircuit)};
         c.IncludeTask = true;
         c.IncludeWpt = false;
-        if (!RunDialog(fkSaveStn, c))
-            return false;
+        if (!RunDialog(fkSaveStn, c)) return false;
         name = WithSaveExt(c.Files.first(), c.SaveExt);
         IncludeWpt = c.IncludeWpt;
     }
@@ -508,17 +488,15 @@ bool SaveStnFile(const QString& FileName, bool IncludeWpt)
 
 bool AskSaveTrj(TTrj* T)
 {
-    if (!T || (!T->Modified && T->SaveState == 0 && !(T->Stn && T->Stn->Modified)))
-        return true;
+    if (!T || (!T->Modified && T->SaveState == 0 && !(T->Stn && T->Stn->Modified))) return true;
     const QString name = T->Name.isEmpty() ? Title(T->FileName) : T->Name;
-    const int a = MessageDlg(Tr(QStringLiteral("La trajectoire %1 a été modifiée.\rEnregistrer les modifications ?"),
-                                QStringLiteral("The track %1 has been modified.\rSave the changes?"))
-                                 .arg(name),
-                             TMsgType::Confirmation, mbYes | mbNo | mbCancel);
-    if (a == mrNo)
-        return true;
-    if (a != mrYes)
-        return false;
+    const int a =
+        MessageDlg(Tr(QStringLiteral("La trajectoire %1 a été modifiée.\rEnregistrer les modifications ?"),
+                      QStringLiteral("The track %1 has been modified.\rSave the changes?"))
+                       .arg(name),
+                   TMsgType::Confirmation, mbYes | mbNo | mbCancel);
+    if (a == mrNo) return true;
+    if (a != mrYes) return false;
     // Only an own-format file is written over without asking where: a recorder's file keeps its
     // original.
     const bool withTask = T->Stn && T->Stn->Count > 0;
@@ -527,29 +505,24 @@ bool AskSaveTrj(TTrj* T)
 
 bool AskSaveSwp()
 {
-    if (!Swp || !Swp->Modified)
-        return true;
-    const int a = MessageDlg(Tr(QStringLiteral("Les way-points ont été modifiés.\rEnregistrer les modifications ?"),
-                                QStringLiteral("The waypoints have been modified.\rSave the changes?")),
-                             TMsgType::Confirmation, mbYes | mbNo | mbCancel);
-    if (a == mrNo)
-        return true;
-    if (a != mrYes)
-        return false;
+    if (!Swp || !Swp->Modified) return true;
+    const int a =
+        MessageDlg(Tr(QStringLiteral("Les way-points ont été modifiés.\rEnregistrer les modifications ?"),
+                      QStringLiteral("The waypoints have been modified.\rSave the changes?")),
+                   TMsgType::Confirmation, mbYes | mbNo | mbCancel);
+    if (a == mrNo) return true;
+    if (a != mrYes) return false;
     return SaveSwpFile(IsZph(Swp->FileName) ? Swp->FileName : QString());
 }
 
 bool AskSaveStn()
 {
-    if (!Stn || !Stn->Modified || Stn->Count == 0)
-        return true;
+    if (!Stn || !Stn->Modified || Stn->Count == 0) return true;
     const int a = MessageDlg(Tr(QStringLiteral("Le circuit a été modifié.\rEnregistrer les modifications ?"),
                                 QStringLiteral("The task has been modified.\rSave the changes?")),
                              TMsgType::Confirmation, mbYes | mbNo | mbCancel);
-    if (a == mrNo)
-        return true;
-    if (a != mrYes)
-        return false;
+    if (a == mrNo) return true;
+    if (a != mrYes) return false;
     return SaveStnFile(IsZph(Stn->FileName) ? Stn->FileName : QString(), false);
 }
 

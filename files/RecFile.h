@@ -9,7 +9,8 @@
 #include <functional>
 
 // Purpose of a file dialog; open kinds are even, save kinds odd.
-enum TFileKind : uint8 {
+enum TFileKind : uint8
+{
     fkOpenTrj = 0,
     fkSaveTrj = 1,
     fkOpenWpt = 2,

@@ -22,8 +22,7 @@ const char* const MonthEn[12] = {"January", "February", "March",     "April",   
 
 QString TrjInfoDate(TDateTime Date, int LongDate)
 {
-    if (Date == 0)
-        return QString();
+    if (Date == 0) return QString();
     int y, m, d;
     DecodeDate(Date, y, m, d);
     if (LongDate != 1)
@@ -34,8 +33,16 @@ QString TrjInfoDate(TDateTime Date, int LongDate)
     // Day 0 (30 December 1899) was a Saturday.
     const int dow = int(FloorMod(int64_t(std::floor(Date)) + 6, 7));
     if (Language == 1)
-        return QStringLiteral("%1, %2 %3 %4").arg(QLatin1String(DayEn[dow])).arg(d).arg(QLatin1String(MonthEn[m - 1])).arg(y);
-    return QStringLiteral("%1 %2 %3 %4").arg(QLatin1String(DayFr[dow])).arg(d).arg(QString::fromUtf8(MonthFr[m - 1])).arg(y);
+        return QStringLiteral("%1, %2 %3 %4")
+            .arg(QLatin1String(DayEn[dow]))
+            .arg(d)
+            .arg(QLatin1String(MonthEn[m - 1]))
+            .arg(y);
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(QLatin1String(DayFr[dow]))
+        .arg(d)
+        .arg(QString::fromUtf8(MonthFr[m - 1]))
+        .arg(y);
 }
 
 QString TrjInfoDuration(int32 Duration)
@@ -62,8 +69,7 @@ bool ReadTrjFileInfo(const QString& FileName, int LongDate, TTrjFileInfo& Info)
     const QString ext = UpperExt(FileName);
     if (ext == QLatin1String("ZPH")) {
         TZphSummary S;
-        if (!ReadZphSummary(FileName, S) || !S.HasTrace)
-            return false;
+        if (!ReadZphSummary(FileName, S) || !S.HasTrace) return false;
         Info.Pilot = S.Texts[2];
         Info.GliderType = S.Texts[3];
         Info.GliderId = S.Texts[4];
@@ -75,14 +81,12 @@ bool ReadTrjFileInfo(const QString& FileName, int LongDate, TTrjFileInfo& Info)
             Info.Distance = TrjInfoDistance(S.TaskDistKm);
         else if (S.FixCount > 1)
             Info.Distance = TrjInfoDistance(S.PathKm);
-        if (S.FixCount > 0)
-            Info.Duration = TrjInfoDuration(S.Duration);
+        if (S.FixCount > 0) Info.Duration = TrjInfoDuration(S.Duration);
         return true;
     }
     if (ext == QLatin1String("IGC") || ext == QLatin1String("GPS")) {
         TIgcSummary S;
-        if (!ReadIgcSummary(FileName, S))
-            return false;
+        if (!ReadIgcSummary(FileName, S)) return false;
         Info.Pilot = S.Pilot;
         Info.GliderType = S.GliderType;
         Info.GliderId = S.GliderId;
@@ -93,8 +97,7 @@ bool ReadTrjFileInfo(const QString& FileName, int LongDate, TTrjFileInfo& Info)
             Info.Distance = TrjInfoDistance(S.TaskDistKm);
         else if (S.Fixes > 1)
             Info.Distance = TrjInfoDistance(S.PathKm);
-        if (S.HasFix)
-            Info.Duration = TrjInfoDuration(S.Duration);
+        if (S.HasFix) Info.Duration = TrjInfoDuration(S.Duration);
         return true;
     }
     return false;

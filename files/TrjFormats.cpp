@@ -954,7 +954,7 @@ QByteArray WriteDatTrj(const TTrj& T)
                    .arg(y % 100, 2, 10, QLatin1Char('0'));
     }
     auto alt = [](int32 a) {
-        const int32 c = std::clamp<int32>(a, -9999, 99999);
+        const int32 c = std::clamp<int32>(a, -int32(MaxAltitude), int32(MaxAltitude));
         return (c < 0 ? QStringLiteral("-") : QStringLiteral("+")) +
                QString::number(std::abs(c)).rightJustified(4, u'0');
     };

@@ -41,8 +41,8 @@ public:
         fWpt->Lat = Lat;
         fWpt->Lon = Lon;
         fWpt->Alt = Alt;
-        fWpt->Name = NoControls(Name.trimmed()).left(WptNameLen);
-        fWpt->Comment = NoControls(Comment.trimmed()).left(WptCommentLen);
+        fWpt->Name = NoControls(Name).trimmed().left(WptNameLen).trimmed();
+        fWpt->Comment = NoControls(Comment).trimmed().left(WptCommentLen).trimmed();
         fWpt->Attr = Attr & 0x7F;
         fWpt->Rep = false;
         if (!fSet->AddWpt(fWpt)) {
@@ -175,13 +175,14 @@ QString ColonDdmm(int32 V, int DegDigits, QChar Pos, QChar Neg)
     const int64_t a = V < 0 ? -int64_t(V) : int64_t(V);
     // thousandths of a minute: a * 60 * 1000 / 100000 = a * 0.6
     int64_t th = Round64(double(a) * 0.6);
+    const bool neg = V < 0 && th > 0; // what rounds to zero is written north or east
     const int64_t deg = th / 60000;
     th %= 60000;
     return QStringLiteral("%1:%2.%3%4")
         .arg(deg, DegDigits, 10, QLatin1Char('0'))
         .arg(th / 1000, 2, 10, QLatin1Char('0'))
         .arg(th % 1000, 3, 10, QLatin1Char('0'))
-        .arg(V < 0 ? Neg : Pos);
+        .arg(neg ? Neg : Pos);
 }
 
 // Angle as "DDMMSSN" / "DDDMMSSE", rounded to whole seconds.
@@ -189,13 +190,14 @@ QString DmsDigits(int32 V, int DegDigits, QChar Pos, QChar Neg)
 {
     const int64_t a = V < 0 ? -int64_t(V) : int64_t(V);
     int64_t s = Round64(double(a) * 0.036); // seconds
+    const bool neg = V < 0 && s > 0;        // what rounds to zero is written north or east
     const int64_t deg = s / 3600;
     s %= 3600;
     return QStringLiteral("%1%2%3%4")
         .arg(deg, DegDigits, 10, QLatin1Char('0'))
         .arg(s / 60, 2, 10, QLatin1Char('0'))
         .arg(s % 60, 2, 10, QLatin1Char('0'))
-        .arg(V < 0 ? Neg : Pos);
+        .arg(neg ? Neg : Pos);
 }
 
 QString PadRight(const QString& S, int N)
@@ -485,18 +487,19 @@ std::unique_ptr<TSwp> ReadWptData(const QByteArray& Data, const QString& Ext, co
 
 // ---- Writers ---------------------------------------------------------------------------------
 
+// The writers join their fields by concatenation: a "%1" in a name must stay text.
+
 QByteArray WriteDatSwp(const TSwp& S)
 {
     QString out;
     int n = 0;
     for (const TWpt* W = S.First; W; W = W->Next) {
         QString name = NoControls(W->Name).left(WptNameLen);
-        name.replace(u',', u' ');
-        out += QStringLiteral("%1,%2,%3,%4M,%5,%6,%7\r\n")
-                   .arg(++n)
-                   .arg(ColonDdmm(W->Lat, 2, u'N', u'S'), ColonDdmm(W->Lon, 3, u'E', u'W'))
-                   .arg(W->Alt)
-                   .arg(WptAttrToStr(W->Attr), name, NoControls(W->Comment).left(WptCommentLen));
+        name = name.replace(u',', u' ').trimmed();
+        out += QString::number(++n) + u',' + ColonDdmm(W->Lat, 2, u'N', u'S') + u',' +
+               ColonDdmm(W->Lon, 3, u'E', u'W') + u',' + QString::number(W->Alt) + QStringLiteral("M,") +
+               WptAttrToStr(W->Attr) + u',' + name + u',' + NoControls(W->Comment).left(WptCommentLen) +
+               QStringLiteral("\r\n");
     }
     return ToWin1252(out);
 }
@@ -508,13 +511,12 @@ QByteArray WriteWpzSwp(const TSwp& S)
     for (const TWpt* W = S.First; W; W = W->Next) {
         const int32 alt = std::clamp<int32>(W->Alt, -999, 9999);
         const QChar kind = (W->Attr & AttrA) ? u'A' : (W->Attr & AttrL) ? u'L' : u'P';
-        out += QStringLiteral("%1 %2 %3 %4 %5 W%6 %7\r\n")
-                   .arg(PadRight(NoControls(W->Name), 12), DmsDigits(W->Lat, 2, u'N', u'S'),
-                        DmsDigits(W->Lon, 3, u'E', u'W'))
-                   .arg(alt, 4, 10, QLatin1Char('0'))
-                   .arg(PadRight(NoControls(W->Comment), 9))
-                   .arg(kind)
-                   .arg(++n % 10000, 4, 10, QLatin1Char('0'));
+        out += PadRight(NoControls(W->Name), 12) + u' ' + DmsDigits(W->Lat, 2, u'N', u'S') + u' ' +
+               DmsDigits(W->Lon, 3, u'E', u'W') + u' ' +
+               (alt < 0 ? u'-' + QString::number(-alt).rightJustified(3, u'0')
+                        : QString::number(alt).rightJustified(4, u'0')) +
+               u' ' + PadRight(NoControls(W->Comment), 9) + QStringLiteral(" W") + kind + u' ' +
+               QString::number(++n % 10000).rightJustified(4, u'0') + QStringLiteral("\r\n");
     }
     return ToWin1252(out);
 }
@@ -522,12 +524,10 @@ QByteArray WriteWpzSwp(const TSwp& S)
 QByteArray WriteWptSwp(const TSwp& S)
 {
     QString out = QStringLiteral("Nom\tLatitude\tLongitude\tAltitude\tAttributs\tCommentaire\r\n");
-    for (const TWpt* W = S.First; W; W = W->Next) {
-        out += QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\r\n")
-                   .arg(NoControls(W->Name).left(WptNameLen), IntDegToText(W->Lat, 1, false),
-                        IntDegToText(W->Lon, 1, false))
-                   .arg(W->Alt)
-                   .arg(WptAttrToStr(W->Attr), NoControls(W->Comment).left(WptCommentLen));
-    }
+    for (const TWpt* W = S.First; W; W = W->Next)
+        out += NoControls(W->Name).left(WptNameLen) + u'\t' + IntDegToText(W->Lat, 1, false) + u'\t' +
+               IntDegToText(W->Lon, 1, false) + u'\t' + QString::number(W->Alt) + u'\t' +
+               WptAttrToStr(W->Attr) + u'\t' + NoControls(W->Comment).left(WptCommentLen) +
+               QStringLiteral("\r\n");
     return ToWin1252(out);
 }

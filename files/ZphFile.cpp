@@ -38,6 +38,9 @@
 // Bytes not named are written 0 and ignored. The turn-point list ends at the first tag of 112
 // or more (the trace header or a waypoint), as the file previews expect; the task and
 // waypoint-set headers come first so that their 16-bit record numbers never overflow.
+// Readers count and skip records that break these rules, and those whose positions lie off the
+// earth, altitudes pass 1,000 km or times lie beyond a day before to 100 days after the date.
+// A reference waypoint is stored with its turn point and read back as the turn point's own.
 #include "files/ZphFile.h"
 
 #include "model/Calc.h"
@@ -59,6 +62,22 @@ constexpr char Magic[8] = {'Z', 'e', 'p', 'h', 'a', 'l', 'o', 'n'};
 // A text longer than this (in records) is cut; no field of the model comes near it.
 constexpr int MaxTextRecs = 300;
 
+// Values a record may carry; beyond them it is damaged (and would upset the calculations).
+constexpr int32 MaxLat = 9000000, MaxLon = 18000000;
+constexpr int32 MaxAlt = 1000000;                // metres
+constexpr int32 MinTime = -TimeUnitsPerDay;      // a day before the trace's date
+constexpr int32 MaxTime = 100 * TimeUnitsPerDay; // 100 days after it
+constexpr int32 MaxEnl = 65535;
+
+bool PosOk(int32 Lat, int32 Lon)
+{
+    return Lat >= -MaxLat && Lat <= MaxLat && Lon >= -MaxLon && Lon <= MaxLon;
+}
+bool AltOk(int32 Alt)
+{
+    return Alt >= -MaxAlt && Alt <= MaxAlt;
+}
+
 using TRecBuf = std::array<uint8, ZphRecSize>;
 
 // ---- Writing --------------------------------------------------------------------------------
@@ -78,8 +97,7 @@ public:
     }
     void Flush()
     {
-        for (const TRecBuf& r : fRecs)
-            fData.append(reinterpret_cast<const char*>(r.data()), ZphRecSize);
+        for (const TRecBuf& r : fRecs) fData.append(reinterpret_cast<const char*>(r.data()), ZphRecSize);
         fRecs.clear();
     }
     int Pending() const { return Count() + int(fRecs.size()); }
@@ -88,13 +106,11 @@ public:
     void Text(uint8 Tag, const QString& S, bool Always)
     {
         const QByteArray b = ToWin1252(S);
-        if (b.isEmpty() && !Always)
-            return;
+        if (b.isEmpty() && !Always) return;
         for (qsizetype i = 0; i == 0 || i < b.size(); i += ZphRecSize - 1) {
             TRecBuf& r = Add(Tag);
             const qsizetype n = std::min<qsizetype>(ZphRecSize - 1, b.size() - i);
-            if (n > 0)
-                std::memcpy(r.data() + 1, b.constData() + i, size_t(n));
+            if (n > 0) std::memcpy(r.data() + 1, b.constData() + i, size_t(n));
         }
     }
 
@@ -140,8 +156,7 @@ double PathLengthKm(const TTrj& T)
 
 uint32_t Saturate32(double v)
 {
-    if (!(v > 0))
-        return 0;
+    if (!(v > 0)) return 0;
     return v >= 4294967295.0 ? 0xFFFFFFFFu : uint32_t(Round64(v));
 }
 
@@ -194,16 +209,13 @@ double TaskDistance(const TStn& Task)
 
 QByteArray WriteZph(TZphContent Content, const TTrj* T, const TStn* Task, const TSwp* Wpts)
 {
-    if (Content == zcTrj && !T)
-        Content = Task ? zcStn : zcSwp;
-    if (Content == zcStn && !Task)
-        Content = zcSwp;
+    if (Content == zcTrj && !T) Content = Task ? zcStn : zcSwp;
+    if (Content == zcStn && !Task) Content = zcSwp;
     if (Content == zcSwp) {
         T = nullptr;
         Task = nullptr;
     }
-    if (Content == zcStn)
-        T = nullptr;
+    if (Content == zcStn) T = nullptr;
 
     TZphWriter w;
     {
@@ -275,8 +287,7 @@ QByteArray WriteZph(TZphContent Content, const TTrj* T, const TStn* Task, const 
         Put32(s, 9, Saturate32(PathLengthKm(*T) * 1000.0));
         const QString* texts[ZphTrjTextCount] = {&T->Name,     &T->Note,   &T->Pilot, &T->GliderType,
                                                  &T->GliderId, &T->CompId, &T->Source};
-        for (int i = 0; i < ZphTrjTextCount; ++i)
-            w.Text(uint8(ztTrjText + i), *texts[i], false);
+        for (int i = 0; i < ZphTrjTextCount; ++i) w.Text(uint8(ztTrjText + i), *texts[i], false);
     }
     if (Wpts) {
         for (const TWpt* P = Wpts->First; P; P = P->Next) {
@@ -347,8 +358,7 @@ public:
                 ++i;
                 continue;
             }
-            if (fInList && tag >= ztTrnListEnd)
-                CloseList();
+            if (fInList && tag >= ztTrnListEnd) CloseList();
             switch (tag) {
             case ztTaskHeader:
                 fD.HasTask = true;
@@ -403,8 +413,7 @@ public:
                 break;
             case ztEnd:
                 ended = true;
-                if (Get32(r, 1) != i + 1)
-                    ++fD.Rejected;
+                if (Get32(r, 1) != i + 1) ++fD.Rejected;
                 ++i;
                 break;
             default:
@@ -432,13 +441,11 @@ private:
         QByteArray b;
         int n = 0;
         while (i < fN && Rec(i)[0] == tag) {
-            if (n++ < MaxTextRecs)
-                b.append(reinterpret_cast<const char*>(Rec(i) + 1), ZphRecSize - 1);
+            if (n++ < MaxTextRecs) b.append(reinterpret_cast<const char*>(Rec(i) + 1), ZphRecSize - 1);
             ++i;
         }
         const qsizetype nul = b.indexOf('\0');
-        if (nul >= 0)
-            b.truncate(nul);
+        if (nul >= 0) b.truncate(nul);
         return FromWin1252(b);
     }
 
@@ -450,9 +457,12 @@ private:
 
     void FlushTrn()
     {
-        if (!fTrn)
-            return;
-        if (fD.Trns.size() < size_t(MaxListCount))
+        if (!fTrn) return;
+        const TWpt* ref = fTrn->RefWpt;
+        if (!PosOk(fTrn->Lat, fTrn->Lon) || !AltOk(fTrn->Alt) || fTrn->Time < MinTime ||
+            fTrn->Time > MaxTime || (ref && (!PosOk(ref->Lat, ref->Lon) || !AltOk(ref->Alt))))
+            ++fD.Rejected;
+        else if (fD.Trns.size() < size_t(MaxListCount))
             fD.Trns.push_back(std::move(fTrn));
         else
             ++fD.Rejected;
@@ -535,11 +545,11 @@ private:
         W->Alt = Get32(r, 9);
         SetAttrByte(*W, r[13]);
         ++i;
-        if (i < fN && Rec(i)[0] == ztWptName)
-            W->Name = Text(i);
-        if (i < fN && Rec(i)[0] == ztWptComment)
-            W->Comment = Text(i);
-        if (fD.Wpts.size() < size_t(MaxListCount))
+        if (i < fN && Rec(i)[0] == ztWptName) W->Name = Text(i);
+        if (i < fN && Rec(i)[0] == ztWptComment) W->Comment = Text(i);
+        if (!PosOk(W->Lat, W->Lon) || !AltOk(W->Alt))
+            ++fD.Rejected;
+        else if (fD.Wpts.size() < size_t(MaxListCount))
             fD.Wpts.push_back(std::move(W));
         else
             ++fD.Rejected;
@@ -560,6 +570,11 @@ private:
         f.Alt = Get32(b, 1);
         f.AltGps = Get32(b, 5);
         f.Enl = Get32(b, 9);
+        if (!PosOk(f.Lat, f.Lon) || f.Time < MinTime || f.Time > MaxTime || !AltOk(f.Alt) ||
+            !AltOk(f.AltGps) || f.Enl < 0 || f.Enl > MaxEnl) {
+            ++fD.Rejected;
+            return;
+        }
         fD.Fixes.push_back(f);
     }
 
@@ -581,8 +596,7 @@ bool ParseZph(const QByteArray& Bytes, TZphData& Data)
 {
     Data = TZphData();
     const auto* p = reinterpret_cast<const uint8*>(Bytes.constData());
-    if (!HeaderOk(p, Bytes.size()))
-        return false;
+    if (!HeaderOk(p, Bytes.size())) return false;
     Data.Content = p[ZphRecSize + 1];
     Data.Fixes.reserve(size_t(std::min<qsizetype>(Bytes.size() / (2 * ZphRecSize), MaxListCount)));
     TZphParser(p, Bytes.size(), Data).Run();
@@ -610,8 +624,7 @@ void AddTrnsTo(TStn& Task, TZphData& D)
     for (auto& P : D.Trns) {
         const int32 tmin = P->TimeMin, tmax = P->TimeMax;
         TTrn* N = Task.AddTrn(*P, P->Num);
-        if (!N)
-            break;
+        if (!N) break;
         // The stored window is kept as it was, even an empty one.
         N->TimeMin = tmin;
         N->TimeMax = tmax;
@@ -625,8 +638,7 @@ std::unique_ptr<TSwp> MakeSwp(TZphData& D, const QString& FileName)
 {
     auto S = std::make_unique<TSwp>();
     for (auto& W : D.Wpts)
-        if (!S->AddWpt(W))
-            break;
+        if (!S->AddWpt(W)) break;
     S->FileName = FileName;
     S->Modified = false;
     S->Cursor = S->First;
@@ -638,8 +650,7 @@ bool LoadZphTrjData(const QByteArray& Bytes, const QString& FileName, bool WithT
                     std::unique_ptr<TSwp>* Wpts)
 {
     TZphData D;
-    if (!Parse(Bytes, FileName, D, R))
-        return false;
+    if (!Parse(Bytes, FileName, D, R)) return false;
     if (!D.HasTrace) {
         R.Error = Tr(QStringLiteral("Le fichier %1 ne contient pas de trajectoire."),
                      QStringLiteral("The file %1 holds no track."))
@@ -657,8 +668,7 @@ bool LoadZphTrjData(const QByteArray& Bytes, const QString& FileName, bool WithT
     T->GliderId = D.Texts[4];
     T->CompId = D.Texts[5];
     T->Source = D.Texts[6];
-    if (T->Name.isEmpty())
-        T->Name = QFileInfo(FileName).fileName();
+    if (T->Name.isEmpty()) T->Name = QFileInfo(FileName).fileName();
     T->TimeOffset = D.TimeOffset;
     auto rec = std::make_unique<TRec>();
     int added = 0;
@@ -677,12 +687,10 @@ bool LoadZphTrjData(const QByteArray& Bytes, const QString& FileName, bool WithT
         ++added;
     }
     R.Fixes += added;
-    if (WithTask)
-        AddTrnsTo(*T->Stn, D);
+    if (WithTask) AddTrnsTo(*T->Stn, D);
     T->Stn->Cursor = T->Stn->First;
     T->Stn->Modified = false;
-    if (Wpts && D.HasSwp)
-        *Wpts = MakeSwp(D, FileName);
+    if (Wpts && D.HasSwp) *Wpts = MakeSwp(D, FileName);
     TrjLoaded();
     // TrjLoaded works the local-time offset out from the date; the file's own value wins. A trace
     // without fixes was closed by TrjLoaded.
@@ -697,16 +705,14 @@ bool LoadZphTrjData(const QByteArray& Bytes, const QString& FileName, bool WithT
 bool LoadZphTrj(const QString& FileName, bool WithTask, TReadReport& R, std::unique_ptr<TSwp>* Wpts)
 {
     QByteArray b;
-    if (!ReadWholeFile(FileName, b, R.Error))
-        return false;
+    if (!ReadWholeFile(FileName, b, R.Error)) return false;
     return LoadZphTrjData(b, FileName, WithTask, R, Wpts);
 }
 
 std::unique_ptr<TSwp> ReadZphSwpData(const QByteArray& Bytes, const QString& FileName, TReadReport& R)
 {
     TZphData D;
-    if (!Parse(Bytes, FileName, D, R))
-        return nullptr;
+    if (!Parse(Bytes, FileName, D, R)) return nullptr;
     if (!D.HasSwp) {
         R.Error = Tr(QStringLiteral("Le fichier %1 ne contient pas de way-points."),
                      QStringLiteral("The file %1 holds no waypoints."))
@@ -719,16 +725,14 @@ std::unique_ptr<TSwp> ReadZphSwpData(const QByteArray& Bytes, const QString& Fil
 std::unique_ptr<TSwp> ReadZphSwp(const QString& FileName, TReadReport& R)
 {
     QByteArray b;
-    if (!ReadWholeFile(FileName, b, R.Error))
-        return nullptr;
+    if (!ReadWholeFile(FileName, b, R.Error)) return nullptr;
     return ReadZphSwpData(b, FileName, R);
 }
 
 bool ReadZphStnData(const QByteArray& Bytes, const QString& FileName, TStn& Task, TReadReport& R)
 {
     TZphData D;
-    if (!Parse(Bytes, FileName, D, R))
-        return false;
+    if (!Parse(Bytes, FileName, D, R)) return false;
     if (!D.HasTask) {
         R.Error = Tr(QStringLiteral("Le fichier %1 ne contient pas de circuit."),
                      QStringLiteral("The file %1 holds no task."))
@@ -746,8 +750,7 @@ bool ReadZphStnData(const QByteArray& Bytes, const QString& FileName, TStn& Task
 bool ReadZphStn(const QString& FileName, TStn& Task, TReadReport& R)
 {
     QByteArray b;
-    if (!ReadWholeFile(FileName, b, R.Error))
-        return false;
+    if (!ReadWholeFile(FileName, b, R.Error)) return false;
     return ReadZphStnData(b, FileName, Task, R);
 }
 
@@ -755,25 +758,21 @@ bool ReadZphStn(const QString& FileName, TStn& Task, TReadReport& R)
 
 QString ReadZphText(QIODevice& F, const QByteArray& Rec)
 {
-    if (Rec.size() < ZphRecSize)
-        return QString();
+    if (Rec.size() < ZphRecSize) return QString();
     const char tag = Rec[0];
     QByteArray b = Rec.mid(1, ZphRecSize - 1);
     int n = 1;
     for (;;) {
         const QByteArray next = F.read(ZphRecSize);
-        if (next.size() < ZphRecSize)
-            break; // end of the file: nothing to give back
+        if (next.size() < ZphRecSize) break; // end of the file: nothing to give back
         if (next[0] != tag) {
             F.seek(F.pos() - ZphRecSize);
             break;
         }
-        if (n++ < MaxTextRecs)
-            b.append(next.constData() + 1, ZphRecSize - 1);
+        if (n++ < MaxTextRecs) b.append(next.constData() + 1, ZphRecSize - 1);
     }
     const qsizetype nul = b.indexOf('\0');
-    if (nul >= 0)
-        b.truncate(nul);
+    if (nul >= 0) b.truncate(nul);
     return FromWin1252(b);
 }
 
@@ -781,17 +780,21 @@ bool ReadZphSummary(const QString& FileName, TZphSummary& S)
 {
     S = TZphSummary();
     QFile f(FileName);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    return ReadZphSummary(f, S);
+}
+
+bool ReadZphSummary(QIODevice& f, TZphSummary& S)
+{
+    S = TZphSummary();
+    if (!f.seek(0)) return false;
     const qint64 recs = f.size() / ZphRecSize;
     const QByteArray head = f.read(2 * ZphRecSize);
     const auto* h = reinterpret_cast<const uint8*>(head.constData());
-    if (!HeaderOk(h, head.size()))
-        return false;
+    if (!HeaderOk(h, head.size())) return false;
     const uint8* dir = h + ZphRecSize;
     auto readRec = [&](qint64 n, QByteArray& r) {
-        if (n < 2 || n >= recs || !f.seek(n * ZphRecSize))
-            return false;
+        if (n < 2 || n >= recs || !f.seek(n * ZphRecSize)) return false;
         r = f.read(ZphRecSize);
         return r.size() == ZphRecSize;
     };
@@ -807,15 +810,13 @@ bool ReadZphSummary(const QString& FileName, TZphSummary& S)
     {
         const auto* p = reinterpret_cast<const uint8*>(r.constData());
         S.Date = GetDouble(p, 1);
-        if (!std::isfinite(S.Date) || std::fabs(S.Date) > 3e6)
-            S.Date = 0;
+        if (!std::isfinite(S.Date) || std::fabs(S.Date) > 3e6) S.Date = 0;
         S.FixCount = uint16(Get16(p, 13));
     }
     // The summary and the texts follow the header.
     for (int guard = 0; guard < 1 + ZphTrjTextCount * MaxTextRecs; ++guard) {
         r = f.read(ZphRecSize);
-        if (r.size() < ZphRecSize)
-            break;
+        if (r.size() < ZphRecSize) break;
         const auto* p = reinterpret_cast<const uint8*>(r.constData());
         if (p[0] == ztTrjSummary) {
             S.Duration = Get32(p, 5);

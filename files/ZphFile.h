@@ -14,10 +14,16 @@ class QIODevice;
 constexpr int ZphRecSize = 16;
 
 // What a file holds; the values are those of the save kinds of the file dialogs.
-enum TZphContent : uint8 { zcTrj = 1, zcSwp = 3, zcStn = 5 };
+enum TZphContent : uint8
+{
+    zcTrj = 1,
+    zcSwp = 3,
+    zcStn = 5
+};
 
 // Tags of the records.
-enum TZphTag : uint8 {
+enum TZphTag : uint8
+{
     ztMagic = 0,
     ztDirectory = 1,
     ztTaskHeader = 64,
@@ -81,7 +87,8 @@ QByteArray WriteZph(TZphContent Content, const TTrj* T, const TStn* Task, const 
 // When Wpts is given and the file carries a waypoint set, *Wpts receives it.
 bool LoadZphTrjData(const QByteArray& Bytes, const QString& FileName, bool WithTask, TReadReport& R,
                     std::unique_ptr<TSwp>* Wpts = nullptr);
-bool LoadZphTrj(const QString& FileName, bool WithTask, TReadReport& R, std::unique_ptr<TSwp>* Wpts = nullptr);
+bool LoadZphTrj(const QString& FileName, bool WithTask, TReadReport& R,
+                std::unique_ptr<TSwp>* Wpts = nullptr);
 // The waypoint set of a file (nullptr with R.Error when it holds none or is not valid).
 std::unique_ptr<TSwp> ReadZphSwpData(const QByteArray& Bytes, const QString& FileName, TReadReport& R);
 std::unique_ptr<TSwp> ReadZphSwp(const QString& FileName, TReadReport& R);
@@ -101,12 +108,13 @@ struct TZphSummary
     bool HasTask = false;
     double TaskDistKm = 0; // sum of the task legs
     TDateTime Date = 0;
-    int32 Duration = 0;    // time units from the first fix to the last
-    double PathKm = 0;     // path length of the flight
+    int32 Duration = 0; // time units from the first fix to the last
+    double PathKm = 0;  // path length of the flight
     uint16 FixCount = 0;
     std::array<QString, ZphTrjTextCount> Texts;
 };
 bool ReadZphSummary(const QString& FileName, TZphSummary& S);
+bool ReadZphSummary(QIODevice& F, TZphSummary& S); // F open for reading, seekable
 
 // Sum of the legs of a task, km (through linked positions where set).
 double TaskDistance(const TStn& Task);

@@ -15,7 +15,8 @@ TValues AllValues(const TIniFile& ini)
 {
     TValues v;
     for (const QString& s : ini.ReadSections())
-        for (const QString& k : ini.ReadSection(s)) v.insert(s.toCaseFolded() + u'\n' + k.toCaseFolded(), ini.ReadString(s, k, QString()));
+        for (const QString& k : ini.ReadSection(s))
+            v.insert(s.toCaseFolded() + u'\n' + k.toCaseFolded(), ini.ReadString(s, k, QString()));
     return v;
 }
 

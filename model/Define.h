@@ -69,7 +69,7 @@ struct TSect
     int32 Rayon_Ext = 0;   // outer radius, m
     int32 Angle_Int = 0;   // inner half-angle, degrees
     int32 Angle_Ext = 0;   // outer half-angle, degrees
-    uint8 Zone_Fermee = 0; // 1: closed zone (the line is not crossed but entered)
+    uint8 Zone_Fermee = 0; // 0: the zone is drawn closed; 1: open (outer arc left out)
     bool operator==(const TSect&) const = default;
 };
 

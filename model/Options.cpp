@@ -12,7 +12,7 @@
 std::array<TSect, 6> DefaultSecteurs()
 {
     // Lines: a half disc of radius 1000 m whose straight edge is the line (outer half-angle 90),
-    // a closed zone.
+    // drawn open (Zone_Fermee 1: the arc behind the line is left out).
     TSect line;
     line.Type_Sect = 1;
     line.Rayon_Int = 0;
@@ -20,12 +20,13 @@ std::array<TSect, 6> DefaultSecteurs()
     line.Angle_Int = 0;
     line.Angle_Ext = 90;
     line.Zone_Fermee = 1;
-    // Turn: the FAI sector (90 degrees, 20 km) with a 500 m cylinder.
+    // Turn: the FAI sector (90 degrees, 20 km) with a 500 m cylinder (inner half-angle 0 is a
+    // full circle), drawn closed.
     TSect turn;
     turn.Type_Sect = 1;
     turn.Rayon_Int = 500;
     turn.Rayon_Ext = 20000;
-    turn.Angle_Int = 180;
+    turn.Angle_Int = 0;
     turn.Angle_Ext = 45;
     turn.Zone_Fermee = 0;
     return {line, turn, line, line, turn, line};

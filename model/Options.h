@@ -12,7 +12,7 @@ public:
     TOpt(); // every field at its default
 
     // Units and texts
-    int32 UniteLatiLong = 1; // coordinate text: 0 d m s, 1 d m.mm (hundredths), 2 d m.mmm
+    int32 UniteLatiLong = 1; // coordinate text: 1 degrees and minutes with hundredths, else d m s
     int32 UniteDistance = 0; // 0 km, 1 NM, 2 ML
     int32 UniteVitesse = 0;  // 0 km/h, 1 Kt, 2 MPH
     int32 UniteVario = 0;    // 0 m/s, 1 Kt, 2 Ft/min

@@ -281,7 +281,6 @@ QString CheckNames(const QString& section, const QString& key, const QString& va
     const auto hasBreak = [](const QString& s) { return s.contains(u'\n') || s.contains(u'\r'); };
     const QString sec = Trimmed(section);
     if (sec.isEmpty() || sec.contains(u']') || hasBreak(sec)) return QStringLiteral("Invalid section name");
-    if (key.isNull()) return QString();
     const QString k = Trimmed(key);
     if (k.isEmpty() || k.contains(u'=') || k.startsWith(u';') || k.startsWith(u'[') || hasBreak(k))
         return QStringLiteral("Invalid key name");
@@ -437,7 +436,7 @@ QStringList TIniFile::ReadSections() const
 
 bool TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
 {
-    const QString bad = CheckNames(section, key.isNull() ? QStringLiteral("") : key, value);
+    const QString bad = CheckNames(section, key, value);
     if (!bad.isEmpty()) {
         fLastError = bad;
         return false;
@@ -446,7 +445,9 @@ bool TIniFile::WriteString(const QString& section, const QString& key, const QSt
         fLastError = d->readError;
         return false;
     }
-    const auto before = std::make_pair(d->lines, d->enc);
+    const bool direct = !d->batch && !d->memoryOnly;
+    std::pair<std::vector<TLine>, TEncoding> before;
+    if (direct) before = {d->lines, d->enc};
     const QString k = Trimmed(key);
     const int s = d->FindSection(section);
     if (s < 0) {
@@ -465,7 +466,7 @@ bool TIniFile::WriteString(const QString& section, const QString& key, const QSt
         d->Insert(at, k + u'=' + value);
     }
     d->dirty = true;
-    if (d->batch || d->memoryOnly) return true;
+    if (!direct) return true;
     if (Save()) return true;
     // The file keeps its old content, and so does the memory copy.
     std::tie(d->lines, d->enc) = before;

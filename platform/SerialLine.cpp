@@ -40,11 +40,11 @@ struct SpeedCode
     tcflag_t code;
 };
 constexpr SpeedCode kSpeeds[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},         {150, B150},
-    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},       {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},     {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800},   {500000, B500000},
-    {576000, B576000}, {921600, B921600}, {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},         {150, B150},
+    {200, B200},         {300, B300},         {600, B600},         {1200, B1200},       {1800, B1800},
+    {2400, B2400},       {4800, B4800},       {9600, B9600},       {19200, B19200},     {38400, B38400},
+    {57600, B57600},     {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
     {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
 };
 
@@ -140,23 +140,42 @@ bool SerialLine::Apply(const SerialLineSettings& s)
 
     t.c_cflag &= ~CSIZE;
     switch (s.DataBits) {
-    case 5: t.c_cflag |= CS5; break;
-    case 6: t.c_cflag |= CS6; break;
-    case 7: t.c_cflag |= CS7; break;
-    default: t.c_cflag |= CS8; break;
+    case 5:
+        t.c_cflag |= CS5;
+        break;
+    case 6:
+        t.c_cflag |= CS6;
+        break;
+    case 7:
+        t.c_cflag |= CS7;
+        break;
+    default:
+        t.c_cflag |= CS8;
+        break;
     }
     // termios has no 1.5 stop bits: the second stop-bit setting gives 1.5 with 5 data bits on
     // the usual UARTs, as on the other system.
-    if (s.Stop == SerialLineSettings::Stop1) t.c_cflag &= ~CSTOPB;
-    else t.c_cflag |= CSTOPB;
+    if (s.Stop == SerialLineSettings::Stop1)
+        t.c_cflag &= ~CSTOPB;
+    else
+        t.c_cflag |= CSTOPB;
 
     t.c_cflag &= ~(PARENB | PARODD | CMSPAR);
     switch (s.ParityBits) {
-    case SerialLineSettings::ParityNone: break;
-    case SerialLineSettings::ParityOdd: t.c_cflag |= PARENB | PARODD; break;
-    case SerialLineSettings::ParityEven: t.c_cflag |= PARENB; break;
-    case SerialLineSettings::ParityMark: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case SerialLineSettings::ParitySpace: t.c_cflag |= PARENB | CMSPAR; break;
+    case SerialLineSettings::ParityNone:
+        break;
+    case SerialLineSettings::ParityOdd:
+        t.c_cflag |= PARENB | PARODD;
+        break;
+    case SerialLineSettings::ParityEven:
+        t.c_cflag |= PARENB;
+        break;
+    case SerialLineSettings::ParityMark:
+        t.c_cflag |= PARENB | CMSPAR | PARODD;
+        break;
+    case SerialLineSettings::ParitySpace:
+        t.c_cflag |= PARENB | CMSPAR;
+        break;
     }
     // A byte with a parity error passes as received unless it is to be replaced; then the
     // driver marks it (\377 \0 byte) and the read puts the replacement in its place.
@@ -170,8 +189,10 @@ bool SerialLine::Apply(const SerialLineSettings& s)
     t.c_cc[VSTART] = s.XonChar;
     t.c_cc[VSTOP] = s.XoffChar;
 
-    if (s.Rts == SerialLineSettings::LineHandshake || s.CtsOut) t.c_cflag |= CRTSCTS;
-    else t.c_cflag &= ~CRTSCTS;
+    if (s.Rts == SerialLineSettings::LineHandshake || s.CtsOut)
+        t.c_cflag |= CRTSCTS;
+    else
+        t.c_cflag &= ~CRTSCTS;
 
     if (::ioctl(fFd, TCSETS2, &t) != 0) return Fail();
     if (mark != fMarkErrors) fMarkState = 0;
@@ -185,7 +206,8 @@ bool SerialLine::Apply(const SerialLineSettings& s)
         if (::ioctl(fFd, on ? TIOCMBIS : TIOCMBIC, &bits) != 0 && !Refused(errno)) return Fail();
         return true;
     };
-    if (s.Dtr != SerialLineSettings::LineHandshake && !setLine(TIOCM_DTR, s.Dtr == SerialLineSettings::LineOn))
+    if (s.Dtr != SerialLineSettings::LineHandshake &&
+        !setLine(TIOCM_DTR, s.Dtr == SerialLineSettings::LineOn))
         return false;
     if (s.Rts != SerialLineSettings::LineHandshake && !(t.c_cflag & CRTSCTS) &&
         !setLine(TIOCM_RTS, s.Rts == SerialLineSettings::LineOn))
@@ -294,9 +316,8 @@ bool SerialLine::WaitFor(short events, int ms)
     for (;;) {
         int left = -1;
         if (ms >= 0)
-            left = static_cast<int>(
-                std::max<long long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
-                                           .count()));
+            left = static_cast<int>(std::max<long long>(
+                0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()));
         pollfd p{fFd, events, 0};
         int r = ::poll(&p, 1, left);
         if (r > 0) return true; // ready, or hung up: the next read or write says which

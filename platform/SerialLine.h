@@ -12,9 +12,26 @@
 
 struct SerialLineSettings
 {
-    enum StopBits { Stop1, Stop1_5, Stop2 };
-    enum Parity { ParityNone, ParityOdd, ParityEven, ParityMark, ParitySpace };
-    enum Line { LineOff, LineOn, LineHandshake };
+    enum StopBits
+    {
+        Stop1,
+        Stop1_5,
+        Stop2
+    };
+    enum Parity
+    {
+        ParityNone,
+        ParityOdd,
+        ParityEven,
+        ParityMark,
+        ParitySpace
+    };
+    enum Line
+    {
+        LineOff,
+        LineOn,
+        LineHandshake
+    };
 
     int32_t Baud = 9600; // any positive rate; the standard ones go through the classic codes
     int DataBits = 8;    // 5..8
@@ -27,21 +44,32 @@ struct SerialLineSettings
     bool XonXoffOut = false;  // output stops on XOFF
     bool XonXoffIn = false;   // XOFF is sent when the input fills up
     uint8_t XonChar = 17, XoffChar = 19;
-    Line Dtr = LineOff; // DTR off, on, or handshake (left to the driver)
-    Line Rts = LineOff; // RTS off, on, or handshake (RTS/CTS flow control)
+    Line Dtr = LineOff;  // DTR off, on, or handshake (left to the driver)
+    Line Rts = LineOff;  // RTS off, on, or handshake (RTS/CTS flow control)
     bool CtsOut = false; // output waits for CTS (RTS/CTS flow control)
 };
 
 class SerialLine
 {
 public:
-    enum ModemLine : unsigned { ModemCts = 1, ModemDsr = 2, ModemRing = 4, ModemRlsd = 8 };
+    enum ModemLine : unsigned
+    {
+        ModemCts = 1,
+        ModemDsr = 2,
+        ModemRing = 4,
+        ModemRlsd = 8
+    };
     struct ErrorCounts
     {
         uint32_t Frame = 0, Parity = 0, Overrun = 0, Break = 0, BufferOverrun = 0;
     };
     // Result of a read or write that did not fail.
-    enum class Io { Ok, HungUp, Failed };
+    enum class Io
+    {
+        Ok,
+        HungUp,
+        Failed
+    };
 
     SerialLine() = default;
     ~SerialLine();

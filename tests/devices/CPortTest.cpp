@@ -1,14 +1,14 @@
 // The serial-port component on real pseudo-terminals, its settings and its errors.
-#include "support/PtyFixture.h"
 #include "devices/CPort.h"
 #include "platform/IniFile.h"
 #include "platform/ProgramDir.h"
+#include "support/PtyFixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QThread>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -58,7 +58,8 @@ TEST(CPortNames, PortTextIsNormalised)
     EXPECT_EQ(NormalizeComPort("3"), "COM3");
     EXPECT_EQ(NormalizeComPort("COM3"), "COM3");
     EXPECT_EQ(NormalizeComPort("COM96"), "COM96");
-    for (const char* bad : {"COM0", "COM97", "LPT1", "", "COMx", "-4"}) EXPECT_EQ(NormalizeComPort(bad), "COM1") << bad;
+    for (const char* bad : {"COM0", "COM97", "LPT1", "", "COMx", "-4"})
+        EXPECT_EQ(NormalizeComPort(bad), "COM1") << bad;
     TComPort p;
     p.SetPort("com12");
     EXPECT_EQ(p.Port(), "COM12");
@@ -403,6 +404,23 @@ TEST(CPortEvents, NotificationsAndTheEventThread)
     o.port.Close();
     EXPECT_EQ(calls, QStringList({"before open", "after open", "before close", "after close"}));
 
+    // A failing notification: the device is released all the same, then the failure is told.
+    o.port.OnAfterOpen = [&](TCustomComPort&) { throw std::runtime_error("after open"); };
+    EXPECT_THROW(o.port.Open(), std::runtime_error);
+    EXPECT_FALSE(o.port.Connected());
+    o.port.OnAfterOpen = nullptr;
+    o.port.OnBeforeClose = [&](TCustomComPort&) { throw std::runtime_error("before close"); };
+    o.port.Open();
+    EXPECT_THROW(o.port.Close(), std::runtime_error);
+    EXPECT_FALSE(o.port.Connected());
+    TComPort other;
+    other.SetDevicePath(o.pty.SlavePath());
+    EXPECT_NO_THROW(other.Open());
+    other.Close();
+    o.port.OnBeforeOpen = nullptr;
+    o.port.OnBeforeClose = nullptr;
+    o.port.OnAfterClose = nullptr;
+
     // A line handler starts the thread; events reach the handler on this thread.
     int rxCount = 0;
     bool onMain = false;
@@ -472,36 +490,35 @@ TEST(CPortStore, IniRoundTripInValueOrder)
     a.FlowControl().SetXonChar(1);
     a.StoreIniFile(ini);
 
-    EXPECT_EQ(ini.ReadSection("GpsPort"),
-              QStringList({"Port",
-                           "BaudRate",
-                           "CustomBaudRate",
-                           "StopBits",
-                           "DataBits",
-                           "Parity",
-                           "FlowControl",
-                           "EventChar",
-                           "DiscardNull",
-                           "Parity.Check",
-                           "Parity.Replace",
-                           "Parity.ReplaceChar",
-                           "Buffer.OutputSize",
-                           "Buffer.InputSize",
-                           "Timeouts.ReadInterval",
-                           "Timeouts.ReadTotalConstant",
-                           "Timeouts.ReadTotalMultiplier",
-                           "Timeouts.WriteTotalConstant",
-                           "Timeouts.WriteTotalMultiplier",
-                           "FlowControl.ControlRTS",
-                           "FlowControl.ControlDTR",
-                           "FlowControl.DSRSensitivity",
-                           "FlowControl.OutCTSFlow",
-                           "FlowControl.OutDSRFlow",
-                           "FlowControl.TxContinueOnXoff",
-                           "FlowControl.XonXoffIn",
-                           "FlowControl.XonXoffOut",
-                           "FlowControl.XoffChar",
-                           "FlowControl.XonChar"}));
+    EXPECT_EQ(ini.ReadSection("GpsPort"), QStringList({"Port",
+                                                       "BaudRate",
+                                                       "CustomBaudRate",
+                                                       "StopBits",
+                                                       "DataBits",
+                                                       "Parity",
+                                                       "FlowControl",
+                                                       "EventChar",
+                                                       "DiscardNull",
+                                                       "Parity.Check",
+                                                       "Parity.Replace",
+                                                       "Parity.ReplaceChar",
+                                                       "Buffer.OutputSize",
+                                                       "Buffer.InputSize",
+                                                       "Timeouts.ReadInterval",
+                                                       "Timeouts.ReadTotalConstant",
+                                                       "Timeouts.ReadTotalMultiplier",
+                                                       "Timeouts.WriteTotalConstant",
+                                                       "Timeouts.WriteTotalMultiplier",
+                                                       "FlowControl.ControlRTS",
+                                                       "FlowControl.ControlDTR",
+                                                       "FlowControl.DSRSensitivity",
+                                                       "FlowControl.OutCTSFlow",
+                                                       "FlowControl.OutDSRFlow",
+                                                       "FlowControl.TxContinueOnXoff",
+                                                       "FlowControl.XonXoffIn",
+                                                       "FlowControl.XonXoffOut",
+                                                       "FlowControl.XoffChar",
+                                                       "FlowControl.XonChar"}));
     EXPECT_EQ(ini.ReadString("GpsPort", "BaudRate", ""), "Custom");
     EXPECT_EQ(ini.ReadString("GpsPort", "StopBits", ""), "2");
     EXPECT_EQ(ini.ReadString("GpsPort", "EventChar", ""), "#13");

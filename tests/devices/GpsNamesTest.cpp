@@ -31,12 +31,6 @@ protected:
         w->Rep = marked;
         ASSERT_TRUE(Swp->AddWpt(w));
     }
-    static QStringList Questions()
-    {
-        QStringList q;
-        for (const Msg::Shown& s : Msg::Log()) q << s.text.section(' ', 0, 0) + "/" + s.text.section(' ', -14, -14);
-        return q;
-    }
 };
 
 } // namespace
@@ -49,12 +43,13 @@ TEST_F(GpsNamesTest, GpsName)
     EXPECT_EQ(GpsName("{|}~\x7f"), "     ");
     EXPECT_EQ(GpsName(QString::fromUtf8("àÿ€\t")), "    ");
     EXPECT_EQ(GpsName("az AZ 09 !@"), "AZ AZ 09 !@");
+    EXPECT_EQ(GpsName(QString::fromUtf8("a\U0001F600b")), "A B");
 }
 
 TEST_F(GpsNamesTest, CountsAndAsksInPairwiseOrder)
 {
     uint16_t count = 99;
-    Swp = nullptr;
+    FreeSwpObject();
     EXPECT_TRUE(CheckGpsNames(6, false, count));
     EXPECT_EQ(count, 0);
     NewSwp();
@@ -70,9 +65,10 @@ TEST_F(GpsNamesTest, CountsAndAsksInPairwiseOrder)
     EXPECT_EQ(count, 4);
     ASSERT_EQ(Msg::Log().size(), 1);
     const Msg::Shown& q = Msg::Log()[0];
-    EXPECT_EQ(q.text, QString::fromUtf8("LAMOTTE2 a les 6 premières lettres identique que LaMotte.\rCe way-point va "
-                                        "donc remplacer le précédent dans le GPS !\rVoulez-vous continuer ?\r(Annuler "
-                                        "pour interrompre le transfert)"));
+    EXPECT_EQ(q.text, QString::fromUtf8(
+                          "LAMOTTE2 a les 6 premières lettres identique que LaMotte.\rCe way-point va "
+                          "donc remplacer le précédent dans le GPS !\rVoulez-vous continuer ?\r(Annuler "
+                          "pour interrompre le transfert)"));
     EXPECT_EQ(q.type, TMsgType::Warning);
     EXPECT_EQ(q.buttons, mbYes | mbCancel | mbAll);
 }
@@ -92,7 +88,8 @@ TEST_F(GpsNamesTest, ThreeAlikeGiveThreeQuestionsThenYesToAllStops)
     QStringList pairs;
     for (const Msg::Shown& s : Msg::Log())
         pairs << s.text.section(' ', 0, 0) + "-" + s.text.section('.', 0, 0).section(' ', -1);
-    EXPECT_EQ(pairs, QStringList({"abcdef2-ABCDEF1", "ABCDEF3-ABCDEF1", "ABCDEF3-abcdef2", "ABCDEF4-ABCDEF1"}));
+    EXPECT_EQ(pairs,
+              QStringList({"abcdef2-ABCDEF1", "ABCDEF3-ABCDEF1", "ABCDEF3-abcdef2", "ABCDEF4-ABCDEF1"}));
 }
 
 TEST_F(GpsNamesTest, CancelStopsAtOnce)

@@ -3,10 +3,10 @@
 #include "platform/ProgramDir.h"
 
 #include <QDir>
-#include <csignal>
-#include <sys/resource.h>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 

@@ -30,8 +30,7 @@ QString Sample(const char* name)
 QStringList TaskNames(const TStn& S)
 {
     QStringList out;
-    for (const TTrn* P = S.First; P; P = P->Next)
-        out << P->Name;
+    for (const TTrn* P = S.First; P; P = P->Next) out << P->Name;
     return out;
 }
 
@@ -58,18 +57,73 @@ struct TExpect
 TEST_F(IgcFileTest, SampleFilesLoadWithTheirHeadersAndTasks)
 {
     const std::vector<TExpect> all = {
-        {"01lz1hq1.igc", 4960, 2010, 1, 21, "LANGE HANS JUERGEN", "Ventus 2cxM", "D-KJLH", "ILH", "ZANDER/SDI GP941",
+        {"01lz1hq1.igc",
+         4960,
+         2010,
+         1,
+         21,
+         "LANGE HANS JUERGEN",
+         "Ventus 2cxM",
+         "D-KJLH",
+         "ILH",
+         "ZANDER/SDI GP941",
          {"COROWA", "LOCKHART SIL", "ARDLETHAN BF", "WEST WYALONG", "LAKE CARGELL", "TEMORA", "COROWA"}},
-        {"1_77fv6kh1.igc", 22468, 2017, 7, 15, "Jelmer Wassenaar", "LS 1", "D-9485", "1", "LXNAV,LX8080",
-         {"006Langenfeld-W", "136Weisweiler K", "132Utscheid", "054Fortuna Kraf", "109Radevormwald", "002Zielkreis"}},
-        {"2016-11-08-xcs-aaa-02.igc", 6752, 2016, 11, 8, "ARNE MARTIN GUETTLER", "DUO DISCUS", "DUO", "",
-         "XCSOAR,XCSOAR Android 6.8.6 Jul 22 2016", {"L235-MT COOK", "L530 ROXBURGH", "L235-MT COOK", "001-OMARAMA"}},
-        {"27GLQKF3.igc", 1070, 2022, 7, 16, "CHRIS RAZL", "LS 4", "", "", "LX Eos",
+        {"1_77fv6kh1.igc",
+         22468,
+         2017,
+         7,
+         15,
+         "Jelmer Wassenaar",
+         "LS 1",
+         "D-9485",
+         "1",
+         "LXNAV,LX8080",
+         {"006Langenfeld-W", "136Weisweiler K", "132Utscheid", "054Fortuna Kraf", "109Radevormwald",
+          "002Zielkreis"}},
+        {"2016-11-08-xcs-aaa-02.igc",
+         6752,
+         2016,
+         11,
+         8,
+         "ARNE MARTIN GUETTLER",
+         "DUO DISCUS",
+         "DUO",
+         "",
+         "XCSOAR,XCSOAR Android 6.8.6 Jul 22 2016",
+         {"L235-MT COOK", "L530 ROXBURGH", "L235-MT COOK", "001-OMARAMA"}},
+        {"27GLQKF3.igc",
+         1070,
+         2022,
+         7,
+         16,
+         "CHRIS RAZL",
+         "LS 4",
+         "",
+         "",
+         "LX Eos",
          {"05Arthur", "38Lucan", "30Hanove", "27Grand", "05Arthur"}},
-        {"E1_77ff85b1.igc", 4153, 2017, 7, 15, "", "LS_4", "D_0221", "IGP", "FILSER,LX5000IGC",
+        {"E1_77ff85b1.igc",
+         4153,
+         2017,
+         7,
+         15,
+         "",
+         "LS_4",
+         "D_0221",
+         "IGP",
+         "FILSER,LX5000IGC",
          {"006LANGN", "009AACHN", "019BADNN", "058HAMBC", "110REMSC", "002ZIELK"}},
         {"apf-bug554.igc", 4872, 2010, 7, 18, "", "", "", "", "Flarm", {}},
-        {"bad-line.igc", 9, 2022, 8, 5, "", "ASG 29E 18m", "D-KGSA", "29", "LXNAV,LX9000F",
+        {"bad-line.igc",
+         9,
+         2022,
+         8,
+         5,
+         "",
+         "ASG 29E 18m",
+         "D-KGSA",
+         "29",
+         "LXNAV,LX9000F",
          {"002departSud", "005Alencon-Valf", "135Le Lude", "109Illiers-Comb", "085Dordives", "207Santeuil",
           "001BailleauArme"}},
         {"flight_with_middle_landing.igc", 14819, 2019, 3, 9, "Anonymous", "Anonymous", "", "", "", {}},
@@ -130,8 +184,7 @@ TEST_F(IgcFileTest, FixesTaskPositionsEngineNoiseAndMidnight)
     ASSERT_TRUE(LoadIgcTrj(Sample("2016-11-08-xcs-aaa-02.igc"), true, R));
     EXPECT_EQ(Trj->First->Time, Hms(22, 43, 17));
     EXPECT_EQ(Trj->Last->Time, TimeUnitsPerDay + Hms(4, 43, 1));
-    for (const TRec* Q = Trj->First; Q && Q->Next; Q = Q->Next)
-        ASSERT_LE(Q->Time, Q->Next->Time);
+    for (const TRec* Q = Trj->First; Q && Q->Next; Q = Q->Next) ASSERT_LE(Q->Time, Q->Next->Time);
 
     // The explorer's way: the declared task is left out.
     ASSERT_TRUE(LoadIgcTrj(Sample("01lz1hq1.igc"), false, R));
@@ -183,15 +236,15 @@ TEST_F(IgcFileTest, DamagedRecordsAreCountedAndSkipped)
 {
     const QByteArray text = "AXXXABC\r\n"
                             "HFDTE010203\r\n"
-                            "HFDTE\r\n"                      // no date: rejected
+                            "HFDTE\r\n" // no date: rejected
                             "HFPLTPILOT:Ann\r\n"
-                            "I99\r\n"                        // 99 extensions announced, none there: rejected
+                            "I99\r\n" // 99 extensions announced, none there: rejected
                             "I013638ENL\r\n"
                             "C0102030405060708091011120002\r\n"
                             "C4500000N00500000EA\r\n"
-                            "C45x0000N00500000EB\r\n"        // bad digit: rejected
+                            "C45x0000N00500000EB\r\n" // bad digit: rejected
                             "B1200004500000N00500000EA0010000200123\r\n"
-                            "B1200014500000N00500000EA00100002\r\n"   // too short: rejected
+                            "B1200014500000N00500000EA00100002\r\n"      // too short: rejected
                             "B1260004500000N00500000EA0010000200123\r\n" // minute 60: rejected
                             "B1200024500000N00500000EX0010000200123\r\n" // validity X: rejected
                             "B1200034560000N00500000EA0010000200123\r\n" // 60 minutes: rejected
@@ -199,7 +252,7 @@ TEST_F(IgcFileTest, DamagedRecordsAreCountedAndSkipped)
                             "B1200054500000N00500000EA00100002001\r\n"   // ENL cut: fix kept, no noise
                             "B1200064500000N00500000EA-0010-0002abc\r\n" // bad ENL digits: kept, no noise
                             "\r\n"
-                            "B120007";                                 // cut last line: rejected
+                            "B120007"; // cut last line: rejected
     TReadReport R;
     ASSERT_TRUE(LoadIgcTrjData(text, QStringLiteral("d.igc"), true, R));
     EXPECT_EQ(R.Fixes, 3);
@@ -229,7 +282,8 @@ TEST_F(IgcFileTest, TraceOf65536FixesKeeps65535)
     for (int i = 0; i < 65536; ++i) {
         char b[64];
         const int s = i % 86400;
-        std::snprintf(b, sizeof b, "B%02d%02d%02d4500000N00500000EA0010000200\n", s / 3600, s / 60 % 60, s % 60);
+        std::snprintf(b, sizeof b, "B%02d%02d%02d4500000N00500000EA0010000200\n", s / 3600, s / 60 % 60,
+                      s % 60);
         text.append(b);
     }
     TReadReport R;

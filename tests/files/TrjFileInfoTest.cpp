@@ -1,7 +1,7 @@
 // File summaries of ZPH and IGC files.
+#include "files/TrjFileInfo.h"
 #include "files/IgcFile.h"
 #include "files/RecFile.h"
-#include "files/TrjFileInfo.h"
 #include "files/ZphFile.h"
 #include "model/Calc.h"
 #include "model/Options.h"
@@ -44,7 +44,8 @@ double PathKm(const TTrj& T)
         TPos a{P->Lat, P->Lon}, b{P->Next->Lat, P->Next->Lon};
         const double la1 = IntDegToRad(a.Lat), la2 = IntDegToRad(b.Lat);
         const double dla = la2 - la1, dlo = IntDegToRad(b.Lon) - IntDegToRad(a.Lon);
-        const double h = std::sin(dla / 2) * std::sin(dla / 2) + std::cos(la1) * std::cos(la2) * std::sin(dlo / 2) * std::sin(dlo / 2);
+        const double h = std::sin(dla / 2) * std::sin(dla / 2) +
+                         std::cos(la1) * std::cos(la2) * std::sin(dlo / 2) * std::sin(dlo / 2);
         s += 2 * EarthRadiusKm * std::asin(std::sqrt(h));
     }
     return s;
@@ -54,14 +55,12 @@ double PathKm(const TTrj& T)
 // none); false when even that is not possible.
 bool FrenchNumericLocale(const QTemporaryDir& dir)
 {
-    if (std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
-        return true;
+    if (std::setlocale(LC_NUMERIC, "fr_FR.UTF-8")) return true;
     QProcess p;
     p.start(QStringLiteral("localedef"),
             {QStringLiteral("-i"), QStringLiteral("fr_FR"), QStringLiteral("-f"), QStringLiteral("UTF-8"),
              dir.filePath(QStringLiteral("fr_FR.UTF-8"))});
-    if (!p.waitForFinished(60000))
-        return false;
+    if (!p.waitForFinished(60000)) return false;
     qputenv("LOCPATH", dir.path().toUtf8());
     return std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") != nullptr;
 }
@@ -146,8 +145,7 @@ TEST_F(TrjFileInfoTest, ZphSummaryMatchesTheIgcItCameFrom)
     TTrjFileInfo A, B;
     ASSERT_TRUE(ReadTrjFileInfo(Sample("01lz1hq1.igc"), 1, A));
     ASSERT_TRUE(ReadTrjFileInfo(zph, 1, B));
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(A[i], B[i]) << i;
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(A[i], B[i]) << i;
     EXPECT_EQ(B.Note, QStringLiteral("Beau vol"));
 
     // Without the task the distance is the path length.

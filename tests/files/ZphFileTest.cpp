@@ -1,6 +1,6 @@
 // The own record format: pinned layout, round trip of every field, hostile files.
-#include "files/RecFile.h"
 #include "files/ZphFile.h"
+#include "files/RecFile.h"
 #include "model/Calc.h"
 #include "model/Options.h"
 #include "platform/Msg.h"
@@ -103,7 +103,8 @@ void FillSwp(TSwp& S, int n)
         W->Lon = -500000 - i;
         W->Alt = i * 10 - 5;
         W->Name = QStringLiteral("W%1 é").arg(i);
-        W->Comment = i % 2 ? QString() : QStringLiteral("Comment %1 with more than fifteen characters").arg(i);
+        W->Comment =
+            i % 2 ? QString() : QStringLiteral("Comment %1 with more than fifteen characters").arg(i);
         W->Attr = uint8(i % 128);
         W->Rep = i % 3 == 0;
         ASSERT_TRUE(S.AddWpt(W));
@@ -133,16 +134,14 @@ void ExpectSameTask(const TStn& a, const TStn& b)
         EXPECT_EQ(p->Reached, q->Reached);
         EXPECT_EQ(p->Sect, q->Sect);
         ASSERT_EQ(p->RefWpt != nullptr, q->RefWpt != nullptr);
-        if (p->RefWpt)
-            ExpectSameWpt(*p->RefWpt, *q->RefWpt);
+        if (p->RefWpt) ExpectSameWpt(*p->RefWpt, *q->RefWpt);
     }
 }
 
 void ExpectSameSwp(const TSwp& a, const TSwp& b)
 {
     ASSERT_EQ(a.Count, b.Count);
-    for (const TWpt *p = a.First, *q = b.First; p && q; p = p->Next, q = q->Next)
-        ExpectSameWpt(*p, *q);
+    for (const TWpt *p = a.First, *q = b.First; p && q; p = p->Next, q = q->Next) ExpectSameWpt(*p, *q);
 }
 
 const uint8* RecAt(const QByteArray& b, int n)
@@ -195,10 +194,8 @@ TEST_F(ZphFileTest, PinnedRecordsAreWhereThePreviewsReadThem)
     QStringList names;
     for (;;) {
         const QByteArray r = buf.read(ZphRecSize);
-        if (r.size() < ZphRecSize || uint8(r[0]) >= 112)
-            break;
-        if (uint8(r[0]) == 102)
-            names << ReadZphText(buf, r);
+        if (r.size() < ZphRecSize || uint8(r[0]) >= 112) break;
+        if (uint8(r[0]) == 102) names << ReadZphText(buf, r);
     }
     EXPECT_EQ(names, (QStringList{QStringLiteral("DÉPART"), QStringLiteral("Turn point name longer than 15"),
                                   QStringLiteral("123456789012345")}));
@@ -382,6 +379,24 @@ TEST_F(ZphFileTest, HostileFilesAreReadSafely)
         // unknown tag, stray altitude, stray times, end record count, two records after the end
         EXPECT_EQ(R.Rejected, 6);
         EXPECT_EQ(Trj->Stn->Count, T->Stn->Count);
+    }
+    // Values out of their range: a latitude past the pole, a time far beyond the flight, a
+    // turn point off the earth.
+    {
+        QByteArray bad = good;
+        const int n = int(bad.size() / ZphRecSize);
+        qToLittleEndian<int32_t>(9000001, bad.data() + (n - 3) * ZphRecSize + 1);
+        qToLittleEndian<int32_t>(2147483000, bad.data() + (n - 5) * ZphRecSize + 9);
+        qsizetype trn = 0;
+        while (trn < bad.size() && bad[trn] != char(97)) // the first turn point's record
+            trn += ZphRecSize;
+        ASSERT_LT(trn, bad.size());
+        qToLittleEndian<int32_t>(-18000001, bad.data() + trn + 5);
+        TReadReport R;
+        EXPECT_TRUE(LoadZphTrjData(bad, QStringLiteral("range.zph"), true, R));
+        EXPECT_EQ(R.Rejected, 3);
+        EXPECT_EQ(Trj->RecCount, fixes - 2);
+        EXPECT_EQ(Trj->Stn->Count, T->Stn->Count - 1);
     }
     // Every byte of the header part flipped in turn: never a crash, never more fixes.
     for (int i = 0; i < 40 * ZphRecSize && i < good.size(); ++i) {

@@ -187,9 +187,10 @@ TEST_F(IniFileTest, EncodingsReadAndWrittenBack)
 
 TEST_F(IniFileTest, NumbersBooleansAndFloats)
 {
-    auto ini = TIniFile::FromBytes("[N]\nD=42\nNeg=-7\nHex=$1F\nHx=0x10\nAll=$FFFFFFFF\nBad=12a\nBig=3000000000\n"
-                                   "Empty=\nSign=+3\nT=True\nF=FALSE\nTwo=2\nZero=0\nJunk=oui\n"
-                                   "Comma=3,25\nDot= -1.5e3 \nInf=inf\n");
+    auto ini =
+        TIniFile::FromBytes("[N]\nD=42\nNeg=-7\nHex=$1F\nHx=0x10\nAll=$FFFFFFFF\nBad=12a\nBig=3000000000\n"
+                            "Empty=\nSign=+3\nT=True\nF=FALSE\nTwo=2\nZero=0\nJunk=oui\n"
+                            "Comma=3,25\nDot= -1.5e3 \nInf=inf\n");
     EXPECT_EQ(ini->ReadInteger("n", "d", 0), 42);
     EXPECT_EQ(ini->ReadInteger("N", "Neg", 0), -7);
     EXPECT_EQ(ini->ReadInteger("N", "Hex", 0), 31);

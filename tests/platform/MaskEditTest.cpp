@@ -82,10 +82,10 @@ TEST(MaskEdit, QtEditAcceptsWhatTheMaskMeans)
 TEST(MaskEdit, CompletenessWithoutAnEdit)
 {
     EXPECT_TRUE(MaskTextComplete(kLatDm, QString::fromUtf8("S47°00.00'")));
-    EXPECT_FALSE(MaskTextComplete(kLatDm, QString::fromUtf8("S47°00.00")));       // literal missing
-    EXPECT_FALSE(MaskTextComplete(kLatDm, QString::fromUtf8("S47°00.00'5")));     // too long
-    EXPECT_FALSE(MaskTextComplete(kLatDm, QString::fromUtf8("S47 00.00'")));      // wrong literal
-    EXPECT_FALSE(MaskTextComplete(kLatDm, QString::fromUtf8("S4 °00.00'")));      // blank digit
+    EXPECT_FALSE(MaskTextComplete(kLatDm, QString::fromUtf8("S47°00.00")));   // literal missing
+    EXPECT_FALSE(MaskTextComplete(kLatDm, QString::fromUtf8("S47°00.00'5"))); // too long
+    EXPECT_FALSE(MaskTextComplete(kLatDm, QString::fromUtf8("S47 00.00'")));  // wrong literal
+    EXPECT_FALSE(MaskTextComplete(kLatDm, QString::fromUtf8("S4 °00.00'")));  // blank digit
     EXPECT_TRUE(MaskTextComplete("0000;0;_", "1234"));
     EXPECT_FALSE(MaskTextComplete("0000;0;_", "123"));
     EXPECT_TRUE(MaskTextComplete("00-00;0;_", "1234"));  // literals left out of the text

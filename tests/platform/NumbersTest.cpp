@@ -17,7 +17,7 @@ namespace {
 TEST(Numbers, RoundsHalvesToEven)
 {
     const std::pair<double, int32_t> cases[] = {
-        {0.5, 0},   {1.5, 2},   {2.5, 2},   {3.5, 4},     {-0.5, 0},         {-1.5, -2},
+        {0.5, 0},   {1.5, 2},    {2.5, 2},    {3.5, 4},      {-0.5, 0},   {-1.5, -2},
         {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {-2.5001, -3}, {1e-300, 0}, {123456.5, 123456},
     };
     for (const auto& [v, r] : cases) EXPECT_EQ(Round(v), r) << v;
@@ -69,8 +69,16 @@ TEST(Numbers, TextsWithoutLocale)
     }
 
     const std::pair<const char*, double> good[] = {
-        {"1.5", 1.5},   {"1,5", 1.5},     {" -2e3 ", -2000}, {".5", 0.5},       {"5.", 5},
-        {"+7", 7},      {"\t0,25\t", 0.25}, {"1E-2", 0.01},   {"-0", -0.0},      {"1e-400", 0},
+        {"1.5", 1.5},
+        {"1,5", 1.5},
+        {" -2e3 ", -2000},
+        {".5", 0.5},
+        {"5.", 5},
+        {"+7", 7},
+        {"\t0,25\t", 0.25},
+        {"1E-2", 0.01},
+        {"-0", -0.0},
+        {"1e-400", 0},
         {"12345678901234567890", 12345678901234567890.0},
     };
     for (const auto& [text, v] : good) {
@@ -78,8 +86,9 @@ TEST(Numbers, TextsWithoutLocale)
         ASSERT_TRUE(r.has_value()) << text;
         EXPECT_EQ(*r, v) << text;
     }
-    for (const char* bad : {"", " ", "-", ".", "1.2.3", "1,5,6", "1.5,6", "inf", "-INF", "nan", "infinity", "1e",
-                            "1e+", "0x10", "1 000", "12a", "1e999", "--1", "e5", "1.5 m"})
+    for (const char* bad :
+         {"",         " ",  "-",   ".",    "1.2.3", "1,5,6", "1.5,6", "inf", "-INF", "nan",
+          "infinity", "1e", "1e+", "0x10", "1 000", "12a",   "1e999", "--1", "e5",   "1.5 m"})
         EXPECT_FALSE(StrToFloatC(QString::fromLatin1(bad)).has_value()) << bad;
 
     EXPECT_EQ(StrToIntC(" -42 "), -42);
@@ -109,13 +118,14 @@ TEST(Numbers, Windows1252Texts)
     EXPECT_EQ(text[0x9F], QChar(0x0178));
     EXPECT_EQ(text[0xE9], QChar(u'é'));
     EXPECT_EQ(ToWin1252(text), all); // every byte comes back
-    EXPECT_EQ(ToWin1252(QString::fromUtf8("Łódź €😀")), QByteArray("?\xf3" "d? \x80?"));
+    EXPECT_EQ(ToWin1252(QString::fromUtf8("Łódź €😀")), QByteArray("?\xf3"
+                                                                  "d? \x80?"));
     EXPECT_TRUE(FitsWin1252("Genève €"));
     EXPECT_FALSE(FitsWin1252("Łódź"));
 
     EXPECT_TRUE(IsValidUtf8("plain \xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"));
-    for (const char* bad : {"\xc3", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xff",
-                            "\xe2\x82", "\x80"})
+    for (const char* bad :
+         {"\xc3", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xff", "\xe2\x82", "\x80"})
         EXPECT_FALSE(IsValidUtf8(bad)) << bad;
 }
 

@@ -98,9 +98,12 @@ QByteArray PtyFixture::ReadMaster(int timeoutMs)
     char buf[4096];
     for (;;) {
         ssize_t n = ::read(fMaster, buf, sizeof buf);
-        if (n > 0) out.append(buf, static_cast<qsizetype>(n));
-        else if (n < 0 && errno == EINTR) continue;
-        else break;
+        if (n > 0)
+            out.append(buf, static_cast<qsizetype>(n));
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            break;
     }
     return out;
 }
@@ -132,8 +135,10 @@ bool PtyFixture::WaitSlaveQueued(int count, int timeoutMs) const
         int left = MsLeft(deadline);
         if (left == 0) return false;
         pollfd p{fSlave, POLLIN, 0};
-        if (SlaveQueued() == 0) ::poll(&p, 1, left);
-        else ::usleep(500);
+        if (SlaveQueued() == 0)
+            ::poll(&p, 1, left);
+        else
+            ::usleep(500);
     }
 }
 

@@ -1,0 +1,211 @@
+// The message window.
+#include "dialogs/Info.h"
+
+#include "dialogs/Input.h"
+#include "model/Define.h"
+
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+QPointer<TInfoForm> InfoForm;
+
+namespace {
+
+struct TBtn
+{
+    int Button;
+    int Result;
+    const char* Fr;
+    const char* En;
+};
+
+// In the order the buttons are shown.
+const TBtn kBtns[] = {
+    {mbYes, mrYes, "&Oui", "&Yes"},
+    {mbNo, mrNo, "&Non", "&No"},
+    {mbOK, mrOk, "OK", "OK"},
+    {mbCancel, mrCancel, "Annuler", "Cancel"},
+    {mbAbort, mrAbort, "&Abandonner", "&Abort"},
+    {mbRetry, mrRetry, "&Réessayer", "&Retry"},
+    {mbIgnore, mrIgnore, "&Ignorer", "&Ignore"},
+    {mbAll, mrAll, "&Tous", "&All"},
+    {mbNoToAll, mrNoToAll, "N&on à tout", "N&o to All"},
+    {mbYesToAll, mrYesToAll, "Oui à t&out", "Yes to &All"},
+};
+
+int KnownButtons(int Buttons)
+{
+    int all = 0;
+    for (const TBtn& b : kBtns)
+        all |= b.Button;
+    Buttons &= all;
+    return Buttons == 0 ? int(mbOK) : Buttons;
+}
+
+} // namespace
+
+QString MsgLines(QString Text)
+{
+    Text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    Text.replace(u'\r', u'\n');
+    return Text;
+}
+
+QString MsgCaption(TMsgType Type)
+{
+    switch (Type) {
+    case TMsgType::Warning:
+        return Tr(QStringLiteral("Avertissement"), QStringLiteral("Warning"));
+    case TMsgType::Error:
+        return Tr(QStringLiteral("Erreur"), QStringLiteral("Error"));
+    case TMsgType::Confirmation:
+        return Tr(QStringLiteral("Confirmation"), QStringLiteral("Confirm"));
+    case TMsgType::Information:
+        break;
+    }
+    return QStringLiteral("Information");
+}
+
+int MsgCancelAnswer(int Buttons)
+{
+    Buttons = KnownButtons(Buttons);
+    if (Buttons & mbCancel)
+        return mrCancel;
+    if (Buttons & mbNo)
+        return mrNo;
+    if (Buttons & mbOK)
+        return mrOk;
+    return mrCancel;
+}
+
+TInfoForm::TInfoForm(QWidget* Parent) : QDialog(Parent)
+{
+    setObjectName(QStringLiteral("InfoForm"));
+    setWindowTitle(QStringLiteral("Information"));
+    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint);
+    Memo = new QPlainTextEdit(this);
+    Memo->setObjectName(QStringLiteral("Memo"));
+    Memo->setReadOnly(true);
+    Memo->setFrameShape(QFrame::NoFrame);
+    Memo->setFocusPolicy(Qt::NoFocus);
+    Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QPalette pal = Memo->palette();
+    pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+    Memo->setPalette(pal);
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setToolTip(QStringLiteral("Ferme cette fenêtre d'information."));
+    OKBtn->setDefault(true);
+    auto* v = new QVBoxLayout(this);
+    v->addWidget(Memo, 1);
+    fButtonRow = new QHBoxLayout;
+    fButtonRow->addStretch(1);
+    fButtonRow->addWidget(OKBtn);
+    fButtonRow->addStretch(1);
+    v->addLayout(fButtonRow);
+    connect(OKBtn, &QPushButton::clicked, this, [this] { done(mrOk); });
+    resize(320, 140);
+}
+
+void TInfoForm::SetText(const QString& Text)
+{
+    const QString t = MsgLines(Text);
+    Memo->setPlainText(t);
+    // Wide and tall enough for the text, within reason.
+    const QFontMetrics fm(Memo->font());
+    int w = 0;
+    const QStringList lines = t.split(u'\n');
+    for (const QString& l : lines)
+        w = std::max(w, fm.horizontalAdvance(l));
+    const int h = int(lines.size()) * fm.lineSpacing();
+    Memo->setMinimumSize(std::clamp(w + 16, 240, 720), std::clamp(h + 12, 2 * fm.lineSpacing(), 480));
+    adjustSize();
+}
+
+void TInfoForm::ShowText(const QString& Text)
+{
+    for (QPushButton* b : fExtra)
+        delete b;
+    fExtra.clear();
+    OKBtn->show();
+    fCancel = mrOk;
+    SetText(Text);
+    show();
+    raise();
+}
+
+void TInfoForm::SetMessage(const QString& Text, TMsgType Type, int Buttons, const QString& Caption)
+{
+    for (QPushButton* b : fExtra)
+        delete b;
+    fExtra.clear();
+    setWindowTitle(Caption.isEmpty() ? MsgCaption(Type) : Caption);
+    Buttons = KnownButtons(Buttons);
+    const int def = Msg::DefaultAnswer(Buttons);
+    fCancel = MsgCancelAnswer(Buttons);
+    OKBtn->setVisible((Buttons & mbOK) != 0);
+    int at = 1; // after the leading stretch
+    for (const TBtn& b : kBtns) {
+        if (!(Buttons & b.Button))
+            continue;
+        QPushButton* p = OKBtn;
+        if (b.Button != mbOK) {
+            p = new QPushButton(QString::fromUtf8(Language == 1 ? b.En : b.Fr), this);
+            fButtonRow->insertWidget(at, p);
+            fExtra << p;
+            const int result = b.Result;
+            connect(p, &QPushButton::clicked, this, [this, result] { done(result); });
+        } else {
+            // OK keeps its place among the others.
+            fButtonRow->removeWidget(OKBtn);
+            fButtonRow->insertWidget(at, OKBtn);
+        }
+        p->setDefault(b.Result == def);
+        p->setAutoDefault(b.Result == def);
+        if (b.Result == def)
+            p->setFocus();
+        ++at;
+    }
+    SetText(Text);
+}
+
+QList<QPushButton*> TInfoForm::Buttons() const
+{
+    QList<QPushButton*> out;
+    for (int i = 0; i < fButtonRow->count(); ++i)
+        if (auto* b = qobject_cast<QPushButton*>(fButtonRow->itemAt(i)->widget()))
+            if (!b->isHidden())
+                out << b;
+    return out;
+}
+
+void TInfoForm::reject()
+{
+    done(fCancel);
+}
+
+int ShowMessageWindow(const QString& Text, TMsgType Type, int Buttons, const QString& Caption)
+{
+    TInfoForm form;
+    form.SetMessage(Text, Type, Buttons, Caption);
+    const int r = form.exec();
+    return r == 0 ? form.CancelResult() : r;
+}
+
+void InstallMessageWindows()
+{
+    Msg::SetHandler([](const QString& Text, TMsgType Type, int Buttons, const QString& Caption) {
+        return ShowMessageWindow(Text, Type, Buttons, Caption);
+    });
+    Msg::SetInputHandler(
+        [](const QString& Caption, const QString& Prompt, QString& Value) { return InputWindowQuery(Caption, Prompt, Value); });
+}
+
+void UninstallMessageWindows()
+{
+    Msg::SetHandler(nullptr);
+    Msg::SetInputHandler(nullptr);
+}

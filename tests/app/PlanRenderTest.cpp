@@ -1,0 +1,716 @@
+// The plan view: projection and its inverse (plain and through a calibrated map), the layers
+// drawn where the model projects, fitting, the central zone, zoom around a point, and the mouse
+// and keyboard selection of fixes and waypoints.
+#include "app/Plan.h"
+#include "app/PlanRender.h"
+#include "files/MapCal.h"
+#include "files/RecFile.h"
+#include "model/Calc.h"
+#include "model/Options.h"
+#include "model/Sector.h"
+#include "platform/Msg.h"
+#include "platform/WinColor.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TFix
+{
+    int32 Lat, Lon, Time;
+    int32 Enl = 0;
+    uint8 Kind = 0;
+};
+
+TTrj* MakeTrace(const std::vector<TFix>& fixes)
+{
+    NewTrj();
+    for (const TFix& f : fixes) {
+        auto r = std::make_unique<TRec>();
+        r->Lat = f.Lat;
+        r->Lon = f.Lon;
+        r->Time = f.Time;
+        r->Alt = 1000;
+        r->Enl = f.Enl;
+        r->Kind = f.Kind;
+        Trj->AddRec(r);
+    }
+    TrjLoaded();
+    return Trj;
+}
+
+// A calibrated map over 44..46 N, 5..7 E: 2000 x 2000 pixels, slightly sheared, with
+// curvature terms, drawn from a small image of one colour.
+void MakeMap(TMap& M, QColor colour = QColor(200, 230, 200))
+{
+    M = TMap();
+    auto set = [&](int i, int32 x, int32 y, int32 lat, int32 lon) {
+        M.Pos[i].X = x;
+        M.Pos[i].Y = y;
+        M.Pos[i].Lati = lat;
+        M.Pos[i].Long = lon;
+    };
+    set(0, 0, 0, 4600000, 500000);
+    set(1, 2000, 10, 4600500, 700000);
+    set(2, 5, 2000, 4400000, 500000);
+    set(3, 2010, 2005, 4400000, 700500);
+    UpdateMapPointsValid(M);
+    M.aX = 2e-6;
+    M.aY = -1.5e-6;
+    M.Width = 2000;
+    M.Height = 2000;
+    M.Lati_Min = 4400000;
+    M.Lati_Max = 4600500;
+    M.Long_Min = 500000;
+    M.Long_Max = 700500;
+    M.Image = QImage(200, 200, QImage::Format_RGB32);
+    M.Image.fill(colour);
+    M.Valid = true;
+}
+
+QImage Render(TPlanForm& F, QSize size = QSize(800, 600))
+{
+    F.resize(size);
+    QImage img(size, QImage::Format_RGB32);
+    QPainter p(&img);
+    F.Render(p, size);
+    return img;
+}
+
+QColor C(TColorIndex i)
+{
+    return WinColorToQColor(Colors[i]);
+}
+
+// True when a pixel of that colour lies within Radius pixels of P.
+bool ColourNear(const QImage& img, QPointF P, QColor c, int Radius = 1)
+{
+    const int x0 = qRound(P.x()), y0 = qRound(P.y());
+    for (int y = y0 - Radius; y <= y0 + Radius; ++y)
+        for (int x = x0 - Radius; x <= x0 + Radius; ++x)
+            if (img.rect().contains(x, y) && img.pixelColor(x, y) == c) return true;
+    return false;
+}
+
+class PlanTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ModelInit();
+        Msg::SetHeadless(true);
+        Reset();
+    }
+    void TearDown() override { Reset(); }
+    static void Reset()
+    {
+        CloseAllTrj();
+        FreeSwpObject();
+        SetSmp(nullptr);
+        *Map = TMap();
+        Opt->FondCarte = false;
+        Opt->AutoSelectionCarte = false;
+        Opt->EngineRelLevel = 0;
+        Opt->EngineAbsLevel = 500;
+        Opt->EngineCoefWidth = 3;
+        Colors = DefaultColors();
+        SyncTrj = false;
+        TrjMode = 1;
+        WptMode = 0;
+    }
+};
+
+// ---- Projection ---------------------------------------------------------------------------
+
+TEST_F(PlanTest, PlainProjectionScalesLongitudeByTheCosineAndInverts)
+{
+    const auto pr = TPlanProjection::Make(4500000, 600000, 0.02, 800, 560);
+    EXPECT_FALSE(pr.ThroughMap());
+    const QPointF c = pr.ToScreen(4500000, 600000);
+    EXPECT_DOUBLE_EQ(c.x(), 400);
+    EXPECT_DOUBLE_EQ(c.y(), 280);
+    // 1000 units north is 20 pixels up; 1000 units east is 20 x cos(45°) to the right.
+    EXPECT_NEAR(pr.ToScreen(4501000, 600000).y(), 260, 1e-9);
+    EXPECT_NEAR(pr.ToScreen(4500000, 601000).x(), 400 + 20 * std::cos(M_PI / 4), 1e-9);
+    for (int x = 0; x <= 800; x += 97)
+        for (int y = 0; y <= 560; y += 83) {
+            int32 lat, lon;
+            pr.ToGeo(x, y, lat, lon);
+            const QPointF back = pr.ToScreen(lat, lon);
+            EXPECT_NEAR(back.x(), x, 0.02);
+            EXPECT_NEAR(back.y(), y, 0.02);
+        }
+}
+
+TEST_F(PlanTest, MapProjectionFollowsTheCalibrationAndInverts)
+{
+    TMap M;
+    MakeMap(M);
+    for (double zoom : {0.004, 0.05, 3.0}) {
+        const auto pr = TPlanProjection::Make(4512345, 612345, zoom, 900, 700, &M);
+        ASSERT_TRUE(pr.ThroughMap());
+        EXPECT_NEAR(pr.MapScale, (2000 + 2005 - 0 - 10) / (4600000.0 + 4600500 - 4400000 - 4400000), 1e-12);
+        // The centre is on the centre pixel, and every position goes through the calibration
+        // with its curvature terms.
+        const QPointF c = pr.ToScreen(4512345, 612345);
+        EXPECT_NEAR(c.x(), 450, 1e-6);
+        EXPECT_NEAR(c.y(), 350, 1e-6);
+        double mx, my, ox, oy;
+        ASSERT_TRUE(IniMapPosToPixel(M, 4520000, 630000, mx, my));
+        ASSERT_TRUE(IniMapPosToPixel(M, 4512345, 612345, ox, oy));
+        const QPointF p = pr.ToScreen(4520000, 630000);
+        EXPECT_NEAR(p.x(), (mx - ox) / pr.MapScale * zoom + 450, 1e-6);
+        EXPECT_NEAR(p.y(), (my - oy) / pr.MapScale * zoom + 350, 1e-6);
+        // Inverse to the unit, wherever the pixel lies.
+        for (int x = 0; x <= 900; x += 150)
+            for (int y = 0; y <= 700; y += 140) {
+                int32 lat, lon;
+                pr.ToGeo(x, y, lat, lon);
+                const QPointF back = pr.ToScreen(lat, lon);
+                const double tol = std::max(0.6, zoom); // one unit is `zoom` pixels
+                EXPECT_NEAR(back.x(), x, tol) << zoom;
+                EXPECT_NEAR(back.y(), y, tol) << zoom;
+            }
+    }
+    // The map drawn stays aside when the view does not reach it: plain projection.
+    EXPECT_FALSE(TPlanProjection::Make(3000000, 600000, 0.05, 900, 700, &M).ThroughMap());
+    // An uncalibrated map is never used.
+    M.Pos[3].Valid = false;
+    M.Pos[3].X = -1;
+    EXPECT_FALSE(TPlanProjection::Make(4512345, 612345, 0.05, 900, 700, &M).ThroughMap());
+}
+
+TEST_F(PlanTest, ScreenToGeoOfTheViewUsesTheMapOnlyWhenItIsDrawn)
+{
+    MakeMap(*Map);
+    TPlanForm F;
+    F.resize(640, 480);
+    F.CtrLati = 4500000;
+    F.CtrLong = 600000;
+    F.Zoom = 0.01;
+    const TPos P{4510000, 620000};
+    Opt->FondCarte = false;
+    EXPECT_FALSE(F.Projection().ThroughMap());
+    QPointF q = F.GeoToScreen(P.Lat, P.Lon);
+    int32 lat, lon;
+    F.ScreenToGeo(qRound(q.x()), qRound(q.y()), lat, lon);
+    EXPECT_NEAR(lat, P.Lat, 100);
+    EXPECT_NEAR(lon, P.Lon, 150);
+    Opt->FondCarte = true;
+    ASSERT_TRUE(F.Projection().ThroughMap());
+    const QPointF qm = F.GeoToScreen(P.Lat, P.Lon);
+    EXPECT_GT(QLineF(q, qm).length(), 1.0); // the calibration moves the point
+    F.ScreenToGeo(qRound(qm.x()), qRound(qm.y()), lat, lon);
+    EXPECT_NEAR(lat, P.Lat, 100);
+    EXPECT_NEAR(lon, P.Lon, 150);
+    // The map image is stretched under the plan where its rectangle lands.
+    const QImage img = Render(F, QSize(640, 480));
+    EXPECT_EQ(img.pixelColor(20, 20), QColor(200, 230, 200));
+}
+
+TEST_F(PlanTest, FitZoomKeepsTheBoxInsideWithGuardsForFlatBoxes)
+{
+    int32 lat, lon;
+    const double z = FitZoom(4500000, 4510000, 600000, 640000, 800, 600, lat, lon);
+    EXPECT_EQ(lat, 4505000);
+    EXPECT_EQ(lon, 620000);
+    const double c = std::cos(4505000 * M_PI / 18000000);
+    EXPECT_NEAR(z, std::min(800 * 0.9 / (40000 * c), 600 * 0.9 / 10000), 1e-12);
+    // A single point counts as a box of 100 units.
+    EXPECT_NEAR(FitZoom(4500000, 4500000, 600000, 600000, 800, 600, lat, lon), 600 * 0.9 / 100, 1e-12);
+}
+
+// ---- Layers -------------------------------------------------------------------------------
+
+TEST_F(PlanTest, RealIgcIsDrawnWhereItsFixesProject)
+{
+    ASSERT_EQ(OpenTrjFiles(QStringLiteral(ZPH_TESTDATA "/igc/01lz1hq1.igc"), 0), 1);
+    ASSERT_TRUE(Trj);
+    ASSERT_GT(Trj->RecCount, 4000);
+    TPlanForm F;
+    F.resize(1000, 700);
+    F.Ajuste(0);
+    F.RefreshView();
+    const QImage img = Render(F, QSize(1000, 700));
+    if (qEnvironmentVariableIsSet("ZPH_ARTEFACT_DIR")) // for a look by eye, not committed
+        img.save(qEnvironmentVariable("ZPH_ARTEFACT_DIR") + QStringLiteral("/plan-01lz1hq1.png"));
+    const TPlanProjection pr = F.Projection();
+    int total = 0, drawn = 0;
+    for (const TRec* R = Trj->First; R; R = R->Next) {
+        const QPointF q = pr.ToScreen(*R);
+        ASSERT_TRUE(QRectF(0, 0, 1000, 700 - F.BottomBand).contains(q)) << "the fit shows every fix";
+        ++total;
+        if (ColourNear(img, q, C(ciTrace)) || ColourNear(img, q, C(ciCursor))) ++drawn;
+    }
+    EXPECT_GT(drawn, total * 98 / 100);
+    // Far from the trace the background stays.
+    int32 latMin, latMax, lonMin, lonMax;
+    pr.GeoBox(latMin, latMax, lonMin, lonMax);
+    EXPECT_LT(latMin, Trj->LatMin);
+    EXPECT_GT(lonMax, Trj->LonMax);
+    // The current-fix marker is drawn at the first fix.
+    EXPECT_TRUE(ColourNear(img, pr.ToScreen(*Trj->CurRec) + QPointF(6, 0), C(ciCursor), 2));
+}
+
+TEST_F(PlanTest, PenLiftsAtSegmentStartsAndSkipsZeroPositions)
+{
+    MakeTrace({{4500000, 600000, 1000000},
+               {4500000, 610000, 1001000},
+               {4500000, 620000, 1002000, 0, 1}, // a new segment: no line from the previous fix
+               {4500000, 630000, 1003000},
+               {0, 635000, 1003500}, // no position: skipped, its neighbours joined
+               {4500000, 640000, 1004000}});
+    TPlanForm F;
+    F.resize(800, 600);
+    F.CtrLati = 4500000;
+    F.CtrLong = 620000;
+    F.Zoom = 0.015;
+    F.DrawCursor(false, nullptr);
+    const QImage img = Render(F);
+    const TPlanProjection pr = F.Projection();
+    auto mid = [&](int32 lon) { return pr.ToScreen(4500000, lon); };
+    EXPECT_TRUE(ColourNear(img, mid(605000), C(ciTrace), 0));
+    EXPECT_FALSE(ColourNear(img, mid(615000), C(ciTrace), 2));
+    EXPECT_TRUE(ColourNear(img, mid(625000), C(ciTrace), 0));
+    EXPECT_TRUE(ColourNear(img, mid(635000), C(ciTrace), 0));
+}
+
+TEST_F(PlanTest, EngineNoiseWidensThePenAndSelectionIsDrawnInItsColour)
+{
+    TTrj* T = MakeTrace({{4500000, 600000, 1000000, 0},
+                         {4500000, 610000, 1001000, 900},
+                         {4500000, 620000, 1002000, 0},
+                         {4500000, 630000, 1003000, 0}});
+    EXPECT_EQ(T->EnlMax, 900);
+    Opt->EngineRelLevel = 50;
+    Opt->EngineAbsLevel = 400;
+    Opt->EngineCoefWidth = 4;
+    EXPECT_EQ(TracePenWidth(*T, *T->First->Next, 1), 4);
+    EXPECT_EQ(TracePenWidth(*T, *T->First, 1), 1);
+    Opt->EngineAbsLevel = 900; // must be passed, not reached
+    EXPECT_EQ(TracePenWidth(*T, *T->First->Next, 2), 2);
+    Opt->EngineAbsLevel = 400;
+
+    TPlanForm F;
+    F.resize(800, 600);
+    F.Ajuste(0);
+    F.DrawCursor(false, nullptr);
+    T->SelFirst = T->First->Next->Next;
+    T->SelLast = T->Last;
+    const QImage img = Render(F);
+    const TPlanProjection pr = F.Projection();
+    const QPointF engine = pr.ToScreen(4500000, 605000), glide = pr.ToScreen(4500000, 615000);
+    // Engine segment four pixels wide, glide segment one.
+    EXPECT_TRUE(ColourNear(img, engine + QPointF(0, -1), C(ciTrace), 0));
+    EXPECT_TRUE(ColourNear(img, engine + QPointF(0, 1), C(ciTrace), 0));
+    EXPECT_FALSE(ColourNear(img, glide + QPointF(0, -2), C(ciTrace), 0));
+    EXPECT_TRUE(ColourNear(img, pr.ToScreen(4500000, 625000), C(ciSelection), 0));
+    EXPECT_FALSE(ColourNear(img, glide, C(ciSelection), 1));
+}
+
+TEST_F(PlanTest, OtherOpenTracesAppearWhenOverlaid)
+{
+    MakeTrace({{4500000, 600000, 1000000}, {4510000, 600000, 1001000}});
+    TTrj* first = Trj;
+    MakeTrace({{4500000, 610000, 1000000}, {4510000, 610000, 1001000}});
+    TPlanForm F;
+    F.resize(800, 600);
+    F.CtrLati = 4505000;
+    F.CtrLong = 605000;
+    F.Zoom = 0.02;
+    const QPointF other = F.GeoToScreen(4505000, 600000);
+    EXPECT_FALSE(ColourNear(Render(F), other, C(ciOtherTrj), 0));
+    SyncTrj = true;
+    EXPECT_TRUE(ColourNear(Render(F), other, C(ciOtherTrj), 0));
+    EXPECT_NE(first, Trj);
+}
+
+TEST_F(PlanTest, ZoneOutlinesExpandArcsAndCircles)
+{
+    TMpf Z;
+    auto c = std::make_unique<TDrd2>();
+    c->Lat = 4500000;
+    c->Lon = 600000;
+    c->Radius = 5000;
+    Z.AddDrd(std::move(c));
+    const TZoneOutline O = BuildZoneOutline(Z);
+    ASSERT_EQ(O.Rings.size(), 1u);
+    EXPECT_EQ(O.Rings[0].size(), 73u);
+    for (const TPos& p : O.Rings[0]) EXPECT_NEAR(Distance(TPos{4500000, 600000}, p), 5.0, 0.01);
+
+    // A clockwise quarter from north to east, and the same ends anticlockwise: three quarters.
+    const TPos centre{4500000, 600000};
+    const TPos north = DestPoint(centre, 0, 10), east = DestPoint(centre, 90, 10);
+    for (double sign : {1.0, -1.0}) {
+        TMpf A;
+        auto p0 = std::make_unique<TDrd>();
+        static_cast<TPos&>(*p0) = north;
+        A.AddDrd(std::move(p0));
+        auto arc = std::make_unique<TDrd1>();
+        arc->StartPos = north;
+        arc->Centre = centre;
+        arc->Radius = sign * 10000;
+        static_cast<TPos&>(*arc) = east;
+        A.AddDrd(std::move(arc));
+        const TZoneOutline AO = BuildZoneOutline(A);
+        ASSERT_EQ(AO.Rings.size(), 1u);
+        const auto& r = AO.Rings[0];
+        // Point, start, a step every 5 degrees at most, end.
+        if (sign > 0)
+            EXPECT_EQ(r.size(), 20u);
+        else
+            EXPECT_TRUE(r.size() == 56u || r.size() == 57u) << r.size();
+        const TPos& midway = r[r.size() / 2];
+        const double brg = Bearing(centre, midway);
+        if (sign > 0)
+            EXPECT_NEAR(brg, 45, 3);
+        else
+            EXPECT_NEAR(brg, 225, 3);
+        for (size_t i = 1; i < r.size(); ++i) EXPECT_NEAR(Distance(centre, r[i]), 10.0, 0.05);
+    }
+}
+
+TEST_F(PlanTest, ZonesTaskAndWaypointsAreDrawnInTheirStyles)
+{
+    auto S = std::make_unique<TSmp>();
+    auto Z = std::make_unique<TMpf>();
+    Z->Class = 4;
+    for (auto [lat, lon] : {std::pair{4490000, 590000}, {4490000, 610000}, {4510000, 610000}, {4510000, 590000}}) {
+        auto d = std::make_unique<TDrd>();
+        d->Lat = lat;
+        d->Lon = lon;
+        Z->AddDrd(std::move(d));
+    }
+    S->AddMpf(Z);
+    SetSmp(std::move(S));
+    Opt->ZoneStyles[4].Draw = true;
+    Opt->ZoneStyles[4].Color = 0x00A0A0; // olive-ish
+    Opt->ZoneStyles[4].Style = 0;
+
+    NewSwp();
+    auto W = std::make_unique<TWpt>();
+    W->Lat = 4495000;
+    W->Lon = 595000;
+    W->Name = QStringLiteral("ALPHA");
+    Swp->AddWpt(W);
+
+    TPlanForm F;
+    F.resize(800, 600);
+    F.CtrLati = 4500000;
+    F.CtrLong = 600000;
+    F.Zoom = 0.02;
+    QImage img = Render(F);
+    const TPlanProjection pr = F.Projection();
+    EXPECT_TRUE(ColourNear(img, pr.ToScreen(4490000, 600000), WinColorToQColor(0x00A0A0), 1));
+    EXPECT_TRUE(ColourNear(img, pr.ToScreen(4500000, 610000), WinColorToQColor(0x00A0A0), 1));
+    const QPointF w = pr.ToScreen(4495000, 595000);
+    EXPECT_TRUE(ColourNear(img, w + QPointF(3, 0), C(ciWaypoint), 1));
+    // The class switched off is not drawn.
+    Opt->ZoneStyles[4].Draw = false;
+    F.RefreshView();
+    img = Render(F);
+    EXPECT_FALSE(ColourNear(img, pr.ToScreen(4490000, 600000), WinColorToQColor(0x00A0A0), 1));
+
+    // The selected-waypoint mark is state: drawn once marked, gone when marked again.
+    F.DrawWptCursor(Swp->First);
+    EXPECT_TRUE(ColourNear(Render(F), w + QPointF(7, 0), C(ciSelWaypoint), 1));
+    F.DrawWptCursor(Swp->First);
+    EXPECT_FALSE(ColourNear(Render(F), w + QPointF(7, 0), C(ciSelWaypoint), 1));
+}
+
+TEST_F(PlanTest, TaskLegsSectorsAndSearchCylinders)
+{
+    MakeTrace({{4500000, 600000, 1000000}, {4500000, 600100, 1000100}});
+    TTrn t;
+    for (auto [lat, lon] : {std::pair{4500000, 600000}, {4530000, 600000}, {4500000, 600000}}) {
+        t.Lat = lat;
+        t.Lon = lon;
+        Stn->AddTrn(t, -1);
+    }
+    Opt->LigneEntreSecteur = true;
+    TPlanForm F;
+    F.resize(800, 600);
+    F.CtrLati = 4530000;
+    F.CtrLong = 600000;
+    F.Zoom = 0.05;
+    F.DrawCursor(false, nullptr);
+    QImage img = Render(F);
+    const TPlanProjection pr = F.Projection();
+    // The leg south of the turn point.
+    EXPECT_TRUE(ColourNear(img, pr.ToScreen(4526000, 600000), C(ciTask), 1));
+    // The FAI sector of the turn point opens north, away from the task: its edges run at 315
+    // and 45 degrees.
+    const TPos turn{4530000, 600000};
+    EXPECT_TRUE(ColourNear(img, pr.ToScreen(DestPoint(turn, 45, 5)), C(ciSector), 2));
+    EXPECT_TRUE(ColourNear(img, pr.ToScreen(DestPoint(turn, 315, 5)), C(ciSector), 2));
+    EXPECT_FALSE(ColourNear(img, pr.ToScreen(DestPoint(turn, 0, 5)), C(ciSector), 2));
+    // Search cylinders come from the circuit search window's hook.
+    auto cylinderHits = [&](const QImage& im) {
+        int hits = 0;
+        for (double brg : {100.0, 135.0, 160.0, 200.0, 225.0, 260.0})
+            hits += ColourNear(im, pr.ToScreen(DestPoint(turn, brg, 8)), C(ciSector), 2);
+        return hits;
+    };
+    EXPECT_EQ(cylinderHits(img), 0);
+    F.StnSearchRadii = [] { return std::vector<double>{0, 8000, 0}; };
+    F.DrawStn();
+    EXPECT_GE(cylinderHits(Render(F)), 4);
+}
+
+TEST_F(PlanTest, LiveSegmentAndScaleBand)
+{
+    MakeTrace({{4500000, 600000, 1000000}, {4500000, 610000, 1001000}, {4500000, 620000, 1002000}});
+    TPlanForm F;
+    F.resize(800, 600);
+    F.Ajuste(0);
+    Trj->LiveRec = Trj->First->Next;
+    const TPlanProjection pr = F.Projection();
+    const QPointF live = pr.ToScreen(4500000, 615000);
+    EXPECT_FALSE(ColourNear(Render(F), live, C(ciLive), 0));
+    F.DrawSecTrj();
+    EXPECT_TRUE(ColourNear(Render(F), live, C(ciLive), 0));
+    // The scale band: the bar in text colour on the band background.
+    ASSERT_GT(F.BottomBand, 0);
+    const QImage img = Render(F);
+    int text = 0;
+    for (int y = 600 - F.BottomBand; y < 600; ++y)
+        for (int x = 0; x < 400; ++x)
+            if (img.pixelColor(x, y) == C(ciPlanText)) ++text;
+    EXPECT_GT(text, 100);
+}
+
+// ---- Fitting and navigation ----------------------------------------------------------------
+
+TEST_F(PlanTest, AjusteFitsTraceTaskWaypointsMapAndZones)
+{
+    TPlanForm F;
+    F.resize(800, 600);
+    auto inside = [&](int32 lat, int32 lon) {
+        const QPointF q = F.GeoToScreen(lat, lon);
+        return q.x() >= 0 && q.x() <= 800 && q.y() >= 0 && q.y() <= 600 - F.BottomBand;
+    };
+    // Waypoints alone.
+    NewSwp();
+    for (auto [lat, lon] : {std::pair{4300000, 100000}, {4310000, 130000}}) {
+        auto W = std::make_unique<TWpt>();
+        W->Lat = lat;
+        W->Lon = lon;
+        Swp->AddWpt(W);
+    }
+    F.Ajuste(0);
+    EXPECT_TRUE(inside(4300000, 100000));
+    EXPECT_TRUE(inside(4310000, 130000));
+    EXPECT_EQ(F.CtrLati, 4305000);
+    // A trace wins over the waypoints.
+    MakeTrace({{4500000, 600000, 1000000}, {4520000, 640000, 1001000}});
+    F.Ajuste(0);
+    EXPECT_EQ(F.CtrLati, 4510000);
+    EXPECT_EQ(F.CtrLong, 620000);
+    EXPECT_TRUE(inside(4500000, 600000));
+    EXPECT_TRUE(inside(4520000, 640000));
+    EXPECT_FALSE(inside(4300000, 100000));
+    // The box fills 90 % of the tighter dimension.
+    const QPointF a = F.GeoToScreen(4500000, 600000), b = F.GeoToScreen(4520000, 640000);
+    EXPECT_NEAR(std::max(std::abs(b.x() - a.x()) / 800, std::abs(b.y() - a.y()) / (600 - F.BottomBand)), 0.9, 1e-6);
+    // Ctrl: the scanned map's extent.
+    MakeMap(*Map);
+    F.Ajuste(2);
+    EXPECT_EQ(F.CtrLati, (4400000 + 4600500) / 2);
+    EXPECT_TRUE(inside(4400000, 500000));
+    EXPECT_TRUE(inside(4600500, 700500));
+    // Shift: the zone set.
+    auto S = std::make_unique<TSmp>();
+    auto Z = std::make_unique<TMpf>();
+    auto c = std::make_unique<TDrd2>();
+    c->Lat = 4800000;
+    c->Lon = 200000;
+    c->Radius = 3000;
+    Z->AddDrd(std::move(c));
+    S->AddMpf(Z);
+    SetSmp(std::move(S));
+    F.Ajuste(1);
+    EXPECT_NEAR(F.CtrLati, 4800000, 5);
+    EXPECT_NEAR(F.CtrLong, 200000, 5);
+    // The task of a trace without fixes.
+    CloseAllTrj();
+    NewTrj();
+    TTrn t;
+    t.Lat = 4100000;
+    t.Lon = 300000;
+    Stn->AddTrn(t, -1);
+    t.Lat = 4150000;
+    Stn->AddTrn(t, -1);
+    F.Ajuste(0);
+    EXPECT_EQ(F.CtrLati, 4125000);
+    EXPECT_TRUE(inside(4150000, 300000));
+}
+
+TEST_F(PlanTest, CentralZoneAndZoomAroundAPoint)
+{
+    TPlanForm F;
+    F.resize(1000, 600);
+    F.CtrLati = 4500000;
+    F.CtrLong = 600000;
+    F.Zoom = 0.05;
+    const int h = 600 - F.BottomBand;
+    auto recAt = [&](double x, double y) {
+        TRec r;
+        F.ScreenToGeo(qRound(x), qRound(y), r.Lat, r.Lon);
+        return r;
+    };
+    TRec r = recAt(500, h / 2.0);
+    EXPECT_TRUE(F.IsInCentralZone(&r));
+    r = recAt(210, 0.21 * h);
+    EXPECT_TRUE(F.IsInCentralZone(&r));
+    r = recAt(190, h / 2.0);
+    EXPECT_FALSE(F.IsInCentralZone(&r));
+    r = recAt(500, 0.85 * h);
+    EXPECT_FALSE(F.IsInCentralZone(&r));
+    EXPECT_FALSE(F.IsInCentralZone(nullptr));
+
+    // Zoom keeping a point under its pixel (the wheel), then centring on it (the NMEA window).
+    int32 lat, lon;
+    F.ScreenToGeo(200, 150, lat, lon);
+    F.ZoomAround(lat, lon, false, 2.0);
+    EXPECT_DOUBLE_EQ(F.Zoom, 0.1);
+    const QPointF q = F.GeoToScreen(lat, lon);
+    EXPECT_NEAR(q.x(), 200, 1.0);
+    EXPECT_NEAR(q.y(), 150, 1.0);
+    F.ZoomAround(lat, lon, true, 1.0);
+    EXPECT_EQ(F.CtrLati, lat);
+    EXPECT_EQ(F.CtrLong, lon);
+    // Also through the map.
+    MakeMap(*Map);
+    Opt->FondCarte = true;
+    F.ScreenToGeo(800, 100, lat, lon);
+    F.ZoomAround(lat, lon, false, 0.5);
+    ASSERT_TRUE(F.Projection().ThroughMap());
+    const QPointF qm = F.GeoToScreen(lat, lon);
+    EXPECT_NEAR(qm.x(), 800, 1.0);
+    EXPECT_NEAR(qm.y(), 100, 1.0);
+}
+
+TEST_F(PlanTest, ClickSelectsTheNearestFixOrWaypoint)
+{
+    std::vector<TFix> fixes;
+    for (int i = 0; i < 50; ++i) fixes.push_back({4500000 + (i % 7) * 1000, 600000 + i * 500, 1000000 + i * 100});
+    MakeTrace(fixes);
+    NewSwp();
+    for (auto [lat, lon, name] : {std::tuple{4520000, 610000, "ONE"}, {4480000, 615000, "TWO"}}) {
+        auto W = std::make_unique<TWpt>();
+        W->Lat = lat;
+        W->Lon = lon;
+        W->Name = QString::fromLatin1(name);
+        Swp->AddWpt(W);
+    }
+    TPlanForm F;
+    F.resize(800, 600);
+    F.Ajuste(0);
+    QSignalSpy fixSpy(&F, &TPlanForm::currentFixChanged);
+    QSignalSpy wptSpy(&F, &TPlanForm::selectedWptChanged);
+    const TRec* target = Trj->RecAt(23);
+    const QPointF p = F.GeoToScreen(target->Lat, target->Lon) + QPointF(2, 1);
+    QTest::mouseClick(&F, Qt::LeftButton, Qt::NoModifier, p.toPoint());
+    EXPECT_EQ(Trj->CurRec, target);
+    EXPECT_EQ(fixSpy.count(), 1);
+    EXPECT_EQ(F.NearestFix(QPointF(-5000, -5000), 10), nullptr);
+
+    // A drag pans and selects nothing.
+    const int32 lat0 = F.CtrLati;
+    QTest::mousePress(&F, Qt::LeftButton, Qt::NoModifier, QPoint(400, 300));
+    QMouseEvent move(QEvent::MouseMove, QPointF(400, 350), QPointF(400, 350), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(&F, &move);
+    QTest::mouseRelease(&F, Qt::LeftButton, Qt::NoModifier, QPoint(400, 350));
+    EXPECT_GT(F.CtrLati, lat0);
+    EXPECT_EQ(Trj->CurRec, target);
+
+    // Waypoint mode: the click selects the nearest waypoint and marks it.
+    TrjMode = 0;
+    WptMode = 1;
+    const QPointF w = F.GeoToScreen(4480000, 615000) + QPointF(-3, 2);
+    QTest::mouseClick(&F, Qt::LeftButton, Qt::NoModifier, w.toPoint());
+    ASSERT_TRUE(Swp->SelWpt);
+    EXPECT_EQ(Swp->SelWpt->Name, QStringLiteral("TWO"));
+    EXPECT_EQ(F.MarkedWpt(), Swp->SelWpt);
+    EXPECT_EQ(wptSpy.count(), 1);
+    EXPECT_EQ(Trj->CurRec, target);
+}
+
+TEST_F(PlanTest, KeysStepThroughFixesAndZoom)
+{
+    std::vector<TFix> fixes;
+    for (int i = 0; i < 40; ++i) fixes.push_back({4500000, 600000 + i * 1000, 1000000 + i * 100});
+    MakeTrace(fixes);
+    TPlanForm F;
+    F.resize(800, 600);
+    F.Ajuste(0);
+    QSignalSpy spy(&F, &TPlanForm::currentFixChanged);
+    EXPECT_EQ(Trj->CurRec, Trj->First);
+    QTest::keyClick(&F, Qt::Key_Right);
+    EXPECT_EQ(Trj->CurRec, Trj->RecAt(1));
+    QTest::keyClick(&F, Qt::Key_PageDown);
+    EXPECT_EQ(Trj->CurRec, Trj->RecAt(11));
+    QTest::keyClick(&F, Qt::Key_Left);
+    EXPECT_EQ(Trj->CurRec, Trj->RecAt(10));
+    QTest::keyClick(&F, Qt::Key_PageUp);
+    QTest::keyClick(&F, Qt::Key_PageUp);
+    EXPECT_EQ(Trj->CurRec, Trj->First); // stops at the first fix
+    QTest::keyClick(&F, Qt::Key_End);
+    EXPECT_EQ(Trj->CurRec, Trj->Last);
+    QTest::keyClick(&F, Qt::Key_Right);
+    EXPECT_EQ(Trj->CurRec, Trj->Last);
+    QTest::keyClick(&F, Qt::Key_Home);
+    EXPECT_EQ(Trj->CurRec, Trj->First);
+    EXPECT_EQ(spy.count(), 8);
+
+    // Zoomed in, a step that leaves the central zone brings the fix back to the centre.
+    F.ZoomAround(Trj->First->Lat, Trj->First->Lon, true, 20);
+    for (int i = 0; i < 5; ++i) QTest::keyClick(&F, Qt::Key_PageDown);
+    EXPECT_TRUE(F.IsInCentralZone(Trj->CurRec));
+
+    const double z = F.Zoom;
+    QTest::keyClick(&F, Qt::Key_Plus);
+    EXPECT_NEAR(F.Zoom, z * 1.5, 1e-12);
+    QTest::keyClick(&F, Qt::Key_Minus);
+    EXPECT_NEAR(F.Zoom, z, 1e-12);
+    const int32 lon0 = F.CtrLong;
+    QTest::keyClick(&F, Qt::Key_Right, Qt::ControlModifier); // pans
+    EXPECT_GT(F.CtrLong, lon0);
+}
+
+TEST_F(PlanTest, MarksOfFreedObjectsAreNotDrawn)
+{
+    MakeTrace({{4500000, 600000, 1000000}, {4500000, 610000, 1001000}});
+    TPlanForm F;
+    F.resize(800, 600);
+    F.Ajuste(0);
+    F.DrawCursor(true, Trj->Last);
+    const QPointF q = F.GeoToScreen(Trj->Last->Lat, Trj->Last->Lon);
+    EXPECT_TRUE(ColourNear(Render(F), q + QPointF(6, 0), C(ciCursor), 1));
+    CloseAllTrj();
+    // No refresh yet: the cursor no longer belongs to any trace and is left out.
+    EXPECT_FALSE(ColourNear(Render(F), q + QPointF(6, 0), C(ciCursor), 1));
+}
+
+TEST_F(PlanTest, AutoSelectMapLoadsTheMapUnderTheCurrentPoint)
+{
+    MakeTrace({{4500000, 600000, 1000000}});
+    TPlanForm F;
+    // Nothing in the catalogue holds the point: nothing happens.
+    Sml->Items = {TMapLoc{QStringLiteral("North"), QStringLiteral("/nowhere/n.jpg"), 4700000, 4800000, 500000, 700000}};
+    F.AutoSelectMap();
+    EXPECT_FALSE(Map->Valid);
+    // The current map already holds it: it stays.
+    MakeMap(*Map);
+    Opt->FichFondCarte = QStringLiteral("Here");
+    F.AutoSelectMap();
+    EXPECT_TRUE(Map->Valid);
+    EXPECT_EQ(Opt->FichFondCarte, QStringLiteral("Here"));
+}
+
+} // namespace
