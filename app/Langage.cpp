@@ -289,23 +289,27 @@ std::vector<TLangEntry>& Routines()
 
 } // namespace
 
-void LangMainForm(TMainForm& F)
+QStringList LangMainForm(TMainForm& F)
 {
-    ApplyTexts(&F, MainFormTexts);
+    return ApplyTexts(&F, MainFormTexts);
 }
 
-void LangTextForm(TTextForm& F)
+QStringList LangTextForm(TTextForm& F)
 {
-    ApplyTexts(&F, TextFormTexts);
+    return ApplyTexts(&F, TextFormTexts);
 }
 
-void LangOptionForm(TOptionForm& F)
+QStringList LangOptionForm(TOptionForm& F)
 {
-    ApplyTexts(&F, OptionFormTexts);
+    QStringList missing = ApplyTexts(&F, OptionFormTexts);
     const QString styles = UiText("Plein\nTirets\nPoints\nTiret-point\nTiret-point-point",
                                   "Solid\nDash\nDot\nDash-dot\nDash-dot-dot");
     for (int i = 1; i <= 10; ++i)
-        if (auto* c = F.findChild<QComboBox*>(QStringLiteral("ZoneStyle%1").arg(i))) SetComboItems(c, styles);
+        if (auto* c = F.findChild<QComboBox*>(QStringLiteral("ZoneStyle%1").arg(i)))
+            SetComboItems(c, styles);
+        else
+            missing << QStringLiteral("ZoneStyle%1").arg(i);
+    return missing;
 }
 
 void RegisterLangRoutine(const QString& Name, TLangRoutine Routine)

@@ -45,10 +45,11 @@ template <std::size_t N> QStringList ApplyTexts(QObject* Root, const TUiText (&T
     return ApplyTexts(Root, Texts, N);
 }
 
-// The routines of the windows of the application shell.
-void LangMainForm(TMainForm& F);
-void LangTextForm(TTextForm& F);
-void LangOptionForm(TOptionForm& F);
+// The routines of the windows of the application shell; each returns the names of its table
+// that the window lacks (none when window and table agree).
+QStringList LangMainForm(TMainForm& F);
+QStringList LangTextForm(TTextForm& F);
+QStringList LangOptionForm(TOptionForm& F);
 
 // The routines SetFrenchTexts runs, by name, in order of registration. Registering a name
 // again replaces its routine. The shell's own windows are registered from the start.

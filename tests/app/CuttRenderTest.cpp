@@ -99,15 +99,15 @@ TEST_F(CuttTest, FitWindowCoversTheTraceWithMarginsAndMinimumSpans)
     CuttFitWindow(*T);
     EXPECT_EQ(T->ViewTimeMax - T->ViewTimeMin, TimeUnitsPerHour / 6);
     EXPECT_EQ((T->ViewTimeMin + T->ViewTimeMax) / 2, (T->TimeMin + T->TimeMax) / 2);
-    // A flat 58 m range is shown over at least 100 m, never below 0 for fixes above 0.
+    // An 88 m range (500..588 with the GPS curve) is shown over at least 100 m.
     EXPECT_EQ(T->ViewAltMin, 500 - 5);
-    EXPECT_EQ(T->ViewAltMax, 558 + 5);
+    EXPECT_EQ(T->ViewAltMax, 588 + 5);
     for (TRec* R = T->First; R; R = R->Next) R->Alt = R->AltGps = 20;
     T->ComputeBounds();
     CuttFitWindow(*T);
     EXPECT_EQ(T->ViewAltMin, 15);
     EXPECT_EQ(T->ViewAltMax, 25);
-    // (see the ground case: a floor of 0)
+    // On the ground the window does not go below 0 m.
     for (TRec* R = T->First; R; R = R->Next) R->Alt = R->AltGps = 2;
     T->ComputeBounds();
     CuttFitWindow(*T);

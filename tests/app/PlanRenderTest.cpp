@@ -228,7 +228,7 @@ TEST_F(PlanTest, FitZoomKeepsTheBoxInsideWithGuardsForFlatBoxes)
 
 TEST_F(PlanTest, RealIgcIsDrawnWhereItsFixesProject)
 {
-    ASSERT_EQ(OpenTrjFiles(QStringLiteral(ZPH_TESTDATA "/igc/01lz1hq1.igc"), 0), 1);
+    ASSERT_EQ(OpenTrjFiles(QStringLiteral(ZPH_TESTDATA "/igc/01lz1hq1.igc"), 1), 1);
     ASSERT_TRUE(Trj);
     ASSERT_GT(Trj->RecCount, 4000);
     TPlanForm F;

@@ -10,6 +10,6 @@ TEST(Dbg, X) {
   for (auto W : {WriteWptSwp, WriteDatSwp, WriteWpzSwp}) {
     QByteArray o = W(*S); TReadReport R2; auto B = ReadWptData(o, W==WriteWptSwp?"WPT":W==WriteDatSwp?"DAT":"WPZ", "b", R2);
     QByteArray o2 = B ? W(*B) : QByteArray();
-    if (o != o2) { printf("MISMATCH rej=%d n=%d/%d\n", R2.Rejected, S->Count, B?B->Count:-1); auto a=o.split('\n'), b=o2.split('\n'); for (int i=0;i<std::min(a.size(),b.size());++i) if (a[i]!=b[i]) { printf("[%s]\n[%s]\n", a[i].toPercentEncoding(" ,:.\t").constData(), b[i].toPercentEncoding(" ,:.\t").constData()); break; } }
+    if (o != o2) { printf("MISMATCH rej=%d n=%d/%d\n", R2.Rejected, S->Count, B?B->Count:-1); auto a=o.split('\n'), b=o2.split('\n'); printf("lines %d %d\n",(int)a.size(),(int)b.size()); for (int i=0;i<std::min(a.size(),b.size());++i) if (a[i]!=b[i]) { printf("[%s]\n[%s]\n", a[i].toPercentEncoding(" ,:.\t").constData(), b[i].toPercentEncoding(" ,:.\t").constData()); break; } }
   }
 }

@@ -1,0 +1,477 @@
+// The program's start-up, the main window's commands and the shell's decisions (file dialogs,
+// layout, fit flag).
+#include "app/Cutt.h"
+#include "app/Main.h"
+#include "app/Plan.h"
+#include "app/Shell.h"
+#include "app/Text.h"
+#include "files/RecFile.h"
+#include "model/Options.h"
+#include "platform/IniFile.h"
+#include "platform/Msg.h"
+#include "platform/ProgramDir.h"
+#include "platform/WinColor.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString IgcWithTask = QStringLiteral(ZPH_TESTDATA "/igc/1_77fv6kh1.igc");
+const QString IgcPlain = QStringLiteral(ZPH_TESTDATA "/igc/skytraxx21-2023-04-15.igc");
+
+class MainFormTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ModelDone();
+        QFile::remove(IniFileName());
+        Msg::SetHeadless(true);
+        Msg::ClearScript();
+        Msg::ClearLog();
+        NmeaActive = false;
+    }
+    void TearDown() override
+    {
+        DestroyForms();
+        ModelDone();
+        SetFileDialogHook({});
+        QFile::remove(IniFileName());
+    }
+    // Starts as the program does and shows the main window at a fixed size.
+    void Start(const QString& File)
+    {
+        StartZephalon(File);
+        MainForm->resize(1200, 800);
+        MainForm->show();
+        QCoreApplication::processEvents();
+    }
+};
+
+// Share of the points whose 5 x 5 neighbourhood in the image holds a pixel other than Back.
+double ShareDrawn(const QImage& Img, const QList<QPointF>& Pts, QRgb Back)
+{
+    int drawn = 0, inside = 0;
+    for (const QPointF& p : Pts) {
+        const int x = int(std::lround(p.x())), y = int(std::lround(p.y()));
+        if (x < 2 || y < 2 || x >= Img.width() - 2 || y >= Img.height() - 2) continue;
+        ++inside;
+        bool found = false;
+        for (int dy = -2; dy <= 2 && !found; ++dy)
+            for (int dx = -2; dx <= 2 && !found; ++dx) found = (Img.pixel(x + dx, y + dy) & 0xFFFFFF) != (Back & 0xFFFFFF);
+        drawn += found;
+    }
+    return inside ? double(drawn) / inside : 0;
+}
+
+QList<const TRec*> SampleFixes(const TTrj& T, int N)
+{
+    QList<const TRec*> out;
+    const int step = std::max(1, T.RecCount / N);
+    int i = 0;
+    for (const TRec* R = T.First; R; R = R->Next, ++i)
+        if (i % step == 0) out << R;
+    return out;
+}
+
+} // namespace
+
+TEST_F(MainFormTest, StartsOnTheCommandLineTraceAndBothViewsDrawIt)
+{
+    Start(StartupTrjFile({QStringLiteral("zephalon"), IgcWithTask}));
+    ASSERT_NE(Trj, nullptr);
+    EXPECT_GT(Trj->RecCount, 20000);
+    EXPECT_EQ(TrjMode, 1);
+    EXPECT_TRUE(MainForm->TrjModeAct->isChecked());
+    EXPECT_EQ(MainForm->windowTitle(), QStringLiteral("Zephalon"));
+    ASSERT_NE(PlanForm, nullptr);
+    ASSERT_NE(CuttForm, nullptr);
+    ASSERT_NE(TextForm, nullptr);
+
+    // The plan view is fitted to the trace: every fix lies in the drawing area.
+    const TPlanProjection pr = PlanForm->Projection();
+    for (const TRec* R : SampleFixes(*Trj, 200)) {
+        const QPointF p = pr.ToScreen(*R);
+        EXPECT_GE(p.x(), 0);
+        EXPECT_LE(p.x(), PlanForm->width());
+        EXPECT_GE(p.y(), 0);
+        EXPECT_LE(p.y(), PlanForm->height() - PlanForm->BottomBand);
+    }
+
+    // Pixels are drawn where the fixes project, in the plan and in the profile.
+    const QImage plan = PlanForm->grab().toImage();
+    QList<QPointF> planPts;
+    for (const TRec* R : SampleFixes(*Trj, 300)) planPts << pr.ToScreen(*R);
+    const QRgb planBack = WinColorToQColor(Colors[ciPlanBack]).rgb();
+    EXPECT_GT(ShareDrawn(plan, planPts, planBack), 0.95);
+    // ... and not everywhere: the corner away from the trace keeps the background.
+    int back = 0;
+    for (int y = 0; y < plan.height() - PlanForm->BottomBand; y += 7)
+        for (int x = 0; x < plan.width(); x += 7) back += (plan.pixel(x, y) & 0xFFFFFF) == (planBack & 0xFFFFFF);
+    EXPECT_GT(back, 100);
+
+    const QImage cutt = CuttForm->grab().toImage();
+    const TCuttProjection cp = CuttForm->Projection();
+    QList<QPointF> cuttPts;
+    for (const TRec* R : SampleFixes(*Trj, 300)) cuttPts << QPointF(cp.TimeToX(R->Time), cp.AltToY(R->Alt));
+    EXPECT_GT(ShareDrawn(cutt, cuttPts, WinColorToQColor(Colors[ciProfileBack]).rgb()), 0.95);
+
+    // The calculations panel shows the current fix and the task declared in the file.
+    const QString text = TextForm->PlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Heure UTC"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Circuit"))) << text.toStdString();
+    EXPECT_TRUE(MainForm->TrjPanel->text().contains(QStringLiteral("1_77fv6kh1.igc")));
+
+    // A screenshot for the eye, when asked for.
+    const QByteArray shot = qgetenv("ZPH_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        QDir().mkpath(QFileInfo(QString::fromLocal8Bit(shot)).absolutePath());
+        EXPECT_TRUE(MainForm->grab().save(QString::fromLocal8Bit(shot)));
+    }
+}
+
+TEST_F(MainFormTest, StartsWithoutTraceOrOnAMissingFile)
+{
+    Start(StartupTrjFile({QStringLiteral("zephalon")}));
+    EXPECT_EQ(Trj, nullptr);
+    EXPECT_FALSE(MainForm->FermeTrj->isEnabled());
+    EXPECT_FALSE(MainForm->SupprCircuit->isEnabled());
+    EXPECT_TRUE(MainForm->OuvreTrj->isEnabled());
+    EXPECT_FALSE(TextForm->PlainText().isEmpty());
+    DestroyForms();
+    ModelDone();
+
+    Msg::ClearLog();
+    Start(QStringLiteral("/nonexistent/flight.igc"));
+    EXPECT_EQ(Trj, nullptr);
+    EXPECT_FALSE(Msg::Log().isEmpty()); // the failure was reported
+}
+
+TEST_F(MainFormTest, OptionsAreLoadedAtCreationAndSavedAtClose)
+{
+    {
+        TIniFile ini(IniFileName());
+        ASSERT_TRUE(ini.WriteInteger(QStringLiteral("Options"), QStringLiteral("Unite_Distance"), 2));
+    }
+    Start(QString());
+    EXPECT_EQ(Opt->UniteDistance, 2);
+    Opt->UniteVitesse = 1;
+    EXPECT_TRUE(MainForm->close());
+    const TIniFile ini(IniFileName());
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("Options"), QStringLiteral("Unite_Vitesse"), -1), 1);
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("Options"), QStringLiteral("Unite_Distance"), -1), 2);
+}
+
+TEST_F(MainFormTest, TestButtonFollowsTheIniKey)
+{
+    Start(QString());
+    EXPECT_FALSE(MainForm->TestBtnAction->isVisible());
+    DestroyForms();
+    for (const char* v : {"1", "0"}) {
+        {
+            TIniFile ini(IniFileName());
+            ASSERT_TRUE(ini.WriteString(QStringLiteral("Interface"), QStringLiteral("Test_Btn"), QLatin1String(v)));
+        }
+        Start(QString());
+        EXPECT_EQ(MainForm->TestBtnAction->isVisible(), QByteArray(v) == "1") << v;
+        EXPECT_EQ(MainForm->TestBtn->isVisibleTo(MainForm), QByteArray(v) == "1") << v;
+        DestroyForms();
+    }
+}
+
+TEST_F(MainFormTest, FileCommandsOpenCycleAndCloseTraces)
+{
+    Start(QString());
+    QList<TFileKind> asked;
+    SetFileDialogHook([&](TFileKind Kind, TFileChoice& C) {
+        asked << Kind;
+        C.Files = QStringList{IgcWithTask, IgcPlain};
+        return true;
+    });
+    Msg::PushAnswer(mrNo); // no automatic association for the first trace
+    MainForm->OuvreTrj->trigger();
+    EXPECT_EQ(asked, QList<TFileKind>{fkOpenTrj});
+    ASSERT_EQ(TrjCount(), 2);
+    EXPECT_TRUE(MainForm->TrjSuiv->isEnabled());
+    EXPECT_TRUE(MainForm->FermeTteTrj->isEnabled());
+    EXPECT_EQ(Opt->FichTrajectoire, IgcPlain);
+
+    TTrj* second = Trj;
+    MainForm->TrjSuiv->trigger(); // from the last, round to the first
+    EXPECT_EQ(Trj, FirstTrj);
+    MainForm->TrjPrec->trigger();
+    EXPECT_EQ(Trj, second);
+    EXPECT_TRUE(MainForm->TrjPanel->text().startsWith(QStringLiteral("2/2")));
+
+    MainForm->FermeTrj->trigger();
+    EXPECT_EQ(TrjCount(), 1);
+    EXPECT_FALSE(MainForm->TrjSuiv->isEnabled());
+
+    MainForm->OuvreTrj->trigger();
+    EXPECT_EQ(TrjCount(), 3);
+    MainForm->FermeTteTrjExecute();
+    EXPECT_EQ(TrjCount(), 0);
+    EXPECT_EQ(Trj, nullptr);
+    EXPECT_FALSE(MainForm->FermeTrj->isEnabled());
+    EXPECT_FALSE(MainForm->EnregTrj->isEnabled());
+}
+
+TEST_F(MainFormTest, CloseAllStopsAtCancelAndKeepsTheRest)
+{
+    Start(QString());
+    SetFileDialogHook([&](TFileKind, TFileChoice& C) {
+        C.Files = QStringList{IgcPlain, IgcPlain, IgcPlain};
+        return true;
+    });
+    MainForm->OuvreTrjExecute();
+    ASSERT_EQ(TrjCount(), 3);
+    FirstTrj->NextTrj->Modified = true; // the second one asks
+    Msg::PushAnswer(mrCancel);
+    MainForm->FermeTteTrjExecute();
+    EXPECT_EQ(TrjCount(), 2);
+    EXPECT_TRUE(FirstTrj->Modified);
+}
+
+TEST_F(MainFormTest, SavingATraceGoesThroughTheSaveDialog)
+{
+    QTemporaryDir dir;
+    Start(IgcPlain);
+    ASSERT_NE(Trj, nullptr);
+    TFileChoice seen;
+    SetFileDialogHook([&](TFileKind Kind, TFileChoice& C) {
+        EXPECT_EQ(Kind, fkSaveTrj);
+        seen = C;
+        C.Files = QStringList{dir.filePath(QStringLiteral("copy"))};
+        C.SaveExt = QStringLiteral(".ZPH");
+        return true;
+    });
+    MainForm->EnregTrj->trigger();
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("copy.ZPH"))));
+    EXPECT_TRUE(seen.Files.value(0).endsWith(QStringLiteral(".ZPH"), Qt::CaseInsensitive));
+}
+
+TEST_F(MainFormTest, WorkingModesAreExclusive)
+{
+    Start(IgcPlain);
+    EXPECT_TRUE(MainForm->TrjModeAct->isChecked());
+    MainForm->WptModeAct->trigger();
+    EXPECT_EQ(WptMode, 1);
+    EXPECT_EQ(TrjMode, 0);
+    EXPECT_TRUE(MainForm->WptModeAct->isChecked());
+    EXPECT_FALSE(MainForm->TrjModeAct->isChecked());
+    MainForm->TrjModeAct->trigger();
+    EXPECT_EQ(TrjMode, 1);
+    EXPECT_EQ(WptMode, 0);
+    EXPECT_FALSE(MainForm->WptModeAct->isChecked());
+}
+
+TEST_F(MainFormTest, TaskCommandsAssociateAndRemoveTheTurnPoints)
+{
+    Msg::PushAnswer(mrNo); // leave the turn points unassociated at opening
+    Start(IgcWithTask);
+    ASSERT_NE(Stn, nullptr);
+    ASSERT_GT(Stn->Count, 2);
+    int reached = 0;
+    for (TTrn* P = Stn->First; P; P = P->Next) reached += P->Reached != 0;
+    EXPECT_EQ(reached, 0);
+    EXPECT_TRUE(MainForm->AssocieAuto->isEnabled());
+
+    MainForm->AssocieAuto->trigger();
+    reached = 0;
+    for (TTrn* P = Stn->First; P; P = P->Next) reached += P->Reached != 0;
+    EXPECT_GT(reached, 0);
+    EXPECT_TRUE(TextForm->PlainText().contains(QStringLiteral("Points atteints")));
+
+    Trj->SelTrnIdx = 1;
+    MainForm->SupprCircuit->trigger();
+    EXPECT_EQ(Stn->Count, 0);
+    EXPECT_EQ(Stn->First, nullptr);
+    EXPECT_EQ(Trj->SelTrnIdx, -1);
+    EXPECT_TRUE(Stn->Modified);
+    EXPECT_FALSE(MainForm->SupprCircuit->isEnabled());
+    EXPECT_FALSE(MainForm->AssocieAuto->isEnabled());
+    EXPECT_FALSE(TextForm->PlainText().contains(QStringLiteral("Points atteints")));
+}
+
+TEST_F(MainFormTest, FitTakesShiftAndCtrlFromTheToolBarClick)
+{
+    Start(IgcPlain);
+    ASSERT_NE(Trj, nullptr);
+    // A zone set far from the flight.
+    auto set = std::make_unique<TSmp>();
+    auto z = std::make_unique<TMpf>();
+    for (const TPos& p : {TPos{-3000000, -6000000}, TPos{-3000000, -5900000}, TPos{-2900000, -5900000}}) {
+        auto d = std::make_unique<TDrd>();
+        static_cast<TPos&>(*d) = p;
+        z->AddDrd(std::move(d));
+    }
+    ASSERT_TRUE(set->AddMpf(z));
+    SetSmp(std::move(set));
+
+    const int32 trjLat = PlanForm->CtrLati;
+    QWidget* fit = MainForm->MainToolBar->widgetForAction(MainForm->Ajuste);
+    ASSERT_NE(fit, nullptr);
+    QTest::mouseClick(fit, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(MainForm->BtnShift, Qt::ShiftModifier);
+    EXPECT_NEAR(PlanForm->CtrLati, -2950000, 1000);
+
+    QTest::mouseClick(fit, Qt::LeftButton, Qt::NoModifier);
+    EXPECT_EQ(MainForm->BtnShift, Qt::NoModifier);
+    EXPECT_EQ(PlanForm->CtrLati, trjLat);
+
+    // Ctrl without a valid map falls back to the trace.
+    QTest::mouseClick(fit, Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(PlanForm->CtrLati, trjLat);
+
+    const double zoom = PlanForm->Zoom;
+    MainForm->ZoomPlus->trigger();
+    EXPECT_DOUBLE_EQ(PlanForm->Zoom, zoom * 2);
+    MainForm->ZoomMoins->trigger();
+    EXPECT_DOUBLE_EQ(PlanForm->Zoom, zoom);
+}
+
+TEST_F(MainFormTest, LayoutClientAreaAndNmeaLayout)
+{
+    Start(QString());
+    // Plan above the profile on the left, calculations panel on the right.
+    EXPECT_EQ(PlanForm->parentWidget(), MainForm->VSplit);
+    EXPECT_EQ(CuttForm->parentWidget(), MainForm->VSplit);
+    EXPECT_EQ(TextForm->parentWidget(), MainForm->HSplit);
+    EXPECT_GT(PlanForm->height(), CuttForm->height());
+    EXPECT_GT(PlanForm->width(), TextForm->width());
+    EXPECT_GT(TextForm->width(), 150);
+
+    QPoint o;
+    QSize s;
+    int sb = 0;
+    MainForm->ClientArea(o, s, sb);
+    EXPECT_EQ(s.width(), MainForm->width());
+    EXPECT_EQ(s.height(), MainForm->height() - MainForm->menuBar()->height());
+    EXPECT_EQ(sb, MainForm->StatusBar->height());
+    EXPECT_GT(sb, 0);
+    EXPECT_EQ(o, MainForm->mapToGlobal(QPoint(0, MainForm->menuBar()->height())));
+
+    const QRect before = MainForm->geometry();
+    NmeaActive = true;
+    MainForm->NmeaFormExtExecute();
+    const QRect nmea = MainForm->NmeaFormRect();
+    EXPECT_TRUE(nmea.isValid());
+    EXPECT_FALSE(MainForm->frameGeometry().intersects(nmea) && MainForm->geometry().intersects(nmea));
+    NmeaActive = false;
+    MainForm->ArrangeViews();
+    EXPECT_EQ(MainForm->geometry(), before);
+    EXPECT_FALSE(MainForm->NmeaFormRect().isValid());
+}
+
+TEST_F(MainFormTest, StatusBarShowsAndClears)
+{
+    Start(QString());
+    ShowStatus(QStringLiteral("Ouverture du fichier trajectoire x"));
+    EXPECT_EQ(MainForm->StatusPanel->text(), QStringLiteral("Ouverture du fichier trajectoire x"));
+    ShowStatus(QString());
+    EXPECT_TRUE(MainForm->StatusPanel->text().isEmpty());
+}
+
+// ---- Shell decisions -------------------------------------------------------------------------------
+
+TEST(ShellTest, FileDialogsOfEachKind)
+{
+    Language = 0;
+    const TFileDialogSpec open = FileDialogSpec(fkOpenTrj);
+    EXPECT_EQ(open.Title, QStringLiteral("Ouverture fichier trajectoire"));
+    EXPECT_TRUE(open.MultiSelect);
+    EXPECT_TRUE(open.MustExist);
+    EXPECT_FALSE(open.Save);
+    const QStringList f = QtNameFilters(open.Filter);
+    ASSERT_EQ(f.size(), 14);
+    EXPECT_TRUE(f.first().startsWith(QStringLiteral("Vols tous formats (*.ZPH *.zph *.IGC *.igc")));
+    EXPECT_EQ(f.at(2), QStringLiteral("IGC (*.GPS ou IGC) (*.GPS *.gps *.IGC *.igc)"));
+    EXPECT_EQ(f.last(), QStringLiteral("Tous fichiers (*.*) (*)"));
+
+    const TFileDialogSpec task = FileDialogSpec(fkOpenStn);
+    EXPECT_EQ(ParseFilter(task.Filter).size(), 1); // a single entry, no all-files entry
+    EXPECT_FALSE(task.MultiSelect);
+    for (TFileKind k : {fkSaveTrj, fkSaveWpt, fkSaveStn, fkSaveSmp}) {
+        EXPECT_TRUE(FileDialogSpec(k).Save) << int(k);
+        EXPECT_FALSE(FileDialogSpec(k).MultiSelect) << int(k);
+    }
+    EXPECT_TRUE(FileDialogSpec(fkReinstMap).MultiSelect);
+    EXPECT_FALSE(FileDialogSpec(fkOpenWpt).MultiSelect);
+
+    Language = 1;
+    EXPECT_EQ(FileDialogSpec(fkSaveWpt).Title, QStringLiteral("Waypoints file saving"));
+    EXPECT_TRUE(FileDialogSpec(fkOpenTrj).Filter.endsWith(QStringLiteral("Every file (*.*)|*.*")));
+    EXPECT_EQ(FileDialogSpec(fkOpenSmp).Title, QStringLiteral("Ouverture fichier de zone")); // no twin
+    Language = 0;
+}
+
+TEST(ShellTest, SaveExtensionOfTheChosenFilterEntry)
+{
+    const QString wpt = FileDialogSpec(fkSaveWpt).Filter;
+    EXPECT_EQ(SaveExtOf(wpt, 1), QStringLiteral(".ZPH"));
+    EXPECT_EQ(SaveExtOf(wpt, 4), QStringLiteral(".WPZ"));
+    EXPECT_EQ(SaveExtOf(wpt, 5), QString()); // "Tous fichiers (*.*)"
+    EXPECT_EQ(SaveExtOf(wpt, 9), QString());
+    EXPECT_EQ(SaveExtOf(wpt, 0), QString());
+    const QString trj = FileDialogSpec(fkSaveTrj).Filter;
+    EXPECT_EQ(SaveExtOf(trj, 2), QStringLiteral(".IGC"));
+    EXPECT_EQ(WithSaveExt(QStringLiteral("/tmp/vol"), SaveExtOf(trj, 3)), QStringLiteral("/tmp/vol.KML"));
+}
+
+TEST(ShellTest, StartFolderCommandLineAndFitFlag)
+{
+    QTemporaryDir dir;
+    EXPECT_EQ(DialogStartDir(dir.path()), QDir(dir.path()).absolutePath());
+    EXPECT_EQ(DialogStartDir(dir.filePath(QStringLiteral("missing.igc"))), QDir(dir.path()).absolutePath());
+    EXPECT_EQ(DialogStartDir(QString()), ProgramDir());
+
+    EXPECT_EQ(StartupTrjFile({QStringLiteral("zephalon")}), QString());
+    EXPECT_EQ(StartupTrjFile({QStringLiteral("zephalon"), QStringLiteral("a.igc"), QStringLiteral("b.igc")}),
+              QStringLiteral("a.igc"));
+
+    EXPECT_EQ(FitFlag(Qt::NoModifier), 0);
+    EXPECT_EQ(FitFlag(Qt::ShiftModifier), FitShift);
+    EXPECT_EQ(FitFlag(Qt::ControlModifier), FitCtrl);
+    EXPECT_EQ(FitFlag(Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier), FitCtrl | FitShift);
+
+    InitFormatSettings();
+    EXPECT_EQ(FormatSettings.ShortDateFormat, QStringLiteral("dd/MM/yy"));
+    EXPECT_EQ(FormatSettings.LongTimeFormat, QStringLiteral("HH:mm:ss"));
+    EXPECT_EQ(FormatSettings.ShortTimeFormat, QStringLiteral("HH:mm"));
+    EXPECT_EQ(FormatSettings.DateSeparator, u'/');
+    EXPECT_EQ(FormatSettings.TimeSeparator, u':');
+}
+
+TEST(ShellTest, ViewSizesAndNmeaStrip)
+{
+    for (const QSize c : {QSize(1200, 760), QSize(640, 400), QSize(3000, 1800), QSize(10, 10)}) {
+        for (bool nmea : {false, true}) {
+            const TViewSizes s = ComputeViewSizes(c, nmea);
+            ASSERT_EQ(s.Horizontal.size(), 2);
+            ASSERT_EQ(s.Vertical.size(), 2);
+            EXPECT_EQ(s.Horizontal[0] + s.Horizontal[1], std::max(c.width(), 1));
+            EXPECT_EQ(s.Vertical[0] + s.Vertical[1], std::max(c.height(), 1));
+            EXPECT_GE(s.Horizontal[0], s.Horizontal[1]); // the plan stays the big one
+            EXPECT_GE(s.Vertical[0], s.Vertical[1]);
+        }
+    }
+    EXPECT_LT(ComputeViewSizes({1200, 760}, true).Vertical[1], ComputeViewSizes({1200, 760}, false).Vertical[1]);
+
+    const TNmeaLayout l = ComputeNmeaLayout(QRect(0, 0, 1920, 1040), 360);
+    EXPECT_EQ(l.Main, QRect(0, 0, 1560, 1040));
+    EXPECT_EQ(l.Nmea, QRect(1560, 0, 360, 1040));
+    const TNmeaLayout small = ComputeNmeaLayout(QRect(100, 0, 500, 400), 360);
+    EXPECT_EQ(small.Main.width(), 250);
+    EXPECT_EQ(small.Nmea.left(), 350);
+}
