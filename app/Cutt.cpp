@@ -194,7 +194,10 @@ void TCuttForm::keyPressEvent(QKeyEvent* e)
             if (e->key() == Qt::Key_Right) PanTime(span / 8);
         } else {
             const int k = e->key();
-            const int steps = k == Qt::Key_Left ? -1 : k == Qt::Key_Right ? 1 : k == Qt::Key_PageUp ? -10 : 10;
+            const int steps = k == Qt::Key_Left     ? -1
+                              : k == Qt::Key_Right  ? 1
+                              : k == Qt::Key_PageUp ? -10
+                                                    : 10;
             const bool toEnd = k == Qt::Key_Home || k == Qt::Key_End;
             StepFix(k == Qt::Key_Home ? -1 : steps, toEnd);
         }

@@ -15,9 +15,9 @@
 namespace {
 
 constexpr int32 UnitsPerMinute = TimeUnitsPerHour / 60; // 1666 (rounded down)
-constexpr int32 MinWindow = TimeUnitsPerHour / 60;       // 1 minute
-constexpr int32 MaxWindow = 2 * TimeUnitsPerDay;         // 48 hours
-constexpr int32 FitMinWindow = TimeUnitsPerHour / 6;     // 10 minutes
+constexpr int32 MinWindow = TimeUnitsPerHour / 60;      // 1 minute
+constexpr int32 MaxWindow = 2 * TimeUnitsPerDay;        // 48 hours
+constexpr int32 FitMinWindow = TimeUnitsPerHour / 6;    // 10 minutes
 
 QColor Col(TColorIndex i)
 {
@@ -167,8 +167,8 @@ namespace {
 
 // One curve of altitudes from From to To (inclusive), as polylines broken at fixes of kind 1;
 // with Engine the pen widens by the engine-noise rule.
-void DrawCurve(QPainter& P, const TCuttProjection& Pr, const TTrj& T, const TRec* From, const TRec* To, bool Gps,
-               QPen Pen, bool Engine)
+void DrawCurve(QPainter& P, const TCuttProjection& Pr, const TTrj& T, const TRec* From, const TRec* To,
+               bool Gps, QPen Pen, bool Engine)
 {
     const int base = std::max(1, Pen.width());
     std::vector<QPointF> run;
@@ -293,7 +293,8 @@ void PaintCutt(QPainter& P, const QSize& Size, const TCuttMarks& Marks)
     const bool mainGps = MainIsGps(T);
     // The other altitude thin, under the main curve.
     if (mainGps ? HasPressure(T) : HasGps(T))
-        DrawCurve(P, Pr, T, T.First, T.Last, !mainGps, QPen(Col(mainGps ? ciAltCurve : ciAltGpsCurve), 1), false);
+        DrawCurve(P, Pr, T, T.First, T.Last, !mainGps, QPen(Col(mainGps ? ciAltCurve : ciAltGpsCurve), 1),
+                  false);
     DrawCurve(P, Pr, T, T.First, T.Last, mainGps, QPen(Col(mainGps ? ciAltGpsCurve : ciAltCurve), 1), true);
     const bool partial = T.SelFirst && T.SelLast && (T.SelFirst != T.First || T.SelLast != T.Last);
     if (partial)

@@ -13,6 +13,7 @@
 #include "model/Options.h"
 #include "model/Sector.h"
 #include "model/Texts.h"
+#include "platform/Msg.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -21,7 +22,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -175,7 +175,11 @@ void TMainForm::FormCreate()
     ModelInit();
     LoadOptions();
     setWindowTitle(QStringLiteral("Zephalon"));
-    resize(1280, 820);
+    setWindowIcon(MakeIcon(TIcon::TrjMode));
+    QSize size(1280, 820);
+    if (const QScreen* scr = QGuiApplication::primaryScreen())
+        size = size.boundedTo(scr->availableGeometry().size() * 0.92);
+    resize(size);
     BuildActions();
     BuildMenus();
     BuildToolBar();
@@ -480,6 +484,8 @@ void TMainForm::FormFirstShow()
     if (Opt->FondCarte && !Opt->FichFondCarte.isEmpty()) LoadMap(Opt->FichFondCarte);
     if (!StartTrjFile.isEmpty()) OpenTrajectories(StartTrjFile);
     RefreshViews();
+    // The keys step through the fixes from the start.
+    if (PlanForm) PlanForm->setFocus();
 }
 
 void TMainForm::closeEvent(QCloseEvent* e)
@@ -720,11 +726,11 @@ void TMainForm::OptionsExecute()
 
 void TMainForm::AProposExecute()
 {
-    QMessageBox::about(
-        this, Tr(QStringLiteral("A propos de Zephalon"), QStringLiteral("About Zephalon")),
-        Tr(QStringLiteral("<h3>Zephalon</h3><p>Analyse des vols de planeur.</p><p>Version %1</p>"),
-           QStringLiteral("<h3>Zephalon</h3><p>Glider flight analysis.</p><p>Version %1</p>"))
-            .arg(QCoreApplication::applicationVersion()));
+    MessageDlg(Tr(QStringLiteral("Zephalon %1\rAnalyse des vols de planeur."),
+                  QStringLiteral("Zephalon %1\rGlider flight analysis."))
+                   .arg(QCoreApplication::applicationVersion()),
+               TMsgType::Information, mbOK,
+               Tr(QStringLiteral("A propos de Zephalon"), QStringLiteral("About Zephalon")));
 }
 
 // ---- Start-up

@@ -83,6 +83,7 @@ TOptionForm::TOptionForm(QWidget* parent) : QDialog(parent)
     setModal(true);
     auto* lay = new QVBoxLayout(this);
     PageControl = Named(new QTabWidget(this), "PageControl");
+    PageControl->setUsesScrollButtons(false); // every sheet's tab in sight
     lay->addWidget(PageControl);
     BuildUnits();
     BuildTrace();

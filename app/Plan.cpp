@@ -16,7 +16,7 @@ TPlanForm* PlanForm = nullptr;
 
 namespace {
 
-constexpr int DragThreshold = 4;   // pixels before a press becomes a drag
+constexpr int DragThreshold = 4;     // pixels before a press becomes a drag
 constexpr double WheelFactor = 1.25; // zoom per wheel notch
 constexpr double KeyZoom = 1.5;      // zoom per + / - key
 
@@ -116,7 +116,8 @@ bool TPlanForm::IsInCentralZone(const TRec* Rec) const
 
 void TPlanForm::FitBox(int32 LatMin, int32 LatMax, int32 LonMin, int32 LonMax)
 {
-    Zoom = FitZoom(LatMin, LatMax, LonMin, LonMax, PaintBoxWidth(), PaintBoxHeight() - BottomBand, CtrLati, CtrLong);
+    Zoom = FitZoom(LatMin, LatMax, LonMin, LonMax, PaintBoxWidth(), PaintBoxHeight() - BottomBand, CtrLati,
+                   CtrLong);
 }
 
 void TPlanForm::Ajuste(uint8 Flag)
@@ -186,17 +187,20 @@ void TPlanForm::AutoSelectMap()
     for (const TMapLoc& L : Sml->Items) {
         if (!holds(L.Lati_Min, L.Lati_Max, L.Long_Min, L.Long_Max)) continue;
         if (L.Name == Opt->FichFondCarte && Map && Map->Valid) return;
+        if (L.Name == fFailedMap) continue;
         if (LoadMap(L.Name)) {
             fRenderer.Invalidate();
             update();
+            return;
         }
-        return;
+        fFailedMap = L.Name;
     }
 }
 
 void TPlanForm::RefreshView()
 {
     fRenderer.Invalidate();
+    fFailedMap.clear();
     fState.Cursor = Trj ? Trj->CurRec : nullptr;
     if (!Trj || !Trj->LiveRec) fState.Live = false;
     if (fState.MarkedWpt && !InSet(Swp, fState.MarkedWpt)) fState.MarkedWpt = nullptr;
@@ -277,9 +281,9 @@ void TPlanForm::StepFix(int Steps, bool ToEnd)
 void TPlanForm::Render(QPainter& P, const QSize& Size)
 {
     TPlanMarks marks = fState;
-    const TPlanProjection pr = TPlanProjection::Make(
-        CtrLati, CtrLong, Zoom, Size.width(), Size.height() - BottomBand,
-        (Opt && Opt->FondCarte && Map && Map->Valid) ? Map : nullptr);
+    const TPlanProjection pr =
+        TPlanProjection::Make(CtrLati, CtrLong, Zoom, Size.width(), Size.height() - BottomBand,
+                              (Opt && Opt->FondCarte && Map && Map->Valid) ? Map : nullptr);
     // Marks that no longer belong to the model are not drawn.
     if (marks.Cursor && !InTrace(Trj, marks.Cursor)) marks.Cursor = nullptr;
     if (marks.MarkedWpt && !InSet(Swp, marks.MarkedWpt)) marks.MarkedWpt = nullptr;

@@ -61,7 +61,8 @@ public:
     // window while its grid shows a criteria row. Unset while that window does not exist.
     std::function<std::vector<double>()> StnSearchRadii;
     // Chooses the map of Sml whose bounds hold the current point and loads it when it differs
-    // from the current one. Does nothing without a current fix or a matching map.
+    // from the current one. Does nothing without a current fix or a matching map; a map that
+    // failed to load is not tried again until the next RefreshView.
     void AutoSelectMap();
     // Repaint after a change of the model (keeps the window).
     void RefreshView();
@@ -82,8 +83,8 @@ public:
     void Render(QPainter& P, const QSize& Size);
 
 signals:
-    void currentFixChanged();                      // Trj->CurRec changed from this view
-    void selectedWptChanged();                     // Swp->SelWpt changed from this view
+    void currentFixChanged();                    // Trj->CurRec changed from this view
+    void selectedWptChanged();                   // Swp->SelWpt changed from this view
     void mousePositionChanged(int Lat, int Lon); // MouseLati/MouseLong changed
 
 protected:
@@ -101,6 +102,7 @@ private:
     void FitBox(int32 LatMin, int32 LatMax, int32 LonMin, int32 LonMax);
 
     TPlanRenderer fRenderer;
+    QString fFailedMap; // a map that did not load is not tried again at every step
     TPlanMarks fState;
     QPoint fPressPos;
     QPoint fLastDrag;

@@ -59,9 +59,10 @@ TPos SphereDest(const TPos& C, double CourseDeg, double Metres)
     const double lat1 = C.Lat * UnitToRad, lon1 = C.Lon * UnitToRad;
     const double d = Metres / (EarthRadiusKm * 1000.0);
     const double brg = CourseDeg * Pi / 180.0;
-    const double lat2 = std::asin(std::sin(lat1) * std::cos(d) + std::cos(lat1) * std::sin(d) * std::cos(brg));
-    const double lon2 =
-        lon1 + std::atan2(std::sin(brg) * std::sin(d) * std::cos(lat1), std::cos(d) - std::sin(lat1) * std::sin(lat2));
+    const double lat2 =
+        std::asin(std::sin(lat1) * std::cos(d) + std::cos(lat1) * std::sin(d) * std::cos(brg));
+    const double lon2 = lon1 + std::atan2(std::sin(brg) * std::sin(d) * std::cos(lat1),
+                                          std::cos(d) - std::sin(lat1) * std::sin(lat2));
     TPos P;
     P.Lat = ClampAngle(lat2 / UnitToRad, 9000000);
     P.Lon = ClampAngle(lon2 / UnitToRad, 36000000);
@@ -127,11 +128,63 @@ void DrawFixes(QPainter& P, const QRectF& Area, const TPlanProjection& Pr, const
     flush();
 }
 
+// Closed ring clipped to a rectangle (Sutherland-Hodgman): the part outside becomes edges along
+// the rectangle, which lies beyond the visible area, so that pens and dashes only ever run over
+// a bounded length whatever the zoom.
+QPolygonF ClipRing(const QPolygonF& Ring, const QRectF& R)
+{
+    QPolygonF cur = Ring;
+    for (int side = 0; side < 4 && !cur.isEmpty(); ++side) {
+        auto inside = [&](const QPointF& p) {
+            switch (side) {
+            case 0:
+                return p.x() >= R.left();
+            case 1:
+                return p.x() <= R.right();
+            case 2:
+                return p.y() >= R.top();
+            default:
+                return p.y() <= R.bottom();
+            }
+        };
+        auto cross = [&](const QPointF& a, const QPointF& b) {
+            double t;
+            switch (side) {
+            case 0:
+                t = (R.left() - a.x()) / (b.x() - a.x());
+                break;
+            case 1:
+                t = (R.right() - a.x()) / (b.x() - a.x());
+                break;
+            case 2:
+                t = (R.top() - a.y()) / (b.y() - a.y());
+                break;
+            default:
+                t = (R.bottom() - a.y()) / (b.y() - a.y());
+                break;
+            }
+            return a + (b - a) * t;
+        };
+        QPolygonF out;
+        out.reserve(cur.size() + 4);
+        for (qsizetype i = 0; i < cur.size(); ++i) {
+            const QPointF& a = cur[i];
+            const QPointF& b = cur[(i + 1) % cur.size()];
+            const bool ia = inside(a), ib = inside(b);
+            if (ia) out.append(a);
+            if (ia != ib) out.append(cross(a, b));
+        }
+        cur = std::move(out);
+    }
+    return cur;
+}
+
 } // namespace
 
 // ---- Projection ------------------------------------------------------------------------------
 
-TPlanProjection TPlanProjection::Make(int32 CtrLat, int32 CtrLon, double Zoom, int Width, int DrawHeight, TMap* M)
+TPlanProjection TPlanProjection::Make(int32 CtrLat, int32 CtrLon, double Zoom, int Width, int DrawHeight,
+                                      TMap* M)
 {
     TPlanProjection Pr;
     Pr.CtrLat = CtrLat;
@@ -189,7 +242,8 @@ void TPlanProjection::ToGeo(double X, double Y, int32& Lat, int32& Lon) const
             const int32 la = ClampAngle(lat, 9000000), lo = ClampAngle(lon, 36000000);
             double x0, y0, xa, ya, xo, yo;
             constexpr int32 step = 100;
-            if (!IniMapPosToPixel(*MapCal, la, lo, x0, y0) || !IniMapPosToPixel(*MapCal, la + step, lo, xa, ya) ||
+            if (!IniMapPosToPixel(*MapCal, la, lo, x0, y0) ||
+                !IniMapPosToPixel(*MapCal, la + step, lo, xa, ya) ||
                 !IniMapPosToPixel(*MapCal, la, lo + step, xo, yo))
                 break;
             // Jacobian d(pixel)/d(position) per unit.
@@ -239,8 +293,8 @@ QRectF TPlanProjection::MapRect() const
     return QRectF(HalfW - MapOriginX * k, HalfH - MapOriginY * k, w * k, h * k);
 }
 
-double FitZoom(int32 LatMin, int32 LatMax, int32 LonMin, int32 LonMax, int Width, int DrawHeight, int32& CtrLat,
-               int32& CtrLon)
+double FitZoom(int32 LatMin, int32 LatMax, int32 LonMin, int32 LonMax, int Width, int DrawHeight,
+               int32& CtrLat, int32& CtrLon)
 {
     CtrLat = Round((double(LatMin) + LatMax) / 2);
     CtrLon = Round((double(LonMin) + LonMax) / 2);
@@ -338,6 +392,7 @@ void TPlanRenderer::UpdateZoneCache(const QSize& Size, const TPlanProjection& Pr
     fScreen.clear();
     int32 latMin, latMax, lonMin, lonMax;
     Pr.GeoBox(latMin, latMax, lonMin, lonMax);
+    const QRectF clip(-500, -500, Size.width() + 1000, Size.height() + 1000);
     for (const TZoneOutline& O : fGeo) {
         if (O.Rings.empty() ||
             !BoxesOverlap(O.LatMin, O.LatMax, O.LonMin, O.LonMax, latMin, latMax, lonMin, lonMax))
@@ -347,7 +402,8 @@ void TPlanRenderer::UpdateZoneCache(const QSize& Size, const TPlanProjection& Pr
             QPolygonF poly;
             poly.reserve(qsizetype(r.size()));
             for (const TPos& p : r) poly.append(Pr.ToScreen(p));
-            S.Rings.push_back(std::move(poly));
+            if (!clip.contains(poly.boundingRect())) poly = ClipRing(poly, clip);
+            if (poly.size() >= 2) S.Rings.push_back(std::move(poly));
         }
         fScreen.push_back(std::move(S));
     }
@@ -382,12 +438,13 @@ void TPlanRenderer::PaintMap(QPainter& P, const TPlanProjection& Pr)
     // Only the part of the image that lands in the view is stretched.
     const QImage& img = Pr.MapCal->Image;
     const double sx = img.width() / target.width(), sy = img.height() / target.height();
-    const QRectF src((shown.left() - target.left()) * sx, (shown.top() - target.top()) * sy, shown.width() * sx,
-                     shown.height() * sy);
+    const QRectF src((shown.left() - target.left()) * sx, (shown.top() - target.top()) * sy,
+                     shown.width() * sx, shown.height() * sy);
     P.drawImage(shown, img, src);
 }
 
-void TPlanRenderer::PaintWaypoints(QPainter& P, const QSize& Size, const TPlanProjection& Pr, const TWpt* Marked)
+void TPlanRenderer::PaintWaypoints(QPainter& P, const QSize& Size, const TPlanProjection& Pr,
+                                   const TWpt* Marked)
 {
     if (!Swp) return;
     const QRectF area(-20, -20, Size.width() + 40, 2 * Pr.HalfH + 40);
@@ -409,7 +466,8 @@ void TPlanRenderer::PaintWaypoints(QPainter& P, const QSize& Size, const TPlanPr
     if (double(shown.size()) <= room) {
         const QFontMetrics fm(P.font());
         const int asc = fm.ascent() / 2;
-        for (const auto& s : shown) P.drawText(QPointF(s.first.x() + 2 * r + 1, s.first.y() + asc), s.second->Name);
+        for (const auto& s : shown)
+            P.drawText(QPointF(s.first.x() + 2 * r + 1, s.first.y() + asc), s.second->Name);
     }
     if (Marked) {
         const QPointF q = Pr.ToScreen(*Marked);
@@ -472,7 +530,8 @@ void TPlanRenderer::PaintTask(QPainter& P, const TPlanProjection& Pr, const std:
         const QPointF pc = Pr.ToScreen(c);
         if (std::abs(pc.x()) > 1e6 || std::abs(pc.y()) > 1e6) continue;
         const QPointF pn = T->Next ? Pr.ToScreen(*Stn->TrnPos(T->Next)) : pc;
-        BuildSector(P, pc.toPoint(), pn.toPoint(), SectOrientation(*Stn, *T), Pr.Zoom, Pr.Zoom, TrnKind(*T), T->Sect);
+        BuildSector(P, pc.toPoint(), pn.toPoint(), SectOrientation(*Stn, *T), Pr.Zoom, Pr.Zoom, TrnKind(*T),
+                    T->Sect);
     }
     // Search cylinders of the circuit search.
     if (!SearchRadii.empty()) {

@@ -144,18 +144,28 @@ QList<TFilterEntry> ParseFilter(const QString& Filter)
     return out;
 }
 
+QString AnyCasePattern(const QString& Pattern)
+{
+    if (Pattern == QLatin1String("*.*") || Pattern == QLatin1String("*")) return QStringLiteral("*");
+    QString p;
+    for (const QChar c : Pattern) {
+        const QChar u = c.toUpper(), l = c.toLower();
+        if (u != l)
+            p += u'[' + QString(u) + QString(l) + u']';
+        else
+            p += c;
+    }
+    return p;
+}
+
 QStringList QtNameFilters(const QString& Filter)
 {
     QStringList out;
     for (const TFilterEntry& e : ParseFilter(Filter)) {
         QStringList pats;
         for (const QString& p : e.Patterns) {
-            if (p == QLatin1String("*.*") || p == QLatin1String("*")) {
-                pats << QStringLiteral("*");
-                continue;
-            }
-            for (const QString& v : {p.toUpper(), p.toLower()})
-                if (!pats.contains(v)) pats << v;
+            const QString a = AnyCasePattern(p);
+            if (!pats.contains(a)) pats << a;
         }
         out << e.Label + QStringLiteral(" (") + pats.join(u' ') + u')';
     }
@@ -212,7 +222,12 @@ void InstallPlainFileDialogs(QWidget* Parent)
         if (spec.Save && !Choice.Files.isEmpty()) {
             // The extension of the chosen filter entry, only for a name typed without one.
             const bool hasDot = QFileInfo(Choice.Files.first()).fileName().contains(u'.');
-            const int n = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
+            // The dialog names the entry by its label alone (the patterns are hidden).
+            const QString sel = dlg.selectedNameFilter();
+            const QList<TFilterEntry> entries = ParseFilter(spec.Filter);
+            int n = 0;
+            for (int i = 0; i < entries.size() && n == 0; ++i)
+                if (filters.at(i) == sel || entries.at(i).Label == sel) n = i + 1;
             Choice.SaveExt = hasDot ? QString() : SaveExtOf(spec.Filter, n);
         }
         return true;

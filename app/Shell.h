@@ -60,9 +60,11 @@ TFileDialogSpec FileDialogSpec(TFileKind Kind);
 // Splits a "label|patterns|label|patterns" filter into its entries (a trailing label without
 // patterns is dropped).
 QList<TFilterEntry> ParseFilter(const QString& Filter);
-// The same as Qt name filters: the label kept as shown, followed by the patterns in both upper
-// and lower case in parentheses (Qt reads the last parenthesised part as the patterns), "*.*"
-// becoming "*" so that names without a dot match.
+// A pattern that matches names in any case ("*.IGC" -> "*.[Ii][Gg][Cc]"); "*.*" becomes "*" so
+// that names without a dot match too.
+QString AnyCasePattern(const QString& Pattern);
+// The filter as Qt name filters: the label kept as shown, followed by its patterns in any case
+// in parentheses (Qt reads the last parenthesised part as the patterns).
 QStringList QtNameFilters(const QString& Filter);
 // Extension of filter entry N (from 1) with its leading dot, as written in the filter (".ZPH"):
 // the text after the first 2N - 1 separators, from its first "." to the next "|"; empty for

@@ -74,7 +74,7 @@ void AddTaskRows(QList<TTextRow>& Rows, const TTrj* T, const TStn& Task)
         const TPos* pb = Task.TrnPos(B);
         const double d = Distance(pa, pb);
         total += d;
-        Rows << TTextRow{A->Name + QStringLiteral(" - ") + B->Name,
+        Rows << TTextRow{A->Name + QStringLiteral(" → ") + B->Name,
                          Num(d / distF, 1) + u' ' + distL + QStringLiteral("  ") + CapToStr(Bearing(pa, pb))};
     }
     if (Task.Count > 1)

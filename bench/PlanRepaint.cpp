@@ -95,7 +95,8 @@ void BuildModel()
 TPlanProjection View(int shift, TMap* map = nullptr)
 {
     int32 lat, lon;
-    const double zoom = FitZoom(Trj->LatMin, Trj->LatMax, Trj->LonMin, Trj->LonMax, Width, Height - Band, lat, lon);
+    const double zoom =
+        FitZoom(Trj->LatMin, Trj->LatMax, Trj->LonMin, Trj->LonMax, Width, Height - Band, lat, lon);
     return TPlanProjection::Make(lat + shift, lon, zoom, Width, Height - Band, map);
 }
 

@@ -40,8 +40,7 @@ TChoiceForm::TChoiceForm(QWidget* Parent) : QDialog(Parent)
     OKBtn->setGeometry(8, 180, 89, 28);
     AllBtn->setGeometry(104, 180, 89, 28);
     CancelBtn->setGeometry(200, 180, 89, 28);
-    for (QWidget* w : std::initializer_list<QWidget*>{ListBox, OKBtn, AllBtn, CancelBtn})
-        w->setFont(f);
+    for (QWidget* w : std::initializer_list<QWidget*>{ListBox, OKBtn, AllBtn, CancelBtn}) w->setFont(f);
     setTabOrder(CancelBtn, ListBox);
     setTabOrder(ListBox, OKBtn);
     setTabOrder(OKBtn, AllBtn);
@@ -65,8 +64,7 @@ void TChoiceForm::showEvent(QShowEvent* E)
 void TChoiceForm::FormActivate()
 {
     ListBox->setFocus();
-    if (ListBox->count() > 0)
-        ListBox->setCurrentRow(0);
+    if (ListBox->count() > 0) ListBox->setCurrentRow(0);
     setFixedSize(2 * Bevel->x() + Bevel->width(), OKBtn->y() + OKBtn->height() + Bevel->x());
 }
 
@@ -100,12 +98,10 @@ TFlightChoice ChooseFlights(const QString& FileName, const QStringList& Flights)
     form->ListBox->addItems(Flights);
     form->setWindowTitle(FlightChoiceCaption(FileName));
     c.Result = form->exec();
-    if (c.Result != mrOk && c.Result != mrAll)
-        c.Result = mrCancel;
+    if (c.Result != mrOk && c.Result != mrAll) c.Result = mrCancel;
     if (c.Result == mrOk) {
         c.Index = form->ListBox->currentRow();
-        if (c.Index < 0)
-            c.Result = mrCancel;
+        if (c.Index < 0) c.Result = mrCancel;
     }
     return c;
 }

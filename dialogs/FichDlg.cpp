@@ -6,12 +6,14 @@
 #include "model/Calc.h"
 #include "platform/Msg.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -20,17 +22,16 @@
 
 // ---- Filters --------------------------------------------------------------------------------
 
-QList<TFilterEntry> ParseFilter(const QString& Filter)
+QList<TDlgFilterEntry> ParseDlgFilter(const QString& Filter)
 {
-    QList<TFilterEntry> entries;
+    QList<TDlgFilterEntry> entries;
     const QStringList parts = Filter.split(u'|');
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        TFilterEntry e;
+        TDlgFilterEntry e;
         e.Label = parts[i];
         for (const QString& p : parts[i + 1].split(u';', Qt::SkipEmptyParts)) {
             const QString t = p.trimmed();
-            if (!t.isEmpty())
-                e.Patterns << t;
+            if (!t.isEmpty()) e.Patterns << t;
         }
         entries << e;
     }
@@ -40,22 +41,19 @@ QList<TFilterEntry> ParseFilter(const QString& Filter)
 QString NormalisePattern(const QString& Pattern)
 {
     const QString p = Pattern.trimmed();
-    if (p == QLatin1String("*.*"))
-        return QStringLiteral("*");
+    if (p == QLatin1String("*.*")) return QStringLiteral("*");
     if (!p.isEmpty() && !p.contains(u'*') && !p.contains(u'?') && !p.contains(u'.'))
         return QStringLiteral("*.") + p;
     return p;
 }
 
-QStringList QtNameFilters(const QString& Filter)
+QStringList DlgNameFilters(const QString& Filter)
 {
     QStringList out;
-    for (const TFilterEntry& e : ParseFilter(Filter)) {
+    for (const TDlgFilterEntry& e : ParseDlgFilter(Filter)) {
         QStringList pats;
-        for (const QString& p : e.Patterns)
-            pats << NormalisePattern(p);
-        if (pats.isEmpty())
-            pats << QStringLiteral("*");
+        for (const QString& p : e.Patterns) pats << NormalisePattern(p);
+        if (pats.isEmpty()) pats << QStringLiteral("*");
         out << e.Label + QStringLiteral(" (") + pats.join(u' ') + u')';
     }
     return out;
@@ -63,22 +61,18 @@ QStringList QtNameFilters(const QString& Filter)
 
 QString FilterEntryExt(const QString& Filter, int Entry)
 {
-    const QList<TFilterEntry> entries = ParseFilter(Filter);
-    if (Entry < 1 || Entry > entries.size() || entries[Entry - 1].Patterns.isEmpty())
-        return QString();
+    const QList<TDlgFilterEntry> entries = ParseDlgFilter(Filter);
+    if (Entry < 1 || Entry > entries.size() || entries[Entry - 1].Patterns.isEmpty()) return QString();
     const QString p = entries[Entry - 1].Patterns.first();
-    if (!p.startsWith(QLatin1String("*.")))
-        return QString();
+    if (!p.startsWith(QLatin1String("*."))) return QString();
     const QString ext = p.mid(2);
-    if (ext.isEmpty() || ext.contains(u'*') || ext.contains(u'?') || ext.contains(u'.'))
-        return QString();
+    if (ext.isEmpty() || ext.contains(u'*') || ext.contains(u'?') || ext.contains(u'.')) return QString();
     return u'.' + ext;
 }
 
 QString SaveExtFor(const QString& Filter, int Entry, const QString& FileName)
 {
-    if (QFileInfo(FileName).fileName().contains(u'.'))
-        return QString();
+    if (QFileInfo(FileName).fileName().contains(u'.')) return QString();
     return FilterEntryExt(Filter, Entry);
 }
 
@@ -100,8 +94,7 @@ TCtlSpec Shown(const QString& Text = QString())
 {
     TCtlSpec c;
     c.Visible = true;
-    if (!Text.isNull())
-        c.Text = Text;
+    if (!Text.isNull()) c.Text = Text;
     return c;
 }
 
@@ -113,8 +106,7 @@ const QRect NarrowMemo(175, 25, 290, 79);
 TFileKindSpec OpenKindSpec(int Kind, int Language)
 {
     TFileKindSpec s;
-    if (Kind < 0 || Kind > 8 || (Kind % 2 == 1 && Kind != fkReinstMap))
-        return s;
+    if (Kind < 0 || Kind > 8 || (Kind % 2 == 1 && Kind != fkReinstMap)) return s;
     s.Applies = true;
     switch (Kind) {
     case fkOpenTrj: {
@@ -123,13 +115,15 @@ TFileKindSpec OpenKindSpec(int Kind, int Language)
         s.Memo = WideMemo;
         s.AllFormatsLabel = L(Language, "Vols tous formats", "Every flight");
         s.AllFilesLabel = AllFiles(Language);
-        s.Filter = *s.AllFormatsLabel +
-                   QStringLiteral("|*.ZPH;*.IGC;*.GPS;*.GPX;*.KML;*.LO4;*.TX4;*.TRK;*.DAT;*.GST;*.TRL;*.NMEA;*.RMC;*.GSD|"
-                                  "Zephalon (*.ZPH)|*.ZPH|IGC (*.GPS ou IGC)|*.GPS;*.IGC|GPS Exchange Format (*.GPX)|*.GPX|"
-                                  "KML Track (*.KML)|*.KML|LX computer (*.LO4 ou *.TX4)|*.LO4;*.TX4|"
-                                  "Garmin (*.TRK)|*.TRK|Skyforce Logger (*.DAT)|*.DAT|GeoSetter (*.GST)|*.GST|"
-                                  "Way 1.2 (*.TRL)|*.TRL|Nmea0183 (*.NMEA *.RMC)|*.NMEA;*.RMC|GSD (*.GSD)|*.GSD|") +
-                   *s.AllFilesLabel + QStringLiteral("|*.*");
+        s.Filter =
+            *s.AllFormatsLabel +
+            QStringLiteral(
+                "|*.ZPH;*.IGC;*.GPS;*.GPX;*.KML;*.LO4;*.TX4;*.TRK;*.DAT;*.GST;*.TRL;*.NMEA;*.RMC;*.GSD|"
+                "Zephalon (*.ZPH)|*.ZPH|IGC (*.GPS ou IGC)|*.GPS;*.IGC|GPS Exchange Format (*.GPX)|*.GPX|"
+                "KML Track (*.KML)|*.KML|LX computer (*.LO4 ou *.TX4)|*.LO4;*.TX4|"
+                "Garmin (*.TRK)|*.TRK|Skyforce Logger (*.DAT)|*.DAT|GeoSetter (*.GST)|*.GST|"
+                "Way 1.2 (*.TRL)|*.TRL|Nmea0183 (*.NMEA *.RMC)|*.NMEA;*.RMC|GSD (*.GSD)|*.GSD|") +
+            *s.AllFilesLabel + QStringLiteral("|*.*");
         s.OptionsAdd = ofAllowMultiSelect | ofFileMustExist;
         s.OptionsRemove = ofOverwritePrompt;
         break;
@@ -167,8 +161,10 @@ TFileKindSpec OpenKindSpec(int Kind, int Language)
         s.Memo = WideMemo;
         s.Filter = QStringLiteral("All map|*.jpg;*.jpeg;*.bmp;*.wmf|JPEG - JPG|*.jpg;jpeg|Bitmap (bmp)|*.bmp|"
                                   "Windows meta file (wmf)|*.wmf");
-        s.OptionsAdd = Kind == fkOpenMap ? unsigned(ofFileMustExist) : unsigned(ofAllowMultiSelect | ofFileMustExist);
-        s.OptionsRemove = Kind == fkOpenMap ? unsigned(ofAllowMultiSelect | ofOverwritePrompt) : unsigned(ofOverwritePrompt);
+        s.OptionsAdd =
+            Kind == fkOpenMap ? unsigned(ofFileMustExist) : unsigned(ofAllowMultiSelect | ofFileMustExist);
+        s.OptionsRemove = Kind == fkOpenMap ? unsigned(ofAllowMultiSelect | ofOverwritePrompt)
+                                            : unsigned(ofOverwritePrompt);
         break;
     case fkOpenSmp:
         s.Title = QStringLiteral("Ouverture fichier de zone");
@@ -191,13 +187,11 @@ TFileKindSpec OpenKindSpec(int Kind, int Language)
 TFileKindSpec SaveKindSpec(int Kind, int Language, bool TaskHasTrns, bool SwpOpen)
 {
     TFileKindSpec s;
-    if (Kind != fkSaveTrj && Kind != fkSaveWpt && Kind != fkSaveStn && Kind != fkSaveSmp)
-        return s;
+    if (Kind != fkSaveTrj && Kind != fkSaveWpt && Kind != fkSaveStn && Kind != fkSaveSmp) return s;
     s.Applies = true;
     s.OptionsAdd = ofOverwritePrompt;
     s.OptionsRemove = ofAllowMultiSelect | ofFileMustExist;
-    if (Kind != fkSaveSmp)
-        s.AllFilesLabel = AllFiles(Language);
+    if (Kind != fkSaveSmp) s.AllFilesLabel = AllFiles(Language);
     const QString includeTask = L(Language, "Inclure le circuit", "Include the task");
     const QString includeWpt = L(Language, "Inclure les way-points", "Include the waypoints");
     switch (Kind) {
@@ -211,9 +205,10 @@ TFileKindSpec SaveKindSpec(int Kind, int Language, bool TaskHasTrns, bool SwpOpe
         s.CheckBox2.Checked = false;
         s.OptionBtn = Shown();
         s.Memo = NarrowMemo;
-        s.Filter = QStringLiteral("Zephalon (*.ZPH)|*.ZPH|IGC (*.IGC)|*.IGC|OGC KML Google Earth (*.KML)|*.KML|"
-                                  "GeoSetter (*.GST)|*.GST|Skyforce Logger (*.DAT)|*.DAT|Way 1.2 (*.TRL)|*.TRL|") +
-                   *s.AllFilesLabel + QStringLiteral("|*.*");
+        s.Filter =
+            QStringLiteral("Zephalon (*.ZPH)|*.ZPH|IGC (*.IGC)|*.IGC|OGC KML Google Earth (*.KML)|*.KML|"
+                           "GeoSetter (*.GST)|*.GST|Skyforce Logger (*.DAT)|*.DAT|Way 1.2 (*.TRL)|*.TRL|") +
+            *s.AllFilesLabel + QStringLiteral("|*.*");
         break;
     case fkSaveWpt:
         s.Title = L(Language, "Enregistrement fichier way-points", "Waypoints file saving");
@@ -323,7 +318,8 @@ TOpenCustomDialog::TOpenCustomDialog(QWidget* Owner) : QFileDialog(Owner)
     QPalette pal = Memo->palette();
     pal.setColor(QPalette::Base, pal.color(QPalette::Button));
     Memo->setPalette(pal);
-    for (QWidget* w : std::initializer_list<QWidget*>{OptionBtn, CheckBox1, CheckBox2, ComboBox, ComboBoxLbl, Memo})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{OptionBtn, CheckBox1, CheckBox2, ComboBox, ComboBoxLbl, Memo})
         w->hide();
 
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
@@ -332,8 +328,7 @@ TOpenCustomDialog::TOpenCustomDialog(QWidget* Owner) : QFileDialog(Owner)
     connect(this, &QFileDialog::currentChanged, this, [this](const QString& Path) { UpdatePreview(Path); });
     if (auto* types = findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
         connect(types, &QComboBox::currentIndexChanged, this, [this](int) {
-            if (!fPreparing)
-                FilterChanged(FilterIndex());
+            if (!fPreparing) FilterChanged(FilterIndex());
         });
     connect(OptionBtn, &QPushButton::clicked, this, [this] { OptionBtnClick(); });
 }
@@ -356,19 +351,14 @@ int TOpenCustomDialog::FilterIndex() const
 void TOpenCustomDialog::ApplyControl(QWidget* W, const TCtlSpec& S)
 {
     W->setVisible(S.Visible);
-    if (S.Enabled)
-        W->setEnabled(*S.Enabled);
+    if (S.Enabled) W->setEnabled(*S.Enabled);
     if (auto* c = qobject_cast<QCheckBox*>(W)) {
-        if (S.Checked)
-            c->setChecked(*S.Checked);
-        if (S.Text)
-            c->setText(*S.Text);
+        if (S.Checked) c->setChecked(*S.Checked);
+        if (S.Text) c->setText(*S.Text);
     } else if (auto* b = qobject_cast<QPushButton*>(W)) {
-        if (S.Text)
-            b->setText(*S.Text);
+        if (S.Text) b->setText(*S.Text);
     } else if (auto* l = qobject_cast<QLabel*>(W)) {
-        if (S.Text)
-            l->setText(*S.Text);
+        if (S.Text) l->setText(*S.Text);
     }
 }
 
@@ -376,8 +366,7 @@ void TOpenCustomDialog::Prepare(const TFileKindSpec& Spec)
 {
     fPreparing = true;
     QString dir = InitialDir;
-    if (dir.isEmpty() || !QFileInfo(dir).isDir())
-        dir = QDir::homePath();
+    if (dir.isEmpty() || !QFileInfo(dir).isDir()) dir = QDir::homePath();
     setDirectory(dir);
     setAcceptMode(fSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
 
@@ -391,26 +380,20 @@ void TOpenCustomDialog::Prepare(const TFileKindSpec& Spec)
     FitCheckBox(CheckBox2, 10, 60);
     if (Spec.ComboBox.Visible) {
         ComboBox->clear();
-        for (int i = 1; i <= 10; ++i)
-            ComboBox->addItem(ZoneClassNames[i]);
+        for (int i = 1; i <= 10; ++i) ComboBox->addItem(ZoneClassNames[i]);
         ComboBox->setCurrentIndex(DefZoneType >= 1 && DefZoneType <= 10 ? DefZoneType - 1 : -1);
     }
-    if (Spec.Memo)
-        Memo->setGeometry(Spec.Memo->translated(PanelBorder, PanelBorder));
-    if (Spec.MemoVisible)
-        Memo->setVisible(*Spec.MemoVisible);
-    if (Spec.AllFormatsLabel)
-        AllFormatsLabel = *Spec.AllFormatsLabel;
-    if (Spec.AllFilesLabel)
-        AllFilesLabel = *Spec.AllFilesLabel;
+    if (Spec.Memo) Memo->setGeometry(Spec.Memo->translated(PanelBorder, PanelBorder));
+    if (Spec.MemoVisible) Memo->setVisible(*Spec.MemoVisible);
+    if (Spec.AllFormatsLabel) AllFormatsLabel = *Spec.AllFormatsLabel;
+    if (Spec.AllFilesLabel) AllFilesLabel = *Spec.AllFilesLabel;
 
     if (Spec.Applies) {
         setWindowTitle(Spec.Title);
         fFilter = Spec.Filter;
-        fQtFilters = QtNameFilters(fFilter);
+        fQtFilters = DlgNameFilters(fFilter);
         setNameFilters(fQtFilters);
-        if (!fQtFilters.isEmpty())
-            selectNameFilter(fQtFilters.first());
+        if (!fQtFilters.isEmpty()) selectNameFilter(fQtFilters.first());
         fOptions = Spec.ApplyOptions(fOptions);
     }
     if (fSave || !(fOptions & ofFileMustExist))
@@ -418,10 +401,18 @@ void TOpenCustomDialog::Prepare(const TFileKindSpec& Spec)
     else
         setFileMode(fOptions & ofAllowMultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
 
-    selectFile(FileName);
+    // The name box starts with the proposed name, never with what the last use left in it.
+    if (FileName.isEmpty()) {
+        for (auto* view : findChildren<QAbstractItemView*>())
+            if (view->selectionModel()) view->selectionModel()->clearSelection();
+        if (auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) edit->clear();
+    } else {
+        selectFile(FileName);
+    }
     fPreparing = false;
     FilterChanged(FilterIndex());
-    const QString proposed = FileName.isEmpty() ? QString() : QFileInfo(QDir(dir), FileName).absoluteFilePath();
+    const QString proposed =
+        FileName.isEmpty() ? QString() : QFileInfo(QDir(dir), FileName).absoluteFilePath();
     UpdatePreview(proposed);
 }
 
@@ -439,6 +430,10 @@ bool TOpenCustomDialog::RunModal()
 bool TOpenCustomDialog::Execute()
 {
     fSave = false;
+    // The check boxes of the open kinds start as the caller says (the states of the last close
+    // unless changed), never as another kind left them.
+    if (DlgKind == fkOpenWpt || DlgKind == fkOpenSmp) CheckBox1->setChecked(AddToOpened != 0);
+    if (DlgKind == fkOpenSmp) CheckBox2->setChecked(ErrorList != 0);
     Prepare(OpenKindSpec(DlgKind, Language));
     return RunModal();
 }
@@ -449,8 +444,7 @@ void TOpenCustomDialog::UpdatePreview(const QString& Path)
     try {
         const TPreview p = FilePreview(DlgKind, FilterIndex(), Path);
         Memo->setPlainText(p.Lines.join(u'\n'));
-        if (p.Show)
-            Memo->setVisible(true);
+        if (p.Show) Memo->setVisible(true);
     } catch (...) {
         Memo->clear();
     }
@@ -462,8 +456,7 @@ void TOpenCustomDialog::StoreResults()
 {
     AddToOpened = IncludeTask = CheckBox1->isChecked() ? 1 : 0;
     ErrorList = IncludeWpt = CheckBox2->isChecked() ? 1 : 0;
-    if (ComboBox->currentIndex() >= 0)
-        DefZoneType = uint8(ComboBox->currentIndex() + 1);
+    if (ComboBox->currentIndex() >= 0) DefZoneType = uint8(ComboBox->currentIndex() + 1);
 }
 
 void TOpenCustomDialog::OptionBtnClick()
@@ -485,7 +478,8 @@ void TOpenCustomDialog::accept()
         for (const QString& f : selectedFiles()) {
             if (!f.isEmpty() && !QFileInfo::exists(f)) {
                 MessageDlg(QFileInfo(f).fileName() +
-                               Tr(QStringLiteral("\rFichier introuvable.\rVérifiez que le nom de fichier est correct."),
+                               Tr(QStringLiteral(
+                                      "\rFichier introuvable.\rVérifiez que le nom de fichier est correct."),
                                   QStringLiteral("\rFile not found.\rCheck the file name and try again.")),
                            TMsgType::Warning, mbOK, windowTitle());
                 return;
@@ -505,8 +499,7 @@ bool TSaveCustomDialog::Execute()
     fSave = true;
     Prepare(SaveKindSpec(DlgKind, Language, Stn && Stn->Count > 0, Swp != nullptr));
     const bool ok = RunModal();
-    if (ok)
-        StoreSaveExt();
+    if (ok) StoreSaveExt();
     return ok;
 }
 
@@ -554,18 +547,14 @@ bool RunFileDialog(TOpenCustomDialog& Open, TSaveCustomDialog& Save, TFileKind K
         if (fi.isDir()) {
             d.InitialDir = proposal;
         } else {
-            if (proposal.contains(u'/'))
-                d.InitialDir = fi.absolutePath();
-            if (save)
-                d.FileName = fi.fileName();
+            if (proposal.contains(u'/')) d.InitialDir = fi.absolutePath();
+            if (save) d.FileName = fi.fileName();
         }
     }
     d.AddToOpened = Choice.AddToOpened ? 1 : 0;
     d.ErrorList = Choice.ErrorList ? 1 : 0;
-    if (Kind == fkOpenSmp)
-        d.DefZoneType = uint8(std::clamp(Choice.DefZoneType, 0, 10));
-    if (!d.Execute())
-        return false;
+    if (Kind == fkOpenSmp) d.DefZoneType = uint8(std::clamp(Choice.DefZoneType, 0, 10));
+    if (!d.Execute()) return false;
     Choice.Files = d.Files;
     Choice.AddToOpened = d.AddToOpened != 0;
     Choice.IncludeTask = d.IncludeTask != 0;
@@ -585,8 +574,7 @@ void InstallFileDialogs(TOpenCustomDialog* Open, TSaveCustomDialog* Save)
     QPointer<TOpenCustomDialog> open(Open);
     QPointer<TSaveCustomDialog> save(Save);
     SetFileDialogHook([open, save](TFileKind Kind, TFileChoice& Choice) {
-        if (!open || !save)
-            return false;
+        if (!open || !save) return false;
         try {
             return RunFileDialog(*open, *save, Kind, Choice);
         } catch (...) {

@@ -22,12 +22,12 @@ class QWidget;
 // ---- Filters --------------------------------------------------------------------------------
 
 // One entry of a filter text "Label|*.A;*.B|Label|*.C".
-struct TFilterEntry
+struct TDlgFilterEntry
 {
     QString Label;
     QStringList Patterns; // as written between the bars, split at ";"
 };
-QList<TFilterEntry> ParseFilter(const QString& Filter);
+QList<TDlgFilterEntry> ParseDlgFilter(const QString& Filter);
 
 // A pattern as the file list matches it: a bare word ("jpeg") is an extension ("*.jpeg"); the
 // all-files pattern "*.*" is "*" (on Linux many files have no extension). Matching ignores case.
@@ -36,7 +36,7 @@ QString NormalisePattern(const QString& Pattern);
 // The filter as name filters of the file dialog, one per entry: the label followed by the
 // normalised patterns in parentheses, "IGC (*.GPS ou IGC) (*.GPS *.IGC)". The dialog hides the
 // last parenthesised part, so the labels show as written and are never read as patterns.
-QStringList QtNameFilters(const QString& Filter);
+QStringList DlgNameFilters(const QString& Filter);
 
 // Extension of filter entry N (from 1) with its dot as written in the filter (".ZPH"): that of
 // the entry's first pattern when it is "*.EXT" with a plain extension; empty otherwise ("*.*",
@@ -50,7 +50,8 @@ QString SaveExtFor(const QString& Filter, int Entry, const QString& FileName);
 // ---- The per-kind table -----------------------------------------------------------------------
 
 // Dialog options touched by the kinds.
-enum TFileDlgOption : unsigned {
+enum TFileDlgOption : unsigned
+{
     ofAllowMultiSelect = 1,
     ofFileMustExist = 2,
     ofOverwritePrompt = 4,
@@ -143,14 +144,15 @@ public:
     // every sheet, 1 other options, 2 trace sheet). Without one the button does nothing.
     static void SetOptionFormRunner(std::function<void(int OpenFrom)> Runner);
 
+    // The OK of the dialog: refuses, with a message, names that must exist and do not.
+    void accept() override;
+
 protected:
     // Applies the kind's row and the start folder; split from Execute for the save dialog.
     void Prepare(const TFileKindSpec& Spec);
     void ApplyControl(QWidget* W, const TCtlSpec& S);
     void StoreResults();
     void OptionBtnClick();
-    // Refuses the names that must exist and do not (open) with a message.
-    void accept() override;
     virtual void FilterChanged(int Entry);
     // Runs the dialog once Prepare has set it up; true when confirmed.
     bool RunModal();
@@ -173,11 +175,12 @@ public:
     QString SaveExt;
 
     bool Execute() override;
+    // The OK of the dialog: asks before replacing an existing file (the name the save will
+    // write, its extension added).
+    void accept() override;
 
 protected:
     void FilterChanged(int Entry) override;
-    // Asks before replacing an existing file (the name the save will write, extension added).
-    void accept() override;
     void StoreSaveExt();
 };
 

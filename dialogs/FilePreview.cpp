@@ -30,8 +30,7 @@ uint16 U16(const QByteArray& Rec, int At)
 // Record N of F, or an empty array when the file is shorter.
 QByteArray RecordAt(QIODevice& F, qint64 N)
 {
-    if (!F.seek(N * ZphRecSize))
-        return QByteArray();
+    if (F.size() < (N + 1) * ZphRecSize || !F.seek(N * ZphRecSize)) return QByteArray();
     QByteArray r = F.read(ZphRecSize);
     return r.size() == ZphRecSize ? r : QByteArray();
 }
@@ -40,11 +39,9 @@ QByteArray RecordAt(QIODevice& F, qint64 N)
 QByteArray ZphDirectory(QIODevice& F)
 {
     const QByteArray magic = RecordAt(F, 0);
-    if (magic.isEmpty() || magic.mid(1, 8) != QByteArrayLiteral("Zephalon"))
-        return QByteArray();
+    if (magic.isEmpty() || magic.mid(1, 8) != QByteArrayLiteral("Zephalon")) return QByteArray();
     QByteArray dir = RecordAt(F, 1);
-    if (dir.isEmpty() || uint8(dir[0]) != ztDirectory)
-        return QByteArray();
+    if (dir.isEmpty() || uint8(dir[0]) != ztDirectory) return QByteArray();
     return dir;
 }
 
@@ -53,19 +50,18 @@ QString DistLabel(double& Factor)
     QString label;
     Factor = 1.0;
     DistUnit(Factor, label);
-    if (!(Factor > 0))
-        Factor = 1.0;
+    if (!(Factor > 0)) Factor = 1.0;
     return label;
 }
 
 QStringList TrjFilePreview(const QString& Path)
 {
     const QString ext = UpperExt(Path);
-    if (ext != QLatin1String("ZPH") && ext != QLatin1String("IGC"))
-        return {};
+    if (ext != QLatin1String("ZPH") && ext != QLatin1String("IGC")) return {};
     TTrjFileInfo info;
     if (!ReadTrjFileInfo(Path, 1, info))
-        return {Tr(QStringLiteral("Fichier *.zph ou *.igc non valide"), QStringLiteral("*.zph or *.igc file not valid"))};
+        return {Tr(QStringLiteral("Fichier *.zph ou *.igc non valide"),
+                   QStringLiteral("*.zph or *.igc file not valid"))};
     double factor;
     const QString label = DistLabel(factor);
     return TrjInfoLines(info, label);
@@ -74,11 +70,9 @@ QStringList TrjFilePreview(const QString& Path)
 // Runs Read on the own-format file at Path (opened read-only; closed on every path).
 template <typename F> QStringList WithZph(const QString& Path, F Read)
 {
-    if (UpperExt(Path) != QLatin1String("ZPH"))
-        return {};
+    if (UpperExt(Path) != QLatin1String("ZPH")) return {};
     QFile f(Path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
+    if (!f.open(QIODevice::ReadOnly)) return {};
     return Read(f);
 }
 
@@ -88,36 +82,28 @@ QStringList TrjInfoLines(const TTrjFileInfo& Info, const QString& DistLabel)
 {
     QStringList lines;
     QString first = Info.Date;
-    if (!Info.Duration.isEmpty())
-        first += QStringLiteral("  -  Durée : ") + Info.Duration;
+    if (!Info.Duration.isEmpty()) first += QStringLiteral("  -  Durée : ") + Info.Duration;
     if (!Info.Distance.isEmpty())
         first += QStringLiteral("  -  Distance : ") + Info.Distance + u' ' + DistLabel;
     lines << first;
-    if (!Info.Note.isEmpty())
-        lines << QStringLiteral("Note : ") + Info.Note;
-    if (!Info.Pilot.isEmpty())
-        lines << QStringLiteral("Pilote : ") + Info.Pilot;
+    if (!Info.Note.isEmpty()) lines << QStringLiteral("Note : ") + Info.Note;
+    if (!Info.Pilot.isEmpty()) lines << QStringLiteral("Pilote : ") + Info.Pilot;
     if (!Info.GliderId.isEmpty()) {
         QString glider = QStringLiteral("Planeur : ") + Info.GliderType;
-        if (!Info.GliderType.isEmpty())
-            glider += QStringLiteral("  -  ");
+        if (!Info.GliderType.isEmpty()) glider += QStringLiteral("  -  ");
         lines << glider + Info.GliderId;
     }
-    if (!Info.CompId.isEmpty())
-        lines << QStringLiteral("N° concours : ") + Info.CompId;
-    if (!Info.Source.isEmpty())
-        lines << QStringLiteral("Source : ") + Info.Source;
+    if (!Info.CompId.isEmpty()) lines << QStringLiteral("N° concours : ") + Info.CompId;
+    if (!Info.Source.isEmpty()) lines << QStringLiteral("Source : ") + Info.Source;
     return lines;
 }
 
 QStringList ZphWptCountLines(QIODevice& F)
 {
     const QByteArray dir = ZphDirectory(F);
-    if (dir.isEmpty())
-        return {};
+    if (dir.isEmpty()) return {};
     const QByteArray hdr = RecordAt(F, U16(dir, 9));
-    if (hdr.isEmpty() || uint8(hdr[0]) != ztSwpHeader)
-        return {};
+    if (hdr.isEmpty() || uint8(hdr[0]) != ztSwpHeader) return {};
     return {Tr(QStringLiteral("Nombre de way-points : "), QStringLiteral("Number of way-points : ")) +
             QString::number(U16(hdr, 3)) + u'.'};
 }
@@ -125,27 +111,24 @@ QStringList ZphWptCountLines(QIODevice& F)
 QStringList ZphTaskLines(QIODevice& F)
 {
     const QByteArray dir = ZphDirectory(F);
-    if (dir.isEmpty())
-        return {};
+    if (dir.isEmpty()) return {};
     QStringList lines;
     const QByteArray hdr = RecordAt(F, U16(dir, 3));
     if (!hdr.isEmpty() && uint8(hdr[0]) == ztTaskHeader) {
         double factor;
         const QString label = DistLabel(factor);
-        lines << QStringLiteral(" Distance : ") + QString::number(Round(U16(hdr, 14) / factor)) + u' ' + label;
+        lines << QStringLiteral(" Distance : ") + QString::number(Round(U16(hdr, 14) / factor)) + u' ' +
+                     label;
     }
     const QByteArray list = RecordAt(F, U16(dir, 5));
-    if (list.isEmpty() || uint8(list[0]) != ztTrnList)
-        return lines;
+    if (list.isEmpty() || uint8(list[0]) != ztTrnList) return lines;
     int names = 0;
     for (;;) {
         const QByteArray r = F.read(ZphRecSize);
-        if (r.size() < ZphRecSize || uint8(r[0]) >= ztTrnListEnd)
-            break;
+        if (r.size() < ZphRecSize || uint8(r[0]) >= ztTrnListEnd) break;
         if (uint8(r[0]) == ztTrnName) {
             lines << ReadZphText(F, r);
-            if (++names >= MaxTrnNames)
-                break;
+            if (++names >= MaxTrnNames) break;
         }
     }
     return lines;
@@ -156,8 +139,8 @@ QStringList MapImageLines(const QString& ImagePath)
     QStringList lines;
     const QFileInfo fi(ImagePath);
     if (fi.size() > 0)
-        lines << fi.fileName().toUpper() + QStringLiteral(" : ") + QString::number(Round64(fi.size() / 1024.0)) +
-                     QStringLiteral("Ko");
+        lines << fi.fileName().toUpper() + QStringLiteral(" : ") +
+                     QString::number(Round64(fi.size() / 1024.0)) + QStringLiteral("Ko");
     const QString cal = MapCalFileName(ImagePath);
     const QString desc = MapDescFileName(ImagePath);
     const QString calName = QFileInfo(cal).fileName().toUpper();
@@ -165,8 +148,7 @@ QStringList MapImageLines(const QString& ImagePath)
     if (QFileInfo(cal).isFile()) {
         QFile f(cal);
         QByteArray bytes;
-        if (f.open(QIODevice::ReadOnly))
-            bytes = f.read(MaxCalFileBytes);
+        if (f.open(QIODevice::ReadOnly)) bytes = f.read(MaxCalFileBytes);
         const auto ini = TIniFile::FromBytes(bytes);
         const QString general = QStringLiteral("General");
         const auto coord = [&](const char* Key) {
@@ -179,7 +161,8 @@ QStringList MapImageLines(const QString& ImagePath)
         lines << QStringLiteral("Min: ") + LatiToStr(coord("Lati_Min")) + QStringLiteral("   ") +
                      LongToStr(coord("Long_Min"));
     } else if (QFileInfo(desc).isFile()) {
-        lines << (Language == 1 ? u'\'' + calName + QStringLiteral(" not found but '") + descName + QStringLiteral("' found.")
+        lines << (Language == 1 ? u'\'' + calName + QStringLiteral(" not found but '") + descName +
+                                      QStringLiteral("' found.")
                                 : u'\'' + calName + QStringLiteral("' non trouvé, mais '") + descName +
                                       QStringLiteral("' trouvé."));
     } else {
@@ -192,11 +175,11 @@ QStringList MapImageLines(const QString& ImagePath)
 QStringList TrjHeaderLines(const TTrj& T)
 {
     QString glider = Tr(QStringLiteral("Planeur : "), QStringLiteral("Glider : ")) + T.GliderType;
-    if (!T.GliderType.isEmpty())
-        glider += QStringLiteral("  -  ");
+    if (!T.GliderType.isEmpty()) glider += QStringLiteral("  -  ");
     glider += T.GliderId;
-    return {QStringLiteral("Note : ") + T.Note, Tr(QStringLiteral("Pilote : "), QStringLiteral("Pilot : ")) + T.Pilot,
-            glider, Tr(QStringLiteral("N° concours : "), QStringLiteral("Comp Id : ")) + T.CompId,
+    return {QStringLiteral("Note : ") + T.Note,
+            Tr(QStringLiteral("Pilote : "), QStringLiteral("Pilot : ")) + T.Pilot, glider,
+            Tr(QStringLiteral("N° concours : "), QStringLiteral("Comp Id : ")) + T.CompId,
             QStringLiteral("Source : ") + T.Source};
 }
 
@@ -205,33 +188,28 @@ TPreview FilePreview(int Kind, int FilterEntry, const QString& Path)
     TPreview p;
     switch (Kind) {
     case fkOpenTrj:
-        if (!QFileInfo(Path).isFile())
-            return p;
+        if (!QFileInfo(Path).isFile()) return p;
         p.Show = true;
         p.Lines = TrjFilePreview(Path);
         break;
     case fkOpenWpt:
-        if (!QFileInfo(Path).isFile())
-            return p;
+        if (!QFileInfo(Path).isFile()) return p;
         p.Show = true;
         p.Lines = WithZph(Path, [](QIODevice& F) { return ZphWptCountLines(F); });
         break;
     case fkOpenStn:
-        if (!QFileInfo(Path).isFile())
-            return p;
+        if (!QFileInfo(Path).isFile()) return p;
         p.Show = true;
         p.Lines = WithZph(Path, [](QIODevice& F) { return ZphTaskLines(F); });
         break;
     case fkOpenMap:
     case fkReinstMap:
-        if (!QFileInfo(Path).isFile())
-            return p;
+        if (!QFileInfo(Path).isFile()) return p;
         p.Show = true;
         p.Lines = MapImageLines(Path);
         break;
     case fkSaveTrj:
-        if (FilterEntry != 1 || !Trj)
-            return p;
+        if (FilterEntry != 1 || !Trj) return p;
         p.Show = true;
         p.Lines = TrjHeaderLines(*Trj);
         break;

@@ -22,7 +22,7 @@ struct TPreview
 // current trace Trj.
 TPreview FilePreview(int Kind, int FilterEntry, const QString& Path);
 
-// The pieces, for the kinds that use them.
+// What each kind shows, on its own.
 // Trace summary lines (ReadTrjFileInfo with the long date); DistLabel is the distance unit.
 QStringList TrjInfoLines(const TTrjFileInfo& Info, const QString& DistLabel);
 // Waypoint count of an own-format file ("Nombre de way-points : 12."), empty when absent.

@@ -39,8 +39,7 @@ const TBtn kBtns[] = {
 int KnownButtons(int Buttons)
 {
     int all = 0;
-    for (const TBtn& b : kBtns)
-        all |= b.Button;
+    for (const TBtn& b : kBtns) all |= b.Button;
     Buttons &= all;
     return Buttons == 0 ? int(mbOK) : Buttons;
 }
@@ -72,12 +71,9 @@ QString MsgCaption(TMsgType Type)
 int MsgCancelAnswer(int Buttons)
 {
     Buttons = KnownButtons(Buttons);
-    if (Buttons & mbCancel)
-        return mrCancel;
-    if (Buttons & mbNo)
-        return mrNo;
-    if (Buttons & mbOK)
-        return mrOk;
+    if (Buttons & mbCancel) return mrCancel;
+    if (Buttons & mbNo) return mrNo;
+    if (Buttons & mbOK) return mrOk;
     return mrCancel;
 }
 
@@ -118,8 +114,7 @@ void TInfoForm::SetText(const QString& Text)
     const QFontMetrics fm(Memo->font());
     int w = 0;
     const QStringList lines = t.split(u'\n');
-    for (const QString& l : lines)
-        w = std::max(w, fm.horizontalAdvance(l));
+    for (const QString& l : lines) w = std::max(w, fm.horizontalAdvance(l));
     const int h = int(lines.size()) * fm.lineSpacing();
     Memo->setMinimumSize(std::clamp(w + 16, 240, 720), std::clamp(h + 12, 2 * fm.lineSpacing(), 480));
     adjustSize();
@@ -127,8 +122,7 @@ void TInfoForm::SetText(const QString& Text)
 
 void TInfoForm::ShowText(const QString& Text)
 {
-    for (QPushButton* b : fExtra)
-        delete b;
+    for (QPushButton* b : fExtra) delete b;
     fExtra.clear();
     OKBtn->show();
     fCancel = mrOk;
@@ -139,8 +133,7 @@ void TInfoForm::ShowText(const QString& Text)
 
 void TInfoForm::SetMessage(const QString& Text, TMsgType Type, int Buttons, const QString& Caption)
 {
-    for (QPushButton* b : fExtra)
-        delete b;
+    for (QPushButton* b : fExtra) delete b;
     fExtra.clear();
     setWindowTitle(Caption.isEmpty() ? MsgCaption(Type) : Caption);
     Buttons = KnownButtons(Buttons);
@@ -149,8 +142,7 @@ void TInfoForm::SetMessage(const QString& Text, TMsgType Type, int Buttons, cons
     OKBtn->setVisible((Buttons & mbOK) != 0);
     int at = 1; // after the leading stretch
     for (const TBtn& b : kBtns) {
-        if (!(Buttons & b.Button))
-            continue;
+        if (!(Buttons & b.Button)) continue;
         QPushButton* p = OKBtn;
         if (b.Button != mbOK) {
             p = new QPushButton(QString::fromUtf8(Language == 1 ? b.En : b.Fr), this);
@@ -165,8 +157,7 @@ void TInfoForm::SetMessage(const QString& Text, TMsgType Type, int Buttons, cons
         }
         p->setDefault(b.Result == def);
         p->setAutoDefault(b.Result == def);
-        if (b.Result == def)
-            p->setFocus();
+        if (b.Result == def) p->setFocus();
         ++at;
     }
     SetText(Text);
@@ -177,8 +168,7 @@ QList<QPushButton*> TInfoForm::Buttons() const
     QList<QPushButton*> out;
     for (int i = 0; i < fButtonRow->count(); ++i)
         if (auto* b = qobject_cast<QPushButton*>(fButtonRow->itemAt(i)->widget()))
-            if (!b->isHidden())
-                out << b;
+            if (!b->isHidden()) out << b;
     return out;
 }
 
@@ -200,8 +190,9 @@ void InstallMessageWindows()
     Msg::SetHandler([](const QString& Text, TMsgType Type, int Buttons, const QString& Caption) {
         return ShowMessageWindow(Text, Type, Buttons, Caption);
     });
-    Msg::SetInputHandler(
-        [](const QString& Caption, const QString& Prompt, QString& Value) { return InputWindowQuery(Caption, Prompt, Value); });
+    Msg::SetInputHandler([](const QString& Caption, const QString& Prompt, QString& Value) {
+        return InputWindowQuery(Caption, Prompt, Value);
+    });
 }
 
 void UninstallMessageWindows()

@@ -14,8 +14,7 @@ QPointer<TInfoPrgsForm> InfoPrgsForm;
 
 QString RemainingTimeText(qint64 ElapsedMs, int Maximum, int Position)
 {
-    if (Position <= 0)
-        return QString();
+    if (Position <= 0) return QString();
     const double ms = double(ElapsedMs) * 1.2 * double(Maximum - Position) / double(Position);
     // Whole seconds, as a clock shows them (a hair of rounding error is not a second less).
     const qint64 s = std::max<qint64>(0, qint64(std::floor(ms / 1000.0 + 1e-6)));
@@ -56,8 +55,7 @@ TInfoPrgsForm::TInfoPrgsForm(QWidget* Parent) : QDialog(Parent)
 void TInfoPrgsForm::TimerTick()
 {
     const int p = ProgressBar->value() - ProgressBar->minimum();
-    if (p <= 0)
-        return;
+    if (p <= 0) return;
     const qint64 elapsed = StartTime.isValid() ? StartTime.msecsTo(QDateTime::currentDateTime()) : 0;
     TimeLbl->setText(EstTimeText + QStringLiteral(" : ") +
                      RemainingTimeText(elapsed, ProgressBar->maximum() - ProgressBar->minimum(), p));

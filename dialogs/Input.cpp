@@ -87,8 +87,7 @@ bool InputWindowQuery(const QString& Caption, const QString& Prompt, QString& Va
     form.Memo->setPlainText(MsgLines(Prompt));
     form.Edit->setText(Value);
     form.WidenEdit();
-    if (form.exec() != mrOk)
-        return false;
+    if (form.exec() != mrOk) return false;
     Value = form.Edit->text();
     return true;
 }

@@ -19,8 +19,8 @@ public:
     QPlainTextEdit* Memo = nullptr; // prompt lines
     QLineEdit* Edit = nullptr;      // the value typed
     QLabel* UnitLbl = nullptr;
-    QSpinBox* SpinEdit = nullptr; // 0..19, hidden unless a caller shows it
-    QPushButton* OkBtn = nullptr; // answers mrOk
+    QSpinBox* SpinEdit = nullptr;  // 0..19, hidden unless a caller shows it
+    QPushButton* OkBtn = nullptr;  // answers mrOk
     QPushButton* EscBtn = nullptr; // answers mrCancel
 
     // For a text value: Edit as wide as the window (less 10 on each side), no unit.

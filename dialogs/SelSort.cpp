@@ -15,8 +15,7 @@ QPointer<TSortSel> SortSel;
 QStringList SortTitles(const QAbstractItemModel* Grid)
 {
     QStringList titles;
-    if (!Grid)
-        return titles;
+    if (!Grid) return titles;
     for (int c = 1; c < Grid->columnCount(); ++c)
         titles << Grid->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
     return titles;
@@ -39,8 +38,9 @@ TSortSel::TSortSel(QWidget* Parent) : QDialog(Parent)
     QPalette pal = Memo->palette();
     pal.setColor(QPalette::Base, pal.color(QPalette::Window));
     Memo->setPalette(pal);
-    Memo->setPlainText(QStringLiteral("Remarque : Pour trier plus rapidement, cliquer directement sur n'importe "
-                                      "quelle entête de colonne du tableau."));
+    Memo->setPlainText(
+        QStringLiteral("Remarque : Pour trier plus rapidement, cliquer directement sur n'importe "
+                       "quelle entête de colonne du tableau."));
     Memo->setGeometry(8, 8, 288, 52);
     SortLbl = new QLabel(QStringLiteral("Tri p&ar"), this);
     SortLbl->setObjectName(QStringLiteral("SortLbl"));

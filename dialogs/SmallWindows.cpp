@@ -9,15 +9,10 @@
 
 void CreateSmallWindows(QWidget* Parent)
 {
-    if (!InfoForm)
-        InfoForm = new TInfoForm(Parent);
-    if (!InputForm)
-        InputForm = new TInputForm(Parent);
-    if (!SortSel)
-        SortSel = new TSortSel(Parent);
-    if (!InfoPrgsForm)
-        InfoPrgsForm = new TInfoPrgsForm(Parent);
-    if (!ChoiceForm)
-        ChoiceForm = new TChoiceForm(Parent);
+    if (!InfoForm) InfoForm = new TInfoForm(Parent);
+    if (!InputForm) InputForm = new TInputForm(Parent);
+    if (!SortSel) SortSel = new TSortSel(Parent);
+    if (!InfoPrgsForm) InfoPrgsForm = new TInfoPrgsForm(Parent);
+    if (!ChoiceForm) ChoiceForm = new TChoiceForm(Parent);
     InstallMessageWindows();
 }

@@ -8,8 +8,7 @@ namespace FormatText {
 
 QString Decode(const QByteArray& Data)
 {
-    if (!IsValidUtf8(Data))
-        return FromWin1252(Data); // "ï»¿" at the start is then text, not a mark
+    if (!IsValidUtf8(Data)) return FromWin1252(Data); // "ï»¿" at the start is then text, not a mark
     return QString::fromUtf8(Data.startsWith("\xEF\xBB\xBF") ? Data.mid(3) : Data);
 }
 
@@ -18,29 +17,25 @@ QList<QStringView> Lines(const QString& Text)
     QList<QStringView> out;
     QStringView T(Text);
     const qsizetype eof = T.indexOf(QChar(0x1A));
-    if (eof >= 0)
-        T = T.left(eof);
+    if (eof >= 0) T = T.left(eof);
     qsizetype start = 0;
     const qsizetype n = T.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = T[i];
         if (c == u'\n' || c == u'\r') {
             out.append(T.mid(start, i - start));
-            if (c == u'\r' && i + 1 < n && T[i + 1] == u'\n')
-                ++i;
+            if (c == u'\r' && i + 1 < n && T[i + 1] == u'\n') ++i;
             start = i + 1;
         }
     }
-    if (start < n)
-        out.append(T.mid(start));
+    if (start < n) out.append(T.mid(start));
     return out;
 }
 
 bool ToDouble(QStringView S, double& V)
 {
     S = S.trimmed();
-    if (S.isEmpty() || S.size() > 64)
-        return false;
+    if (S.isEmpty() || S.size() > 64) return false;
     char buf[72];
     qsizetype k = 0;
     qsizetype i = 0;
@@ -55,19 +50,17 @@ bool ToDouble(QStringView S, double& V)
         if (c >= u'0' && c <= u'9') {
             buf[k++] = char(c);
             ++digits;
-        } else if (c == u'.' || c == u'e' || c == u'E' || ((c == u'+' || c == u'-') && k > 0 &&
-                                                            (buf[k - 1] == 'e' || buf[k - 1] == 'E'))) {
+        } else if (c == u'.' || c == u'e' || c == u'E' ||
+                   ((c == u'+' || c == u'-') && k > 0 && (buf[k - 1] == 'e' || buf[k - 1] == 'E'))) {
             buf[k++] = char(c);
         } else {
             return false;
         }
     }
-    if (digits == 0)
-        return false;
+    if (digits == 0) return false;
     double d = 0;
     const auto res = std::from_chars(buf, buf + k, d, std::chars_format::general);
-    if (res.ec != std::errc() || res.ptr != buf + k || !std::isfinite(d))
-        return false;
+    if (res.ec != std::errc() || res.ptr != buf + k || !std::isfinite(d)) return false;
     V = neg ? -d : d;
     return true;
 }
@@ -75,35 +68,29 @@ bool ToDouble(QStringView S, double& V)
 bool ToInt(QStringView S, int32& V)
 {
     S = S.trimmed();
-    if (S.isEmpty() || S.size() > 12)
-        return false;
+    if (S.isEmpty() || S.size() > 12) return false;
     qsizetype i = 0;
     bool neg = false;
     if (S[0] == u'+' || S[0] == u'-') {
         neg = S[0] == u'-';
         ++i;
     }
-    if (i >= S.size())
-        return false;
+    if (i >= S.size()) return false;
     int64_t v = 0;
     for (; i < S.size(); ++i) {
         const char16_t c = S[i].unicode();
-        if (c < u'0' || c > u'9')
-            return false;
+        if (c < u'0' || c > u'9') return false;
         v = v * 10 + (c - u'0');
     }
-    if (neg)
-        v = -v;
-    if (v < INT32_MIN || v > INT32_MAX)
-        return false;
+    if (neg) v = -v;
+    if (v < INT32_MIN || v > INT32_MAX) return false;
     V = int32(v);
     return true;
 }
 
 bool DegToInt(double Deg, double Limit, int32& V)
 {
-    if (!std::isfinite(Deg) || std::fabs(Deg) > Limit)
-        return false;
+    if (!std::isfinite(Deg) || std::fabs(Deg) > Limit) return false;
     V = Round(Deg * 1e5);
     return true;
 }
@@ -147,13 +134,11 @@ constexpr int64_t Epoch1899 = -25569; // 1899-12-30 from 1970-01-01
 
 bool DayNumber(int Year, int Month, int Day, int64_t& Days)
 {
-    if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1)
-        return false;
+    if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1) return false;
     static const int len[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0;
     const int maxDay = len[Month - 1] + (Month == 2 && leap ? 1 : 0);
-    if (Day > maxDay)
-        return false;
+    if (Day > maxDay) return false;
     Days = DaysFromCivil(Year, Month, Day) - Epoch1899;
     return true;
 }
@@ -176,13 +161,11 @@ namespace {
 // Reads exactly n digits at i.
 bool Digits(QStringView S, qsizetype& i, int n, int& v)
 {
-    if (i + n > S.size())
-        return false;
+    if (i + n > S.size()) return false;
     v = 0;
     for (int k = 0; k < n; ++k) {
         const char16_t c = S[i + k].unicode();
-        if (c < u'0' || c > u'9')
-            return false;
+        if (c < u'0' || c > u'9') return false;
         v = v * 10 + (c - u'0');
     }
     i += n;
@@ -206,8 +189,7 @@ bool ParseIsoTime(QStringView S, int64_t& Day, int64_t& Ms)
     if (!Digits(S, i, 4, y) || !Expect(S, i, u'-') || !Digits(S, i, 2, mo) || !Expect(S, i, u'-') ||
         !Digits(S, i, 2, d))
         return false;
-    if (!Expect(S, i, u'T') && !Expect(S, i, u't') && !Expect(S, i, u' '))
-        return false;
+    if (!Expect(S, i, u'T') && !Expect(S, i, u't') && !Expect(S, i, u' ')) return false;
     if (!Digits(S, i, 2, h) || !Expect(S, i, u':') || !Digits(S, i, 2, mi) || !Expect(S, i, u':') ||
         !Digits(S, i, 2, se))
         return false;
@@ -220,8 +202,7 @@ bool ParseIsoTime(QStringView S, int64_t& Day, int64_t& Ms)
             ++i;
             ++n;
         }
-        if (n == 0)
-            return false;
+        if (n == 0) return false;
     }
     int64_t offsetMin = 0;
     if (i < S.size()) {
@@ -231,23 +212,17 @@ bool ParseIsoTime(QStringView S, int64_t& Day, int64_t& Ms)
             const int sign = S[i] == u'-' ? -1 : 1;
             ++i;
             int oh = 0, om = 0;
-            if (!Digits(S, i, 2, oh))
-                return false;
+            if (!Digits(S, i, 2, oh)) return false;
             Expect(S, i, u':');
-            if (i < S.size() && !Digits(S, i, 2, om))
-                return false;
-            if (oh > 14 || om > 59)
-                return false;
+            if (i < S.size() && !Digits(S, i, 2, om)) return false;
+            if (oh > 14 || om > 59) return false;
             offsetMin = sign * (oh * 60 + om);
         }
     }
-    if (i != S.size())
-        return false;
-    if (h > 24 || mi > 59 || se > 60 || (h == 24 && (mi || se || ms)))
-        return false;
+    if (i != S.size()) return false;
+    if (h > 24 || mi > 59 || se > 60 || (h == 24 && (mi || se || ms))) return false;
     int64_t day = 0;
-    if (!DayNumber(y, mo, d, day))
-        return false;
+    if (!DayNumber(y, mo, d, day)) return false;
     int64_t t = ((int64_t(h) * 60 + mi) * 60 + se) * 1000 + ms - offsetMin * 60000;
     const int64_t msPerDay = 86400000;
     while (t < 0) {
@@ -275,8 +250,7 @@ QString IsoTime(int64_t Day, int64_t Ms)
                     .arg(int(s / 3600), 2, 10, QLatin1Char('0'))
                     .arg(int(s / 60 % 60), 2, 10, QLatin1Char('0'))
                     .arg(int(s % 60), 2, 10, QLatin1Char('0'));
-    if (Ms % 1000)
-        t += QStringLiteral(".%1").arg(int(Ms % 1000), 3, 10, QLatin1Char('0'));
+    if (Ms % 1000) t += QStringLiteral(".%1").arg(int(Ms % 1000), 3, 10, QLatin1Char('0'));
     return t + u'Z';
 }
 
@@ -284,8 +258,7 @@ QString NoControls(const QString& S)
 {
     QString r = S;
     for (QChar& c : r)
-        if (c.unicode() < 32)
-            c = u' ';
+        if (c.unicode() < 32) c = u' ';
     return r;
 }
 

@@ -8,8 +8,7 @@
 QString TNvpList::Value(const QString& Name) const
 {
     for (const TNvp& N : fItems)
-        if (N.Name == Name)
-            return N.Value;
+        if (N.Name == Name) return N.Value;
     return QString();
 }
 
@@ -17,8 +16,7 @@ QString TNvpList::LocalValue(const QString& Name) const
 {
     for (const TNvp& N : fItems) {
         const qsizetype colon = N.Name.lastIndexOf(QLatin1Char(':'));
-        if (QStringView(N.Name).mid(colon + 1) == Name)
-            return N.Value;
+        if (QStringView(N.Name).mid(colon + 1) == Name) return N.Value;
     }
     return QString();
 }
@@ -26,8 +24,7 @@ QString TNvpList::LocalValue(const QString& Name) const
 bool TNvpList::Has(const QString& Name) const
 {
     for (const TNvp& N : fItems)
-        if (N.Name == Name)
-            return true;
+        if (N.Name == Name) return true;
     return false;
 }
 
@@ -38,24 +35,18 @@ namespace {
 // The value of encoding="..." in an XML declaration at the very start, or empty.
 QByteArray DeclaredEncoding(const QByteArray& Data)
 {
-    if (!Data.startsWith("<?xml"))
-        return QByteArray();
+    if (!Data.startsWith("<?xml")) return QByteArray();
     const qsizetype end = Data.indexOf("?>");
-    if (end < 0 || end > 1024)
-        return QByteArray();
+    if (end < 0 || end > 1024) return QByteArray();
     const QByteArray decl = Data.left(end);
     qsizetype p = decl.indexOf("encoding");
-    if (p < 0)
-        return QByteArray();
+    if (p < 0) return QByteArray();
     p += 8;
-    while (p < decl.size() && (decl[p] == ' ' || decl[p] == '=' || decl[p] == '\t'))
-        ++p;
-    if (p >= decl.size() || (decl[p] != '"' && decl[p] != '\''))
-        return QByteArray();
+    while (p < decl.size() && (decl[p] == ' ' || decl[p] == '=' || decl[p] == '\t')) ++p;
+    if (p >= decl.size() || (decl[p] != '"' && decl[p] != '\'')) return QByteArray();
     const char quote = decl[p];
     const qsizetype q = decl.indexOf(quote, p + 1);
-    if (q < 0)
-        return QByteArray();
+    if (q < 0) return QByteArray();
     return decl.mid(p + 1, q - p - 1).trimmed().toLower();
 }
 
@@ -82,8 +73,7 @@ QString DecodeXmlBytes(const QByteArray& Data)
         QStringDecoder dec(enc.constData());
         if (dec.isValid()) {
             QString s = dec.decode(Data);
-            if (!dec.hasError())
-                return s;
+            if (!dec.hasError()) return s;
         }
     }
     return IsValidUtf8(Data) ? QString::fromUtf8(Data) : FromWin1252(Data);
@@ -91,8 +81,7 @@ QString DecodeXmlBytes(const QByteArray& Data)
 
 QString StrFromRange(const QChar* Start, const QChar* Final)
 {
-    if (!Start || !Final || Final < Start)
-        return QString();
+    if (!Start || !Final || Final < Start) return QString();
     return QString(Start, Final - Start + 1);
 }
 
@@ -140,8 +129,7 @@ void TXmlParser::StartScan()
 
 qsizetype TXmlParser::FindForward(QChar c, qsizetype from) const
 {
-    if (from < 0)
-        from = 0;
+    if (from < 0) from = 0;
     const qsizetype i = fText.indexOf(c, from);
     return i;
 }
@@ -151,8 +139,7 @@ void TXmlParser::SetTagRange()
 {
     const qsizetype end = qsizetype(fReader->characterOffset()) - 1;
     qsizetype start = FindForward(QLatin1Char('<'), fPos);
-    if (start < 0 || start > end)
-        start = std::min(fPos, std::max<qsizetype>(end, 0));
+    if (start < 0 || start > end) start = std::min(fPos, std::max<qsizetype>(end, 0));
     qsizetype final = end;
     if (final < start || final >= fText.size() || fText[final] != QLatin1Char('>')) {
         const qsizetype gt = FindForward(QLatin1Char('>'), start);
@@ -166,8 +153,7 @@ void TXmlParser::SetTagRange()
 bool TXmlParser::Scan()
 {
     while (ReadToken()) {
-        if (CurPartType != ptNone)
-            return true;
+        if (CurPartType != ptNone) return true;
     }
     CurPartType = ptNone;
     return false;
@@ -177,8 +163,7 @@ bool TXmlParser::Scan()
 // give no part (skipped white space, the end element of an empty tag, a missing declaration).
 bool TXmlParser::ReadToken()
 {
-    if (!fReader || fReader->atEnd())
-        return false;
+    if (!fReader || fReader->atEnd()) return false;
     const QXmlStreamReader::TokenType t = fReader->readNext();
     CurPartType = ptNone;
     CurName.clear();
@@ -186,16 +171,14 @@ bool TXmlParser::ReadToken()
     CurAttr.Clear();
     switch (t) {
     case QXmlStreamReader::StartDocument:
-        if (fReader->documentVersion().isEmpty())
-            return true;
+        if (fReader->documentVersion().isEmpty()) return true;
         SetTagRange();
         CurPartType = ptXmlProlog;
         CurName = QStringLiteral("xml");
         CurAttr.Add(QStringLiteral("version"), fReader->documentVersion().toString());
         if (!fReader->documentEncoding().isEmpty())
             CurAttr.Add(QStringLiteral("encoding"), fReader->documentEncoding().toString());
-        if (fReader->isStandaloneDocument())
-            CurAttr.Add(QStringLiteral("standalone"), QStringLiteral("yes"));
+        if (fReader->isStandaloneDocument()) CurAttr.Add(QStringLiteral("standalone"), QStringLiteral("yes"));
         return true;
     case QXmlStreamReader::DTD:
         SetTagRange();
@@ -210,8 +193,7 @@ bool TXmlParser::ReadToken()
         SetTagRange();
         CurPartType = ptComment;
         CurContent = fReader->text().toString();
-        if (Normalize)
-            CurContent = CurContent.trimmed();
+        if (Normalize) CurContent = CurContent.trimmed();
         return true;
     case QXmlStreamReader::ProcessingInstruction:
         SetTagRange();
@@ -254,8 +236,7 @@ bool TXmlParser::ReadToken()
     case QXmlStreamReader::Characters:
     case QXmlStreamReader::EntityReference: {
         const QString text = fReader->text().toString();
-        if (!fContents.empty())
-            fContents.back() += text;
+        if (!fContents.empty()) fContents.back() += text;
         if (fReader->isCDATA()) {
             SetTagRange();
             CurPartType = ptCData;
@@ -265,16 +246,13 @@ bool TXmlParser::ReadToken()
         // Plain text: from the end of the previous part to the reader's place, less the '<'
         // of the next markup that the reader has already looked at.
         qsizetype end = qsizetype(fReader->characterOffset()) - 1;
-        if (end >= fText.size())
-            end = fText.size() - 1;
-        if (end >= fPos && fText[end] == QLatin1Char('<'))
-            --end;
+        if (end >= fText.size()) end = fText.size() - 1;
+        if (end >= fPos && fText[end] == QLatin1Char('<')) --end;
         CurStart = fPos;
         CurFinal = std::max(end, fPos - 1);
         fPos = CurFinal + 1;
         CurContent = Normalize ? text.trimmed() : text;
-        if (Normalize && CurContent.isEmpty())
-            return true; // white space only: no part
+        if (Normalize && CurContent.isEmpty()) return true; // white space only: no part
         CurPartType = ptContent;
         return true;
     }
@@ -295,12 +273,9 @@ QString TXmlParser::CurLocalName() const
 
 QString TXmlParser::StrFromRange(qsizetype Start, qsizetype Final) const
 {
-    if (Start < 0)
-        Start = 0;
-    if (Final >= fText.size())
-        Final = fText.size() - 1;
-    if (Final < Start)
-        return QString();
+    if (Start < 0) Start = 0;
+    if (Final >= fText.size()) Final = fText.size() - 1;
+    if (Final < Start) return QString();
     return fText.mid(Start, Final - Start + 1);
 }
 

@@ -13,7 +13,8 @@
 #include <vector>
 
 // Kind of the current part.
-enum TPartType {
+enum TPartType
+{
     ptNone,      // before the first Scan or after the end
     ptXmlProlog, // <?xml version="1.0" ...?>
     ptComment,   // <!-- ... -->
@@ -77,10 +78,10 @@ public:
     bool Scan();
 
     TPartType CurPartType = ptNone;
-    QString CurName;    // tag name as written ("gx:coord"), PI target
-    QString CurContent; // content, comment, CDATA or PI data; at an end tag the text
-                        // directly inside that element
-    TNvpList CurAttr;   // attributes of a start or empty tag
+    QString CurName;         // tag name as written ("gx:coord"), PI target
+    QString CurContent;      // content, comment, CDATA or PI data; at an end tag the text
+                             // directly inside that element
+    TNvpList CurAttr;        // attributes of a start or empty tag
     qsizetype CurStart = -1; // first character of the part in Buffer()
     qsizetype CurFinal = -1; // last character of the part in Buffer()
 

@@ -17,14 +17,10 @@ constexpr double DegToRad = M_PI / 180.0;
 int KnownClass(QStringView T)
 {
     const QString u = T.trimmed().toString().toUpper();
-    if (u.size() == 1 && u[0] >= u'A' && u[0] <= u'F')
-        return u[0].unicode() - u'A' + 1;
-    if (u == u"P" || u == u"PROHIBITED")
-        return 7;
-    if (u == u"Q" || u == u"DANGER")
-        return 8;
-    if (u == u"R" || u == u"RESTRICTED")
-        return 9;
+    if (u.size() == 1 && u[0] >= u'A' && u[0] <= u'F') return u[0].unicode() - u'A' + 1;
+    if (u == u"P" || u == u"PROHIBITED") return 7;
+    if (u == u"Q" || u == u"DANGER") return 8;
+    if (u == u"R" || u == u"RESTRICTED") return 9;
     return 0;
 }
 
@@ -38,18 +34,14 @@ bool DegParts(QStringView S, double& Deg)
 {
     S = S.trimmed();
     const QList<QStringView> parts = S.split(u':');
-    if (parts.isEmpty() || parts.size() > 3)
-        return false;
+    if (parts.isEmpty() || parts.size() > 3) return false;
     double v[3] = {0, 0, 0};
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const QStringView p = parts[i].trimmed();
-        if (p.isEmpty() || p[0] < u'0' || p[0] > u'9' || !ToDouble(p, v[i]))
-            return false;
-        if (i + 1 < parts.size() && p.contains(u'.'))
-            return false;
+        if (p.isEmpty() || p[0] < u'0' || p[0] > u'9' || !ToDouble(p, v[i])) return false;
+        if (i + 1 < parts.size() && p.contains(u'.')) return false;
     }
-    if (v[1] >= 60 || v[2] >= 60)
-        return false;
+    if (v[1] >= 60 || v[2] >= 60) return false;
     Deg = v[0] + v[1] / 60 + v[2] / 3600;
     return true;
 }
@@ -58,8 +50,7 @@ qsizetype FindLetter(QStringView S, char16_t A, char16_t B, qsizetype From)
 {
     for (qsizetype i = From; i < S.size(); ++i) {
         const char16_t c = S[i].toUpper().unicode();
-        if (c == A || c == B)
-            return i;
+        if (c == A || c == B) return i;
     }
     return -1;
 }
@@ -68,18 +59,13 @@ qsizetype FindLetter(QStringView S, char16_t A, char16_t B, qsizetype From)
 bool ParseCoord(QStringView S, TPos& P)
 {
     const qsizetype ns = FindLetter(S, u'N', u'S', 0);
-    if (ns < 0)
-        return false;
+    if (ns < 0) return false;
     const qsizetype ew = FindLetter(S, u'E', u'W', ns + 1);
-    if (ew < 0)
-        return false;
+    if (ew < 0) return false;
     double la = 0, lo = 0;
-    if (!DegParts(S.left(ns), la) || !DegParts(S.mid(ns + 1, ew - ns - 1), lo))
-        return false;
-    if (S[ns].toUpper() == u'S')
-        la = -la;
-    if (S[ew].toUpper() == u'W')
-        lo = -lo;
+    if (!DegParts(S.left(ns), la) || !DegParts(S.mid(ns + 1, ew - ns - 1), lo)) return false;
+    if (S[ns].toUpper() == u'S') la = -la;
+    if (S[ew].toUpper() == u'W') lo = -lo;
     return DegToInt(la, 90, P.Lat) && DegToInt(lo, 180, P.Lon);
 }
 
@@ -88,8 +74,10 @@ TPos Dest(const TPos& P, double CourseDeg, double DistM)
 {
     const double f1 = P.Lat * 1e-5 * DegToRad, l1 = P.Lon * 1e-5 * DegToRad;
     const double d = DistM / EarthRadiusM, th = CourseDeg * DegToRad;
-    const double f2 = std::asin(std::clamp(std::sin(f1) * std::cos(d) + std::cos(f1) * std::sin(d) * std::cos(th), -1.0, 1.0));
-    double l2 = l1 + std::atan2(std::sin(th) * std::sin(d) * std::cos(f1), std::cos(d) - std::sin(f1) * std::sin(f2));
+    const double f2 = std::asin(
+        std::clamp(std::sin(f1) * std::cos(d) + std::cos(f1) * std::sin(d) * std::cos(th), -1.0, 1.0));
+    double l2 =
+        l1 + std::atan2(std::sin(th) * std::sin(d) * std::cos(f1), std::cos(d) - std::sin(f1) * std::sin(f2));
     l2 = std::remainder(l2, 2 * M_PI);
     TPos R;
     R.Lat = std::clamp(Round(f2 / DegToRad * 1e5), -9000000, 9000000);
@@ -102,15 +90,15 @@ double DistM(const TPos& A, const TPos& B)
 {
     const double f1 = A.Lat * 1e-5 * DegToRad, f2 = B.Lat * 1e-5 * DegToRad;
     const double df = f2 - f1, dl = (B.Lon - A.Lon) * 1e-5 * DegToRad;
-    const double h = std::sin(df / 2) * std::sin(df / 2) + std::cos(f1) * std::cos(f2) * std::sin(dl / 2) * std::sin(dl / 2);
+    const double h = std::sin(df / 2) * std::sin(df / 2) +
+                     std::cos(f1) * std::cos(f2) * std::sin(dl / 2) * std::sin(dl / 2);
     return 2 * EarthRadiusM * std::asin(std::min(1.0, std::sqrt(h)));
 }
 
 bool RadiusNm(QStringView S, double& M)
 {
     double r = 0;
-    if (!ToDouble(S, r) || r <= 0 || r > MaxRadiusNm)
-        return false;
+    if (!ToDouble(S, r) || r <= 0 || r > MaxRadiusNm) return false;
     M = r * NmToM;
     return true;
 }
@@ -130,11 +118,9 @@ public:
     void Line(QStringView L)
     {
         L = L.trimmed();
-        if (L.isEmpty() || L[0] == u'*')
-            return;
+        if (L.isEmpty() || L[0] == u'*') return;
         qsizetype sp = 0;
-        while (sp < L.size() && !L[sp].isSpace())
-            ++sp;
+        while (sp < L.size() && !L[sp].isSpace()) ++sp;
         const QString rec = L.left(sp).toString().toUpper();
         const QStringView val = L.mid(sp).trimmed();
         if (rec == u"AC") {
@@ -169,8 +155,7 @@ public:
                 ++fR.Rejected;
                 return;
             }
-            if (!Element(rec, NoComment(val)))
-                ++fR.Rejected;
+            if (!Element(rec, NoComment(val))) ++fR.Rejected;
         } else if (rec.startsWith(u'A') || rec == u"DY" || rec == u"SP" || rec == u"SB") {
             // AT labels, AF/AG/AI/AA and the like, airways, pens and brushes: not kept.
         } else {
@@ -229,17 +214,14 @@ private:
         const double sign = fClockwise ? 1.0 : -1.0;
         if (Rec == u"DP") {
             auto D = std::make_unique<TDrd>();
-            if (!ParseCoord(V, *D))
-                return false;
+            if (!ParseCoord(V, *D)) return false;
             fZone->AddDrd(std::move(D));
             return true;
         }
-        if (!fHasCentre)
-            return false;
+        if (!fHasCentre) return false;
         if (Rec == u"DC") {
             double r = 0;
-            if (!RadiusNm(V, r))
-                return false;
+            if (!RadiusNm(V, r)) return false;
             auto D = std::make_unique<TDrd2>();
             D->Lat = fCentre.Lat;
             D->Lon = fCentre.Lon;
@@ -266,11 +248,9 @@ private:
         // DB
         const qsizetype comma = V.indexOf(u',');
         TPos a, b;
-        if (comma < 0 || !ParseCoord(V.left(comma), a) || !ParseCoord(V.mid(comma + 1), b))
-            return false;
+        if (comma < 0 || !ParseCoord(V.left(comma), a) || !ParseCoord(V.mid(comma + 1), b)) return false;
         const double r = DistM(fCentre, a);
-        if (r < 1 || r > MaxRadiusNm * NmToM)
-            return false;
+        if (r < 1 || r > MaxRadiusNm * NmToM) return false;
         auto D = std::make_unique<TDrd1>();
         D->StartPos = a;
         D->Lat = b.Lat;
@@ -283,8 +263,7 @@ private:
 
     void EndZone()
     {
-        if (!fZone)
-            return;
+        if (!fZone) return;
         if (fZone->Count == 0 || fFull) {
             ++fR.Rejected;
         } else if (!fSet->AddMpf(fZone)) {
@@ -329,7 +308,6 @@ std::unique_ptr<TSmp> ReadOpenAirData(const QByteArray& Data, const QString& Fil
 {
     TOpenAirReader Reader(DefZoneType, R);
     const QString Text = Decode(Data);
-    for (QStringView L : Lines(Text))
-        Reader.Line(L);
+    for (QStringView L : Lines(Text)) Reader.Line(L);
     return Reader.Take(FileName);
 }

@@ -26,8 +26,7 @@ QString NoValidFixText(const QString& FileName)
 
 bool AltOk(double A, int32& V)
 {
-    if (!std::isfinite(A) || std::fabs(A) > MaxAltitude)
-        return false;
+    if (!std::isfinite(A) || std::fabs(A) > MaxAltitude) return false;
     V = Round(A);
     return true;
 }
@@ -57,11 +56,9 @@ public:
     // Fix with a full UTC date-time.
     void AddDated(int32 Lat, int32 Lon, int32 Alt, int32 AltGps, int64_t Day, int64_t Ms)
     {
-        if (!PosOk(Lat, Lon))
-            return;
+        if (!PosOk(Lat, Lon)) return;
         if (!fTrj) {
-            if (!Start(true, Day))
-                return;
+            if (!Start(true, Day)) return;
         }
         if (!fHasDay) {
             // The trace has no date yet (its earlier fixes had none): time of day only.
@@ -80,19 +77,15 @@ public:
     // one, after midnight when it lies far before the previous fix.
     void AddTimeOfDay(int32 Lat, int32 Lon, int32 Alt, int32 AltGps, int32 Time)
     {
-        if (!PosOk(Lat, Lon))
-            return;
-        if (!fTrj && !Start(fPresetDate, fPresetDay))
-            return;
+        if (!PosOk(Lat, Lon)) return;
+        if (!fTrj && !Start(fPresetDate, fPresetDay)) return;
         Add(Lat, Lon, Alt, AltGps, Time, true);
     }
     // Fix without time: one second after the previous fix (0 for the first).
     void AddUntimed(int32 Lat, int32 Lon, int32 Alt, int32 AltGps)
     {
-        if (!PosOk(Lat, Lon))
-            return;
-        if (!fTrj && !Start(fPresetDate, fPresetDay))
-            return;
+        if (!PosOk(Lat, Lon)) return;
+        if (!fTrj && !Start(fPresetDate, fPresetDay)) return;
         const int64_t t = fHasLast ? int64_t(fLastTime) + OneSecond : 0;
         if (t > INT32_MAX) {
             ++fR.Rejected;
@@ -103,15 +96,13 @@ public:
 
     void EndTrace()
     {
-        if (!fTrj)
-            return;
+        if (!fTrj) return;
         TTrj* T = fTrj;
         fTrj = nullptr;
         const bool hasFixes = T->First != nullptr;
         SetCurrentTrj(T);
         TrjLoaded(); // closes a trace without fixes
-        if (hasFixes)
-            ++fR.Traces;
+        if (hasFixes) ++fR.Traces;
     }
 
     TTrj* Current() const { return fTrj; }
@@ -151,14 +142,12 @@ private:
         if (fHasLast) {
             // The 24-hour rule, applied here so that the order check sees the final time.
             const int64_t before = int64_t(fLastTime) - t;
-            if (WrapDay && before >= 2300000 && before <= 2400000)
-                t += TimeUnitsPerDay;
+            if (WrapDay && before >= 2300000 && before <= 2400000) t += TimeUnitsPerDay;
             if (t < fLastTime) {
                 ++fR.Rejected;
                 return;
             }
-            if (t == fLastTime)
-                return; // same instant: the first fix stays
+            if (t == fLastTime) return; // same instant: the first fix stays
         }
         if (t > INT32_MAX || fFull) {
             ++fR.Rejected;
@@ -195,8 +184,7 @@ bool Finish(TTrjBuilder& B, const QString& FileName, TReadReport& R, int TracesB
 {
     B.EndTrace();
     if (R.Traces == TracesBefore) {
-        if (R.Error.isEmpty())
-            R.Error = NoValidFixText(FileName);
+        if (R.Error.isEmpty()) R.Error = NoValidFixText(FileName);
         return false;
     }
     return true;
@@ -239,8 +227,9 @@ void EmitGpxPoint(TTrjBuilder& B, const TGpxPoint& P, TReadReport& R)
 bool ReadLatLonAttrs(const TNvpList& A, int32& Lat, int32& Lon)
 {
     double la = 0, lo = 0;
-    return ToDouble(A.LocalValue(QStringLiteral("lat")), la) && ToDouble(A.LocalValue(QStringLiteral("lon")), lo) &&
-           DegToInt(la, 90, Lat) && DegToInt(lo, 180, Lon);
+    return ToDouble(A.LocalValue(QStringLiteral("lat")), la) &&
+           ToDouble(A.LocalValue(QStringLiteral("lon")), lo) && DegToInt(la, 90, Lat) &&
+           DegToInt(lo, 180, Lon);
 }
 
 // ---- KML -------------------------------------------------------------------------------------
@@ -271,7 +260,7 @@ QList<QStringView> SplitWs(QStringView S)
 struct TKmlPath
 {
     bool IsTrack = false;
-    int Group = -1;       // tracks of one MultiTrack share a group
+    int Group = -1; // tracks of one MultiTrack share a group
     QString Name;
     std::vector<TKmlPoint> Points;
     std::vector<QString> Whens; // tracks: the time texts, paired with Points by index
@@ -284,14 +273,12 @@ struct TKmlPath
 // "lon,lat[,alt]" (a coordinates tuple).
 bool ParseKmlCoord(const QList<QStringView>& f, TKmlPoint& P)
 {
-    if (f.size() < 2 || f.size() > 3)
-        return false;
+    if (f.size() < 2 || f.size() > 3) return false;
     double lo = 0, la = 0, al = 0;
     if (!ToDouble(f[0], lo) || !ToDouble(f[1], la) || !DegToInt(la, 90, P.Lat) || !DegToInt(lo, 180, P.Lon))
         return false;
     P.Alt = 0;
-    if (f.size() == 3 && (!ToDouble(f[2], al) || !AltOk(al, P.Alt)))
-        return false;
+    if (f.size() == 3 && (!ToDouble(f[2], al) || !AltOk(al, P.Alt))) return false;
     return true;
 }
 
@@ -305,38 +292,30 @@ struct TSpanSlot
 int HexDigit(QChar c)
 {
     const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
+    if (u >= u'0' && u <= u'9') return u - u'0';
+    if (u >= u'A' && u <= u'F') return u - u'A' + 10;
+    if (u >= u'a' && u <= u'f') return u - u'a' + 10;
     return -1;
 }
 
 // "hhmmss[.ss]" to milliseconds of the day.
 bool NmeaTime(QStringView S, int64_t& Ms)
 {
-    if (S.size() < 6)
-        return false;
+    if (S.size() < 6) return false;
     int v[3];
     for (int k = 0; k < 3; ++k) {
         const char16_t a = S[2 * k].unicode(), b = S[2 * k + 1].unicode();
-        if (a < u'0' || a > u'9' || b < u'0' || b > u'9')
-            return false;
+        if (a < u'0' || a > u'9' || b < u'0' || b > u'9') return false;
         v[k] = (a - u'0') * 10 + (b - u'0');
     }
-    if (v[0] > 23 || v[1] > 59 || v[2] > 59)
-        return false;
+    if (v[0] > 23 || v[1] > 59 || v[2] > 59) return false;
     int64_t frac = 0;
     if (S.size() > 6) {
-        if (S[6] != u'.')
-            return false;
+        if (S[6] != u'.') return false;
         int scale = 100;
         for (qsizetype i = 7; i < S.size(); ++i) {
             const char16_t c = S[i].unicode();
-            if (c < u'0' || c > u'9')
-                return false;
+            if (c < u'0' || c > u'9') return false;
             frac += (c - u'0') * scale;
             scale /= 10;
         }
@@ -348,13 +327,11 @@ bool NmeaTime(QStringView S, int64_t& Ms)
 // "ddmm.mmmm" + hemisphere, DegDigits 2 (latitude) or 3 (longitude).
 bool NmeaAngle(QStringView S, QStringView Hemi, int DegDigits, int32& V)
 {
-    if (S.size() < DegDigits + 2 || Hemi.size() != 1)
-        return false;
+    if (S.size() < DegDigits + 2 || Hemi.size() != 1) return false;
     int deg = 0;
     for (int k = 0; k < DegDigits; ++k) {
         const char16_t c = S[k].unicode();
-        if (c < u'0' || c > u'9')
-            return false;
+        if (c < u'0' || c > u'9') return false;
         deg = deg * 10 + (c - u'0');
     }
     double min = 0;
@@ -364,8 +341,7 @@ bool NmeaAngle(QStringView S, QStringView Hemi, int DegDigits, int32& V)
     const QChar h = Hemi[0].toUpper();
     const bool negHemi = DegDigits == 2 ? h == u'S' : h == u'W';
     const bool posHemi = DegDigits == 2 ? h == u'N' : h == u'E';
-    if (!negHemi && !posHemi)
-        return false;
+    if (!negHemi && !posHemi) return false;
     const double d = deg + min / 60.0;
     return DegToInt(negHemi ? -d : d, DegDigits == 2 ? 90 : 180, V);
 }
@@ -373,13 +349,11 @@ bool NmeaAngle(QStringView S, QStringView Hemi, int DegDigits, int32& V)
 // "ddmmyy" to a day number (years 80..99 are 1980..1999).
 bool NmeaDate(QStringView S, int64_t& Day)
 {
-    if (S.size() != 6)
-        return false;
+    if (S.size() != 6) return false;
     int v[3];
     for (int k = 0; k < 3; ++k) {
         const char16_t a = S[2 * k].unicode(), b = S[2 * k + 1].unicode();
-        if (a < u'0' || a > u'9' || b < u'0' || b > u'9')
-            return false;
+        if (a < u'0' || a > u'9' || b < u'0' || b > u'9') return false;
         v[k] = (a - u'0') * 10 + (b - u'0');
     }
     return DayNumber(v[2] >= 80 ? 1900 + v[2] : 2000 + v[2], v[1], v[0], Day);
@@ -404,11 +378,9 @@ struct TNmeaCycle
 // Two digits at i of S.
 bool Two(QStringView S, int i, int& v)
 {
-    if (i + 2 > S.size())
-        return false;
+    if (i + 2 > S.size()) return false;
     const char16_t a = S[i].unicode(), b = S[i + 1].unicode();
-    if (a < u'0' || a > u'9' || b < u'0' || b > u'9')
-        return false;
+    if (a < u'0' || a > u'9' || b < u'0' || b > u'9') return false;
     v = (a - u'0') * 10 + (b - u'0');
     return true;
 }
@@ -435,21 +407,18 @@ bool LoadGpxTrjData(const QByteArray& Data, const QString& FileName, TReadReport
     TGpxPoint pt;
     while (P.Scan()) {
         const TPartType t = P.CurPartType;
-        if (t != ptStartTag && t != ptEmptyTag && t != ptEndTag)
-            continue;
+        if (t != ptStartTag && t != ptEmptyTag && t != ptEndTag) continue;
         const QString ln = P.CurLocalName();
         if (t == ptStartTag || t == ptEmptyTag) {
             if (inPt) {
-                if (t == ptStartTag)
-                    ++ptDepth;
+                if (t == ptStartTag) ++ptDepth;
                 continue;
             }
             if (ln == u"trk") {
                 inTrk = true;
                 trkNamed = false;
                 B.NewTrace();
-                if (t == ptEmptyTag)
-                    inTrk = false;
+                if (t == ptEmptyTag) inTrk = false;
             } else if (ln == u"trkseg" && inTrk) {
                 B.PenUp();
             } else if (ln == u"trkpt" && inTrk) {
@@ -491,9 +460,8 @@ bool LoadGpxTrjData(const QByteArray& Data, const QString& FileName, TReadReport
         }
     }
     if (P.HasError()) {
-        if (inPt)
-            ++R.Rejected; // the point cut by the error
-        ++R.Rejected;     // the rest of the document
+        if (inPt) ++R.Rejected; // the point cut by the error
+        ++R.Rejected;           // the rest of the document
     }
     return Finish(B, FileName, R, before);
 }
@@ -514,11 +482,11 @@ bool LoadKmlTrjData(const QByteArray& Data, const QString& FileName, TReadReport
     P.LoadFromBuffer(Data);
 
     std::vector<TKmlPath> paths;
-    std::vector<QString> stack;           // open elements (local names)
-    std::vector<TSpanSlot> spans;         // one per open Document/Folder/Placemark
-    std::vector<QString> placemarkNames;  // one per open Placemark
+    std::vector<QString> stack;          // open elements (local names)
+    std::vector<TSpanSlot> spans;        // one per open Document/Folder/Placemark
+    std::vector<QString> placemarkNames; // one per open Placemark
     int multiDepth = 0, groupCount = 0, curGroup = -1;
-    TKmlPath* track = nullptr; // open track
+    int trackIdx = -1; // open track, an index: paths grows while it is open
     bool inLine = false, inCoords = false;
     QString coordsText;
     bool anyTrack = false;
@@ -534,26 +502,22 @@ bool LoadKmlTrjData(const QByteArray& Data, const QString& FileName, TReadReport
             }
             continue;
         }
-        if (t != ptStartTag && t != ptEmptyTag && t != ptEndTag)
-            continue;
+        if (t != ptStartTag && t != ptEmptyTag && t != ptEndTag) continue;
         const QString ln = P.CurLocalName();
         if (t == ptStartTag) {
             stack.push_back(ln);
-            if (ln == u"Document" || ln == u"Folder" || ln == u"Placemark")
-                spans.emplace_back();
-            if (ln == u"Placemark")
-                placemarkNames.emplace_back();
+            if (ln == u"Document" || ln == u"Folder" || ln == u"Placemark") spans.emplace_back();
+            if (ln == u"Placemark") placemarkNames.emplace_back();
             if (ln == u"MultiTrack") {
-                if (multiDepth++ == 0)
-                    curGroup = groupCount++;
-            } else if (ln == u"Track" && !track) {
-                paths.emplace_back();
-                track = &paths.back();
-                track->IsTrack = true;
-                track->Group = multiDepth > 0 ? curGroup : groupCount++;
-                track->Name = currentName();
+                if (multiDepth++ == 0) curGroup = groupCount++;
+            } else if (ln == u"Track" && trackIdx < 0) {
+                trackIdx = int(paths.size());
+                TKmlPath& track = paths.emplace_back();
+                track.IsTrack = true;
+                track.Group = multiDepth > 0 ? curGroup : groupCount++;
+                track.Name = currentName();
                 anyTrack = true;
-            } else if (ln == u"LineString" && !track) {
+            } else if (ln == u"LineString" && trackIdx < 0) {
                 inLine = true;
             } else if (ln == u"coordinates" && inLine) {
                 inCoords = true;
@@ -561,30 +525,27 @@ bool LoadKmlTrjData(const QByteArray& Data, const QString& FileName, TReadReport
             }
             continue;
         }
-        if (t == ptEmptyTag)
-            continue;
+        if (t == ptEmptyTag) continue;
         // End tag: CurContent is the text directly inside the element.
-        if (!stack.empty())
-            stack.pop_back();
+        if (!stack.empty()) stack.pop_back();
         const QString parent = stack.empty() ? QString() : stack.back();
         if (ln == u"name" && parent == u"Placemark" && !placemarkNames.empty()) {
             placemarkNames.back() = P.CurContent;
         } else if ((ln == u"begin" || ln == u"end") && parent == u"TimeSpan" && !spans.empty()) {
             (ln == u"begin" ? spans.back().Begin : spans.back().End) = P.CurContent;
-        } else if (track && ln == u"when") {
-            track->Whens.push_back(P.CurContent);
-        } else if (track && ln == u"coord") {
+        } else if (trackIdx >= 0 && ln == u"when") {
+            paths[size_t(trackIdx)].Whens.push_back(P.CurContent);
+        } else if (trackIdx >= 0 && ln == u"coord") {
             // A bad coordinate keeps its place, so that the pairing with the times holds.
             TKmlPoint pt;
             pt.Ok = ParseKmlCoord(SplitWs(P.CurContent), pt);
-            track->Points.push_back(pt);
-        } else if (track && ln == u"Track") {
-            if (track->Name.isEmpty())
-                track->Name = currentName();
-            track = nullptr;
+            paths[size_t(trackIdx)].Points.push_back(pt);
+        } else if (trackIdx >= 0 && ln == u"Track") {
+            TKmlPath& track = paths[size_t(trackIdx)];
+            if (track.Name.isEmpty()) track.Name = currentName();
+            trackIdx = -1;
         } else if (ln == u"MultiTrack") {
-            if (multiDepth > 0)
-                --multiDepth;
+            if (multiDepth > 0) --multiDepth;
         } else if (ln == u"coordinates" && inCoords) {
             inCoords = false;
             paths.emplace_back();
@@ -608,20 +569,16 @@ bool LoadKmlTrjData(const QByteArray& Data, const QString& FileName, TReadReport
         } else if (ln == u"LineString") {
             inLine = false;
         } else if (ln == u"Document" || ln == u"Folder" || ln == u"Placemark") {
-            if (!spans.empty())
-                spans.pop_back();
-            if (ln == u"Placemark" && !placemarkNames.empty())
-                placemarkNames.pop_back();
+            if (!spans.empty()) spans.pop_back();
+            if (ln == u"Placemark" && !placemarkNames.empty()) placemarkNames.pop_back();
         }
     }
-    if (P.HasError())
-        ++R.Rejected;
+    if (P.HasError()) ++R.Rejected;
 
     TTrjBuilder B(FileName, R);
     int lastGroup = -2;
     for (const TKmlPath& path : paths) {
-        if (path.IsTrack != anyTrack)
-            continue;
+        if (path.IsTrack != anyTrack) continue;
         if (path.IsTrack) {
             if (path.Group != lastGroup)
                 B.NewTrace(path.Name);
@@ -673,10 +630,10 @@ QByteArray WriteKmlTrj(const TTrj& T)
     out += QStringLiteral("<name>%1</name>\n<Placemark>\n<name>%1</name>\n").arg(name);
     bool multi = false;
     for (const TRec* P = T.First; P; P = P->Next)
-        if (P->Kind == 1 && P != T.First)
-            multi = true;
+        if (P->Kind == 1 && P != T.First) multi = true;
     if (multi)
-        out += QStringLiteral("<gx:MultiTrack>\n<altitudeMode>absolute</altitudeMode>\n<gx:interpolate>0</gx:interpolate>\n");
+        out += QStringLiteral(
+            "<gx:MultiTrack>\n<altitudeMode>absolute</altitudeMode>\n<gx:interpolate>0</gx:interpolate>\n");
     auto writeTrack = [&](const TRec* From, const TRec* To) {
         out += QStringLiteral("<gx:Track>\n<altitudeMode>absolute</altitudeMode>\n");
         for (const TRec* P = From; P != To; P = P->Next) {
@@ -699,10 +656,8 @@ QByteArray WriteKmlTrj(const TTrj& T)
             segStart = P;
         }
     }
-    if (segStart)
-        writeTrack(segStart, nullptr);
-    if (multi)
-        out += QStringLiteral("</gx:MultiTrack>\n");
+    if (segStart) writeTrack(segStart, nullptr);
+    if (multi) out += QStringLiteral("</gx:MultiTrack>\n");
     out += QStringLiteral("</Placemark>\n</Document>\n</kml>\n");
     return out.toUtf8();
 }
@@ -726,8 +681,7 @@ bool LoadNmeaTrjData(const QByteArray& Data, const QString& FileName, TReadRepor
     int32 pendingBaroAlt = 0;
 
     auto flush = [&]() {
-        if (!cyc.Open)
-            return;
+        if (!cyc.Open) return;
         if (cyc.HasRmc) {
             if (cyc.RmcValid) {
                 const int32 gps = cyc.HasGga ? cyc.GgaAlt : (cyc.HasBaro ? cyc.BaroAlt : 0);
@@ -740,8 +694,7 @@ bool LoadNmeaTrjData(const QByteArray& Data, const QString& FileName, TReadRepor
         cyc = TNmeaCycle();
     };
     auto openCycle = [&](int64_t Ms) {
-        if (cyc.Open && cyc.Ms == Ms)
-            return;
+        if (cyc.Open && cyc.Ms == Ms) return;
         flush();
         cyc.Open = true;
         cyc.Ms = Ms;
@@ -754,8 +707,7 @@ bool LoadNmeaTrjData(const QByteArray& Data, const QString& FileName, TReadRepor
 
     for (QStringView line : Lines(Text)) {
         const qsizetype dollar = line.indexOf(u'$');
-        if (dollar != 0)
-            continue; // comments and noise
+        if (dollar != 0) continue; // comments and noise
         QStringView body = line.mid(1);
         const qsizetype star = body.lastIndexOf(u'*');
         bool sumOk = true;
@@ -763,20 +715,17 @@ bool LoadNmeaTrjData(const QByteArray& Data, const QString& FileName, TReadRepor
             const QStringView sum = body.mid(star + 1).trimmed();
             body = body.left(star);
             int x = 0;
-            for (QChar c : body)
-                x ^= c.unicode() & 0xFF;
+            for (QChar c : body) x ^= c.unicode() & 0xFF;
             sumOk = sum.size() == 2 && HexDigit(sum[0]) >= 0 && HexDigit(sum[1]) >= 0 &&
                     HexDigit(sum[0]) * 16 + HexDigit(sum[1]) == x;
         }
         const QList<QStringView> f = body.split(u',');
-        if (f.isEmpty() || f[0].size() < 3)
-            continue;
+        if (f.isEmpty() || f[0].size() < 3) continue;
         const QStringView id = f[0];
         const bool isRmc = id.size() == 5 && id.endsWith(u"RMC");
         const bool isGga = id.size() == 5 && id.endsWith(u"GGA");
         const bool isBaro = id == u"PGRMZ";
-        if (!isRmc && !isGga && !isBaro)
-            continue;
+        if (!isRmc && !isGga && !isBaro) continue;
         if (!sumOk) {
             ++R.Rejected;
             continue;
@@ -816,8 +765,7 @@ bool LoadNmeaTrjData(const QByteArray& Data, const QString& FileName, TReadRepor
                 ++R.Rejected;
                 continue;
             }
-            if (f[2] == u"f" || f[2] == u"F")
-                a *= 0.3048;
+            if (f[2] == u"f" || f[2] == u"F") a *= 0.3048;
             if (!AltOk(a, alt)) {
                 ++R.Rejected;
                 continue;
@@ -840,8 +788,7 @@ bool LoadNmeaTrjData(const QByteArray& Data, const QString& FileName, TReadRepor
 int ParseDatLine(const QString& Line, TRec& Rec)
 {
     QStringView L = QStringView(Line).left(MaxLineLength);
-    while (!L.isEmpty() && (L.back() == u'\n' || L.back() == u'\r'))
-        L.chop(1);
+    while (!L.isEmpty() && (L.back() == u'\n' || L.back() == u'\r')) L.chop(1);
     int errors = 0;
     int h = 0, m = 0, s = 0;
     if (Two(L, 0, h) && Two(L, 2, m) && Two(L, 4, s) && h < 24 && m < 60 && s < 60 &&
@@ -871,8 +818,7 @@ int ParseDatLine(const QString& Line, TRec& Rec)
         } else {
             Rec.AltGps = Rec.Alt;
         }
-        if (f.size() > 4)
-            ++errors; // a field more than the format has
+        if (f.size() > 4) ++errors; // a field more than the format has
         return errors;
     }
     return errors + 3; // latitude, longitude and altitude missing
@@ -881,14 +827,11 @@ int ParseDatLine(const QString& Line, TRec& Rec)
 bool ParseDatHeader(const QString& Line, TDateTime& Date)
 {
     QStringView L(Line);
-    if (!L.startsWith(u"Date") || L.size() < 11)
-        return false;
+    if (!L.startsWith(u"Date") || L.size() < 11) return false;
     int d = 0, m = 0, y = 0;
-    if (!Two(L, 5, d) || !Two(L, 7, m) || !Two(L, 9, y))
-        return false;
+    if (!Two(L, 5, d) || !Two(L, 7, m) || !Two(L, 9, y)) return false;
     int64_t day = 0;
-    if (!DayNumber(L[9] == u'8' || L[9] == u'9' ? 1900 + y : 2000 + y, m, d, day))
-        return false;
+    if (!DayNumber(L[9] == u'8' || L[9] == u'9' ? 1900 + y : 2000 + y, m, d, day)) return false;
     Date = TDateTime(day);
     return true;
 }
@@ -897,8 +840,7 @@ namespace {
 // A line the logger takes for a flight header: "Date" and characters 6 to 11 not all blank.
 bool IsDatHeader(QStringView L)
 {
-    if (!L.startsWith(u"Date"))
-        return false;
+    if (!L.startsWith(u"Date")) return false;
     const QStringView d = L.mid(5, 6);
     return !d.trimmed().isEmpty();
 }
@@ -918,10 +860,8 @@ bool LoadDatTrjData(const QByteArray& Data, const QString& FileName, TReadReport
     B.NewTrace();
     TRec rec;
     for (QStringView line : Lines(Text)) {
-        if (line.startsWith(u'*'))
-            line = line.mid(1);
-        if (line.trimmed().isEmpty())
-            continue;
+        if (line.startsWith(u'*')) line = line.mid(1);
+        if (line.trimmed().isEmpty()) continue;
         if (IsDatHeader(line)) {
             TDateTime date = 0;
             if (ParseDatHeader(line.toString(), date)) {

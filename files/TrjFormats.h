@@ -36,8 +36,9 @@
 //     1-6   time of day UTC, hours minutes seconds
 //     8-16  latitude, signed decimal degrees with 5 decimals (north positive)
 //     18-27 longitude, signed decimal degrees with 5 decimals (east positive)
-//     29-33 pressure altitude, metres, signed
+//     29-33 pressure altitude, metres, signed (more digits above 9999 m)
 //     35-39 GPS altitude, metres, signed (optional; the pressure altitude when missing)
+//   Altitudes beyond 100 km are not believed: such a line does not convert.
 //   The writer writes these columns; the reader takes the fields after column 6 separated by
 //   one or more blanks (a sign is optional), so hand-edited lines are read as well. Every
 //   header starts a new trace; fix lines before the first header go into a trace without date.

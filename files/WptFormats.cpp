@@ -54,8 +54,7 @@ public:
     std::unique_ptr<TSwp> Take(const QString& FileName)
     {
         if (fSet->Count == 0) {
-            if (fR.Error.isEmpty())
-                fR.Error = NoWptText(FileName);
+            if (fR.Error.isEmpty()) fR.Error = NoWptText(FileName);
             return nullptr;
         }
         fSet->FileName = FileName;
@@ -76,24 +75,18 @@ private:
 bool ParseColonAngle(QStringView S, QChar Pos, QChar Neg, double DegLimit, int32& V)
 {
     S = S.trimmed();
-    if (S.size() < 2)
-        return false;
+    if (S.size() < 2) return false;
     const QChar h = S.back().toUpper();
-    if (h != Pos && h != Neg)
-        return false;
+    if (h != Pos && h != Neg) return false;
     const QList<QStringView> parts = S.chopped(1).trimmed().split(u':');
-    if (parts.size() < 1 || parts.size() > 3)
-        return false;
+    if (parts.size() < 1 || parts.size() > 3) return false;
     double v[3] = {0, 0, 0};
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const QStringView p = parts[i];
-        if (p.isEmpty() || p.startsWith(u'+') || p.startsWith(u'-') || !ToDouble(p, v[i]))
-            return false;
-        if (i + 1 < parts.size() && p.contains(u'.'))
-            return false; // decimals only in the last part
+        if (p.isEmpty() || p.startsWith(u'+') || p.startsWith(u'-') || !ToDouble(p, v[i])) return false;
+        if (i + 1 < parts.size() && p.contains(u'.')) return false; // decimals only in the last part
     }
-    if (v[1] >= 60 || v[2] >= 60)
-        return false;
+    if (v[1] >= 60 || v[2] >= 60) return false;
     const double d = v[0] + v[1] / 60 + v[2] / 3600;
     return DegToInt(h == Neg ? -d : d, DegLimit, V);
 }
@@ -101,22 +94,19 @@ bool ParseColonAngle(QStringView S, QChar Pos, QChar Neg, double DegLimit, int32
 // Fixed digits "DDMMSS" or "DDDMMSS" then the hemisphere letter.
 bool ParseDmsDigits(QStringView S, int DegDigits, QChar Pos, QChar Neg, double DegLimit, int32& V)
 {
-    if (S.size() != DegDigits + 5)
-        return false;
+    if (S.size() != DegDigits + 5) return false;
     int n[3] = {0, 0, 0};
     const int len[3] = {DegDigits, 2, 2};
     qsizetype i = 0;
     for (int k = 0; k < 3; ++k) {
         for (int j = 0; j < len[k]; ++j, ++i) {
             const char16_t c = S[i].unicode();
-            if (c < u'0' || c > u'9')
-                return false;
+            if (c < u'0' || c > u'9') return false;
             n[k] = n[k] * 10 + (c - u'0');
         }
     }
     const QChar h = S[i].toUpper();
-    if ((h != Pos && h != Neg) || n[1] >= 60 || n[2] >= 60)
-        return false;
+    if ((h != Pos && h != Neg) || n[1] >= 60 || n[2] >= 60) return false;
     const double d = n[0] + n[1] / 60.0 + n[2] / 3600.0;
     return DegToInt(h == Neg ? -d : d, DegLimit, V);
 }
@@ -125,22 +115,18 @@ bool ParseDmsDigits(QStringView S, int DegDigits, QChar Pos, QChar Neg, double D
 bool ParseDdmm(QStringView S, int DegDigits, QChar Pos, QChar Neg, double DegLimit, int32& V)
 {
     S = S.trimmed();
-    if (S.size() < DegDigits + 3)
-        return false;
+    if (S.size() < DegDigits + 3) return false;
     const QChar h = S.back().toUpper();
-    if (h != Pos && h != Neg)
-        return false;
+    if (h != Pos && h != Neg) return false;
     int deg = 0;
     for (int k = 0; k < DegDigits; ++k) {
         const char16_t c = S[k].unicode();
-        if (c < u'0' || c > u'9')
-            return false;
+        if (c < u'0' || c > u'9') return false;
         deg = deg * 10 + (c - u'0');
     }
     const QStringView m = S.mid(DegDigits).chopped(1);
     double min = 0;
-    if (m.isEmpty() || m[0] < u'0' || m[0] > u'9' || !ToDouble(m, min) || min >= 60)
-        return false;
+    if (m.isEmpty() || m[0] < u'0' || m[0] > u'9' || !ToDouble(m, min) || min >= 60) return false;
     const double d = deg + min / 60;
     return DegToInt(h == Neg ? -d : d, DegLimit, V);
 }
@@ -160,11 +146,9 @@ bool ParseAltUnit(QStringView S, int32& Alt)
         S.chop(1);
     }
     double a = 0;
-    if (!ToDouble(S, a))
-        return false;
+    if (!ToDouble(S, a)) return false;
     a *= factor;
-    if (std::fabs(a) > MaxAltitude)
-        return false;
+    if (std::fabs(a) > MaxAltitude) return false;
     Alt = Round(a);
     return true;
 }
@@ -200,9 +184,12 @@ QString DmsDigits(int32 V, int DegDigits, QChar Pos, QChar Neg)
         .arg(neg ? Neg : Pos);
 }
 
+// The first N characters as they will be written (one Windows-1252 byte each, so that the
+// columns hold), blanks of any kind at their ends removed as the readers remove them, then
+// padded with blanks to N.
 QString PadRight(const QString& S, int N)
 {
-    return S.left(N).leftJustified(N, u' ');
+    return FromWin1252(ToWin1252(S)).left(N).trimmed().leftJustified(N, u' ');
 }
 
 // ---- Readers ---------------------------------------------------------------------------------
@@ -210,8 +197,7 @@ QString PadRight(const QString& S, int N)
 void ReadCambridge(const QString& Text, TSwpBuilder& B, TReadReport& R)
 {
     for (QStringView line : Lines(Text)) {
-        if (line.trimmed().isEmpty() || line.startsWith(u'*'))
-            continue;
+        if (line.trimmed().isEmpty() || line.startsWith(u'*')) continue;
         const QList<QStringView> f = line.split(u',');
         int32 lat = 0, lon = 0, alt = 0;
         if (f.size() < 6 || !ParseColonAngle(f[1], u'N', u'S', 90, lat) ||
@@ -231,9 +217,9 @@ void ReadCambridge(const QString& Text, TSwpBuilder& B, TReadReport& R)
 
 void ReadZander(const QString& Text, TSwpBuilder& B, TReadReport& R)
 {
+    // No comment lines: a name may start with any character.
     for (QStringView line : Lines(Text)) {
-        if (line.trimmed().isEmpty() || line.startsWith(u'*'))
-            continue;
+        if (line.trimmed().isEmpty()) continue;
         int32 lat = 0, lon = 0, alt = 0;
         if (line.size() < 29 || !ParseDmsDigits(line.mid(13, 7), 2, u'N', u'S', 90, lat) ||
             !ParseDmsDigits(line.mid(21, 8), 3, u'E', u'W', 180, lon)) {
@@ -263,8 +249,7 @@ void ReadZander(const QString& Text, TSwpBuilder& B, TReadReport& R)
 // Decimal number with "." or, as spreadsheets write it in French, ",".
 bool ToDoubleAnyMark(QStringView S, double& V)
 {
-    if (!S.contains(u','))
-        return ToDouble(S, V);
+    if (!S.contains(u',')) return ToDouble(S, V);
     QString t = S.toString();
     t.replace(u',', u'.');
     return ToDouble(t, V);
@@ -276,14 +261,12 @@ void ReadTabText(const QString& Text, TSwpBuilder& B, TReadReport& R)
     for (QStringView line : Lines(Text)) {
         const bool isFirst = first;
         first = false;
-        if (line.trimmed().isEmpty())
-            continue;
+        if (line.trimmed().isEmpty()) continue;
         const QList<QStringView> f = line.split(u'\t');
         double la = 0, lo = 0, a = 0;
         int32 lat = 0, lon = 0, alt = 0;
         if (f.size() < 3 || !ToDoubleAnyMark(f[1], la)) {
-            if (!isFirst)
-                ++R.Rejected; // the first line may be the title line
+            if (!isFirst) ++R.Rejected; // the first line may be the title line
             continue;
         }
         if (!ToDoubleAnyMark(f[2], lo) || !DegToInt(la, 90, lat) || !DegToInt(lo, 180, lon) ||
@@ -342,16 +325,14 @@ void ReadSeeYou(const QString& Text, TSwpBuilder& B, TReadReport& R)
     for (QStringView line : Lines(Text)) {
         const bool isFirst = first;
         first = false;
-        if (line.trimmed().isEmpty() || line.startsWith(u'*'))
-            continue;
-        if (line.trimmed().startsWith(u"-----Related Tasks"))
-            break;
+        if (line.trimmed().isEmpty() || line.startsWith(u'*')) continue;
+        if (line.trimmed().startsWith(u"-----Related Tasks")) break;
         const QStringList f = CsvFields(line);
         int32 lat = 0, lon = 0, alt = 0;
-        if (f.size() < 6 || !ParseDdmm(f[3], 2, u'N', u'S', 90, lat) || !ParseDdmm(f[4], 3, u'E', u'W', 180, lon) ||
+        if (f.size() < 6 || !ParseDdmm(f[3], 2, u'N', u'S', 90, lat) ||
+            !ParseDdmm(f[4], 3, u'E', u'W', 180, lon) ||
             (!f[5].trimmed().isEmpty() && !ParseAltUnit(f[5], alt))) {
-            if (!isFirst)
-                ++R.Rejected; // the first line is the title line
+            if (!isFirst) ++R.Rejected; // the first line is the title line
             continue;
         }
         int32 style = 0;
@@ -386,8 +367,7 @@ void ReadGpxWpt(const QByteArray& Data, TSwpBuilder& B, TReadReport& R)
         const TPartType t = P.CurPartType;
         if (t == ptStartTag || t == ptEmptyTag) {
             if (inWpt) {
-                if (t == ptStartTag)
-                    ++depth;
+                if (t == ptStartTag) ++depth;
                 continue;
             }
             if (P.CurLocalName() == u"wpt") {
@@ -437,8 +417,7 @@ void ReadGpxWpt(const QByteArray& Data, TSwpBuilder& B, TReadReport& R)
             --depth;
         }
     }
-    if (P.HasError())
-        ++R.Rejected;
+    if (P.HasError()) ++R.Rejected;
 }
 
 } // namespace

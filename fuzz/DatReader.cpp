@@ -22,8 +22,7 @@ struct Fix
 std::vector<Fix> Fixes(const TTrj* T)
 {
     std::vector<Fix> v;
-    for (const TRec* P = T->First; P; P = P->Next)
-        v.push_back({P->Lat, P->Lon, P->Alt, P->AltGps, P->Time});
+    for (const TRec* P = T->First; P; P = P->Next) v.push_back({P->Lat, P->Lon, P->Alt, P->AltGps, P->Time});
     return v;
 }
 } // namespace
@@ -42,16 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const int errors = ParseDatLine(QString::fromLatin1(line), r);
         Check(errors >= 0 && errors <= 6);
         if (errors == 0)
-            Check(r.Time >= 0 && r.Time <= 2400000 && r.Lat >= -9000000 && r.Lat <= 9000000 && r.Lon >= -18000000 &&
-                  r.Lon <= 18000000);
+            Check(r.Time >= 0 && r.Time <= 2400000 && r.Lat >= -9000000 && r.Lat <= 9000000 &&
+                  r.Lon >= -18000000 && r.Lon <= 18000000);
         TDateTime d = 0;
         ParseDatHeader(QString::fromLatin1(line), d);
     }
     TReadReport R;
     LoadDatTrjData(bytes, QStringLiteral("f.dat"), R);
     std::vector<TTrj*> traces;
-    for (TTrj* T = FirstTrj; T; T = T->NextTrj)
-        traces.push_back(T);
+    for (TTrj* T = FirstTrj; T; T = T->NextTrj) traces.push_back(T);
     for (TTrj* T : traces) {
         const QByteArray out = WriteDatTrj(*T);
         const std::vector<Fix> before = Fixes(T);

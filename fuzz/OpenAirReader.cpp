@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             Check(InGlobe(*D));
             if (D->Kind == dkArc) {
                 auto* A = static_cast<TDrd1*>(D);
-                Check(InGlobe(A->StartPos) && InGlobe(A->Centre) && std::isfinite(A->Radius) && A->Radius != 0);
+                Check(InGlobe(A->StartPos) && InGlobe(A->Centre) && std::isfinite(A->Radius) &&
+                      A->Radius != 0);
             } else if (D->Kind == dkCircle) {
                 Check(std::isfinite(static_cast<TDrd2*>(D)->Radius) && static_cast<TDrd2*>(D)->Radius > 0);
             }

@@ -49,8 +49,7 @@ struct Fix
 std::vector<Fix> Fixes(const TTrj* T)
 {
     std::vector<Fix> v;
-    for (const TRec* P = T->First; P; P = P->Next)
-        v.push_back({P->Lat, P->Lon, P->Alt, P->Time, P->Kind});
+    for (const TRec* P = T->First; P; P = P->Next) v.push_back({P->Lat, P->Lon, P->Alt, P->Time, P->Kind});
     return v;
 }
 
@@ -58,8 +57,7 @@ std::vector<Fix> Fixes(const TTrj* T)
 void RoundTrip()
 {
     std::vector<TTrj*> traces;
-    for (TTrj* T = FirstTrj; T; T = T->NextTrj)
-        traces.push_back(T);
+    for (TTrj* T = FirstTrj; T; T = T->NextTrj) traces.push_back(T);
     for (TTrj* T : traces) {
         const QByteArray kml = WriteKmlTrj(*T);
         const std::vector<Fix> before = Fixes(T);

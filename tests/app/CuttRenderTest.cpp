@@ -1,8 +1,8 @@
 // The profile view: its window in time and altitude (kept with the trace for the printed
 // cross-section), the local-time labels, the curves drawn where the fixes fall, and the mouse
 // and keyboard.
-#include "app/Cutt.h"
 #include "app/CuttRender.h"
+#include "app/Cutt.h"
 #include "app/Plan.h"
 #include "files/RecFile.h"
 #include "model/Options.h"
@@ -151,8 +151,7 @@ TEST_F(CuttTest, ProjectionInvertsTimeAndPlacesAltitudes)
     EXPECT_NEAR(pr.TimeToX(T->ViewTimeMin), pr.Plot.left(), 1e-9);
     EXPECT_NEAR(pr.TimeToX(T->ViewTimeMax), pr.Plot.left() + pr.Plot.width(), 1e-9);
     EXPECT_NEAR(pr.AltToY(T->ViewAltMax), pr.Plot.top(), 1e-9);
-    for (int x = pr.Plot.left(); x < pr.Plot.right(); x += 37)
-        EXPECT_NEAR(pr.TimeToX(pr.XToTime(x)), x, 0.5);
+    for (int x = pr.Plot.left(); x < pr.Plot.right(); x += 37) EXPECT_NEAR(pr.TimeToX(pr.XToTime(x)), x, 0.5);
     EXPECT_GT(pr.Plot.left(), fm.horizontalAdvance(QStringLiteral("10000 Ft")));
 }
 
@@ -185,7 +184,8 @@ TEST_F(CuttTest, BothAltitudesCursorAndLiveSegment)
     F.DrawCursor(false, nullptr);
     const TCuttProjection pr = F.Projection();
     const TRec* R = T->RecAt(50);
-    const QPointF pres(pr.TimeToX(R->Time), pr.AltToY(R->Alt)), gps(pr.TimeToX(R->Time), pr.AltToY(R->AltGps));
+    const QPointF pres(pr.TimeToX(R->Time), pr.AltToY(R->Alt)),
+        gps(pr.TimeToX(R->Time), pr.AltToY(R->AltGps));
     QImage img = Render(F);
     EXPECT_TRUE(ColourNear(img, pres, C(ciAltCurve)));
     EXPECT_TRUE(ColourNear(img, gps, C(ciAltGpsCurve)));

@@ -16,11 +16,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -53,6 +56,11 @@ protected:
     void Start(const QString& File)
     {
         StartZephalon(File);
+        // No real dialog in tests unless one asks for it: a dialog would wait for a user.
+        SetFileDialogHook([](TFileKind Kind, TFileChoice&) {
+            ADD_FAILURE() << "unexpected file dialog of kind " << int(Kind);
+            return false;
+        });
         MainForm->resize(1200, 800);
         MainForm->show();
         QCoreApplication::processEvents();
@@ -69,7 +77,8 @@ double ShareDrawn(const QImage& Img, const QList<QPointF>& Pts, QRgb Back)
         ++inside;
         bool found = false;
         for (int dy = -2; dy <= 2 && !found; ++dy)
-            for (int dx = -2; dx <= 2 && !found; ++dx) found = (Img.pixel(x + dx, y + dy) & 0xFFFFFF) != (Back & 0xFFFFFF);
+            for (int dx = -2; dx <= 2 && !found; ++dx)
+                found = (Img.pixel(x + dx, y + dy) & 0xFFFFFF) != (Back & 0xFFFFFF);
         drawn += found;
     }
     return inside ? double(drawn) / inside : 0;
@@ -118,7 +127,8 @@ TEST_F(MainFormTest, StartsOnTheCommandLineTraceAndBothViewsDrawIt)
     // ... and not everywhere: the corner away from the trace keeps the background.
     int back = 0;
     for (int y = 0; y < plan.height() - PlanForm->BottomBand; y += 7)
-        for (int x = 0; x < plan.width(); x += 7) back += (plan.pixel(x, y) & 0xFFFFFF) == (planBack & 0xFFFFFF);
+        for (int x = 0; x < plan.width(); x += 7)
+            back += (plan.pixel(x, y) & 0xFFFFFF) == (planBack & 0xFFFFFF);
     EXPECT_GT(back, 100);
 
     const QImage cutt = CuttForm->grab().toImage();
@@ -181,7 +191,8 @@ TEST_F(MainFormTest, TestButtonFollowsTheIniKey)
     for (const char* v : {"1", "0"}) {
         {
             TIniFile ini(IniFileName());
-            ASSERT_TRUE(ini.WriteString(QStringLiteral("Interface"), QStringLiteral("Test_Btn"), QLatin1String(v)));
+            ASSERT_TRUE(
+                ini.WriteString(QStringLiteral("Interface"), QStringLiteral("Test_Btn"), QLatin1String(v)));
         }
         Start(QString());
         EXPECT_EQ(MainForm->TestBtnAction->isVisible(), QByteArray(v) == "1") << v;
@@ -196,6 +207,7 @@ TEST_F(MainFormTest, FileCommandsOpenCycleAndCloseTraces)
     QList<TFileKind> asked;
     SetFileDialogHook([&](TFileKind Kind, TFileChoice& C) {
         asked << Kind;
+        if (Kind % 2 == 1) return false; // never save over the shared test files
         C.Files = QStringList{IgcWithTask, IgcPlain};
         return true;
     });
@@ -218,9 +230,12 @@ TEST_F(MainFormTest, FileCommandsOpenCycleAndCloseTraces)
     EXPECT_EQ(TrjCount(), 1);
     EXPECT_FALSE(MainForm->TrjSuiv->isEnabled());
 
+    Msg::PushAnswer(mrNo); // no association for the second opening either: nothing to save
     MainForm->OuvreTrj->trigger();
     EXPECT_EQ(TrjCount(), 3);
     MainForm->FermeTteTrjExecute();
+    EXPECT_EQ(asked.count(fkOpenTrj), 2);
+    EXPECT_EQ(asked.size(), 2); // closing asked no save
     EXPECT_EQ(TrjCount(), 0);
     EXPECT_EQ(Trj, nullptr);
     EXPECT_FALSE(MainForm->FermeTrj->isEnabled());
@@ -230,7 +245,8 @@ TEST_F(MainFormTest, FileCommandsOpenCycleAndCloseTraces)
 TEST_F(MainFormTest, CloseAllStopsAtCancelAndKeepsTheRest)
 {
     Start(QString());
-    SetFileDialogHook([&](TFileKind, TFileChoice& C) {
+    SetFileDialogHook([&](TFileKind Kind, TFileChoice& C) {
+        if (Kind != fkOpenTrj) return false; // never save over the shared test files
         C.Files = QStringList{IgcPlain, IgcPlain, IgcPlain};
         return true;
     });
@@ -259,6 +275,72 @@ TEST_F(MainFormTest, SavingATraceGoesThroughTheSaveDialog)
     MainForm->EnregTrj->trigger();
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("copy.ZPH"))));
     EXPECT_TRUE(seen.Files.value(0).endsWith(QStringLiteral(".ZPH"), Qt::CaseInsensitive));
+}
+
+TEST_F(MainFormTest, PlainFileDialogsOfTheFileCommands)
+{
+    QTemporaryDir dir;
+    Start(QString());
+    SetFileDialogHook({});
+    InstallPlainFileDialogs(MainForm); // what the program installs
+    Opt->FichTrajectoire = dir.filePath(QStringLiteral("gone.igc"));
+
+    // Open: title, filters in both cases, several files, starting in the last trace's folder.
+    QString title, folder;
+    QStringList filters;
+    int mode = -1;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        title = d->windowTitle();
+        folder = d->directory().absolutePath();
+        filters = d->nameFilters();
+        mode = d->fileMode();
+        d->selectFile(IgcPlain);
+        static_cast<QDialog*>(d)->accept(); // as the Open or Save button
+    });
+    MainForm->OuvreTrj->trigger();
+    EXPECT_EQ(title, QStringLiteral("Ouverture fichier trajectoire"));
+    EXPECT_EQ(folder, QDir(dir.path()).absolutePath());
+    EXPECT_EQ(filters, QtNameFilters(FileDialogSpec(fkOpenTrj).Filter));
+    EXPECT_EQ(mode, QFileDialog::ExistingFiles);
+    ASSERT_NE(Trj, nullptr);
+    EXPECT_EQ(QFileInfo(Trj->FileName).canonicalFilePath(), QFileInfo(IgcPlain).canonicalFilePath());
+
+    // Save: a name typed without extension takes the chosen filter's.
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        title = d->windowTitle();
+        d->setDirectory(dir.path());
+        d->selectNameFilter(d->nameFilters().at(1)); // IGC
+        d->selectFile(dir.filePath(QStringLiteral("vol")));
+        static_cast<QDialog*>(d)->accept(); // as the Open or Save button
+    });
+    MainForm->EnregTrj->trigger();
+    EXPECT_EQ(title, QStringLiteral("Enregistrement fichier trajectoire"));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("vol.IGC"))))
+        << QDir(dir.path()).entryList().join(u' ').toStdString() << " "
+        << (Msg::Log().isEmpty() ? std::string() : Msg::Log().last().text.toStdString());
+
+    // A name with its own extension keeps it, whatever the filter.
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->selectNameFilter(d->nameFilters().at(1));
+        d->selectFile(dir.filePath(QStringLiteral("copie.zph")));
+        static_cast<QDialog*>(d)->accept(); // as the Open or Save button
+    });
+    MainForm->EnregTrj->trigger();
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("copie.zph"))));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("copie.zph.IGC"))));
+
+    // Cancel opens nothing.
+    QTimer::singleShot(0, [&] {
+        if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) d->reject();
+    });
+    MainForm->OuvreTrj->trigger();
+    EXPECT_EQ(TrjCount(), 1);
 }
 
 TEST_F(MainFormTest, WorkingModesAreExclusive)
@@ -374,13 +456,19 @@ TEST_F(MainFormTest, LayoutClientAreaAndNmeaLayout)
     EXPECT_FALSE(MainForm->NmeaFormRect().isValid());
 }
 
-TEST_F(MainFormTest, StatusBarShowsAndClears)
+TEST_F(MainFormTest, StatusBarAndAboutBox)
 {
     Start(QString());
     ShowStatus(QStringLiteral("Ouverture du fichier trajectoire x"));
     EXPECT_EQ(MainForm->StatusPanel->text(), QStringLiteral("Ouverture du fichier trajectoire x"));
     ShowStatus(QString());
     EXPECT_TRUE(MainForm->StatusPanel->text().isEmpty());
+
+    Msg::ClearLog();
+    MainForm->APropos->trigger();
+    ASSERT_EQ(Msg::Log().size(), 1);
+    EXPECT_TRUE(Msg::Log().first().text.startsWith(QStringLiteral("Zephalon ")));
+    EXPECT_EQ(Msg::Log().first().caption, QStringLiteral("A propos de Zephalon"));
 }
 
 // ---- Shell decisions -------------------------------------------------------------------------------
@@ -394,10 +482,24 @@ TEST(ShellTest, FileDialogsOfEachKind)
     EXPECT_TRUE(open.MustExist);
     EXPECT_FALSE(open.Save);
     const QStringList f = QtNameFilters(open.Filter);
-    ASSERT_EQ(f.size(), 14);
-    EXPECT_TRUE(f.first().startsWith(QStringLiteral("Vols tous formats (*.ZPH *.zph *.IGC *.igc")));
-    EXPECT_EQ(f.at(2), QStringLiteral("IGC (*.GPS ou IGC) (*.GPS *.gps *.IGC *.igc)"));
+    ASSERT_EQ(f.size(), 13);
+    EXPECT_TRUE(f.first().startsWith(QStringLiteral("Vols tous formats (*.[Zz][Pp][Hh] *.[Ii][Gg][Cc] ")));
+    EXPECT_EQ(f.at(2), QStringLiteral("IGC (*.GPS ou IGC) (*.[Gg][Pp][Ss] *.[Ii][Gg][Cc])"));
     EXPECT_EQ(f.last(), QStringLiteral("Tous fichiers (*.*) (*)"));
+
+    // The patterns match extensions in any case, even where names compare case-sensitively.
+    QTemporaryDir dir;
+    for (const char* n : {"a.igc", "B.IGC", "c.Igc", "d.gps", "e.txt", "figc", "g.igc.bak"}) {
+        QFile file(dir.filePath(QLatin1String(n)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QStringList igc = ParseFilter(open.Filter).at(2).Patterns;
+    QStringList pats;
+    for (const QString& p : igc) pats << AnyCasePattern(p);
+    EXPECT_EQ(QDir(dir.path()).entryList(pats, QDir::Files | QDir::CaseSensitive, QDir::Name),
+              (QStringList{QStringLiteral("B.IGC"), QStringLiteral("a.igc"), QStringLiteral("c.Igc"),
+                           QStringLiteral("d.gps")}));
+    EXPECT_EQ(QDir(dir.path()).entryList({AnyCasePattern(QStringLiteral("*.*"))}, QDir::Files).size(), 7);
 
     const TFileDialogSpec task = FileDialogSpec(fkOpenStn);
     EXPECT_EQ(ParseFilter(task.Filter).size(), 1); // a single entry, no all-files entry
@@ -466,7 +568,8 @@ TEST(ShellTest, ViewSizesAndNmeaStrip)
             EXPECT_GE(s.Vertical[0], s.Vertical[1]);
         }
     }
-    EXPECT_LT(ComputeViewSizes({1200, 760}, true).Vertical[1], ComputeViewSizes({1200, 760}, false).Vertical[1]);
+    EXPECT_LT(ComputeViewSizes({1200, 760}, true).Vertical[1],
+              ComputeViewSizes({1200, 760}, false).Vertical[1]);
 
     const TNmeaLayout l = ComputeNmeaLayout(QRect(0, 0, 1920, 1040), 360);
     EXPECT_EQ(l.Main, QRect(0, 0, 1560, 1040));

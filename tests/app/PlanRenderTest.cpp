@@ -1,19 +1,23 @@
 // The plan view: projection and its inverse (plain and through a calibrated map), the layers
 // drawn where the model projects, fitting, the central zone, zoom around a point, and the mouse
 // and keyboard selection of fixes and waypoints.
-#include "app/Plan.h"
 #include "app/PlanRender.h"
+#include "app/Plan.h"
 #include "files/MapCal.h"
+#include "files/MapLoad.h"
 #include "files/RecFile.h"
 #include "model/Calc.h"
 #include "model/Options.h"
 #include "model/Sector.h"
+#include "platform/IniFile.h"
 #include "platform/Msg.h"
+#include "platform/ProgramDir.h"
 #include "platform/WinColor.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -379,7 +383,8 @@ TEST_F(PlanTest, ZonesTaskAndWaypointsAreDrawnInTheirStyles)
     auto S = std::make_unique<TSmp>();
     auto Z = std::make_unique<TMpf>();
     Z->Class = 4;
-    for (auto [lat, lon] : {std::pair{4490000, 590000}, {4490000, 610000}, {4510000, 610000}, {4510000, 590000}}) {
+    for (auto [lat, lon] :
+         {std::pair{4490000, 590000}, {4490000, 610000}, {4510000, 610000}, {4510000, 590000}}) {
         auto d = std::make_unique<TDrd>();
         d->Lat = lat;
         d->Lon = lon;
@@ -420,6 +425,44 @@ TEST_F(PlanTest, ZonesTaskAndWaypointsAreDrawnInTheirStyles)
     EXPECT_TRUE(ColourNear(Render(F), w + QPointF(7, 0), C(ciSelWaypoint), 1));
     F.DrawWptCursor(Swp->First);
     EXPECT_FALSE(ColourNear(Render(F), w + QPointF(7, 0), C(ciSelWaypoint), 1));
+}
+
+TEST_F(PlanTest, ZoneEdgesStayRightWhenZoomedFarIn)
+{
+    // A dashed zone of 40 km around the view, seen at the highest zoom on its west edge: the
+    // outline is clipped before the pen runs along it and the visible edge stays in place.
+    auto S = std::make_unique<TSmp>();
+    auto Z = std::make_unique<TMpf>();
+    Z->Class = 7;
+    for (auto [lat, lon] :
+         {std::pair{4480000, 580000}, {4480000, 640000}, {4520000, 640000}, {4520000, 580000}}) {
+        auto d = std::make_unique<TDrd>();
+        d->Lat = lat;
+        d->Lon = lon;
+        Z->AddDrd(std::move(d));
+    }
+    S->AddMpf(Z);
+    SetSmp(std::move(S));
+    Opt->ZoneStyles[7] = TCtp{};
+    Opt->ZoneStyles[7].Color = 0x0000C0;
+    Opt->ZoneStyles[7].Style = 0;
+    Opt->ZoneStyles[7].Width = 3;
+    MakeTrace({{4400000, 500000, 1000000}, {4600000, 700000, 1001000}});
+    TTrn t;
+    t.Lat = 4500000;
+    t.Lon = 580000;
+    Stn->AddTrn(t, -1);
+    TPlanForm F;
+    F.resize(800, 600);
+    F.CtrLati = 4500000;
+    F.CtrLong = 580000;
+    F.Zoom = PlanZoomMax;
+    F.DrawCursor(false, nullptr);
+    const QImage img = Render(F);
+    const QPointF edge = F.GeoToScreen(4500000, 580000);
+    EXPECT_NEAR(edge.x(), 400, 1e-6);
+    EXPECT_TRUE(ColourNear(img, QPointF(400, 100), WinColorToQColor(0x0000C0), 2));
+    EXPECT_FALSE(ColourNear(img, QPointF(300, 100), WinColorToQColor(0x0000C0), 2));
 }
 
 TEST_F(PlanTest, TaskLegsSectorsAndSearchCylinders)
@@ -515,7 +558,8 @@ TEST_F(PlanTest, AjusteFitsTraceTaskWaypointsMapAndZones)
     EXPECT_FALSE(inside(4300000, 100000));
     // The box fills 90 % of the tighter dimension.
     const QPointF a = F.GeoToScreen(4500000, 600000), b = F.GeoToScreen(4520000, 640000);
-    EXPECT_NEAR(std::max(std::abs(b.x() - a.x()) / 800, std::abs(b.y() - a.y()) / (600 - F.BottomBand)), 0.9, 1e-6);
+    EXPECT_NEAR(std::max(std::abs(b.x() - a.x()) / 800, std::abs(b.y() - a.y()) / (600 - F.BottomBand)), 0.9,
+                1e-6);
     // Ctrl: the scanned map's extent.
     MakeMap(*Map);
     F.Ajuste(2);
@@ -597,7 +641,8 @@ TEST_F(PlanTest, CentralZoneAndZoomAroundAPoint)
 TEST_F(PlanTest, ClickSelectsTheNearestFixOrWaypoint)
 {
     std::vector<TFix> fixes;
-    for (int i = 0; i < 50; ++i) fixes.push_back({4500000 + (i % 7) * 1000, 600000 + i * 500, 1000000 + i * 100});
+    for (int i = 0; i < 50; ++i)
+        fixes.push_back({4500000 + (i % 7) * 1000, 600000 + i * 500, 1000000 + i * 100});
     MakeTrace(fixes);
     NewSwp();
     for (auto [lat, lon, name] : {std::tuple{4520000, 610000, "ONE"}, {4480000, 615000, "TWO"}}) {
@@ -699,18 +744,52 @@ TEST_F(PlanTest, MarksOfFreedObjectsAreNotDrawn)
 
 TEST_F(PlanTest, AutoSelectMapLoadsTheMapUnderTheCurrentPoint)
 {
-    MakeTrace({{4500000, 600000, 1000000}});
+    // A calibrated map on disk, installed in the catalogue, and a broken entry before it.
+    QTemporaryDir dir;
+    const QString image = dir.filePath(QStringLiteral("Alps.png"));
+    TMap M;
+    MakeMap(M, QColor(10, 200, 10));
+    ASSERT_TRUE(M.Image.save(image));
+    ASSERT_TRUE(SaveMapCal(MapCalFileName(image), M, QString(), 2000, 2000));
+    {
+        TIniFile ini(IniFileName());
+        ASSERT_TRUE(ini.WriteString(QStringLiteral("Liste_Cartes"), QStringLiteral("Alps"), image));
+        ASSERT_TRUE(ini.WriteString(QStringLiteral("Liste_Cartes"), QStringLiteral("Lost"),
+                                    dir.filePath(QStringLiteral("lost.png"))));
+    }
+    Sml->Items = {TMapLoc{QStringLiteral("North"), QString(), 4700000, 4800000, 500000, 700000},
+                  TMapLoc{QStringLiteral("Lost"), QString(), 4400000, 4600000, 500000, 700000},
+                  TMapLoc{QStringLiteral("Alps"), image, 4400000, 4600500, 500000, 700500}};
+    std::vector<TFix> fixes;
+    for (int i = 0; i < 5; ++i) fixes.push_back({4500000, 600000 + i * 100, 1000000 + i * 100});
+    fixes.push_back({4750000, 600000, 1001000});
+    MakeTrace(fixes);
+    Opt->AutoSelectionCarte = true;
+    Opt->FondCarte = true;
+    Msg::ClearLog();
     TPlanForm F;
-    // Nothing in the catalogue holds the point: nothing happens.
-    Sml->Items = {TMapLoc{QStringLiteral("North"), QStringLiteral("/nowhere/n.jpg"), 4700000, 4800000, 500000, 700000}};
+    F.resize(800, 600);
+    F.CtrLati = 4500000;
+    F.CtrLong = 600000;
+    F.Zoom = 0.01;
     F.AutoSelectMap();
-    EXPECT_FALSE(Map->Valid);
-    // The current map already holds it: it stays.
-    MakeMap(*Map);
-    Opt->FichFondCarte = QStringLiteral("Here");
-    F.AutoSelectMap();
+    // The broken entry is reported once, then the next map holding the point is loaded.
     EXPECT_TRUE(Map->Valid);
-    EXPECT_EQ(Opt->FichFondCarte, QStringLiteral("Here"));
+    EXPECT_EQ(Opt->FichFondCarte, QStringLiteral("Alps"));
+    EXPECT_EQ(Msg::Log().size(), 1);
+    EXPECT_EQ(Render(F).pixelColor(50, 50), QColor(10, 200, 10));
+    // Stepping on inside the map neither reloads it nor repeats the message.
+    *Map->Image.bits() = 0;
+    QTest::keyClick(&F, Qt::Key_Right);
+    QTest::keyClick(&F, Qt::Key_Right);
+    EXPECT_EQ(*Map->Image.constBits(), 0);
+    EXPECT_EQ(Msg::Log().size(), 1);
+    // A point outside every map of the catalogue (rebuilt from the map folder at the load)
+    // keeps the current map, without a message.
+    QTest::keyClick(&F, Qt::Key_End);
+    EXPECT_TRUE(Map->Valid);
+    EXPECT_EQ(Opt->FichFondCarte, QStringLiteral("Alps"));
+    EXPECT_EQ(Msg::Log().size(), 1);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "dialogs/FilePreview.h"
 
 #include "files/RecFile.h"
+#include "files/TrjFileInfo.h"
 #include "files/ZphFile.h"
 #include "model/Calc.h"
 #include "model/Options.h"
@@ -23,8 +24,7 @@ QByteArray Rec(uint8 Tag, const Bytes& B = {})
 {
     QByteArray r(ZphRecSize, '\0');
     r[0] = char(Tag);
-    for (auto [at, v] : B)
-        r[at] = char(v);
+    for (auto [at, v] : B) r[at] = char(v);
     return r;
 }
 QByteArray Magic()
@@ -36,7 +36,12 @@ QByteArray Magic()
 // Directory: task header at record T, turn-point list at L, waypoint header at W.
 QByteArray Dir(uint16 T, uint16 L, uint16 W)
 {
-    return Rec(1, {{3, uint8(T)}, {4, uint8(T >> 8)}, {5, uint8(L)}, {6, uint8(L >> 8)}, {9, uint8(W)}, {10, uint8(W >> 8)}});
+    return Rec(1, {{3, uint8(T)},
+                   {4, uint8(T >> 8)},
+                   {5, uint8(L)},
+                   {6, uint8(L >> 8)},
+                   {9, uint8(W)},
+                   {10, uint8(W >> 8)}});
 }
 // A text in records of one tag, 15 characters each, NUL padded.
 QByteArray Text(uint8 Tag, const QByteArray& S)
@@ -110,8 +115,8 @@ TEST_F(FilePreviewTest, TaskDistanceAndTurnPointNames)
 {
     // Header at 2 (distance 250 km), list at 3: two turn points with names of 1 and 2 records,
     // a comment and a reference name that are not names, then a trace header ends the list.
-    const QByteArray b = Magic() + Dir(2, 3, 0) + Rec(64, {{14, 250}, {15, 0}}) + Rec(96, {{1, 2}}) + Rec(97) +
-                         Text(102, "DEPART") + Text(103, "comment") + Rec(97) +
+    const QByteArray b = Magic() + Dir(2, 3, 0) + Rec(64, {{14, 250}, {15, 0}}) + Rec(96, {{1, 2}}) +
+                         Rec(97) + Text(102, "DEPART") + Text(103, "comment") + Rec(97) +
                          Text(102, "A LONG NAME OVER FIFTEEN") + Text(105, "REFNAME") + Rec(128) +
                          Text(102, "NOT IN LIST");
     EXPECT_EQ(FromBytes(ZphTaskLines, b),
@@ -125,11 +130,14 @@ TEST_F(FilePreviewTest, TaskDistanceAndTurnPointNames)
     // An empty list shows only the distance; a list that runs to the end of the file is fine.
     EXPECT_EQ(FromBytes(ZphTaskLines, Magic() + Dir(2, 3, 0) + Rec(64, {{14, 7}}) + Rec(96) + Rec(160)),
               QStringList{" Distance : 7 km"});
-    EXPECT_EQ(FromBytes(ZphTaskLines, Magic() + Dir(2, 3, 0) + Rec(64) + Rec(96) + Rec(97) + Text(102, "LAST")),
-              (QStringList{" Distance : 0 km", "LAST"}));
+    EXPECT_EQ(
+        FromBytes(ZphTaskLines, Magic() + Dir(2, 3, 0) + Rec(64) + Rec(96) + Rec(97) + Text(102, "LAST")),
+        (QStringList{" Distance : 0 km", "LAST"}));
     // Numbers past the end, or pointing at the wrong tags, add nothing.
     EXPECT_TRUE(FromBytes(ZphTaskLines, Magic() + Dir(900, 901, 0)).isEmpty());
-    EXPECT_TRUE(FromBytes(ZphTaskLines, Magic() + Dir(3, 2, 0) + Rec(64, {{14, 9}}) + Rec(96) + Text(102, "X")).isEmpty());
+    EXPECT_TRUE(
+        FromBytes(ZphTaskLines, Magic() + Dir(3, 2, 0) + Rec(64, {{14, 9}}) + Rec(96) + Text(102, "X"))
+            .isEmpty());
     // Distance 65535 km saturates as written (no overflow).
     EXPECT_EQ(FromBytes(ZphTaskLines, Magic() + Dir(2, 0, 0) + Rec(64, {{14, 0xFF}, {15, 0xFF}})),
               QStringList{" Distance : 65535 km"});
@@ -188,8 +196,7 @@ TEST_F(FilePreviewTest, HostileOwnFormatFilesNeverUpsetThePreview)
         for (int r = 0; r < recs; ++r) {
             const uint8 tags[] = {64, 96, 97, 102, 103, 112, 160, 255, uint8(rng.bounded(256))};
             QByteArray x = Rec(tags[rng.bounded(9)]);
-            for (int k = 1; k < ZphRecSize; ++k)
-                x[k] = char(rng.bounded(256));
+            for (int k = 1; k < ZphRecSize; ++k) x[k] = char(rng.bounded(256));
             b += x;
         }
         b.truncate(b.size() - rng.bounded(3) * 5); // sometimes a torn last record
@@ -214,9 +221,10 @@ TEST_F(FilePreviewTest, TraceSummaryLines)
     i.GliderId = "F-CZPH";
     i.CompId = "ZP";
     i.Source = "LX8000";
-    EXPECT_EQ(TrjInfoLines(i, "NM"),
-              (QStringList{"vendredi 14 juillet 2023  -  Durée : 3h05  -  Distance : 312.4 NM", "Note : Beau vol",
-                           "Pilote : J. Dupré", "Planeur : F-CZPH", "N° concours : ZP", "Source : LX8000"}));
+    EXPECT_EQ(
+        TrjInfoLines(i, "NM"),
+        (QStringList{"vendredi 14 juillet 2023  -  Durée : 3h05  -  Distance : 312.4 NM", "Note : Beau vol",
+                     "Pilote : J. Dupré", "Planeur : F-CZPH", "N° concours : ZP", "Source : LX8000"}));
     i.GliderType = "LS 4";
     EXPECT_EQ(TrjInfoLines(i, "km")[3], "Planeur : LS 4  -  F-CZPH");
     // The glider line stands on the glider id.
@@ -272,7 +280,8 @@ TEST_F(FilePreviewTest, HeaderOfTheTraceToSave)
     T->GliderId = "ID";
     TPreview p = FilePreview(fkSaveTrj, 1, dir.filePath("whatever"));
     EXPECT_TRUE(p.Show);
-    EXPECT_EQ(p.Lines, (QStringList{"Note : N", "Pilote : P", "Planeur : ID", "N° concours : ", "Source : "}));
+    EXPECT_EQ(p.Lines,
+              (QStringList{"Note : N", "Pilote : P", "Planeur : ID", "N° concours : ", "Source : "}));
     T->GliderType = "Ka 6";
     Language = 1;
     EXPECT_EQ(FilePreview(fkSaveTrj, 1, QString()).Lines,
@@ -334,8 +343,7 @@ TEST_F(FilePreviewTest, BinaryCalibrationFileIsHarmless)
 {
     const QString img = Write("m.jpg", QByteArray(10, 'x'));
     QByteArray junk(4096, '\0');
-    for (int i = 0; i < junk.size(); ++i)
-        junk[i] = char((i * 131) & 0xFF);
+    for (int i = 0; i < junk.size(); ++i) junk[i] = char((i * 131) & 0xFF);
     Write("m.ini", junk);
     const QStringList l = MapImageLines(img);
     ASSERT_EQ(l.size(), 4);

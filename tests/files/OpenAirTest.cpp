@@ -22,15 +22,13 @@ protected:
     static std::vector<TMpf*> Zones(const TSmp& S)
     {
         std::vector<TMpf*> v;
-        for (TMpf* M = S.First; M; M = M->Next)
-            v.push_back(M);
+        for (TMpf* M = S.First; M; M = M->Next) v.push_back(M);
         return v;
     }
     static std::vector<TDrd*> Elements(const TMpf& M)
     {
         std::vector<TDrd*> v;
-        for (TDrd* D = M.First; D; D = D->Next)
-            v.push_back(D);
+        for (TDrd* D = M.First; D; D = D->Next) v.push_back(D);
         return v;
     }
     static void Count(const TSmp& S, int& Pts, int& Arcs, int& Circles)
@@ -48,16 +46,21 @@ protected:
     {
         const double k = M_PI / 180e5;
         const double f1 = A.Lat * k, f2 = B.Lat * k, dl = (B.Lon - A.Lon) * k;
-        return 6371000.0 * std::acos(std::min(1.0, std::sin(f1) * std::sin(f2) + std::cos(f1) * std::cos(f2) * std::cos(dl)));
+        return 6371000.0 * std::acos(std::min(1.0, std::sin(f1) * std::sin(f2) +
+                                                       std::cos(f1) * std::cos(f2) * std::cos(dl)));
     }
     static double Course(const TPos& A, const TPos& B)
     {
         const double k = M_PI / 180e5;
         const double f1 = A.Lat * k, f2 = B.Lat * k, dl = (B.Lon - A.Lon) * k;
-        const double c = std::atan2(std::sin(dl) * std::cos(f2), std::cos(f1) * std::sin(f2) - std::sin(f1) * std::cos(f2) * std::cos(dl));
+        const double c = std::atan2(std::sin(dl) * std::cos(f2),
+                                    std::cos(f1) * std::sin(f2) - std::sin(f1) * std::cos(f2) * std::cos(dl));
         return std::fmod(c * 180 / M_PI + 360, 360);
     }
-    static int32 Dms(int d, int m, double s) { return int32(std::nearbyint((d + m / 60.0 + s / 3600.0) * 1e5)); }
+    static int32 Dms(int d, int m, double s)
+    {
+        return int32(std::nearbyint((d + m / 60.0 + s / 3600.0) * 1e5));
+    }
 };
 
 } // namespace
@@ -84,7 +87,7 @@ TEST_F(OpenAir, TheFormatsSample)
     auto E = Elements(*Z[0]);
     ASSERT_EQ(E.size(), 1u);
     ASSERT_EQ(E[0]->Kind, dkCircle);
-    EXPECT_EQ(E[0]->Lat, 3949500);  // 39:29.7 N
+    EXPECT_EQ(E[0]->Lat, 3949500);   // 39:29.7 N
     EXPECT_EQ(E[0]->Lon, -11977500); // 119:46.5 W
     EXPECT_DOUBLE_EQ(static_cast<TDrd2*>(E[0])->Radius, 5 * 1852.0);
 
@@ -101,8 +104,8 @@ TEST_F(OpenAir, TheFormatsSample)
     EXPECT_NEAR(Course(centre, A0->StartPos), 270, 0.01);
     EXPECT_NEAR(Course(centre, *A0), 290, 0.01);
     auto* A2 = static_cast<TDrd1*>(E[2]);
-    EXPECT_EQ(A2->StartPos.Lat, Dms(39, 36, 48));   // 39:36.8 N
-    EXPECT_EQ(A2->StartPos.Lon, -Dms(119, 46, 6));  // 119:46.1W
+    EXPECT_EQ(A2->StartPos.Lat, Dms(39, 36, 48));  // 39:36.8 N
+    EXPECT_EQ(A2->StartPos.Lon, -Dms(119, 46, 6)); // 119:46.1W
     EXPECT_EQ(A2->Lat, Dms(39, 29, 54));
     EXPECT_NEAR(A2->Radius, Dist(centre, A2->StartPos), 1);
     EXPECT_GT(A2->Radius, 0);
@@ -164,12 +167,11 @@ TEST_F(OpenAir, NationalFiles)
     EXPECT_EQ(a, 302);
     EXPECT_EQ(c, 122);
     int byClass[11] = {};
-    for (TMpf* M : Zones(*S))
-        ++byClass[M->Class];
-    EXPECT_EQ(byClass[3], 97);  // AC C
-    EXPECT_EQ(byClass[4], 82);  // AC D
-    EXPECT_EQ(byClass[8], 116); // AC Q
-    EXPECT_EQ(byClass[9], 138); // AC R
+    for (TMpf* M : Zones(*S)) ++byClass[M->Class];
+    EXPECT_EQ(byClass[3], 97);                     // AC C
+    EXPECT_EQ(byClass[4], 82);                     // AC D
+    EXPECT_EQ(byClass[8], 116);                    // AC Q
+    EXPECT_EQ(byClass[9], 138);                    // AC R
     EXPECT_EQ(byClass[10], 66 + 6 + 31 + 56 + 86); // CTR, G, RMZ, TMZ, W
     EXPECT_EQ(S->First->Name, "EDR PEENEMUENDE (NOTAM)");
     EXPECT_EQ(S->First->Ceiling, "5000ft MSL");
@@ -201,27 +203,27 @@ TEST_F(OpenAir, NationalFiles)
 
 TEST_F(OpenAir, HostileAndBrokenRecords)
 {
-    const QByteArray txt = "DP 45:00:00 N 006:00:00 E\r\n"     // before any AC
+    const QByteArray txt = "DP 45:00:00 N 006:00:00 E\r\n" // before any AC
                            "AC Q\r\n"
                            "AN Good\r\n"
                            "AY RESTRICTED\r\n"
                            "V X=45:00:00 N 006:00:00 E\r\n"
                            "DC 2\r\n"
-                           "DC -1\r\n"                         // no such radius
+                           "DC -1\r\n" // no such radius
                            "DC 1e300\r\n"
-                           "DP 45:61:00 N 006:00:00 E\r\n"     // 61 minutes
-                           "DP 45:00:00 N 006:00:00\r\n"       // no hemisphere
+                           "DP 45:61:00 N 006:00:00 E\r\n" // 61 minutes
+                           "DP 45:00:00 N 006:00:00\r\n"   // no hemisphere
                            "DA 1,2\r\n"
-                           "DB 45:00:00 N 006:00:00 E\r\n"     // one point only
+                           "DB 45:00:00 N 006:00:00 E\r\n"                         // one point only
                            "DB 45:00:00 N 006:00:00 E, 45:00:00 N 006:00:00 E\r\n" // radius 0
                            "XX what\r\n"
                            "V Q\r\n"
-                           "AC R\r\n"                          // a zone without outline
+                           "AC R\r\n" // a zone without outline
                            "AN Empty\r\n"
                            "AC D\r\n"
                            "AN Stale centre\r\n"
                            "V X=garbage\r\n"
-                           "DA 1,0,90\r\n"                     // no centre now
+                           "DA 1,0,90\r\n" // no centre now
                            "DP 46:00:00 N 007:00:00 E\r\n"
                            "ac c\r\n"
                            "an lower\r\n"

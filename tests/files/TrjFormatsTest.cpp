@@ -22,20 +22,21 @@ protected:
     static std::vector<TTrj*> Traces()
     {
         std::vector<TTrj*> v;
-        for (TTrj* T = FirstTrj; T; T = T->NextTrj)
-            v.push_back(T);
+        for (TTrj* T = FirstTrj; T; T = T->NextTrj) v.push_back(T);
         return v;
     }
     static std::vector<TRec> Fixes(const TTrj* T)
     {
         std::vector<TRec> v;
-        for (const TRec* P = T->First; P; P = P->Next)
-            v.push_back(*P);
+        for (const TRec* P = T->First; P; P = P->Next) v.push_back(*P);
         return v;
     }
     static TDateTime Day(int y, int m, int d) { return EncodeDate(y, m, d); }
     // Time units of a time of day.
-    static int32 Hms(int h, int m, double s) { return int32(std::nearbyint((h * 3600 + m * 60 + s) / 0.036)); }
+    static int32 Hms(int h, int m, double s)
+    {
+        return int32(std::nearbyint((h * 3600 + m * 60 + s) / 0.036));
+    }
 };
 
 QString Data(const char* Rel)
@@ -140,8 +141,8 @@ TEST_F(TrjFormats, GpxSegmentsBadPointsAndTimes)
     EXPECT_EQ(F[0].Lat, 4500001);
     EXPECT_EQ(F[0].Alt, 500); // the extension's ele is not the fix's
     EXPECT_EQ(F[0].Time, Hms(23, 59, 58));
-    EXPECT_EQ(F[1].Time, TimeUnitsPerDay + Hms(0, 0, 1)); // after midnight
-    EXPECT_EQ(F[2].Kind, 1);                              // second segment: pen up
+    EXPECT_EQ(F[1].Time, TimeUnitsPerDay + Hms(0, 0, 1));   // after midnight
+    EXPECT_EQ(F[2].Kind, 1);                                // second segment: pen up
     EXPECT_EQ(F[2].Time, TimeUnitsPerDay + Hms(0, 0, 1.5)); // 02:00:01.5+02:00
     EXPECT_EQ(F[1].Kind, 0);
     EXPECT_EQ(F[3].Time, TimeUnitsPerDay + Hms(0, 0, 2));
@@ -164,8 +165,9 @@ TEST_F(TrjFormats, GpxWithoutTracksOrCut)
 
     // A document cut in the middle keeps what came before the cut.
     R = TReadReport();
-    const QByteArray cut = "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2020-01-01T10:00:00Z</time></trkpt>"
-                           "<trkpt lat=\"1\" lon=\"2.1\"><time>2020-01-01T10:00:05Z</time></trkpt><trkpt lat=\"1\" lo";
+    const QByteArray cut =
+        "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><time>2020-01-01T10:00:00Z</time></trkpt>"
+        "<trkpt lat=\"1\" lon=\"2.1\"><time>2020-01-01T10:00:05Z</time></trkpt><trkpt lat=\"1\" lo";
     EXPECT_TRUE(LoadGpxTrjData(cut, "cut.gpx", R));
     EXPECT_EQ(R.Fixes, 2);
     EXPECT_GE(R.Rejected, 1);
@@ -191,7 +193,7 @@ TEST_F(TrjFormats, KmlLineStringSpreadOverItsTimeSpan)
     EXPECT_EQ(Trj->Last->Time, Hms(17, 22, 32));
     EXPECT_EQ(Trj->Last->Alt, 753);
     EXPECT_EQ(Trj->AltMax, 1078); // as the file's own summary says
-    EXPECT_EQ(Trj->AltMin, 751); // the summary's 750 is not among the fixes
+    EXPECT_EQ(Trj->AltMin, 751);  // the summary's 750 is not among the fixes
     // The comment between the first two tuples did not break them.
     EXPECT_EQ(Trj->First->Next->Lon, 851627);
 }
@@ -259,13 +261,27 @@ TEST_F(TrjFormats, KmlHandMade)
     EXPECT_EQ(G[1].Alt, 0);
 }
 
+TEST_F(TrjFormats, KmlOddNesting)
+{
+    // Line strings found inside an open track grow the list of paths while the track is open.
+    QByteArray kml = "<kml><LineString><gx:Track><when>2020-05-01T10:00:00Z</when>";
+    for (int i = 0; i < 40; ++i) kml += "<coordinates>1,2 3,4</coordinates>";
+    kml += "<gx:coord>5 45 100</gx:coord></gx:Track></LineString></kml>";
+    TReadReport R;
+    ASSERT_TRUE(LoadKmlTrjData(kml, "odd.kml", R));
+    EXPECT_EQ(R.Traces, 1);
+    EXPECT_EQ(Trj->RecCount, 1);
+    EXPECT_EQ(Trj->First->Lat, 4500000);
+}
+
 TEST_F(TrjFormats, KmlWriterReadsBack)
 {
     TTrj* T = NewTrj();
     T->Name = "Vol <test> & co";
     T->Date = Day(2023, 7, 30);
     auto rec = std::make_unique<TRec>();
-    const int32 times[] = {Hms(23, 59, 0), Hms(23, 59, 30.6), TimeUnitsPerDay + Hms(0, 0, 4), TimeUnitsPerDay + Hms(0, 1, 0)};
+    const int32 times[] = {Hms(23, 59, 0), Hms(23, 59, 30.6), TimeUnitsPerDay + Hms(0, 0, 4),
+                           TimeUnitsPerDay + Hms(0, 1, 0)};
     for (int i = 0; i < 4; ++i) {
         rec->Lat = -4512345 + i * 7;
         rec->Lon = i == 3 ? -17999999 : 612345 - i;
@@ -338,21 +354,20 @@ TEST_F(TrjFormats, NmeaHandMade)
 {
     auto line = [](const QByteArray& body) {
         int x = 0;
-        for (char c : body)
-            x ^= uchar(c);
+        for (char c : body) x ^= uchar(c);
         return "$" + body + "*" + QByteArray::number(x, 16).toUpper().rightJustified(2, '0') + "\r\n";
     };
     QByteArray log;
     log += "garbage line\r\n";
     log += line("GPGGA,235959,4500.000,N,00500.000,E,1,08,1.0,1000.0,M,0,M,,"); // GGA before RMC
     log += line("GPRMC,235959,A,4500.000,N,00500.000,E,0,0,311299,,");
-    log += line("PGRMZ,500,m,3");                                             // same cycle
+    log += line("PGRMZ,500,m,3"); // same cycle
     log += line("GPRMC,000001,A,4500.600,N,00500.600,W,0,0,010100,,");
-    log += line("GPRMC,000002,V,4500.600,N,00500.600,W,0,0,010100,,");       // void
-    log += "$GPRMC,000003,A,4501.000,S,00501.000,W,0,0,010100,,*00\r\n";     // bad checksum
-    log += "$GPRMC,000004,A,4502.000,N,00502.000,E,0,0,010100,,\r\n";        // no checksum
-    log += line("GPRMC,000005,A,4502.000,N,00502.000,E,0,0,320100,,");       // no such date
-    log += line("GPRMC,00000");                                             // too short
+    log += line("GPRMC,000002,V,4500.600,N,00500.600,W,0,0,010100,,");   // void
+    log += "$GPRMC,000003,A,4501.000,S,00501.000,W,0,0,010100,,*00\r\n"; // bad checksum
+    log += "$GPRMC,000004,A,4502.000,N,00502.000,E,0,0,010100,,\r\n";    // no checksum
+    log += line("GPRMC,000005,A,4502.000,N,00502.000,E,0,0,320100,,");   // no such date
+    log += line("GPRMC,00000");                                          // too short
     TReadReport R;
     ASSERT_TRUE(LoadNmeaTrjData(log, "n.nmea", R));
     EXPECT_EQ(R.Fixes, 3);
@@ -371,7 +386,8 @@ TEST_F(TrjFormats, NmeaHandMade)
 
     CloseAllTrj();
     R = TReadReport();
-    EXPECT_FALSE(LoadNmeaTrjData(line("GPGGA,120000,4500.000,N,00500.000,E,1,08,1.0,1000.0,M,0,M,,"), "g.nmea", R));
+    EXPECT_FALSE(
+        LoadNmeaTrjData(line("GPGGA,120000,4500.000,N,00500.000,E,1,08,1.0,1000.0,M,0,M,,"), "g.nmea", R));
     EXPECT_EQ(FirstTrj, nullptr);
 }
 
@@ -392,11 +408,11 @@ TEST_F(TrjFormats, DatLine)
     EXPECT_EQ(r.AltGps, -12);
     EXPECT_EQ(r.Lon, 525000);
     // Field errors are counted one by one.
-    EXPECT_EQ(ParseDatLine("126000 +45.1 +5.1 +100", r), 1);     // 60 seconds
-    EXPECT_EQ(ParseDatLine("12345 +45.1 +5.1 +100", r), 1);      // five digits
-    EXPECT_EQ(ParseDatLine("123456 +95.1 +185.1 +100", r), 2);   // out of range
+    EXPECT_EQ(ParseDatLine("126000 +45.1 +5.1 +100", r), 1);   // 60 seconds
+    EXPECT_EQ(ParseDatLine("12345 +45.1 +5.1 +100", r), 1);    // five digits
+    EXPECT_EQ(ParseDatLine("123456 +95.1 +185.1 +100", r), 2); // out of range
     EXPECT_EQ(ParseDatLine("123456 +45.1 +5.1 abc x", r), 2);
-    EXPECT_EQ(ParseDatLine("123456 +45.1", r), 2);               // longitude, altitude missing
+    EXPECT_EQ(ParseDatLine("123456 +45.1", r), 2); // longitude, altitude missing
     EXPECT_EQ(ParseDatLine("123456", r), 3);
     EXPECT_EQ(ParseDatLine("", r), 4);
     EXPECT_EQ(ParseDatLine("123456 +45.1 +5.1 +100 +100 +7", r), 1); // a field too many
@@ -416,14 +432,14 @@ TEST_F(TrjFormats, DatLine)
 
 TEST_F(TrjFormats, DatFileWithTwoFlights)
 {
-    const QByteArray dat = "000100 +01.0 +01.0 +10\r\n"          // before any header: no date
+    const QByteArray dat = "000100 +01.0 +01.0 +10\r\n" // before any header: no date
                            "*Date 150804\r\n"
                            "235958 +45.00000 +005.00000 +0500\r\n"
                            "235958 +45.00001 +005.00000 +0501\r\n" // same time: dropped
                            "bad line\r\n"
                            "000002 +45.00010 +005.00010 +0502 +0512\r\n"
                            "\r\n"
-                           "Date 991399\r\n"                      // not a date: a trace without one
+                           "Date 991399\r\n" // not a date: a trace without one
                            "Date 010105\n"
                            "*120000 +46.00000 +006.00000 +1000\n";
     TReadReport R;
@@ -460,7 +476,8 @@ TEST_F(TrjFormats, DatWriterReadsBack)
     }
     TrjLoaded();
     const QByteArray dat = WriteDatTrj(*T);
-    EXPECT_TRUE(dat.startsWith("Date 030298\r\n235958 -45.12345 +179.99999 -0020 +0000\r\n")) << dat.constData();
+    EXPECT_TRUE(dat.startsWith("Date 030298\r\n235958 -45.12345 +179.99999 -0020 +0000\r\n"))
+        << dat.constData();
     const auto before = Fixes(T);
     CloseAllTrj();
     TReadReport R;

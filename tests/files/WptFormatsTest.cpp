@@ -19,8 +19,7 @@ protected:
     static std::vector<TWpt> All(const TSwp& S)
     {
         std::vector<TWpt> v;
-        for (const TWpt* W = S.First; W; W = W->Next)
-            v.push_back(*W);
+        for (const TWpt* W = S.First; W; W = W->Next) v.push_back(*W);
         return v;
     }
     static std::unique_ptr<TSwp> Read(const char* Rel, TReadReport& R)
@@ -48,7 +47,8 @@ protected:
     {
         auto S = std::make_unique<TSwp>();
         AddWpt(*S, 5081417, 619139, 189, "Aachen", "Pumpstation", "T");
-        AddWpt(*S, -3265333, -7001167, 6962, QString::fromUtf8("Aconcagua é"), "Highest, in south-america", "TAH");
+        AddWpt(*S, -3265333, -7001167, 6962, QString::fromUtf8("Aconcagua é"), "Highest, in south-america",
+               "TAH");
         AddWpt(*S, 4599999, -17999999, -5, "Edge 59.99", "", "L");
         AddWpt(*S, 0, 0, 0, "", QString::fromUtf8("Zero – dash"), "");
         AddWpt(*S, -8999999, 17999999, 12, "ABCDEFGHIJKLMNO", QString(90, 'c'), "SFR");
@@ -122,7 +122,7 @@ TEST_F(WptFormats, TheSamePointsInThreeFormats)
     EXPECT_EQ(z[0].Comment, "PUMPSTAGA");
     EXPECT_EQ(WptAttrToStr(z[0].Attr), "T");
     EXPECT_EQ(WptAttrToStr(z[2].Attr), "TA"); // "WA"
-    EXPECT_EQ(c[0].Name, "01Aachen (Pumps"); // cut to 15
+    EXPECT_EQ(c[0].Name, "01Aachen (Pumps");  // cut to 15
     EXPECT_EQ(c[0].Comment, "Pumpstation GAFOR=34");
     EXPECT_EQ(c.back().Name, "ZL-RWY-EDKA");
 }
@@ -142,10 +142,11 @@ TEST_F(WptFormats, GpxWaypoints)
     EXPECT_EQ(W.back().Comment, "WATER TANK");
 
     R = TReadReport();
-    S = ReadText("<gpx><wpt lat=\"45\" lon=\"6\"><name>LFLE</name><desc>Chambery</desc><sym>Airport</sym></wpt>"
-                 "<wpt lat=\"91\" lon=\"6\"/><wpt lat=\"45\" lon=\"6\"><ele>high</ele></wpt>"
-                 "<rte><rtept lat=\"1\" lon=\"1\"/></rte></gpx>",
-                 "GPX", R);
+    S = ReadText(
+        "<gpx><wpt lat=\"45\" lon=\"6\"><name>LFLE</name><desc>Chambery</desc><sym>Airport</sym></wpt>"
+        "<wpt lat=\"91\" lon=\"6\"/><wpt lat=\"45\" lon=\"6\"><ele>high</ele></wpt>"
+        "<rte><rtept lat=\"1\" lon=\"1\"/></rte></gpx>",
+        "GPX", R);
     ASSERT_TRUE(S);
     EXPECT_EQ(S->Count, 1);
     EXPECT_EQ(R.Rejected, 2);
@@ -178,7 +179,8 @@ TEST_F(WptFormats, CambridgeHandMade)
                            "5,45:00:00N,006:00:00E,tall,T,BadAlt,\r\n"
                            "6,45:00:00N,006:00:00E\r\n"
                            "7,45:00:00N,006:00:00E,1M,T,A very long name indeed," +
-                           QByteArray(100, 'x') + "\r\n"
+                           QByteArray(100, 'x') +
+                           "\r\n"
                            "8,45:00:00S,006:00:00E,1M,T,Caf\xE9,\r\n"
                            "\x1A"
                            "9,45:00:00N,006:00:00E,1M,T,AfterEof,\r\n";
@@ -310,6 +312,14 @@ TEST_F(WptFormats, ZanderWriterReadsBack)
     }
     EXPECT_EQ(WptAttrToStr(b[0].Attr), "T");
     EXPECT_EQ(WptAttrToStr(b[1].Attr), "TA");
+    // A character outside Windows-1252 takes one column, even outside the basic plane.
+    TSwp One;
+    AddWpt(One, 4500000, 600000, 100, QString::fromUtf8("Smile \xF0\x9F\x98\x80 ok"), "", "");
+    const QByteArray smile = WriteWpzSwp(One);
+    EXPECT_EQ(smile.left(20), "Smile ? ok   450000N");
+    TReadReport R2;
+    ASSERT_TRUE(ReadText(smile, "WPZ", R2));
+    EXPECT_EQ(R2.Rejected, 0);
     EXPECT_EQ(WptAttrToStr(b[2].Attr), "TL");
     EXPECT_EQ(WriteWpzSwp(*B), out);
 }
@@ -319,8 +329,7 @@ TEST_F(WptFormats, SetLimitIsKept)
     QByteArray wpt;
     const int n = 65600;
     wpt.reserve(n * 24);
-    for (int i = 0; i < n; ++i)
-        wpt += "W" + QByteArray::number(i) + "\t45.0\t6.0\t100\n";
+    for (int i = 0; i < n; ++i) wpt += "W" + QByteArray::number(i) + "\t45.0\t6.0\t100\n";
     TReadReport R;
     auto S = ReadText(wpt, "WPT", R);
     ASSERT_TRUE(S);

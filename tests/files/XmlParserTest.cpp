@@ -38,8 +38,7 @@ TEST(XmlParser, PartsWithTheirSourceText)
     const std::vector<Part> parts = Walk(P);
     EXPECT_FALSE(P.HasError());
     std::vector<std::pair<TPartType, QString>> got;
-    for (const Part& p : parts)
-        got.emplace_back(p.Type, p.Source);
+    for (const Part& p : parts) got.emplace_back(p.Type, p.Source);
     const std::vector<std::pair<TPartType, QString>> want = {
         {ptXmlProlog, "<?xml version=\"1.0\"?>"},
         {ptComment, "<!-- a comment -->"},
@@ -64,8 +63,8 @@ TEST(XmlParser, PartsWithTheirSourceText)
     }
     // Names, contents and attributes.
     EXPECT_EQ(parts[1].Content, "a comment");
-    EXPECT_EQ(parts[5].Content, "A&B");       // entity resolved
-    EXPECT_EQ(parts[6].Content, "A&B");       // the end tag carries its element's text
+    EXPECT_EQ(parts[5].Content, "A&B"); // entity resolved
+    EXPECT_EQ(parts[6].Content, "A&B"); // the end tag carries its element's text
     EXPECT_EQ(parts[10].Content, "<raw>");
     EXPECT_EQ(parts[11].Content, "<raw>");
     EXPECT_EQ(parts[12].Name, "pi");
@@ -107,10 +106,8 @@ TEST(XmlParser, WithoutNormalisationTheRangesCoverTheElementInOrder)
         ASSERT_GE(P.CurStart, 0);
         ASSERT_GE(P.CurFinal, P.CurStart);
         EXPECT_GT(P.CurStart, next - 1);
-        if (P.CurPartType == ptStartTag && P.CurName == "gpx")
-            rootStart = P.CurStart;
-        if (rootStart >= 0)
-            rebuilt += P.StrFromRange(P.CurStart, P.CurFinal);
+        if (P.CurPartType == ptStartTag && P.CurName == "gpx") rootStart = P.CurStart;
+        if (rootStart >= 0) rebuilt += P.StrFromRange(P.CurStart, P.CurFinal);
         next = P.CurFinal + 1;
     }
     // Inside the root element every character belongs to exactly one part.
@@ -144,9 +141,9 @@ TEST(XmlParser, EmptyRootAndNestedEmptyTags)
     P.LoadFromBuffer("<r><a/><a></a><a/></r>");
     parts = Walk(P);
     std::vector<TPartType> types;
-    for (auto& p : parts)
-        types.push_back(p.Type);
-    EXPECT_EQ(types, (std::vector<TPartType>{ptStartTag, ptEmptyTag, ptStartTag, ptEndTag, ptEmptyTag, ptEndTag}));
+    for (auto& p : parts) types.push_back(p.Type);
+    EXPECT_EQ(types,
+              (std::vector<TPartType>{ptStartTag, ptEmptyTag, ptStartTag, ptEndTag, ptEmptyTag, ptEndTag}));
 }
 
 TEST(XmlParser, Encodings)
@@ -156,20 +153,17 @@ TEST(XmlParser, Encodings)
     P.LoadFromBuffer("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><n>Br\xE4uniger</n>");
     QString content;
     while (P.Scan())
-        if (P.CurPartType == ptContent)
-            content = P.CurContent;
+        if (P.CurPartType == ptContent) content = P.CurContent;
     EXPECT_EQ(content, QString::fromUtf8("Bräuniger"));
     // UTF-8 with a byte-order mark.
     P.LoadFromBuffer("\xEF\xBB\xBF<n>\xC3\xA9t\xC3\xA9</n>");
     while (P.Scan())
-        if (P.CurPartType == ptContent)
-            content = P.CurContent;
+        if (P.CurPartType == ptContent) content = P.CurContent;
     EXPECT_EQ(content, QString::fromUtf8("été"));
     // Undeclared and not UTF-8: Windows-1252.
     P.LoadFromBuffer("<n>\x80 \xE9</n>");
     while (P.Scan())
-        if (P.CurPartType == ptContent)
-            content = P.CurContent;
+        if (P.CurPartType == ptContent) content = P.CurContent;
     EXPECT_EQ(content, QString::fromUtf8("€ é"));
     // Characters outside the basic plane keep the ranges right.
     P.LoadFromBuffer("<n>\xF0\x9F\x98\x80</n><m/>");
@@ -216,8 +210,7 @@ TEST(XmlParser, ErrorsEndTheWalk)
     bomb += "]><l>&j;</l>";
     P.LoadFromBuffer(bomb);
     qsizetype total = 0;
-    while (P.Scan())
-        total += P.CurContent.size();
+    while (P.Scan()) total += P.CurContent.size();
     EXPECT_LT(total, 10000000);
 }
 
@@ -250,8 +243,7 @@ TEST(XmlParser, RealGpxFiles)
             rtept += P.CurName == "rtept";
         }
         if (P.CurPartType == ptEndTag && P.CurName == "name") {
-            if (++names == 1)
-                firstName = P.CurContent;
+            if (++names == 1) firstName = P.CurContent;
         }
     }
     EXPECT_FALSE(P.HasError());
@@ -262,8 +254,7 @@ TEST(XmlParser, RealGpxFiles)
 
     ASSERT_TRUE(P.LoadFromFile(ZPH_TESTDATA "/kml/skydrop.kml"));
     int comments = 0;
-    while (P.Scan())
-        comments += P.CurPartType == ptComment;
+    while (P.Scan()) comments += P.CurPartType == ptComment;
     EXPECT_FALSE(P.HasError());
     EXPECT_GE(comments, 9 + 6);
 }

@@ -1,0 +1,200 @@
+// The window texts and the sector edits shared by the turn-point editor and the options.
+#include "app/Langage.h"
+#include "app/Main.h"
+#include "app/Text.h"
+#include "platform/Msg.h"
+#include "platform/ProgramDir.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TLanguageGuard
+{
+    ~TLanguageGuard() { Language = 0; }
+};
+
+} // namespace
+
+TEST(LangageTest, SectTypeListPerKind)
+{
+    const QString lines = QStringLiteral("Droites et cercles");
+    const QList<QStringList> expected = {
+        {lines},
+        {lines, QStringLiteral("Cercles concentriques")},
+        {lines, QStringLiteral("Droite suivant cap")},
+        {lines, QStringLiteral("Courbe et cercle")},
+        {lines},
+        {lines, QStringLiteral("Droite suivant cap")},
+    };
+    QComboBox box;
+    box.addItem(QStringLiteral("old"));
+    for (uint8 k = 0; k < 6; ++k) {
+        EXPECT_EQ(SectTypeNames(k), expected[k]) << int(k);
+        FillSectTypeList(k, &box);
+        ASSERT_EQ(box.count(), expected[k].size()) << int(k);
+        for (int i = 0; i < box.count(); ++i) EXPECT_EQ(box.itemText(i), expected[k][i]);
+    }
+    FillSectTypeList(1, nullptr); // no list: nothing happens
+}
+
+TEST(LangageTest, SectEditsVisibleByKindAndShape)
+{
+    struct Case
+    {
+        uint8 Kind, Shape;
+        bool R1, A2, A1, R2;
+    };
+    const Case cases[] = {
+        {siStart, 1, true, true, true, true},    {siTurn, 1, true, true, true, true},
+        {siTurn, 2, true, false, false, true},   {siFinish, 1, true, true, true, true},
+        {siFinish, 2, false, true, false, true}, {siExtStart, 2, true, false, false, true},
+        {siExtTurn, 1, true, true, true, true},  {siExtFinish, 2, false, true, false, true},
+        {siStart, 2, true, true, true, true}, // not offered: lines and circles
+        {siExtTurn, 2, true, true, true, true},  {siTurn, 0, true, true, true, true},
+    };
+    QWidget parent;
+    auto* r1 = new QSpinBox(&parent);
+    auto* a2 = new QSpinBox(&parent);
+    auto* a1 = new QSpinBox(&parent);
+    auto* r2 = new QSpinBox(&parent);
+    parent.show();
+    for (const Case& c : cases) {
+        SetSectHints(c.Kind, c.Shape, r1, a2, a1, r2);
+        const auto where = testing::Message() << "kind " << int(c.Kind) << " shape " << int(c.Shape);
+        EXPECT_EQ(r1->isVisible(), c.R1) << where;
+        EXPECT_EQ(a2->isVisible(), c.A2) << where;
+        EXPECT_EQ(a1->isVisible(), c.A1) << where;
+        EXPECT_EQ(r2->isVisible(), c.R2) << where;
+        for (QSpinBox* e : {r1, a2, a1, r2})
+            if (e->isVisible()) {
+                EXPECT_FALSE(e->toolTip().isEmpty()) << where;
+            }
+        // Radii in metres by 100 up to 100 km; angles by 45 up to 180 except the finish course.
+        EXPECT_EQ(r1->maximum(), 100000);
+        EXPECT_EQ(r1->singleStep(), 100);
+        EXPECT_EQ(r2->maximum(), 100000);
+        EXPECT_EQ(a1->maximum(), 180);
+        EXPECT_EQ(a1->singleStep(), 45);
+        const bool course = (c.Kind == siFinish || c.Kind == siExtFinish) && c.Shape == 2;
+        EXPECT_EQ(a2->maximum(), course ? 360 : 180) << where;
+    }
+    // Back from a course of 270 to half-angles: the value is brought into range.
+    SetSectHints(siFinish, 2, r1, a2, a1, r2);
+    a2->setValue(270);
+    SetSectHints(siFinish, 1, r1, a2, a1, r2);
+    EXPECT_EQ(a2->value(), 180);
+    // Missing edits are allowed.
+    SetSectHints(siTurn, 2, nullptr, nullptr, a1, nullptr);
+    EXPECT_FALSE(a1->isVisible());
+}
+
+TEST(LangageTest, ApplyTextsToEveryKindOfControl)
+{
+    TLanguageGuard guard;
+    QWidget root;
+    auto* act = new QAction(&root);
+    act->setObjectName(QStringLiteral("Act"));
+    auto* menu = new QMenu(&root);
+    menu->setObjectName(QStringLiteral("Menu"));
+    auto* label = new QLabel(&root);
+    label->setObjectName(QStringLiteral("Lbl"));
+    auto* button = new QPushButton(&root);
+    button->setObjectName(QStringLiteral("Btn"));
+    auto* group = new QGroupBox(&root);
+    group->setObjectName(QStringLiteral("Grp"));
+    auto* combo = new QComboBox(&root);
+    combo->setObjectName(QStringLiteral("Cmb"));
+    combo->addItems({QString(), QString(), QString()});
+    combo->setCurrentIndex(2);
+    auto* tabs = new QTabWidget(&root);
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("Page"));
+    tabs->addTab(page, QString());
+    const TUiText texts[] = {
+        {"", "Fenêtre", "Window"},
+        {"Act", "&Ouvrir", "&Open", "Ouvre.", "Opens."},
+        {"Menu", "&Fichier", "&File"},
+        {"Lbl", "Ligne 1\rLigne 2", nullptr},
+        {"Btn", "Annuler", "Cancel", "Ferme.", nullptr},
+        {"Grp", "Groupe", "Group"},
+        {"Cmb", "un\ndeux\ntrois", "one\ntwo\nthree"},
+        {"Page", "Feuille", "Sheet", "Bulle", "Tip"},
+        {"Absent", "x", "y"},
+    };
+    Language = 0;
+    EXPECT_EQ(ApplyTexts(&root, texts), QStringList{QStringLiteral("Absent")});
+    EXPECT_EQ(root.windowTitle(), QStringLiteral("Fenêtre"));
+    EXPECT_EQ(act->text(), QStringLiteral("&Ouvrir"));
+    EXPECT_EQ(act->toolTip(), QStringLiteral("Ouvre."));
+    EXPECT_EQ(act->statusTip(), QStringLiteral("Ouvre."));
+    EXPECT_EQ(menu->title(), QStringLiteral("&Fichier"));
+    EXPECT_EQ(label->text(), QStringLiteral("Ligne 1\nLigne 2"));
+    EXPECT_EQ(button->text(), QStringLiteral("Annuler"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("Ferme."));
+    EXPECT_EQ(group->title(), QStringLiteral("Groupe"));
+    EXPECT_EQ(combo->itemText(1), QStringLiteral("deux"));
+    EXPECT_EQ(combo->currentIndex(), 2);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Feuille"));
+    EXPECT_EQ(tabs->tabToolTip(0), QStringLiteral("Bulle"));
+
+    Language = 1;
+    ApplyTexts(&root, texts);
+    EXPECT_EQ(root.windowTitle(), QStringLiteral("Window"));
+    EXPECT_EQ(act->text(), QStringLiteral("&Open"));
+    EXPECT_EQ(label->text(), QStringLiteral("Ligne 1\nLigne 2")); // no twin: the French text
+    EXPECT_EQ(button->text(), QStringLiteral("Cancel"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("Ferme."));
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("one"));
+    EXPECT_EQ(combo->currentIndex(), 2);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Sheet"));
+}
+
+TEST(LangageTest, MainWindowTextsMatchItsControls)
+{
+    TLanguageGuard guard;
+    ModelDone();
+    Msg::SetHeadless(true);
+    CreateForms(QString());
+    EXPECT_TRUE(LangMainForm(*MainForm).isEmpty());
+    EXPECT_TRUE(LangTextForm(*TextForm).isEmpty());
+    EXPECT_EQ(MainForm->OuvreTrj->text(), QStringLiteral("&Ouvrir trajectoire..."));
+    EXPECT_EQ(MainForm->FermeTteTrj->text(), QStringLiteral("Fermer &toutes les trajectoires"));
+    EXPECT_EQ(TextForm->windowTitle(), QStringLiteral("Calculs"));
+    Language = 1;
+    SetFrenchTexts(); // every registered window follows the language
+    EXPECT_EQ(MainForm->OuvreTrj->text(), QStringLiteral("&Open track..."));
+    EXPECT_EQ(TextForm->windowTitle(), QStringLiteral("Calculations"));
+    Language = 0;
+    SetFrenchTexts();
+    EXPECT_EQ(MainForm->OuvreTrj->text(), QStringLiteral("&Ouvrir trajectoire..."));
+    DestroyForms();
+    ModelDone();
+    QFile::remove(IniFileName());
+}
+
+TEST(LangageTest, RegisteredRoutinesRunInOrderAndReplaceByName)
+{
+    QStringList ran;
+    const QStringList builtIn = LangRoutineNames();
+    EXPECT_TRUE(builtIn.contains(QStringLiteral("MainForm")));
+    EXPECT_TRUE(builtIn.contains(QStringLiteral("TextForm")));
+    RegisterLangRoutine(QStringLiteral("TestA"), [&] { ran << QStringLiteral("A"); });
+    RegisterLangRoutine(QStringLiteral("TestB"), [&] { ran << QStringLiteral("B"); });
+    RegisterLangRoutine(QStringLiteral("TestA"), [&] { ran << QStringLiteral("A2"); });
+    EXPECT_EQ(LangRoutineNames(), (builtIn + QStringList{QStringLiteral("TestA"), QStringLiteral("TestB")}));
+    SetFrenchTexts(); // without windows the shell's own routines do nothing
+    EXPECT_EQ(ran, (QStringList{QStringLiteral("A2"), QStringLiteral("B")}));
+    RegisterLangRoutine(QStringLiteral("TestA"), {});
+    RegisterLangRoutine(QStringLiteral("TestB"), {});
+}
