@@ -1,5 +1,7 @@
 // The main window and the start-up of the program.
 #include "app/Main.h"
+#include "dialogs/Info.h"
+#include "dialogs/SmallWindows.h"
 
 #include "app/Cutt.h"
 #include "app/Langage.h"
@@ -748,11 +750,24 @@ void CreateForms(const QString& StartTrj)
     MainForm->DockViews();
     MainForm->StartTrjFile = StartTrj;
     SetModelUi(MainForm);
-    InstallPlainFileDialogs(MainForm);
+    // The shared open and save dialogs of every file command, created once and kept.
+    MainForm->OpenDlg = new TOpenCustomDialog(MainForm);
+    MainForm->SaveDlg = new TSaveCustomDialog(MainForm);
+    InstallFileDialogs(MainForm->OpenDlg, MainForm->SaveDlg);
+    TOpenCustomDialog::SetOptionFormRunner([](int OpenFrom) {
+        TOptionForm f(MainForm);
+        LangOptionForm(f);
+        f.OpenFrom = uint8(OpenFrom);
+        f.exec();
+    });
+    CreateSmallWindows(MainForm);
 }
 
 void DestroyForms()
 {
+    InstallFileDialogs(nullptr, nullptr);
+    TOpenCustomDialog::SetOptionFormRunner(nullptr);
+    UninstallMessageWindows();
     SetFileDialogHook({});
     SetModelUi(nullptr);
     delete MainForm; // the views are its children

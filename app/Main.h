@@ -1,4 +1,5 @@
 #pragma once
+#include "dialogs/FichDlg.h"
 // The main window: menus, tool bar, actions and status bar around the plan view, the profile
 // view and the calculations panel; the two working modes; the file commands; the start-up of
 // the program.
@@ -35,6 +36,10 @@ class TMainForm : public QMainWindow, public IModelUi
 {
     Q_OBJECT
 public:
+    // The shared open and save dialogs of the file commands.
+    TOpenCustomDialog* OpenDlg = nullptr;
+    TSaveCustomDialog* SaveDlg = nullptr;
+
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
 

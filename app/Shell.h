@@ -37,46 +37,6 @@ QString StartupTrjFile(const QStringList& Args);
 bool TestBtnWanted(const TIniFile& Ini);
 bool TestBtnWanted(); // from IniFileName()
 
-// ---- File dialogs ------------------------------------------------------------------------------
-
-// One entry of a dialog filter: its label as shown and its patterns ("*.ZPH", "*.*").
-struct TFilterEntry
-{
-    QString Label;
-    QStringList Patterns;
-};
-
-// What the dialog of a kind looks like.
-struct TFileDialogSpec
-{
-    QString Title;
-    QString Filter; // "label|*.A;*.B|label|*.C..." as the kind defines it
-    bool Save = false;
-    bool MultiSelect = false;
-    bool MustExist = false;
-};
-TFileDialogSpec FileDialogSpec(TFileKind Kind);
-
-// Splits a "label|patterns|label|patterns" filter into its entries (a trailing label without
-// patterns is dropped).
-QList<TFilterEntry> ParseFilter(const QString& Filter);
-// A pattern that matches names in any case ("*.IGC" -> "*.[Ii][Gg][Cc]"); "*.*" becomes "*" so
-// that names without a dot match too.
-QString AnyCasePattern(const QString& Pattern);
-// The filter as Qt name filters: the label kept as shown, followed by its patterns in any case
-// in parentheses (Qt reads the last parenthesised part as the patterns).
-QStringList QtNameFilters(const QString& Filter);
-// Extension of filter entry N (from 1) with its leading dot, as written in the filter (".ZPH"):
-// the text after the first 2N - 1 separators, from its first "." to the next "|"; empty for
-// the last entry ("*.*"), which has no separator behind it, and for N out of range.
-QString SaveExtOf(const QString& Filter, int N);
-// Folder a dialog starts in for a proposed file or folder: the folder itself, else the folder
-// of the file, else the program folder.
-QString DialogStartDir(const QString& Proposed);
-
-// Installs plain Qt file dialogs (owned by Parent) as the file dialogs of the file commands.
-void InstallPlainFileDialogs(QWidget* Parent);
-
 // ---- Layout of the views -----------------------------------------------------------------------
 
 // Sizes of the views in the main window's central area: the plan view big on the left above the

@@ -277,72 +277,6 @@ TEST_F(MainFormTest, SavingATraceGoesThroughTheSaveDialog)
     EXPECT_TRUE(seen.Files.value(0).endsWith(QStringLiteral(".ZPH"), Qt::CaseInsensitive));
 }
 
-TEST_F(MainFormTest, PlainFileDialogsOfTheFileCommands)
-{
-    QTemporaryDir dir;
-    Start(QString());
-    SetFileDialogHook({});
-    InstallPlainFileDialogs(MainForm); // what the program installs
-    Opt->FichTrajectoire = dir.filePath(QStringLiteral("gone.igc"));
-
-    // Open: title, filters in both cases, several files, starting in the last trace's folder.
-    QString title, folder;
-    QStringList filters;
-    int mode = -1;
-    QTimer::singleShot(0, [&] {
-        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        title = d->windowTitle();
-        folder = d->directory().absolutePath();
-        filters = d->nameFilters();
-        mode = d->fileMode();
-        d->selectFile(IgcPlain);
-        static_cast<QDialog*>(d)->accept(); // as the Open or Save button
-    });
-    MainForm->OuvreTrj->trigger();
-    EXPECT_EQ(title, QStringLiteral("Ouverture fichier trajectoire"));
-    EXPECT_EQ(folder, QDir(dir.path()).absolutePath());
-    EXPECT_EQ(filters, QtNameFilters(FileDialogSpec(fkOpenTrj).Filter));
-    EXPECT_EQ(mode, QFileDialog::ExistingFiles);
-    ASSERT_NE(Trj, nullptr);
-    EXPECT_EQ(QFileInfo(Trj->FileName).canonicalFilePath(), QFileInfo(IgcPlain).canonicalFilePath());
-
-    // Save: a name typed without extension takes the chosen filter's.
-    QTimer::singleShot(0, [&] {
-        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        title = d->windowTitle();
-        d->setDirectory(dir.path());
-        d->selectNameFilter(d->nameFilters().at(1)); // IGC
-        d->selectFile(dir.filePath(QStringLiteral("vol")));
-        static_cast<QDialog*>(d)->accept(); // as the Open or Save button
-    });
-    MainForm->EnregTrj->trigger();
-    EXPECT_EQ(title, QStringLiteral("Enregistrement fichier trajectoire"));
-    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("vol.IGC"))))
-        << QDir(dir.path()).entryList().join(u' ').toStdString() << " "
-        << (Msg::Log().isEmpty() ? std::string() : Msg::Log().last().text.toStdString());
-
-    // A name with its own extension keeps it, whatever the filter.
-    QTimer::singleShot(0, [&] {
-        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        d->selectNameFilter(d->nameFilters().at(1));
-        d->selectFile(dir.filePath(QStringLiteral("copie.zph")));
-        static_cast<QDialog*>(d)->accept(); // as the Open or Save button
-    });
-    MainForm->EnregTrj->trigger();
-    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("copie.zph"))));
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("copie.zph.IGC"))));
-
-    // Cancel opens nothing.
-    QTimer::singleShot(0, [&] {
-        if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) d->reject();
-    });
-    MainForm->OuvreTrj->trigger();
-    EXPECT_EQ(TrjCount(), 1);
-}
-
 TEST_F(MainFormTest, WorkingModesAreExclusive)
 {
     Start(IgcPlain);
@@ -473,70 +407,9 @@ TEST_F(MainFormTest, StatusBarAndAboutBox)
 
 // ---- Shell decisions -------------------------------------------------------------------------------
 
-TEST(ShellTest, FileDialogsOfEachKind)
-{
-    Language = 0;
-    const TFileDialogSpec open = FileDialogSpec(fkOpenTrj);
-    EXPECT_EQ(open.Title, QStringLiteral("Ouverture fichier trajectoire"));
-    EXPECT_TRUE(open.MultiSelect);
-    EXPECT_TRUE(open.MustExist);
-    EXPECT_FALSE(open.Save);
-    const QStringList f = QtNameFilters(open.Filter);
-    ASSERT_EQ(f.size(), 13);
-    EXPECT_TRUE(f.first().startsWith(QStringLiteral("Vols tous formats (*.[Zz][Pp][Hh] *.[Ii][Gg][Cc] ")));
-    EXPECT_EQ(f.at(2), QStringLiteral("IGC (*.GPS ou IGC) (*.[Gg][Pp][Ss] *.[Ii][Gg][Cc])"));
-    EXPECT_EQ(f.last(), QStringLiteral("Tous fichiers (*.*) (*)"));
-
-    // The patterns match extensions in any case, even where names compare case-sensitively.
-    QTemporaryDir dir;
-    for (const char* n : {"a.igc", "B.IGC", "c.Igc", "d.gps", "e.txt", "figc", "g.igc.bak"}) {
-        QFile file(dir.filePath(QLatin1String(n)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-    const QStringList igc = ParseFilter(open.Filter).at(2).Patterns;
-    QStringList pats;
-    for (const QString& p : igc) pats << AnyCasePattern(p);
-    EXPECT_EQ(QDir(dir.path()).entryList(pats, QDir::Files | QDir::CaseSensitive, QDir::Name),
-              (QStringList{QStringLiteral("B.IGC"), QStringLiteral("a.igc"), QStringLiteral("c.Igc"),
-                           QStringLiteral("d.gps")}));
-    EXPECT_EQ(QDir(dir.path()).entryList({AnyCasePattern(QStringLiteral("*.*"))}, QDir::Files).size(), 7);
-
-    const TFileDialogSpec task = FileDialogSpec(fkOpenStn);
-    EXPECT_EQ(ParseFilter(task.Filter).size(), 1); // a single entry, no all-files entry
-    EXPECT_FALSE(task.MultiSelect);
-    for (TFileKind k : {fkSaveTrj, fkSaveWpt, fkSaveStn, fkSaveSmp}) {
-        EXPECT_TRUE(FileDialogSpec(k).Save) << int(k);
-        EXPECT_FALSE(FileDialogSpec(k).MultiSelect) << int(k);
-    }
-    EXPECT_TRUE(FileDialogSpec(fkReinstMap).MultiSelect);
-    EXPECT_FALSE(FileDialogSpec(fkOpenWpt).MultiSelect);
-
-    Language = 1;
-    EXPECT_EQ(FileDialogSpec(fkSaveWpt).Title, QStringLiteral("Waypoints file saving"));
-    EXPECT_TRUE(FileDialogSpec(fkOpenTrj).Filter.endsWith(QStringLiteral("Every file (*.*)|*.*")));
-    EXPECT_EQ(FileDialogSpec(fkOpenSmp).Title, QStringLiteral("Ouverture fichier de zone")); // no twin
-    Language = 0;
-}
-
-TEST(ShellTest, SaveExtensionOfTheChosenFilterEntry)
-{
-    const QString wpt = FileDialogSpec(fkSaveWpt).Filter;
-    EXPECT_EQ(SaveExtOf(wpt, 1), QStringLiteral(".ZPH"));
-    EXPECT_EQ(SaveExtOf(wpt, 4), QStringLiteral(".WPZ"));
-    EXPECT_EQ(SaveExtOf(wpt, 5), QString()); // "Tous fichiers (*.*)"
-    EXPECT_EQ(SaveExtOf(wpt, 9), QString());
-    EXPECT_EQ(SaveExtOf(wpt, 0), QString());
-    const QString trj = FileDialogSpec(fkSaveTrj).Filter;
-    EXPECT_EQ(SaveExtOf(trj, 2), QStringLiteral(".IGC"));
-    EXPECT_EQ(WithSaveExt(QStringLiteral("/tmp/vol"), SaveExtOf(trj, 3)), QStringLiteral("/tmp/vol.KML"));
-}
-
 TEST(ShellTest, StartFolderCommandLineAndFitFlag)
 {
     QTemporaryDir dir;
-    EXPECT_EQ(DialogStartDir(dir.path()), QDir(dir.path()).absolutePath());
-    EXPECT_EQ(DialogStartDir(dir.filePath(QStringLiteral("missing.igc"))), QDir(dir.path()).absolutePath());
-    EXPECT_EQ(DialogStartDir(QString()), ProgramDir());
 
     EXPECT_EQ(StartupTrjFile({QStringLiteral("zephalon")}), QString());
     EXPECT_EQ(StartupTrjFile({QStringLiteral("zephalon"), QStringLiteral("a.igc"), QStringLiteral("b.igc")}),

@@ -40,7 +40,7 @@ protected:
 TEST_F(OptionsTest, DefaultsOfAFreshObject)
 {
     const TOpt O;
-    const TSect line{1, 0, 1000, 0, 90, 1}, turn{1, 500, 20000, 180, 45, 0};
+    const TSect line{1, 0, 1000, 0, 90, 1}, turn{1, 500, 20000, 0, 45, 0};
     EXPECT_EQ(O.Secteurs, (std::array<TSect, 6>{line, turn, line, line, turn, line}));
     EXPECT_EQ(O.MinTri1, 25);
     EXPECT_EQ(O.MaxTri1, 45);
