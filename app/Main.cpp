@@ -1,5 +1,6 @@
 // The main window and the start-up of the program.
 #include "app/Main.h"
+#include "dialogs/Choice.h"
 #include "dialogs/Info.h"
 #include "dialogs/SmallWindows.h"
 
@@ -761,6 +762,11 @@ void CreateForms(const QString& StartTrj)
         f.exec();
     });
     CreateSmallWindows(MainForm);
+    SetFlightChoiceHook([](const QString& FileName, const QStringList& Flights, int& Index) {
+        const TFlightChoice c = ChooseFlights(FileName, Flights);
+        Index = c.Index;
+        return c.Result;
+    });
 }
 
 void DestroyForms()
@@ -768,6 +774,7 @@ void DestroyForms()
     InstallFileDialogs(nullptr, nullptr);
     TOpenCustomDialog::SetOptionFormRunner(nullptr);
     UninstallMessageWindows();
+    SetFlightChoiceHook({});
     SetFileDialogHook({});
     SetModelUi(nullptr);
     delete MainForm; // the views are its children

@@ -12,6 +12,8 @@
 #include "platform/Msg.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -163,6 +165,38 @@ QString WithSaveExt(const QString& FileName, const QString& SaveExt)
 
 // ---- Opening ------------------------------------------------------------------------------------
 
+namespace {
+TFlightChoiceHook FlightChoiceHook;
+
+// The traces of the chain that are not in Before, in chain order.
+std::vector<TTrj*> NewTraces(const std::vector<TTrj*>& Before)
+{
+    std::vector<TTrj*> made;
+    for (TTrj* T = FirstTrj; T; T = T->NextTrj)
+        if (std::find(Before.begin(), Before.end(), T) == Before.end()) made.push_back(T);
+    return made;
+}
+
+// A file that gave several flights: the user keeps one, all or none of them.
+void ChooseAmongFlights(const QString& FileName, const std::vector<TTrj*>& Made, TReadReport& R)
+{
+    if (Made.size() < 2 || !FlightChoiceHook) return;
+    QStringList names;
+    for (const TTrj* T : Made) names << (T->Name.isEmpty() ? QFileInfo(FileName).fileName() : T->Name);
+    int index = 0;
+    const int answer = FlightChoiceHook(FileName, names, index);
+    if (answer == mrAll) return;
+    for (size_t i = 0; i < Made.size(); ++i) {
+        if (answer == mrOk && int(i) == index) continue;
+        CloseTrj(Made[i]);
+        --R.Traces;
+    }
+    if (answer == mrOk && index >= 0 && size_t(index) < Made.size()) SetCurrentTrj(Made[size_t(index)]);
+}
+} // namespace
+
+void SetFlightChoiceHook(TFlightChoiceHook Hook) { FlightChoiceHook = std::move(Hook); }
+
 int OpenTrjFiles(const QString& FileName, int WithTask)
 {
     QStringList files;
@@ -186,6 +220,8 @@ int OpenTrjFiles(const QString& FileName, int WithTask)
         }
         TReadReport R;
         std::unique_ptr<TSwp> carried;
+        std::vector<TTrj*> before;
+        for (TTrj* T = FirstTrj; T; T = T->NextTrj) before.push_back(T);
         bool ok = false;
         switch (kind) {
         case TTrjReader::Zph:
@@ -215,6 +251,8 @@ int OpenTrjFiles(const QString& FileName, int WithTask)
             continue;
         }
         ReportRejected(f, R.Rejected);
+        ChooseAmongFlights(f, NewTraces(before), R);
+        if (R.Traces <= 0) continue;
         any = true;
         opened += R.Traces;
         if (Trj && Trj->FileName.isEmpty()) Trj->FileName = f;

@@ -40,6 +40,11 @@ struct TFileChoice
 using TFileDialogHook = std::function<bool(TFileKind Kind, TFileChoice& Choice)>;
 void SetFileDialogHook(TFileDialogHook Hook);
 
+// Which flights of a file holding several to keep: the application's choice window. Answers
+// mrOk with Index, mrAll or mrCancel. Without a hook every flight is kept.
+using TFlightChoiceHook = std::function<int(const QString& FileName, const QStringList& Flights, int& Index)>;
+void SetFlightChoiceHook(TFlightChoiceHook Hook);
+
 // Opens trace files (the open dialog, several files, when FileName is empty); WithTask 0 leaves
 // out the task and waypoints stored in a file. Returns the number of traces opened.
 int OpenTrjFiles(const QString& FileName, int WithTask);

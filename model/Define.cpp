@@ -164,8 +164,10 @@ TTrn* TStn::AddTrn(TTrn& Template, int Num)
     // the template's context (a fix of some trace).
     static_cast<TWptBase&>(*T) = static_cast<const TWptBase&>(Template);
     T->Time = Template.Time;
-    T->TimeMin = Template.TimeMin != 0 ? Template.TimeMin : Template.Time - TrnWindowHalf;
-    T->TimeMax = Template.TimeMax != 0 ? Template.TimeMax : Template.Time + TrnWindowHalf;
+    // The default window, kept inside the 32-bit range for extreme times.
+    auto clamp = [](int64_t v) { return int32(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    T->TimeMin = Template.TimeMin != 0 ? Template.TimeMin : clamp(int64_t(Template.Time) - TrnWindowHalf);
+    T->TimeMax = Template.TimeMax != 0 ? Template.TimeMax : clamp(int64_t(Template.Time) + TrnWindowHalf);
     T->Reached = Template.Reached;
     T->Sect = Template.Sect;
     // The reference waypoint passes to the new turn point with its ownership.
@@ -431,7 +433,8 @@ bool TTrj::AddRec(std::unique_ptr<TRec>& Rec)
     TRec* R = Rec.release();
     if (Last) {
         const int64_t before = int64_t(Last->Time) - R->Time;
-        if (before >= DayWrapMin && before <= DayWrapMax) R->Time += TimeUnitsPerDay;
+        if (before >= DayWrapMin && before <= DayWrapMax && R->Time <= INT32_MAX - TimeUnitsPerDay)
+            R->Time += TimeUnitsPerDay;
     }
     R->Prev = Last;
     R->Next = nullptr;

@@ -400,3 +400,37 @@ TEST_F(RecFileTest, SaveExtensionRule)
               QStringLiteral("/a/b.zph.WPZ"));
     EXPECT_EQ(WithSaveExt(QStringLiteral("/a/b"), QString()), QStringLiteral("/a/b"));
 }
+
+TEST_F(RecFileTest, AFileOfSeveralFlightsKeepsTheChosenOnes)
+{
+    const QString gpx = QStringLiteral(ZPH_TESTDATA "/gpx/igc1.gpx"); // four tracks
+    QStringList offered;
+    auto answer = [&](int result, int index) {
+        SetFlightChoiceHook([&offered, result, index](const QString&, const QStringList& Flights, int& Index) {
+            offered = Flights;
+            Index = index;
+            return result;
+        });
+    };
+
+    answer(mrOk, 2);
+    EXPECT_EQ(OpenTrjFiles(gpx, 1), 1);
+    EXPECT_EQ(offered.size(), 4);
+    ASSERT_EQ(TrjCount(), 1);
+    EXPECT_EQ(Trj->RecCount, 113); // the third track, the long one
+    EXPECT_EQ(Trj->Name, offered.at(2));
+
+    answer(mrAll, 0);
+    EXPECT_EQ(OpenTrjFiles(gpx, 1), 4);
+    EXPECT_EQ(TrjCount(), 5);
+
+    answer(mrCancel, 0);
+    EXPECT_EQ(OpenTrjFiles(gpx, 1), 0);
+    EXPECT_EQ(TrjCount(), 5);
+
+    // A file of one flight is not asked about.
+    offered.clear();
+    EXPECT_EQ(OpenTrjFiles(Sample("27GLQKF3.igc"), 1), 1);
+    EXPECT_TRUE(offered.isEmpty());
+    SetFlightChoiceHook(nullptr);
+}
