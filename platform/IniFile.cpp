@@ -457,7 +457,9 @@ bool TIniFile::WriteString(const QString& section, const QString& key, const QSt
     } else if (const int line = d->FindKey(s, k); line >= 0) {
         TLine& l = d->lines[size_t(line)];
         if (l.Value() == value) return true; // nothing to write
-        d->SetText(l, l.text.left(l.valuePos) + value);
+        // The spacing around "=" is kept, unless the value brings its own leading blanks.
+        const bool ownBlanks = !value.isEmpty() && value.front().isSpace();
+        d->SetText(l, l.text.left(ownBlanks ? l.text.indexOf(u'=') + 1 : l.valuePos) + value);
     } else {
         int at = s + 1;
         const int end = d->SectionEnd(s);
