@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int32 UnitsPerMinute = TimeUnitsPerHour / 60; // 1666 (rounded down)
 constexpr int32 MinWindow = TimeUnitsPerHour / 60;      // 1 minute
 constexpr int32 MaxWindow = 2 * TimeUnitsPerDay;        // 48 hours
 constexpr int32 FitMinWindow = TimeUnitsPerHour / 6;    // 10 minutes

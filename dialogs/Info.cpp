@@ -77,20 +77,26 @@ int MsgCancelAnswer(int Buttons)
     return mrCancel;
 }
 
+QPlainTextEdit* NewMessageMemo(QWidget* Parent)
+{
+    auto* memo = new QPlainTextEdit(Parent);
+    memo->setObjectName(QStringLiteral("Memo"));
+    memo->setReadOnly(true);
+    memo->setFrameShape(QFrame::NoFrame);
+    memo->setFocusPolicy(Qt::NoFocus);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QPalette pal = memo->palette();
+    pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+    memo->setPalette(pal);
+    return memo;
+}
+
 TInfoForm::TInfoForm(QWidget* Parent) : QDialog(Parent)
 {
     setObjectName(QStringLiteral("InfoForm"));
     setWindowTitle(QStringLiteral("Information"));
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint);
-    Memo = new QPlainTextEdit(this);
-    Memo->setObjectName(QStringLiteral("Memo"));
-    Memo->setReadOnly(true);
-    Memo->setFrameShape(QFrame::NoFrame);
-    Memo->setFocusPolicy(Qt::NoFocus);
-    Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QPalette pal = Memo->palette();
-    pal.setColor(QPalette::Base, pal.color(QPalette::Window));
-    Memo->setPalette(pal);
+    Memo = NewMessageMemo(this);
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setToolTip(QStringLiteral("Ferme cette fenêtre d'information."));

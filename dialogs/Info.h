@@ -47,6 +47,8 @@ QString MsgLines(QString Text);
 QString MsgCaption(TMsgType Type);
 // The answer of Escape for a set of buttons: Cancel, else No, else OK.
 int MsgCancelAnswer(int Buttons);
+// The borderless, read-only message text of the small windows, on the window's own background.
+QPlainTextEdit* NewMessageMemo(QWidget* Parent);
 
 // The message helper's window for one message: a fresh TInfoForm run modally.
 int ShowMessageWindow(const QString& Text, TMsgType Type, int Buttons, const QString& Caption);

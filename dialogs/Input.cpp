@@ -16,15 +16,7 @@ QPointer<TInputForm> InputForm;
 TInputForm::TInputForm(QWidget* Parent) : QDialog(Parent)
 {
     setObjectName(QStringLiteral("InputForm"));
-    Memo = new QPlainTextEdit(this);
-    Memo->setObjectName(QStringLiteral("Memo"));
-    Memo->setReadOnly(true);
-    Memo->setFrameShape(QFrame::NoFrame);
-    Memo->setFocusPolicy(Qt::NoFocus);
-    Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QPalette pal = Memo->palette();
-    pal.setColor(QPalette::Base, pal.color(QPalette::Window));
-    Memo->setPalette(pal);
+    Memo = NewMessageMemo(this);
     Memo->setGeometry(10, 8, 250, 2 * Memo->fontMetrics().lineSpacing() + 10);
     const int top = Memo->geometry().bottom() + 6;
     Edit = new QLineEdit(this);

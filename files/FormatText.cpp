@@ -119,45 +119,6 @@ int64_t UnitsToSeconds(int64_t Units)
 }
 
 namespace {
-// Days from 1970-01-01 of a Gregorian date (proleptic), and back.
-int64_t DaysFromCivil(int64_t y, int m, int d)
-{
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-constexpr int64_t Epoch1899 = -25569; // 1899-12-30 from 1970-01-01
-} // namespace
-
-bool DayNumber(int Year, int Month, int Day, int64_t& Days)
-{
-    if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1) return false;
-    static const int len[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0;
-    const int maxDay = len[Month - 1] + (Month == 2 && leap ? 1 : 0);
-    if (Day > maxDay) return false;
-    Days = DaysFromCivil(Year, Month, Day) - Epoch1899;
-    return true;
-}
-
-void DayToDate(int64_t Days, int& Year, int& Month, int& Day)
-{
-    int64_t z = Days + Epoch1899 + 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t y = yoe + era * 400;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    Day = int(doy - (153 * mp + 2) / 5 + 1);
-    Month = int(mp < 10 ? mp + 3 : mp - 9);
-    Year = int(y + (Month <= 2));
-}
-
-namespace {
 // Reads exactly n digits at i.
 bool Digits(QStringView S, qsizetype& i, int n, int& v)
 {

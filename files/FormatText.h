@@ -1,6 +1,7 @@
 #pragma once
 // Small text helpers shared by the exchange-format readers and writers (GPX, KML, NMEA, DAT,
 // waypoint texts, OpenAir): decoding, lines, locale-free numbers, coordinates.
+#include "model/Calc.h" // DayNumber, DayToDate
 #include "model/Define.h"
 #include <QByteArray>
 #include <QList>
@@ -34,11 +35,6 @@ QString IntDegToText(int32 V, int IntDigits, bool Sign);
 int32 MsToUnits(int64_t Ms);
 // Time units to whole seconds, rounded.
 int64_t UnitsToSeconds(int64_t Units);
-
-// Days since 30 Dec 1899 of a Gregorian date; false when it is not a date (years 1..9999).
-bool DayNumber(int Year, int Month, int Day, int64_t& Days);
-// Gregorian date of a day number.
-void DayToDate(int64_t Days, int& Year, int& Month, int& Day);
 
 // ISO 8601 date-time "YYYY-MM-DDThh:mm:ss[.fff][Z|+hh:mm|-hh:mm]" (blank or "T" between date
 // and time; no zone means UTC) to the UTC day number and milliseconds in that day.

@@ -385,14 +385,21 @@ bool Two(QStringView S, int i, int& v)
     return true;
 }
 
+// Reads the whole file, then hands its bytes to the reader of the format.
+bool LoadFromFile(bool (*LoadData)(const QByteArray&, const QString&, TReadReport&), const QString& FileName,
+                  TReadReport& R)
+{
+    QByteArray Data;
+    return ReadFile(FileName, Data, R) && LoadData(Data, FileName, R);
+}
+
 } // namespace
 
 // ---- GPX -------------------------------------------------------------------------------------
 
 bool LoadGpxTrj(const QString& FileName, TReadReport& R)
 {
-    QByteArray Data;
-    return ReadFile(FileName, Data, R) && LoadGpxTrjData(Data, FileName, R);
+    return LoadFromFile(LoadGpxTrjData, FileName, R);
 }
 
 bool LoadGpxTrjData(const QByteArray& Data, const QString& FileName, TReadReport& R)
@@ -470,8 +477,7 @@ bool LoadGpxTrjData(const QByteArray& Data, const QString& FileName, TReadReport
 
 bool LoadKmlTrj(const QString& FileName, TReadReport& R)
 {
-    QByteArray Data;
-    return ReadFile(FileName, Data, R) && LoadKmlTrjData(Data, FileName, R);
+    return LoadFromFile(LoadKmlTrjData, FileName, R);
 }
 
 bool LoadKmlTrjData(const QByteArray& Data, const QString& FileName, TReadReport& R)
@@ -666,8 +672,7 @@ QByteArray WriteKmlTrj(const TTrj& T)
 
 bool LoadNmeaTrj(const QString& FileName, TReadReport& R)
 {
-    QByteArray Data;
-    return ReadFile(FileName, Data, R) && LoadNmeaTrjData(Data, FileName, R);
+    return LoadFromFile(LoadNmeaTrjData, FileName, R);
 }
 
 bool LoadNmeaTrjData(const QByteArray& Data, const QString& FileName, TReadReport& R)
@@ -848,8 +853,7 @@ bool IsDatHeader(QStringView L)
 
 bool LoadDatTrj(const QString& FileName, TReadReport& R)
 {
-    QByteArray Data;
-    return ReadFile(FileName, Data, R) && LoadDatTrjData(Data, FileName, R);
+    return LoadFromFile(LoadDatTrjData, FileName, R);
 }
 
 bool LoadDatTrjData(const QByteArray& Data, const QString& FileName, TReadReport& R)

@@ -1,19 +1,15 @@
 // Coordinate and time parsers on arbitrary text, and the round trip of the coordinate texts.
 // Input: byte 0 picks the coordinate form (bit 0) and the text encoding (bit 1); bytes 1..4
 // give an angle for the round trip; the rest is the text handed to every parser.
+#include "FuzzCommon.h"
 #include "model/Options.h"
 #include "model/Texts.h"
 
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
-namespace {
+using fuzz::Check;
 
-void Check(bool ok)
-{
-    if (!ok) std::abort();
-}
+namespace {
 
 void RoundTrip(int32_t x, int32_t tol)
 {

@@ -1,18 +1,13 @@
 // The logger's DAT lines and files from arbitrary bytes: ParseDatLine on every line, the file
 // reader, and the DAT writer read back to the same fixes.
+#include "FuzzCommon.h"
 #include "files/TrjFormats.h"
-#include "platform/Msg.h"
 
-#include <cstdint>
-#include <cstdlib>
 #include <vector>
 
-namespace {
-void Check(bool ok)
-{
-    if (!ok) std::abort();
-}
+using fuzz::Check;
 
+namespace {
 struct Fix
 {
     int32 Lat, Lon, Alt, AltGps, Time;
@@ -29,42 +24,19 @@ std::vector<Fix> Fixes(const TTrj* T)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool init = [] {
-        Msg::SetHeadless(true);
-        ModelInit();
-        return true;
-    }();
-    (void)init;
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    fuzz::InitOnce();
+    const QByteArray bytes = fuzz::Bytes(data, size);
     for (const QByteArray& line : bytes.split('\n')) {
         TRec r;
         const int errors = ParseDatLine(QString::fromLatin1(line), r);
         Check(errors >= 0 && errors <= 6);
-        if (errors == 0)
-            Check(r.Time >= 0 && r.Time <= 2400000 && r.Lat >= -9000000 && r.Lat <= 9000000 &&
-                  r.Lon >= -18000000 && r.Lon <= 18000000);
+        if (errors == 0) Check(r.Time >= 0 && r.Time <= 2400000 && fuzz::InGlobe(r));
         TDateTime d = 0;
         ParseDatHeader(QString::fromLatin1(line), d);
     }
     TReadReport R;
     LoadDatTrjData(bytes, QStringLiteral("f.dat"), R);
-    std::vector<TTrj*> traces;
-    for (TTrj* T = FirstTrj; T; T = T->NextTrj) traces.push_back(T);
-    for (TTrj* T : traces) {
-        const QByteArray out = WriteDatTrj(*T);
-        const std::vector<Fix> before = Fixes(T);
-        const TDateTime date = T->Date;
-        TReadReport B;
-        TTrj* last = FirstTrj;
-        while (last->NextTrj) last = last->NextTrj;
-        SetCurrentTrj(last);
-        Check(LoadDatTrjData(out, QStringLiteral("back.dat"), B));
-        Check(B.Traces == 1 && B.Rejected == 0);
-        Check(Trj->Date == date);
-        Check(Fixes(Trj) == before);
-        Check(WriteDatTrj(*Trj) == out);
-        CloseTrj(Trj);
-    }
+    fuzz::ReloadEachTrace(WriteDatTrj, LoadDatTrjData, "back.dat", Fixes, true);
     CloseAllTrj();
     return 0;
 }

@@ -1,28 +1,15 @@
 // IGC files from arbitrary bytes: the reader and the summary must never crash or read past the
 // end; a trace read writes back as IGC and reads again with the same fixes.
+#include "FuzzCommon.h"
 #include "files/IgcFile.h"
 #include "model/Define.h"
 
-#include <cstdint>
-#include <cstdlib>
-
-namespace {
-
-void Check(bool ok)
-{
-    if (!ok) std::abort();
-}
-
-} // namespace
+using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static bool init = [] {
-        ModelInit();
-        return true;
-    }();
-    (void)init;
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    fuzz::InitOnce();
+    const QByteArray bytes = fuzz::Bytes(data, size);
 
     TIgcSummary S;
     ReadIgcSummaryData(bytes.constData(), bytes.size(), S);

@@ -1,18 +1,14 @@
 // Map calibration file and ".map" description file from arbitrary bytes: reading, import,
 // conversions, bounds and writing must never crash, and what is written must read back.
+#include "FuzzCommon.h"
 #include "files/MapCal.h"
 #include "platform/IniFile.h"
 
 #include <cmath>
-#include <cstdint>
-#include <cstdlib>
+
+using fuzz::Check;
 
 namespace {
-
-void Check(bool ok)
-{
-    if (!ok) std::abort();
-}
 
 void Exercise(TMap& m)
 {
@@ -71,7 +67,7 @@ void RoundTrip(TMap& m, const QString& comment)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray bytes = fuzz::Bytes(data, size);
     const auto ini = TIniFile::FromBytes(bytes);
 
     TMap m;

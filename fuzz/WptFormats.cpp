@@ -1,17 +1,12 @@
 // Waypoint files from arbitrary bytes in every readable format; each writer's output must read
 // back to the same output.
 #include "files/WptFormats.h"
-#include "platform/Msg.h"
+#include "FuzzCommon.h"
 #include "platform/Text1252.h"
 
-#include <cstdint>
-#include <cstdlib>
+using fuzz::Check;
 
 namespace {
-void Check(bool ok)
-{
-    if (!ok) std::abort();
-}
 
 void Again(const TSwp& S, QByteArray (*Write)(const TSwp&), const char* Ext)
 {
@@ -32,15 +27,10 @@ void Again(const TSwp& S, QByteArray (*Write)(const TSwp&), const char* Ext)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool init = [] {
-        Msg::SetHeadless(true);
-        ModelInit();
-        return true;
-    }();
-    (void)init;
+    fuzz::InitOnce();
     if (size < 1) return 0;
     static const char* const exts[] = {"DAT", "WPZ", "WPT", "CUP", "GPX"};
-    const QByteArray bytes(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+    const QByteArray bytes = fuzz::Bytes(data + 1, size - 1);
     TReadReport R;
     auto S = ReadWptData(bytes, QString::fromLatin1(exts[data[0] % 5]), QStringLiteral("f"), R);
     Check((S == nullptr) == !R.Error.isEmpty());

@@ -1,19 +1,14 @@
 // GPX and KML traces through the XML pull parser from arbitrary bytes. The parser's parts must
 // stay inside the text and in order; every trace read must write to KML and read back the same.
+#include "FuzzCommon.h"
 #include "files/LibXmlParser.h"
 #include "files/TrjFormats.h"
-#include "platform/Msg.h"
 
-#include <cstdint>
-#include <cstdlib>
 #include <vector>
 
-namespace {
+using fuzz::Check;
 
-void Check(bool ok)
-{
-    if (!ok) std::abort();
-}
+namespace {
 
 void WalkParser(const QByteArray& Data, bool Normalize)
 {
@@ -53,39 +48,13 @@ std::vector<Fix> Fixes(const TTrj* T)
     return v;
 }
 
-// Each trace read writes to KML and reads back with the same fixes and date.
-void RoundTrip()
-{
-    std::vector<TTrj*> traces;
-    for (TTrj* T = FirstTrj; T; T = T->NextTrj) traces.push_back(T);
-    for (TTrj* T : traces) {
-        const QByteArray kml = WriteKmlTrj(*T);
-        const std::vector<Fix> before = Fixes(T);
-        const TDateTime date = T->Date;
-        TTrj* last = FirstTrj;
-        while (last->NextTrj) last = last->NextTrj;
-        SetCurrentTrj(last);
-        TReadReport R;
-        Check(LoadKmlTrjData(kml, QStringLiteral("back.kml"), R));
-        Check(R.Traces == 1 && R.Rejected == 0);
-        Check(Trj->Date == date);
-        Check(Fixes(Trj) == before);
-        CloseTrj(Trj);
-    }
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool init = [] {
-        Msg::SetHeadless(true);
-        ModelInit();
-        return true;
-    }();
-    (void)init;
+    fuzz::InitOnce();
     if (size < 1) return 0;
-    const QByteArray bytes(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+    const QByteArray bytes = fuzz::Bytes(data + 1, size - 1);
     WalkParser(bytes, data[0] & 2);
     TReadReport R;
     if (data[0] & 1)
@@ -93,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     else
         LoadGpxTrjData(bytes, QStringLiteral("f.gpx"), R);
     Check(R.Traces >= 0 && R.Fixes >= 0 && R.Rejected >= 0);
-    if (FirstTrj) RoundTrip();
+    // Each trace read writes to KML and reads back with the same fixes and date.
+    fuzz::ReloadEachTrace(WriteKmlTrj, LoadKmlTrjData, "back.kml", Fixes, false);
     CloseAllTrj();
     return 0;
 }

@@ -1,30 +1,18 @@
 // Own-format files from arbitrary bytes: the trace, task and waypoint readers, the file summary
 // and the text runs must never crash or read past the end; what was read must write back and
 // read again unchanged.
+#include "FuzzCommon.h"
 #include "files/ZphFile.h"
 #include "model/Define.h"
 
 #include <QBuffer>
-#include <cstdint>
-#include <cstdlib>
 
-namespace {
-
-void Check(bool ok)
-{
-    if (!ok) std::abort();
-}
-
-} // namespace
+using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static bool init = [] {
-        ModelInit();
-        return true;
-    }();
-    (void)init;
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    fuzz::InitOnce();
+    const QByteArray bytes = fuzz::Bytes(data, size);
 
     TReadReport R;
     std::unique_ptr<TSwp> carried;

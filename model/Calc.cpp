@@ -262,11 +262,26 @@ int64_t LastSunday(int Year, int Month)
 
 } // namespace
 
-bool TryEncodeDate(int Year, int Month, int Day, TDateTime& Date)
+bool DayNumber(int Year, int Month, int Day, int64_t& Days)
 {
     if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1 || Day > DaysInMonth(Year, Month))
         return false;
-    Date = double(DaysFromCivil(Year, Month, Day) - EpochOffset);
+    Days = DaysFromCivil(Year, Month, Day) - EpochOffset;
+    return true;
+}
+
+void DayToDate(int64_t Days, int& Year, int& Month, int& Day)
+{
+    int64_t y = 0;
+    CivilFromDays(Days + EpochOffset, y, Month, Day);
+    Year = int(y);
+}
+
+bool TryEncodeDate(int Year, int Month, int Day, TDateTime& Date)
+{
+    int64_t days = 0;
+    if (!DayNumber(Year, Month, Day, days)) return false;
+    Date = double(days);
     return true;
 }
 
@@ -281,9 +296,7 @@ void DecodeDate(TDateTime D, int& Year, int& Month, int& Day)
     // Dates beyond the years 1..9999 are clamped to keep the arithmetic in range.
     double f = std::isfinite(D) ? std::floor(D) : 0.0;
     f = std::clamp(f, -693593.0, 2958465.0);
-    int64_t y = 0;
-    CivilFromDays(int64_t(f) + EpochOffset, y, Month, Day);
-    Year = int(y);
+    DayToDate(int64_t(f), Year, Month, Day);
 }
 
 TDateTime RecDateTime(TDateTime Day, int32 Time)

@@ -47,6 +47,10 @@ extern const std::array<QString, 11> ZoneClassNames;
 extern const std::array<TCtp, 11> ZoneStyleDefaults;
 
 // Date-time helpers (days since 30 Dec 1899).
+// Day number of a Gregorian date; false when it is not a date (years 1..9999).
+bool DayNumber(int Year, int Month, int Day, int64_t& Days);
+// Gregorian date of a day number.
+void DayToDate(int64_t Days, int& Year, int& Month, int& Day);
 // EncodeDate gives 0 for an invalid date; TryEncodeDate says so.
 bool TryEncodeDate(int Year, int Month, int Day, TDateTime& Date);
 TDateTime EncodeDate(int Year, int Month, int Day);

@@ -68,6 +68,13 @@ bool SerialLine::Fail()
     return false;
 }
 
+bool SerialLine::CheckOpen()
+{
+    if (fFd >= 0) return true;
+    fErr = EBADF;
+    return false;
+}
+
 QString SerialLine::Reason(int err)
 {
     if (err == 0) return QStringLiteral("time-out");
@@ -120,10 +127,7 @@ bool SerialLine::Open(const QString& path)
 
 bool SerialLine::Apply(const SerialLineSettings& s)
 {
-    if (fFd < 0) {
-        fErr = EBADF;
-        return false;
-    }
+    if (!CheckOpen()) return false;
     termios2 t{};
     if (::ioctl(fFd, TCGETS2, &t) != 0) return Fail();
 
@@ -246,10 +250,7 @@ long SerialLine::TranslateInput(unsigned char* buf, long n)
 long SerialLine::Read(void* buffer, size_t count, Io& io)
 {
     io = Io::Failed;
-    if (fFd < 0) {
-        fErr = EBADF;
-        return -1;
-    }
+    if (!CheckOpen()) return -1;
     if (count == 0) {
         io = Io::Ok;
         return 0;
@@ -280,10 +281,7 @@ long SerialLine::Read(void* buffer, size_t count, Io& io)
 long SerialLine::Write(const void* data, size_t count, Io& io)
 {
     io = Io::Failed;
-    if (fFd < 0) {
-        fErr = EBADF;
-        return -1;
-    }
+    if (!CheckOpen()) return -1;
     if (count == 0) {
         io = Io::Ok;
         return 0;
@@ -307,10 +305,7 @@ long SerialLine::Write(const void* data, size_t count, Io& io)
 
 bool SerialLine::WaitFor(short events, int ms)
 {
-    if (fFd < 0) {
-        fErr = EBADF;
-        return false;
-    }
+    if (!CheckOpen()) return false;
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(ms < 0 ? 0 : ms);
     for (;;) {
@@ -341,10 +336,7 @@ bool SerialLine::WaitWritable(int ms)
 
 bool SerialLine::Purge(bool input, bool output)
 {
-    if (fFd < 0) {
-        fErr = EBADF;
-        return false;
-    }
+    if (!CheckOpen()) return false;
     if (!input && !output) return true;
     int which = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
     if (::ioctl(fFd, TCFLSH, which) != 0) return Fail();
@@ -352,35 +344,28 @@ bool SerialLine::Purge(bool input, bool output)
     return true;
 }
 
-bool SerialLine::InputQueue(int& count)
+bool SerialLine::QueueCount(unsigned long request, int& count)
 {
     count = 0;
-    if (fFd < 0) {
-        fErr = EBADF;
-        return false;
-    }
-    if (::ioctl(fFd, FIONREAD, &count) != 0) return Fail();
+    if (!CheckOpen()) return false;
+    if (::ioctl(fFd, request, &count) != 0) return Fail();
     return true;
+}
+
+bool SerialLine::InputQueue(int& count)
+{
+    return QueueCount(FIONREAD, count);
 }
 
 bool SerialLine::OutputQueue(int& count)
 {
-    count = 0;
-    if (fFd < 0) {
-        fErr = EBADF;
-        return false;
-    }
-    if (::ioctl(fFd, TIOCOUTQ, &count) != 0) return Fail();
-    return true;
+    return QueueCount(TIOCOUTQ, count);
 }
 
 bool SerialLine::ModemLines(unsigned& lines)
 {
     lines = 0;
-    if (fFd < 0) {
-        fErr = EBADF;
-        return false;
-    }
+    if (!CheckOpen()) return false;
     int bits = 0;
     if (::ioctl(fFd, TIOCMGET, &bits) != 0) {
         if (Refused(errno)) return true;
@@ -396,10 +381,7 @@ bool SerialLine::ModemLines(unsigned& lines)
 bool SerialLine::Errors(ErrorCounts& counts)
 {
     counts = ErrorCounts{};
-    if (fFd < 0) {
-        fErr = EBADF;
-        return false;
-    }
+    if (!CheckOpen()) return false;
     serial_icounter_struct ic{};
     if (::ioctl(fFd, TIOCGICOUNT, &ic) != 0) {
         if (Refused(errno)) return true;

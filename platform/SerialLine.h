@@ -114,6 +114,10 @@ public:
 
 private:
     bool Fail();
+    // False with EBADF when the line is not open.
+    bool CheckOpen();
+    // The byte count a FIONREAD-like request answers.
+    bool QueueCount(unsigned long request, int& count);
     bool WaitFor(short events, int ms);
     long TranslateInput(unsigned char* buf, long n);
 

@@ -9,6 +9,7 @@
 #include "platform/Msg.h"
 #include "platform/Numbers.h"
 #include "platform/WinColor.h"
+#include "support/ViewProbe.h"
 
 #include <QApplication>
 #include <QImage>
@@ -37,27 +38,9 @@ TTrj* MakeClimb(int n, int32 Start = 1000000, int32 Step = 100)
     return Trj;
 }
 
-QColor C(TColorIndex i)
-{
-    return WinColorToQColor(Colors[i]);
-}
-
-bool ColourNear(const QImage& img, QPointF P, QColor c, int Radius = 1)
-{
-    const int x0 = qRound(P.x()), y0 = qRound(P.y());
-    for (int y = y0 - Radius; y <= y0 + Radius; ++y)
-        for (int x = x0 - Radius; x <= x0 + Radius; ++x)
-            if (img.rect().contains(x, y) && img.pixelColor(x, y) == c) return true;
-    return false;
-}
-
 QImage Render(TCuttForm& F, QSize size = QSize(900, 300))
 {
-    F.resize(size);
-    QImage img(size, QImage::Format_RGB32);
-    QPainter p(&img);
-    F.Render(p, size);
-    return img;
+    return RenderAt(F, size);
 }
 
 class CuttTest : public ::testing::Test

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -112,16 +113,9 @@ TEST_F(OptionFormTest, OkWritesWhatItConfirms)
     EXPECT_EQ(f.result(), QDialog::Accepted);
 
     for (const TOpt& o : {*Opt, Reloaded()}) {
-        EXPECT_EQ(o.UniteDistance, 1);
-        EXPECT_EQ(o.UniteVario, 2);
-        EXPECT_EQ(o.UniteAltitude, 1);
-        EXPECT_EQ(o.EarthModel, 1);
-        EXPECT_EQ(o.UniteLatiLong, 0);
-        EXPECT_EQ(o.Altitude, 2);
-        EXPECT_EQ(o.SelWidth, 5);
-        EXPECT_EQ(o.EngineAbsLevel, 321);
-        EXPECT_EQ(o.MinTri1, 30);
-        EXPECT_EQ(o.MaxTri0, 41);
+        EXPECT_EQ(std::tie(o.UniteDistance, o.UniteVario, o.UniteAltitude, o.EarthModel, o.UniteLatiLong,
+                           o.Altitude, o.SelWidth, o.EngineAbsLevel, o.MinTri1, o.MaxTri0),
+                  std::make_tuple(1, 2, 1, 1, 0, 2, 5, 321, 30, 41));
         EXPECT_TRUE(o.FondCarte);
         EXPECT_EQ(o.AssocAuto, 2);
         EXPECT_FALSE(o.AutoFit);
@@ -129,10 +123,8 @@ TEST_F(OptionFormTest, OkWritesWhatItConfirms)
         EXPECT_EQ(o.ZoneStyles[3].Width, 4);
         EXPECT_EQ(o.ZoneStyles[3].Color, 0x00ABCDEF);
         const TSect& t = o.Secteurs[siTurn];
-        EXPECT_EQ(t.Type_Sect, 2);
-        EXPECT_EQ(t.Rayon_Int, 1000);
-        EXPECT_EQ(t.Rayon_Ext, 5000);
-        EXPECT_EQ(t.Zone_Fermee, 1);
+        EXPECT_EQ(std::tie(t.Type_Sect, t.Rayon_Int, t.Rayon_Ext, t.Zone_Fermee),
+                  std::make_tuple(2, 1000, 5000, 1));
         EXPECT_EQ(o.Secteurs[siStart], DefaultSecteurs()[siStart]); // untouched
     }
     EXPECT_EQ(Colors[ciTrace], 0x00123456);

@@ -13,6 +13,7 @@
 #include "platform/Msg.h"
 #include "platform/ProgramDir.h"
 #include "platform/WinColor.h"
+#include "support/ViewProbe.h"
 
 #include <QImage>
 #include <QPainter>
@@ -78,26 +79,59 @@ void MakeMap(TMap& M, QColor colour = QColor(200, 230, 200))
 
 QImage Render(TPlanForm& F, QSize size = QSize(800, 600))
 {
-    F.resize(size);
-    QImage img(size, QImage::Format_RGB32);
-    QPainter p(&img);
-    F.Render(p, size);
-    return img;
+    return RenderAt(F, size);
 }
 
-QColor C(TColorIndex i)
+// An 800 x 600 view centred on (Lat, Lon) at that zoom.
+void Place(TPlanForm& F, int32 Lat, int32 Lon, double Zoom)
 {
-    return WinColorToQColor(Colors[i]);
+    F.resize(800, 600);
+    F.CtrLati = Lat;
+    F.CtrLong = Lon;
+    F.Zoom = Zoom;
 }
 
-// True when a pixel of that colour lies within Radius pixels of P.
-bool ColourNear(const QImage& img, QPointF P, QColor c, int Radius = 1)
+void AddWpt(int32 Lat, int32 Lon, const char* Name = "")
 {
-    const int x0 = qRound(P.x()), y0 = qRound(P.y());
-    for (int y = y0 - Radius; y <= y0 + Radius; ++y)
-        for (int x = x0 - Radius; x <= x0 + Radius; ++x)
-            if (img.rect().contains(x, y) && img.pixelColor(x, y) == c) return true;
-    return false;
+    auto W = std::make_unique<TWpt>();
+    W->Lat = Lat;
+    W->Lon = Lon;
+    W->Name = QString::fromLatin1(Name);
+    Swp->AddWpt(W);
+}
+
+// A zone set of one zone of that class, a polygon through the corners or else a circle.
+void SetZone(int Class, std::initializer_list<std::pair<int32, int32>> Corners, const TPos& Centre = {},
+             double Radius = 0)
+{
+    auto S = std::make_unique<TSmp>();
+    auto Z = std::make_unique<TMpf>();
+    Z->Class = Class;
+    for (auto [lat, lon] : Corners) {
+        auto d = std::make_unique<TDrd>();
+        d->Lat = lat;
+        d->Lon = lon;
+        Z->AddDrd(std::move(d));
+    }
+    if (Radius > 0) {
+        auto c = std::make_unique<TDrd2>();
+        c->Lat = Centre.Lat;
+        c->Lon = Centre.Lon;
+        c->Radius = Radius;
+        Z->AddDrd(std::move(c));
+    }
+    S->AddMpf(Z);
+    SetSmp(std::move(S));
+}
+
+void AddTurnPoints(std::initializer_list<std::pair<int32, int32>> Points)
+{
+    TTrn t;
+    for (auto [lat, lon] : Points) {
+        t.Lat = lat;
+        t.Lon = lon;
+        Stn->AddTrn(t, -1);
+    }
 }
 
 class PlanTest : public ::testing::Test
@@ -269,10 +303,7 @@ TEST_F(PlanTest, PenLiftsAtSegmentStartsAndSkipsZeroPositions)
                {0, 635000, 1003500}, // no position: skipped, its neighbours joined
                {4500000, 640000, 1004000}});
     TPlanForm F;
-    F.resize(800, 600);
-    F.CtrLati = 4500000;
-    F.CtrLong = 620000;
-    F.Zoom = 0.015;
+    Place(F, 4500000, 620000, 0.015);
     F.DrawCursor(false, nullptr);
     const QImage img = Render(F);
     const TPlanProjection pr = F.Projection();
@@ -322,10 +353,7 @@ TEST_F(PlanTest, OtherOpenTracesAppearWhenOverlaid)
     TTrj* first = Trj;
     MakeTrace({{4500000, 610000, 1000000}, {4510000, 610000, 1001000}});
     TPlanForm F;
-    F.resize(800, 600);
-    F.CtrLati = 4505000;
-    F.CtrLong = 605000;
-    F.Zoom = 0.02;
+    Place(F, 4505000, 605000, 0.02);
     const QPointF other = F.GeoToScreen(4505000, 600000);
     EXPECT_FALSE(ColourNear(Render(F), other, C(ciOtherTrj), 0));
     SyncTrj = true;
@@ -380,34 +408,16 @@ TEST_F(PlanTest, ZoneOutlinesExpandArcsAndCircles)
 
 TEST_F(PlanTest, ZonesTaskAndWaypointsAreDrawnInTheirStyles)
 {
-    auto S = std::make_unique<TSmp>();
-    auto Z = std::make_unique<TMpf>();
-    Z->Class = 4;
-    for (auto [lat, lon] :
-         {std::pair{4490000, 590000}, {4490000, 610000}, {4510000, 610000}, {4510000, 590000}}) {
-        auto d = std::make_unique<TDrd>();
-        d->Lat = lat;
-        d->Lon = lon;
-        Z->AddDrd(std::move(d));
-    }
-    S->AddMpf(Z);
-    SetSmp(std::move(S));
+    SetZone(4, {{4490000, 590000}, {4490000, 610000}, {4510000, 610000}, {4510000, 590000}});
     Opt->ZoneStyles[4].Draw = true;
     Opt->ZoneStyles[4].Color = 0x00A0A0; // olive-ish
     Opt->ZoneStyles[4].Style = 0;
 
     NewSwp();
-    auto W = std::make_unique<TWpt>();
-    W->Lat = 4495000;
-    W->Lon = 595000;
-    W->Name = QStringLiteral("ALPHA");
-    Swp->AddWpt(W);
+    AddWpt(4495000, 595000, "ALPHA");
 
     TPlanForm F;
-    F.resize(800, 600);
-    F.CtrLati = 4500000;
-    F.CtrLong = 600000;
-    F.Zoom = 0.02;
+    Place(F, 4500000, 600000, 0.02);
     QImage img = Render(F);
     const TPlanProjection pr = F.Projection();
     EXPECT_TRUE(ColourNear(img, pr.ToScreen(4490000, 600000), WinColorToQColor(0x00A0A0), 1));
@@ -431,32 +441,15 @@ TEST_F(PlanTest, ZoneEdgesStayRightWhenZoomedFarIn)
 {
     // A dashed zone of 40 km around the view, seen at the highest zoom on its west edge: the
     // outline is clipped before the pen runs along it and the visible edge stays in place.
-    auto S = std::make_unique<TSmp>();
-    auto Z = std::make_unique<TMpf>();
-    Z->Class = 7;
-    for (auto [lat, lon] :
-         {std::pair{4480000, 580000}, {4480000, 640000}, {4520000, 640000}, {4520000, 580000}}) {
-        auto d = std::make_unique<TDrd>();
-        d->Lat = lat;
-        d->Lon = lon;
-        Z->AddDrd(std::move(d));
-    }
-    S->AddMpf(Z);
-    SetSmp(std::move(S));
+    SetZone(7, {{4480000, 580000}, {4480000, 640000}, {4520000, 640000}, {4520000, 580000}});
     Opt->ZoneStyles[7] = TCtp{};
     Opt->ZoneStyles[7].Color = 0x0000C0;
     Opt->ZoneStyles[7].Style = 0;
     Opt->ZoneStyles[7].Width = 3;
     MakeTrace({{4400000, 500000, 1000000}, {4600000, 700000, 1001000}});
-    TTrn t;
-    t.Lat = 4500000;
-    t.Lon = 580000;
-    Stn->AddTrn(t, -1);
+    AddTurnPoints({{4500000, 580000}});
     TPlanForm F;
-    F.resize(800, 600);
-    F.CtrLati = 4500000;
-    F.CtrLong = 580000;
-    F.Zoom = PlanZoomMax;
+    Place(F, 4500000, 580000, PlanZoomMax);
     F.DrawCursor(false, nullptr);
     const QImage img = Render(F);
     const QPointF edge = F.GeoToScreen(4500000, 580000);
@@ -468,18 +461,10 @@ TEST_F(PlanTest, ZoneEdgesStayRightWhenZoomedFarIn)
 TEST_F(PlanTest, TaskLegsSectorsAndSearchCylinders)
 {
     MakeTrace({{4500000, 600000, 1000000}, {4500000, 600100, 1000100}});
-    TTrn t;
-    for (auto [lat, lon] : {std::pair{4500000, 600000}, {4530000, 600000}, {4500000, 600000}}) {
-        t.Lat = lat;
-        t.Lon = lon;
-        Stn->AddTrn(t, -1);
-    }
+    AddTurnPoints({{4500000, 600000}, {4530000, 600000}, {4500000, 600000}});
     Opt->LigneEntreSecteur = true;
     TPlanForm F;
-    F.resize(800, 600);
-    F.CtrLati = 4530000;
-    F.CtrLong = 600000;
-    F.Zoom = 0.05;
+    Place(F, 4530000, 600000, 0.05);
     F.DrawCursor(false, nullptr);
     QImage img = Render(F);
     const TPlanProjection pr = F.Projection();
@@ -538,12 +523,8 @@ TEST_F(PlanTest, AjusteFitsTraceTaskWaypointsMapAndZones)
     };
     // Waypoints alone.
     NewSwp();
-    for (auto [lat, lon] : {std::pair{4300000, 100000}, {4310000, 130000}}) {
-        auto W = std::make_unique<TWpt>();
-        W->Lat = lat;
-        W->Lon = lon;
-        Swp->AddWpt(W);
-    }
+    AddWpt(4300000, 100000);
+    AddWpt(4310000, 130000);
     F.Ajuste(0);
     EXPECT_TRUE(inside(4300000, 100000));
     EXPECT_TRUE(inside(4310000, 130000));
@@ -567,27 +548,14 @@ TEST_F(PlanTest, AjusteFitsTraceTaskWaypointsMapAndZones)
     EXPECT_TRUE(inside(4400000, 500000));
     EXPECT_TRUE(inside(4600500, 700500));
     // Shift: the zone set.
-    auto S = std::make_unique<TSmp>();
-    auto Z = std::make_unique<TMpf>();
-    auto c = std::make_unique<TDrd2>();
-    c->Lat = 4800000;
-    c->Lon = 200000;
-    c->Radius = 3000;
-    Z->AddDrd(std::move(c));
-    S->AddMpf(Z);
-    SetSmp(std::move(S));
+    SetZone(10, {}, TPos{4800000, 200000}, 3000);
     F.Ajuste(1);
     EXPECT_NEAR(F.CtrLati, 4800000, 5);
     EXPECT_NEAR(F.CtrLong, 200000, 5);
     // The task of a trace without fixes.
     CloseAllTrj();
     NewTrj();
-    TTrn t;
-    t.Lat = 4100000;
-    t.Lon = 300000;
-    Stn->AddTrn(t, -1);
-    t.Lat = 4150000;
-    Stn->AddTrn(t, -1);
+    AddTurnPoints({{4100000, 300000}, {4150000, 300000}});
     F.Ajuste(0);
     EXPECT_EQ(F.CtrLati, 4125000);
     EXPECT_TRUE(inside(4150000, 300000));
@@ -645,13 +613,8 @@ TEST_F(PlanTest, ClickSelectsTheNearestFixOrWaypoint)
         fixes.push_back({4500000 + (i % 7) * 1000, 600000 + i * 500, 1000000 + i * 100});
     MakeTrace(fixes);
     NewSwp();
-    for (auto [lat, lon, name] : {std::tuple{4520000, 610000, "ONE"}, {4480000, 615000, "TWO"}}) {
-        auto W = std::make_unique<TWpt>();
-        W->Lat = lat;
-        W->Lon = lon;
-        W->Name = QString::fromLatin1(name);
-        Swp->AddWpt(W);
-    }
+    AddWpt(4520000, 610000, "ONE");
+    AddWpt(4480000, 615000, "TWO");
     TPlanForm F;
     F.resize(800, 600);
     F.Ajuste(0);
@@ -768,10 +731,7 @@ TEST_F(PlanTest, AutoSelectMapLoadsTheMapUnderTheCurrentPoint)
     Opt->FondCarte = true;
     Msg::ClearLog();
     TPlanForm F;
-    F.resize(800, 600);
-    F.CtrLati = 4500000;
-    F.CtrLong = 600000;
-    F.Zoom = 0.01;
+    Place(F, 4500000, 600000, 0.01);
     F.AutoSelectMap();
     // The broken entry is reported once, then the next map holding the point is loaded.
     EXPECT_TRUE(Map->Valid);

@@ -2,21 +2,20 @@
 #include "app/Text.h"
 #include "model/Options.h"
 
+#include "support/Fixtures.h"
 #include <QTextBrowser>
 #include <gtest/gtest.h>
 
 namespace {
 
-class TextFormTest : public ::testing::Test
+class TextFormTest : public FreshModel
 {
 protected:
     void SetUp() override
     {
-        ModelDone();
-        ModelInit();
+        FreshModel::SetUp();
         Language = 0;
     }
-    void TearDown() override { ModelDone(); }
 
     // Two fixes 36 s apart (1000 time units), the second 899 units (about 1 km) further north
     // and 36 m higher: 100 km/h and +1 m/s.

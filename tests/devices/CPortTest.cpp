@@ -490,35 +490,14 @@ TEST(CPortStore, IniRoundTripInValueOrder)
     a.FlowControl().SetXonChar(1);
     a.StoreIniFile(ini);
 
-    EXPECT_EQ(ini.ReadSection("GpsPort"), QStringList({"Port",
-                                                       "BaudRate",
-                                                       "CustomBaudRate",
-                                                       "StopBits",
-                                                       "DataBits",
-                                                       "Parity",
-                                                       "FlowControl",
-                                                       "EventChar",
-                                                       "DiscardNull",
-                                                       "Parity.Check",
-                                                       "Parity.Replace",
-                                                       "Parity.ReplaceChar",
-                                                       "Buffer.OutputSize",
-                                                       "Buffer.InputSize",
-                                                       "Timeouts.ReadInterval",
-                                                       "Timeouts.ReadTotalConstant",
-                                                       "Timeouts.ReadTotalMultiplier",
-                                                       "Timeouts.WriteTotalConstant",
-                                                       "Timeouts.WriteTotalMultiplier",
-                                                       "FlowControl.ControlRTS",
-                                                       "FlowControl.ControlDTR",
-                                                       "FlowControl.DSRSensitivity",
-                                                       "FlowControl.OutCTSFlow",
-                                                       "FlowControl.OutDSRFlow",
-                                                       "FlowControl.TxContinueOnXoff",
-                                                       "FlowControl.XonXoffIn",
-                                                       "FlowControl.XonXoffOut",
-                                                       "FlowControl.XoffChar",
-                                                       "FlowControl.XonChar"}));
+    EXPECT_EQ(ini.ReadSection("GpsPort").join(u' '),
+              "Port BaudRate CustomBaudRate StopBits DataBits Parity FlowControl EventChar DiscardNull "
+              "Parity.Check Parity.Replace Parity.ReplaceChar Buffer.OutputSize Buffer.InputSize "
+              "Timeouts.ReadInterval Timeouts.ReadTotalConstant Timeouts.ReadTotalMultiplier "
+              "Timeouts.WriteTotalConstant Timeouts.WriteTotalMultiplier FlowControl.ControlRTS "
+              "FlowControl.ControlDTR FlowControl.DSRSensitivity FlowControl.OutCTSFlow "
+              "FlowControl.OutDSRFlow FlowControl.TxContinueOnXoff FlowControl.XonXoffIn "
+              "FlowControl.XonXoffOut FlowControl.XoffChar FlowControl.XonChar");
     EXPECT_EQ(ini.ReadString("GpsPort", "BaudRate", ""), "Custom");
     EXPECT_EQ(ini.ReadString("GpsPort", "StopBits", ""), "2");
     EXPECT_EQ(ini.ReadString("GpsPort", "EventChar", ""), "#13");

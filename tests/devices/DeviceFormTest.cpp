@@ -5,6 +5,7 @@
 #include "platform/ProgramDir.h"
 #include "support/FakeLink.h"
 
+#include "support/Fixtures.h"
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -38,17 +39,7 @@ bool WaitFor(const std::function<bool()>& done, int ms = 3000)
     return done();
 }
 
-class DeviceFormTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        Msg::ClearScript();
-        Msg::ClearLog();
-        Msg::SetHeadless(true);
-    }
-    void TearDown() override { Msg::SetHeadless(false); }
-};
+using DeviceFormTest = QuietMessages;
 
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "support/FakeLink.h"
 #include "support/PtyFixture.h"
 
+#include "support/Fixtures.h"
 #include <QDir>
 #include <QTemporaryDir>
 #include <chrono>
@@ -47,16 +48,9 @@ protected:
     void Failed(const QString& m) override { FailedWith = m; }
 };
 
-class SessionTest : public ::testing::Test
+class SessionTest : public QuietMessages
 {
 protected:
-    void SetUp() override
-    {
-        Msg::ClearScript();
-        Msg::ClearLog();
-        Msg::SetHeadless(true);
-    }
-    void TearDown() override { Msg::SetHeadless(false); }
     FakeLink link;
     FakeDeviceUi ui;
 };

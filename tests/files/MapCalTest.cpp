@@ -59,6 +59,49 @@ TMap TurnedMap()
     return m;
 }
 
+// The reference points, curvature coefficients and bounds of two maps.
+void ExpectSamePoints(const TMap& m, const TMap& e)
+{
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(m.Pos[i].X, e.Pos[i].X) << i;
+        EXPECT_EQ(m.Pos[i].Y, e.Pos[i].Y) << i;
+        EXPECT_EQ(m.Pos[i].Lati, e.Pos[i].Lati) << i;
+        EXPECT_EQ(m.Pos[i].Long, e.Pos[i].Long) << i;
+        EXPECT_TRUE(m.Pos[i].Valid) << i;
+    }
+}
+
+void ExpectCoefs(const TMap& m, double aLong, double aLati, double aX, double aY)
+{
+    EXPECT_EQ(m.aLong, aLong);
+    EXPECT_EQ(m.aLati, aLati);
+    EXPECT_EQ(m.aX, aX);
+    EXPECT_EQ(m.aY, aY);
+}
+
+// Lati_Max, Lati_Min, Long_Max, Long_Min of a map, its bounds or a catalogue entry.
+template <class B> void ExpectBounds(const B& b, int32 LatMax, int32 LatMin, int32 LonMax, int32 LonMin)
+{
+    EXPECT_EQ(b.Lati_Max, LatMax);
+    EXPECT_EQ(b.Lati_Min, LatMin);
+    EXPECT_EQ(b.Long_Max, LonMax);
+    EXPECT_EQ(b.Long_Min, LonMin);
+}
+
+// Pixel -> position -> pixel within a pixel, over the whole 2000 x 1500 image.
+void ExpectRoundTrip(TMap m, int32 xStep, int32 yStep)
+{
+    for (int32 x = 0; x < 2000; x += xStep)
+        for (int32 y = 0; y < 1500; y += yStep) {
+            int32 lat = 0, lon = 0;
+            ASSERT_TRUE(IniMapPixelToPos(m, x, y, true, lat, lon));
+            double px = 0, py = 0;
+            ASSERT_TRUE(IniMapPosToPixel(m, lat, lon, px, py));
+            EXPECT_NEAR(px, x, 1.0) << x << "," << y;
+            EXPECT_NEAR(py, y, 1.0) << x << "," << y;
+        }
+}
+
 class StatusLog : public IModelUi
 {
 public:
@@ -137,25 +180,13 @@ TEST(MapCalFile, SaveWritesEveryKeyInOrderAndReadsBack)
     TMap r;
     QString comment;
     ASSERT_TRUE(ReadMapCal(cal, r, comment));
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(r.Pos[i].X, m.Pos[i].X);
-        EXPECT_EQ(r.Pos[i].Y, m.Pos[i].Y);
-        EXPECT_EQ(r.Pos[i].Lati, m.Pos[i].Lati);
-        EXPECT_EQ(r.Pos[i].Long, m.Pos[i].Long);
-        EXPECT_TRUE(r.Pos[i].Valid);
-    }
-    EXPECT_EQ(r.aLong, m.aLong);
-    EXPECT_EQ(r.aLati, m.aLati);
-    EXPECT_EQ(r.aX, 0);
-    EXPECT_EQ(r.aY, m.aY);
+    ExpectSamePoints(r, m);
+    ExpectCoefs(r, m.aLong, m.aLati, 0, m.aY);
     EXPECT_EQ(comment, QStringLiteral("Alpes du sud"));
     ReadMapCalGeneral(TIniFile(cal), r);
     EXPECT_EQ(r.Width, 2000);
     EXPECT_EQ(r.Height, 1500);
-    EXPECT_EQ(r.Lati_Max, 4550000);
-    EXPECT_EQ(r.Lati_Min, 4497917);
-    EXPECT_EQ(r.Long_Max, -42500);
-    EXPECT_EQ(r.Long_Min, -125833);
+    ExpectBounds(r, 4550000, 4497917, -42500, -125833);
 
     // Saving the same calibration again changes nothing.
     ASSERT_TRUE(SaveMapCal(cal, r, comment, 2000, 1500));
@@ -226,10 +257,7 @@ TEST(MapCalFile, HostileValuesMakePointsUndefined)
     EXPECT_EQ(m.Pos[2].Lati, MapPosMissing);
     EXPECT_EQ(m.Pos[3].Y, MapPixMissing);
     EXPECT_EQ(m.Pos[3].Long, -18000000);
-    EXPECT_EQ(m.aLong, 0);
-    EXPECT_EQ(m.aLati, 0);
-    EXPECT_EQ(m.aX, 0);
-    EXPECT_EQ(m.aY, 2);
+    ExpectCoefs(m, 0, 0, 0, 2);
     EXPECT_EQ(comment, QString());
     ReadMapCalGeneral(*ini, m);
     EXPECT_EQ(m.Width, -1);
@@ -286,18 +314,8 @@ TEST(MapDesc, ImportPutsThePointsOnTheCorners)
     QString comment, error;
     ASSERT_TRUE(ImportMapDesc(*TIniFile::FromBytes(DescFile()), m, comment, error)) << error.toStdString();
     // 45°30'00" and -(1°15'30"); spans 1.5 x 2000 and 1.25 x 1500 arc-seconds.
-    const TMap e = CornerMap();
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(m.Pos[i].X, e.Pos[i].X) << i;
-        EXPECT_EQ(m.Pos[i].Y, e.Pos[i].Y) << i;
-        EXPECT_EQ(m.Pos[i].Lati, e.Pos[i].Lati) << i;
-        EXPECT_EQ(m.Pos[i].Long, e.Pos[i].Long) << i;
-        EXPECT_TRUE(m.Pos[i].Valid);
-    }
-    EXPECT_EQ(m.aLong, 0);
-    EXPECT_EQ(m.aLati, 0);
-    EXPECT_EQ(m.aX, 0);
-    EXPECT_EQ(m.aY, 0);
+    ExpectSamePoints(m, CornerMap());
+    ExpectCoefs(m, 0, 0, 0, 0);
     EXPECT_EQ(comment, QStringLiteral("Alpes  IGN"));
 
     // Seconds per pixel are decimal numbers: "1.5" is 1.5, as "1.50000".
@@ -413,21 +431,6 @@ TEST(MapGeo, PixelToPositionOnTheReferencePoints)
     EXPECT_NEAR(lon, (-125833 - 42500) / 2.0, 45);
 }
 
-TEST(MapGeo, PixelPositionPixelWithinAPixel)
-{
-    for (TMap m : {CornerMap(), TurnedMap()}) {
-        for (int32 x = 0; x < 2000; x += 111)
-            for (int32 y = 0; y < 1500; y += 97) {
-                int32 lat = 0, lon = 0;
-                ASSERT_TRUE(IniMapPixelToPos(m, x, y, true, lat, lon));
-                double px = 0, py = 0;
-                ASSERT_TRUE(IniMapPosToPixel(m, lat, lon, px, py));
-                EXPECT_NEAR(px, x, 1.0) << x << "," << y;
-                EXPECT_NEAR(py, y, 1.0) << x << "," << y;
-            }
-    }
-}
-
 namespace {
 // A meridian through column 600 bowing 12 pixels to the right at mid-height, and a parallel
 // through row 500 sagging 9 pixels in the middle, captured on the map.
@@ -469,54 +472,38 @@ TEST(MapGeo, CurvatureFromCapturedPointsAndItsInverse)
     EXPECT_NEAR(x, 1000, 0.5);
     EXPECT_NEAR(y, 509, 0.5);
 
-    // Round trip over the whole image.
+    // Round trip over the whole image, with and without curvature.
     TMap turned = TurnedMap();
+    ExpectRoundTrip(CornerMap(), 111, 97);
+    ExpectRoundTrip(turned, 111, 97);
     ASSERT_TRUE(CaptureCurvature(turned));
-    for (TMap c : {m, turned}) {
-        for (int32 px = 0; px < 2000; px += 133)
-            for (int32 py = 0; py < 1500; py += 101) {
-                ASSERT_TRUE(IniMapPixelToPos(c, px, py, true, lat, lon));
-                ASSERT_TRUE(IniMapPosToPixel(c, lat, lon, x, y));
-                EXPECT_NEAR(x, px, 1.0) << px << "," << py;
-                EXPECT_NEAR(y, py, 1.0) << px << "," << py;
-            }
-    }
+    ExpectRoundTrip(m, 133, 101);
+    ExpectRoundTrip(turned, 133, 101);
 }
 
 TEST(MapGeo, CurvatureVanishesOnTheEdges)
 {
     TMap m = CornerMap();
-    int32 lat0 = 0, lon0 = 0, lat1 = 0, lon1 = 0;
+    // The change the curvature makes at a pixel: {latitude, longitude}.
+    const auto bend = [&](int32 x, int32 y) {
+        int32 lat0 = 0, lon0 = 0, lat1 = 0, lon1 = 0;
+        EXPECT_TRUE(IniMapPixelToPos(m, x, y, false, lat0, lon0));
+        EXPECT_TRUE(IniMapPixelToPos(m, x, y, true, lat1, lon1));
+        return std::pair(lat1 - lat0, lon1 - lon0);
+    };
     // Zero coefficients: the same with and without curvature.
     for (int32 x : {0, 321, 1999})
-        for (int32 y : {0, 777, 1499}) {
-            ASSERT_TRUE(IniMapPixelToPos(m, x, y, false, lat0, lon0));
-            ASSERT_TRUE(IniMapPixelToPos(m, x, y, true, lat1, lon1));
-            EXPECT_EQ(lat0, lat1);
-            EXPECT_EQ(lon0, lon1);
-        }
+        for (int32 y : {0, 777, 1499}) EXPECT_EQ(bend(x, y), std::pair(0, 0));
     m.aLong = 2e-5;
     for (int32 x : {0, 500, 1999})
-        for (int32 y : {0, 1499}) { // top and bottom rows
-            ASSERT_TRUE(IniMapPixelToPos(m, x, y, false, lat0, lon0));
-            ASSERT_TRUE(IniMapPixelToPos(m, x, y, true, lat1, lon1));
-            EXPECT_EQ(lon0, lon1);
-        }
-    ASSERT_TRUE(IniMapPixelToPos(m, 500, 700, false, lat0, lon0));
-    ASSERT_TRUE(IniMapPixelToPos(m, 500, 700, true, lat1, lon1));
-    EXPECT_NE(lon0, lon1);
+        for (int32 y : {0, 1499}) EXPECT_EQ(bend(x, y).second, 0); // top and bottom rows
+    EXPECT_NE(bend(500, 700).second, 0);
     EXPECT_NE(m.bLong, 0); // the scratch value stays in the map
     m.aLong = 0;
     m.aLati = 3e-5;
     for (int32 x : {0, 1999}) // first and last columns
-        for (int32 y : {0, 600, 1499}) {
-            ASSERT_TRUE(IniMapPixelToPos(m, x, y, false, lat0, lon0));
-            ASSERT_TRUE(IniMapPixelToPos(m, x, y, true, lat1, lon1));
-            EXPECT_EQ(lat0, lat1);
-        }
-    ASSERT_TRUE(IniMapPixelToPos(m, 1000, 600, false, lat0, lon0));
-    ASSERT_TRUE(IniMapPixelToPos(m, 1000, 600, true, lat1, lon1));
-    EXPECT_NE(lat0, lat1);
+        for (int32 y : {0, 600, 1499}) EXPECT_EQ(bend(x, y).first, 0);
+    EXPECT_NE(bend(1000, 600).first, 0);
 }
 
 TEST(MapGeo, DegenerateCalibrationFails)
@@ -586,10 +573,7 @@ TEST(MapGeo, BoundsRoundHalvesToEven)
     m.Pos[2].Long = -125832; // left: (-125833 - 125832) / 2 = -125832.5 -> -125832
     TMapBounds b;
     ASSERT_TRUE(MapCornerBounds(m, 2000, 1500, b));
-    EXPECT_EQ(b.Lati_Max, 4550000);
-    EXPECT_EQ(b.Lati_Min, 4497918);
-    EXPECT_EQ(b.Long_Max, -42500);
-    EXPECT_EQ(b.Long_Min, -125832);
+    ExpectBounds(b, 4550000, 4497918, -42500, -125832);
 }
 
 // ---- Loading the map and the catalogue ------------------------------------------------------
@@ -670,10 +654,7 @@ TEST_F(MapLoadTest, LoadsImageAndCalibrationAndBuildsTheCatalogue)
     ASSERT_EQ(Sml->Items.size(), 3u);
     EXPECT_EQ(Sml->Items[0].Name, QStringLiteral("Alpes"));
     EXPECT_EQ(Sml->Items[0].Path, alpes);
-    EXPECT_EQ(Sml->Items[0].Lati_Max, 4550000);
-    EXPECT_EQ(Sml->Items[0].Lati_Min, 4497917);
-    EXPECT_EQ(Sml->Items[0].Long_Max, -42500);
-    EXPECT_EQ(Sml->Items[0].Long_Min, -125833);
+    ExpectBounds(Sml->Items[0], 4550000, 4497917, -42500, -125833);
     EXPECT_EQ(Sml->Items[1].Name, QStringLiteral("Jura"));
     EXPECT_EQ(Sml->Items[2].Name, QStringLiteral("Sans"));
     EXPECT_EQ(Sml->Items[2].Lati_Max, 0); // no calibration file: no bounds

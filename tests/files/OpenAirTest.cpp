@@ -3,6 +3,7 @@
 #include "platform/Msg.h"
 #include <cmath>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -31,15 +32,17 @@ protected:
         for (TDrd* D = M.First; D; D = D->Next) v.push_back(D);
         return v;
     }
-    static void Count(const TSmp& S, int& Pts, int& Arcs, int& Circles)
+    // Points, arcs and circles of all the zones.
+    static std::tuple<int, int, int> Count(const TSmp& S)
     {
-        Pts = Arcs = Circles = 0;
+        int Pts = 0, Arcs = 0, Circles = 0;
         for (TMpf* M = S.First; M; M = M->Next)
             for (TDrd* D = M->First; D; D = D->Next) {
                 Pts += D->Kind == dkPoint;
                 Arcs += D->Kind == dkArc;
                 Circles += D->Kind == dkCircle;
             }
+        return {Pts, Arcs, Circles};
     }
     // Sphere distance in metres and course in degrees, written here from the textbook formulas.
     static double Dist(const TPos& A, const TPos& B)
@@ -72,11 +75,7 @@ TEST_F(OpenAir, TheFormatsSample)
     ASSERT_TRUE(S);
     EXPECT_EQ(R.Rejected, 0);
     EXPECT_EQ(S->Count, 25);
-    int p, a, c;
-    Count(*S, p, a, c);
-    EXPECT_EQ(p, 104);
-    EXPECT_EQ(a, 17);
-    EXPECT_EQ(c, 5);
+    EXPECT_EQ(Count(*S), std::tuple(104, 17, 5)); // points, arcs, circles
     const auto Z = Zones(*S);
 
     // A circle around V X= of 5 NM.
@@ -161,11 +160,7 @@ TEST_F(OpenAir, NationalFiles)
     ASSERT_TRUE(S);
     EXPECT_EQ(R.Rejected, 0);
     EXPECT_EQ(S->Count, 678);
-    int p, a, c;
-    Count(*S, p, a, c);
-    EXPECT_EQ(p, 14349);
-    EXPECT_EQ(a, 302);
-    EXPECT_EQ(c, 122);
+    EXPECT_EQ(Count(*S), std::tuple(14349, 302, 122)); // points, arcs, circles
     int byClass[11] = {};
     for (TMpf* M : Zones(*S)) ++byClass[M->Class];
     EXPECT_EQ(byClass[3], 97);                     // AC C
@@ -183,10 +178,7 @@ TEST_F(OpenAir, NationalFiles)
     ASSERT_TRUE(S);
     EXPECT_EQ(R.Rejected, 0);
     EXPECT_EQ(S->Count, 662);
-    Count(*S, p, a, c);
-    EXPECT_EQ(p, 3807);
-    EXPECT_EQ(a, 885);
-    EXPECT_EQ(c, 134);
+    EXPECT_EQ(Count(*S), std::tuple(3807, 885, 134)); // points, arcs, circles
     const auto Z = Zones(*S);
     EXPECT_EQ(Z[0]->Name, "ADELAIDE");
     EXPECT_EQ(Z[0]->Class, 1);

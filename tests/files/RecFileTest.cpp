@@ -6,6 +6,7 @@
 #include "model/Options.h"
 #include "platform/Msg.h"
 
+#include "support/Fixtures.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,16 +28,13 @@ const QString AssocQuestion =
     QStringLiteral("Des points de virage du circuit\rne sont pas associés à des points de virages réalisés.\r"
                    "Effectuer une association automatique ?\r(Ignorer = Jamais, Tout = Toujours)");
 
-class RecFileTest : public ::testing::Test
+class RecFileTest : public FreshModel
 {
 protected:
     void SetUp() override
     {
-        ModelDone();
-        ModelInit();
+        FreshModel::SetUp();
         SetModelUi(&ui);
-        Msg::ClearScript();
-        Msg::ClearLog();
         ASSERT_TRUE(dir.isValid());
     }
     void TearDown() override
@@ -44,7 +42,7 @@ protected:
         SetFileDialogHook(nullptr);
         SetModelUi(nullptr);
         Msg::ClearScript();
-        ModelDone();
+        FreshModel::TearDown();
     }
     QString Path(const QString& n) const { return dir.filePath(n); }
     bool Shown(const QString& text) const
@@ -406,11 +404,12 @@ TEST_F(RecFileTest, AFileOfSeveralFlightsKeepsTheChosenOnes)
     const QString gpx = QStringLiteral(ZPH_TESTDATA "/gpx/igc1.gpx"); // four tracks
     QStringList offered;
     auto answer = [&](int result, int index) {
-        SetFlightChoiceHook([&offered, result, index](const QString&, const QStringList& Flights, int& Index) {
-            offered = Flights;
-            Index = index;
-            return result;
-        });
+        SetFlightChoiceHook(
+            [&offered, result, index](const QString&, const QStringList& Flights, int& Index) {
+                offered = Flights;
+                Index = index;
+                return result;
+            });
     };
 
     answer(mrOk, 2);

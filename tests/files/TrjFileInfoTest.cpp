@@ -8,6 +8,7 @@
 #include "platform/Msg.h"
 #include "platform/Numbers.h"
 
+#include "support/Fixtures.h"
 #include <QFile>
 #include <QLocale>
 #include <QProcess>
@@ -18,17 +19,14 @@
 
 namespace {
 
-class TrjFileInfoTest : public ::testing::Test
+class TrjFileInfoTest : public FreshModel
 {
 protected:
     void SetUp() override
     {
-        ModelDone();
-        ModelInit();
-        Msg::ClearScript();
+        FreshModel::SetUp();
         ASSERT_TRUE(dir.isValid());
     }
-    void TearDown() override { ModelDone(); }
     QTemporaryDir dir;
 };
 

@@ -4,6 +4,7 @@
 #include "model/Calc.h"
 #include "platform/Msg.h"
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -31,6 +32,21 @@ protected:
         for (const TRec* P = T->First; P; P = P->Next) v.push_back(*P);
         return v;
     }
+    // Traces, fixes and rejected records of a read.
+    static std::tuple<int, int, int> Counts(const TReadReport& R) { return {R.Traces, R.Fixes, R.Rejected}; }
+    // Closes every trace and clears the report before the next read.
+    static void Restart(TReadReport& R)
+    {
+        CloseAllTrj();
+        R = TReadReport();
+    }
+    // What a writer must keep of every fix.
+    static auto Kept(const std::vector<TRec>& F)
+    {
+        std::vector<std::tuple<int32, int32, int32, int32, int32, uint8>> v;
+        for (const TRec& r : F) v.emplace_back(r.Lat, r.Lon, r.Alt, r.AltGps, r.Time, r.Kind);
+        return v;
+    }
     static TDateTime Day(int y, int m, int d) { return EncodeDate(y, m, d); }
     // Time units of a time of day.
     static int32 Hms(int h, int m, double s)
@@ -52,9 +68,7 @@ TEST_F(TrjFormats, GpxFlightWithFourTracks)
 {
     TReadReport R;
     ASSERT_TRUE(LoadGpxTrj(Data("/gpx/igc1.gpx"), R));
-    EXPECT_EQ(R.Traces, 4);
-    EXPECT_EQ(R.Fixes, 121);
-    EXPECT_EQ(R.Rejected, 0);
+    EXPECT_EQ(Counts(R), std::tuple(4, 121, 0));
     const auto T = Traces();
     ASSERT_EQ(T.size(), 4u);
     EXPECT_EQ(T[0]->RecCount, 2);
@@ -93,8 +107,7 @@ TEST_F(TrjFormats, GpxOneTrackFiles)
     EXPECT_EQ(Trj->AltMax, 1670);
 
     // A barograph track: every position is 0,0 but altitude and time are real.
-    CloseAllTrj();
-    R = TReadReport();
+    Restart(R);
     ASSERT_TRUE(LoadGpxTrj(Data("/gpx/igc1_baro.gpx"), R));
     EXPECT_EQ(Trj->RecCount, 637);
     EXPECT_EQ(Trj->First->Alt, 829);
@@ -102,8 +115,7 @@ TEST_F(TrjFormats, GpxOneTrackFiles)
     EXPECT_EQ(Trj->First->Time, Hms(2, 16, 0));
 
     // Waypoints and routes are not fixes: only the track of this file is read.
-    CloseAllTrj();
-    R = TReadReport();
+    Restart(R);
     ASSERT_TRUE(LoadGpxTrj(Data("/waypoints/expertgps.gpx"), R));
     EXPECT_EQ(R.Traces, 1);
     EXPECT_EQ(R.Fixes, 64);
@@ -129,10 +141,8 @@ TEST_F(TrjFormats, GpxSegmentsBadPointsAndTimes)
 </trkseg></trk></gpx>)";
     TReadReport R;
     ASSERT_TRUE(LoadGpxTrjData(gpx, "/x/vol.gpx", R));
-    EXPECT_EQ(R.Traces, 1);
-    EXPECT_EQ(R.Fixes, 5);
-    // lat 95, ele "x", the fix an hour back, the bad time
-    EXPECT_EQ(R.Rejected, 4);
+    EXPECT_EQ(Counts(R),
+              std::tuple(1, 5, 4)); // rejected: lat 95, ele "x", the fix an hour back, the bad time
     ASSERT_TRUE(Trj);
     EXPECT_EQ(Trj->Name, "vol - Vol");
     EXPECT_EQ(Trj->Date, Day(2021, 6, 1));
@@ -202,9 +212,7 @@ TEST_F(TrjFormats, KmlTracksWinOverLineStrings)
 {
     TReadReport R;
     ASSERT_TRUE(LoadKmlTrj(Data("/kml/27GLQKF3.igc.kml"), R));
-    EXPECT_EQ(R.Traces, 2);
-    EXPECT_EQ(R.Fixes, 2140);
-    EXPECT_EQ(R.Rejected, 0);
+    EXPECT_EQ(Counts(R), std::tuple(2, 2140, 0));
     const auto T = Traces();
     ASSERT_EQ(T.size(), 2u);
     EXPECT_EQ(T[0]->Name, "27GLQKF3.igc - PRESALTTRK");
@@ -245,8 +253,7 @@ TEST_F(TrjFormats, KmlHandMade)
     EXPECT_EQ(F[3].Time, Hms(10, 5, 10));
 
     // Line strings without time span: one second apart, no date.
-    CloseAllTrj();
-    R = TReadReport();
+    Restart(R);
     ASSERT_TRUE(LoadKmlTrjData("<kml><Placemark><LineString><coordinates>\n 1,2,3\n\t4,5\n 400,5 x\n"
                                "</coordinates></LineString></Placemark></kml>",
                                "l.kml", R));
@@ -301,15 +308,7 @@ TEST_F(TrjFormats, KmlWriterReadsBack)
     EXPECT_EQ(R.Rejected, 0);
     EXPECT_EQ(Trj->Date, Day(2023, 7, 30));
     EXPECT_EQ(Trj->Name, "back - Vol <test> & co");
-    const auto after = Fixes(Trj);
-    ASSERT_EQ(after.size(), before.size());
-    for (size_t i = 0; i < before.size(); ++i) {
-        EXPECT_EQ(after[i].Lat, before[i].Lat) << i;
-        EXPECT_EQ(after[i].Lon, before[i].Lon) << i;
-        EXPECT_EQ(after[i].Alt, before[i].Alt) << i;
-        EXPECT_EQ(after[i].Time, before[i].Time) << i;
-        EXPECT_EQ(after[i].Kind, before[i].Kind) << i;
-    }
+    EXPECT_EQ(Kept(Fixes(Trj)), Kept(before));
     // And the same text again.
     EXPECT_EQ(QString::fromUtf8(WriteKmlTrj(*Trj)).remove("back - "), QString::fromUtf8(kml));
 }
@@ -330,8 +329,7 @@ TEST_F(TrjFormats, NmeaRealLogs)
     EXPECT_EQ(Trj->First->AltGps, 1452); // GGA
     EXPECT_EQ(Trj->Last->Time, Hms(13, 55, 47.6));
 
-    CloseAllTrj();
-    R = TReadReport();
+    Restart(R);
     ASSERT_TRUE(LoadNmeaTrj(Data("/nmea/neo-m8n.log"), R));
     EXPECT_EQ(R.Fixes, 23);
     EXPECT_EQ(Trj->Date, Day(2015, 3, 18));
@@ -339,8 +337,7 @@ TEST_F(TrjFormats, NmeaRealLogs)
     EXPECT_EQ(Trj->First->Alt, 1147);
     EXPECT_EQ(Trj->First->Time, Hms(17, 19, 26));
 
-    CloseAllTrj();
-    R = TReadReport();
+    Restart(R);
     ASSERT_TRUE(LoadNmeaTrj(Data("/nmea/garmin48.log"), R));
     EXPECT_EQ(R.Fixes, 7);
     EXPECT_EQ(Trj->Date, Day(2001, 6, 6));
@@ -384,8 +381,7 @@ TEST_F(TrjFormats, NmeaHandMade)
     EXPECT_EQ(F[1].AltGps, 0);
     EXPECT_EQ(F[2].Lat, 4503333);
 
-    CloseAllTrj();
-    R = TReadReport();
+    Restart(R);
     EXPECT_FALSE(
         LoadNmeaTrjData(line("GPGGA,120000,4500.000,N,00500.000,E,1,08,1.0,1000.0,M,0,M,,"), "g.nmea", R));
     EXPECT_EQ(FirstTrj, nullptr);
@@ -444,9 +440,7 @@ TEST_F(TrjFormats, DatFileWithTwoFlights)
                            "*120000 +46.00000 +006.00000 +1000\n";
     TReadReport R;
     ASSERT_TRUE(LoadDatTrjData(dat, "log.dat", R));
-    EXPECT_EQ(R.Traces, 3);
-    EXPECT_EQ(R.Fixes, 4);
-    EXPECT_EQ(R.Rejected, 2);
+    EXPECT_EQ(Counts(R), std::tuple(3, 4, 2));
     const auto T = Traces();
     ASSERT_EQ(T.size(), 3u);
     EXPECT_EQ(T[0]->Date, 0);
@@ -484,15 +478,7 @@ TEST_F(TrjFormats, DatWriterReadsBack)
     ASSERT_TRUE(LoadDatTrjData(dat, "w.dat", R));
     EXPECT_EQ(R.Rejected, 0);
     EXPECT_EQ(Trj->Date, Day(1998, 2, 3));
-    const auto after = Fixes(Trj);
-    ASSERT_EQ(after.size(), before.size());
-    for (size_t i = 0; i < before.size(); ++i) {
-        EXPECT_EQ(after[i].Lat, before[i].Lat);
-        EXPECT_EQ(after[i].Lon, before[i].Lon);
-        EXPECT_EQ(after[i].Alt, before[i].Alt);
-        EXPECT_EQ(after[i].AltGps, before[i].AltGps);
-        EXPECT_EQ(after[i].Time, before[i].Time);
-    }
+    EXPECT_EQ(Kept(Fixes(Trj)), Kept(before));
     EXPECT_EQ(WriteDatTrj(*Trj), dat);
 }
 

@@ -6,26 +6,25 @@
 #include "platform/Msg.h"
 #include "platform/Numbers.h"
 
+#include "support/Fixtures.h"
 #include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
-class ZphFileTest : public ::testing::Test
+class ZphFileTest : public FreshModel
 {
 protected:
     void SetUp() override
     {
-        ModelDone();
-        ModelInit();
-        Msg::ClearScript();
-        Msg::ClearLog();
+        FreshModel::SetUp();
         ASSERT_TRUE(dir.isValid());
     }
-    void TearDown() override { ModelDone(); }
     QString Path(const QString& name) const { return dir.filePath(name); }
 
     QTemporaryDir dir;
@@ -113,13 +112,8 @@ void FillSwp(TSwp& S, int n)
 
 void ExpectSameWpt(const TWptBase& a, const TWptBase& b)
 {
-    EXPECT_EQ(a.Lat, b.Lat);
-    EXPECT_EQ(a.Lon, b.Lon);
-    EXPECT_EQ(a.Name, b.Name);
-    EXPECT_EQ(a.Comment, b.Comment);
-    EXPECT_EQ(a.Alt, b.Alt);
-    EXPECT_EQ(a.Attr, b.Attr);
-    EXPECT_EQ(a.Rep, b.Rep);
+    EXPECT_EQ(std::tie(a.Lat, a.Lon, a.Name, a.Comment, a.Alt, a.Attr, a.Rep),
+              std::tie(b.Lat, b.Lon, b.Name, b.Comment, b.Alt, b.Attr, b.Rep));
 }
 
 void ExpectSameTask(const TStn& a, const TStn& b)
@@ -127,11 +121,8 @@ void ExpectSameTask(const TStn& a, const TStn& b)
     ASSERT_EQ(a.Count, b.Count);
     for (const TTrn *p = a.First, *q = b.First; p && q; p = p->Next, q = q->Next) {
         ExpectSameWpt(*p, *q);
-        EXPECT_EQ(p->Time, q->Time);
-        EXPECT_EQ(p->TimeMin, q->TimeMin);
-        EXPECT_EQ(p->TimeMax, q->TimeMax);
-        EXPECT_EQ(p->Num, q->Num);
-        EXPECT_EQ(p->Reached, q->Reached);
+        EXPECT_EQ(std::tie(p->Time, p->TimeMin, p->TimeMax, p->Num, p->Reached),
+                  std::tie(q->Time, q->TimeMin, q->TimeMax, q->Num, q->Reached));
         EXPECT_EQ(p->Sect, q->Sect);
         ASSERT_EQ(p->RefWpt != nullptr, q->RefWpt != nullptr);
         if (p->RefWpt) ExpectSameWpt(*p->RefWpt, *q->RefWpt);
@@ -220,27 +211,16 @@ TEST_F(ZphFileTest, TraceWithTaskAndWaypointsSurvivesSaveAndReload)
     EXPECT_EQ(R.Fixes, 500);
     TTrj* U = Trj;
     ASSERT_NE(U, T);
-    EXPECT_EQ(U->Name, T->Name);
-    EXPECT_EQ(U->Note, T->Note);
-    EXPECT_EQ(U->Pilot, T->Pilot);
-    EXPECT_EQ(U->GliderType, T->GliderType);
-    EXPECT_EQ(U->GliderId, T->GliderId);
-    EXPECT_EQ(U->CompId, T->CompId);
-    EXPECT_EQ(U->Source, T->Source);
-    EXPECT_EQ(U->Date, T->Date);
+    EXPECT_EQ(std::tie(U->Name, U->Note, U->Pilot, U->GliderType, U->GliderId, U->CompId, U->Source),
+              std::tie(T->Name, T->Note, T->Pilot, T->GliderType, T->GliderId, T->CompId, T->Source));
+    EXPECT_EQ(std::tie(U->Date, U->TimeOffset), std::tie(T->Date, T->TimeOffset));
     EXPECT_EQ(U->TimeLoc, 3);
-    EXPECT_EQ(U->TimeOffset, T->TimeOffset);
     EXPECT_EQ(U->FileName, file);
     EXPECT_EQ(U->SaveState, 0);
     ASSERT_EQ(U->RecCount, T->RecCount);
     for (const TRec *p = T->First, *q = U->First; p && q; p = p->Next, q = q->Next) {
-        EXPECT_EQ(p->Lat, q->Lat);
-        EXPECT_EQ(p->Lon, q->Lon);
-        EXPECT_EQ(p->Time, q->Time);
-        EXPECT_EQ(p->Alt, q->Alt);
-        EXPECT_EQ(p->AltGps, q->AltGps);
-        EXPECT_EQ(p->Enl, q->Enl);
-        EXPECT_EQ(p->Kind, q->Kind);
+        EXPECT_EQ(std::tie(p->Lat, p->Lon, p->Time, p->Alt, p->AltGps, p->Enl, p->Kind),
+                  std::tie(q->Lat, q->Lon, q->Time, q->Alt, q->AltGps, q->Enl, q->Kind));
     }
     EXPECT_GT(U->Last->Time, TimeUnitsPerDay); // past midnight, kept as it was
     ExpectSameTask(*T->Stn, *U->Stn);
@@ -412,26 +392,28 @@ TEST_F(ZphFileTest, HostileFilesAreReadSafely)
     }
 }
 
+namespace {
+// A record of that tag, its data starting with Text (cut to its length).
+QByteArray Rec(uint8 Tag, const char* Text = "")
+{
+    QByteArray r(ZphRecSize, '\0');
+    r[0] = char(Tag);
+    std::memcpy(r.data() + 1, Text, std::strlen(Text));
+    return r;
+}
+} // namespace
+
 TEST_F(ZphFileTest, CountsBeyond16BitsAreRefused)
 {
     // 65,536 fixes in the file: the trace takes 65,535 and the last is rejected.
-    QByteArray b(2 * ZphRecSize, '\0');
-    std::memcpy(b.data() + 1, "Zephalon", 8);
-    b[ZphRecSize] = 1;
-    b[ZphRecSize + 1] = 1;
-    QByteArray h(ZphRecSize, '\0');
-    h[0] = char(128);
-    b.append(h);
-    QByteArray fix(2 * ZphRecSize, '\0');
-    fix[0] = char(200);
-    fix[ZphRecSize] = char(201);
+    QByteArray b = Rec(0, "Zephalon") + Rec(1, "\1") + Rec(128);
+    QByteArray fix = Rec(200) + Rec(201);
     b.reserve(b.size() + 65536 * fix.size() + ZphRecSize);
     for (int i = 0; i < 65536; ++i) {
         qToLittleEndian<int32_t>(i, fix.data() + 9);
         b.append(fix);
     }
-    QByteArray e(ZphRecSize, '\0');
-    e[0] = char(255);
+    QByteArray e = Rec(255);
     qToLittleEndian<uint32_t>(uint32_t(b.size() / ZphRecSize + 1), e.data() + 1);
     b.append(e);
     TReadReport R;
@@ -443,19 +425,7 @@ TEST_F(ZphFileTest, CountsBeyond16BitsAreRefused)
 TEST_F(ZphFileTest, ReadZphTextStopsAtTheEndOfTheFile)
 {
     // Two names: the first cut by NUL, the second the last record of the file.
-    QByteArray b;
-    QByteArray r(ZphRecSize, '\0');
-    r[0] = char(102);
-    std::memcpy(r.data() + 1, "ABCDEFGHIJKLMNO", 15);
-    b.append(r);
-    QByteArray r2(ZphRecSize, '\0');
-    r2[0] = char(102);
-    std::memcpy(r2.data() + 1, "PQ", 2);
-    b.append(r2);
-    QByteArray other(ZphRecSize, '\0');
-    other[0] = char(97);
-    b.append(other);
-    b.append(r);
+    const QByteArray b = Rec(102, "ABCDEFGHIJKLMNO") + Rec(102, "PQ") + Rec(97) + Rec(102, "ABCDEFGHIJKLMNO");
     QBuffer buf;
     buf.setData(b);
     ASSERT_TRUE(buf.open(QIODevice::ReadOnly));

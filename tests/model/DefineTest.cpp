@@ -5,6 +5,7 @@
 #include "model/Options.h"
 #include "platform/Msg.h"
 
+#include "support/Fixtures.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -49,23 +50,19 @@ struct FakeUi : IModelUi
     void TaskEmptied() override { ++emptied; }
 };
 
-class ModelTest : public ::testing::Test
+class ModelTest : public FreshModel
 {
 protected:
     FakeUi ui;
     void SetUp() override
     {
-        ModelDone();
-        ModelInit();
-        Msg::SetHeadless(true);
-        Msg::ClearScript();
-        Msg::ClearLog();
+        FreshModel::SetUp();
         SetModelUi(&ui);
     }
     void TearDown() override
     {
         SetModelUi(nullptr);
-        ModelDone();
+        FreshModel::TearDown();
     }
     static bool AddFix(TTrj& T, const TRec& v)
     {

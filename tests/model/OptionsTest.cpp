@@ -5,6 +5,7 @@
 #include "platform/IniFile.h"
 #include "platform/Msg.h"
 
+#include "support/Fixtures.h"
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -13,19 +14,10 @@
 
 namespace {
 
-class OptionsTest : public ::testing::Test
+class OptionsTest : public FreshModel
 {
 protected:
     QTemporaryDir dir;
-    void SetUp() override
-    {
-        ModelDone();
-        ModelInit();
-        Msg::SetHeadless(true);
-        Msg::ClearScript();
-        Msg::ClearLog();
-    }
-    void TearDown() override { ModelDone(); }
     QString Path(const QString& name) const { return dir.filePath(name); }
     static auto Fields(const TOpt& o)
     {

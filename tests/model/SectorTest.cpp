@@ -31,6 +31,21 @@ TSect MakeSect(uint8 type, int32 ri, int32 re, int32 ai, int32 ae, uint8 zf)
     return s;
 }
 
+// Course (degrees), distance (metres) from the centre, and whether that point is inside.
+using TProbe = std::tuple<double, double, bool>;
+const auto In = [](double course, double m) { return TProbe{course, m, true}; };
+const auto Out = [](double course, double m) { return TProbe{course, m, false}; };
+// The same for the drawings: course and distance in pixels, and whether ink lies there.
+const auto Ink = In;
+const auto Blank = Out;
+
+// Checks each probe through In(course, metres).
+template <class F> void ExpectInside(F In, std::initializer_list<TProbe> Probes)
+{
+    for (auto [course, m, inside] : Probes)
+        EXPECT_EQ(In(course, m), inside) << course << " deg, " << m << " m";
+}
+
 class SectorTest : public ::testing::Test
 {
 protected:
@@ -49,15 +64,9 @@ TEST_F(SectorTest, StartLineIsTheHalfDiscBehindTheLine)
     // First leg heading east: the start points west (270), the line runs north-south.
     const TSect s = MakeSect(1, 0, 1000, 0, 90, 1);
     auto in = [&](double course, double m) { return InSector(At(C0, course, m), C0, 270, siStart, s); };
-    EXPECT_TRUE(in(270, 500));
-    EXPECT_TRUE(in(270, 980));
-    EXPECT_FALSE(in(270, 1020));
-    EXPECT_TRUE(in(0, 950)); // on the line itself
-    EXPECT_TRUE(in(180, 950));
-    EXPECT_FALSE(in(0, 1050)); // beyond the line's end
-    EXPECT_TRUE(in(355, 900)); // just behind the line
-    EXPECT_FALSE(in(5, 900));  // just across it
-    EXPECT_FALSE(in(90, 20));  // on the course side
+    // Behind, on the line itself, beyond its end, just behind, just across, on the course side.
+    ExpectInside(in, {In(270, 500), In(270, 980), Out(270, 1020), In(0, 950), In(180, 950), Out(0, 1050),
+                      In(355, 900), Out(5, 900), Out(90, 20)});
     EXPECT_TRUE(InSector(C0, C0, 270, siStart, s));
     // The extended start and the finish read shape 1 the same way.
     EXPECT_TRUE(InSector(At(C0, 300, 900), C0, 270, siExtStart, s));
@@ -69,16 +78,9 @@ TEST_F(SectorTest, FaiSectorWithCylinder)
     // The keyhole: 500 m all round (inner angle 0 is a full circle) and 90 degrees out to 10 km.
     const TSect s = MakeSect(1, 500, 10000, 0, 45, 0);
     auto in = [&](double course, double m) { return InSector(At(C0, course, m), C0, 45, siTurn, s); };
-    EXPECT_TRUE(in(45, 9800));
-    EXPECT_FALSE(in(45, 10200));
-    EXPECT_TRUE(in(85, 9000));  // 40 degrees off the axis
-    EXPECT_FALSE(in(95, 9000)); // 50 degrees off
-    EXPECT_TRUE(in(5, 5000));
-    EXPECT_FALSE(in(355, 5000));
-    EXPECT_TRUE(in(225, 480)); // the cylinder behind the sector
-    EXPECT_FALSE(in(225, 520));
-    EXPECT_TRUE(in(95, 480));
-    EXPECT_FALSE(in(95, 520));
+    // Along the axis, 40 and 50 degrees off it, the edges, then the cylinder behind the sector.
+    ExpectInside(in, {In(45, 9800), Out(45, 10200), In(85, 9000), Out(95, 9000), In(5, 5000), Out(355, 5000),
+                      In(225, 480), Out(225, 520), In(95, 480), Out(95, 520)});
 
     // Without the cylinder only the sector remains.
     const TSect fai = MakeSect(1, 0, 3000, 0, 45, 0);
@@ -104,11 +106,8 @@ TEST_F(SectorTest, CylindersByAngle180OrAngle0)
 TEST_F(SectorTest, ConcentricCirclesAreARing)
 {
     const TSect s = MakeSect(2, 2000, 5000, 0, 0, 0);
-    EXPECT_FALSE(InSector(C0, C0, 0, siTurn, s));
-    EXPECT_FALSE(InSector(At(C0, 100, 1950), C0, 0, siTurn, s));
-    EXPECT_TRUE(InSector(At(C0, 100, 2050), C0, 0, siTurn, s));
-    EXPECT_TRUE(InSector(At(C0, 300, 4950), C0, 0, siTurn, s));
-    EXPECT_FALSE(InSector(At(C0, 300, 5050), C0, 0, siTurn, s));
+    auto in = [&](double course, double m) { return InSector(At(C0, course, m), C0, 0, siTurn, s); };
+    ExpectInside(in, {Out(0, 0), Out(100, 1950), In(100, 2050), In(300, 4950), Out(300, 5050)});
     // The extended turn has no shape 2: it reads the same fields as shape 1 (two cylinders).
     EXPECT_TRUE(InSector(C0, C0, 0, siExtTurn, s));
     EXPECT_TRUE(InSector(At(C0, 300, 4950), C0, 0, siExtTurn, s));
@@ -122,12 +121,13 @@ TEST_F(SectorTest, FinishLineAlongACourse)
     auto in = [&](const TSect& sect, double course, double m, uint8 kind = siFinish) {
         return InSector(At(C0, course, m), C0, 10, kind, sect);
     };
-    EXPECT_TRUE(in(s, 0, 500));
-    EXPECT_FALSE(in(s, 180, 50));
-    EXPECT_TRUE(in(s, 85, 900));
-    EXPECT_FALSE(in(s, 95, 900));
-    EXPECT_FALSE(in(s, 0, 1050));
-    EXPECT_TRUE(in(s, 270, 990)); // on the line
+    ExpectInside([&](double c, double m) { return in(s, c, m); },
+                 {{0, 500, true},
+                  {180, 50, false},
+                  {85, 900, true},
+                  {95, 900, false},
+                  {0, 1050, false},
+                  {270, 990, true}}); // the last one on the line
     EXPECT_TRUE(in(s, 350, 500, siExtFinish));
     // A course above 180 names the same line.
     const TSect s270 = MakeSect(2, 0, 1000, 0, 270, 0);
@@ -147,13 +147,9 @@ TEST_F(SectorTest, ExtendedStartCurveAndCircle)
     auto in = [&](double course, double m) {
         return InSector(At(C0, course, m), C0, &next, o, siExtStart, s);
     };
-    EXPECT_TRUE(in(270, 1900));
-    EXPECT_FALSE(in(270, 2100));
-    EXPECT_TRUE(in(90, 250)); // the circle
-    EXPECT_FALSE(in(90, 400));
-    // North of the start, slightly on the course side yet behind the curve.
-    EXPECT_TRUE(in(10, 1900));
-    EXPECT_FALSE(in(20, 1900)); // in front of the curve
+    // Behind, the circle, and north of the start slightly on the course side yet behind the curve
+    // (10 degrees), or in front of it (20 degrees).
+    ExpectInside(in, {In(270, 1900), Out(270, 2100), In(90, 250), Out(90, 400), In(10, 1900), Out(20, 1900)});
     // Without the next point the curve is the straight line across the axis.
     EXPECT_FALSE(InSector(At(C0, 10, 1900), C0, o, siExtStart, s));
     EXPECT_TRUE(InSector(At(C0, 350, 1900), C0, o, siExtStart, s));
@@ -267,6 +263,11 @@ protected:
         const QPointF p = Polar(course, r);
         return Dark(p.x(), p.y());
     }
+    // Course and pixel distance from the centre, and whether a dark pixel must be there.
+    void ExpectDark(std::initializer_list<TProbe> Probes) const
+    {
+        ExpectInside([&](double c, double r) { return DarkAt(c, r); }, Probes);
+    }
     // Dark pixels whose distance from the centre lies outside [rMin, rMax].
     int DarkOutside(double rMin, double rMax) const
     {
@@ -283,48 +284,34 @@ protected:
 TEST_F(SectorDrawTest, FaiSectorClosedAndOpen)
 {
     Draw(0, siTurn, MakeSect(1, 0, 1000, 0, 45, 0));
-    EXPECT_TRUE(DarkAt(0, 150));
-    EXPECT_TRUE(DarkAt(40, 150));
-    EXPECT_TRUE(DarkAt(-40, 150));
-    EXPECT_TRUE(DarkAt(45, 75)); // the edges
-    EXPECT_TRUE(DarkAt(315, 75));
-    EXPECT_FALSE(DarkAt(0, 75)); // inside is empty
-    EXPECT_FALSE(DarkAt(90, 150));
-    EXPECT_FALSE(DarkAt(180, 100));
+    // The arc, the edges, and nothing inside or around.
+    ExpectDark({Ink(0, 150), Ink(40, 150), Ink(-40, 150), Ink(45, 75), Ink(315, 75), Blank(0, 75),
+                Blank(90, 150), Blank(180, 100)});
     EXPECT_EQ(DarkOutside(0, 152), 0);
 
     // Open: the edges without the arc.
     Draw(0, siTurn, MakeSect(1, 0, 1000, 0, 45, 1));
-    EXPECT_TRUE(DarkAt(45, 75));
-    EXPECT_FALSE(DarkAt(0, 150));
-    EXPECT_FALSE(DarkAt(20, 150));
+    ExpectDark({Ink(45, 75), Blank(0, 150), Blank(20, 150)});
 }
 
 TEST_F(SectorDrawTest, KeyholeOutline)
 {
     // 500 m cylinder (75 px) and 45-degree sector of 1000 m (150 px) pointing east.
     Draw(90, siTurn, MakeSect(1, 500, 1000, 0, 45, 0));
-    EXPECT_TRUE(DarkAt(90, 150));
-    EXPECT_TRUE(DarkAt(270, 75)); // the cylinder behind
-    EXPECT_TRUE(DarkAt(180, 75));
-    EXPECT_FALSE(DarkAt(90, 75));  // the cylinder's arc inside the sector is not drawn
-    EXPECT_TRUE(DarkAt(135, 110)); // edges from the cylinder out
-    EXPECT_FALSE(DarkAt(135, 40)); // but not inside the cylinder
+    // The arc, the cylinder behind but not its arc inside the sector, the edges from the cylinder
+    // out but not inside it.
+    ExpectDark({Ink(90, 150), Ink(270, 75), Ink(180, 75), Blank(90, 75), Ink(135, 110), Blank(135, 40)});
     EXPECT_EQ(DarkOutside(0, 152), 0);
 }
 
 TEST_F(SectorDrawTest, StartLineOpenShowsOnlyTheLine)
 {
     Draw(270, siStart, MakeSect(1, 0, 1000, 0, 90, 1));
-    EXPECT_TRUE(DarkAt(0, 140));
-    EXPECT_TRUE(DarkAt(180, 140));
-    EXPECT_TRUE(DarkAt(0, 10));
-    EXPECT_FALSE(DarkAt(270, 150));
+    ExpectDark({Ink(0, 140), Ink(180, 140), Ink(0, 10), Blank(270, 150)});
     EXPECT_EQ(DarkOutside(0, 152), 0);
     // Closed: the half circle behind the line too.
     Draw(270, siStart, MakeSect(1, 0, 1000, 0, 90, 0));
-    EXPECT_TRUE(DarkAt(270, 150));
-    EXPECT_FALSE(DarkAt(90, 150));
+    ExpectDark({Ink(270, 150), Blank(90, 150)});
 }
 
 TEST_F(SectorDrawTest, CylinderAndAnisotropicScale)
@@ -344,24 +331,16 @@ TEST_F(SectorDrawTest, CylinderAndAnisotropicScale)
 TEST_F(SectorDrawTest, RingCourseLineAndCurve)
 {
     Draw(0, siTurn, MakeSect(2, 500, 1000, 0, 0, 0));
-    EXPECT_TRUE(DarkAt(123, 75));
-    EXPECT_TRUE(DarkAt(321, 150));
-    EXPECT_FALSE(DarkAt(0, 110));
+    ExpectDark({Ink(123, 75), Ink(321, 150), Blank(0, 110)});
 
     // Finish line along course 90 (east-west), arriving northwards: arc on the north side.
     Draw(10, siFinish, MakeSect(2, 0, 1000, 0, 90, 0));
-    EXPECT_TRUE(DarkAt(90, 140));
-    EXPECT_TRUE(DarkAt(270, 140));
-    EXPECT_TRUE(DarkAt(0, 150));
-    EXPECT_FALSE(DarkAt(180, 150));
-    EXPECT_FALSE(DarkAt(0, 75));
+    ExpectDark({Ink(90, 140), Ink(270, 140), Ink(0, 150), Blank(180, 150), Blank(0, 75)});
 
     // Curve around a next point 300 px east, circle of 300 m (45 px), closed at 1000 m (150 px).
     const QPoint next(Ctr.x() + 300, Ctr.y());
     Draw(270, siExtStart, MakeSect(2, 300, 1000, 0, 0, 0), next);
-    EXPECT_TRUE(DarkAt(77, 45));   // the circle
-    EXPECT_TRUE(DarkAt(270, 150)); // the closing arc behind
-    EXPECT_FALSE(DarkAt(90, 150));
+    ExpectDark({Ink(77, 45), Ink(270, 150), Blank(90, 150)}); // the circle, the closing arc behind
     // A point of the curve: 300 px from the next point, 20 degrees round from the start.
     const double t = (270.0 + 20.0) * std::numbers::pi / 180.0;
     EXPECT_TRUE(Dark(next.x() + 300 * std::sin(t), next.y() - 300 * std::cos(t)));
@@ -454,6 +433,12 @@ protected:
         t.Time = 123; // stale values the search must replace
         return task.AddTrn(t, -1);
     }
+    static std::vector<int32> Times(const TStn& task)
+    {
+        std::vector<int32> v;
+        for (const TTrn* t = task.First; t; t = t->Next) v.push_back(t->Time);
+        return v;
+    }
     const TSect Line = MakeSect(1, 0, 1000, 0, 90, 1);
     const TSect Cyl = MakeSect(1, 0, 500, 0, 180, 0);
 };
@@ -478,19 +463,14 @@ TEST_F(PassageTest, ReachedTimesInOrder)
     FindReachedTrn(T, task);
     for (TTrn* t : {s, t1, t2, f}) EXPECT_EQ(t->Reached, 1);
     // The start is the last departure from behind the line before the first turn point.
-    EXPECT_EQ(s->Time, StartLast);
-    EXPECT_EQ(t1->Time, T1In);
-    EXPECT_EQ(t2->Time, T2In);
-    EXPECT_EQ(f->Time, FIn);
+    const std::vector<int32> expected{StartLast, T1In, T2In, FIn};
+    EXPECT_EQ(Times(task), expected);
     EXPECT_FALSE(TaskNeedsAssociation(task));
 
     // The same on the ellipsoid (the box before the distances leaves room for it).
     Opt->EarthModel = 1;
     FindReachedTrn(T, task);
-    EXPECT_EQ(s->Time, StartLast);
-    EXPECT_EQ(t1->Time, T1In);
-    EXPECT_EQ(t2->Time, T2In);
-    EXPECT_EQ(f->Time, FIn);
+    EXPECT_EQ(Times(task), expected);
 }
 
 TEST_F(PassageTest, WindowsAreHonoured)
