@@ -11,7 +11,7 @@ pkgs=(
   libgeographiclib-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
-  poppler-utils cups-client
+  poppler-utils cups-client locales
 )
 missing=()
 for p in "${pkgs[@]}"; do
