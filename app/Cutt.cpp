@@ -54,7 +54,7 @@ void TCuttForm::RefreshView()
 {
     fState.Cursor = Trj ? Trj->CurRec : nullptr;
     if (!Trj || !Trj->LiveRec) fState.Live = false;
-    if (Trj && Trj->First && Trj->ViewTimeMax <= Trj->ViewTimeMin) CuttFitWindow(*Trj);
+    if (Trj && Trj->First && CuttWindowUnfitted(*Trj)) CuttFitWindow(*Trj);
     update();
 }
 

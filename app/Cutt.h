@@ -20,8 +20,8 @@ public:
     void DrawCursor(bool Draw, const TRec* Rec);
     // Live segment of the current trace, from Trj->LiveRec to its last fix: repaints it.
     void DrawSecTrj();
-    // Repaint after a change of the model; a trace whose view window is still empty gets the
-    // whole trace.
+    // Repaint after a change of the model; a trace whose view window is still unfitted (empty
+    // or as loading left it) gets the whole trace with margins.
     void RefreshView();
     // View window in time: the whole trace; zoom by Factor (> 1 zooms in) keeping Time under
     // the same pixel; shift by Delta time units. Altitudes follow the fixes inside the window.

@@ -14,9 +14,9 @@
 
 namespace {
 
-constexpr int32 MinWindow = TimeUnitsPerHour / 60;      // 1 minute
-constexpr int32 MaxWindow = 2 * TimeUnitsPerDay;        // 48 hours
-constexpr int32 FitMinWindow = TimeUnitsPerHour / 6;    // 10 minutes
+constexpr int32 MinWindow = TimeUnitsPerHour / 60;   // 1 minute
+constexpr int32 MaxWindow = 2 * TimeUnitsPerDay;     // 48 hours
+constexpr int32 FitMinWindow = TimeUnitsPerHour / 6; // 10 minutes
 
 QColor Col(TColorIndex i)
 {
@@ -109,11 +109,17 @@ void CuttFitAltitudes(TTrj& T)
         lo = std::min(pres ? T.AltMin : T.AltGpsMin, gps ? T.AltGpsMin : T.AltMin);
         hi = std::max(pres ? T.AltMax : T.AltGpsMax, gps ? T.AltGpsMax : T.AltMax);
     }
-    const double span = std::max(100.0, double(hi) - lo);
-    double bottom = lo - 0.05 * span;
-    if (lo >= 0) bottom = std::max(0.0, bottom);
+    // At least 100 m shown, the range in the middle, plus 5 % on each side; on the ground the
+    // window does not go below 0 m when the fixes do not.
+    const double range = double(hi) - lo, span = std::max(100.0, range);
+    const double pad = (span - range) / 2 + 0.05 * span;
+    double bottom = lo - pad, top = hi + pad;
+    if (lo >= 0 && bottom < 0) {
+        top -= bottom;
+        bottom = 0;
+    }
     T.ViewAltMin = Round(bottom);
-    T.ViewAltMax = std::max(Round(hi + 0.05 * span), T.ViewAltMin + 1);
+    T.ViewAltMax = std::max(Round(top), T.ViewAltMin + 1);
 }
 
 void CuttFitWindow(TTrj& T)
@@ -127,6 +133,14 @@ void CuttFitWindow(TTrj& T)
         T.ViewTimeMax = c + FitMinWindow / 2;
     }
     CuttFitAltitudes(T);
+}
+
+bool CuttWindowUnfitted(const TTrj& T)
+{
+    if (T.ViewTimeMax <= T.ViewTimeMin || T.ViewAltMax <= T.ViewAltMin) return true;
+    const int32 altMin = std::min(T.AltMin, T.AltGpsMin);
+    return T.ViewTimeMin == T.TimeMin && T.ViewTimeMax == std::max(T.TimeMax, T.TimeMin + 1) &&
+           T.ViewAltMin == altMin && T.ViewAltMax == std::max({T.AltMax, T.AltGpsMax, altMin + 1});
 }
 
 void CuttPanTime(TTrj& T, int32 Delta)

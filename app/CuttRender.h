@@ -30,9 +30,12 @@ class QFontMetrics;
 TCuttProjection CuttProjection(const TTrj& T, const QSize& Size, const QFontMetrics& Fm);
 
 // The view window of a trace (TTrj::ViewTimeMin..ViewAltMax) showing it whole: its time span
-// (at least 10 minutes) and altitudes from the lower of both altitude minima (not below 0 when
-// the fixes are not) to the higher maximum plus 5 %.
+// (at least 10 minutes) and altitudes from the lower of both altitude minima to the higher
+// maximum, over at least 100 m, with 5 % margins (not below 0 when the fixes are not).
 void CuttFitWindow(TTrj& T);
+// True while the view window is still empty or the bare one that loading the trace gave it
+// (its time span and altitude extremes, without margins): the view fits it on first showing.
+bool CuttWindowUnfitted(const TTrj& T);
 // Narrows or widens the time window by Factor (> 1 zooms in) keeping Time at the same place,
 // then recomputes the altitude window from the fixes inside; the window stays at least 1 minute
 // long and at most 48 hours.

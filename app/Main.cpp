@@ -35,6 +35,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <cmath>
+#include <exception>
 
 TMainForm* MainForm = nullptr;
 bool NmeaActive = false;
@@ -691,8 +692,7 @@ void TMainForm::NmeaFormExtExecute(QObject*)
     if (VSplit->count() == 2) VSplit->setSizes(s.Vertical);
 }
 
-// ---- Task
-// ------------------------------------------------------------------------------------------------------
+// ---- Task ----------------------------------------
 
 void TMainForm::AssocieAutoExecute()
 {
@@ -712,8 +712,7 @@ void TMainForm::SupprCircuitExecute()
     RefreshViews();
 }
 
-// ---- Tools and help
-// -----------------------------------------------------------------------------------------
+// ---- Tools and help ----------------------------------------
 
 void TMainForm::OptionsExecute()
 {
@@ -736,8 +735,26 @@ void TMainForm::AProposExecute()
                Tr(QStringLiteral("A propos de Zephalon"), QStringLiteral("About Zephalon")));
 }
 
-// ---- Start-up
-// -----------------------------------------------------------------------------------------------
+// ---- Start-up ----------------------------------------
+
+bool TZephalonApp::notify(QObject* Receiver, QEvent* Event)
+{
+    try {
+        return QApplication::notify(Receiver, Event);
+    } catch (const std::exception& e) {
+        static bool reporting = false;
+        if (!reporting) {
+            reporting = true;
+            MessageDlg(Tr(QStringLiteral("Erreur interne : %1"), QStringLiteral("Internal error: %1"))
+                           .arg(QString::fromLocal8Bit(e.what())),
+                       TMsgType::Error, mbOK);
+            reporting = false;
+        }
+    } catch (...) {
+        qCritical("Zephalon: unknown exception stopped at the event loop");
+    }
+    return false;
+}
 
 void CreateForms(const QString& StartTrj)
 {

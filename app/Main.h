@@ -6,15 +6,24 @@
 #include "model/Define.h"
 #include "model/ModelUi.h"
 
+#include <QApplication>
 #include <QMainWindow>
 #include <QRect>
 
 class QActionGroup;
-class QApplication;
 class QLabel;
 class QSplitter;
 class QToolBar;
 class QToolButton;
+
+// The program's application object: an exception that a handler lets escape is stopped at the
+// event loop (Qt cannot unwind through its own frames), reported once, and the program goes on.
+class TZephalonApp : public QApplication
+{
+public:
+    TZephalonApp(int& argc, char** argv) : QApplication(argc, argv) {}
+    bool notify(QObject* Receiver, QEvent* Event) override;
+};
 
 // Starts the program in an application object: settings, shared windows, the trace named on
 // the command line; runs the event loop and returns its exit code.

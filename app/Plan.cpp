@@ -122,9 +122,9 @@ void TPlanForm::FitBox(int32 LatMin, int32 LatMax, int32 LonMin, int32 LonMax)
 
 void TPlanForm::Ajuste(uint8 Flag)
 {
-    if ((Flag & 2) && Map && Map->Valid) {
+    if ((Flag & FitCtrl) && Map && Map->Valid) {
         FitBox(Map->Lati_Min, Map->Lati_Max, Map->Long_Min, Map->Long_Max);
-    } else if ((Flag & 1) && Smp && Smp->Count > 0) {
+    } else if ((Flag & FitShift) && Smp && Smp->Count > 0) {
         FitBox(Smp->LatMin, Smp->LatMax, Smp->LonMin, Smp->LonMax);
     } else if (Trj && Trj->RecCount > 0) {
         int32 latMin = Trj->LatMin, latMax = Trj->LatMax, lonMin = Trj->LonMin, lonMax = Trj->LonMax;

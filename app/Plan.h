@@ -44,8 +44,8 @@ public:
     void ZoomAround(int32 Lat, int32 Lon, bool Centre, double Factor);
     // True when the fix lies in the central 20 %..80 % of the width and drawing height.
     bool IsInCentralZone(const TRec* Rec) const;
-    // Fits the window to the data: trace, else task, else waypoints; Flag bit 2 (Ctrl) the
-    // scanned map's extent, bit 1 (Shift) the zone set. Repaints.
+    // Fits the window to the data: trace, else task, else waypoints; with FitCtrl in Flag to the
+    // scanned map's extent, with FitShift to the zone set. Repaints.
     void Ajuste(uint8 Flag);
     // Current-point marker at the fix (Draw true) or none (false). Kept as state and painted.
     void DrawCursor(bool Draw, const TRec* Rec);

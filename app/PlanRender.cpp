@@ -259,8 +259,9 @@ void TPlanProjection::ToGeo(double X, double Y, int32& Lat, int32& Lon) const
             if (std::abs(dLat) < 0.25 && std::abs(dLon) < 0.25) break;
         }
     }
+    // Pans and zooms far out stay on the globe: -90..90 and -180..180 degrees.
     Lat = ClampAngle(lat, 9000000);
-    Lon = ClampAngle(lon, 36000000);
+    Lon = ClampAngle(lon, 18000000);
 }
 
 void TPlanProjection::GeoBox(int32& LatMin, int32& LatMax, int32& LonMin, int32& LonMax) const

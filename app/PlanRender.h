@@ -16,6 +16,11 @@ class QPainter;
 constexpr double PlanZoomMin = 1e-5;
 constexpr double PlanZoomMax = 50.0;
 
+// The fit command's flag (TPlanForm::Ajuste): the keyboard state of the click as a shift-state
+// byte, Shift 1 (fit the zone set), Alt 2 (unused), Ctrl 4 (fit the scanned map's extent).
+constexpr uint8 FitShift = 0x01;
+constexpr uint8 FitCtrl = 0x04;
+
 class TPlanProjection
 {
 public:

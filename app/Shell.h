@@ -2,6 +2,7 @@
 // What the application shell decides apart from its windows: the date and time formats, the
 // command line, the test-button switch, the file dialogs of each file kind and the layout of
 // the views in the main window.
+#include "app/PlanRender.h"
 #include "files/RecFile.h"
 
 #include <QList>
@@ -61,8 +62,6 @@ constexpr int NmeaPanelWidth = 360;
 
 // ---- Fit flag ------------------------------------------------------------------------------------
 
-// The fit command's flag (TPlanForm::Ajuste) from the keyboard state of a click: 1 Shift (the
-// zone set), 2 Ctrl (the scanned map's extent).
-constexpr uint8 FitShift = 0x01;
-constexpr uint8 FitCtrl = 0x02;
+// The fit command's flag (FitShift, FitCtrl of app/PlanRender.h) from the keyboard state of a
+// click.
 uint8 FitFlag(Qt::KeyboardModifiers Mods);

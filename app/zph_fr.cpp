@@ -1,9 +1,8 @@
 // Zephalon: start-up.
 #include "app/Main.h"
-#include <QApplication>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    TZephalonApp app(argc, argv);
     return RunZephalon(app);
 }

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -93,10 +94,14 @@ QString ComErrorText(int code)
 
 EComPort::EComPort(int code, int winCode, const QString& detail) : WinCode(winCode), Code(code)
 {
+    // The table text, with " (win error code: n)" when the system gave a code; then, on a line
+    // of its own, what failed (the device path) and the system's reason.
     fMessage = ComErrorText(code);
-    if (!detail.isEmpty()) fMessage += QStringLiteral(": ") + detail;
-    if (winCode != -1)
-        fMessage += QStringLiteral(" (%1, error code: %2)").arg(SerialLine::Reason(winCode)).arg(winCode);
+    if (winCode != -1) fMessage += QStringLiteral(" (win error code: %1)").arg(winCode);
+    QString where = detail;
+    if (winCode != -1 && winCode != 0)
+        where += (where.isEmpty() ? QString() : QStringLiteral(": ")) + SerialLine::Reason(winCode);
+    if (!where.isEmpty()) fMessage += QLatin1Char('\n') + where;
     fWhat = fMessage.toStdString();
 }
 
@@ -903,8 +908,20 @@ void TCustomComPort::StartEventThread()
 {
     fStopFd = ::eventfd(0, EFD_CLOEXEC);
     if (fStopFd < 0) throw EComPort(21, errno);
-    fAlive = std::make_shared<std::atomic<bool>>(true);
-    fThread = std::thread([this] { EventLoop(); });
+    try {
+        fAlive = std::make_shared<std::atomic<bool>>(true);
+        fThread = std::thread([this] { EventLoop(); });
+    } catch (const std::system_error& e) {
+        ::close(fStopFd);
+        fStopFd = -1;
+        fAlive.reset();
+        throw EComPort(21, e.code().value());
+    } catch (...) {
+        ::close(fStopFd);
+        fStopFd = -1;
+        fAlive.reset();
+        throw;
+    }
     fThreadRunning = true;
 }
 
@@ -942,7 +959,9 @@ void TCustomComPort::EventLoop()
         pollfd p{stopFd, POLLIN, 0};
         return ::poll(&p, 1, ms) > 0;
     };
-    while (!stopped(kEventPollMs)) {
+    // A handler that closes the port from this thread (no synchronisation) leaves the thread
+    // detached and the stop descriptor closed: the flag alone then says to end.
+    while (*alive && !stopped(kEventPollMs)) {
         TComEvents ev;
         int n = 0;
         if (fLine.InputQueue(n)) {
@@ -979,6 +998,7 @@ void TCustomComPort::EventLoop()
         QCoreApplication* app = QCoreApplication::instance();
         if (fSyncMethod == smNone || !app) {
             DeliverEvents(ev);
+            if (!*alive) return;
             continue;
         }
         // Hand the events to the user-interface thread and wait until they are delivered or

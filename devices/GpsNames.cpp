@@ -42,9 +42,9 @@ bool CheckGpsNames(int N, bool OnlyMarked, uint16_t& Count)
                                "remplacer le précédent dans le GPS !\rVoulez-vous continuer ?\r(Annuler "
                                "pour interrompre le transfert)")
                     .arg(w->Name, QString::number(N), v->Name),
-                TMsgType::Warning, mbYes | mbCancel | mbAll);
+                TMsgType::Warning, mbYes | mbCancel | mbYesToAll);
             if (answer == mrCancel || answer == mrNone) return false; // a box closed unanswered stops too
-            if (answer == mrAll) {
+            if (answer == mrYesToAll) {
                 askMore = false;
                 break;
             }

@@ -90,9 +90,9 @@ QString AllFiles(int Language)
     return L(Language, "Tous fichiers (*.*)", "Every file (*.*)");
 }
 
-TCtlSpec Shown(const QString& Text = QString())
+TCtlState Shown(const QString& Text = QString())
 {
-    TCtlSpec c;
+    TCtlState c;
     c.Visible = true;
     if (!Text.isNull()) c.Text = Text;
     return c;
@@ -103,9 +103,9 @@ const QRect NarrowMemo(175, 25, 290, 79);
 
 } // namespace
 
-TFileKindSpec OpenKindSpec(int Kind, int Language)
+TFileKindRow OpenKindRow(int Kind, int Language)
 {
-    TFileKindSpec s;
+    TFileKindRow s;
     if (Kind < 0 || Kind > 8 || (Kind % 2 == 1 && Kind != fkReinstMap)) return s;
     s.Applies = true;
     switch (Kind) {
@@ -184,9 +184,9 @@ TFileKindSpec OpenKindSpec(int Kind, int Language)
     return s;
 }
 
-TFileKindSpec SaveKindSpec(int Kind, int Language, bool TaskHasTrns, bool SwpOpen)
+TFileKindRow SaveKindRow(int Kind, int Language, bool TaskHasTrns, bool SwpOpen)
 {
-    TFileKindSpec s;
+    TFileKindRow s;
     if (Kind != fkSaveTrj && Kind != fkSaveWpt && Kind != fkSaveStn && Kind != fkSaveSmp) return s;
     s.Applies = true;
     s.OptionsAdd = ofOverwritePrompt;
@@ -259,7 +259,8 @@ namespace {
 // The panel's controls sit inside its border.
 constexpr int PanelBorder = 6;
 constexpr int PanelHeight = PanelBorder + 25 + 79 + PanelBorder;
-constexpr int PanelWidth = PanelBorder + 175 + 290 + PanelBorder;
+// As wide as the widest memo placement (the open-waypoints memo ends at 230 + 290).
+constexpr int PanelWidth = PanelBorder + 230 + 290 + PanelBorder;
 
 std::function<void(int)>& OptionRunner()
 {
@@ -348,7 +349,7 @@ int TOpenCustomDialog::FilterIndex() const
     return i < 0 ? 1 : int(i) + 1;
 }
 
-void TOpenCustomDialog::ApplyControl(QWidget* W, const TCtlSpec& S)
+void TOpenCustomDialog::ApplyControl(QWidget* W, const TCtlState& S)
 {
     W->setVisible(S.Visible);
     if (S.Enabled) W->setEnabled(*S.Enabled);
@@ -362,7 +363,7 @@ void TOpenCustomDialog::ApplyControl(QWidget* W, const TCtlSpec& S)
     }
 }
 
-void TOpenCustomDialog::Prepare(const TFileKindSpec& Spec)
+void TOpenCustomDialog::Prepare(const TFileKindRow& Row)
 {
     fPreparing = true;
     QString dir = InitialDir;
@@ -371,30 +372,32 @@ void TOpenCustomDialog::Prepare(const TFileKindSpec& Spec)
     setAcceptMode(fSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
 
     OptionBtn->setText(QStringLiteral("&Options"));
-    ApplyControl(OptionBtn, Spec.OptionBtn);
-    ApplyControl(CheckBox1, Spec.CheckBox1);
-    ApplyControl(CheckBox2, Spec.CheckBox2);
-    ApplyControl(ComboBoxLbl, Spec.ComboBoxLbl);
-    ApplyControl(ComboBox, Spec.ComboBox);
+    ApplyControl(OptionBtn, Row.OptionBtn);
+    // Without an options dialog installed the button offers nothing.
+    OptionBtn->setEnabled(bool(OptionRunner()));
+    ApplyControl(CheckBox1, Row.CheckBox1);
+    ApplyControl(CheckBox2, Row.CheckBox2);
+    ApplyControl(ComboBoxLbl, Row.ComboBoxLbl);
+    ApplyControl(ComboBox, Row.ComboBox);
     FitCheckBox(CheckBox1, 10, 30);
     FitCheckBox(CheckBox2, 10, 60);
-    if (Spec.ComboBox.Visible) {
+    if (Row.ComboBox.Visible) {
         ComboBox->clear();
         for (int i = 1; i <= 10; ++i) ComboBox->addItem(ZoneClassNames[i]);
         ComboBox->setCurrentIndex(DefZoneType >= 1 && DefZoneType <= 10 ? DefZoneType - 1 : -1);
     }
-    if (Spec.Memo) Memo->setGeometry(Spec.Memo->translated(PanelBorder, PanelBorder));
-    if (Spec.MemoVisible) Memo->setVisible(*Spec.MemoVisible);
-    if (Spec.AllFormatsLabel) AllFormatsLabel = *Spec.AllFormatsLabel;
-    if (Spec.AllFilesLabel) AllFilesLabel = *Spec.AllFilesLabel;
+    if (Row.Memo) Memo->setGeometry(Row.Memo->translated(PanelBorder, PanelBorder));
+    if (Row.MemoVisible) Memo->setVisible(*Row.MemoVisible);
+    if (Row.AllFormatsLabel) AllFormatsLabel = *Row.AllFormatsLabel;
+    if (Row.AllFilesLabel) AllFilesLabel = *Row.AllFilesLabel;
 
-    if (Spec.Applies) {
-        setWindowTitle(Spec.Title);
-        fFilter = Spec.Filter;
+    if (Row.Applies) {
+        setWindowTitle(Row.Title);
+        fFilter = Row.Filter;
         fQtFilters = DlgNameFilters(fFilter);
         setNameFilters(fQtFilters);
         if (!fQtFilters.isEmpty()) selectNameFilter(fQtFilters.first());
-        fOptions = Spec.ApplyOptions(fOptions);
+        fOptions = Row.ApplyOptions(fOptions);
     }
     if (fSave || !(fOptions & ofFileMustExist))
         setFileMode(QFileDialog::AnyFile);
@@ -434,7 +437,7 @@ bool TOpenCustomDialog::Execute()
     // unless changed), never as another kind left them.
     if (DlgKind == fkOpenWpt || DlgKind == fkOpenSmp) CheckBox1->setChecked(AddToOpened != 0);
     if (DlgKind == fkOpenSmp) CheckBox2->setChecked(ErrorList != 0);
-    Prepare(OpenKindSpec(DlgKind, Language));
+    Prepare(OpenKindRow(DlgKind, Language));
     return RunModal();
 }
 
@@ -461,9 +464,11 @@ void TOpenCustomDialog::StoreResults()
 
 void TOpenCustomDialog::OptionBtnClick()
 {
-    if (OptionRunner()) {
+    // A copy: the runner may be replaced while its dialog runs.
+    const std::function<void(int)> run = OptionRunner();
+    if (run) {
         try {
-            OptionRunner()(OptionOpenFrom(DlgKind));
+            run(OptionOpenFrom(DlgKind));
         } catch (...) {
         }
     }
@@ -497,7 +502,7 @@ TSaveCustomDialog::TSaveCustomDialog(QWidget* Owner) : TOpenCustomDialog(Owner)
 bool TSaveCustomDialog::Execute()
 {
     fSave = true;
-    Prepare(SaveKindSpec(DlgKind, Language, Stn && Stn->Count > 0, Swp != nullptr));
+    Prepare(SaveKindRow(DlgKind, Language, Stn && Stn->Count > 0, Swp != nullptr));
     const bool ok = RunModal();
     if (ok) StoreSaveExt();
     return ok;
@@ -520,7 +525,8 @@ void TSaveCustomDialog::FilterChanged(int Entry)
 void TSaveCustomDialog::accept()
 {
     const QString name = selectedFiles().value(0);
-    if ((fOptions & ofOverwritePrompt) && !name.isEmpty()) {
+    // A folder is entered, never replaced.
+    if ((fOptions & ofOverwritePrompt) && !name.isEmpty() && !QFileInfo(name).isDir()) {
         const QString target = WithSaveExt(name, SaveExtFor(fFilter, FilterIndex(), name));
         const QFileInfo fi(target);
         if (fi.isFile() &&
@@ -553,7 +559,9 @@ bool RunFileDialog(TOpenCustomDialog& Open, TSaveCustomDialog& Save, TFileKind K
     }
     d.AddToOpened = Choice.AddToOpened ? 1 : 0;
     d.ErrorList = Choice.ErrorList ? 1 : 0;
-    if (Kind == fkOpenSmp) d.DefZoneType = uint8(std::clamp(Choice.DefZoneType, 0, 10));
+    // The default airspace class is the dialog's own from one use to the next, unless the
+    // request proposes one.
+    if (Kind == fkOpenSmp && Choice.DefZoneType >= 1) d.DefZoneType = uint8(std::min(Choice.DefZoneType, 10));
     if (!d.Execute()) return false;
     Choice.Files = d.Files;
     Choice.AddToOpened = d.AddToOpened != 0;

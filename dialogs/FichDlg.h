@@ -58,7 +58,7 @@ enum TFileDlgOption : unsigned
 };
 
 // A control of the extension panel for one kind; unset fields are left as they are.
-struct TCtlSpec
+struct TCtlState
 {
     bool Visible = false;
     std::optional<bool> Enabled;
@@ -66,14 +66,14 @@ struct TCtlSpec
     std::optional<QString> Text;
 };
 
-struct TFileKindSpec
+struct TFileKindRow
 {
     bool Applies = false; // false: title, filter and options are left as they are
     QString Title;
     QString Filter; // "Label|patterns|..."
     std::optional<QString> AllFormatsLabel;
     std::optional<QString> AllFilesLabel;
-    TCtlSpec OptionBtn, CheckBox1, CheckBox2, ComboBox, ComboBoxLbl;
+    TCtlState OptionBtn, CheckBox1, CheckBox2, ComboBox, ComboBoxLbl;
     std::optional<QRect> Memo;       // placement in the panel
     std::optional<bool> MemoVisible; // only the save-waypoints kind hides the memo
     unsigned OptionsAdd = 0, OptionsRemove = 0;
@@ -82,9 +82,9 @@ struct TFileKindSpec
 };
 
 // The open dialog's row for a kind (0, 2, 4, 6, 7, 8; other kinds apply nothing).
-TFileKindSpec OpenKindSpec(int Kind, int Language);
+TFileKindRow OpenKindRow(int Kind, int Language);
 // The save dialog's row (1, 3, 5, 9); TaskHasTrns and SwpOpen enable the check boxes.
-TFileKindSpec SaveKindSpec(int Kind, int Language, bool TaskHasTrns, bool SwpOpen);
+TFileKindRow SaveKindRow(int Kind, int Language, bool TaskHasTrns, bool SwpOpen);
 
 // The page of the options dialog that the Options button opens for a kind: 1 the other options
 // (open traces), 2 the trace sheet (save trace), 0 every sheet.
@@ -149,8 +149,8 @@ public:
 
 protected:
     // Applies the kind's row and the start folder; split from Execute for the save dialog.
-    void Prepare(const TFileKindSpec& Spec);
-    void ApplyControl(QWidget* W, const TCtlSpec& S);
+    void Prepare(const TFileKindRow& Row);
+    void ApplyControl(QWidget* W, const TCtlState& S);
     void StoreResults();
     void OptionBtnClick();
     virtual void FilterChanged(int Entry);

@@ -11,6 +11,7 @@
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -21,6 +22,9 @@ namespace {
 constexpr qint64 MaxCalFileBytes = 1 << 20;
 // A task holds at most this many turn points (16-bit count); a damaged list stops there.
 constexpr int MaxTrnNames = MaxListCount;
+// The turn-point list is read no further than this (a real one is a few kilobytes): a huge
+// damaged file cannot hold the dialog up.
+constexpr qint64 MaxTrnListBytes = 1 << 20;
 
 uint16 U16(const QByteArray& Rec, int At)
 {
@@ -58,6 +62,8 @@ QStringList TrjFilePreview(const QString& Path)
 {
     const QString ext = UpperExt(Path);
     if (ext != QLatin1String("ZPH") && ext != QLatin1String("IGC")) return {};
+    // A file the user may not read is not "not valid": it shows nothing.
+    if (!QFileInfo(Path).isReadable()) return {};
     TTrjFileInfo info;
     if (!ReadTrjFileInfo(Path, 1, info))
         return {Tr(QStringLiteral("Fichier *.zph ou *.igc non valide"),
@@ -122,12 +128,15 @@ QStringList ZphTaskLines(QIODevice& F)
     }
     const QByteArray list = RecordAt(F, U16(dir, 5));
     if (list.isEmpty() || uint8(list[0]) != ztTrnList) return lines;
+    QByteArray rest = F.read(MaxTrnListBytes);
+    QBuffer B(&rest);
+    B.open(QIODevice::ReadOnly);
     int names = 0;
     for (;;) {
-        const QByteArray r = F.read(ZphRecSize);
+        const QByteArray r = B.read(ZphRecSize);
         if (r.size() < ZphRecSize || uint8(r[0]) >= ztTrnListEnd) break;
         if (uint8(r[0]) == ztTrnName) {
-            lines << ReadZphText(F, r);
+            lines << ReadZphText(B, r);
             if (++names >= MaxTrnNames) break;
         }
     }

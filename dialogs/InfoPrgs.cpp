@@ -64,6 +64,8 @@ void TInfoPrgsForm::TimerTick()
 void TInfoPrgsForm::showEvent(QShowEvent* E)
 {
     QDialog::showEvent(E);
+    // The window is kept between calculations: no estimate of the last one before the first step.
+    TimeLbl->clear();
     StartTime = QDateTime::currentDateTime();
     Timer->start();
 }

@@ -1,4 +1,5 @@
 #include "files/LibXmlParser.h"
+#include "files/FileCommon.h"
 #include "platform/Text1252.h"
 #include <QFile>
 #include <QStringDecoder>
@@ -92,12 +93,14 @@ TXmlParser::~TXmlParser() = default;
 
 bool TXmlParser::LoadFromFile(const QString& FileName, int /*ShareMode*/)
 {
-    QFile F(FileName);
-    if (!F.open(QIODevice::ReadOnly)) {
+    // The same size limit as every other reader: a larger file is refused, not loaded.
+    QByteArray data;
+    QString error;
+    if (!ReadWholeFile(FileName, data, error)) {
         SetBuffer(QString());
         return false;
     }
-    LoadFromBuffer(F.readAll());
+    LoadFromBuffer(data);
     return true;
 }
 

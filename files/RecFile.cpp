@@ -195,7 +195,10 @@ void ChooseAmongFlights(const QString& FileName, const std::vector<TTrj*>& Made,
 }
 } // namespace
 
-void SetFlightChoiceHook(TFlightChoiceHook Hook) { FlightChoiceHook = std::move(Hook); }
+void SetFlightChoiceHook(TFlightChoiceHook Hook)
+{
+    FlightChoiceHook = std::move(Hook);
+}
 
 int OpenTrjFiles(const QString& FileName, int WithTask)
 {
@@ -301,6 +304,8 @@ bool OpenSwpFile(const QString& FileName, bool AddToOpened)
         Swp->Modified = true;
         NotifyModelChanged();
     } else {
+        // The open set is replaced: its changes are offered for saving first (Cancel keeps it).
+        if (!AskSaveSwp()) return false;
         InstallSwp(std::move(S), name);
     }
     RefreshViews();

@@ -454,6 +454,10 @@ void TTrj::ComputeBounds()
     ResetBounds();
     for (TRec* P = First; P; P = P->Next) WidenBounds(*P);
     if (First) {
+        // A trace filled with date-times only (a device download sets StartTime, not Date)
+        // keeps its day: the date comes from the start date-time and the first fix's time.
+        if (!Loaded && Date == 0 && StartTime != 0 && std::isfinite(StartTime))
+            Date = std::round(StartTime - double(First->Time) / TimeUnitsPerDay);
         StartTime = RecDateTime(Date, First->Time);
         EndTime = RecDateTime(Date, Last->Time);
     }
@@ -846,7 +850,11 @@ void TrjLoaded()
     if (!Trj) return;
     TTrj& T = *Trj;
     if (!T.First) {
+        // The empty trace goes; the trace it was opened after becomes current again (not the
+        // one that happened to follow it in the chain).
+        TTrj* before = T.PrevTrj;
         CloseTrj(Trj);
+        if (before) SetCurrentTrj(before);
         return;
     }
     T.ComputeBounds(); // bounds, start and end date-times
@@ -858,9 +866,11 @@ void TrjLoaded()
     // The views divide by these spans: a trace of one fix (or of one altitude) still gets a
     // span of one unit.
     T.ViewTimeMin = T.TimeMin;
-    T.ViewTimeMax = std::max(T.TimeMax, T.TimeMin + 1);
+    // (Fix times may come from hostile files: the spans are kept inside int32.)
+    T.ViewTimeMax = T.TimeMin == INT32_MAX ? INT32_MAX : std::max(T.TimeMax, T.TimeMin + 1);
     T.ViewAltMin = std::min(T.AltMin, T.AltGpsMin);
-    T.ViewAltMax = std::max({T.AltMax, T.AltGpsMax, T.ViewAltMin + 1});
+    T.ViewAltMax =
+        T.ViewAltMin == INT32_MAX ? INT32_MAX : std::max({T.AltMax, T.AltGpsMax, T.ViewAltMin + 1});
     T.Loaded = true;
     Stn = T.Stn.get();
     TrjMode = 1;

@@ -237,6 +237,8 @@ public:
     // fresh empty fix. False (with a message, once per trace) when the trace is full; the
     // caller keeps its fix then.
     bool AddRec(std::unique_ptr<TRec>& Rec);
+    // Bounds, start and end date-times. Before the trace is finished, a trace without a Date
+    // but with a StartTime (a device download) takes its Date from them.
     void ComputeBounds();
     void ResetBounds();
     void FindNearestTime(int32 Time);

@@ -123,7 +123,8 @@ bool ParseCoord(const QString& Text, bool IsLon, int32& Value)
 QString TimeToHms(int32 Time)
 {
     const int64_t secs = DivRound(Abs64(Time) * 36, 1000) % 86400;
-    QString s = Pad(secs / 3600, 2) + QLatin1Char(':') + Pad(secs / 60 % 60, 2) + QLatin1Char(':') +
+    // Hours as they come ("9:05:00"); only minutes and seconds have two digits.
+    QString s = QString::number(secs / 3600) + QLatin1Char(':') + Pad(secs / 60 % 60, 2) + QLatin1Char(':') +
                 Pad(secs % 60, 2);
     if (Time < 0) s.prepend(QLatin1Char('-'));
     return s;

@@ -10,8 +10,8 @@
 // are rounded half to even and carried into minutes and degrees. LatMask/LonMask give the matching edit masks
 // and ParseLat/ParseLon read exactly these layouts back (the hemisphere letter in either case).
 
-// Time (1e-5 hour) taken modulo 24 h as "hh:mm:ss", rounded to the second ("-" in front when
-// negative).
+// Time (1e-5 hour) taken modulo 24 h as "h:mm:ss" (hours without a leading zero, two-digit
+// minutes and seconds), rounded to the second ("-" in front when negative).
 QString TimeToHms(int32 Time);
 // "hh:mm:ss" (one or two digits each) to time; false on a wrong separator, a field that is not
 // plain digits or more than 24 hours. Minutes and seconds may pass 59. Time is left unchanged on

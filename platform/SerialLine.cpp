@@ -89,7 +89,9 @@ bool SerialLine::Open(const QString& path)
     const QByteArray native = path.toLocal8Bit();
     int fd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return Fail();
+    bool exclusive = false; // set only once the device is ours: never clear another user's
     auto giveUp = [&](int err) {
+        if (exclusive) ::ioctl(fd, TIOCNXCL);
         ::close(fd);
         fErr = err;
         return false;
@@ -98,7 +100,7 @@ bool SerialLine::Open(const QString& path)
     // Exclusive use: the lock keeps out every other user of the device (root included, whom
     // the terminal's exclusive mode does not stop).
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return giveUp(errno == EWOULDBLOCK ? EBUSY : errno);
-    ::ioctl(fd, TIOCEXCL);
+    exclusive = ::ioctl(fd, TIOCEXCL) == 0;
 
     termios2 t{};
     if (::ioctl(fd, TCGETS2, &t) != 0) return giveUp(errno);
@@ -112,11 +114,7 @@ bool SerialLine::Open(const QString& path)
     // "try again", and a read of nothing means the device hung up.
     t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
-    if (::ioctl(fd, TCSETS2, &t) != 0) {
-        int err = errno;
-        ::ioctl(fd, TIOCNXCL);
-        return giveUp(err);
-    }
+    if (::ioctl(fd, TCSETS2, &t) != 0) return giveUp(errno);
     fFd = fd;
     fLocked = true;
     fMarkErrors = false;

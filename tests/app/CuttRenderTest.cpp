@@ -82,19 +82,24 @@ TEST_F(CuttTest, FitWindowCoversTheTraceWithMarginsAndMinimumSpans)
     CuttFitWindow(*T);
     EXPECT_EQ(T->ViewTimeMax - T->ViewTimeMin, TimeUnitsPerHour / 6);
     EXPECT_EQ((T->ViewTimeMin + T->ViewTimeMax) / 2, (T->TimeMin + T->TimeMax) / 2);
-    // An 88 m range (500..588 with the GPS curve) is shown over at least 100 m.
-    EXPECT_EQ(T->ViewAltMin, 500 - 5);
-    EXPECT_EQ(T->ViewAltMax, 588 + 5);
-    for (TRec* R = T->First; R; R = R->Next) R->Alt = R->AltGps = 20;
+    // An 88 m range (500..588 with the GPS curve) is shown in the middle of 100 m, plus margins.
+    EXPECT_EQ(T->ViewAltMin, 500 - 6 - 5);
+    EXPECT_EQ(T->ViewAltMax, 588 + 6 + 5);
+    for (TRec* R = T->First; R; R = R->Next) R->Alt = R->AltGps = 300;
     T->ComputeBounds();
     CuttFitWindow(*T);
-    EXPECT_EQ(T->ViewAltMin, 15);
-    EXPECT_EQ(T->ViewAltMax, 25);
-    // On the ground the window does not go below 0 m.
+    EXPECT_EQ(T->ViewAltMin, 245);
+    EXPECT_EQ(T->ViewAltMax, 355);
+    // On the ground the window does not go below 0 m and keeps its 110 m.
     for (TRec* R = T->First; R; R = R->Next) R->Alt = R->AltGps = 2;
     T->ComputeBounds();
     CuttFitWindow(*T);
     EXPECT_EQ(T->ViewAltMin, 0);
+    EXPECT_EQ(T->ViewAltMax, 110);
+    // The bare window that loading leaves is fitted by the view, a fitted one is kept.
+    EXPECT_FALSE(CuttWindowUnfitted(*T));
+    TrjLoaded();
+    EXPECT_TRUE(CuttWindowUnfitted(*T));
 }
 
 TEST_F(CuttTest, ZoomKeepsTheTimeInPlaceAndPanStaysOnTheTrace)

@@ -182,6 +182,12 @@ TEST_F(PlanTest, PlainProjectionScalesLongitudeByTheCosineAndInverts)
             EXPECT_NEAR(back.x(), x, 0.02);
             EXPECT_NEAR(back.y(), y, 0.02);
         }
+    // Far out, pixels beyond the globe give its edges, never a longitude past 180 degrees.
+    const auto world = TPlanProjection::Make(0, 0, PlanZoomMin, 800, 560);
+    int32 lat = 0, lon = 0;
+    world.ToGeo(-1e7, -1e7, lat, lon);
+    EXPECT_EQ(lat, 9000000);
+    EXPECT_EQ(lon, -18000000);
 }
 
 TEST_F(PlanTest, MapProjectionFollowsTheCalibrationAndInverts)
@@ -543,13 +549,13 @@ TEST_F(PlanTest, AjusteFitsTraceTaskWaypointsMapAndZones)
                 1e-6);
     // Ctrl: the scanned map's extent.
     MakeMap(*Map);
-    F.Ajuste(2);
+    F.Ajuste(FitCtrl);
     EXPECT_EQ(F.CtrLati, (4400000 + 4600500) / 2);
     EXPECT_TRUE(inside(4400000, 500000));
     EXPECT_TRUE(inside(4600500, 700500));
     // Shift: the zone set.
     SetZone(10, {}, TPos{4800000, 200000}, 3000);
-    F.Ajuste(1);
+    F.Ajuste(FitShift);
     EXPECT_NEAR(F.CtrLati, 4800000, 5);
     EXPECT_NEAR(F.CtrLong, 200000, 5);
     // The task of a trace without fixes.

@@ -82,7 +82,7 @@ TEST_F(SessionTest, TimerRunsOnlyWhenTheLinkIsConnected)
     EXPECT_FALSE(s.Start("COM4"));
     EXPECT_FALSE(ui.Enabled);
     ASSERT_EQ(Msg::Log().size(), 1);
-    EXPECT_TRUE(Msg::Log()[0].text.startsWith("Unable to open com port: /dev/fake"));
+    EXPECT_TRUE(Msg::Log()[0].text.startsWith("Unable to open com port (win error code: 2)\n/dev/fake"));
     // A port that opens but does not connect starts nothing either.
     link.ConnectOnOpen = false;
     EXPECT_FALSE(s.Start("COM4"));

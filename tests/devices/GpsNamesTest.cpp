@@ -70,7 +70,7 @@ TEST_F(GpsNamesTest, CountsAndAsksInPairwiseOrder)
                           "donc remplacer le précédent dans le GPS !\rVoulez-vous continuer ?\r(Annuler "
                           "pour interrompre le transfert)"));
     EXPECT_EQ(q.type, TMsgType::Warning);
-    EXPECT_EQ(q.buttons, mbYes | mbCancel | mbAll);
+    EXPECT_EQ(q.buttons, mbYes | mbCancel | mbYesToAll);
 }
 
 TEST_F(GpsNamesTest, ThreeAlikeGiveThreeQuestionsThenYesToAllStops)
@@ -82,7 +82,7 @@ TEST_F(GpsNamesTest, ThreeAlikeGiveThreeQuestionsThenYesToAllStops)
     Add("ABCDEF4");
     uint16_t count = 0;
     // Yes to each: 2 vs 1, 3 vs 1, 3 vs 2, 4 vs 1 (then Yes to all: nothing more).
-    for (int a : {mrYes, mrYes, mrYes, mrAll}) Msg::PushAnswer(a);
+    for (int a : {mrYes, mrYes, mrYes, mrYesToAll}) Msg::PushAnswer(a);
     EXPECT_TRUE(CheckGpsNames(6, false, count));
     EXPECT_EQ(count, 5);
     QStringList pairs;

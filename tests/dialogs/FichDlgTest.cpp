@@ -62,7 +62,7 @@ TEST(FichDlgTable, OpenKinds)
     for (const TOpenRow& r : rows) {
         for (int lang : {0, 1}) {
             SCOPED_TRACE(testing::Message() << "kind " << r.Kind << " language " << lang);
-            const TFileKindSpec s = OpenKindSpec(r.Kind, lang);
+            const TFileKindRow s = OpenKindRow(r.Kind, lang);
             EXPECT_TRUE(s.Applies);
             EXPECT_EQ(s.Title, QString::fromUtf8(lang ? r.En : r.Fr));
             EXPECT_EQ(s.OptionBtn.Visible, r.Opt);
@@ -80,52 +80,52 @@ TEST(FichDlgTable, OpenKinds)
         }
     }
     // Odd kinds and kinds past 8 apply nothing on the open dialog.
-    for (int k : {1, 3, 5, 9, 10, 255}) EXPECT_FALSE(OpenKindSpec(k, 0).Applies) << k;
+    for (int k : {1, 3, 5, 9, 10, 255}) EXPECT_FALSE(OpenKindRow(k, 0).Applies) << k;
 }
 
 TEST(FichDlgTable, OpenTextsAndFilters)
 {
-    TFileKindSpec s = OpenKindSpec(fkOpenTrj, 0);
+    TFileKindRow s = OpenKindRow(fkOpenTrj, 0);
     EXPECT_EQ(s.Filter, TrjOpenFilterFr);
     EXPECT_EQ(*s.AllFormatsLabel, "Vols tous formats");
     EXPECT_EQ(*s.AllFilesLabel, "Tous fichiers (*.*)");
-    s = OpenKindSpec(fkOpenTrj, 1);
+    s = OpenKindRow(fkOpenTrj, 1);
     EXPECT_TRUE(s.Filter.startsWith("Every flight|*.ZPH;"));
     EXPECT_TRUE(s.Filter.endsWith("|GSD (*.GSD)|*.GSD|Every file (*.*)|*.*"));
     EXPECT_TRUE(s.Filter.contains("|IGC (*.GPS ou IGC)|")); // labels without a twin stay French
 
-    s = OpenKindSpec(fkOpenWpt, 0);
+    s = OpenKindRow(fkOpenWpt, 0);
     EXPECT_EQ(s.Filter,
               "Way-points tout format|*.ZPH;*.DBF;*.DA4;*.TPT;*.WPT;*.DAT;*.WPZ;*.DBT|Zephalon (*.ZPH)|*.ZPH|"
               "dBase (*.DBF)|*.DBF|LX computer (*.DA4)|*.DA4|*.TPT|*.TPT|Texte tabulé (*.WPT)|*.WPT|"
               "Cambridge (*.DAT)|*.DAT|Zander (*.WPZ)|*.WPZ|Volkslogger (*.DBT)|*.DBT|"
               "Tous fichiers (*.*)|*.*");
     EXPECT_EQ(*s.CheckBox1.Text, "Ajouter aux way-points déjà ouverts");
-    s = OpenKindSpec(fkOpenWpt, 1);
+    s = OpenKindRow(fkOpenWpt, 1);
     EXPECT_TRUE(s.Filter.startsWith("Every waypoints file|"));
     EXPECT_TRUE(s.Filter.contains("|Texte tabulé (*.WPT)|"));
     EXPECT_EQ(*s.CheckBox1.Text, "Add to opened waypoints");
 
     // The task: one entry, no all-formats label.
     for (int lang : {0, 1}) {
-        s = OpenKindSpec(fkOpenStn, lang);
+        s = OpenKindRow(fkOpenStn, lang);
         EXPECT_EQ(s.Filter, "Zephalon (*.ZPH)|*.ZPH");
         EXPECT_EQ(ParseDlgFilter(s.Filter).size(), 1);
         EXPECT_EQ(*s.AllFormatsLabel, "");
         EXPECT_EQ(*s.AllFilesLabel, lang ? "Every file (*.*)" : "Tous fichiers (*.*)");
     }
-    EXPECT_EQ(OpenKindSpec(fkOpenMap, 0).Filter, MapFilter);
-    EXPECT_EQ(OpenKindSpec(fkReinstMap, 1).Filter, MapFilter);
-    EXPECT_FALSE(OpenKindSpec(fkOpenMap, 0).AllFilesLabel.has_value());
+    EXPECT_EQ(OpenKindRow(fkOpenMap, 0).Filter, MapFilter);
+    EXPECT_EQ(OpenKindRow(fkReinstMap, 1).Filter, MapFilter);
+    EXPECT_FALSE(OpenKindRow(fkOpenMap, 0).AllFilesLabel.has_value());
 
-    s = OpenKindSpec(fkOpenSmp, 0);
+    s = OpenKindRow(fkOpenSmp, 0);
     EXPECT_EQ(s.Filter,
               "OpenAir (*.TXT)|*.TXT|Tim Newport-Peace (*.SUA ou *.AIR)|*.SUA;*.AIR|Zander (*.AZ)|*.AZ|"
               "Tous fichiers de zone (*.*)|*.*");
     EXPECT_EQ(*s.CheckBox1.Text, "Ajouter au fichier de zone déjà ouvert");
     EXPECT_EQ(*s.CheckBox2.Text, "Détail des erreurs");
     EXPECT_EQ(*s.ComboBoxLbl.Text, "Type de zone par défaut :");
-    s = OpenKindSpec(fkOpenSmp, 1);
+    s = OpenKindRow(fkOpenSmp, 1);
     EXPECT_TRUE(s.Filter.endsWith("|All airspace file format (*.*)|*.*"));
     EXPECT_EQ(*s.CheckBox1.Text, "Add to opened airspace");
     EXPECT_EQ(*s.CheckBox2.Text, "Error list");
@@ -138,7 +138,7 @@ TEST(FichDlgTable, SaveKindsByTaskAndWaypointState)
         for (bool task : {false, true}) {
             for (bool swp : {false, true}) {
                 SCOPED_TRACE(testing::Message() << lang << task << swp);
-                TFileKindSpec s = SaveKindSpec(fkSaveTrj, lang, task, swp);
+                TFileKindRow s = SaveKindRow(fkSaveTrj, lang, task, swp);
                 EXPECT_EQ(s.Title, lang ? "Track file saving" : "Enregistrement fichier trajectoire");
                 EXPECT_EQ(
                     s.Filter,
@@ -154,7 +154,7 @@ TEST(FichDlgTable, SaveKindsByTaskAndWaypointState)
                 EXPECT_EQ(*s.CheckBox2.Text, lang ? "Include the waypoints" : "Inclure les way-points");
                 EXPECT_EQ(*s.Memo, QRect(175, 25, 290, 79));
 
-                s = SaveKindSpec(fkSaveStn, lang, task, swp);
+                s = SaveKindRow(fkSaveStn, lang, task, swp);
                 EXPECT_EQ(s.Title, lang ? "task file saving" : "Enregistrement fichier cicuit");
                 EXPECT_EQ(s.Filter, QString("Zephalon (*.ZPH)|*.ZPH|") +
                                         (lang ? "Every file (*.*)" : "Tous fichiers (*.*)") + "|*.*");
@@ -165,7 +165,7 @@ TEST(FichDlgTable, SaveKindsByTaskAndWaypointState)
                 EXPECT_TRUE(s.OptionBtn.Visible);
             }
         }
-        TFileKindSpec s = SaveKindSpec(fkSaveWpt, lang, true, true);
+        TFileKindRow s = SaveKindRow(fkSaveWpt, lang, true, true);
         EXPECT_EQ(s.Title, lang ? "Waypoints file saving" : "Enregistrement fichier way-points");
         EXPECT_EQ(s.Filter,
                   QString("Zephalon (*.ZPH)|*.ZPH|Texte tabulé (*.WPT)|*.WPT|Cambridge (*.DAT)|*.DAT|"
@@ -174,7 +174,7 @@ TEST(FichDlgTable, SaveKindsByTaskAndWaypointState)
         EXPECT_FALSE(s.CheckBox1.Visible || s.CheckBox2.Visible || s.OptionBtn.Visible);
         EXPECT_EQ(s.MemoVisible, std::optional<bool>(false));
 
-        s = SaveKindSpec(fkSaveSmp, lang, true, true);
+        s = SaveKindRow(fkSaveSmp, lang, true, true);
         EXPECT_EQ(s.Title, lang ? "Airspace file saving" : "Enregistrement fichier de zone");
         EXPECT_EQ(s.Filter, "OpenAir (*.TXT)|*.TXT");
         EXPECT_FALSE(s.CheckBox1.Visible || s.CheckBox2.Visible || s.OptionBtn.Visible);
@@ -183,9 +183,9 @@ TEST(FichDlgTable, SaveKindsByTaskAndWaypointState)
         EXPECT_EQ(*s.Memo, QRect(175, 25, 290, 79));
     }
     for (int k : {fkSaveTrj, fkSaveWpt, fkSaveStn, fkSaveSmp})
-        EXPECT_EQ(SaveKindSpec(k, 0, false, false).ApplyOptions(ofAllowMultiSelect | ofFileMustExist),
+        EXPECT_EQ(SaveKindRow(k, 0, false, false).ApplyOptions(ofAllowMultiSelect | ofFileMustExist),
                   unsigned(ofOverwritePrompt));
-    for (int k : {0, 2, 4, 6, 7, 8, 10}) EXPECT_FALSE(SaveKindSpec(k, 0, true, true).Applies) << k;
+    for (int k : {0, 2, 4, 6, 7, 8, 10}) EXPECT_FALSE(SaveKindRow(k, 0, true, true).Applies) << k;
 
     EXPECT_EQ(OptionOpenFrom(fkOpenTrj), 1);
     EXPECT_EQ(OptionOpenFrom(fkSaveTrj), 2);
@@ -227,16 +227,16 @@ TEST(FichDlgFilters, LabelsAreNeverReadAsPatterns)
 
 TEST(FichDlgFilters, SaveExtensionOfEveryEntry)
 {
-    const QString trj = SaveKindSpec(fkSaveTrj, 0, true, true).Filter;
+    const QString trj = SaveKindRow(fkSaveTrj, 0, true, true).Filter;
     const QStringList trjExt{".ZPH", ".IGC", ".KML", ".GST", ".DAT", ".TRL", ""};
     for (int i = 0; i < trjExt.size(); ++i) EXPECT_EQ(SaveExtFor(trj, i + 1, "/home/p/vol"), trjExt[i]) << i;
-    const QString wpt = SaveKindSpec(fkSaveWpt, 1, true, true).Filter;
+    const QString wpt = SaveKindRow(fkSaveWpt, 1, true, true).Filter;
     const QStringList wptExt{".ZPH", ".WPT", ".DAT", ".WPZ", ""};
     for (int i = 0; i < wptExt.size(); ++i) EXPECT_EQ(SaveExtFor(wpt, i + 1, "points"), wptExt[i]) << i;
-    const QString stn = SaveKindSpec(fkSaveStn, 0, true, true).Filter;
+    const QString stn = SaveKindRow(fkSaveStn, 0, true, true).Filter;
     EXPECT_EQ(SaveExtFor(stn, 1, "t"), ".ZPH");
     EXPECT_EQ(SaveExtFor(stn, 2, "t"), "");
-    EXPECT_EQ(SaveExtFor(SaveKindSpec(fkSaveSmp, 0, true, true).Filter, 1, "zones"), ".TXT");
+    EXPECT_EQ(SaveExtFor(SaveKindRow(fkSaveSmp, 0, true, true).Filter, 1, "zones"), ".TXT");
     // Entries out of range give nothing.
     EXPECT_EQ(SaveExtFor(stn, 0, "t"), "");
     EXPECT_EQ(SaveExtFor(stn, 3, "t"), "");
@@ -342,6 +342,7 @@ TEST_F(FichDlgRun, OpenSeveralTracesMatchingExtensionsInAnyCase)
     EXPECT_EQ(d.windowTitle(), "Ouverture fichier trajectoire");
     EXPECT_EQ(d.fileMode(), QFileDialog::ExistingFiles);
     EXPECT_FALSE(d.OptionBtn->isHidden());
+    EXPECT_FALSE(d.OptionBtn->isEnabled()); // no options dialog installed: nothing to offer
     EXPECT_TRUE(d.CheckBox1->isHidden());
     EXPECT_EQ(d.OptionBtn->text(), "&Options");
 
@@ -467,6 +468,19 @@ TEST_F(FichDlgRun, SaveAsksBeforeReplacingTheFileItWillWrite)
     InLoop(d, [&] { d.accept(); });
     ASSERT_TRUE(d.Execute());
     EXPECT_TRUE(Msg::Log().isEmpty());
+    // A folder typed as the name is entered, not replaced by the file the save would write.
+    QDir(tmp.path()).mkdir("arch");
+    Touch("arch.ZPH", "old");
+    QString inside;
+    InLoop(d, [&] {
+        NameEdit(d)->setText("arch");
+        d.accept();
+        inside = d.directory().absolutePath();
+        d.reject();
+    });
+    EXPECT_FALSE(d.Execute());
+    EXPECT_TRUE(Msg::Log().isEmpty());
+    EXPECT_EQ(inside, tmp.filePath("arch"));
 }
 
 TEST_F(FichDlgRun, FilterChangeShowsExtrasOnlyForTheOwnFormat)
@@ -700,6 +714,14 @@ TEST_F(FichDlgRun, HookCarriesTheProposalsAndTheResults)
     EXPECT_TRUE(c.AddToOpened);
     EXPECT_EQ(c.DefZoneType, 5);
     EXPECT_EQ(c.Files, QStringList{tmp.filePath("zones.txt")});
+    // A request without a class of its own finds the dialog's from the last use.
+    TFileChoice again;
+    InLoop(open, [&] {
+        comboAt = open.ComboBox->currentIndex();
+        open.reject();
+    });
+    EXPECT_FALSE(RunFileDialog(open, save, fkOpenSmp, again));
+    EXPECT_EQ(comboAt, 4);
 
     // A save proposal: its folder and name.
     NewTrj();

@@ -14,6 +14,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -138,6 +139,12 @@ TEST_F(FilePreviewTest, TaskDistanceAndTurnPointNames)
     EXPECT_TRUE(
         FromBytes(ZphTaskLines, Magic() + Dir(3, 2, 0) + Rec(64, {{14, 9}}) + Rec(96) + Text(102, "X"))
             .isEmpty());
+    // A damaged list that never ends is read no further than a megabyte.
+    QByteArray endless = Magic() + Dir(0, 2, 0) + Rec(96);
+    for (int i = 0; i < 70000; ++i) endless += Rec(97);
+    EXPECT_TRUE(FromBytes(ZphTaskLines, endless + Text(102, "FAR")).isEmpty());
+    EXPECT_EQ(FromBytes(ZphTaskLines, Magic() + Dir(0, 2, 0) + Rec(96) + Rec(97) + Text(102, "NEAR")),
+              QStringList{"NEAR"});
     // Distance 65535 km saturates as written (no overflow).
     EXPECT_EQ(FromBytes(ZphTaskLines, Magic() + Dir(2, 0, 0) + Rec(64, {{14, 0xFF}, {15, 0xFF}})),
               QStringList{" Distance : 65535 km"});
@@ -337,6 +344,19 @@ TEST_F(FilePreviewTest, MapCalibrationAndDescriptionFacts)
     EXPECT_TRUE(FilePreview(fkOpenMap, 1, img).Show);
     EXPECT_EQ(FilePreview(fkReinstMap, 1, img).Lines, MapImageLines(img));
     EXPECT_FALSE(FilePreview(fkOpenMap, 1, dir.filePath("gone.jpg")).Show);
+}
+
+TEST_F(FilePreviewTest, PipesAreNeverOpened)
+{
+    // A named pipe would hold the dialog until someone writes into it.
+    for (const char* n : {"p.igc", "p.ZPH", "p.jpg", "m.ini"})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(n)).constData(), 0600), 0) << n;
+    EXPECT_TRUE(FilePreview(fkOpenTrj, 1, dir.filePath("p.igc")).Lines.isEmpty());
+    EXPECT_TRUE(FilePreview(fkOpenWpt, 1, dir.filePath("p.ZPH")).Lines.isEmpty());
+    EXPECT_TRUE(FilePreview(fkOpenStn, 1, dir.filePath("p.ZPH")).Lines.isEmpty());
+    EXPECT_TRUE(FilePreview(fkOpenMap, 1, dir.filePath("p.jpg")).Lines.isEmpty());
+    const QString img = Write("m.jpg", QByteArray(10, 'x'));
+    EXPECT_EQ(MapImageLines(img).size(), 2); // the size, then neither file found
 }
 
 TEST_F(FilePreviewTest, BinaryCalibrationFileIsHarmless)

@@ -324,6 +324,10 @@ TEST_F(SmallWindows, ProgressWindowTicksAndStops)
     f.EscBtn->click();
     EXPECT_FALSE(f.isVisible());
     EXPECT_FALSE(f.Timer->isActive());
+    // Shown again for the next calculation: no estimate of the last one before its first step.
+    f.show();
+    EXPECT_TRUE(f.TimeLbl->text().isEmpty());
+    f.close();
     EXPECT_EQ(f.windowTitle(), "Calcul en cours...");
     EXPECT_EQ(f.width(), f.FoundLbl->x() * 2 + f.FoundLbl->width());
     EXPECT_EQ(f.height(), f.EscBtn->geometry().bottom() + 1 + 10);

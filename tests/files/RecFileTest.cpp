@@ -388,6 +388,15 @@ TEST_F(RecFileTest, OpeningWaypointsAndTasks)
     Msg::PushAnswer(mrCancel);
     EXPECT_FALSE(OpenStnFile(tf));
     EXPECT_TRUE(Stn->Modified);
+
+    // Replacing a modified waypoint set asks first: Cancel keeps it, No lets it go.
+    ASSERT_TRUE(Swp->Modified);
+    Msg::PushAnswer(mrCancel);
+    EXPECT_FALSE(OpenSwpFile(wz));
+    EXPECT_EQ(Swp->Count, 4);
+    Msg::PushAnswer(mrNo);
+    EXPECT_TRUE(OpenSwpFile(wz));
+    EXPECT_EQ(Swp->Count, 2);
 }
 
 TEST_F(RecFileTest, SaveExtensionRule)

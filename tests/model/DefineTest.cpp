@@ -371,10 +371,13 @@ TEST_F(ModelTest, TrjLoadedFinishesOrClosesTheTrace)
 {
     TrjLoaded(); // no trace: nothing
     TTrj* A = NewTrj();
-    NewTrj();
-    TrjLoaded(); // no fix: closed
-    EXPECT_EQ(TrjCount(), 1);
+    TTrj* B = NewTrj();
+    SetCurrentTrj(A);
+    NewTrj();    // between A and B
+    TrjLoaded(); // no fix: closed, and A (not B) is current again
+    EXPECT_EQ(TrjCount(), 2);
     EXPECT_EQ(Trj, A);
+    CloseTrj(B);
 
     Trj->Date = EncodeDate(2023, 7, 1);
     Add(*Trj, 1200000, 900);
@@ -391,6 +394,16 @@ TEST_F(ModelTest, TrjLoadedFinishesOrClosesTheTrace)
     EXPECT_EQ(std::tie(Trj->ViewTimeMin, Trj->ViewTimeMax, Trj->ViewAltMin, Trj->ViewAltMax),
               std::make_tuple(1200000, 1300000, 0, 1500));
     EXPECT_EQ(ui.refresh, refresh + 1);
+
+    // A trace that only got its start date-time (as a device download gives it) keeps its day.
+    NewTrj();
+    Trj->StartTime = EncodeDate(2023, 7, 2) + 0.5;
+    Add(*Trj, 1200000, 900);
+    Add(*Trj, 1300000, 900);
+    TrjLoaded();
+    EXPECT_DOUBLE_EQ(Trj->Date, EncodeDate(2023, 7, 2));
+    EXPECT_DOUBLE_EQ(Trj->EndTime, RecDateTime(EncodeDate(2023, 7, 2), 1300000));
+    EXPECT_EQ(Trj->TimeLoc, 2);
 }
 
 } // namespace

@@ -172,10 +172,11 @@ TEST(TextsTime, TimeToHmsAndBack)
     EXPECT_EQ(TimeToHms(1258222), "12:34:56");
     EXPECT_EQ(TimeToHms(-1258222), "-12:34:56");
     EXPECT_EQ(TimeToHms(2400000 + 1258222), "12:34:56"); // modulo 24 h
-    EXPECT_EQ(TimeToHms(0), "00:00:00");
-    EXPECT_EQ(TimeToHms(1666), "00:01:00");    // 59.976 s carries into the minute
-    EXPECT_EQ(TimeToHms(99999), "01:00:00");   // 59 min 59.964 s carries into the hour
-    EXPECT_EQ(TimeToHms(2399999), "00:00:00"); // and into the next day
+    EXPECT_EQ(TimeToHms(0), "0:00:00");                  // hours without a leading zero
+    EXPECT_EQ(TimeToHms(1666), "0:01:00");               // 59.976 s carries into the minute
+    EXPECT_EQ(TimeToHms(99999), "1:00:00");              // 59 min 59.964 s carries into the hour
+    EXPECT_EQ(TimeToHms(2399999), "0:00:00");            // and into the next day
+    EXPECT_EQ(TimeToHms(-908333), "-9:05:00");
     EXPECT_EQ(TimeToHms(INT32_MIN).left(1), "-");
 
     int32 t = 0;
