@@ -102,42 +102,6 @@ const QString SecFichiers = QStringLiteral("Fichiers");
 
 constexpr int32 MaxColor = 0xFFFFFF;
 
-TOptKey IntKey(const QString& sec, const QString& key, int32 TOpt::*m, int32 mn, int32 mx)
-{
-    TOptKey k;
-    k.Section = sec;
-    k.Key = key;
-    k.Kind = TOptKey::Int;
-    k.Min = mn;
-    k.Max = mx;
-    k.Get = [m](const TOpt& o, const TColors&) { return o.*m; };
-    k.Set = [m](TOpt& o, TColors&, int32 v) { o.*m = v; };
-    return k;
-}
-
-TOptKey BoolKey(const QString& sec, const QString& key, bool TOpt::*m)
-{
-    TOptKey k;
-    k.Section = sec;
-    k.Key = key;
-    k.Kind = TOptKey::Bool;
-    k.Min = 0;
-    k.Max = 1;
-    k.Get = [m](const TOpt& o, const TColors&) { return o.*m ? 1 : 0; };
-    k.Set = [m](TOpt& o, TColors&, int32 v) { o.*m = v != 0; };
-    return k;
-}
-
-TOptKey StrKey(const QString& sec, const QString& key, QString TOpt::*m)
-{
-    TOptKey k;
-    k.Section = sec;
-    k.Key = key;
-    k.Kind = TOptKey::Str;
-    k.Text = m;
-    return k;
-}
-
 // An integer reached through an accessor (sector presets, zone styles, colours).
 template <class Ref>
 TOptKey RefKey(const QString& sec, const QString& key, int32 mn, int32 mx, Ref ref,
@@ -156,6 +120,27 @@ TOptKey RefKey(const QString& sec, const QString& key, int32 mn, int32 mx, Ref r
         auto& field = ref(o, c);
         field = static_cast<std::remove_reference_t<decltype(field)>>(v);
     };
+    return k;
+}
+
+TOptKey IntKey(const QString& sec, const QString& key, int32 TOpt::*m, int32 mn, int32 mx)
+{
+    return RefKey(sec, key, mn, mx, [m](TOpt& o, TColors&) -> int32& { return o.*m; });
+}
+
+TOptKey BoolKey(const QString& sec, const QString& key, bool TOpt::*m)
+{
+    return RefKey(
+        sec, key, 0, 1, [m](TOpt& o, TColors&) -> bool& { return o.*m; }, TOptKey::Bool);
+}
+
+TOptKey StrKey(const QString& sec, const QString& key, QString TOpt::*m)
+{
+    TOptKey k;
+    k.Section = sec;
+    k.Key = key;
+    k.Kind = TOptKey::Str;
+    k.Text = m;
     return k;
 }
 
