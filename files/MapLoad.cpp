@@ -1,27 +1,18 @@
 #include "files/MapLoad.h"
 
 #include "files/MapCal.h"
+#include "files/MapList.h"
 #include "model/Define.h"
 #include "model/ModelUi.h"
 #include "model/Options.h"
 #include "platform/IniFile.h"
 #include "platform/Msg.h"
-#include "platform/ProgramDir.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 
 namespace {
-
-const QString SecMaps = QStringLiteral("Liste_Cartes");
-
-QString AsciiLower(QString s)
-{
-    for (QChar& c : s)
-        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + 32);
-    return s;
-}
 
 void Warn(const QString& text)
 {
@@ -31,7 +22,7 @@ void Warn(const QString& text)
 // Everything of LoadMap between its two status texts.
 bool LoadMapFiles(const QString& Name)
 {
-    const QString path = TIniFile(IniFileName()).ReadString(SecMaps, Name, QString());
+    const QString path = TMapCatalog().PathOf(Name);
     if (path.isEmpty()) {
         Opt->FichFondCarte.clear();
         *Map = TMap();
@@ -83,7 +74,7 @@ QString MapFolderKey(const QString& Path)
     if (Path.isEmpty()) return QString();
     QString dir = QDir::cleanPath(QFileInfo(Path).absolutePath());
     if (!dir.endsWith(u'/')) dir += u'/';
-    return AsciiLower(dir);
+    return MapAsciiLower(dir);
 }
 
 bool LoadMapImage(const QString& Path, QImage& Image, QString& Error)
@@ -133,11 +124,11 @@ void LoadMapBounds()
     }
     if (dir == Sml->Dir) return;
     Sml->Items.clear();
-    const TIniFile ini(IniFileName());
-    for (const QString& name : ini.ReadSection(SecMaps)) {
+    const TMapCatalog catalog;
+    for (const QString& name : catalog.Names()) {
         TMapLoc loc;
         loc.Name = name;
-        loc.Path = ini.ReadString(SecMaps, name, QString());
+        loc.Path = catalog.PathOf(name);
         if (loc.Path.isEmpty() || MapFolderKey(loc.Path) != dir) continue;
         const QString cal = MapCalFileName(loc.Path);
         if (QFileInfo(cal).isFile()) {
