@@ -197,6 +197,8 @@ void TPosEdit::FormActivate()
     UtmZoneEdit->setText(t.Zone);
     UtmNorthEdit->setText(t.North);
     UtmEastEdit->setText(t.East);
+    // Typing starts at the first position of each mask.
+    for (QLineEdit* e : {LatiEdit, LongEdit, UtmZoneEdit, UtmNorthEdit, UtmEastEdit}) e->setCursorPosition(0);
     (utm ? UtmZoneEdit : LatiEdit)->setFocus();
 }
 
