@@ -68,11 +68,14 @@ public:
     void DelBtnClick();
     void HelpBtnClick();
 
+    // What each opening and closing of the window runs (Execute calls them around the modal
+    // loop).
+    void FormActivate();
+    void FormClose();
+
     void reject() override;
 
 private:
-    void FormActivate();
-    void FormClose();
     TMapFolderFilter Filter() const;
     int RunCalibration();
     bool WriteEntry(const QString& Name, const QString& Path);

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -160,4 +161,30 @@ TEST(MapChooserHelpers, InfoLinesBySizeAndMissingFiles)
     QFile::remove(image);
     EXPECT_EQ(MapInfo(QStringLiteral("Alpes"), image).Lines[0],
               QStringLiteral("Alpes : fichier BMP non trouvé"));
+}
+
+TEST(MapImages, CutShortOrUnsupportedPicturesAreRefused)
+{
+    QTemporaryDir dir;
+    QImage img(64, 48, QImage::Format_RGB32);
+    img.fill(Qt::darkGreen);
+    for (const char* format : {"JPG", "BMP", "PNG"}) {
+        const QString whole = dir.filePath(QStringLiteral("whole.") + QLatin1String(format));
+        ASSERT_TRUE(img.save(whole, format));
+        QImage read;
+        QString error;
+        EXPECT_TRUE(LoadMapImage(whole, read, error)) << format;
+        EXPECT_EQ(read.size(), img.size());
+
+        const QString cut = dir.filePath(QStringLiteral("cut.") + QLatin1String(format));
+        const QByteArray bytes = ReadAll(whole);
+        WriteAll(cut, bytes.left(bytes.size() * 2 / 3));
+        EXPECT_FALSE(LoadMapImage(cut, read, error)) << format;
+        EXPECT_TRUE(error.contains(cut.toUpper())) << format;
+    }
+    QImage read;
+    QString error;
+    WriteAll(dir.filePath(QStringLiteral("a.wmf")), "not a picture");
+    EXPECT_FALSE(LoadMapImage(dir.filePath(QStringLiteral("a.wmf")), read, error));
+    EXPECT_FALSE(LoadMapImage(dir.filePath(QStringLiteral("missing.jpg")), read, error));
 }
