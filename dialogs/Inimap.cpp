@@ -25,6 +25,22 @@ QPointer<TIniMapForm> IniMapForm;
 
 namespace {
 
+// Formats the painter draws straight from; other pictures (256-colour or grey scans) would be
+// converted whole at every painting, so only the part drawn is copied for them.
+bool DrawnDirectly(const QImage& I)
+{
+    return I.format() == QImage::Format_RGB32 || I.format() == QImage::Format_ARGB32 ||
+           I.format() == QImage::Format_ARGB32_Premultiplied;
+}
+
+void DrawPart(QPainter& P, QPoint To, const QImage& I, const QRect& Part)
+{
+    if (DrawnDirectly(I))
+        P.drawImage(To, I, Part);
+    else
+        P.drawImage(To, I.copy(Part));
+}
+
 QString Tx(const char* Fr, const char* En)
 {
     return QString::fromUtf8(Language == 1 && En ? En : Fr);
@@ -50,7 +66,7 @@ void TMapPaintBox::paintEvent(QPaintEvent* E)
     const QRect r = E->rect();
     // Only the exposed part of the picture, straight from the decoded image: a big map is
     // neither copied nor converted.
-    p.drawImage(r.topLeft(), m.Image, r);
+    DrawPart(p, r.topLeft(), m.Image, r.intersected(m.Image.rect()));
     p.setClipRect(r);
     PaintIniMapMarks(p, m, fForm->Capture, m.Image.width(), m.Image.height());
 }
@@ -89,7 +105,7 @@ QImage TZoomBox::LensSource(const TMap& M, const TCurvCapture& C, QPoint Center,
     const QPoint origin = Center - QPoint(13, 13);
     const QRect src = QRect(origin, QSize(27, 27)).intersected(M.Image.rect());
     QPainter p(&lens);
-    if (!src.isEmpty()) p.drawImage(src.topLeft() - origin, M.Image, src);
+    if (!src.isEmpty()) DrawPart(p, src.topLeft() - origin, M.Image, src);
     p.translate(-origin);
     PaintIniMapMarks(p, M, C, M.Image.width(), M.Image.height());
     return lens;
@@ -262,6 +278,7 @@ int TIniMapForm::Execute(const QString& ImagePath)
     setWindowTitle(QFileInfo(ImagePath).fileName());
     SecteurPaintBoxPaint();
     const int result = exec();
+    ShowStatus(QString());
     if (HelpWindow) HelpWindow->close();
     MapDef.reset();
     PaintBox->resize(0, 0);

@@ -446,3 +446,61 @@ TEST_F(MapWindowsTest, ChooserInstallCommands)
     EXPECT_EQ(Msg::Log().size(), shown);
     f.FormClose();
 }
+
+TEST_F(MapWindowsTest, GarbledCalibrationKeysShowTheirPointsUndefined)
+{
+    const QString image = MakeImage(QStringLiteral("g.jpg"), 90, 60);
+    Calibrate(image, 90, 60);
+    {
+        TIniFile cal(MapCalFileName(image));
+        ASSERT_TRUE(
+            cal.WriteString(QStringLiteral("Def"), QStringLiteral("Pos1_X"), QStringLiteral("12abc")));
+        ASSERT_TRUE(cal.DeleteKey(QStringLiteral("Def"), QStringLiteral("Pos2_Lati")));
+    }
+    TIniMapForm f;
+    QStringList labels;
+    ModalScript script;
+    script.Then<TIniMapForm>([&](TIniMapForm& w) {
+        for (QLabel* l : {w.Secteur0Label, w.Secteur1Label, w.Secteur2Label, w.Secteur3Label})
+            labels << l->text();
+        QTest::mouseMove(w.PaintBox, QPoint(10, 10));
+        labels << w.windowTitle();
+        w.EscBtnClick();
+    });
+    script.Start();
+    f.Execute(image);
+    EXPECT_EQ(labels.mid(0, 4), (QStringList{"OK", "non OK", "non OK", "OK"}));
+    EXPECT_TRUE(labels.value(4).endsWith(QStringLiteral(" - ??? , ???")));
+}
+
+TEST_F(MapWindowsTest, CatalogueThatCannotBeWrittenSaysWhyAndShowsWhatIsStored)
+{
+    const QString a = MakeImage(QStringLiteral("w/A.jpg"), 20, 20);
+    Calibrate(a, 20, 20);
+    ASSERT_TRUE(TMapCatalog().Write(QStringLiteral("Old"), a));
+    QFile::setPermissions(IniFileName(), QFile::ReadOwner);
+    TReachMapForm f;
+    f.InstallMode = 1;
+    f.FormActivate();
+    chosen = {a};
+    Msg::PushInput(QStringLiteral("New"));
+    f.RInstBtnClick();
+    ASSERT_FALSE(Msg::Log().isEmpty());
+    EXPECT_EQ(Msg::Log().last().type, TMsgType::Error);
+    EXPECT_TRUE(Msg::Log().last().text.contains(IniFileName()));
+    EXPECT_EQ(ListItems(f), QStringList{QStringLiteral("Old")});
+    f.FormClose();
+    QFile::setPermissions(IniFileName(), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+TEST_F(MapWindowsTest, PalettePicturesAreDrawnPartByPart)
+{
+    TMap m;
+    m.Image = QImage(40, 40, QImage::Format_Indexed8);
+    m.Image.setColorTable({qRgb(0, 0, 0), qRgb(0, 0, 255)});
+    m.Image.fill(0);
+    m.Image.setPixel(5, 5, 1);
+    const QImage lens = TZoomBox::LensSource(m, TCurvCapture{}, QPoint(5, 5), QColor(1, 2, 3));
+    EXPECT_EQ(lens.pixel(13, 13), qRgb(0, 0, 255));
+    EXPECT_EQ(lens.pixel(12, 13), qRgb(0, 0, 0));
+}
