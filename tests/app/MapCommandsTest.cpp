@@ -10,7 +10,6 @@
 #include "dialogs/Reachmap.h"
 #include "files/MapCal.h"
 #include "files/MapList.h"
-#include "files/RecFile.h"
 #include "model/Options.h"
 #include "platform/Msg.h"
 #include "platform/ProgramDir.h"
@@ -25,62 +24,33 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace {
-
-class MapCommandsTest : public ::testing::Test
+TEST(MapCommands, WindowsTextsPlacementAndTheChosenMapFitted)
 {
-protected:
-    QTemporaryDir dir;
-    void SetUp() override
-    {
-        ModelDone();
-        QFile::remove(IniFileName());
-        Msg::SetHeadless(true);
-        Msg::ClearScript();
-        Msg::ClearLog();
-        StartZephalon(QString());
-        MainForm->resize(1200, 800);
-        MainForm->show();
-        QCoreApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        Language = 0;
-        DestroyForms();
-        ModelDone();
-        QFile::remove(IniFileName());
-    }
-};
+    ModelDone();
+    QFile::remove(IniFileName());
+    Msg::SetHeadless(true);
+    StartZephalon(QString());
+    MainForm->resize(1200, 800);
+    MainForm->show();
+    QCoreApplication::processEvents();
 
-} // namespace
-
-TEST_F(MapCommandsTest, WindowsTextsAndPlacement)
-{
     ASSERT_TRUE(ReachMapForm && IniMapForm && PosEdit && HelpForm);
-    EXPECT_TRUE(LangReachMapForm(*ReachMapForm).isEmpty());
-    EXPECT_TRUE(LangIniMapForm(*IniMapForm).isEmpty());
-    EXPECT_TRUE(LangPosEdit(*PosEdit).isEmpty());
-    EXPECT_TRUE(LangHelpForm(*HelpForm).isEmpty());
-    EXPECT_TRUE(LangMainForm(*MainForm).isEmpty());
+    EXPECT_TRUE((LangReachMapForm(*ReachMapForm) + LangIniMapForm(*IniMapForm) + LangPosEdit(*PosEdit) +
+                 LangHelpForm(*HelpForm) + LangMainForm(*MainForm))
+                    .isEmpty());
     Language = 1;
     SetFrenchTexts();
     EXPECT_EQ(ReachMapForm->AddBtn->text(), QStringLiteral("&Add"));
-    EXPECT_EQ(PosEdit->windowTitle(), QStringLiteral("Position"));
     EXPECT_EQ(MainForm->InstalleCarte->text(), QStringLiteral("&Install maps..."));
     Language = 0;
     SetFrenchTexts();
-    EXPECT_EQ(IniMapForm->EscBtn->text(), QStringLiteral("Annuler"));
+    EXPECT_EQ(PosEdit->windowTitle(), QStringLiteral("Entrée position"));
 
-    ASSERT_TRUE(TReachMapForm::CalibrationPlace);
     const QRect place = TReachMapForm::CalibrationPlace();
     const QRect client = MainForm->ClientRect();
-    EXPECT_EQ(place.topLeft(), client.topLeft());
-    EXPECT_EQ(place.width(), client.width());
-    EXPECT_EQ(place.height(), client.height() - MainForm->StatusBar->height());
-}
+    EXPECT_EQ(place, client.adjusted(0, 0, 0, -MainForm->StatusBar->height()));
 
-TEST_F(MapCommandsTest, SelectionFitsThePlanToTheMap)
-{
+    QTemporaryDir dir;
     const QString image = dir.filePath(QStringLiteral("Vosges.jpg"));
     QImage img(200, 100, QImage::Format_RGB32);
     img.fill(Qt::darkGreen);
@@ -93,28 +63,29 @@ TEST_F(MapCommandsTest, SelectionFitsThePlanToTheMap)
     ASSERT_TRUE(SaveMapCal(MapCalFileName(image), m, QString(), 200, 100));
     ASSERT_TRUE(TMapCatalog().Write(QStringLiteral("Vosges"), image));
 
+    QStringList captions;
     ModalScript script;
-    QString caption;
-    script.Then<TReachMapForm>([&](TReachMapForm& f) {
-        caption = f.windowTitle();
-        QTest::keyClicks(f.Edit, QStringLiteral("v"));
-        f.OKBtnClick();
-    });
+    script
+        .Then<TReachMapForm>([&](TReachMapForm& f) {
+            captions << f.windowTitle();
+            QTest::keyClicks(f.Edit, QStringLiteral("v"));
+            f.OKBtnClick();
+        })
+        .Then<TReachMapForm>([&](TReachMapForm& f) {
+            captions << f.windowTitle();
+            f.ExitBtn->click();
+        });
     script.Start();
     MainForm->SelectionCarte->trigger();
-    EXPECT_TRUE(script.Done());
-    EXPECT_EQ(caption, QStringLiteral("Sélection carte de fond []"));
     EXPECT_TRUE(Map->Valid);
     EXPECT_EQ(Opt->FichFondCarte, QStringLiteral("Vosges"));
     EXPECT_NEAR(PlanForm->CtrLati, 4850000, 1000);
     EXPECT_NEAR(PlanForm->CtrLong, 700000, 1000);
-
-    ModalScript install;
-    install.Then<TReachMapForm>([&](TReachMapForm& f) {
-        caption = f.windowTitle();
-        f.ExitBtn->click();
-    });
-    install.Start();
     MainForm->InstalleCarte->trigger();
-    EXPECT_EQ(caption, QStringLiteral("Installation carte de fond"));
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(captions, (QStringList{"Sélection carte de fond []", "Installation carte de fond"}));
+
+    DestroyForms();
+    ModelDone();
+    QFile::remove(IniFileName());
 }
