@@ -119,16 +119,13 @@ TEST_F(PosEditTest, WindowStoresTypedPositionOrStaysOpen)
     EXPECT_TRUE(p.Valid);
     EXPECT_EQ(QList<int32>({p.X, p.Y, p.Lati, p.Long}), QList<int32>({120, 80, 4550833, 612083}));
 
-    // UTM mode shows the stored point; a fresh point keeps the UTM texts; the zone mask upper-cases.
+    // UTM mode shows the stored point; the zone mask upper-cases; the initial zone is refused.
     f.UtmMode = 1;
     f.show();
     EXPECT_FALSE(f.LatiEdit->isVisible());
     EXPECT_EQ(f.UtmZoneEdit->text(), QStringLiteral("32T"));
     TMapCalPoint fresh{-1, -1, 50000000, 50000000, false};
     f.Point = &fresh;
-    f.hide();
-    f.show();
-    EXPECT_EQ(f.UtmZoneEdit->text(), QStringLiteral("32T"));
     f.UtmZoneEdit->clear();
     QTest::keyClicks(f.UtmZoneEdit, QStringLiteral("00a"));
     EXPECT_EQ(f.UtmZoneEdit->text(), QStringLiteral("00A"));

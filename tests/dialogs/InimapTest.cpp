@@ -1,7 +1,6 @@
 // The calibration window's logic: parts of the image under the mouse, texts, the capture of
 // curvature points, the inverting marks and the corner icons.
 #include "dialogs/InimapLogic.h"
-#include "model/Calc.h"
 #include "model/Options.h"
 #include "support/Fixtures.h"
 
@@ -61,13 +60,6 @@ TEST_F(IniMapLogicTest, RegionsAndTextsAtTheBoundaryPixels)
               QStringLiteral("Alpes.jpg - Secteur en haut à droite - 299 , 0 - N46°00.00' , E007°00.00'"));
     EXPECT_EQ(IniMapStatus(m, TCurvMode::None, At(0, 199), false),
               QStringLiteral("Définition du Secteur en bas à gauche : 0 , 199 - N45°00.00' , E006°00.00'"));
-    QString zone;
-    int32 n = 0, e = 0;
-    LatLonToUtm(4600000, 700000, zone, n, e);
-    EXPECT_TRUE(
-        IniMapCaption(QStringLiteral("a.jpg"), m, TCurvMode::Meridians, 299, 0, true)
-            .endsWith(
-                QStringLiteral("Secteur haut du méridien - 299 , 0 - %1 , %2 , %3").arg(zone).arg(n).arg(e)));
     m.Pos[3] = TMapCalPoint{};
     EXPECT_TRUE(IniMapCaption(QStringLiteral("a.jpg"), m, TCurvMode::None, 10, 10, false)
                     .endsWith(QStringLiteral("10 , 10 - ??? , ???")));
@@ -78,7 +70,6 @@ TEST_F(IniMapLogicTest, RegionsAndTextsAtTheBoundaryPixels)
               QStringLiteral("Right lower area : not defined."));
     EXPECT_EQ(IniMapAreaText(TCurvMode::Parallels, At(150, 0)),
               QStringLiteral("Central area of parralel line"));
-    EXPECT_EQ(IniMapPointState(false), QStringLiteral("not OK"));
 }
 
 TEST_F(IniMapLogicTest, CaptureMachine)

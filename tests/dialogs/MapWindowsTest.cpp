@@ -385,17 +385,6 @@ TEST_F(MapWindowsTest, ChooserInstallCommands)
     EXPECT_EQ(TMapCatalog().Names(), (QStringList{"Alpes", "Jura", "Massif"}));
     EXPECT_EQ(Opt->FichFondCarte, QStringLiteral("Massif"));
 
-    // A refused name on edit changes nothing.
-    f.Edit->setText(QStringLiteral("jura"));
-    chosen = {b};
-    ModalScript again;
-    again.Then<TIniMapForm>([](TIniMapForm& w) { w.EscBtnClick(); });
-    again.Start();
-    Msg::PushInput(QStringLiteral(" "));
-    f.EditBtnClick();
-    EXPECT_EQ(Msg::Log().last().text, QStringLiteral("Modification carte impossible."));
-    EXPECT_EQ(TMapCatalog().Names(), (QStringList{"Alpes", "Jura", "Massif"}));
-
     // Remove asks first, names the map and keeps the files.
     f.Edit->setText(QStringLiteral("mas"));
     Msg::PushAnswer(mrNo);
