@@ -114,7 +114,9 @@ QStringList LangReachMapForm(TReachMapForm& F)
 
 QStringList LangIniMapForm(TIniMapForm& F)
 {
-    return ApplyTexts(&F, IniMapTexts);
+    QStringList missing = ApplyTexts(&F, IniMapTexts);
+    if (F.HelpWindow) missing += LangHelpForm(*F.HelpWindow);
+    return missing;
 }
 
 QStringList LangPosEdit(TPosEdit& F)

@@ -243,6 +243,9 @@ TIniMapForm::TIniMapForm(QWidget* Parent) : QDialog(Parent)
     connect(HelpBtn, &QPushButton::clicked, this, &TIniMapForm::HelpBtnClick);
     connect(CurvLatiBtn, &QPushButton::clicked, this, &TIniMapForm::CurvLatiBtnClick);
     connect(CurvLongBtn, &QPushButton::clicked, this, &TIniMapForm::CurvLongBtnClick);
+    // Made last, so that the window's own buttons are found before the help's by name.
+    HelpWindow = new THelpForm(this);
+    HelpWindow->setModal(false);
     resize(800, 600);
 }
 
@@ -405,8 +408,6 @@ void TIniMapForm::reject()
 
 void TIniMapForm::HelpBtnClick()
 {
-    if (!HelpWindow) HelpWindow = new THelpForm(this);
-    HelpWindow->setModal(false);
     HelpWindow->show();
     HelpWindow->raise();
 }

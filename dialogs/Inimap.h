@@ -108,7 +108,7 @@ public:
     QGroupBox* AffUtmBox = nullptr;
     QRadioButton* LatLongBtn = nullptr;
     QRadioButton* UtmBtn = nullptr;
-    QPointer<THelpForm> HelpWindow; // a child window: the modal calibration does not block it
+    THelpForm* HelpWindow = nullptr; // a child window: the modal calibration does not block it
 
     // The handlers, callable by tests.
     void PaintBoxMouseMove(int32 x, int32 y);

@@ -42,6 +42,7 @@ TEST(MapCommands, WindowsTextsPlacementAndTheChosenMapFitted)
     SetFrenchTexts();
     EXPECT_EQ(ReachMapForm->AddBtn->text(), QStringLiteral("&Add"));
     EXPECT_EQ(MainForm->InstalleCarte->text(), QStringLiteral("&Install maps..."));
+    EXPECT_EQ(IniMapForm->HelpWindow->windowTitle(), QStringLiteral("Zephalon help"));
     Language = 0;
     SetFrenchTexts();
     EXPECT_EQ(PosEdit->windowTitle(), QStringLiteral("Entrée position"));
