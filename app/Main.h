@@ -80,6 +80,7 @@ public:
     QAction* SupprCircuit = nullptr;
     // Tools and help
     QAction* Options = nullptr;
+    QAction* GpsGarmin = nullptr;
     QAction* APropos = nullptr;
 
     QToolBar* MainToolBar = nullptr;
@@ -140,6 +141,7 @@ public slots:
     void AssocieAutoExecute();
     void SupprCircuitExecute();
     void OptionsExecute();
+    void GpsGarminExecute();
     void AProposExecute();
     void NmeaFormExtExecute(QObject* Sender = nullptr);
 
