@@ -53,10 +53,13 @@ TGarminRx::TResult TGarminRx::Extract(uint8_t& Id, QByteArray& Data, QByteArray*
     const qsizetype n = fBuf.size();
     qsizetype i = std::max(fScan, fPos + 1);
     qsizetype end = -1;
+    // The frame's own leading DLE is not part of a run of stuffed bytes (an id 0x10 followed
+    // by a size 3 would otherwise end the frame).
+    const qsizetype low = fPos < n && b[fPos] == GarminDle ? fPos + 1 : fPos;
     for (; i + 1 < n; ++i) {
         if (b[i] != GarminDle || b[i + 1] != GarminEtx) continue;
         qsizetype run = 0;
-        for (qsizetype k = i; k >= fPos && b[k] == GarminDle; --k) ++run;
+        for (qsizetype k = i; k >= low && b[k] == GarminDle; --k) ++run;
         if (run % 2 == 1) {
             end = i;
             break;
