@@ -219,7 +219,6 @@ bool TRouteCollector::Commit(TStn* Task)
         Task->AddTrn(t, -1);
     }
     Task->Modified = true;
-    fPoints.clear();
     NotifyModelChanged();
     return true;
 }
