@@ -161,7 +161,9 @@ void TGarminSession::SendAck(uint8_t Id)
 
 int TGarminSession::ReceivePacket(uint8_t& Id, QByteArray& Data)
 {
-    fRx.Append(ReadLink(200));
+    const QByteArray in = ReadLink(200);
+    fQuietTicks = in.isEmpty() ? fQuietTicks + 1 : 0;
+    fRx.Append(in);
     QByteArray raw;
     const int r = fRx.Extract(Id, Data, &raw, 255);
     if (r == TGarminRx::None) return 0;
@@ -170,6 +172,16 @@ int TGarminSession::ReceivePacket(uint8_t& Id, QByteArray& Data)
     fLastRxId = Id;
     fLastRxData = Data;
     return r;
+}
+
+bool TGarminSession::Repeated(uint8_t Id, const QByteArray& Data)
+{
+    // The receiver sends a packet again when our ACK was lost or late: it is acknowledged
+    // again but taken once.
+    if (Id == fTakenId && Data == fTakenData) return true;
+    fTakenId = Id;
+    fTakenData = Data;
+    return false;
 }
 
 int TGarminSession::CheckAck() const
@@ -248,6 +260,8 @@ bool TGarminSession::Handshake(int r, uint8_t id, const QByteArray& data)
         return true;
     case 3: {
         if (r == 1) {
+            // A late acknowledgement is no answer of the receiver's: the wait goes on.
+            if (id == GarminPid::Ack || id == GarminPid::Nak) return true;
             if (id == GarminPid::ProductData || id == GarminPid::ExtProductData) {
                 // Our ACK of the product data was lost, or the extended data: answer and wait on.
                 SendAck(id);
@@ -258,8 +272,9 @@ bool TGarminSession::Handshake(int r, uint8_t id, const QByteArray& data)
                 SendAck(GarminPid::ProtocolArray);
             }
         } else {
+            // Waiting for the protocol array: a frame still arriving is not silence.
             const double interval = Interval() > 0 ? Interval() : 40;
-            if (fSilentTicks <= 500.0 / interval) return true;
+            if (fQuietTicks <= 500.0 / interval) return true;
         }
         if (fProt.LinkProt != 10) {
             SetTimer(false);
@@ -390,9 +405,11 @@ void TGarminSession::Track(int r, uint8_t id, const QByteArray& data)
         TDateTime t = 0;
         if (id == GarminPid::TrkHdr) {
             SendAck(id);
+            if (Repeated(id, data)) break;
             fFlights->TrackHeader();
         } else if (id == GarminPid::TrkData) {
             SendAck(id);
+            if (Repeated(id, data)) break;
             TGarminTrkPt p;
             if (!GarminDecodeTrkPt(fProt.TrkPtType, data, p)) {
                 ++fErrorCount;
@@ -562,6 +579,7 @@ void TGarminSession::Waypoints(int r, uint8_t id, const QByteArray& data)
         if (!good) break;
         if (id == GarminPid::WptData) {
             SendAck(id);
+            if (Repeated(id, data)) break;
             TWptBase w;
             if (GarminDecodeWpt(fProt.WptType, data, w) && fWpt.Add(w)) {
                 fLastWpt = w;
@@ -686,11 +704,13 @@ void TGarminSession::Route(int r, uint8_t id, const QByteArray& data)
         if (!good) break;
         if (id == GarminPid::RteHdr) {
             SendAck(id);
+            if (Repeated(id, data)) break;
             fRoute.Header(GarminDecodeRteHdr(fProt.RteHdrType, data));
         } else if (id == GarminPid::RteLink) {
             SendAck(id);
         } else if (id == GarminPid::RteWpt) {
             SendAck(id);
+            if (Repeated(id, data)) break;
             fLastWpt = TWptBase();
             if (GarminDecodeWpt(fProt.RteWptType, data, fLastWpt))
                 fRoute.Point(fLastWpt);
@@ -874,7 +894,9 @@ void TGarminSession::StartCom(int State, bool Handshake, const QString& Port)
             // Reopened below; an error there is the one reported.
         }
     }
-    fSilentTicks = fSilentTotal = 0;
+    fSilentTicks = fSilentTotal = fQuietTicks = 0;
+    fTakenId = 0;
+    fTakenData.clear();
     fCmdStep = State;
     fStep = Handshake ? 0 : State;
     fHandshakeOn = Handshake;

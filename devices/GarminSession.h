@@ -76,6 +76,7 @@ private:
     void SendPacket(uint8_t Id, const QByteArray& Data);
     void SendAck(uint8_t Id);
     int ReceivePacket(uint8_t& Id, QByteArray& Data);
+    bool Repeated(uint8_t Id, const QByteArray& Data);
     int CheckAck() const;
     bool Handshake(int Result, uint8_t Id, const QByteArray& Data);
     void Command(int Result, uint8_t Id, const QByteArray& Data);
@@ -99,6 +100,9 @@ private:
     TGarminRx fRx;
     int fSilentTicks = 0;
     int fSilentTotal = 0;
+    int fQuietTicks = 0;  // ticks in which no byte at all arrived
+    uint8_t fTakenId = 0; // the last packet a transfer took, to know a resent one
+    QByteArray fTakenData;
 
     // Identification
     TGarminProduct fProduct;

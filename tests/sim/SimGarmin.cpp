@@ -152,7 +152,8 @@ QList<TSimGarmin::Packet> TSimGarmin::Transfer(uint16_t command, const QList<Pac
 QByteArray TSimGarmin::Capabilities(const QString& tags)
 {
     QByteArray out;
-    for (const QString& t : tags.split(' ', Qt::SkipEmptyParts)) out += t.at(0).toLatin1() + U16(t.mid(1).toUShort());
+    for (const QString& t : tags.split(' ', Qt::SkipEmptyParts))
+        out += t.at(0).toLatin1() + U16(t.mid(1).toUShort());
     return out;
 }
 
@@ -189,15 +190,33 @@ QByteArray TSimGarmin::EncodeWpt(int type, const Wpt& w)
     auto d108tail = [&] { o.pos(w.Lat, w.Lon).f32(w.Alt).f32(1e25f).f32(1e25f).raw("    "); };
     auto strings = [&] { o.str(w.Ident).str(w.Comment).u8(0).u8(0).u8(0).u8(0); };
     switch (type) {
-    case 100: d100(); break;
-    case 101: d100(), o.f32(0).u8(w.Symbol); break;
-    case 102: d100(), o.f32(0).u16(w.Symbol); break;
-    case 103: d100(), o.u8(w.Symbol).u8(0); break;
-    case 104: d100(), o.f32(0).u16(w.Symbol).u8(0); break;
-    case 105: o.pos(w.Lat, w.Lon).u16(w.Symbol).str(w.Ident); break;
-    case 107: d100(), o.u8(w.Symbol).u8(0).f32(0).u8(0); break;
-    case 108: o.u8(0).u8(255).u8(0).u8(0x60).u16(w.Symbol).fill(18, 0), d108tail(), strings(); break;
-    case 109: o.u8(1).u8(0).u8(0x1F).u8(0x70).u16(w.Symbol).fill(18, 0), d108tail(), o.u32(0), strings(); break;
+    case 100:
+        d100();
+        break;
+    case 101:
+        d100(), o.f32(0).u8(w.Symbol);
+        break;
+    case 102:
+        d100(), o.f32(0).u16(w.Symbol);
+        break;
+    case 103:
+        d100(), o.u8(w.Symbol).u8(0);
+        break;
+    case 104:
+        d100(), o.f32(0).u16(w.Symbol).u8(0);
+        break;
+    case 105:
+        o.pos(w.Lat, w.Lon).u16(w.Symbol).str(w.Ident);
+        break;
+    case 107:
+        d100(), o.u8(w.Symbol).u8(0).f32(0).u8(0);
+        break;
+    case 108:
+        o.u8(0).u8(255).u8(0).u8(0x60).u16(w.Symbol).fill(18, 0), d108tail(), strings();
+        break;
+    case 109:
+        o.u8(1).u8(0).u8(0x1F).u8(0x70).u16(w.Symbol).fill(18, 0), d108tail(), o.u32(0), strings();
+        break;
     case 110:
         o.u8(1).u8(0).u8(0x1F).u8(0x80).u16(w.Symbol).fill(18, 0), d108tail();
         o.u32(0).f32(1e25f).u32(0xFFFFFFFFu).u16(0), strings();
@@ -215,7 +234,8 @@ QByteArray TSimGarmin::EncodeWpt(int type, const Wpt& w)
         if (type >= 154) o.u16(w.Symbol);
         if (type == 155) o.u8(0);
         break;
-    default: return {};
+    default:
+        return {};
     }
     return o.b;
 }
@@ -243,20 +263,36 @@ bool TSimGarmin::DecodeWpt(int type, const QByteArray& d, Wpt& w)
         w.Comment = r.str();
     };
     switch (type) {
-    case 100: d100(); break;
-    case 101: d100(), r.skip(4), w.Symbol = static_cast<uint16_t>(r.u8()); break;
-    case 102: d100(), r.skip(4), w.Symbol = static_cast<uint16_t>(r.u16()); break;
+    case 100:
+        d100();
+        break;
+    case 101:
+        d100(), r.skip(4), w.Symbol = static_cast<uint16_t>(r.u8());
+        break;
+    case 102:
+        d100(), r.skip(4), w.Symbol = static_cast<uint16_t>(r.u16());
+        break;
     case 103:
-    case 107: d100(), w.Symbol = static_cast<uint16_t>(r.u8()), r.skip(1); break;
-    case 104: d100(), r.skip(4), w.Symbol = static_cast<uint16_t>(r.u16()), r.skip(1); break;
+    case 107:
+        d100(), w.Symbol = static_cast<uint16_t>(r.u8()), r.skip(1);
+        break;
+    case 104:
+        d100(), r.skip(4), w.Symbol = static_cast<uint16_t>(r.u16()), r.skip(1);
+        break;
     case 105:
         w.Lat = r.semi(), w.Lon = r.semi();
         w.Symbol = static_cast<uint16_t>(r.u16());
         w.Ident = r.str();
         break;
-    case 108: d108(0); break;
-    case 109: d108(4); break;
-    case 110: d108(4 + 4 + 4 + 2); break;
+    case 108:
+        d108(0);
+        break;
+    case 109:
+        d108(4);
+        break;
+    case 110:
+        d108(4 + 4 + 4 + 2);
+        break;
     case 150:
         w.Ident = r.chars(6);
         r.skip(3);
@@ -274,7 +310,8 @@ bool TSimGarmin::DecodeWpt(int type, const QByteArray& d, Wpt& w)
         r.skip(4);
         if (type >= 154) w.Symbol = static_cast<uint16_t>(r.u16());
         break;
-    default: return false;
+    default:
+        return false;
     }
     return r.ok;
 }
@@ -342,7 +379,8 @@ bool TSimGarmin::LineOk() const
 {
     termios t{};
     if (tcgetattr(fPty.MasterFd(), &t) != 0) return true;
-    return cfgetospeed(&t) == B9600 && (t.c_cflag & CSIZE) == CS8 && !(t.c_cflag & PARENB) && !(t.c_cflag & CSTOPB);
+    return cfgetospeed(&t) == B9600 && (t.c_cflag & CSIZE) == CS8 && !(t.c_cflag & PARENB) &&
+           !(t.c_cflag & CSTOPB);
 }
 
 void TSimGarmin::SendPacket(uint8_t id, const QByteArray& data)
@@ -374,7 +412,8 @@ void TSimGarmin::Stream(QList<Packet> packets)
 
 void TSimGarmin::OnIdle()
 {
-    if (!fWaitingAck || ++fWaitPumps < ResendAfterPumps) return;
+    // The time-out runs from when the packet has left.
+    if (!fWaitingAck || OutputPending() || ++fWaitPumps < ResendAfterPumps) return;
     if (fTries >= MaxTries) {
         fStream.clear();
         fWaitingAck = false;
@@ -466,8 +505,8 @@ void TSimGarmin::Handle(const Packet& p)
     }
     if (AckHostPackets) SendPacket(PidAck, U16(p.Id));
     if (p.Id == PidProductRqst) {
-        QList<Packet> id{{PidProductData, U16(ProductId) + U16(static_cast<uint16_t>(SoftwareVersion)) + Description +
-                                              QByteArray(1, '\0')}};
+        QList<Packet> id{{PidProductData, U16(ProductId) + U16(static_cast<uint16_t>(SoftwareVersion)) +
+                                              Description + QByteArray(1, '\0')}};
         if (!ExtendedData.isEmpty()) id << Packet{PidExtProductData, ExtendedData};
         if (!ProtocolArray.isEmpty()) id << Packet{PidProtocolArray, ProtocolArray};
         Stream(id);
@@ -561,6 +600,8 @@ void TSimGarmin::UploadItem(const Packet& p)
     case PidRteLinkData:
         if (RteProt != 201 || prev != PidRteWptData || p.Data.size() < 21) u.OrderOk = false;
         break;
-    default: u.OrderOk = false; break;
+    default:
+        u.OrderOk = false;
+        break;
     }
 }
