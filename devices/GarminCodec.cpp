@@ -55,11 +55,6 @@ QByteArray Padded(const QString& S, int Len)
     return Latin1(S.left(Len).leftJustified(Len, QLatin1Char(' ')));
 }
 
-QByteArray Bytes(int Count, char Value)
-{
-    return QByteArray(Count, Value);
-}
-
 QByteArray Byte(int V)
 {
     return QByteArray(1, static_cast<char>(V));
@@ -226,16 +221,19 @@ bool GarminDateValid(TDateTime T)
 
 uint8 GarminSymbolToAttr(int Symbol)
 {
-    if (Symbol == 16384) return StrToWptAttr(QStringLiteral("A"));
-    if (Symbol == 16390) return StrToWptAttr(QStringLiteral("L"));
+    static const uint8 a = StrToWptAttr(QStringLiteral("A"));
+    static const uint8 l = StrToWptAttr(QStringLiteral("L"));
+    if (Symbol == 16384) return a;
+    if (Symbol == 16390) return l;
     return 0;
 }
 
 uint16_t GarminAttrToSymbol(uint8 Attr)
 {
-    const QString letters = WptAttrToStr(Attr);
-    if (letters.contains(QLatin1Char('A'))) return 16384;
-    if (letters.contains(QLatin1Char('L'))) return 16390;
+    static const uint8 a = StrToWptAttr(QStringLiteral("A"));
+    static const uint8 l = StrToWptAttr(QStringLiteral("L"));
+    if (Attr & a) return 16384;
+    if (Attr & l) return 16390;
     return 18;
 }
 
@@ -438,56 +436,100 @@ bool GarminCanEncodeWpt(int Type)
 
 QByteArray GarminEncodeWpt(int Type, const TWptBase& W)
 {
-    const QByteArray pos = GarminEncodePos(W.Lat, W.Lon);
-    const QByteArray symbol = U16Bytes(GarminAttrToSymbol(W.Attr));
-    const QByteArray unknown = GarminUnknownFloat();
-    const QByteArray name6 = Padded(GpsName(W.Name), 6);
-    const QByteArray comment40 = Padded(GpsName(W.Comment), 40);
-    const QByteArray d100 = name6 + pos + Bytes(4, 0) + comment40;
-    const QByteArray subclass = Bytes(6, 0) + Bytes(12, '\xFF');
-    const QByteArray tail =
-        Latin1(W.Name.left(WptNameLen)) + Byte(0) + Latin1(W.Comment.left(50)) + Bytes(5, 0);
+    if (!GarminCanEncodeWpt(Type)) return QByteArray();
+    QByteArray d;
+    d.reserve(160);
+    const auto put = [&d](int Count, char Value) { d.append(Count, Value); };
+    const auto symbol = [&] { d += U16Bytes(GarminAttrToSymbol(W.Attr)); };
+    const auto unknown = [&] { d += GarminUnknownFloat(); };
+    const auto pos = [&] { d += GarminEncodePos(W.Lat, W.Lon); };
+    const auto name6 = [&] { d += Padded(GpsName(W.Name.left(6)), 6); };
+    const auto comment40 = [&] { d += Padded(GpsName(W.Comment.left(40)), 40); };
+    const auto d100 = [&] {
+        name6();
+        pos();
+        put(4, 0);
+        comment40();
+    };
+    // The tail of D108..D110: name, comment (50 at most) and four empty texts, case kept.
+    const auto tail = [&] {
+        d += Latin1(W.Name.left(WptNameLen));
+        put(1, 0);
+        d += Latin1(W.Comment.left(50));
+        put(5, 0);
+    };
+    const auto d108 = [&](const char* Head) {
+        d.append(Head, 4);
+        symbol();
+        put(6, 0);
+        put(12, '\xFF');
+        pos();
+        d += GarminEncodeAlt(W.Alt);
+        unknown();
+        unknown();
+        put(4, ' ');
+    };
     switch (Type) {
     case 100:
-        return d100;
+        d100();
+        break;
     case 101:
-        return d100 + unknown + Byte(18);
+        d100(), unknown(), put(1, 18);
+        break;
     case 102:
-        return d100 + unknown + symbol;
+        d100(), unknown(), symbol();
+        break;
     case 103:
-        return d100 + Byte(0) + Byte(0);
+        d100(), put(2, 0);
+        break;
     case 104:
-        return d100 + unknown + symbol + Byte(0);
+        d100(), unknown(), symbol(), put(1, 0);
+        break;
     case 107:
-        return d100 + Byte(0) + Byte(0) + unknown + Byte(0);
+        d100(), put(2, 0), unknown(), put(1, 0);
+        break;
     case 105:
-        return pos + symbol + Latin1(GpsName(W.Name.left(WptNameLen))) + Byte(0);
+        pos();
+        symbol();
+        d += Latin1(GpsName(W.Name.left(WptNameLen)));
+        put(1, 0);
+        break;
     case 108:
-        return QByteArray("\x00\xFF\x00\x60", 4) + symbol + subclass + pos + GarminEncodeAlt(W.Alt) +
-               unknown + unknown + Bytes(4, ' ') + tail;
+        d108("\x00\xFF\x00\x60"), tail();
+        break;
     case 109:
-        return QByteArray("\x01\x00\x1F\x70", 4) + symbol + subclass + pos + GarminEncodeAlt(W.Alt) +
-               unknown + unknown + Bytes(4, ' ') + Bytes(4, '\xFF') + tail;
+        d108("\x01\x00\x1F\x70"), put(4, '\xFF'), tail();
+        break;
     case 110:
-        return QByteArray("\x01\x00\x1F\x80", 4) + symbol + subclass + pos + GarminEncodeAlt(W.Alt) +
-               unknown + unknown + Bytes(4, ' ') + Bytes(4, '\xFF') + unknown + Bytes(4, '\xFF') +
-               Bytes(2, 0) + tail;
+        d108("\x01\x00\x1F\x80");
+        put(4, '\xFF');
+        unknown();
+        put(4, '\xFF');
+        put(2, 0);
+        tail();
+        break;
     case 150:
-        return name6 + Bytes(2, ' ') + Byte(4) + pos + GarminInt16ToBytes(ClampAlt16(W.Alt)) +
-               Bytes(56, ' ') + comment40;
-    case 151:
-    case 152:
-    case 154:
-    case 155: {
-        QByteArray d = d100 + Bytes(4, 0) + Bytes(56, ' ') + GarminInt16ToBytes(ClampAlt16(W.Alt)) +
-                       Bytes(2, ' ') + Byte(0) + Byte(Type == 151 ? 2 : 4);
-        if (Type >= 154) d += symbol;
-        if (Type == 155) d += Byte(0);
-        return d;
+        name6();
+        put(2, ' ');
+        put(1, 4);
+        pos();
+        d += GarminInt16ToBytes(ClampAlt16(W.Alt));
+        put(56, ' ');
+        comment40();
+        break;
+    default: // 151, 152, 154, 155
+        d100();
+        put(4, 0);
+        put(56, ' ');
+        d += GarminInt16ToBytes(ClampAlt16(W.Alt));
+        put(2, ' ');
+        put(1, 0);
+        put(1, Type == 151 ? 2 : 4);
+        if (Type >= 154) symbol();
+        if (Type == 155) put(1, 0);
+        break;
     }
-    default:
-        return QByteArray();
-    }
+    return d;
 }
 
 // ---- Tracks ----------------------------------------------------------------------------------
@@ -540,7 +582,7 @@ bool GarminEncodeRteHdr(int Type, const QString& Name, QByteArray& Data)
     const int n = Name.trimmed().toInt(&ok);
     if (!ok) return false;
     Data = Byte(n & 0xFF);
-    if (Type == 201) Data += Bytes(20, ' ');
+    if (Type == 201) Data += QByteArray(20, ' ');
     return true;
 }
 
@@ -555,5 +597,5 @@ QString GarminDecodeRteHdr(int Type, const QByteArray& Data)
 
 QByteArray GarminEncodeRteLink()
 {
-    return U16Bytes(3) + Bytes(6, 0) + Bytes(12, '\xFF') + Byte(0);
+    return U16Bytes(3) + QByteArray(6, 0) + QByteArray(12, '\xFF') + Byte(0);
 }
