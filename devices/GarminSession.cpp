@@ -129,6 +129,10 @@ QString TGarminSession::Text(int Index)
     case 20:
         return Tr(QStringLiteral("  -  Points sans heure : %1."),
                   QStringLiteral("  -  Points without time: %1."));
+    case 21:
+        return Tr(QStringLiteral(
+                      "Trop d'enregistrements (%1) pour un transfert vers le GPS : transfert impossible."),
+                  QStringLiteral("Too many records (%1) for one transfer to the GPS: transfer impossible."));
     default:
         return QString();
     }
@@ -357,6 +361,18 @@ bool TGarminSession::Refuse(int Type)
     return true;
 }
 
+bool TGarminSession::TooMany(int Records)
+{
+    // The records packet counts in 16 bits.
+    if (Records <= 65535) return false;
+    SetTimer(false);
+    fStep = 255;
+    Info(Text(21).arg(Records), true);
+    Ask(Text(21).arg(Records), TMsgType::Warning, mbOK);
+    if (OnCommandEnd) OnCommandEnd();
+    return true;
+}
+
 QString TGarminSession::Source() const
 {
     return QStringLiteral("GPS Garmin ") + fProduct.ProductDesc;
@@ -474,6 +490,7 @@ void TGarminSession::Track(int r, uint8_t id, const QByteArray& data)
             break;
         }
         fItemTotal = Trj->RecCount;
+        if (TooMany(fItemTotal + (header ? 1 : 0))) break;
         SendPacket(GarminPid::Records,
                    GarminInt16ToBytes(static_cast<int16_t>(fItemTotal + (header ? 1 : 0))));
         fItemCount = fErrorCount = 0;
@@ -758,8 +775,9 @@ void TGarminSession::Route(int r, uint8_t id, const QByteArray& data)
         }
         const int n = Stn->Count;
         fItemTotal = n;
-        SendPacket(GarminPid::Records,
-                   GarminInt16ToBytes(static_cast<int16_t>(1 + n + (links ? std::max(n - 1, 0) : 0))));
+        const int records = 1 + n + (links ? std::max(n - 1, 0) : 0);
+        if (TooMany(records)) break;
+        SendPacket(GarminPid::Records, GarminInt16ToBytes(static_cast<int16_t>(records)));
         fItemCount = fErrorCount = 0;
         fStep = 61;
         break;

@@ -87,6 +87,7 @@ private:
     void Progress();
     void Info(const QString& Text, bool Centred);
     bool Refuse(int Type);
+    bool TooMany(int Records);
     void FinishInterrupted();
     bool AskRoute(bool Read);
     QString PointLine(const TWptBase& W, bool Upper) const;

@@ -448,6 +448,28 @@ TEST_F(GarminSessionTest, RouteDownloadTakesTheChosenRoute)
     EXPECT_FALSE(ui.Enabled);
 }
 
+TEST_F(GarminSessionTest, LinkTraceEntries)
+{
+    s.OpenTrace();
+    ASSERT_TRUE(s.LogOn());
+    s.DownTrk("COM1");
+    Tick();
+    Feed(6, Ack(254));
+    Tick();
+    const QString name = s.Trace().FileName();
+    s.CloseTrace();
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = f.readAll().split('\n');
+    ASSERT_GE(lines.size(), 2);
+    for (QByteArray& l : lines) {
+        l = l.trimmed();
+        for (char& c : l) c = static_cast<char>(c ^ 0x80);
+    }
+    EXPECT_TRUE(lines[0].endsWith(" Tx 10 FE 00 02 10 03")) << lines[0].constData();
+    EXPECT_TRUE(lines[1].endsWith(" Rx 10 06 02 FE 00 FA 10 03")) << lines[1].constData();
+}
+
 TEST_F(GarminSessionTest, UploadsRefusedWithoutLayoutAndPower)
 {
     NewTrj();
@@ -462,8 +484,16 @@ TEST_F(GarminSessionTest, UploadsRefusedWithoutLayoutAndPower)
     EXPECT_TRUE(Msg::Log()[0].text.contains("D311"));
     EXPECT_FALSE(ui.Enabled);
 
+    // A full trace and its header do not fit the 16-bit records count.
+    while (Trj->RecCount < 65535) Trj->AddRec(fix);
+    s.UpTrk("COM1");
+    Identify(1, "A010 A301 D310 D301");
+    Tick();
+    EXPECT_TRUE(Sent().isEmpty());
+    EXPECT_TRUE(Msg::Log().back().text.contains("65536")) << Msg::Log().back().text.toStdString();
+    EXPECT_FALSE(ui.Enabled);
+
     NewSwp();
-    TWptBase w;
     std::unique_ptr<TWpt> p = std::make_unique<TWpt>();
     Swp->AddWpt(p);
     s.UpWpt("COM1");
