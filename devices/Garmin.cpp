@@ -86,6 +86,7 @@ TGarminForm::TGarminForm(QWidget* parent) : TDeviceForm(parent)
     Info->setMinimumHeight(34);
     Info->setWordWrap(true);
     resize(352, 263);
+    main->setSizeConstraint(QLayout::SetFixedSize); // a fixed border
 
     connect(DownTrkBtn, &QPushButton::clicked, this, &TGarminForm::DownTrkBtnClick);
     connect(UpTrkBtn, &QPushButton::clicked, this, &TGarminForm::UpTrkBtnClick);
