@@ -1,9 +1,10 @@
 // What every file reader and writer shares: whole-file reads, safe saves, extensions.
 #include "files/FileCommon.h"
 
+#include "platform/AtomicFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -59,23 +60,10 @@ bool ReadWholeFile(const QString& FileName, QByteArray& Data, QString& Error)
 
 bool SaveFileAtomic(const QString& FileName, const QByteArray& Data, QString& Error)
 {
-    // QSaveFile writes a temporary file in the target's folder and renames it over the target
-    // only when every byte was written and flushed.
-    QSaveFile f(FileName);
-    if (!f.open(QIODevice::WriteOnly)) {
-        Error = WriteFailure(FileName, f.errorString());
-        return false;
-    }
-    if (f.write(Data) != Data.size()) {
-        Error = WriteFailure(FileName, f.errorString());
-        f.cancelWriting();
-        return false;
-    }
-    if (!f.commit()) {
-        Error = WriteFailure(FileName, f.errorString());
-        return false;
-    }
-    return true;
+    QString reason;
+    if (WriteFileAtomic(FileName, Data, reason)) return true;
+    Error = WriteFailure(FileName, reason);
+    return false;
 }
 
 QString UpperExt(const QString& FileName)
