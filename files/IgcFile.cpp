@@ -21,6 +21,8 @@
 
 namespace {
 
+constexpr int32 OneSecond = 28; // time units, rounded (1 s = 27.8 units)
+
 struct TLine
 {
     const char* p;
@@ -135,13 +137,30 @@ struct TCPoint
     QString Name;
 };
 
-// Declared task: header line count of turn points, then the waypoint lines.
+// Declared task: the position lines after the header line, take-off and landing included.
 struct TDecl
 {
     bool HaveHeader = false;
-    int TurnCount = -1; // "TT" of the header: turn points between start and finish
+    bool Closed = false; // a second header line: its lines are not part of this declaration
     std::vector<TCPoint> Points;
 };
+
+// The turn-point count of a header line: two digits, or a sign and a digit ("-1", "+3", " 2").
+bool SignedCount(const char* p)
+{
+    return (p[0] == '-' || p[0] == '+' || p[0] == ' ' || Digits(p, 1) >= 0) && Digits(p + 1, 1) >= 0;
+}
+
+// The header line of a declaration: "C", the declaration date and time (12 digits), the flight
+// date (6 digits, left out by some writers), the task number (4 digits), the signed count of
+// turn points, then any text (a task name).
+bool IsDeclHeader(const TLine& L)
+{
+    if (L.n < 19 || Digits(L.p + 1, 6) < 0 || Digits(L.p + 7, 6) < 0) return false;
+    if (L.n >= 25 && Digits(L.p + 13, 6) >= 0 && Digits(L.p + 19, 4) >= 0 && SignedCount(L.p + 23))
+        return true;
+    return Digits(L.p + 13, 4) >= 0 && SignedCount(L.p + 17);
+}
 
 // Reads one C record into the declaration; false when it is malformed.
 bool CRecord(const TLine& L, TDecl& D, bool WantPoint)
@@ -149,33 +168,33 @@ bool CRecord(const TLine& L, TDecl& D, bool WantPoint)
     if (L.n >= 18 && (L[8] == 'N' || L[8] == 'S') && (L[17] == 'E' || L[17] == 'W')) {
         TCPoint P;
         if (!Coord(L.p + 1, false, P.Lat) || !Coord(L.p + 9, true, P.Lon)) return false;
-        if (WantPoint && D.Points.size() < size_t(MaxListCount)) {
+        if (WantPoint && !D.Closed && D.Points.size() < size_t(MaxListCount)) {
             P.Name = HeaderText(L.p + 18, L.n - 18);
             D.Points.push_back(std::move(P));
         }
         return true;
     }
-    if (!D.HaveHeader && L.n >= 25 && Digits(L.p + 1, 9) >= 0 && Digits(L.p + 10, 9) >= 0 &&
-        Digits(L.p + 19, 6) >= 0) {
+    if (IsDeclHeader(L)) {
+        // One declaration per file: the lines of a later one do not join it.
+        if (D.HaveHeader || !D.Points.empty()) D.Closed = true;
         D.HaveHeader = true;
-        D.TurnCount = Digits(L.p + 23, 2);
         return true;
     }
     return false;
 }
 
-// The turn points of the task among the declared points: without the take-off and landing
-// lines (the first and the last when the count matches the header, else those at 0,0).
+// The turn points of the task: the first and the last position lines are the take-off and the
+// landing whatever the header line says (recorders disagree on its count, some write none),
+// and lines at 0,0 stand for points left out. Fewer than two turn points make no task.
 std::vector<const TCPoint*> TaskPoints(const TDecl& D)
 {
     std::vector<const TCPoint*> out;
-    const int k = int(D.Points.size());
-    if (D.HaveHeader && D.TurnCount >= 0 && k == D.TurnCount + 4) {
-        for (int i = 1; i < k - 1; ++i) out.push_back(&D.Points[size_t(i)]);
-        return out;
-    }
-    for (const TCPoint& P : D.Points)
+    const size_t k = D.Points.size();
+    for (size_t i = 1; i + 1 < k; ++i) {
+        const TCPoint& P = D.Points[i];
         if (P.Lat != 0 || P.Lon != 0) out.push_back(&P);
+    }
+    if (out.size() < 2) out.clear();
     return out;
 }
 
@@ -248,6 +267,21 @@ bool LoadIgcTrjData(const QByteArray& Bytes, const QString& FileName, bool WithT
     TExt ext;
     TDecl decl;
     auto rec = std::make_unique<TRec>();
+    int retimed = 0; // the fix being added had its time moved
+
+    // A fix whose time does not advance (after the midnight rule) keeps its position one
+    // second after the previous fix; false when that passes what a trace holds.
+    auto Advance = [&retimed](const TRec* Last, TRec& Rec) {
+        if (!Last) return true;
+        int64_t t = Rec.Time;
+        const int64_t before = int64_t(Last->Time) - t;
+        if (before >= TimeUnitsPerDay - TimeUnitsPerHour && before <= TimeUnitsPerDay) t += TimeUnitsPerDay;
+        if (t > Last->Time) return true;
+        if (int64_t(Last->Time) + OneSecond > INT32_MAX) return false;
+        Rec.Time = Last->Time + OneSecond;
+        retimed = 1;
+        return true;
+    };
 
     ForEachLine(Bytes.constData(), Bytes.size(), [&](const TLine& L) {
         if (L.n == 0) return true;
@@ -255,12 +289,16 @@ bool LoadIgcTrjData(const QByteArray& Bytes, const QString& FileName, bool WithT
         case 'B':
             if (!BRecord(L, ext, *rec)) {
                 ++R.Rejected;
+            } else if (!full && !Advance(T->Last, *rec)) {
+                ++R.Rejected; // a time past what a trace holds
             } else if (full || !T->AddRec(rec)) {
                 full = true; // the trace is full (AddRec said so once): the rest is refused
                 ++R.Rejected;
             } else {
                 ++added;
+                R.Retimed += retimed;
             }
+            retimed = 0;
             break;
         case 'H':
             if (L.n >= 5) {

@@ -195,8 +195,8 @@ TEST_F(IgcFileTest, DamagedRecordsAreCountedAndSkipped)
     EXPECT_EQ(Trj->Last->Enl, 0);
     EXPECT_EQ(Trj->Last->Alt, -10);
     EXPECT_EQ(Trj->Last->AltGps, -2);
-    // Only one valid point after the header: no take-off and landing pair, kept as declared.
-    EXPECT_EQ(TaskNames(*Trj->Stn), QStringList{QStringLiteral("A")});
+    // Only one valid point after the header: the take-off line, so no task.
+    EXPECT_EQ(Trj->Stn->Count, 0);
 
     // Nothing valid: no trace stays open.
     TReadReport R2;
@@ -221,4 +221,78 @@ TEST_F(IgcFileTest, TraceOf65536FixesKeeps65535)
     ASSERT_TRUE(LoadIgcTrjData(text, QStringLiteral("big.igc"), false, R));
     EXPECT_EQ(Trj->RecCount, 65535);
     EXPECT_EQ(R.Rejected, 1);
+}
+
+TEST_F(IgcFileTest, DeclaredTaskWithoutTakeOffAndLandingWhateverTheHeaderSays)
+{
+    const QByteArray takeoff = "C4510000N00510000ETAKEOFF\r\n", landing = "C4520000N00520000ELANDING\r\n";
+    const QByteArray start = "C4500000N00500000ESTART\r\n", tp = "C4530000N00530000ETP1\r\n",
+                     finish = "C4500000N00500000EFINISH\r\n";
+    struct TCase
+    {
+        const char* what;
+        QByteArray c;
+        const char* task; // turn point names joined by |, empty for no task
+    };
+    const std::vector<TCase> cases = {
+        {"header with a task name",
+         "C150717080000150717000101Fun task\r\n" + takeoff + start + tp + finish + landing,
+         "START|TP1|FINISH"},
+        {"count of -1", "C1507170800001507170001-1\r\n" + takeoff + start + tp + finish + landing,
+         "START|TP1|FINISH"},
+        {"count that does not match",
+         "C150717080000150717000107\r\n" + takeoff + start + tp + finish + landing, "START|TP1|FINISH"},
+        {"no flight date", "C150717080000000101\r\n" + takeoff + start + tp + finish + landing,
+         "START|TP1|FINISH"},
+        {"no header line", takeoff + start + tp + finish + landing, "START|TP1|FINISH"},
+        {"take-off and landing at 0,0",
+         "C150717080000150717000101\r\nC0000000N00000000E\r\n" + start + tp + finish +
+             "C0000000N00000000E\r\n",
+         "START|TP1|FINISH"},
+        {"one turn point is no task", "C150717080000150717000101\r\n" + takeoff + start + landing, ""},
+        {"two lines are no task", takeoff + landing, ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        QByteArray igc = "HFDTE150717\r\n" + c.c;
+        for (int i = 0; i < 20; ++i)
+            igc += "B1000" + QByteArray::number(10 + i) + "45" + QByteArray::number(10000 + i * 1000) +
+                   "N005" + QByteArray::number(10000 + i * 700) + "EA0050000600\r\n";
+        TReadReport R;
+        ASSERT_TRUE(LoadIgcTrjData(igc, QStringLiteral("t.igc"), true, R));
+        EXPECT_EQ(R.Rejected, 0); // the header line is never a bad record
+        EXPECT_EQ(R.Fixes, 20);
+        EXPECT_EQ(TaskNames(*Trj->Stn).join(u'|'), QLatin1String(c.task));
+
+        // The summary follows the same rule: without a task its distance is the path length.
+        TIgcSummary S;
+        ASSERT_TRUE(ReadIgcSummaryData(igc.constData(), igc.size(), S));
+        EXPECT_EQ(S.HasTask, *c.task != 0);
+        if (S.HasTask) {
+            EXPECT_GT(S.TaskDistKm, 100.0); // start to TP1 and back, about 68 km each way
+        } else {
+            EXPECT_EQ(S.Fixes, 20);
+            EXPECT_GT(S.PathKm, 1.0);
+        }
+    }
+}
+
+TEST_F(IgcFileTest, FixWhoseTimeDoesNotAdvanceIsKeptOneSecondLater)
+{
+    const QByteArray igc = "HFDTE150717\r\n"
+                           "B1000004500000N00500000EA0050000600\r\n"
+                           "B1000004500100N00500000EA0050000600\r\n" // the same second
+                           "B0959504500200N00500000EA0050000600\r\n" // ten seconds back
+                           "B1000104500300N00500000EA0050000600\r\n";
+    TReadReport R;
+    ASSERT_TRUE(LoadIgcTrjData(igc, QStringLiteral("t.igc"), true, R));
+    EXPECT_EQ(std::tuple(R.Fixes, R.Retimed, R.Rejected), std::tuple(4, 2, 0));
+    std::vector<int32> times, lats;
+    for (const TRec* P = Trj->First; P; P = P->Next) {
+        times.push_back(P->Time);
+        lats.push_back(P->Lat);
+    }
+    EXPECT_EQ(times,
+              (std::vector<int32>{Hms(10, 0, 0), Hms(10, 0, 0) + 28, Hms(10, 0, 0) + 56, Hms(10, 0, 10)}));
+    EXPECT_EQ(lats[2], 4500000 + (200 * 5 + 1) / 3);
 }
