@@ -285,4 +285,35 @@ INSTANTIATE_TEST_SUITE_P(AllKinds, SaveFailureTest,
                                                                                     : "FullDisk");
                          });
 
+TEST_F(SaveFailureTest, ReadOnlyFilesAreRefusedAndKeepTheirBytesAndMode)
+{
+    QTemporaryDir tmp;
+    const QByteArray old = Pattern(500);
+    for (size_t i = 0; i < Kinds().size(); ++i) {
+        const TKind& K = Kinds()[i];
+        SCOPED_TRACE(K.Name);
+        const QString path = tmp.filePath(QLatin1String(K.File));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(old), old.size());
+        f.close();
+        ASSERT_TRUE(f.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        const QString result = InChild(0, [&] {
+            K.Fill(false);
+            const bool saved = K.Save(path, false);
+            return QStringLiteral("%1|%2|%3").arg(saved).arg(K.Modified()).arg(Msg::Log().value(0).text);
+        });
+        const QStringList parts = result.split(u'|');
+        ASSERT_EQ(parts.size(), 3) << result.toStdString();
+        EXPECT_EQ(parts[0], QStringLiteral("0"));
+        EXPECT_EQ(parts[1], QStringLiteral("1"));
+        EXPECT_TRUE(parts[2].contains(QStringLiteral("Permission denied"))) << parts[2].toStdString();
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), old);
+        f.close();
+        EXPECT_EQ(f.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther),
+                  QFile::Permissions());
+    }
+}
+
 } // namespace
