@@ -6,7 +6,11 @@
 #include "support/Fixtures.h"
 #include <QFile>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <tuple>
 
 namespace {
@@ -295,4 +299,81 @@ TEST_F(IgcFileTest, FixWhoseTimeDoesNotAdvanceIsKeptOneSecondLater)
     EXPECT_EQ(times,
               (std::vector<int32>{Hms(10, 0, 0), Hms(10, 0, 0) + 28, Hms(10, 0, 0) + 56, Hms(10, 0, 10)}));
     EXPECT_EQ(lats[2], 4500000 + (200 * 5 + 1) / 3);
+}
+
+namespace {
+
+// Pages of the file in the page cache; -1 when it cannot be told.
+int CachedPages(const QString& Path)
+{
+    const int fd = ::open(QFile::encodeName(Path).constData(), O_RDONLY);
+    if (fd < 0) return -1;
+    struct stat st{};
+    fstat(fd, &st);
+    const long page = sysconf(_SC_PAGESIZE);
+    const size_t n = size_t((st.st_size + page - 1) / page);
+    void* m = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
+    int count = -1;
+    if (m != MAP_FAILED) {
+        std::vector<unsigned char> v(n);
+        if (mincore(m, size_t(st.st_size), v.data()) == 0) {
+            count = 0;
+            for (unsigned char c : v) count += c & 1;
+        }
+        munmap(m, size_t(st.st_size));
+    }
+    ::close(fd);
+    return count;
+}
+
+// Drops the file's clean pages from the page cache; false when they stay (tmpfs).
+bool DropCached(const QString& Path)
+{
+    const int fd = ::open(QFile::encodeName(Path).constData(), O_RDONLY);
+    if (fd < 0) return false;
+    fdatasync(fd);
+    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+    return CachedPages(Path) == 0;
+}
+
+} // namespace
+
+TEST_F(IgcFileTest, SummaryOfAFileReadsItsHeadAndTailOnly)
+{
+    // A header longer than the first block read, a megabyte of fixes, and a long line of other
+    // records after the last fix, longer than the first block read from the end.
+    QByteArray igc = "AXXXABC\r\nHFDTE150717\r\nHFPLTPILOT:Ann\r\n";
+    for (int i = 0; i < 1500; ++i) igc += "LXXXCOMMENT LINE OF THE HEADER NUMBER " + QByteArray::number(i) + "\r\n";
+    igc += "C150717080000150717000102\r\nC4510000N00510000ETAKEOFF\r\nC4500000N00500000ESTART\r\n"
+           "C4530000N00530000ETP1\r\nC4500000N00500000EFINISH\r\nC4520000N00520000ELANDING\r\n";
+    for (int i = 0; i < 28000; ++i) {
+        const int s = 36000 + i;
+        char b[64];
+        std::snprintf(b, sizeof b, "B%02d%02d%02d4500000N00500000EA0050000600\r\n", s / 3600, s / 60 % 60, s % 60);
+        igc += b;
+    }
+    igc += "L" + QByteArray(9000, 'x') + "\r\nGABCDEF\r\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("long.igc"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(igc), igc.size());
+    f.close();
+
+    const bool dropped = DropCached(path);
+    TIgcSummary fromFile, fromMemory;
+    ASSERT_TRUE(ReadIgcSummary(path, fromFile));
+    const int pages = CachedPages(path);
+    ASSERT_TRUE(ReadIgcSummaryData(igc.constData(), igc.size(), fromMemory));
+    EXPECT_TRUE(fromFile.HasTask);
+    EXPECT_EQ(fromFile.Pilot, QStringLiteral("Ann"));
+    EXPECT_EQ(fromFile.Duration, fromMemory.Duration);
+    EXPECT_EQ(fromFile.Duration, Hms(17, 46, 39) - Hms(10, 0, 0));
+    EXPECT_DOUBLE_EQ(fromFile.TaskDistKm, fromMemory.TaskDistKm);
+    EXPECT_GT(igc.size(), 1000000);
+    // The head block (twice 64 KiB here) and a few pages of the tail, not the whole file.
+    if (dropped) {
+        EXPECT_LE(pages, 48) << "of " << igc.size() / 4096;
+    }
 }
