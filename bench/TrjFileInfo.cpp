@@ -4,9 +4,9 @@
 // each file are read; the "WholeFiles" runs read every file whole for comparison.
 // The "Cold" runs empty the page cache before each pass; they need root and
 // ZPH_BENCH_DROP_CACHES=1 in the environment (run by hand), else they are skipped.
+#include "files/TrjFileInfo.h"
 #include "files/FileCommon.h"
 #include "files/IgcFile.h"
-#include "files/TrjFileInfo.h"
 #include "model/Define.h"
 
 #include <QDir>

@@ -58,6 +58,62 @@ bool ReadWholeFile(const QString& FileName, QByteArray& Data, QString& Error)
     return true;
 }
 
+bool TLineBlocks::Open(const QString& FileName, QString& Error)
+{
+    fFile.setFileName(FileName);
+    fBuf.clear();
+    fUsed = 0;
+    fTotal = 0;
+    fEnd = false;
+    if (!fFile.open(QIODevice::ReadOnly)) {
+        Error = ReadFailure(FileName, fFile.errorString());
+        return false;
+    }
+    if (fFile.size() > MaxFileSize) {
+        Error = ReadFailure(FileName,
+                            Tr(QStringLiteral("fichier trop grand."), QStringLiteral("file too large.")));
+        fFile.close();
+        return false;
+    }
+    fBuf.reserve(2 * BlockSize);
+    return true;
+}
+
+bool TLineBlocks::Next(const char*& Data, qsizetype& Size, QString& Error)
+{
+    if (fUsed > 0) {
+        fBuf.remove(0, fUsed);
+        fUsed = 0;
+    }
+    for (;;) {
+        const qsizetype nl = fBuf.lastIndexOf('\n');
+        if (fEnd || fBuf.size() >= MaxLine || (nl >= 0 && fBuf.size() >= BlockSize)) {
+            fUsed = nl >= 0 ? nl + 1 : fBuf.size();
+            if (fUsed == 0) return false; // the end, nothing left
+            Data = fBuf.constData();
+            Size = fUsed;
+            return true;
+        }
+        const qsizetype old = fBuf.size();
+        fBuf.resize(old + BlockSize);
+        const qint64 n = fFile.read(fBuf.data() + old, BlockSize);
+        if (n < 0) {
+            Error = ReadFailure(fFile.fileName(), fFile.errorString());
+            fBuf.clear();
+            return false;
+        }
+        fBuf.resize(old + qsizetype(n));
+        fTotal += n;
+        if (fTotal > MaxFileSize) { // a device or a pipe that does not end
+            Error = ReadFailure(fFile.fileName(),
+                                Tr(QStringLiteral("fichier trop grand."), QStringLiteral("file too large.")));
+            fBuf.clear();
+            return false;
+        }
+        if (n == 0) fEnd = true;
+    }
+}
+
 bool SaveFileAtomic(const QString& FileName, const QByteArray& Data, QString& Error)
 {
     QString reason;

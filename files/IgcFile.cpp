@@ -259,23 +259,70 @@ template <class F> void ForEachLine(const char* p, qsizetype n, F&& f)
 
 // ---- Reader -------------------------------------------------------------------------------------
 
-bool LoadIgcTrjData(const QByteArray& Bytes, const QString& FileName, bool WithTask, TReadReport& R)
-{
-    TTrj* T = NewTrj();
-    ++R.Traces;
-    T->FileName = FileName;
-    T->Name = QFileInfo(FileName).fileName();
-    QString aRecord;
-    bool haveDate = false, full = false;
-    int added = 0;
-    TExt ext;
-    TDecl decl;
-    auto rec = std::make_unique<TRec>();
-    int retimed = 0; // the fix being added had its time moved
+namespace {
 
+// One file read into a new current trace, line by line: the file is never held whole (a long
+// flight's text would double the memory its fixes take).
+class TIgcLoad
+{
+public:
+    TIgcLoad(const QString& FileName, bool WithTask, TReadReport& R) : fWithTask(WithTask), fR(R)
+    {
+        fBefore = Trj;
+        fT = NewTrj();
+        ++fR.Traces;
+        fT->FileName = FileName;
+        fT->Name = QFileInfo(FileName).fileName();
+    }
+
+    void Block(const char* Data, qsizetype Size)
+    {
+        ForEachLine(Data, Size, [this](const TLine& L) {
+            Line(L);
+            return true;
+        });
+    }
+
+    // Finishes the trace; false when it got no fix (the trace is closed then).
+    bool Finish()
+    {
+        TTrj* T = fT;
+        if (T->Source.isEmpty()) T->Source = fARecord;
+        if (fWithTask) {
+            TTrn tp;
+            for (const TCPoint* P : TaskPoints(fDecl)) {
+                tp.Lat = P->Lat;
+                tp.Lon = P->Lon;
+                tp.Name = P->Name.left(WptNameLen);
+                if (!T->Stn->AddTrn(tp, -1)) break;
+            }
+            T->Stn->Cursor = T->Stn->First;
+            T->Stn->Modified = false;
+        }
+        fR.Fixes += fAdded;
+        TrjLoaded(); // closes the trace when it has no fix
+        if (Trj == T) {
+            T->SaveState = 0;
+            T->Modified = false;
+        }
+        return fAdded > 0;
+    }
+
+    // A read that failed part-way: nothing of the file stays open.
+    void Abandon()
+    {
+        fR.Traces -= 1;
+        CloseTrj(fT);
+        if (fBefore) SetCurrentTrj(fBefore);
+    }
+
+private:
     // A fix whose time does not advance (after the midnight rule) keeps its position one
     // second after the previous fix; false when that passes what a trace holds.
-    auto Advance = [&retimed](const TRec* Last, TRec& Rec) {
+    bool Advance(TRec& Rec, bool& Retimed) const
+    {
+        Retimed = false;
+        const TRec* Last = fT->Last;
         if (!Last) return true;
         int64_t t = Rec.Time;
         const int64_t before = int64_t(Last->Time) - t;
@@ -283,37 +330,40 @@ bool LoadIgcTrjData(const QByteArray& Bytes, const QString& FileName, bool WithT
         if (t > Last->Time) return true;
         if (int64_t(Last->Time) + OneSecond > INT32_MAX) return false;
         Rec.Time = Last->Time + OneSecond;
-        retimed = 1;
+        Retimed = true;
         return true;
-    };
+    }
 
-    ForEachLine(Bytes.constData(), Bytes.size(), [&](const TLine& L) {
-        if (L.n == 0) return true;
+    void Line(const TLine& L)
+    {
+        if (L.n == 0) return;
+        TTrj* T = fT;
         switch (L.p[0]) {
-        case 'B':
-            if (!BRecord(L, ext, *rec)) {
-                ++R.Rejected;
-            } else if (!full && !Advance(T->Last, *rec)) {
-                ++R.Rejected; // a time past what a trace holds
-            } else if (full || !T->AddRec(rec)) {
-                full = true; // the trace is full (AddRec said so once): the rest is refused
-                ++R.Rejected;
+        case 'B': {
+            bool retimed = false;
+            if (!BRecord(L, fExt, *fRec)) {
+                ++fR.Rejected;
+            } else if (!fFull && !Advance(*fRec, retimed)) {
+                ++fR.Rejected; // a time past what a trace holds
+            } else if (fFull || !T->AddRec(fRec)) {
+                fFull = true; // the trace is full (AddRec said so once): the rest is refused
+                ++fR.Rejected;
             } else {
-                ++added;
-                R.Retimed += retimed;
+                ++fAdded;
+                fR.Retimed += retimed;
             }
-            retimed = 0;
             break;
+        }
         case 'H':
             if (L.n >= 5) {
                 const QByteArray code = QByteArray(L.p + 2, 3).toUpper();
                 if (code == "DTE") {
                     TDateTime d;
                     if (HeaderDate(L, d)) {
-                        if (!haveDate) T->Date = d;
-                        haveDate = true;
+                        if (!fHaveDate) T->Date = d;
+                        fHaveDate = true;
                     } else {
-                        ++R.Rejected;
+                        ++fR.Rejected;
                     }
                 } else if (code == "PLT") {
                     T->Pilot = HeaderValue(L);
@@ -329,45 +379,53 @@ bool LoadIgcTrjData(const QByteArray& Bytes, const QString& FileName, bool WithT
             }
             break;
         case 'I':
-            if (!IRecord(L, ext)) ++R.Rejected;
+            if (!IRecord(L, fExt)) ++fR.Rejected;
             break;
         case 'C':
-            if (!CRecord(L, decl, WithTask)) ++R.Rejected;
+            if (!CRecord(L, fDecl, fWithTask)) ++fR.Rejected;
             break;
         case 'A':
-            if (aRecord.isEmpty()) aRecord = HeaderText(L.p + 1, L.n - 1);
+            if (fARecord.isEmpty()) fARecord = HeaderText(L.p + 1, L.n - 1);
             break;
         default:
             break;
         }
-        return true;
-    });
-    if (T->Source.isEmpty()) T->Source = aRecord;
-    if (WithTask) {
-        TTrn tp;
-        for (const TCPoint* P : TaskPoints(decl)) {
-            tp.Lat = P->Lat;
-            tp.Lon = P->Lon;
-            tp.Name = P->Name.left(WptNameLen);
-            if (!T->Stn->AddTrn(tp, -1)) break;
-        }
-        T->Stn->Cursor = T->Stn->First;
-        T->Stn->Modified = false;
     }
-    R.Fixes += added;
-    TrjLoaded(); // closes the trace when it has no fix
-    if (Trj == T) {
-        T->SaveState = 0;
-        T->Modified = false;
-    }
-    return added > 0;
+
+    const bool fWithTask;
+    TReadReport& fR;
+    TTrj* fT = nullptr;
+    TTrj* fBefore = nullptr; // the current trace before this one
+    QString fARecord;
+    bool fHaveDate = false, fFull = false;
+    int fAdded = 0;
+    TExt fExt;
+    TDecl fDecl;
+    std::unique_ptr<TRec> fRec = std::make_unique<TRec>();
+};
+
+} // namespace
+
+bool LoadIgcTrjData(const QByteArray& Bytes, const QString& FileName, bool WithTask, TReadReport& R)
+{
+    TIgcLoad load(FileName, WithTask, R);
+    load.Block(Bytes.constData(), Bytes.size());
+    return load.Finish();
 }
 
 bool LoadIgcTrj(const QString& FileName, bool WithTask, TReadReport& R)
 {
-    QByteArray b;
-    if (!ReadWholeFile(FileName, b, R.Error)) return false;
-    return LoadIgcTrjData(b, FileName, WithTask, R);
+    TLineBlocks file;
+    if (!file.Open(FileName, R.Error)) return false;
+    TIgcLoad load(FileName, WithTask, R);
+    const char* data = nullptr;
+    qsizetype size = 0;
+    while (file.Next(data, size, R.Error)) load.Block(data, size);
+    if (!R.Error.isEmpty()) {
+        load.Abandon();
+        return false;
+    }
+    return load.Finish();
 }
 
 // ---- Writer -------------------------------------------------------------------------------------
@@ -668,7 +726,9 @@ bool ReadIgcSummary(const QString& FileName, TIgcSummary& S)
     S = TIgcSummary();
     TFd f{::open(QFile::encodeName(FileName).constData(), O_RDONLY | O_CLOEXEC)};
     if (f.fd < 0) return false;
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
     const qint64 size = st.st_size;
     if (size <= 0 || size > qint64(256) * 1024 * 1024) return false;

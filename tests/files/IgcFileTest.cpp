@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace {
 
@@ -308,7 +308,9 @@ int CachedPages(const QString& Path)
 {
     const int fd = ::open(QFile::encodeName(Path).constData(), O_RDONLY);
     if (fd < 0) return -1;
-    struct stat st{};
+    struct stat st
+    {
+    };
     fstat(fd, &st);
     const long page = sysconf(_SC_PAGESIZE);
     const size_t n = size_t((st.st_size + page - 1) / page);
@@ -344,13 +346,15 @@ TEST_F(IgcFileTest, SummaryOfAFileReadsItsHeadAndTailOnly)
     // A header longer than the first block read, a megabyte of fixes, and a long line of other
     // records after the last fix, longer than the first block read from the end.
     QByteArray igc = "AXXXABC\r\nHFDTE150717\r\nHFPLTPILOT:Ann\r\n";
-    for (int i = 0; i < 1500; ++i) igc += "LXXXCOMMENT LINE OF THE HEADER NUMBER " + QByteArray::number(i) + "\r\n";
+    for (int i = 0; i < 1500; ++i)
+        igc += "LXXXCOMMENT LINE OF THE HEADER NUMBER " + QByteArray::number(i) + "\r\n";
     igc += "C150717080000150717000102\r\nC4510000N00510000ETAKEOFF\r\nC4500000N00500000ESTART\r\n"
            "C4530000N00530000ETP1\r\nC4500000N00500000EFINISH\r\nC4520000N00520000ELANDING\r\n";
     for (int i = 0; i < 28000; ++i) {
         const int s = 36000 + i;
         char b[64];
-        std::snprintf(b, sizeof b, "B%02d%02d%02d4500000N00500000EA0050000600\r\n", s / 3600, s / 60 % 60, s % 60);
+        std::snprintf(b, sizeof b, "B%02d%02d%02d4500000N00500000EA0050000600\r\n", s / 3600, s / 60 % 60,
+                      s % 60);
         igc += b;
     }
     igc += "L" + QByteArray(9000, 'x') + "\r\nGABCDEF\r\n";
