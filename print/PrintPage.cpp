@@ -191,7 +191,16 @@ void PaintTextBlock(QPainter& P, const TTextBlock& B, QPoint Origin, const TFont
             P.setFont(f);
             ascent = QFontMetrics(f, P.device()).ascent();
         }
-        P.drawText(QPoint(Origin.x() + t.X, Origin.y() + t.Y + ascent), OneLine(t.Text));
+        const QPoint at(Origin.x() + t.X, Origin.y() + t.Y + ascent);
+        if (t.ClipRight > t.X) {
+            P.save();
+            P.setClipRect(QRect(at.x(), Origin.y() + t.Y, t.ClipRight - t.X, t.FontHeight * 2),
+                          Qt::IntersectClip);
+            P.drawText(at, OneLine(t.Text));
+            P.restore();
+        } else {
+            P.drawText(at, OneLine(t.Text));
+        }
     }
     P.restore();
 }

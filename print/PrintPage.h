@@ -142,6 +142,7 @@ struct TTextItem
     QString Text;
     int X = 0, Y = 0;
     int FontHeight = 0;
+    int ClipRight = 0; // when above X, the text is cut there (a long name before a time)
 };
 
 struct TTextBlock

@@ -67,7 +67,7 @@ class TLayout
 public:
     TLayout(TTextBlock& B, const TTextMeasure& M, int FontH) : b(B), m(M), h(FontH) {}
     int TW(const QString& s) const { return m.Width(s, h); }
-    void At(const QString& s, int x, int y) { b.Items.push_back({s, x, y, h}); }
+    void At(const QString& s, int x, int y, int clipRight = 0) { b.Items.push_back({s, x, y, h, clipRight}); }
     void RightAt(const QString& s, int right, int y) { At(s, right - TW(s), y); }
     TTextBlock& b;
     const TTextMeasure& m;
@@ -137,7 +137,7 @@ void FlightWithTask(TLayout& L, int W, int H, const TInfoSource& Src, int PageFo
     for (const TTrn* t = task.First; t; t = t->Next, ++i) {
         const int y = Round((i + 0.8) * rowH);
         L.At(u' ' + TrnLabel(t, task.First, task.Last) + QStringLiteral(" : "), x, y);
-        L.At(u' ' + t->Name + u' ', L.TW(QStringLiteral("X : ")) + x, y);
+        L.At(u' ' + t->Name + u' ', L.TW(QStringLiteral("X : ")) + x, y, t->Reached > 0 ? xTime : 0);
         if (t->Reached > 0) L.At(u' ' + TimeToHms(LocalTime(trj, t->Time)) + u' ', xTime, y);
         if (!t->Next) continue;
         const int yl = Round((i + 1.3) * rowH);

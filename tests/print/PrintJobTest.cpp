@@ -106,8 +106,7 @@ TEST_F(PdfJob, WaypointListRunsOverItsPages)
 
     // Only the marked ones: one page, numbered as printed.
     int k = 0;
-    for (TWpt* w = Swp->First; w; w = w->Next)
-        w->Rep = k++ < 3;
+    for (TWpt* w = Swp->First; w; w = w->Next) w->Rep = k++ < 3;
     S.MrkWptOnly = true;
     ASSERT_EQ(job.Run(), TPrintResult::Printed);
     EXPECT_EQ(PdfInfo(out, "Pages"), "1");

@@ -35,17 +35,19 @@ bool TCupsServer::Start(QString& Error)
     for (const char* d : {"conf", "spool", "cache", "state", "log", "tmp"})
         QDir(root).mkpath(QString::fromLatin1(d));
     const QString conf = root + QStringLiteral("/conf");
-    const QString cupsd = QStringLiteral("Listen %1\nLogLevel warn\nPreserveJobFiles Yes\nPreserveJobHistory Yes\n"
-                                         "WebInterface No\nBrowsing No\n"
-                                         "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                                         "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
-                                         "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n")
-                              .arg(Socket());
-    const QString files = QStringLiteral("ServerRoot %1/conf\nRequestRoot %1/spool\nCacheDir %1/cache\n"
-                                         "StateDir %1/state\nTempDir %1/tmp\nErrorLog %1/log/error_log\n"
-                                         "AccessLog %1/log/access_log\nPageLog %1/log/page_log\nFileDevice Yes\n"
-                                         "SystemGroup root\n")
-                              .arg(root);
+    const QString cupsd =
+        QStringLiteral("Listen %1\nLogLevel warn\nPreserveJobFiles Yes\nPreserveJobHistory Yes\n"
+                       "WebInterface No\nBrowsing No\n"
+                       "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                       "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
+                       "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n")
+            .arg(Socket());
+    const QString files =
+        QStringLiteral("ServerRoot %1/conf\nRequestRoot %1/spool\nCacheDir %1/cache\n"
+                       "StateDir %1/state\nTempDir %1/tmp\nErrorLog %1/log/error_log\n"
+                       "AccessLog %1/log/access_log\nPageLog %1/log/page_log\nFileDevice Yes\n"
+                       "SystemGroup root\n")
+            .arg(root);
     if (!WriteText(conf + QStringLiteral("/cupsd.conf"), cupsd) ||
         !WriteText(conf + QStringLiteral("/cups-files.conf"), files)) {
         Error = QStringLiteral("cannot write the configuration");
@@ -53,9 +55,9 @@ bool TCupsServer::Start(QString& Error)
     }
     qputenv("CUPS_SERVER", Socket().toUtf8());
     fProc.setProcessChannelMode(QProcess::MergedChannels);
-    fProc.start(QStringLiteral("/usr/sbin/cupsd"), {QStringLiteral("-f"), QStringLiteral("-c"),
-                                                    conf + QStringLiteral("/cupsd.conf"), QStringLiteral("-s"),
-                                                    conf + QStringLiteral("/cups-files.conf")});
+    fProc.start(QStringLiteral("/usr/sbin/cupsd"),
+                {QStringLiteral("-f"), QStringLiteral("-c"), conf + QStringLiteral("/cupsd.conf"),
+                 QStringLiteral("-s"), conf + QStringLiteral("/cups-files.conf")});
     if (!fProc.waitForStarted(10000)) {
         Error = QStringLiteral("cupsd: ") + fProc.errorString();
         return false;
@@ -85,9 +87,9 @@ void TCupsServer::Stop()
 bool TCupsServer::AddQueue(const QString& Name, bool MakeDefault, QString& Error)
 {
     int rc = 1;
-    QStringList out = Run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), Name, QStringLiteral("-E"),
-                                                      QStringLiteral("-v"), QStringLiteral("file:///dev/null"),
-                                                      QStringLiteral("-m"), QStringLiteral("raw")},
+    QStringList out = Run(QStringLiteral("lpadmin"),
+                          {QStringLiteral("-p"), Name, QStringLiteral("-E"), QStringLiteral("-v"),
+                           QStringLiteral("file:///dev/null"), QStringLiteral("-m"), QStringLiteral("raw")},
                           &rc);
     if (rc == 0 && MakeDefault) out = Run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), Name}, &rc);
     if (rc != 0) Error = out.join(u'\n');
