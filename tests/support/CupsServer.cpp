@@ -36,11 +36,12 @@ bool TCupsServer::Start(QString& Error)
         QDir(root).mkpath(QString::fromLatin1(d));
     const QString conf = root + QStringLiteral("/conf");
     const QString cupsd =
-        QStringLiteral("Listen %1\nLogLevel warn\nPreserveJobFiles Yes\nPreserveJobHistory Yes\n"
-                       "WebInterface No\nBrowsing No\n"
-                       "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                       "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
-                       "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n")
+        QStringLiteral(
+            "Listen %1\nLogLevel warn\nDirtyCleanInterval 0\nPreserveJobFiles Yes\nPreserveJobHistory Yes\n"
+            "WebInterface No\nBrowsing No\n"
+            "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+            "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
+            "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n")
             .arg(Socket());
     const QString files =
         QStringLiteral("ServerRoot %1/conf\nRequestRoot %1/spool\nCacheDir %1/cache\n"
@@ -112,8 +113,17 @@ bool TCupsServer::WaitCompleted(int Count) const
 
 QByteArray TCupsServer::ControlFile(int Job) const
 {
+    // The scheduler writes it a moment after the job changes state.
     QFile f(fDir.filePath(QStringLiteral("spool/c%1").arg(Job, 5, 10, QLatin1Char('0'))));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    for (int i = 0; i < 100; ++i) {
+        if (f.open(QIODevice::ReadOnly)) {
+            const QByteArray data = f.readAll();
+            f.close();
+            if (!data.isEmpty()) return data;
+        }
+        QThread::msleep(50);
+    }
+    return QByteArray();
 }
 
 QByteArray TCupsServer::DataFile(int Job) const
