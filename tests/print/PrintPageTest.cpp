@@ -1,5 +1,6 @@
 // Page geometry, cell layout, detail band and the page drawn into images.
 #include "print/PrintPage.h"
+#include "print/PrintJob.h"
 #include "print/PrintText.h"
 
 #include "model/Options.h"
@@ -176,6 +177,42 @@ TEST_F(PageFixture, TaskPageIsBlankBelowTwoTurnPoints)
     EXPECT_EQ(render(), 0);
     AddTrn(4510000, 610000, "B");
     EXPECT_GT(render(), 100);
+}
+
+// A plan page of a PDF file at 300 dpi: frames and title band at their millimetres.
+TEST_F(PageFixture, PlanPageFramesAtTheirMillimetres)
+{
+    NewTrj();
+    QPageLayout layout;
+    ASSERT_TRUE(PrinterPageLayout(PdfPrinterName, true, layout));
+    const TPrinterGeometry g = GeometryOfLayout(layout, 300);
+    EXPECT_EQ(g.PhysSize, QSize(2479, 3508)); // 595 x 842 points
+    EXPECT_EQ(g.PrnOffset, QPoint(0, 0));
+    const TPageGeometry geo = PageGeometry(g, S, 0, 0, 1, {});
+    EXPECT_EQ(geo.PageRect, (TIntRect{118, 118, 2479 - 118, 3508 - 118}));
+    C.PageRect = geo.PageRect;
+    C.PxPerMmX = geo.PxPerMmX;
+    C.PxPerMmY = geo.PxPerMmY;
+    C.OutMode = 0;
+    C.Printing = true;
+    QImage img(g.PageSize, QImage::Format_RGB32);
+    img.setDotsPerMeterX(11811);
+    img.setDotsPerMeterY(11811);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        DrawPage(p, C, S);
+    }
+    const auto dark = [&](int x, int y) { return qGray(img.pixel(x, y)) < 128; };
+    const int T8 = 118 + 94; // below the 8 mm title band
+    for (int y : {400, 1700, 3300}) {
+        EXPECT_TRUE(dark(118, y) && dark(2361, y)) << y;
+        EXPECT_FALSE(dark(114, y) || dark(2365, y)) << y;
+    }
+    EXPECT_TRUE(dark(300, T8) && dark(300, 3390));
+    EXPECT_FALSE(dark(300, T8 - 5) || dark(300, T8 + 5));
+    EXPECT_TRUE(dark(1240, 118)); // the title box hangs from the top of the page
+    EXPECT_FALSE(dark(300, 118));
 }
 
 TEST(StyleTest, PenColourAndFontRule)

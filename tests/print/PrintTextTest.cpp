@@ -216,8 +216,9 @@ TEST_F(TextFixture, TitlesInBothLanguages)
     const QString fr = TitleText(S, Trj, QString(), true, QDate());
     EXPECT_TRUE(fr.startsWith(Trj->Name.left(Trj->Name.indexOf('.') + 4) + " - ")) << fr.toStdString();
     EXPECT_TRUE(fr.endsWith(" - Vol %s %1")) << fr.toStdString();
-    EXPECT_TRUE(fr.contains(TitleDate(DateOfDateTime(Trj->StartTime))));
+    EXPECT_TRUE(fr.contains(" - jeu. 21 janvier 2010 - "));
     Language = 1;
+    EXPECT_TRUE(TitleText(S, Trj, QString(), true, QDate()).contains(" - Thu 21 January 2010 - "));
     EXPECT_EQ(TitleDate(QDate(2004, 5, 12)), "Wed 12 May 2004");
     Language = 0;
     EXPECT_EQ(TitleDate(QDate(2004, 5, 12)), "mer. 12 mai 2004");
