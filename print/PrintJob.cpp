@@ -90,7 +90,6 @@ bool PrinterPageLayout(const QString& Printer, bool Portrait, QPageLayout& Layou
     QPageLayout l = p.pageLayout();
     l.setOrientation(o);
     l.setUnits(QPageLayout::Millimeter);
-    l.setMinimumMargins(l.minimumMargins());
     l.setMargins(l.minimumMargins());
     Layout = l;
     return true;
@@ -181,6 +180,8 @@ TPrintResult TPrintJob::Run()
             if (!Render(printer, g)) return Fail(fError);
         } catch (const std::exception& e) {
             return Fail(QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            return Fail(QStringLiteral("an unknown failure while drawing"));
         }
     }
     if (Status) Status(FormatMsg(m.TransferStatus, {doc}));

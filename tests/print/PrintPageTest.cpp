@@ -70,13 +70,7 @@ TEST(PageGeometryTest, SectorCheckFillsThePreviewArea)
     EXPECT_EQ(g.PaintBox, QSize(990, 660));
     EXPECT_DOUBLE_EQ(g.PxPerMmX, 6.3); // a hundredth of the shorter side
     EXPECT_EQ(s.LeftEdit, 2);          // no printer margins on the sheet
-}
-
-TEST(PageGeometryTest, PrinterWithoutPageGivesEmptyPage)
-{
-    TPrintSettings s;
-    const TPageGeometry g = PageGeometry(TPrinterGeometry{600, 600, {}, {}, {}}, s, 0, 0, 1, {});
-    EXPECT_FALSE(g.PageRect.Positive());
+    EXPECT_FALSE(PageGeometry(TPrinterGeometry{600, 600, {}, {}, {}}, s, 0, 0, 1, {}).PageRect.Positive());
 }
 
 TEST(TrnCellsTest, RowCountsAndCells)
