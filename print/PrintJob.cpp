@@ -147,9 +147,7 @@ TPrintResult TPrintJob::Run()
     if (fS.PrinterName.isEmpty()) fS.PrinterName = DefaultPrinterName();
     const bool toFile = fS.PrinterName == PdfPrinterName;
     if (toFile) {
-        QString suggested = QFileInfo(doc).completeBaseName();
-        if (suggested.isEmpty()) suggested = PrintJobTitle;
-        suggested += QStringLiteral(".pdf");
+        const QString suggested = (doc.isEmpty() ? PrintJobTitle : doc) + QStringLiteral(".pdf");
         QString chosen;
         const TPdfFileAsker& ask = Asker();
         if (!(ask ? ask(suggested, chosen) : DefaultAsk(suggested, chosen)) || chosen.isEmpty())

@@ -63,7 +63,7 @@ TEST_F(PdfJob, DetailPageOfAFlightWithItsTask)
     S.LeftEdit = 10;
     TPrintJob job(S);
     ASSERT_EQ(job.Run(), TPrintResult::Printed);
-    EXPECT_EQ(asked, QFileInfo(Trj->Name).completeBaseName() + ".pdf");
+    EXPECT_EQ(asked, Trj->Name + ".pdf");
     EXPECT_EQ(Trj->CurRec, cur); // printing moves no cursor
     EXPECT_EQ(Stn->Cursor, cursor);
     EXPECT_EQ(PdfInfo(out, "Pages"), "1");
@@ -94,7 +94,7 @@ TEST_F(PdfJob, WaypointListRunsOverItsPages)
     S.PrnView = pvWptList;
     TPrintJob job(S);
     ASSERT_EQ(job.Run(), TPrintResult::Printed);
-    EXPECT_EQ(asked, "euregio9.pdf");
+    EXPECT_EQ(asked, Opt->FichWayPoints + ".pdf");
     const QString pages = PdfInfo(out, "Pages");
     EXPECT_EQ(pages.toInt(), job.Pages());
     EXPECT_GE(job.Pages(), 2);
