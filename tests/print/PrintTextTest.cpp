@@ -104,7 +104,6 @@ TEST_F(TextFixture, FaiLineOnlyForFourOrFivePoints)
     const int pts[][2] = {{4500000, 600000}, {4560000, 600000}, {4530000, 660000}, {4500000, 600000}};
     for (const auto& p : pts) Add(p[0], p[1], "T");
     const TTextBlock four = InfoLayout(400, 600, -3, Src(), S, M, 20);
-    EXPECT_TRUE(Find(four, "FAI Tri : ") || Find(four, "Triangle non FAI"));
     EXPECT_TRUE(Find(four, "FAI Tri : ")); // an equilateral-like triangle
     Add(4510000, 610000, "T");
     Add(4520000, 610000, "T");
@@ -129,8 +128,7 @@ TEST_F(TextFixture, FlightTimesUtcWithoutTaskLocalWithTask)
     EXPECT_TRUE(Find(loc, " 12:00:00 "));
     EXPECT_TRUE(Find(loc, " 12:12:00 ")); // the first passage, local
     EXPECT_TRUE(Find(loc, " 13:00:00 "));
-    EXPECT_TRUE(Find(loc, "km/h")); // leg and mean speeds
-    EXPECT_EQ(Count(loc, "km/h"), 2);
+    EXPECT_EQ(Count(loc, "km/h"), 2); // leg and mean speeds
 
     // Equal passage times give no mean speed.
     Stn->Last->Time = Stn->First->Time;
