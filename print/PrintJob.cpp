@@ -202,9 +202,7 @@ bool TPrintJob::Render(QPrinter& Printer, const TPrinterGeometry& G)
         fError = QStringLiteral("the page has no printable area");
         return false;
     }
-    c.PageRect = geo.PageRect;
-    c.PxPerMmX = geo.PxPerMmX;
-    c.PxPerMmY = geo.PxPerMmY;
+    c.SetGeometry(geo);
     c.OutMode = 0;
     c.CtrlSect = 0;
     c.Printing = true;

@@ -87,6 +87,14 @@ struct TPageContext
     // Status bar text (empty clears it).
     std::function<void(const QString&)> Status;
 
+    // Page rectangle, pixels per millimetre and paint box of a computed geometry.
+    void SetGeometry(const TPageGeometry& G)
+    {
+        PageRect = G.PageRect;
+        PxPerMmX = G.PxPerMmX;
+        PxPerMmY = G.PxPerMmY;
+        PaintBox = G.PaintBox;
+    }
     bool Previewing() const { return OutMode > 0; }
     // Blocks draw only while previewing, or printing and not aborted.
     bool Active() const { return Previewing() || (Printing && !(Aborted && *Aborted)); }
