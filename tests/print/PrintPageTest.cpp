@@ -184,9 +184,7 @@ TEST_F(PageFixture, PlanPageFramesAtTheirMillimetres)
     EXPECT_EQ(g.PrnOffset, QPoint(0, 0));
     const TPageGeometry geo = PageGeometry(g, S, 0, 0, 1, {});
     EXPECT_EQ(geo.PageRect, (TIntRect{118, 118, 2479 - 118, 3508 - 118}));
-    C.PageRect = geo.PageRect;
-    C.PxPerMmX = geo.PxPerMmX;
-    C.PxPerMmY = geo.PxPerMmY;
+    C.SetGeometry(geo);
     C.OutMode = 0;
     C.Printing = true;
     QImage img(g.PageSize, QImage::Format_RGB32);
