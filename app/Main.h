@@ -80,7 +80,11 @@ public:
     QAction* SupprCircuit = nullptr;
     // Tools and help
     QAction* Options = nullptr;
+    QAction* GpsGarmin = nullptr;
     QAction* APropos = nullptr;
+    // Scanned maps
+    QAction* InstalleCarte = nullptr;
+    QAction* SelectionCarte = nullptr;
 
     QToolBar* MainToolBar = nullptr;
     // The test button: shown only when key "Test_Btn" of section "Interface" is set.
@@ -140,7 +144,10 @@ public slots:
     void AssocieAutoExecute();
     void SupprCircuitExecute();
     void OptionsExecute();
+    void GpsGarminExecute();
     void AProposExecute();
+    void InstalleCarteExecute();
+    void SelectionCarteExecute();
     void NmeaFormExtExecute(QObject* Sender = nullptr);
 
 protected:
