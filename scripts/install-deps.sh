@@ -11,7 +11,7 @@ pkgs=(
   libgeographiclib-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
-  poppler-utils cups-client locales
+  poppler-utils cups-client cups-daemon locales
   gpsbabel
 )
 missing=()
