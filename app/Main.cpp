@@ -3,6 +3,8 @@
 #include "dialogs/Choice.h"
 #include "dialogs/Info.h"
 #include "dialogs/SmallWindows.h"
+#include "dialogs/TestForm.h"
+#include "dialogs/WebMap.h"
 
 #include "app/Cutt.h"
 #include "app/Langage.h"
@@ -254,6 +256,7 @@ void TMainForm::BuildActions()
     Ajuste = NewAction("Ajuste", &TMainForm::AjusteExecute, MakeIcon(TIcon::Fit));
     Ajuste->setShortcut(QKeySequence(Qt::Key_F5));
     ArrangeViewsAct = NewAction("ArrangeViewsAct", &TMainForm::ArrangeViews);
+    WebMapAct = NewAction("WebMapAct", &TMainForm::WebMapExecute);
 
     AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
@@ -289,6 +292,8 @@ void TMainForm::BuildMenus()
     view->addActions({ZoomPlus, ZoomMoins, Ajuste});
     view->addSeparator();
     view->addAction(ArrangeViewsAct);
+    view->addSeparator();
+    view->addAction(WebMapAct);
 
     QMenu* task = menu("CircuitMenu");
     task->addActions({AssocieAuto, SupprCircuit});
@@ -321,7 +326,7 @@ void TMainForm::BuildToolBar()
     TestBtn = new QToolButton(MainToolBar);
     TestBtn->setObjectName(QStringLiteral("TestBtn"));
     TestBtn->setIcon(MakeIcon(TIcon::Test));
-    TestBtn->setEnabled(false); // the test window comes with the dialogs
+    connect(TestBtn, &QToolButton::clicked, this, &TMainForm::TestBtnClick);
     TestBtnAction = MainToolBar->addWidget(TestBtn);
     TestBtnAction->setVisible(TestBtnWanted());
 
@@ -712,6 +717,36 @@ void TMainForm::SupprCircuitExecute()
     RefreshViews();
 }
 
+// ---- Web map and test window ----------------------------------------
+
+void TMainForm::WebMapExecute()
+{
+    if (!WebMapForm) {
+        new TWebMapForm(this, ClientRect().size());
+        LangWebMapForm(*WebMapForm);
+        RegisterLangRoutine(QStringLiteral("WebMapForm"), [] {
+            if (WebMapForm) LangWebMapForm(*WebMapForm);
+        });
+    }
+    {
+        // The view sheet is made current without its change handler: the page is built once, below.
+        const QSignalBlocker block(WebMapForm->PageControl);
+        WebMapForm->PageControl->setCurrentWidget(WebMapForm->ViewTab);
+    }
+    WebMapForm->show();
+    WebMapForm->raise();
+    WebMapForm->activateWindow();
+    WebMapForm->ShowMap();
+}
+
+void TMainForm::TestBtnClick()
+{
+    if (!FormTest) return;
+    FormTest->show();
+    FormTest->raise();
+    FormTest->activateWindow();
+}
+
 // ---- Tools and help ----------------------------------------
 
 void TMainForm::OptionsExecute()
@@ -779,6 +814,10 @@ void CreateForms(const QString& StartTrj)
         f.exec();
     });
     CreateSmallWindows(MainForm);
+    new TFormTest(MainForm);
+    RegisterLangRoutine(QStringLiteral("FormTest"), [] {
+        if (FormTest) LangFormTest(*FormTest);
+    });
     SetFlightChoiceHook([](const QString& FileName, const QStringList& Flights, int& Index) {
         const TFlightChoice c = ChooseFlights(FileName, Flights);
         Index = c.Index;
