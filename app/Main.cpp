@@ -510,6 +510,8 @@ void TMainForm::closeEvent(QCloseEvent* e)
         return;
     }
     SaveOptions();
+    // The map window keeps its options and removes its page when it closes.
+    if (WebMapForm && WebMapForm->isVisible()) WebMapForm->close();
     e->accept();
 }
 

@@ -1,0 +1,305 @@
+// The web-map window in the offscreen web view, its tiles served by a loopback stub.
+#include "dialogs/WebMap.h"
+#include "platform/IniFile.h"
+#include "platform/ProgramDir.h"
+#include "support/Fixtures.h"
+#include "support/TileStub.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+#include <cmath>
+
+namespace {
+
+// Runs a script in the page and waits for its result.
+QVariant RunJs(QWebEnginePage* Page, const QString& Script)
+{
+    QVariant result;
+    bool done = false;
+    Page->runJavaScript(Script, [&](const QVariant& v) {
+        result = v;
+        done = true;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 20000));
+    return result;
+}
+
+// What the map shows, read from the page.
+QJsonObject MapState(QWebEnginePage* Page)
+{
+    const QString js = QStringLiteral(R"JS(
+(function () {
+  var m = window.zphMap, s = { ok: !!m };
+  if (!m) return JSON.stringify(s);
+  var c = m.getCenter();
+  s.lat = c.lat; s.lng = c.lng; s.zoom = m.getZoom();
+  s.layers = [];
+  m.eachLayer(function (l) { if (l.zphName) s.layers.push(l.zphName); });
+  s.layers.sort();
+  s.marker = !!(window.zphMarker && m.hasLayer(window.zphMarker));
+  if (window.zphMarker) { var p = window.zphMarker.getLatLng(); s.markerLat = p.lat; s.markerLng = p.lng; }
+  if (window.zphLine && m.hasLayer(window.zphLine)) {
+    var pts = window.zphLine.getLatLngs();
+    s.points = pts.length;
+    s.color = window.zphLine.options.color;
+    s.weight = window.zphLine.options.weight;
+    s.first = [pts[0].lat, pts[0].lng];
+    // A point of the line away from the marker, in the view's coordinates.
+    var fp = m.latLngToContainerPoint(pts[2]), box = m.getContainer().getBoundingClientRect();
+    s.lineX = Math.round(fp.x + box.left); s.lineY = Math.round(fp.y + box.top);
+  }
+  var n = document.getElementById("zph_notice");
+  s.notice = n && n.style.display !== "none" ? n.textContent : "";
+  s.loaded = window.zphTiles.loaded; s.failed = window.zphTiles.failed;
+  return JSON.stringify(s);
+})())JS");
+    return QJsonDocument::fromJson(RunJs(Page, js).toString().toUtf8()).object();
+}
+
+class WebMapView : public FreshModel
+{
+protected:
+    void SetUp() override
+    {
+        FreshModel::SetUp();
+        Language = 0;
+        QFile::remove(IniFileName());
+    }
+    void TearDown() override
+    {
+        TrjMode = 0;
+        WptMode = 0;
+        FreshModel::TearDown();
+    }
+
+    // A trace of Count fixes going north-east from 45°N 5°E, current fix Cur.
+    static void MakeTrj(int Count, int Cur)
+    {
+        TTrj* T = NewTrj();
+        for (int i = 0; i < Count; ++i) {
+            auto r = std::make_unique<TRec>();
+            r->Lat = 4500000 + i * 20;
+            r->Lon = 500000 + i * 30;
+            r->Time = 1000000 + i * 100;
+            T->AddRec(r);
+        }
+        T->Name = QStringLiteral("Vol");
+        TrjLoaded();
+        T->CurRec = T->RecAt(Cur);
+        TrjMode = 1;
+        WptMode = 0;
+    }
+
+    // Shows the map and waits for the page and for the tiles to answer.
+    QJsonObject Show(TWebMapForm& F, TTileStub& Stub)
+    {
+        Stub.Intercept(F.WebBrowser->page()->profile());
+        F.show();
+        QSignalSpy loaded(F.WebBrowser, &QWebEngineView::loadFinished);
+        F.ShowMap();
+        EXPECT_TRUE(loaded.wait(30000));
+        EXPECT_TRUE(!loaded.isEmpty() && loaded.first().first().toBool());
+        QJsonObject s;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                s = MapState(F.WebBrowser->page());
+                return s.value(QStringLiteral("loaded")).toInt() +
+                           s.value(QStringLiteral("failed")).toInt() >=
+                       4;
+            },
+            20000));
+        return s;
+    }
+};
+
+QStringList Layers(const QJsonObject& S)
+{
+    QStringList l;
+    for (const auto& v : S.value(QStringLiteral("layers")).toArray()) l << v.toString();
+    return l;
+}
+
+} // namespace
+
+TEST_F(WebMapView, TraceOnEachMapType)
+{
+    MakeTrj(1000, 500);
+    const struct
+    {
+        int Type;
+        QStringList Layers;
+        QStringList Requested;
+    } cases[] = {
+        {0, {"plan"}, {"plan"}},
+        {1, {"satellite"}, {"imagery"}},
+        {2, {"imagery", "labels"}, {"imagery", "labels"}},
+        {3, {"plan"}, {"plan"}},
+    };
+    for (const auto& c : cases) {
+        TTileStub stub;
+        TWebMapForm f(nullptr, QSize(1000, 800));
+        TWebMapSettings s = f.Settings();
+        s.MapType = c.Type;
+        s.Zoom = 12;
+        s.Color = 0x0000FF; // red
+        s.Width = 6;
+        s.NbTrjRec = 3; // 100 fixes each side
+        f.SetSettings(s);
+        const QJsonObject st = Show(f, stub);
+        ASSERT_TRUE(st.value(QStringLiteral("ok")).toBool()) << c.Type;
+        const TRec& cur = *Trj->CurRec;
+        EXPECT_NEAR(st.value(QStringLiteral("lat")).toDouble(), cur.Lat / 1e5, 1e-6);
+        EXPECT_NEAR(st.value(QStringLiteral("lng")).toDouble(), cur.Lon / 1e5, 1e-6);
+        EXPECT_EQ(st.value(QStringLiteral("zoom")).toInt(), 12);
+        EXPECT_EQ(Layers(st), c.Layers) << c.Type;
+        EXPECT_TRUE(st.value(QStringLiteral("marker")).toBool());
+        EXPECT_NEAR(st.value(QStringLiteral("markerLat")).toDouble(), cur.Lat / 1e5, 1e-6);
+        EXPECT_EQ(st.value(QStringLiteral("points")).toInt(), 201);
+        EXPECT_EQ(st.value(QStringLiteral("color")).toString(), "#FF0000");
+        EXPECT_EQ(st.value(QStringLiteral("weight")).toInt(), 6);
+        EXPECT_EQ(st.value(QStringLiteral("notice")).toString(), "");
+        EXPECT_EQ(f.windowTitle(), "Visualisation Google Map - Trj: Vol");
+
+        // Tiles of the chosen layers only, at the chosen zoom, around the centre.
+        const double n = std::pow(2.0, 12);
+        const int cx = int((cur.Lon / 1e5 + 180) / 360 * n);
+        const double lat = cur.Lat / 1e5 * M_PI / 180;
+        const int cy = int((1 - std::log(std::tan(lat) + 1 / std::cos(lat)) / M_PI) / 2 * n);
+        QSet<QString> layers;
+        bool centreTile = false;
+        for (const TTileRequest& r : stub.Requests) {
+            layers << r.Layer;
+            EXPECT_EQ(r.Z, 12) << r.Layer.toStdString();
+            EXPECT_LE(std::abs(r.X - cx), 4);
+            EXPECT_LE(std::abs(r.Y - cy), 4);
+            centreTile = centreTile || (r.X == cx && r.Y == cy);
+        }
+        EXPECT_EQ(QStringList(layers.begin(), layers.end()).size(), c.Requested.size());
+        for (const QString& l : c.Requested) EXPECT_TRUE(layers.contains(l)) << l.toStdString();
+        EXPECT_TRUE(centreTile);
+    }
+}
+
+TEST_F(WebMapView, TraceColourWhereItsFixesProject)
+{
+    MakeTrj(300, 150);
+    TTileStub stub;
+    TWebMapForm f(nullptr, QSize(1000, 800));
+    TWebMapSettings s = f.Settings();
+    s.Color = 0xFF0000; // blue
+    s.Width = 10;
+    s.NbTrjRec = 4;
+    f.SetSettings(s);
+    const QJsonObject st = Show(f, stub);
+    ASSERT_EQ(st.value(QStringLiteral("points")).toInt(), 21);
+    // Let the view paint, then look for the line's colour where one of its fixes projects.
+    QTest::qWait(300);
+    const QImage img = f.WebBrowser->grab().toImage();
+    const int x = st.value(QStringLiteral("lineX")).toInt(), y = st.value(QStringLiteral("lineY")).toInt();
+    bool found = false;
+    for (int dy = -3; dy <= 3 && !found; ++dy)
+        for (int dx = -3; dx <= 3 && !found; ++dx) {
+            const QColor c = img.pixelColor(x + dx, y + dy);
+            found = c.blue() > 200 && c.red() < 60 && c.green() < 60;
+        }
+    EXPECT_TRUE(found) << x << "," << y << " in " << img.width() << "x" << img.height();
+}
+
+TEST_F(WebMapView, WaypointAndNoticeWhenNoTileLoads)
+{
+    auto w = std::make_unique<TWpt>();
+    w->Name = QStringLiteral("ST AUBAN");
+    w->Lat = 4405000;
+    w->Lon = 598000;
+    NewSwp()->AddWpt(w);
+    WptMode = 1;
+    TrjMode = 0;
+    TTileStub stub;
+    stub.Fail = true;
+    TWebMapForm f(nullptr, QSize(1000, 800));
+    QFile::remove(f.TempFile);
+    // No waypoint selected: one message and no page.
+    f.ShowMap();
+    ASSERT_EQ(Msg::Log().size(), 1);
+    EXPECT_EQ(Msg::Log().first().text, "Un way-point doit être sélectionné.");
+    EXPECT_FALSE(QFile::exists(f.TempFile));
+    Swp->SelWpt = Swp->First;
+    const QJsonObject st = Show(f, stub);
+    EXPECT_NEAR(st.value(QStringLiteral("lat")).toDouble(), 44.05, 1e-6);
+    EXPECT_NEAR(st.value(QStringLiteral("markerLng")).toDouble(), 5.98, 1e-6);
+    EXPECT_FALSE(st.contains(QStringLiteral("points")));
+    EXPECT_EQ(st.value(QStringLiteral("loaded")).toInt(), 0);
+    EXPECT_EQ(st.value(QStringLiteral("notice")).toString(),
+              "Les tuiles de la carte n'ont pas pu être chargées.");
+    EXPECT_EQ(f.windowTitle(), "Visualisation Google Map - Wpt: ST AUBAN");
+}
+
+TEST_F(WebMapView, SettingsKeptAcrossActivationsWrittenAtClose)
+{
+    {
+        TIniFile ini(IniFileName());
+        ini.WriteString("WebMap", "Zoom", "99");
+        ini.WriteString("WebMap", "Map_type", "3");
+        ini.WriteString("WebMap", "Google_key", "abc");
+    }
+    MakeTrj(50, 25);
+    TWebMapForm f(nullptr, QSize(1000, 800));
+    EXPECT_EQ(f.ZoomBar->value(), 17);
+    EXPECT_EQ(f.Settings().MapType, 3);
+    f.show();
+    f.ZoomBar->setValue(7);
+    // Another window takes the focus and gives it back: the option just changed stays.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    f.activateWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(f.ZoomBar->value(), 7);
+    f.ShowMap();
+    ASSERT_TRUE(QFile::exists(f.TempFile));
+    EXPECT_EQ(f.TempFile, ProgramDir() + "/zephalon.tmp");
+    f.close();
+    EXPECT_FALSE(QFile::exists(f.TempFile));
+    const TIniFile ini(IniFileName());
+    EXPECT_EQ(ini.ReadInteger("WebMap", "Zoom", 0), 7);
+    EXPECT_EQ(ini.ReadInteger("WebMap", "Map_type", 0), 3);
+    EXPECT_EQ(ini.ReadString("WebMap", "Google_key", ""), "abc");
+    // Edited while closed, read again at the next showing.
+    {
+        TIniFile w(IniFileName());
+        w.WriteInteger("WebMap", "Zoom", 4);
+    }
+    f.show();
+    EXPECT_EQ(f.ZoomBar->value(), 4);
+    f.close();
+}
+
+TEST_F(WebMapView, ReadOnlyFolderGivesOneMessageAndRecovers)
+{
+    MakeTrj(50, 25);
+    TWebMapForm f(nullptr, QSize(1000, 800));
+    const QString good = f.TempFile;
+    f.TempFile = ProgramDir() + "/missing-folder/zephalon.tmp";
+    f.ShowMap();
+    EXPECT_EQ(f.Busy, 0);
+    EXPECT_EQ(Msg::Log().size(), 1);
+    f.TempFile = good;
+    f.ShowMap();
+    EXPECT_EQ(Msg::Log().size(), 1);
+    EXPECT_TRUE(QFile::exists(good));
+    // Neither mode: nothing happens.
+    TrjMode = 0;
+    QFile::remove(good);
+    f.ShowMap();
+    EXPECT_FALSE(QFile::exists(good));
+}
