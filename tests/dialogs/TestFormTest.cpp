@@ -1,8 +1,11 @@
 // The test window and the calculations behind it.
 #include "dialogs/TestForm.h"
+#include "app/Langage.h"
+#include "app/Main.h"
 #include "model/Calc.h"
 #include "model/Options.h"
 #include "model/Texts.h"
+#include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/ProgramDir.h"
 #include "support/Fixtures.h"
@@ -13,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QToolButton>
 #include <cmath>
 
 namespace {
@@ -247,4 +251,24 @@ TEST_F(TestWindow, Buttons)
     f->Lati1Edit->setText(LatiToStr(0));
     f->FromUTM->click();
     EXPECT_EQ(f->Lati1Edit->text(), lat);
+}
+
+TEST(TestWindowStart, ShownByTheTestButton)
+{
+    ModelDone();
+    Msg::SetHeadless(true);
+    TIniFile(IniFileName()).WriteString("Interface", "Test_Btn", "1");
+    StartZephalon(QString());
+    MainForm->show();
+    ASSERT_NE(FormTest, nullptr);
+    EXPECT_TRUE(MainForm->TestBtn->isEnabled());
+    EXPECT_FALSE(FormTest->isVisible());
+    MainForm->TestBtn->click();
+    EXPECT_TRUE(FormTest->isVisible());
+    SetFrenchTexts();
+    EXPECT_EQ(FormTest->StnToTrj->text(), "Circuit -> trajectoire");
+    DestroyForms();
+    EXPECT_EQ(FormTest, nullptr);
+    ModelDone();
+    QFile::remove(IniFileName());
 }

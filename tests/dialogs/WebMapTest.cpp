@@ -1,5 +1,6 @@
 // The web-map window in the offscreen web view, its tiles served by a loopback stub.
 #include "dialogs/WebMap.h"
+#include "app/Main.h"
 #include "platform/IniFile.h"
 #include "platform/ProgramDir.h"
 #include "support/Fixtures.h"
@@ -10,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTabWidget>
@@ -302,4 +304,29 @@ TEST_F(WebMapView, ReadOnlyFolderGivesOneMessageAndRecovers)
     QFile::remove(good);
     f.ShowMap();
     EXPECT_FALSE(QFile::exists(good));
+}
+
+TEST_F(WebMapView, MainWindowCommandShowsTheMap)
+{
+    StartZephalon(QString());
+    MainForm->resize(1200, 800);
+    MainForm->show();
+    MakeTrj(100, 40);
+    ASSERT_EQ(WebMapForm, nullptr);
+    MainForm->WebMapAct->trigger();
+    ASSERT_NE(WebMapForm, nullptr);
+    EXPECT_TRUE(WebMapForm->isVisible());
+    EXPECT_EQ(WebMapForm->PageControl->currentWidget(), WebMapForm->ViewTab);
+    EXPECT_EQ(WebMapForm->windowTitle(), "Visualisation Google Map - Trj: Vol");
+    EXPECT_EQ(WebMapForm->RefreshBtn->text(), "&Rafraîchir");
+    EXPECT_TRUE(QFile::exists(WebMapForm->TempFile));
+    EXPECT_GE(WebMapForm->width(), WebMapForm->MinWidth);
+    // Closing the main window closes the map window, which keeps its options and its page goes.
+    WebMapForm->ZoomBar->setValue(5);
+    const QString page = WebMapForm->TempFile;
+    MainForm->close();
+    EXPECT_FALSE(QFile::exists(page));
+    EXPECT_EQ(TIniFile(IniFileName()).ReadInteger("WebMap", "Zoom", 0), 5);
+    DestroyForms();
+    EXPECT_EQ(WebMapForm, nullptr);
 }
