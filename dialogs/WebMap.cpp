@@ -57,8 +57,7 @@ QByteArray MimeOf(const QString& Name)
     return QByteArrayLiteral("application/octet-stream");
 }
 
-// Serves the page, our map script and the map library's files; nothing else, and nothing
-// outside the library's folder whatever the path asks.
+// Serves what WebMapResource finds.
 class TWebMapSchemeHandler : public QWebEngineUrlSchemeHandler
 {
 public:
@@ -66,26 +65,9 @@ public:
 
     void requestStarted(QWebEngineUrlRequestJob* Job) override
     {
-        const QString path = QDir::cleanPath(Job->requestUrl().path());
-        QByteArray data;
-        QByteArray mime;
-        QString error;
-        if (path == u'/' + PageName) {
-            if (!ReadWholeFile(PageFile(), data, error))
-                return Job->fail(QWebEngineUrlRequestJob::UrlNotFound);
-            mime = QByteArrayLiteral("text/html");
-        } else if (path == u'/' + ScriptName) {
-            data = WebMapScript();
-            mime = MimeOf(ScriptName);
-        } else if (path.startsWith(u"/leaflet/")) {
-            const QString lib = WebMapLibraryDir();
-            const QString file = QDir::cleanPath(lib + path.mid(8));
-            if (!file.startsWith(lib + u'/') || !ReadWholeFile(file, data, error))
-                return Job->fail(QWebEngineUrlRequestJob::UrlNotFound);
-            mime = MimeOf(file);
-        } else {
+        QByteArray data, mime;
+        if (!WebMapResource(Job->requestUrl().path(), data, mime))
             return Job->fail(QWebEngineUrlRequestJob::UrlNotFound);
-        }
         auto* buf = new QBuffer(Job);
         buf->setData(data);
         buf->open(QIODevice::ReadOnly);
@@ -94,6 +76,28 @@ public:
 };
 
 } // namespace
+
+bool WebMapResource(const QString& UrlPath, QByteArray& Data, QByteArray& Mime)
+{
+    const QString path = QDir::cleanPath(UrlPath);
+    QString error;
+    if (path == u'/' + PageName) {
+        Mime = QByteArrayLiteral("text/html");
+        return ReadWholeFile(PageFile(), Data, error);
+    }
+    if (path == u'/' + ScriptName) {
+        Data = WebMapScript();
+        Mime = MimeOf(ScriptName);
+        return true;
+    }
+    // The library's files, and nothing outside its folder whatever the path asks.
+    if (!path.startsWith(u"/leaflet/")) return false;
+    const QString lib = WebMapLibraryDir();
+    const QString file = QDir::cleanPath(lib + path.mid(8));
+    if (!file.startsWith(lib + u'/')) return false;
+    Mime = MimeOf(file);
+    return ReadWholeFile(file, Data, error);
+}
 
 void PrepareWebEngine()
 {
@@ -189,6 +193,9 @@ void TWebMapForm::FormCreate(QSize MainClient)
     // copies of the program never share a profile folder.
     auto* profile = new QWebEngineProfile(this);
     InstallWebMapScheme(profile);
+    // The tile services ask the programs that use them to say who they are.
+    profile->setHttpUserAgent(profile->httpUserAgent() + QStringLiteral(" Zephalon/") +
+                              QCoreApplication::applicationVersion());
     WebBrowser->setPage(new QWebEnginePage(profile, WebBrowser));
     WebBrowser->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     viewLay->addWidget(WebBrowser);
@@ -231,6 +238,7 @@ void TWebMapForm::FormCreate(QSize MainClient)
     NbTrjRecBar = TrackBar(TrjGroup, "NbTrjRecBar", Qt::Vertical, WebMapNbRecMin, WebMapNbRecMax, 1);
     NbTrjRecBar->setInvertedAppearance(true); // 1 (the whole trace) at the top
     NbTrjRecBar->setInvertedControls(true);
+    NbTrjRecBar->setMinimumHeight(90);
     NbTrjRecBarLbl->setBuddy(NbTrjRecBar);
     NbTrjRecBarMaxLbl = Named(new QLabel(TrjGroup), "NbTrjRecBarMaxLbl");
     NbTrjRecBarMinLbl = Named(new QLabel(TrjGroup), "NbTrjRecBarMinLbl");

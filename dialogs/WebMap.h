@@ -27,6 +27,10 @@ class QWebEngineView;
 void PrepareWebEngine();
 // Serves the scheme in a profile (idempotent). The window does it for its own profile.
 void InstallWebMapScheme(QWebEngineProfile* Profile);
+// What the scheme serves for a path of its addresses: "/zephalon.tmp" the page file,
+// "/zephalon-map.js" the map script, "/leaflet/..." the map library's files. False for
+// anything else, a path that leaves the library's folder included.
+bool WebMapResource(const QString& UrlPath, QByteArray& Data, QByteArray& Mime);
 // The page's address in the scheme.
 QUrl WebMapPageUrl();
 

@@ -1,5 +1,6 @@
 // The web-map page and its settings, without a window.
 #include "dialogs/WebMapPage.h"
+#include "dialogs/WebMap.h"
 #include "platform/IniFile.h"
 
 #include <QLocale>
@@ -218,4 +219,23 @@ TEST(WebMapPage, SettingsDefaultsRoundTripAndRepair)
                                      "Epaisseur_traj=400\r\nCoef_nb_plot_traj=9\r\n");
     const TWebMapSettings w = ReadWebMapSettings(*worse);
     EXPECT_EQ(w, (TWebMapSettings{0, 1, 0xFF00FF, 20, 4, {}}));
+}
+
+TEST(WebMapPage, SchemeServesOnlyItsOwnFiles)
+{
+    QByteArray data, mime;
+    ASSERT_TRUE(WebMapResource("/leaflet/leaflet.js", data, mime));
+    EXPECT_EQ(mime, "text/javascript");
+    EXPECT_TRUE(data.contains("Leaflet"));
+    ASSERT_TRUE(WebMapResource("/leaflet/images/marker-icon.png", data, mime));
+    EXPECT_EQ(mime, "image/png");
+    for (const char* bad : {"/leaflet/../../../../etc/hostname", "/leaflet/%2e%2e/x", "/../etc/hostname",
+                            "/etc/hostname", "/leaflet/", "/leaflet/missing.js", "/"})
+        EXPECT_FALSE(WebMapResource(QString::fromLatin1(bad), data, mime)) << bad;
+
+    Language = 1;
+    ASSERT_TRUE(WebMapResource("/zephalon-map.js", data, mime));
+    Language = 0;
+    EXPECT_TRUE(data.contains("\"The map tiles could not be loaded.\""));
+    EXPECT_TRUE(WebMapScript().contains("\"Les tuiles de la carte n'ont pas pu être chargées.\""));
 }
