@@ -270,7 +270,8 @@ void TWebMapForm::FormCreate(QSize MainClient)
     SetSettings(TWebMapSettings());
     MinWidth = 600;
     MinHeight = 480;
-    setMinimumSize(200, 150);
+    // The design size is the smallest the window may get.
+    setMinimumSize(MinWidth, MinHeight);
     resize(std::max<int>(MinWidth, Round(MainClient.width() * 0.75)),
            std::max<int>(MinHeight, Round(MainClient.height() * 0.75)));
     FormActivate();
@@ -305,13 +306,6 @@ void TWebMapForm::closeEvent(QCloseEvent* e)
 {
     FormClose();
     e->accept();
-}
-
-void TWebMapForm::resizeEvent(QResizeEvent* e)
-{
-    QWidget::resizeEvent(e);
-    if (width() < MinWidth || height() < MinHeight)
-        resize(std::max<int>(width(), MinWidth), std::max<int>(height(), MinHeight));
 }
 
 TWebMapSettings TWebMapForm::Settings() const

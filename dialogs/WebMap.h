@@ -102,7 +102,6 @@ public slots:
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
 
 private:
     void FormCreate(QSize MainClient);

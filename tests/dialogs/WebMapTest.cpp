@@ -41,23 +41,18 @@ QJsonObject MapState(QWebEnginePage* Page)
 {
     const QString js = QStringLiteral(R"JS(
 (function () {
-  var m = window.zphMap, s = { ok: !!m };
+  var m = window.zphMap, s = { ok: !!m }, c = m && m.getCenter(), line = window.zphLine, mk = window.zphMarker;
   if (!m) return JSON.stringify(s);
-  var c = m.getCenter();
-  s.lat = c.lat; s.lng = c.lng; s.zoom = m.getZoom();
-  s.layers = [];
+  s.lat = c.lat; s.lng = c.lng; s.zoom = m.getZoom(); s.layers = [];
   m.eachLayer(function (l) { if (l.zphName) s.layers.push(l.zphName); });
   s.layers.sort();
-  s.marker = !!(window.zphMarker && m.hasLayer(window.zphMarker));
-  if (window.zphMarker) { var p = window.zphMarker.getLatLng(); s.markerLat = p.lat; s.markerLng = p.lng; }
-  if (window.zphLine && m.hasLayer(window.zphLine)) {
-    var pts = window.zphLine.getLatLngs();
-    s.points = pts.length;
-    s.color = window.zphLine.options.color;
-    s.weight = window.zphLine.options.weight;
-    s.first = [pts[0].lat, pts[0].lng];
+  s.marker = !!(mk && m.hasLayer(mk));
+  if (mk) { s.markerLat = mk.getLatLng().lat; s.markerLng = mk.getLatLng().lng; }
+  if (line && m.hasLayer(line)) {
+    var pts = line.getLatLngs(), box = m.getContainer().getBoundingClientRect();
+    s.points = pts.length; s.color = line.options.color; s.weight = line.options.weight;
     // A point of the line away from the marker, in the view's coordinates.
-    var fp = m.latLngToContainerPoint(pts[2]), box = m.getContainer().getBoundingClientRect();
+    var fp = m.latLngToContainerPoint(pts[2]);
     s.lineX = Math.round(fp.x + box.left); s.lineY = Math.round(fp.y + box.top);
   }
   var n = document.getElementById("zph_notice");
@@ -141,22 +136,14 @@ TEST_F(WebMapView, TraceOnEachMapType)
         int Type;
         QStringList Layers;
         QStringList Requested;
-    } cases[] = {
-        {0, {"plan"}, {"plan"}},
-        {1, {"satellite"}, {"imagery"}},
-        {2, {"imagery", "labels"}, {"imagery", "labels"}},
-        {3, {"plan"}, {"plan"}},
-    };
+    } cases[] = {{0, {"plan"}, {"plan"}},
+                 {1, {"satellite"}, {"imagery"}},
+                 {2, {"imagery", "labels"}, {"imagery", "labels"}},
+                 {3, {"plan"}, {"plan"}}};
     for (const auto& c : cases) {
         TTileStub stub;
         TWebMapForm f(nullptr, QSize(1000, 800));
-        TWebMapSettings s = f.Settings();
-        s.MapType = c.Type;
-        s.Zoom = 12;
-        s.Color = 0x0000FF; // red
-        s.Width = 6;
-        s.NbTrjRec = 3; // 100 fixes each side
-        f.SetSettings(s);
+        f.SetSettings({c.Type, 12, 0x0000FF, 6, 3, {}}); // red, 100 fixes each side
         const QJsonObject st = Show(f, stub);
         ASSERT_TRUE(st.value(QStringLiteral("ok")).toBool()) << c.Type;
         const TRec& cur = *Trj->CurRec;
@@ -192,10 +179,11 @@ TEST_F(WebMapView, TraceOnEachMapType)
     }
 }
 
-TEST_F(WebMapView, TraceColourWhereItsFixesProject)
+TEST_F(WebMapView, OfflineTheTraceShowsWithTheNotice)
 {
     MakeTrj(300, 150);
     TTileStub stub;
+    stub.Fail = true;
     TWebMapForm f(nullptr, QSize(1000, 800));
     TWebMapSettings s = f.Settings();
     s.Color = 0xFF0000; // blue
@@ -204,6 +192,9 @@ TEST_F(WebMapView, TraceColourWhereItsFixesProject)
     f.SetSettings(s);
     const QJsonObject st = Show(f, stub);
     ASSERT_EQ(st.value(QStringLiteral("points")).toInt(), 21);
+    EXPECT_EQ(st.value(QStringLiteral("loaded")).toInt(), 0);
+    EXPECT_EQ(st.value(QStringLiteral("notice")).toString(),
+              "Les tuiles de la carte n'ont pas pu être chargées.");
     // Let the view paint, then look for the line's colour where one of its fixes projects.
     QTest::qWait(300);
     const QImage img = f.WebBrowser->grab().toImage();
@@ -217,7 +208,7 @@ TEST_F(WebMapView, TraceColourWhereItsFixesProject)
     EXPECT_TRUE(found) << x << "," << y << " in " << img.width() << "x" << img.height();
 }
 
-TEST_F(WebMapView, WaypointAndNoticeWhenNoTileLoads)
+TEST_F(WebMapView, SelectedWaypoint)
 {
     auto w = std::make_unique<TWpt>();
     w->Name = QStringLiteral("ST AUBAN");
@@ -225,9 +216,7 @@ TEST_F(WebMapView, WaypointAndNoticeWhenNoTileLoads)
     w->Lon = 598000;
     NewSwp()->AddWpt(w);
     WptMode = 1;
-    TrjMode = 0;
     TTileStub stub;
-    stub.Fail = true;
     TWebMapForm f(nullptr, QSize(1000, 800));
     QFile::remove(f.TempFile);
     // No waypoint selected: one message and no page.
@@ -240,20 +229,16 @@ TEST_F(WebMapView, WaypointAndNoticeWhenNoTileLoads)
     EXPECT_NEAR(st.value(QStringLiteral("lat")).toDouble(), 44.05, 1e-6);
     EXPECT_NEAR(st.value(QStringLiteral("markerLng")).toDouble(), 5.98, 1e-6);
     EXPECT_FALSE(st.contains(QStringLiteral("points")));
-    EXPECT_EQ(st.value(QStringLiteral("loaded")).toInt(), 0);
-    EXPECT_EQ(st.value(QStringLiteral("notice")).toString(),
-              "Les tuiles de la carte n'ont pas pu être chargées.");
+    EXPECT_EQ(st.value(QStringLiteral("notice")).toString(), "");
     EXPECT_EQ(f.windowTitle(), "Visualisation Google Map - Wpt: ST AUBAN");
 }
 
 TEST_F(WebMapView, SettingsKeptAcrossActivationsWrittenAtClose)
 {
-    {
-        TIniFile ini(IniFileName());
-        ini.WriteString("WebMap", "Zoom", "99");
-        ini.WriteString("WebMap", "Map_type", "3");
-        ini.WriteString("WebMap", "Google_key", "abc");
-    }
+    QFile file(IniFileName());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[WebMap]\r\nZoom=99\r\nMap_type=3\r\nGoogle_key=abc\r\n");
+    file.close();
     MakeTrj(50, 25);
     TWebMapForm f(nullptr, QSize(1000, 800));
     EXPECT_EQ(f.ZoomBar->value(), 17);
@@ -277,19 +262,11 @@ TEST_F(WebMapView, SettingsKeptAcrossActivationsWrittenAtClose)
     EXPECT_EQ(ini.ReadInteger("WebMap", "Map_type", 0), 3);
     EXPECT_EQ(ini.ReadString("WebMap", "Google_key", ""), "abc");
     // Edited while closed, read again at the next showing.
-    {
-        TIniFile w(IniFileName());
-        w.WriteInteger("WebMap", "Zoom", 4);
-    }
+    TIniFile(IniFileName()).WriteInteger("WebMap", "Zoom", 4);
     f.show();
     EXPECT_EQ(f.ZoomBar->value(), 4);
-    f.close();
-}
 
-TEST_F(WebMapView, ReadOnlyFolderGivesOneMessageAndRecovers)
-{
-    MakeTrj(50, 25);
-    TWebMapForm f(nullptr, QSize(1000, 800));
+    // A page that cannot be written: one message, and the next page works.
     const QString good = f.TempFile;
     f.TempFile = ProgramDir() + "/missing-folder/zephalon.tmp";
     f.ShowMap();
@@ -304,6 +281,7 @@ TEST_F(WebMapView, ReadOnlyFolderGivesOneMessageAndRecovers)
     QFile::remove(good);
     f.ShowMap();
     EXPECT_FALSE(QFile::exists(good));
+    f.close();
 }
 
 TEST_F(WebMapView, MainWindowCommandShowsTheMap)
