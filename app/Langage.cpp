@@ -4,8 +4,6 @@
 #include "app/Main.h"
 #include "app/Option.h"
 #include "app/Text.h"
-#include "dialogs/TestForm.h"
-#include "dialogs/WebMap.h"
 #include "platform/Msg.h"
 
 #include <QAbstractButton>
@@ -166,6 +164,12 @@ const TUiText MainFormTexts[] = {
      "Supprime tous les points de virage du circuit.", "Removes every turn point of the task."},
     {"ToolsMenu", "&Outils", "&Tools"},
     {"Options", "&Options...", "&Options...", "Options de Zephalon.", "Zephalon options."},
+    {"SelectionCarte", "&Sélection carte de fond...", "&Background map...",
+     "Choisit la carte scannée affichée en fond de la vue en plan.",
+     "Chooses the scanned map drawn behind the plan view."},
+    {"InstalleCarte", "&Installation cartes...", "&Install maps...",
+     "Ajoute, modifie, ré-installe ou supprime les cartes scannées.",
+     "Adds, edits, re-installs or removes scanned maps."},
     {"TestBtn", "Test", "Test", "Fenêtre de test.", "Test window."},
     {"HelpMenu", "&?", "&?"},
     {"APropos", "&A propos de Zephalon...", "&About Zephalon...", nullptr, nullptr},
@@ -271,47 +275,6 @@ const TUiText OptionFormTexts[] = {
      "Closes and drops the changes."},
 };
 
-const TUiText WebMapFormTexts[] = {
-    {"ViewTab", "Google &Map", "&Map"},
-    {"OptionTab", "&Options", "&Options"},
-    {"MapTypeGroup", "&Type de carte", "Map &type"},
-    {"MapTypeItem0", "Normal", "Normal"},
-    {"MapTypeItem1", "Satellite", "Satellite"},
-    {"MapTypeItem2", "Hybrid", "Hybrid"},
-    {"ZoomLbl", " -   &Zoom par défaut   +", " -   Default &zoom   +"},
-    {"TrjGroup", "Tr&acé trajectoire", "Tr&ack line"},
-    {"ColorTrjBtn", "&Couleur", "&Colour"},
-    {"TrjWideBarLbl", "-   &Epaisseur tracé   +", "-   Line &width   +"},
-    {"NbTrjRecBarLbl", "&Portion trajectoire tracée", "&Portion of the track drawn"},
-    {"NbTrjRecBarMaxLbl", "Tracé plus long / affichage moins rapide", "Longer line / slower display"},
-    {"NbTrjRecBarMinLbl", "Tracé plus court / affichage plus rapide", "Shorter line / faster display"},
-    {"RefreshBtn", "&Rafraîchir", "&Refresh", "Régénère l'affichage de la carte Google Map",
-     "Draws the map again."},
-    {"CloseBtn", "&Fermer", "&Close", "Ferme cette fenêtre Google Map.", "Closes this map window."},
-};
-
-const TUiText FormTestTexts[] = {
-    {"", "Test", "Test"},
-    {"PosGroup", "Positions", "Positions"},
-    {"DistGroup", "Distances et caps", "Distances and courses"},
-    {"DestGroup", "Point de destination (km, degrés)", "Destination point (km, degrees)"},
-    {"AngleGroup", "Angle d'un vecteur", "Angle of a vector"},
-    {"UtmGroup", "UTM", "UTM"},
-    {"TrjGroup", "Trajectoire et circuit", "Track and task"},
-    {"XmlGroup", "Fichier XML", "XML file"},
-    {"Button1", "Calculer", "Compute"},
-    {"Button2", "Destination", "Destination"},
-    {"Button3", "Angle", "Angle"},
-    {"Button4", "Insérer un point", "Insert a fix"},
-    {"ToUTM", "Vers UTM", "To UTM"},
-    {"FromUTM", "Depuis UTM", "From UTM"},
-    {"DistTrj", "Longueur sélection", "Selection length"},
-    {"StnToTrj", "Circuit -> trajectoire", "Task -> track"},
-    {"InOut", "Zone", "Airspace"},
-    {"OpenXml", "Parcourir XML", "Walk XML"},
-    {"StrToLatLongBtn", "Degrés -> entier", "Degrees -> integer"},
-};
-
 struct TLangEntry
 {
     QString Name;
@@ -356,18 +319,6 @@ QStringList LangOptionForm(TOptionForm& F)
         else
             missing << QStringLiteral("ZoneStyle%1").arg(i);
     return missing;
-}
-
-QStringList LangWebMapForm(TWebMapForm& F)
-{
-    F.CaptionText = UiText("Visualisation Google Map", "Map view");
-    F.setWindowTitle(F.CaptionText);
-    return ApplyTexts(&F, WebMapFormTexts);
-}
-
-QStringList LangFormTest(TFormTest& F)
-{
-    return ApplyTexts(&F, FormTestTexts);
 }
 
 void RegisterLangRoutine(const QString& Name, TLangRoutine Routine)

@@ -20,8 +20,6 @@ class QSpinBox;
 class TMainForm;
 class TOptionForm;
 class TTextForm;
-class TWebMapForm;
-class TFormTest;
 
 // One text of a window. Name is the object name of a child (an action, menu, widget or tab
 // page) or empty for the window itself. Text (French, English twin or nullptr) becomes the
@@ -52,9 +50,6 @@ template <std::size_t N> QStringList ApplyTexts(QObject* Root, const TUiText (&T
 QStringList LangMainForm(TMainForm& F);
 QStringList LangTextForm(TTextForm& F);
 QStringList LangOptionForm(TOptionForm& F);
-// The windows created later: the web-map window (its base caption too) and the test window.
-QStringList LangWebMapForm(TWebMapForm& F);
-QStringList LangFormTest(TFormTest& F);
 
 // The routines SetFrenchTexts runs, by name, in order of registration. Registering a name
 // again replaces its routine. The shell's own windows are registered from the start.

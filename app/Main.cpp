@@ -1,7 +1,14 @@
 // The main window and the start-up of the program.
 #include "app/Main.h"
+#include "app/LangMaps.h"
+#include "app/LangTools.h"
+#include "app/PlanRender.h"
 #include "dialogs/Choice.h"
+#include "dialogs/Editpos.h"
+#include "dialogs/Help.h"
 #include "dialogs/Info.h"
+#include "dialogs/Inimap.h"
+#include "dialogs/Reachmap.h"
 #include "dialogs/SmallWindows.h"
 #include "dialogs/TestForm.h"
 #include "dialogs/WebMap.h"
@@ -263,6 +270,8 @@ void TMainForm::BuildActions()
 
     Options = NewAction("Options", &TMainForm::OptionsExecute, MakeIcon(TIcon::Options));
     APropos = NewAction("APropos", &TMainForm::AProposExecute);
+    InstalleCarte = NewAction("InstalleCarte", &TMainForm::InstalleCarteExecute);
+    SelectionCarte = NewAction("SelectionCarte", &TMainForm::SelectionCarteExecute);
 }
 
 void TMainForm::BuildMenus()
@@ -299,6 +308,8 @@ void TMainForm::BuildMenus()
     task->addActions({AssocieAuto, SupprCircuit});
 
     QMenu* tools = menu("ToolsMenu");
+    tools->addActions({SelectionCarte, InstalleCarte});
+    tools->addSeparator();
     tools->addAction(Options);
 
     QMenu* help = menu("HelpMenu");
@@ -772,6 +783,18 @@ void TMainForm::AProposExecute()
                Tr(QStringLiteral("A propos de Zephalon"), QStringLiteral("About Zephalon")));
 }
 
+// ---- Scanned maps ----------------------------------------
+
+void TMainForm::InstalleCarteExecute()
+{
+    if (ReachMapForm) ReachMapForm->Execute(1);
+}
+
+void TMainForm::SelectionCarteExecute()
+{
+    if (ReachMapForm) ReachMapForm->Execute(0);
+}
+
 // ---- Start-up ----------------------------------------
 
 bool TZephalonApp::notify(QObject* Receiver, QEvent* Event)
@@ -791,6 +814,39 @@ bool TZephalonApp::notify(QObject* Receiver, QEvent* Event)
         qCritical("Zephalon: unknown exception stopped at the event loop");
     }
     return false;
+}
+
+// The map chooser, the calibration window, the position editor and the help window, with what
+// the main window lends them.
+static void CreateMapForms()
+{
+    ReachMapForm = new TReachMapForm(MainForm);
+    IniMapForm = new TIniMapForm(MainForm);
+    PosEdit = new TPosEdit(MainForm);
+    HelpForm = new THelpForm(MainForm);
+    TReachMapForm::FitToMap = [] {
+        if (PlanForm) PlanForm->Ajuste(FitCtrl);
+    };
+    TReachMapForm::CalibrationPlace = [] {
+        if (!MainForm) return QRect();
+        QPoint origin;
+        QSize size;
+        int status = 0;
+        MainForm->ClientArea(origin, size, status);
+        return QRect(origin, QSize(size.width(), size.height() - status));
+    };
+    RegisterLangRoutine(QStringLiteral("ReachMapForm"), [] {
+        if (ReachMapForm) LangReachMapForm(*ReachMapForm);
+    });
+    RegisterLangRoutine(QStringLiteral("IniMapForm"), [] {
+        if (IniMapForm) LangIniMapForm(*IniMapForm);
+    });
+    RegisterLangRoutine(QStringLiteral("PosEdit"), [] {
+        if (PosEdit) LangPosEdit(*PosEdit);
+    });
+    RegisterLangRoutine(QStringLiteral("HelpForm"), [] {
+        if (HelpForm) LangHelpForm(*HelpForm);
+    });
 }
 
 void CreateForms(const QString& StartTrj)
@@ -816,6 +872,7 @@ void CreateForms(const QString& StartTrj)
         f.exec();
     });
     CreateSmallWindows(MainForm);
+    CreateMapForms();
     new TFormTest(MainForm);
     RegisterLangRoutine(QStringLiteral("FormTest"), [] {
         if (FormTest) LangFormTest(*FormTest);
@@ -831,6 +888,8 @@ void DestroyForms()
 {
     InstallFileDialogs(nullptr, nullptr);
     TOpenCustomDialog::SetOptionFormRunner(nullptr);
+    TReachMapForm::FitToMap = nullptr;
+    TReachMapForm::CalibrationPlace = nullptr;
     UninstallMessageWindows();
     SetFlightChoiceHook({});
     SetFileDialogHook({});

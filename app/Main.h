@@ -82,6 +82,9 @@ public:
     // Tools and help
     QAction* Options = nullptr;
     QAction* APropos = nullptr;
+    // Scanned maps
+    QAction* InstalleCarte = nullptr;
+    QAction* SelectionCarte = nullptr;
 
     QToolBar* MainToolBar = nullptr;
     // The test button: shown only when key "Test_Btn" of section "Interface" is set.
@@ -144,6 +147,8 @@ public slots:
     void SupprCircuitExecute();
     void OptionsExecute();
     void AProposExecute();
+    void InstalleCarteExecute();
+    void SelectionCarteExecute();
     void NmeaFormExtExecute(QObject* Sender = nullptr);
 
 protected:

@@ -150,6 +150,11 @@ QString ProposedZph(const QString& FileName, const QString& Fallback)
 
 } // namespace
 
+bool AskFileNames(TFileKind Kind, TFileChoice& Choice)
+{
+    return RunDialog(Kind, Choice);
+}
+
 void SetFileDialogHook(TFileDialogHook Hook)
 {
     gDialogHook = std::move(Hook);
