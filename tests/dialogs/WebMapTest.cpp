@@ -297,8 +297,17 @@ TEST_F(WebMapView, MainWindowCommandShowsTheMap)
     EXPECT_EQ(WebMapForm->PageControl->currentWidget(), WebMapForm->ViewTab);
     EXPECT_EQ(WebMapForm->windowTitle(), "Visualisation Google Map - Trj: Vol");
     EXPECT_EQ(WebMapForm->RefreshBtn->text(), "&Rafraîchir");
-    EXPECT_TRUE(QFile::exists(WebMapForm->TempFile));
     EXPECT_GE(WebMapForm->width(), WebMapForm->MinWidth);
+    // The canvas fills the view as laid out in the window just shown.
+    QFile file(WebMapForm->TempFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QSize view = WebMapForm->WebBrowser->size();
+    EXPECT_TRUE(file.readAll().endsWith(QStringLiteral("WIDTH: %1px; HEIGHT: %2px\"></DIV></BODY></HTML>\r\n")
+                                            .arg(view.width() - 42)
+                                            .arg(view.height() - 35)
+                                            .toLatin1()))
+        << view.width() << "x" << view.height();
+    file.close();
     // Closing the main window closes the map window, which keeps its options and its page goes.
     WebMapForm->ZoomBar->setValue(5);
     const QString page = WebMapForm->TempFile;
