@@ -19,6 +19,7 @@
 #include "app/Plan.h"
 #include "app/Shell.h"
 #include "app/Text.h"
+#include "devices/Garmin.h"
 #include "files/MapCal.h"
 #include "files/MapLoad.h"
 #include "files/RecFile.h"
@@ -269,6 +270,7 @@ void TMainForm::BuildActions()
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
 
     Options = NewAction("Options", &TMainForm::OptionsExecute, MakeIcon(TIcon::Options));
+    GpsGarmin = NewAction("GpsGarmin", &TMainForm::GpsGarminExecute);
     APropos = NewAction("APropos", &TMainForm::AProposExecute);
     InstalleCarte = NewAction("InstalleCarte", &TMainForm::InstalleCarteExecute);
     SelectionCarte = NewAction("SelectionCarte", &TMainForm::SelectionCarteExecute);
@@ -311,6 +313,8 @@ void TMainForm::BuildMenus()
     tools->addActions({SelectionCarte, InstalleCarte});
     tools->addSeparator();
     tools->addAction(Options);
+    tools->addSeparator();
+    tools->addAction(GpsGarmin);
 
     QMenu* help = menu("HelpMenu");
     help->addAction(APropos);
@@ -771,6 +775,18 @@ void TMainForm::OptionsExecute()
     delete f;
     if (!ok) return;
     if (Opt->FondCarte && !Map->Valid && !Opt->FichFondCarte.isEmpty()) LoadMap(Opt->FichFondCarte);
+    RefreshViews();
+}
+
+void TMainForm::GpsGarminExecute()
+{
+    auto* f = new TGarminForm(this);
+    LangGarminForm(*f);
+    if (PlanForm) PlanForm->ComMode = 1;
+    f->exec();
+    delete f;
+    if (PlanForm) PlanForm->ComMode = 0;
+    UpdateActions();
     RefreshViews();
 }
 

@@ -81,6 +81,7 @@ public:
     QAction* SupprCircuit = nullptr;
     // Tools and help
     QAction* Options = nullptr;
+    QAction* GpsGarmin = nullptr;
     QAction* APropos = nullptr;
     // Scanned maps
     QAction* InstalleCarte = nullptr;
@@ -146,6 +147,7 @@ public slots:
     void AssocieAutoExecute();
     void SupprCircuitExecute();
     void OptionsExecute();
+    void GpsGarminExecute();
     void AProposExecute();
     void InstalleCarteExecute();
     void SelectionCarteExecute();
