@@ -5,11 +5,13 @@
 #include "dialogs/SmallWindows.h"
 
 #include "app/Cutt.h"
+#include "app/LangSearch.h"
 #include "app/Langage.h"
 #include "app/Option.h"
 #include "app/Plan.h"
 #include "app/Shell.h"
 #include "app/Text.h"
+#include "dialogs/CalcStn.h"
 #include "files/MapCal.h"
 #include "files/MapLoad.h"
 #include "files/RecFile.h"
@@ -257,6 +259,7 @@ void TMainForm::BuildActions()
 
     AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
+    RechercheCirc = NewAction("RechercheCirc", &TMainForm::RechercheCircExecute);
 
     Options = NewAction("Options", &TMainForm::OptionsExecute, MakeIcon(TIcon::Options));
     APropos = NewAction("APropos", &TMainForm::AProposExecute);
@@ -292,6 +295,8 @@ void TMainForm::BuildMenus()
 
     QMenu* task = menu("CircuitMenu");
     task->addActions({AssocieAuto, SupprCircuit});
+    task->addSeparator();
+    task->addAction(RechercheCirc);
 
     QMenu* tools = menu("ToolsMenu");
     tools->addAction(Options);
@@ -389,6 +394,7 @@ void TMainForm::RefreshViews()
 
 void TMainForm::ModelChanged()
 {
+    if (StnCalc) StnCalc->ModelChanged();
     RefreshViews();
 }
 
@@ -619,6 +625,20 @@ void TMainForm::TrjModeExecute()
     RefreshViews();
 }
 
+void TMainForm::RechercheCircExecute()
+{
+    if (!StnCalc) return;
+    if (TrjMode) WptModeExecute();
+    if (!StnCalc->isVisible()) {
+        QPoint origin;
+        QSize size;
+        int statusHeight = 0;
+        ClientArea(origin, size, statusHeight);
+        StnCalc->PlaceAbove(frameGeometry(), statusHeight);
+    }
+    StnCalc->Open();
+}
+
 void TMainForm::WptModeExecute()
 {
     WptMode = 1;
@@ -779,6 +799,9 @@ void CreateForms(const QString& StartTrj)
         f.exec();
     });
     CreateSmallWindows(MainForm);
+    new TStnCalc(MainForm);
+    RegisterSearchTexts();
+    PlanForm->StnSearchRadii = [] { return StnCalc ? StnCalc->SearchRadii() : std::vector<double>(); };
     SetFlightChoiceHook([](const QString& FileName, const QStringList& Flights, int& Index) {
         const TFlightChoice c = ChooseFlights(FileName, Flights);
         Index = c.Index;

@@ -78,6 +78,7 @@ public:
     // Task
     QAction* AssocieAuto = nullptr;
     QAction* SupprCircuit = nullptr;
+    QAction* RechercheCirc = nullptr;
     // Tools and help
     QAction* Options = nullptr;
     QAction* APropos = nullptr;
@@ -139,6 +140,7 @@ public slots:
     void ArrangeViews();
     void AssocieAutoExecute();
     void SupprCircuitExecute();
+    void RechercheCircExecute();
     void OptionsExecute();
     void AProposExecute();
     void NmeaFormExtExecute(QObject* Sender = nullptr);
