@@ -518,7 +518,7 @@ void TStnCalc::EffaceExecute()
 void TStnCalc::SortBtnClick()
 {
     if (Running()) return;
-    if (!SortSel) new TSortSel(this);
+    if (!SortSel) SortSel = new TSortSel(this);
     SortSel->Grid = StnGrid;
     SortSel->InitCol = 1;
     if (SortSel->exec() == mrOk) StnCalcSortGrid(SortSel->SortCol, SortSel->Descending != 0);
@@ -648,7 +648,7 @@ void TStnCalc::CalcBtnClick()
     // Distances that reach 9999.95 km take seven characters.
     Grid->DistWidth = C.DistMax * f >= 9999.95 ? 7 : 6;
 
-    if (!InfoPrgsForm) new TInfoPrgsForm(this);
+    if (!InfoPrgsForm) InfoPrgsForm = new TInfoPrgsForm(this);
     InfoPrgsForm->TimeLbl->setVisible(fixedOrCyl == 0);
     InfoPrgsForm->ProgressBar->setVisible(fixedOrCyl == 0);
     InfoPrgsForm->FoundLbl->clear();
