@@ -96,8 +96,13 @@ QString TStnGridModel::DistText(double Km, int Width)
 {
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, Km, std::chars_format::fixed, 1);
-    const QString s = QString::fromLatin1(buf, int(r.ptr - buf));
-    return s.rightJustified(Width, u' ');
+    const int len = int(r.ptr - buf);
+    if (len >= Width) return QString::fromLatin1(buf, len);
+    char pad[64];
+    const int blanks = Width - len;
+    std::fill(pad, pad + blanks, ' ');
+    std::copy(buf, r.ptr, pad + blanks);
+    return QString::fromLatin1(pad, Width);
 }
 
 int TStnGridModel::rowCount(const QModelIndex& P) const
@@ -210,20 +215,18 @@ void TStnGridModel::ClearResults()
 {
     if (Rows.empty()) return;
     beginRemoveRows(QModelIndex(), FirstResultRow, FirstResultRow + int(Rows.size()) - 1);
-    Rows.clear();
-    Rows.shrink_to_fit();
+    std::deque<TStnRow>().swap(Rows);
     endRemoveRows();
 }
 
-void TStnGridModel::AppendRows(std::vector<TStnRow>&& More)
+void TStnGridModel::AppendRows(const std::vector<std::vector<TStnRow>>& Batches)
 {
-    if (More.empty()) return;
+    size_t n = 0;
+    for (const auto& b : Batches) n += b.size();
+    if (n == 0) return;
     const int first = rowCount();
-    beginInsertRows(QModelIndex(), first, first + int(More.size()) - 1);
-    if (Rows.empty())
-        Rows = std::move(More);
-    else
-        Rows.insert(Rows.end(), More.begin(), More.end());
+    beginInsertRows(QModelIndex(), first, first + int(n) - 1);
+    for (const auto& b : Batches) Rows.insert(Rows.end(), b.begin(), b.end());
     endInsertRows();
 }
 
@@ -234,8 +237,8 @@ void TStnGridModel::SortRows(int Col, bool Descending)
     for (size_t i = 0; i < Rows.size(); ++i) keys[i] = Text(int(i) + FirstResultRow, Col);
     const std::vector<uint32_t> order = SortedOrder(keys, Descending);
     keys.clear();
-    std::vector<TStnRow> sorted(Rows.size());
-    for (size_t i = 0; i < order.size(); ++i) sorted[i] = Rows[order[i]];
+    std::deque<TStnRow> sorted;
+    for (uint32_t i : order) sorted.push_back(Rows[i]);
     Rows.swap(sorted);
     emit dataChanged(index(FirstResultRow, 0), index(rowCount() - 1, columnCount() - 1));
 }
@@ -583,8 +586,7 @@ void TStnCalc::ModelChanged()
         Grid->CritRadius[c] = QStringLiteral("0");
     }
     Grid->beginResetModel();
-    Grid->Rows.clear();
-    Grid->Rows.shrink_to_fit();
+    std::deque<TStnRow>().swap(Grid->Rows);
     Grid->Wpts.clear();
     Grid->endResetModel();
     UpdateEnabling();
@@ -673,7 +675,7 @@ void TStnCalc::Poll()
         ModelChanged();
         return;
     }
-    Grid->AppendRows(fEngine->TakeRows());
+    Grid->AppendRows(fEngine->TakeBatches());
     if (InfoPrgsForm) {
         const double max = fEngine->CandidateCount();
         const double p = fEngine->Progress.load();
@@ -695,7 +697,7 @@ void TStnCalc::Finish()
     if (fThread.joinable()) fThread.join();
     fPoll->stop();
     const bool capped = fEngine->Capped();
-    if (fGeneration == WptGeneration) Grid->AppendRows(fEngine->TakeRows());
+    if (fGeneration == WptGeneration) Grid->AppendRows(fEngine->TakeBatches());
     if (InfoPrgsForm) {
         InfoPrgsForm->FoundLbl->setText(MsgFound.arg(fEngine->Found.load()));
         InfoPrgsForm->hide();

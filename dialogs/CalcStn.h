@@ -12,6 +12,7 @@
 #include <QAbstractTableModel>
 #include <QDialog>
 #include <QPointer>
+#include <deque>
 #include <memory>
 #include <thread>
 
@@ -38,9 +39,9 @@ public:
     std::array<QString, 8> CritName; // by column
     std::array<QString, 8> CritRadius;
     QStringList Titles;
-    std::vector<TStnRow> Rows; // circuits found
-    std::vector<TWpt*> Wpts;   // the waypoints of the search, by snapshot index
-    int DistWidth = 6;         // characters of the Dist and FAI texts
+    std::deque<TStnRow> Rows; // circuits found (a deque grows without moving millions of rows)
+    std::vector<TWpt*> Wpts;  // the waypoints of the search, by snapshot index
+    int DistWidth = 6;        // characters of the Dist and FAI texts
 
     int rowCount(const QModelIndex& = QModelIndex()) const override;
     int columnCount(const QModelIndex& = QModelIndex()) const override;
@@ -63,7 +64,7 @@ public:
         endResetModel();
     }
     void ClearResults();
-    void AppendRows(std::vector<TStnRow>&& More);
+    void AppendRows(const std::vector<std::vector<TStnRow>>& Batches);
     // Rebuilds the titles (no sort marker).
     void SetTitles();
     // Sorts the result rows by the column's text (stable, ordinal).

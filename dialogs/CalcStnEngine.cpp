@@ -21,6 +21,9 @@ double Widened(double v)
 // The matrix of distances is kept while it fits in 256 MB.
 constexpr double MatrixBytes = 256.0 * 1024 * 1024;
 
+// Rows handed to the window at a time.
+constexpr size_t BatchRows = 16384;
+
 } // namespace
 
 TStnCalcEngine::TStnCalcEngine(std::vector<TPos> Wpts, const TStnCalcCriteria& C)
@@ -29,6 +32,7 @@ TStnCalcEngine::TStnCalcEngine(std::vector<TPos> Wpts, const TStnCalcCriteria& C
     fC.N = std::clamp(fC.N, 0, 3);
     fP = fC.Positions();
     const int n = int(fWpts.size());
+    fN = size_t(n);
     fMatrix = double(n) * double(n) * sizeof(double) <= MatrixBytes;
     if (fMatrix) {
         fDist.assign(size_t(n) * size_t(n), 0.0);
@@ -71,11 +75,16 @@ const double* TStnCalcEngine::Row(int A)
 
 double TStnCalcEngine::Dist(int A, int B)
 {
-    if (fMatrix) return Row(A)[B];
+    if (fMatrix) return fRowDone[A] ? fDist[size_t(A) * fWpts.size() + B] : Row(A)[B];
     return Distance(fWpts[A], fWpts[B], fC.EarthModel);
 }
 
 double TStnCalcEngine::FaiOf(const int* c)
+{
+    return FaiOf(c, false);
+}
+
+double TStnCalcEngine::FaiOf(const int* c, bool Fast)
 {
     if (fP != 4 && fP != 5) return -1;
     const TPos& s = fWpts[c[0]];
@@ -84,7 +93,8 @@ double TStnCalcEngine::FaiOf(const int* c)
     // As IsFaiTriangle: points 1-2-3-1 of four, 2-3-4-2 of five (start and finish on a leg).
     const int first = fP == 4 ? 0 : 1;
     const int p1 = c[first], p2 = c[first + 1], p3 = c[first + 2];
-    const double legs[3] = {Dist(p1, p2), Dist(p2, p3), Dist(p3, p1)};
+    const double legs[3] = {Fast ? DistFast(p1, p2) : Dist(p1, p2), Fast ? DistFast(p2, p3) : Dist(p2, p3),
+                            Fast ? DistFast(p3, p1) : Dist(p3, p1)};
     const double total = legs[0] + legs[1] + legs[2];
     if (!(total > 0)) return -1;
     const bool small = total < fC.MinDist1;
@@ -135,12 +145,24 @@ bool TStnCalcEngine::ReverseSeenBefore(const int* c)
     std::array<int, 5> rev{};
     for (int j = 0; j < fP; ++j) {
         rev[j] = c[fP - 1 - j];
+        // Membership holds the fixed waypoint and the cylinder's radius test.
         if (!fMember[j][rev[j]]) return false;
     }
-    // It was accepted when it passed the same test (distances may differ by a rounding one way
-    // and the other: judge it as it was judged).
-    double t, fai;
-    return Accept(rev.data(), t, fai);
+    // It was accepted when it passed the same test: its legs are measured the other way and
+    // summed in another order, which may differ by a rounding at a bound.
+    double total = 0;
+    for (int k = 0; k + 1 < fP; ++k) {
+        const double d = DistFast(rev[k], rev[k + 1]);
+        if (d < fSegMin) return false;
+        total += d;
+    }
+    if (total < fTotMin || total > fTotMax) return false;
+    if (fC.TestFai) {
+        const double fai = FaiOf(rev.data(), true);
+        if (fai < 0) return false;
+        if (fP == 5 && (total - fai - 0.5 > fDifFai || fai < fFaiMin)) return false;
+    }
+    return true;
 }
 
 void TStnCalcEngine::Push(const TStnRow& R)
@@ -148,7 +170,7 @@ void TStnCalcEngine::Push(const TStnRow& R)
     fBatch.push_back(R);
     ++fCount;
     Found.store(fCount, std::memory_order_relaxed);
-    if (fBatch.size() >= 4096) Flush();
+    if (fBatch.size() >= BatchRows) Flush();
     if (fCount >= RowLimit) {
         fCapped = true;
         Abort = true;
@@ -158,19 +180,32 @@ void TStnCalcEngine::Push(const TStnRow& R)
 void TStnCalcEngine::Flush()
 {
     if (fBatch.empty()) return;
+    {
+        std::lock_guard<std::mutex> lock(fMutex);
+        fOut.push_back(std::move(fBatch));
+    }
+    fBatch = std::vector<TStnRow>();
+    fBatch.reserve(BatchRows);
+}
+
+std::vector<std::vector<TStnRow>> TStnCalcEngine::TakeBatches()
+{
+    std::vector<std::vector<TStnRow>> batches;
     std::lock_guard<std::mutex> lock(fMutex);
-    if (fOut.empty())
-        fOut.swap(fBatch);
-    else
-        fOut.insert(fOut.end(), fBatch.begin(), fBatch.end());
-    fBatch.clear();
+    batches.swap(fOut);
+    return batches;
 }
 
 std::vector<TStnRow> TStnCalcEngine::TakeRows()
 {
-    std::lock_guard<std::mutex> lock(fMutex);
+    std::vector<std::vector<TStnRow>> batches = TakeBatches();
+    if (batches.empty()) return {};
+    if (batches.size() == 1) return std::move(batches.front());
+    size_t n = 0;
+    for (const auto& b : batches) n += b.size();
     std::vector<TStnRow> out;
-    out.swap(fOut);
+    out.reserve(n);
+    for (const auto& b : batches) out.insert(out.end(), b.begin(), b.end());
     return out;
 }
 
@@ -178,23 +213,29 @@ void TStnCalcEngine::Inner()
 {
     // Candidates of the start against the positions already chosen.
     const int* c = fCand.data();
-    const int c1 = fCand[1];
-    const bool closedOnly = fC.TestFai;
     const TPos& fin = fWpts[fCand[fP - 1]];
+    const bool closedOnly = fC.TestFai;
+    const double l1 = fP > 2 ? fLeg[1] : 0, l2 = fP > 3 ? fLeg[2] : 0, l3 = fP > 4 ? fLeg[3] : 0;
+    const double legMax = fLegMax[0];
     for (int w : fList[0]) {
         if (closedOnly && (fWpts[w].Lat != fin.Lat || fWpts[w].Lon != fin.Lon)) continue;
-        const double d0 = Dist(w, c1);
-        if (d0 < fSegMin || d0 > fLegMax[0]) continue;
+        const double d0 = DistFast(w, fCand[1]);
+        if (d0 < fSegMin || d0 > legMax) continue;
+        // Summed from the start, as the full test sums it.
         double total = d0;
-        for (int k = 1; k + 1 < fP; ++k) total += fLeg[k];
+        if (fP > 2) total += l1;
+        if (fP > 3) total += l2;
+        if (fP > 4) total += l3;
         if (total < fTotMin || total > fTotMax) continue;
         fCand[0] = w;
-        double fai = FaiOf(c);
+        double fai = -1;
         if (fC.TestFai) {
+            fai = FaiOf(c, true);
             if (fai < 0) continue;
             if (fP == 5 && (total - fai - 0.5 > fDifFai || fai < fFaiMin)) continue;
         }
         if (fC.OneDirection && ReverseSeenBefore(c)) continue;
+        if (!fC.TestFai) fai = FaiOf(c, true);
         TStnRow r;
         r.Total = total;
         r.Fai = fai;
@@ -216,7 +257,7 @@ void TStnCalcEngine::Walk(int K, double Partial)
         fCand[K] = w;
         double partial = Partial;
         if (K + 1 < fP) {
-            const double d = Dist(w, fCand[K + 1]);
+            const double d = DistFast(w, fCand[K + 1]);
             if (d < fSegMin || d > fLegMax[K] || Partial + d > fTotMaxSlack) {
                 fVisited += fWeight[K];
                 continue;
@@ -272,9 +313,14 @@ void TStnCalcEngine::Run()
         if (fP == 5) fLegMax[1] = fLegMax[2] = m;
     }
 
+    // The rows of distances the walk reads, before it: the hot loops then only load them.
+    if (fMatrix && any)
+        for (int k = 0; k < fP && !Abort.load(); ++k)
+            for (int w : fList[k]) Row(w);
+
     fVisited = 0;
     fCount = 0;
-    if (any) Walk(fP - 1, 0.0);
+    if (any && !Abort.load()) Walk(fP - 1, 0.0);
     Flush();
     Progress.store(fVisited);
     Finished = true;

@@ -19,6 +19,7 @@
 // Bounds that skip candidates early (leg minimum, partial total, closed-circuit leg maximum)
 // only skip candidates that the full test would reject, so the rows are those of a plain
 // enumeration.
+#include "model/Calc.h"
 #include "model/Define.h"
 
 #include <array>
@@ -90,8 +91,10 @@ public:
     int64_t RowLimit = MaxRows;
     // True when the search stopped at RowLimit.
     bool Capped() const { return fCapped.load(); }
-    // The rows found since the last call (safe while Run goes on in another thread).
+    // The rows found since the last call (safe while Run goes on in another thread), in one
+    // vector or in the batches they were found in.
     std::vector<TStnRow> TakeRows();
+    std::vector<std::vector<TStnRow>> TakeBatches();
 
     // Distance in km between two waypoints of the snapshot, as Distance computes it.
     double Dist(int A, int B);
@@ -101,6 +104,13 @@ public:
     double FaiOf(const int* Cand);
 
 private:
+    // Distance whose row is known to be computed (the walk computes the rows of every waypoint
+    // it may visit before it starts).
+    double DistFast(int A, int B) const
+    {
+        return fMatrix ? fDist[size_t(A) * fN + size_t(B)] : Distance(fWpts[A], fWpts[B], fC.EarthModel);
+    }
+    double FaiOf(const int* Cand, bool Fast);
     void Walk(int K, double Partial);
     void Inner();
     bool ReverseSeenBefore(const int* Cand);
@@ -121,6 +131,7 @@ private:
 
     // Distances by rows, computed when first needed; on the fly when the matrix would be too large.
     bool fMatrix = false;
+    size_t fN = 0;
     std::vector<double> fDist;
     std::vector<uint8> fRowDone;
 
@@ -130,6 +141,6 @@ private:
     int64_t fCount = 0;
     std::vector<TStnRow> fBatch;
     std::mutex fMutex;
-    std::vector<TStnRow> fOut;
+    std::vector<std::vector<TStnRow>> fOut; // batches handed over, in order
     std::atomic<bool> fCapped{false};
 };
