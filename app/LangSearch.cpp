@@ -3,6 +3,7 @@
 
 #include "app/Langage.h"
 #include "dialogs/CalcStn.h"
+#include "dialogs/EditTrn.h"
 
 namespace {
 
@@ -51,7 +52,67 @@ const TUiText StnCalcTexts[] = {
      "Searches every circuit that meets the criteria."},
 };
 
+const TUiText TrnEditTexts[] = {
+    {"TurnedPointGroupBox", "Point &tourné", "&Turned point"},
+    {"NameLbl", "Nom", "Name"},
+    {"NameEdit", nullptr, nullptr, "Nom du way-point tourné.", "Name of the turned waypoint."},
+    {"LatiLbl", "Latitude", "Latitude"},
+    {"LatiEdit", nullptr, nullptr, "Latitude du way-point tourné.", "Latitude of the turned waypoint."},
+    {"LongLbl", "Longitude", "Longitude"},
+    {"LongEdit", nullptr, nullptr, "Longitude du way-point tourné.", "Longitude of the turned waypoint."},
+    {"CmntLbl", "Commentaire", "Comment"},
+    {"CmntEdit", nullptr, nullptr, "Commentaire concernant le way-point tourné.",
+     "Comment on the turned waypoint."},
+    {"TurnAtLbl", "Tourné à", "Turned at"},
+    {"DateEdit", nullptr, nullptr, "Heure du point de la trajectoire considéré comme tourné.",
+     "Time of the fix of the trace taken as the turn."},
+    {"TraceLbl", "Tracé dans secteur :", "Trace in sector:"},
+    {"DebLbl", "Début", "Start"},
+    {"DateBegEdit", nullptr, nullptr, "Heure de début du tracé de la trajectoire dans le secteur.",
+     "Time the trace enters the sector."},
+    {"EndLbl", "Fin", "End"},
+    {"DateEndEdit", nullptr, nullptr, "Heure de fin du tracé de la trajectoire dans le secteur.",
+     "Time the trace leaves the sector."},
+    {"ExtenCheckBox", "Point &étendu", "&Extended point", "Point de virage étendu (point classique sinon).",
+     "Extended turn point (a plain one otherwise)."},
+    {"DefaultBox", "Par &défaut", "&Default",
+     "Paramètres du secteur de virage par défaut (Options / Secteurs).",
+     "Default sector parameters (Options / Sectors)."},
+    {"TurnTypeGroupBox", "&Secteur de virage", "&Turn sector"},
+    {"TurnType", nullptr, nullptr, "Type de secteur de virage", "Kind of turn sector"},
+    {"InsLbl", "Intérieur", "Inner"},
+    {"OutLbl", "Extéreur", "Outer"},
+    {"CldAreaBtn", "Zone fermée", "Closed zone", "Zone de virage fermée ou non par un cercle extérieur",
+     "Turn zone closed by an outer circle or not"},
+    {"RefPointGroupBox", "Point de &référence", "&Reference point"},
+    {"RefWptNameLbl", "Nom ", "Name "},
+    {"RefWptNameEdit", nullptr, nullptr, "Nom du way-point de référence.", "Name of the reference waypoint."},
+    {"RefWptLatiLbl", "Latitude", "Latitude"},
+    {"RefWptLatiEdit", nullptr, nullptr, "Latitude du way-point de référence.",
+     "Latitude of the reference waypoint."},
+    {"RefWptLongLbl", "Longitude", "Longitude"},
+    {"RefWptLongEdit", nullptr, nullptr, "Longitude du way-point de référence.",
+     "Longitude of the reference waypoint."},
+    {"RefWptCmntLbl", "Commentaire", "Comment"},
+    {"RefWptCmntEdit", nullptr, nullptr, "Commentaire concernant le way-point point de référence.",
+     "Comment on the reference waypoint."},
+    {"OKBtn", "OK", "OK", "Ferme la fenêtre d'édition en prenant en compte les modifications.",
+     "Closes the editor and keeps the changes."},
+    {"EscBtn", "Annuler", "Cancel",
+     "Ferme la fenêtre d'édition en ne prenant pas en compte les modifications.",
+     "Closes the editor and drops the changes."},
+};
+
 } // namespace
+
+QStringList LangTrnEdit(TTrnEdit& F)
+{
+    F.CaptionCreate = UiText("Création point de virage", "New turn point");
+    F.CaptionEdit = UiText("Edition point de virage", "Turn point");
+    F.MsgInvalid = UiText("Données saisies non valides.", "Invalid data.");
+    F.setWindowTitle(F.CaptionCreate);
+    return ApplyTexts(&F, TrnEditTexts);
+}
 
 QStringList LangStnCalc(TStnCalc& F)
 {

@@ -7,3 +7,6 @@ class TStnCalc;
 QStringList LangStnCalc(TStnCalc& F);
 // Registers the circuit search's routine with the shell's language routines.
 void RegisterSearchTexts();
+
+class TTrnEdit;
+QStringList LangTrnEdit(TTrnEdit& F);

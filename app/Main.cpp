@@ -12,6 +12,7 @@
 #include "app/Shell.h"
 #include "app/Text.h"
 #include "dialogs/CalcStn.h"
+#include "dialogs/EditTrn.h"
 #include "files/MapCal.h"
 #include "files/MapLoad.h"
 #include "files/RecFile.h"
@@ -26,6 +27,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -260,6 +262,7 @@ void TMainForm::BuildActions()
     AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
     RechercheCirc = NewAction("RechercheCirc", &TMainForm::RechercheCircExecute);
+    PtTrajEnVir = NewAction("PtTrajEnVir", &TMainForm::PtTrajEnVirExecute);
 
     Options = NewAction("Options", &TMainForm::OptionsExecute, MakeIcon(TIcon::Options));
     APropos = NewAction("APropos", &TMainForm::AProposExecute);
@@ -294,6 +297,16 @@ void TMainForm::BuildMenus()
     view->addAction(ArrangeViewsAct);
 
     QMenu* task = menu("CircuitMenu");
+    task->addAction(PtTrajEnVir);
+    EditePtVir = task->addMenu(QStringLiteral("EditePtVir"));
+    EditePtVir->setObjectName(QStringLiteral("EditePtVir"));
+    connect(EditePtVir, &QMenu::aboutToShow, this, [this] {
+        EditePtVir->clear();
+        int i = 0;
+        for (TTrn* t = Stn ? Stn->First : nullptr; t; t = t->Next, ++i)
+            EditePtVir->addAction(QString::number(t->Num) + QStringLiteral(" - ") + t->Name, this,
+                                  [this, i] { EditePtVirExecute(i); });
+    });
     task->addActions({AssocieAuto, SupprCircuit});
     task->addSeparator();
     task->addAction(RechercheCirc);
@@ -427,6 +440,8 @@ void TMainForm::UpdateActions()
     EnregCircuit->setEnabled(task);
     SupprCircuit->setEnabled(task);
     AssocieAuto->setEnabled(task);
+    PtTrajEnVir->setEnabled(trj && Trj->CurRec);
+    EditePtVir->setEnabled(task);
     FermeZone->setEnabled(Smp != nullptr);
     TrjModeAct->setChecked(TrjMode != 0);
     WptModeAct->setChecked(TrjMode == 0 && WptMode != 0);
@@ -639,6 +654,28 @@ void TMainForm::RechercheCircExecute()
     StnCalc->Open();
 }
 
+void TMainForm::PtTrajEnVirExecute()
+{
+    if (!Trj || !Trj->CurRec || !Stn) return;
+    TTrnEdit f(this);
+    f.CreateMode = 1;
+    LangTrnEdit(f);
+    f.exec();
+    RefreshViews();
+    if (PlanForm) PlanForm->DrawStn();
+}
+
+void TMainForm::EditePtVirExecute(int Index)
+{
+    TTrn* t = Stn ? Stn->Item(Index) : nullptr;
+    if (!t) return;
+    Stn->SelTrn = t;
+    TTrnEdit f(this);
+    LangTrnEdit(f);
+    f.exec();
+    RefreshViews();
+}
+
 void TMainForm::WptModeExecute()
 {
     WptMode = 1;
@@ -801,6 +838,10 @@ void CreateForms(const QString& StartTrj)
     CreateSmallWindows(MainForm);
     new TStnCalc(MainForm);
     RegisterSearchTexts();
+    SetSectEditUi({[](uint8 Kind, QComboBox* List) { FillSectTypeList(Kind, List); },
+                   [](uint8 Kind, uint8 Shape, QSpinBox* R1, QSpinBox* A2, QSpinBox* A1, QSpinBox* R2) {
+                       SetSectHints(Kind, Shape, R1, A2, A1, R2);
+                   }});
     PlanForm->StnSearchRadii = [] { return StnCalc ? StnCalc->SearchRadii() : std::vector<double>(); };
     SetFlightChoiceHook([](const QString& FileName, const QStringList& Flights, int& Index) {
         const TFlightChoice c = ChooseFlights(FileName, Flights);
