@@ -291,6 +291,7 @@ TStnCalc::TStnCalc(QWidget* Parent) : QDialog(Parent)
     StnGrid->verticalHeader()->setDefaultSectionSize(StnGrid->fontMetrics().height() + 6);
     StnGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     Sorter = new TSortGrid(StnGrid);
+    StnGrid->installEventFilter(this);
 
     // Delete acts on the grid only: inside a cell editor the key edits the text.
     Efface = new QAction(QStringLiteral("&Effacer"), StnGrid);
@@ -658,6 +659,7 @@ void TStnCalc::CalcBtnClick()
     InfoPrgsForm->ProgressBar->setValue(0);
     InfoPrgsForm->show();
 
+    engine->RowLimit = RowLimit;
     fEngine = std::move(engine);
     SetInputsEnabled(false);
     TStnCalcEngine* e = fEngine.get();
@@ -706,7 +708,7 @@ void TStnCalc::Finish()
     ApplySortMarkers();
     SetInputsEnabled(true);
     UpdateEnabling();
-    if (capped) MessageDlg(MsgRowLimit.arg(TStnCalcEngine::MaxRows), TMsgType::Information, mbOK);
+    if (capped) MessageDlg(MsgRowLimit.arg(RowLimit), TMsgType::Information, mbOK);
 }
 
 void TStnCalc::closeEvent(QCloseEvent* E)
@@ -714,6 +716,19 @@ void TStnCalc::closeEvent(QCloseEvent* E)
     Stop();
     if (InfoPrgsForm) InfoPrgsForm->hide();
     QDialog::closeEvent(E);
+}
+
+bool TStnCalc::eventFilter(QObject* O, QEvent* E)
+{
+    // Leaving the grid from a criteria row shows the criteria as the task (a cell editor of the
+    // grid taking the focus is not leaving it).
+    if (O == StnGrid && E->type() == QEvent::FocusOut && !Running()) {
+        const QWidget* to = QApplication::focusWidget();
+        const QModelIndex cur = StnGrid->currentIndex();
+        if (cur.isValid() && cur.row() < TStnGridModel::FirstResultRow && !(to && StnGrid->isAncestorOf(to)))
+            StnCalcRowToTask(0);
+    }
+    return QDialog::eventFilter(O, E);
 }
 
 void TStnCalc::reject()

@@ -118,6 +118,9 @@ public:
         QStringLiteral("Le nombre maximal de %1 circuits est atteint : la recherche est arrêtée.");
     QString MsgSorting = QStringLiteral("Calcul in progress.");
 
+    // Rows a search keeps at most (then it stops as Stop does and says so).
+    int64_t RowLimit = TStnCalcEngine::MaxRows;
+
     // Opening from the main window: clears the criteria when the window was hidden, shows it.
     void Open();
     // Places the window at the screen's left edge, its bottom 5 pixels above the status bar.
@@ -139,6 +142,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* E) override;
+    bool eventFilter(QObject* O, QEvent* E) override;
     void reject() override;
 
 private:

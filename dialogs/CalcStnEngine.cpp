@@ -48,6 +48,7 @@ TStnCalcEngine::TStnCalcEngine(std::vector<TPos> Wpts, const TStnCalcCriteria& C
     fFaiMin = fC.DistFaiMin * f;
     // The FAI test needs a closed task of 4 or 5 points.
     if (fP != 4 && fP != 5) fC.TestFai = false;
+    Prepare();
 }
 
 double TStnCalcEngine::Combinations() const
@@ -270,7 +271,7 @@ void TStnCalcEngine::Walk(int K, double Partial)
     }
 }
 
-void TStnCalcEngine::Run()
+void TStnCalcEngine::Prepare()
 {
     const int n = int(fWpts.size());
     bool any = n > 0;
@@ -312,7 +313,12 @@ void TStnCalcEngine::Run()
         if (fP == 4) fLegMax[0] = fLegMax[1] = fLegMax[2] = m;
         if (fP == 5) fLegMax[1] = fLegMax[2] = m;
     }
+    fAny = any;
+}
 
+void TStnCalcEngine::Run()
+{
+    const bool any = fAny;
     // The rows of distances the walk reads, before it: the hot loops then only load them.
     if (fMatrix && any)
         for (int k = 0; k < fP && !Abort.load(); ++k)

@@ -111,6 +111,8 @@ private:
         return fMatrix ? fDist[size_t(A) * fN + size_t(B)] : Distance(fWpts[A], fWpts[B], fC.EarthModel);
     }
     double FaiOf(const int* Cand, bool Fast);
+    // The candidates of each position and the bounds of the walk (before any thread starts).
+    void Prepare();
     void Walk(int K, double Partial);
     void Inner();
     bool ReverseSeenBefore(const int* Cand);
@@ -122,6 +124,7 @@ private:
     TStnCalcCriteria fC;
     int fP = 2;
     int fFree = 0, fFixed = 0, fCylinders = 0;
+    bool fAny = false;
     std::array<std::vector<int>, 5> fList;
     std::array<std::vector<uint8>, 5> fMember;
     std::array<double, 5> fWeight{};

@@ -197,12 +197,11 @@ TEST_F(CalcStnEngine, RowLimitAndAbort)
     C.OneDirection = false;
     TStnCalcEngine e(W, C);
     EXPECT_EQ(e.Combinations(), 30.0 * 30 * 30 * 30);
-    EXPECT_EQ(e.FreeCount(), 0); // counted by Run
+    EXPECT_EQ(e.FreeCount(), 4);
     e.RowLimit = 1000;
     e.Run();
     EXPECT_TRUE(e.Capped());
     EXPECT_EQ(e.TakeRows().size(), 1000u);
-    EXPECT_EQ(e.FreeCount(), 4);
 
     TStnCalcEngine slow(W, C);
     slow.Abort = true;

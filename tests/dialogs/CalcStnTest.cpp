@@ -306,3 +306,22 @@ TEST_F(CalcStnTest, TooManyCombinationsAndWideDistances)
     EXPECT_EQ(TStnGridModel::DistText(98.5, 6), "  98.5");
     EXPECT_EQ(TStnGridModel::DistText(12345.67, 6), "12345.7");
 }
+
+TEST_F(CalcStnTest, RowLimitAndDeletedWaypoint)
+{
+    w->RowLimit = 100;
+    Fix(1, Swp->First);
+    w->DistMinEdit->setValue(0);
+    w->DistMaxEdit->setValue(9990);
+    w->DistMinSegEdit->setValue(0);
+    Search();
+    EXPECT_EQ(w->Grid->Rows.size(), 100u);
+    ASSERT_EQ(Msg::Log().size(), 1);
+    EXPECT_TRUE(Msg::Log()[0].text.contains("100"));
+
+    // A waypoint deleted from the set: the criteria and the rows that point into it go.
+    Swp->DeleteWpt(Swp->Last);
+    EXPECT_TRUE(w->Grid->Rows.empty());
+    EXPECT_EQ(Cell(0, 1), "");
+    EXPECT_EQ(Cell(1, 4), "0");
+}
