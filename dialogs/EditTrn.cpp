@@ -120,7 +120,11 @@ TTrnEdit::TTrnEdit(QWidget* Parent) : QDialog(Parent)
     DateEndEdit = Edit(tp, "DateEndEdit");
     LocLbl2 = Label(tp, "LocLbl2", "LOC");
     ExtenCheckBox = Named(tp, "ExtenCheckBox", new QCheckBox(QStringLiteral("Point &étendu"), tp));
-    for (QLineEdit* e : {DateEdit, DateBegEdit, DateEndEdit}) e->setInputMask(MaskToQtInputMask(TimeMask));
+    // Unfilled places of a time show as blanks, as its hours do before ten o'clock.
+    QString timeMask = MaskToQtInputMask(TimeMask);
+    timeMask.chop(1);
+    timeMask += u' ';
+    for (QLineEdit* e : {DateEdit, DateBegEdit, DateEndEdit}) e->setInputMask(timeMask);
     g->addWidget(NameLbl, 0, 0);
     g->addWidget(NameEdit, 0, 1, 1, 2);
     g->addWidget(LatiLbl, 0, 3);

@@ -21,7 +21,8 @@ TTraceClock ClockOf(const TTrj* T)
 
 QString LocalTimeText(int32 Utc, int32 TimeLoc)
 {
-    return TimeToHms(int32(int64_t(Utc) + int64_t(TimeLoc) * TimeUnitsPerHour));
+    // The hours fill their two places of the edit's mask from the right.
+    return TimeToHms(int32(int64_t(Utc) + int64_t(TimeLoc) * TimeUnitsPerHour)).rightJustified(8, u' ');
 }
 
 bool TimeTextEmpty(const QString& Text)

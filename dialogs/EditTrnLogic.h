@@ -17,7 +17,7 @@ struct TTraceClock
 };
 TTraceClock ClockOf(const TTrj* T);
 
-// Local time text of a UTC time.
+// Local time text of a UTC time, as the time edits show it (" 2:00:00").
 QString LocalTimeText(int32 Utc, int32 TimeLoc);
 // True when a time edit holds no digit (its mask shows only separators and blanks).
 bool TimeTextEmpty(const QString& Text);
