@@ -84,7 +84,11 @@ public:
     QMenu* EditePtVir = nullptr; // one entry per turn point of the task
     // Tools and help
     QAction* Options = nullptr;
+    QAction* GpsGarmin = nullptr;
     QAction* APropos = nullptr;
+    // Scanned maps
+    QAction* InstalleCarte = nullptr;
+    QAction* SelectionCarte = nullptr;
 
     QToolBar* MainToolBar = nullptr;
     // The test button: shown only when key "Test_Btn" of section "Interface" is set.
@@ -148,7 +152,10 @@ public slots:
     // Edits the task's turn point of that index in the turn-point editor.
     void EditePtVirExecute(int Index);
     void OptionsExecute();
+    void GpsGarminExecute();
     void AProposExecute();
+    void InstalleCarteExecute();
+    void SelectionCarteExecute();
     void NmeaFormExtExecute(QObject* Sender = nullptr);
 
 protected:
