@@ -289,7 +289,6 @@ TStnCalc::TStnCalc(QWidget* Parent) : QDialog(Parent)
     StnGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                              QAbstractItemView::AnyKeyPressed);
     StnGrid->verticalHeader()->setDefaultSectionSize(StnGrid->fontMetrics().height() + 6);
-    StnGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     Sorter = new TSortGrid(StnGrid);
     StnGrid->installEventFilter(this);
 
@@ -352,6 +351,10 @@ TStnCalc::TStnCalc(QWidget* Parent) : QDialog(Parent)
     connect(StnGrid, &QTableView::doubleClicked, this, [this](const QModelIndex& I) {
         if (I.row() == 0 && Grid->IsPosCol(I.column())) DefiniExecute();
     });
+    // The plan view draws the search cylinders of the radius row.
+    connect(Grid, &QAbstractItemModel::dataChanged, this, [](const QModelIndex& From, const QModelIndex&) {
+        if (From.row() == 1) RefreshViews();
+    });
     connect(Sorter, &TSortGrid::sortRequested, this, [this](int Col, bool Desc) {
         if (!Running()) StnCalcSortGrid(Col, Desc);
     });
@@ -380,7 +383,7 @@ void TStnCalc::Open()
             Grid->CritName[c].clear();
             Grid->CritRadius[c] = QStringLiteral("0");
         }
-        Grid->Reset();
+        Grid->CriteriaChanged();
         UpdateEnabling();
     }
     show();
@@ -396,6 +399,16 @@ void TStnCalc::StnCalcSetColumns()
     const bool faiOk = n == 2 || n == 3;
     TestFaiTri->setEnabled(faiOk);
     if (!faiOk) TestFaiTri->setChecked(false);
+    // The positions share the width; the titles and the distances keep what they need.
+    QHeaderView* h = StnGrid->horizontalHeader();
+    for (int c = 0; c < Grid->columnCount(); ++c) {
+        StnGrid->setColumnHidden(c, false);
+        h->setSectionResizeMode(c, Grid->IsPosCol(c) ? QHeaderView::Stretch : QHeaderView::Fixed);
+    }
+    const QFontMetrics fm = StnGrid->fontMetrics();
+    StnGrid->setColumnWidth(0, fm.horizontalAdvance(QStringLiteral(" Way-pt ")) + 8);
+    for (int c : {Grid->DistCol(), Grid->FaiCol()})
+        StnGrid->setColumnWidth(c, fm.horizontalAdvance(u'0') * 8 + 8);
     StnGrid->setColumnHidden(Grid->FaiCol(), !TestFaiTri->isEnabled());
     StnCalcSetTitles();
     for (int c = 1; c <= n + 2; ++c)
@@ -436,7 +449,7 @@ void TStnCalc::NbVirChanged(int Value)
         Grid->CritName[fin - 1].clear();
         Grid->CritRadius[fin - 1] = QStringLiteral("0");
     }
-    Grid->Reset();
+    Grid->CriteriaChanged();
     UpdateEnabling();
 }
 

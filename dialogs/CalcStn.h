@@ -58,11 +58,8 @@ public:
     QString Text(int Row, int Col) const;
     // Distance text: one decimal, padded on the left to Width characters.
     static QString DistText(double Km, int Width);
-    void Reset()
-    {
-        beginResetModel();
-        endResetModel();
-    }
+    // The criteria rows changed.
+    void CriteriaChanged() { emit dataChanged(index(0, 0), index(1, columnCount() - 1)); }
     void ClearResults();
     void AppendRows(const std::vector<std::vector<TStnRow>>& Batches);
     // Rebuilds the titles (no sort marker).

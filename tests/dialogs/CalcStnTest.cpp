@@ -8,9 +8,11 @@
 #include "model/Options.h"
 #include "support/Fixtures.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -324,4 +326,29 @@ TEST_F(CalcStnTest, RowLimitAndDeletedWaypoint)
     EXPECT_TRUE(w->Grid->Rows.empty());
     EXPECT_EQ(Cell(0, 1), "");
     EXPECT_EQ(Cell(1, 4), "0");
+}
+
+TEST_F(CalcStnTest, DeleteKeyClearsACellButNotInsideAnEditor)
+{
+    w->show();
+    QApplication::setActiveWindow(w);
+    Fix(1, Swp->First, QStringLiteral("123"));
+    // In the radius editor the key edits the text.
+    w->StnGrid->setFocus();
+    w->StnGrid->setCurrentIndex(w->Grid->index(1, 1));
+    w->StnGrid->edit(w->Grid->index(1, 1));
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    editor->setCursorPosition(0);
+    QTest::keyClick(editor, Qt::Key_Delete);
+    EXPECT_EQ(editor->text(), "23");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the editor commits after the key
+    EXPECT_EQ(Cell(1, 1), "23");
+    EXPECT_EQ(Cell(0, 1), Swp->First->Name);
+    // On the waypoint cell it clears the fixed waypoint.
+    w->StnGrid->setCurrentIndex(w->Grid->index(0, 1));
+    w->StnGrid->setFocus();
+    QTest::keyClick(w->StnGrid, Qt::Key_Delete);
+    EXPECT_EQ(Cell(0, 1), "");
 }
