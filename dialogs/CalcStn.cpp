@@ -33,6 +33,14 @@ QPointer<TStnCalc> StnCalc;
 
 namespace {
 
+// Marks a change of the grid's rows made by the program, not by the user.
+struct TQuiet
+{
+    int& Depth;
+    explicit TQuiet(int& D) : Depth(D) { ++Depth; }
+    ~TQuiet() { --Depth; }
+};
+
 const QString WayPtTitle = QStringLiteral("Way-pt");
 const QString RayonTitle = QStringLiteral("Rayon");
 constexpr int ProgressSteps = 1000;
@@ -392,6 +400,7 @@ void TStnCalc::Open()
 
 void TStnCalc::StnCalcSetColumns()
 {
+    const TQuiet quiet(fQuiet);
     const int n = NbVirEdit->value();
     Grid->beginResetModel();
     Grid->N = n;
@@ -428,6 +437,7 @@ void TStnCalc::StnCalcSetTitles()
 
 void TStnCalc::NbVirChanged(int Value)
 {
+    const TQuiet quiet(fQuiet);
     const int oldFin = fLastN + 2;
     TWpt* savedWpt = Grid->CritWpt[oldFin];
     const QString savedName = Grid->CritName[oldFin];
@@ -463,7 +473,11 @@ void TStnCalc::UpdateEnabling()
 
 void TStnCalc::CurrentCellChanged(const QModelIndex& Cur)
 {
-    if (!Cur.isValid()) return;
+    // Rows that go under the cursor move it: only the user's choice of a row replaces the task.
+    if (!Cur.isValid() || fQuiet > 0) {
+        UpdateEnabling();
+        return;
+    }
     if (Cur.row() >= TStnGridModel::FirstResultRow) {
         StnGrid->selectionModel()->select(Cur,
                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -591,6 +605,7 @@ std::vector<double> TStnCalc::SearchRadii() const
 
 void TStnCalc::ModelChanged()
 {
+    const TQuiet quiet(fQuiet);
     if (fGeneration == WptGeneration) return;
     fGeneration = WptGeneration;
     Stop();
@@ -610,7 +625,10 @@ void TStnCalc::CalcBtnClick()
 {
     ModelChanged();
     if (Running() || Grid->columnCount() > 8) return;
-    Grid->ClearResults();
+    {
+        const TQuiet quiet(fQuiet);
+        Grid->ClearResults();
+    }
     Grid->Wpts.clear();
     if (!Swp || Swp->Count == 0) return;
 

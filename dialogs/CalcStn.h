@@ -156,6 +156,7 @@ private:
     QTimer* fPoll = nullptr;
     uint64_t fGeneration = 0;
     int fLastN = 2;
+    int fQuiet = 0;
 };
 
 extern QPointer<TStnCalc> StnCalc;

@@ -193,8 +193,11 @@ TEST_F(CalcStnTest, SearchSelectAndSort)
         }
         ASSERT_EQ(Cell(int(r), 0), QString::number(r - 1));
     }
-    // A new search applies the marked order.
+    // A new search applies the marked order, and clearing the old rows leaves the task alone.
+    w->StnGrid->setCurrentIndex(w->Grid->index(3, 1));
+    ASSERT_EQ(Stn->Count, 4);
     Search();
+    EXPECT_EQ(Stn->Count, 4);
     for (size_t r = 3; r < w->Grid->Rows.size() + 2; ++r) {
         ASSERT_GE(Cell(int(r) - 1, 2), Cell(int(r), 2));
     }
