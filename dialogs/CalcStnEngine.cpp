@@ -18,25 +18,21 @@ double Widened(double v)
     return v * (1 + Slack) + Slack;
 }
 
-// The matrix of distances is kept while it fits in 256 MB.
-constexpr double MatrixBytes = 256.0 * 1024 * 1024;
-
 // Rows handed to the window at a time.
 constexpr size_t BatchRows = 16384;
 
 } // namespace
 
-TStnCalcEngine::TStnCalcEngine(std::vector<TPos> Wpts, const TStnCalcCriteria& C)
+TStnCalcEngine::TStnCalcEngine(std::vector<TPos> Wpts, const TStnCalcCriteria& C, double MaxMatrixBytes)
     : fWpts(std::move(Wpts)), fC(C)
 {
     fC.N = std::clamp(fC.N, 0, 3);
     fP = fC.Positions();
     const int n = int(fWpts.size());
-    fN = size_t(n);
-    fMatrix = double(n) * double(n) * sizeof(double) <= MatrixBytes;
+    fMatrix = double(n) * double(n) * sizeof(double) <= MaxMatrixBytes;
     if (fMatrix) {
-        fDist.assign(size_t(n) * size_t(n), 0.0);
-        fRowDone.assign(size_t(n), 0);
+        fRows.resize(size_t(n));
+        fRowPtr.assign(size_t(n), nullptr);
     }
 
     const double f = fC.Factor;
@@ -66,17 +62,18 @@ double TStnCalcEngine::CandidateCount() const
 
 const double* TStnCalcEngine::Row(int A)
 {
-    double* r = fDist.data() + size_t(A) * fWpts.size();
-    if (!fRowDone[A]) {
+    if (!fRowPtr[A]) {
+        std::vector<double>& r = fRows[A];
+        r.resize(fWpts.size());
         for (size_t b = 0; b < fWpts.size(); ++b) r[b] = Distance(fWpts[A], fWpts[b], fC.EarthModel);
-        fRowDone[A] = 1;
+        fRowPtr[A] = r.data();
     }
-    return r;
+    return fRowPtr[A];
 }
 
 double TStnCalcEngine::Dist(int A, int B)
 {
-    if (fMatrix) return fRowDone[A] ? fDist[size_t(A) * fWpts.size() + B] : Row(A)[B];
+    if (fMatrix) return Row(A)[B];
     return Distance(fWpts[A], fWpts[B], fC.EarthModel);
 }
 

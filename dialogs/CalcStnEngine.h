@@ -70,7 +70,9 @@ class TStnCalcEngine
 public:
     static constexpr int64_t MaxRows = 10'000'000;
 
-    TStnCalcEngine(std::vector<TPos> Wpts, const TStnCalcCriteria& C);
+    // Distances are kept in a matrix while it needs at most MatrixBytes, else computed when used.
+    static constexpr double MatrixBytes = 256.0 * 1024 * 1024;
+    TStnCalcEngine(std::vector<TPos> Wpts, const TStnCalcCriteria& C, double MaxMatrixBytes = MatrixBytes);
 
     const TStnCalcCriteria& Criteria() const { return fC; }
     int FreeCount() const { return fFree; }
@@ -108,7 +110,7 @@ private:
     // it may visit before it starts).
     double DistFast(int A, int B) const
     {
-        return fMatrix ? fDist[size_t(A) * fN + size_t(B)] : Distance(fWpts[A], fWpts[B], fC.EarthModel);
+        return fMatrix ? fRowPtr[size_t(A)][size_t(B)] : Distance(fWpts[A], fWpts[B], fC.EarthModel);
     }
     double FaiOf(const int* Cand, bool Fast);
     // The candidates of each position and the bounds of the walk (before any thread starts).
@@ -134,9 +136,9 @@ private:
 
     // Distances by rows, computed when first needed; on the fly when the matrix would be too large.
     bool fMatrix = false;
-    size_t fN = 0;
-    std::vector<double> fDist;
-    std::vector<uint8> fRowDone;
+    // Rows are made only for the waypoints a search may visit.
+    std::vector<std::vector<double>> fRows;
+    std::vector<const double*> fRowPtr;
 
     std::array<int, 5> fCand{};
     std::array<double, 5> fLeg{};
