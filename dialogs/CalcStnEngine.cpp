@@ -209,38 +209,48 @@ std::vector<TStnRow> TStnCalcEngine::TakeRows()
 
 void TStnCalcEngine::Inner()
 {
-    // Candidates of the start against the positions already chosen.
-    const int* c = fCand.data();
-    const TPos& fin = fWpts[fCand[fP - 1]];
+    // Candidates of the start against the positions already chosen. The loop keeps what it
+    // reads in locals: it runs for nearly every candidate of a search.
+    const int P = fP;
+    const int c1 = fCand[1];
+    const double segMin = fSegMin, legMax = fLegMax[0], totMin = fTotMin, totMax = fTotMax;
+    const double l1 = P > 2 ? fLeg[1] : 0, l2 = P > 3 ? fLeg[2] : 0, l3 = P > 4 ? fLeg[3] : 0;
     const bool closedOnly = fC.TestFai;
-    const double l1 = fP > 2 ? fLeg[1] : 0, l2 = fP > 3 ? fLeg[2] : 0, l3 = fP > 4 ? fLeg[3] : 0;
-    const double legMax = fLegMax[0];
-    for (int w : fList[0]) {
-        if (closedOnly && (fWpts[w].Lat != fin.Lat || fWpts[w].Lon != fin.Lon)) continue;
-        const double d0 = DistFast(w, fCand[1]);
-        if (d0 < fSegMin || d0 > legMax) continue;
+    const TPos fin = fWpts[size_t(fCand[P - 1])];
+    const TPos* wpts = fWpts.data();
+    const std::vector<int>& list = fList[0];
+    for (const int w : list) {
+        if (closedOnly && (wpts[w].Lat != fin.Lat || wpts[w].Lon != fin.Lon)) continue;
+        const double d0 = DistFast(w, c1);
+        if (d0 < segMin || d0 > legMax) continue;
         // Summed from the start, as the full test sums it.
         double total = d0;
-        if (fP > 2) total += l1;
-        if (fP > 3) total += l2;
-        if (fP > 4) total += l3;
-        if (total < fTotMin || total > fTotMax) continue;
-        fCand[0] = w;
-        double fai = -1;
-        if (fC.TestFai) {
-            fai = FaiOf(c, true);
-            if (fai < 0) continue;
-            if (fP == 5 && (total - fai - 0.5 > fDifFai || fai < fFaiMin)) continue;
-        }
-        if (fC.OneDirection && ReverseSeenBefore(c)) continue;
-        if (!fC.TestFai) fai = FaiOf(c, true);
-        TStnRow r;
-        r.Total = total;
-        r.Fai = fai;
-        for (int k = 0; k < fP; ++k) r.W[k] = uint16(fCand[k]);
-        Push(r);
-        if (Abort.load(std::memory_order_relaxed)) return;
+        if (P > 2) total += l1;
+        if (P > 3) total += l2;
+        if (P > 4) total += l3;
+        if (total < totMin || total > totMax) continue;
+        if (!Accepted(w, total)) return;
     }
+}
+
+bool TStnCalcEngine::Accepted(int W, double Total)
+{
+    fCand[0] = W;
+    const int* c = fCand.data();
+    double fai = -1;
+    if (fC.TestFai) {
+        fai = FaiOf(c, true);
+        if (fai < 0) return true;
+        if (fP == 5 && (Total - fai - 0.5 > fDifFai || fai < fFaiMin)) return true;
+    }
+    if (fC.OneDirection && ReverseSeenBefore(c)) return true;
+    if (!fC.TestFai) fai = FaiOf(c, true);
+    TStnRow r;
+    r.Total = Total;
+    r.Fai = fai;
+    for (int k = 0; k < fP; ++k) r.W[k] = uint16(fCand[k]);
+    Push(r);
+    return !Abort.load(std::memory_order_relaxed);
 }
 
 void TStnCalcEngine::Walk(int K, double Partial)

@@ -117,6 +117,9 @@ private:
     void Prepare();
     void Walk(int K, double Partial);
     void Inner();
+    // A candidate within the distance bounds: the rest of the test, then the row. False when
+    // the search is to stop.
+    bool Accepted(int W, double Total);
     bool ReverseSeenBefore(const int* Cand);
     void Push(const TStnRow& R);
     void Flush();
