@@ -144,7 +144,7 @@ bool TStnCalcEngine::ReverseSeenBefore(const int* c)
     for (int j = 0; j < fP; ++j) {
         rev[j] = c[fP - 1 - j];
         // Membership holds the fixed waypoint and the cylinder's radius test.
-        if (!fMember[j][rev[j]]) return false;
+        if (fC.Pos[j].Wpt >= 0 && !fMember[j][rev[j]]) return false;
     }
     // It was accepted when it passed the same test: its legs are measured the other way and
     // summed in another order, which may differ by a rounding at a bound.
