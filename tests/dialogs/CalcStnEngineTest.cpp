@@ -217,9 +217,3 @@ TEST_F(CalcStnEngine, RowLimitAndAbort)
     EXPECT_FALSE(slow.Capped());
     EXPECT_LT(slow.TakeRows().size(), 30u * 30 * 30);
 }
-
-TEST_F(CalcStnEngine, EmptySetFindsNothing)
-{
-    TStnCalcCriteria C;
-    EXPECT_TRUE(EngineSearch({}, C).empty());
-}

@@ -3,7 +3,6 @@
 
 #include "dialogs/InfoPrgs.h"
 #include "files/RecFile.h"
-#include "model/Calc.h"
 #include "model/ModelUi.h"
 #include "model/Options.h"
 #include "support/Fixtures.h"
@@ -212,19 +211,6 @@ TEST_F(CalcStnTest, NoTraceChangesNothing)
     w->StnGrid->setCurrentIndex(w->Grid->index(2, 1));
     EXPECT_EQ(Stn, nullptr);
     EXPECT_TRUE(ui.status.contains("Aucune trajectoire n'est ouverte pour recevoir le circuit."));
-}
-
-TEST_F(CalcStnTest, CylinderAroundTheStart)
-{
-    TWpt* home = Swp->First;
-    Fix(1, home, QStringLiteral("20"));
-    Fix(4, home->Next->Next);
-    Search();
-    ASSERT_FALSE(w->Grid->Rows.empty());
-    for (const TStnRow& r : w->Grid->Rows) {
-        ASSERT_LE(Distance(*home, *w->Grid->Wpts[r.W[0]]), 20.0);
-    }
-    EXPECT_EQ(w->SearchRadii(), (std::vector<double>{20000, 0})); // a criteria row is current
 }
 
 TEST_F(CalcStnTest, StopAndSetReplacedMidSearch)
