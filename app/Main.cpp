@@ -7,6 +7,11 @@
 #include "dialogs/Help.h"
 #include "dialogs/Inimap.h"
 #include "dialogs/Reachmap.h"
+#include "dialogs/Editswp.h"
+#include "dialogs/Editwpt.h"
+#include "dialogs/Reachwpt.h"
+#include "dialogs/SelTrj.h"
+#include "app/LangWpt.h"
 #include "app/LangMaps.h"
 #include "app/PlanRender.h"
 
@@ -270,6 +275,12 @@ void TMainForm::BuildActions()
     APropos = NewAction("APropos", &TMainForm::AProposExecute);
     InstalleCarte = NewAction("InstalleCarte", &TMainForm::InstalleCarteExecute);
     SelectionCarte = NewAction("SelectionCarte", &TMainForm::SelectionCarteExecute);
+    EditeTousWpt = NewAction("EditeTousWpt", &TMainForm::EditeTousWptExecute);
+    EditeWptRep = NewAction("EditeWptRep", &TMainForm::EditeWptRepExecute);
+    CreeWpt = NewAction("CreeWpt", &TMainForm::CreeWptExecute);
+    PointTrjEnWpt = NewAction("PointTrjEnWpt", &TMainForm::PointTrjEnWptExecute);
+    AtteindreWpt = NewAction("AtteindreWpt", &TMainForm::AtteindreWptExecute);
+    SelPartieTrj = NewAction("SelPartieTrj", &TMainForm::SelPartieTrjExecute);
 }
 
 void TMainForm::BuildMenus()
@@ -299,6 +310,11 @@ void TMainForm::BuildMenus()
     view->addActions({ZoomPlus, ZoomMoins, Ajuste});
     view->addSeparator();
     view->addAction(ArrangeViewsAct);
+
+    QMenu* wpt = menu("WptMenu");
+    wpt->addActions({EditeTousWpt, EditeWptRep, CreeWpt, PointTrjEnWpt, AtteindreWpt});
+    wpt->addSeparator();
+    wpt->addAction(SelPartieTrj);
 
     QMenu* task = menu("CircuitMenu");
     task->addActions({AssocieAuto, SupprCircuit});
@@ -395,6 +411,7 @@ void TMainForm::ShowStatus(const QString& Text)
 
 void TMainForm::RefreshViews()
 {
+    if (TrjSel) TrjSel->TraceChanged();
     if (PlanForm) PlanForm->RefreshView();
     if (CuttForm) CuttForm->RefreshView();
     if (TextForm) TextForm->RefreshView();
@@ -431,6 +448,10 @@ void TMainForm::UpdateActions()
     TrjSuiv->setEnabled(several);
     EnregWpt->setEnabled(Swp != nullptr);
     FermeWpt->setEnabled(Swp != nullptr);
+    EditeWptRep->setEnabled(Swp != nullptr);
+    AtteindreWpt->setEnabled(Swp != nullptr);
+    PointTrjEnWpt->setEnabled(trj && Trj->CurRec);
+    SelPartieTrj->setEnabled(trj && Trj->First);
     OuvreCircuit->setEnabled(trj);
     EnregCircuit->setEnabled(task);
     SupprCircuit->setEnabled(task);
@@ -773,6 +794,100 @@ void TMainForm::SelectionCarteExecute()
     if (ReachMapForm) ReachMapForm->Execute(0);
 }
 
+// ---- Waypoints and trace part ----------------------------------------
+
+void TMainForm::EditeTousWptExecute()
+{
+    if (!SwpEdit) return;
+    SwpEdit->Execute(0);
+    RefreshViews();
+}
+
+void TMainForm::EditeWptRepExecute()
+{
+    if (!SwpEdit || !Swp) return;
+    SwpEdit->Execute(1);
+    RefreshViews();
+}
+
+void TMainForm::CreeWptExecute()
+{
+    if (!WptEdit || !PlanForm) return;
+    WptEdit->NewLati = PlanForm->MouseLati;
+    WptEdit->NewLong = PlanForm->MouseLong;
+    WptEdit->exec();
+    RefreshViews();
+}
+
+void TMainForm::PointTrjEnWptExecute()
+{
+    if (!WptEdit || !Trj || !Trj->CurRec) return;
+    WptEdit->NewLati = Trj->CurRec->Lat;
+    WptEdit->NewLong = Trj->CurRec->Lon;
+    WptEdit->exec();
+    RefreshViews();
+}
+
+void TMainForm::AtteindreWptExecute()
+{
+    if (ReachWptForm) ReachWptForm->Execute();
+}
+
+void TMainForm::SelPartieTrjExecute()
+{
+    if (!TrjSel || !Trj || !Trj->First) return;
+    TrjSel->show();
+    TrjSel->raise();
+}
+
+namespace {
+
+// The plan view as the reach window sees it.
+class TPlanReach : public IPlanViewReach
+{
+public:
+    bool IsVisible(const TPos& P) const override
+    {
+        if (!PlanForm) return true;
+        const QPointF q = PlanForm->GeoToScreen(P.Lat, P.Lon);
+        return q.x() >= 0 && q.y() >= 0 && q.x() <= PlanForm->PaintBoxWidth() &&
+               q.y() <= PlanForm->PaintBoxHeight() - PlanForm->BottomBand;
+    }
+    void CentreOn(const TPos& P) override
+    {
+        if (PlanForm) PlanForm->ZoomAround(P.Lat, P.Lon, true, 1.0);
+    }
+    void MarkWpt(const TWpt* W) override
+    {
+        if (!PlanForm) return;
+        if (PlanForm->MarkedWpt()) PlanForm->DrawWptCursor(nullptr);
+        PlanForm->DrawWptCursor(W);
+    }
+    void SetHint(const QString& Text) override
+    {
+        if (PlanForm) PlanForm->setToolTip(Text);
+    }
+    void AutoSelectMap(const TPos& P) override
+    {
+        if (PlanForm) PlanForm->AutoSelectMap(P);
+    }
+};
+
+TPlanReach gPlanReach;
+
+} // namespace
+
+// The waypoint windows and the trace-part window, with what the main window lends them.
+static void CreateWptForms()
+{
+    SwpEdit = new TSwpEdit(MainForm);
+    WptEdit = new TWptEdit(MainForm);
+    TrjSel = new TTrjSel(MainForm);
+    ReachWptForm = new TReachWptForm(MainForm);
+    TReachWptForm::PlanView = &gPlanReach;
+    RegisterWptLangRoutines();
+}
+
 // ---- Start-up ----------------------------------------
 
 bool TZephalonApp::notify(QObject* Receiver, QEvent* Event)
@@ -851,6 +966,7 @@ void CreateForms(const QString& StartTrj)
     });
     CreateSmallWindows(MainForm);
     CreateMapForms();
+    CreateWptForms();
     SetFlightChoiceHook([](const QString& FileName, const QStringList& Flights, int& Index) {
         const TFlightChoice c = ChooseFlights(FileName, Flights);
         Index = c.Index;
@@ -864,6 +980,7 @@ void DestroyForms()
     TOpenCustomDialog::SetOptionFormRunner(nullptr);
     TReachMapForm::FitToMap = nullptr;
     TReachMapForm::CalibrationPlace = nullptr;
+    TReachWptForm::PlanView = nullptr;
     UninstallMessageWindows();
     SetFlightChoiceHook({});
     SetFileDialogHook({});

@@ -178,8 +178,12 @@ void TPlanForm::DrawStn()
 
 void TPlanForm::AutoSelectMap()
 {
-    if (!Trj || !Trj->CurRec || !Sml || !Opt) return;
-    const TRec& R = *Trj->CurRec;
+    if (Trj && Trj->CurRec) AutoSelectMap(*Trj->CurRec);
+}
+
+void TPlanForm::AutoSelectMap(const TPos& R)
+{
+    if (!Sml || !Opt) return;
     auto holds = [&](int32 latMin, int32 latMax, int32 lonMin, int32 lonMax) {
         return R.Lat >= latMin && R.Lat <= latMax && R.Lon >= lonMin && R.Lon <= lonMax;
     };

@@ -60,10 +60,11 @@ public:
     // Search radii (metres, one per turn point in task order, 0 = none) of the circuit search
     // window while its grid shows a criteria row. Unset while that window does not exist.
     std::function<std::vector<double>()> StnSearchRadii;
-    // Chooses the map of Sml whose bounds hold the current point and loads it when it differs
-    // from the current one. Does nothing without a current fix or a matching map; a map that
-    // failed to load is not tried again until the next RefreshView.
+    // Chooses the map of Sml whose bounds hold the current point (or the given position) and
+    // loads it when it differs from the current one. Does nothing without a current fix or a
+    // matching map; a map that failed to load is not tried again until the next RefreshView.
     void AutoSelectMap();
+    void AutoSelectMap(const TPos& P);
     // Repaint after a change of the model (keeps the window).
     void RefreshView();
 
