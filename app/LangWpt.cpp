@@ -14,7 +14,8 @@ const TUiText SwpEditTexts[] = {
     {"SwpGrid", nullptr, nullptr, "Zone d'édition des way-points.", "Waypoint editing area."},
     {"OKBtn", "OK", "OK", "Ferme la fenêtre d'édition en prenant en compte les modifications.",
      "Closes the editing window, keeping the changes."},
-    {"EscBtn", "Annuler", "Cancel", "Ferme la fenêtre d'édition en ne prenant pas en compte les modifications.",
+    {"EscBtn", "Annuler", "Cancel",
+     "Ferme la fenêtre d'édition en ne prenant pas en compte les modifications.",
      "Closes the editing window without the changes."},
     {"SortBtn", "&Trier", "S&ort", "Trie les way-points suivant la colonne choisie.",
      "Sorts the waypoints by the chosen column."},
@@ -22,7 +23,8 @@ const TUiText SwpEditTexts[] = {
      "Orders the waypoints by their nearness to one another."},
     {"InsBtn", "&Insérer", "&Insert", "Insère une ligne au-dessus de la position du curseur.",
      "Inserts a row above the cursor's position."},
-    {"DelBtn", "&Suppr.", "&Delete", "Supprime la ligne où se trouve le curseur.", "Deletes the cursor's row."},
+    {"DelBtn", "&Suppr.", "&Delete", "Supprime la ligne où se trouve le curseur.",
+     "Deletes the cursor's row."},
 };
 
 const TUiText WptEditTexts[] = {
@@ -37,8 +39,10 @@ const TUiText WptEditTexts[] = {
     {"AltiEdit", nullptr, nullptr, "Altitude du way-point à créer.", "Altitude of the waypoint to create."},
     {"AttrLbl", "Type(s)", "Type(s)"},
     {"AttrEdit", nullptr, nullptr,
-     "Types (T=turnpoint, A=airfield, L=landing, S=start, F=finish, H=home et R=restricted) du way-point à créer.",
-     "Types (T=turnpoint, A=airfield, L=landing, S=start, F=finish, H=home and R=restricted) of the waypoint to "
+     "Types (T=turnpoint, A=airfield, L=landing, S=start, F=finish, H=home et R=restricted) du way-point à "
+     "créer.",
+     "Types (T=turnpoint, A=airfield, L=landing, S=start, F=finish, H=home and R=restricted) of the waypoint "
+     "to "
      "create."},
     {"CmntLbl", "Commentaire", "Comment"},
     {"CmntEdit", nullptr, nullptr, "Commentaire concernant le way-point à créer.",
@@ -72,7 +76,8 @@ const TUiText ReachWptTexts[] = {
      "Points that can be selected (matching the first character(s) above)."},
     {"OKBtn", "OK", "OK", "Sélectionne le point (si un seul point est repéré).",
      "Selects the point (when a single point is found)."},
-    {"EscBtn", "Annuler", "Cancel", "Ne change pas le point sélectionné.", "Leaves the selected point unchanged."},
+    {"EscBtn", "Annuler", "Cancel", "Ne change pas le point sélectionné.",
+     "Leaves the selected point unchanged."},
 };
 
 const TUiText ActionTexts[] = {
@@ -84,7 +89,8 @@ const TUiText ActionTexts[] = {
     {"CreeWpt", "&Créer un way-point...", "&Create a waypoint...",
      "Crée un way-point à la position de la souris.", "Creates a waypoint at the mouse position."},
     {"PointTrjEnWpt", "&Point courant en way-point...", "Current &point as waypoint...",
-     "Crée un way-point au point courant de la trajectoire.", "Creates a waypoint at the current point of the track."},
+     "Crée un way-point au point courant de la trajectoire.",
+     "Creates a waypoint at the current point of the track."},
     {"AtteindreWpt", "&Atteindre way-point...", "&Go to waypoint...",
      "Sélectionne un way-point par les premiers caractères de son nom.",
      "Selects a waypoint by the first characters of its name."},

@@ -27,7 +27,8 @@ struct TBusy
 {
     TBusy()
     {
-        ShowStatus(Tr(QStringLiteral("Trie des way-points en cours."), QStringLiteral("Sorting the waypoints.")));
+        ShowStatus(
+            Tr(QStringLiteral("Trie des way-points en cours."), QStringLiteral("Sorting the waypoints.")));
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
     ~TBusy()
@@ -235,11 +236,6 @@ TSwpEdit::TSwpEdit(QWidget* Parent) : QDialog(Parent)
         Grid->SetTitle(c, MarkSortTitle(Grid->Titles[c], d));
     });
     connect(Grid, &TSwpGridModel::cellEdited, this, [this] { Changed = 1; });
-    connect(SwpGrid, &QTableView::doubleClicked, this, [this](const QModelIndex& I) {
-        if (I.column() != scNum) return;
-        Grid->ToggleMark(I.row());
-        Reordered = 1;
-    });
 
     const auto button = [this](const char* name, const QString& text) {
         auto* b = new QPushButton(text, this);
@@ -282,10 +278,10 @@ int TSwpEdit::Execute(uint8 Marked)
 
 void TSwpEdit::SwpEditSetTitles()
 {
-    static const char* const fr[SwpColCount] = {"", "Nom", "Latitude", "Longitude", "Altitude", "Type(s)",
-                                                "Commentaire"};
-    static const char* const en[SwpColCount] = {"", "Name", "Latitude", "Longitude", "Altitude", "Type(s)",
-                                                "Comment"};
+    static const char* const fr[SwpColCount] = {"",         "Nom",     "Latitude",   "Longitude",
+                                                "Altitude", "Type(s)", "Commentaire"};
+    static const char* const en[SwpColCount] = {"",         "Name",    "Latitude", "Longitude",
+                                                "Altitude", "Type(s)", "Comment"};
     static const char* const hintFr[SwpColCount] = {
         "Numéro d'ordre du way-point, précédé de * si repéré. Double-cliquer pour le repérer.",
         "Nom du way-point.",
@@ -300,7 +296,8 @@ void TSwpEdit::SwpEditSetTitles()
         "Latitude of the waypoint.",
         "Longitude of the waypoint.",
         "Altitude of the waypoint.",
-        "Types (T=turnpoint, A=airfield, L=landing, S=start, F=finish, H=home and R=restricted) of the waypoint.",
+        "Types (T=turnpoint, A=airfield, L=landing, S=start, F=finish, H=home and R=restricted) of the "
+        "waypoint.",
         "Comment about the waypoint."};
     for (int c = 0; c < SwpColCount; ++c) {
         Grid->ColHints[c] = Tr(QString::fromUtf8(hintFr[c]), QString::fromUtf8(hintEn[c]));
@@ -373,7 +370,8 @@ void TSwpEdit::SortBtnClick()
     const int col = SortSel->SortCol;
     SwpEditSetTitles();
     SwpEditSortGrid(col, SortSel->Descending);
-    if (col >= 1 && col < SwpColCount) Grid->SetTitle(col, MarkSortTitle(Grid->Titles[col], SortSel->Descending));
+    if (col >= 1 && col < SwpColCount)
+        Grid->SetTitle(col, MarkSortTitle(Grid->Titles[col], SortSel->Descending));
 }
 
 void TSwpEdit::NearBtnClick()
@@ -420,8 +418,10 @@ void TSwpEdit::FormActivate()
     fDragRow = -1;
     SwpEditSetTitles();
     const QFontMetrics fm(SwpGrid->font());
-    const char* samples[] = {" *0000 ", " WWWWWWWWWW ", " N00°00'00\" ", " W000°00'00\" ", " 00000 Ft ", " 000000 "};
-    for (int c = 0; c < 6; ++c) SwpGrid->setColumnWidth(c, fm.horizontalAdvance(QString::fromUtf8(samples[c])));
+    const char* samples[] = {" *0000 ",        " WWWWWWWWWW ", " N00°00'00\" ",
+                             " W000°00'00\" ", " 00000 Ft ",   " 000000 "};
+    for (int c = 0; c < 6; ++c)
+        SwpGrid->setColumnWidth(c, fm.horizontalAdvance(QString::fromUtf8(samples[c])));
     SwpGrid->verticalHeader()->setDefaultSectionSize(fm.height() + 6);
 
     std::vector<TSwpRow> rows;
@@ -450,7 +450,16 @@ bool TSwpEdit::eventFilter(QObject* W, QEvent* E)
 {
     if (W != SwpGrid->viewport()) return QDialog::eventFilter(W, E);
     // A row is dragged by its number cell to another place.
-    if (E->type() == QEvent::MouseButtonPress) {
+    if (E->type() == QEvent::MouseButtonDblClick) {
+        // A double click on a number marks or unmarks its waypoint.
+        auto* m = static_cast<QMouseEvent*>(E);
+        const QModelIndex i = SwpGrid->indexAt(m->position().toPoint());
+        if (m->button() == Qt::LeftButton && i.isValid() && i.column() == scNum) {
+            Grid->ToggleMark(i.row());
+            Reordered = 1;
+            return true;
+        }
+    } else if (E->type() == QEvent::MouseButtonPress) {
         auto* m = static_cast<QMouseEvent*>(E);
         const QModelIndex i = SwpGrid->indexAt(m->position().toPoint());
         fDragRow = (m->button() == Qt::LeftButton && i.isValid() && i.column() == scNum) ? i.row() : -1;

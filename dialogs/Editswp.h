@@ -51,7 +51,8 @@ class TSwpDelegate : public QStyledItemDelegate
     Q_OBJECT
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    QWidget* createEditor(QWidget* Parent, const QStyleOptionViewItem& O, const QModelIndex& I) const override;
+    QWidget* createEditor(QWidget* Parent, const QStyleOptionViewItem& O,
+                          const QModelIndex& I) const override;
     void setEditorData(QWidget* Editor, const QModelIndex& I) const override;
     void setModelData(QWidget* Editor, QAbstractItemModel* M, const QModelIndex& I) const override;
 };

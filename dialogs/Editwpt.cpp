@@ -41,7 +41,8 @@ bool WptEditRead(const TWptEditTexts& T, bool Feet, TWptBase& W)
     // Every position of the altitude must be typed: a blank one makes another number.
     const QString mask = WptAltMask(Feet);
     const QString digits = T.Alti.left(Feet ? 5 : 4);
-    if (!MaskTextComplete(mask, T.Alti) || digits.contains(QLatin1Char(' ')) || digits.contains(QLatin1Char('_'))) {
+    if (!MaskTextComplete(mask, T.Alti) || digits.contains(QLatin1Char(' ')) ||
+        digits.contains(QLatin1Char('_'))) {
         ok = false;
     } else {
         const auto v = StrToIntC(digits);
@@ -81,7 +82,8 @@ TWptEdit::TWptEdit(QWidget* Parent) : QDialog(Parent)
     setModal(true);
     setWindowTitle(QStringLiteral("Création way-point"));
     auto* form = new QFormLayout;
-    const auto row = [&](QLabel*& lbl, QLineEdit*& edit, const char* lname, const char* ename, const char* text) {
+    const auto row = [&](QLabel*& lbl, QLineEdit*& edit, const char* lname, const char* ename,
+                         const char* text) {
         lbl = new QLabel(QString::fromUtf8(text), this);
         lbl->setObjectName(QLatin1String(lname));
         edit = new QLineEdit(this);
@@ -123,7 +125,8 @@ TWptEdit::TWptEdit(QWidget* Parent) : QDialog(Parent)
 
 TWptEditTexts TWptEdit::Texts() const
 {
-    return {NameEdit->text(), LatiEdit->text(), LongEdit->text(), AltiEdit->text(), AttrEdit->text(), CmntEdit->text()};
+    return {NameEdit->text(), LatiEdit->text(), LongEdit->text(),
+            AltiEdit->text(), AttrEdit->text(), CmntEdit->text()};
 }
 
 void TWptEdit::AttrEditExit()
@@ -135,10 +138,15 @@ void TWptEdit::OKBtnClick()
 {
     AttrEditExit();
     TWptBase w;
-    if (!WptEditRead(Texts(), FeetOpt(), w)) {
-        ShowMessage(Tr(QStringLiteral("Données saisies non valides."), QStringLiteral("Invalid data entered.")));
+    const TWptEditTexts t = Texts();
+    if (!WptEditRead(t, FeetOpt(), w)) {
+        ShowMessage(
+            Tr(QStringLiteral("Données saisies non valides."), QStringLiteral("Invalid data entered.")));
         return;
     }
+    // A coordinate left as shown keeps the exact position it was made from, not its rounded text.
+    if (t.Lati == LatiToStr(NewLati)) w.Lat = NewLati;
+    if (t.Long == LongToStr(NewLong)) w.Lon = NewLong;
     if (!WptEditAppend(w)) return;
     accept();
 }

@@ -34,7 +34,8 @@ bool Edited(const TSwpRow& R, int Col)
 // push it past 1 for close points, where acos gives no number.
 double SphereKm(double latA, double lonA, double latB, double lonB)
 {
-    const double c = std::sin(latA) * std::sin(latB) + std::cos(latA) * std::cos(latB) * std::cos(lonA - lonB);
+    const double c =
+        std::sin(latA) * std::sin(latB) + std::cos(latA) * std::cos(latB) * std::cos(lonA - lonB);
     return std::acos(std::clamp(c, -1.0, 1.0)) * EarthKm;
 }
 

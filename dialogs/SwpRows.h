@@ -27,12 +27,12 @@ enum TSwpCol : int
 
 struct TSwpRow
 {
-    TWptBase Wpt;                        // the row's own values (Rep unused: see Marked)
+    TWptBase Wpt;                          // the row's own values (Rep unused: see Marked)
     std::array<QString, SwpColCount> Text; // Text[0] unused: the number is the row's place
-    uint8 Edited = 0;                    // bit c: the user changed column c
+    uint8 Edited = 0;                      // bit c: the user changed column c
     bool Marked = false;
-    bool Fresh = false;                  // an inserted row: every cell is read
-    const TWpt* Source = nullptr;        // the waypoint of the shown set it came from
+    bool Fresh = false;           // an inserted row: every cell is read
+    const TWpt* Source = nullptr; // the waypoint of the shown set it came from
 };
 
 // Altitude text of the grid: metres on 4 digits then " m", or feet (rounded to tens) on 5

@@ -58,7 +58,7 @@ TEST_F(SwpRows, AltitudeTexts)
         bool feet;
         const char* text;
     } cases[] = {{1000, true, "03280 Ft"}, {-4, false, "-004 m"}, {12345, false, "12345 m"},
-                 {6962, false, "6962 m"},  {0, false, "0000 m"}, {-100, true, "-0330 Ft"}};
+                 {6962, false, "6962 m"},  {0, false, "0000 m"},  {-100, true, "-0330 Ft"}};
     for (const Case& c : cases) EXPECT_EQ(SwpAltText(c.m, c.feet), QString::fromUtf8(c.text)) << c.m;
     int32 a = 7;
     EXPECT_TRUE(SwpParseAlt(QStringLiteral("03280 Ft"), true, a));
@@ -119,7 +119,8 @@ TEST_F(SwpRows, NearestOrderMatchesPairwiseOnRandomSets)
             if (used[j]) continue;
             const TPos& b = rows[j].Wpt;
             const double la = a.Lat * M_PI / 18e6, lb = b.Lat * M_PI / 18e6;
-            const double c = std::sin(la) * std::sin(lb) + std::cos(la) * std::cos(lb) * std::cos((a.Lon - b.Lon) * M_PI / 18e6);
+            const double c = std::sin(la) * std::sin(lb) +
+                             std::cos(la) * std::cos(lb) * std::cos((a.Lon - b.Lon) * M_PI / 18e6);
             const double d = std::acos(std::clamp(c, -1.0, 1.0));
             if (d < best) {
                 best = d;
@@ -148,17 +149,19 @@ TEST_F(SwpRows, RebuildReadsOnlyEditedCells)
     EXPECT_EQ(r.Rejected, 0);
     const TWpt& a = *r.Set->First;
     const TWpt& b = *r.Set->Last;
-    EXPECT_EQ(std::tuple(a.Lat, a.Lon, a.Alt, a.Attr, a.Rep, a.Name), std::tuple(4512345, 512349, 1001, uint8(5), true, QStringLiteral("ONE")));
+    EXPECT_EQ(std::tuple(a.Lat, a.Lon, a.Alt, a.Attr, a.Rep, a.Name),
+              std::tuple(4512345, 512349, 1001, uint8(5), true, QStringLiteral("ONE")));
     EXPECT_EQ(a.Comment.size(), WptCommentLen);
-    EXPECT_EQ(std::tuple(b.Lat, b.Lon, b.Alt, b.Rep, b.Name), std::tuple(-3300007, -7000003, 2, true, QStringLiteral("A_VERY_LONG_NAM")));
+    EXPECT_EQ(std::tuple(b.Lat, b.Lon, b.Alt, b.Rep, b.Name),
+              std::tuple(-3300007, -7000003, 2, true, QStringLiteral("A_VERY_LONG_NAM")));
     EXPECT_EQ(r.Set->SelWpt, &b);
     EXPECT_TRUE(r.Set->Modified);
 }
 
 TEST_F(SwpRows, RebuildRejectsCarriesAndSelects)
 {
-    auto s = MakeSet({MakeWpt("M1", 100, 100, 0, true), MakeWpt("U1", 200, 200), MakeWpt("M2", 300, 300, 0, true),
-                      MakeWpt("U2", 400, 400)});
+    auto s = MakeSet({MakeWpt("M1", 100, 100, 0, true), MakeWpt("U1", 200, 200),
+                      MakeWpt("M2", 300, 300, 0, true), MakeWpt("U2", 400, 400)});
     std::vector<TSwpRow> rows = RowsOf(*s, true);
     ASSERT_EQ(rows.size(), 2u);
     Edit(rows[0], scAlt, QStringLiteral("12x4 m"));
@@ -184,7 +187,8 @@ TEST_F(SwpRows, RebuildRejectsCarriesAndSelects)
 
 TEST_F(SwpRows, RealSetRoundTripsExactly)
 {
-    for (const char* file : {"waypoints/euregio9.dat", "waypoints/waypoints.dat", "waypoints/expertgps.gpx"}) {
+    for (const char* file :
+         {"waypoints/euregio9.dat", "waypoints/waypoints.dat", "waypoints/expertgps.gpx"}) {
         ASSERT_TRUE(OpenSwpFile(QStringLiteral(ZPH_TESTDATA "/") + QLatin1String(file))) << file;
         std::vector<TSwpRow> rows = RowsOf(*Swp);
         Edit(rows[3], scName, QStringLiteral("RENAMED"));
