@@ -102,6 +102,18 @@ private:
     void KeepVisible(const TRec* Rec);
     void FitBox(int32 LatMin, int32 LatMax, int32 LonMin, int32 LonMax);
 
+    // Screen positions of the waypoints for the view they were computed in, so that mouse
+    // moves in waypoint mode do not project the whole set again at each look-up.
+    struct TWptPixels
+    {
+        std::vector<double> Key;
+        std::vector<const TWpt*> Wpts;
+        std::vector<QPointF> Pixels;
+    };
+    const TWptPixels& WptPixels(const TPlanProjection& Pr) const;
+    mutable TWptPixels fWptPixels;
+    uint32_t fGeneration = 0; // bumped by each refresh after a model change
+
     TPlanRenderer fRenderer;
     QString fFailedMap; // a map that did not load is not tried again at every step
     TPlanMarks fState;

@@ -142,7 +142,8 @@ TEST_F(WptCommands, ReachedWaypointChoosesTheMapWithoutATrace)
     m.Pos[2] = {0, 99, 4800000, 600000, true};
     m.Pos[3] = {199, 99, 4800000, 800000, true};
     ASSERT_TRUE(SaveMapCal(MapCalFileName(image), m, QString(), 200, 100));
-    ASSERT_TRUE(TIniFile(IniFileName()).WriteString(QStringLiteral("Liste_Cartes"), QStringLiteral("Vosges"), image));
+    ASSERT_TRUE(
+        TIniFile(IniFileName()).WriteString(QStringLiteral("Liste_Cartes"), QStringLiteral("Vosges"), image));
     Sml->Items = {TMapLoc{QStringLiteral("Vosges"), image, 4800000, 4900000, 600000, 800000}};
     Opt->AutoSelectionCarte = true;
     NewSwp();
