@@ -1,9 +1,11 @@
 // The waypoint-set editor.
 #include "dialogs/Editswp.h"
 
+#include "dialogs/Editwpt.h"
 #include "dialogs/SelSort.h"
 #include "dialogs/SortGrid.h"
 #include "model/ModelUi.h"
+#include "model/Options.h"
 #include "model/Texts.h"
 #include "platform/MaskEdit.h"
 #include "platform/Msg.h"
@@ -173,10 +175,16 @@ QWidget* TSwpDelegate::createEditor(QWidget* Parent, const QStyleOptionViewItem&
     const int col = I.column();
     if (col == scLat) e->setInputMask(MaskToQtInputMask(QStringLiteral(">") + LatMask()));
     if (col == scLon) e->setInputMask(MaskToQtInputMask(QStringLiteral(">") + LonMask()));
-    if (col == scAlt)
-        // Digits are never cut and a sign may be typed, which a fixed-width mask cannot hold.
-        e->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("[-+]?[0-9]{0,8}( (m|Ft|M|FT|ft)?)?")), e));
+    if (col == scAlt) {
+        const bool feet = Opt && Opt->UniteAltitude == 1;
+        const QString text = I.data().toString();
+        if (text.isEmpty() || text.size() == (feet ? 8 : 6))
+            e->setInputMask(MaskToQtInputMask(WptAltMask(feet)));
+        else
+            // An altitude longer than the mask keeps all its digits.
+            e->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[-+]?[0-9]{0,8}( (m|Ft|M|FT|ft)?)?")), e));
+    }
     if (col == scName) e->setMaxLength(WptNameLen);
     if (col == scComment) e->setMaxLength(WptCommentLen);
     if (col == scLat || col == scLon || col == scType) {

@@ -82,12 +82,10 @@ TEST_F(WptCommands, TextsInBothLanguages)
                     .isEmpty());
     Language = 1;
     SetFrenchTexts();
-    EXPECT_EQ(SwpEdit->NearBtn->text(), QStringLiteral("&Nearest"));
     EXPECT_EQ(SwpEdit->Grid->Titles[scComment], QStringLiteral("Comment"));
     EXPECT_EQ(MainForm->AtteindreWpt->text(), QStringLiteral("&Go to waypoint..."));
     Language = 0;
     SetFrenchTexts();
-    EXPECT_EQ(TrjSel->windowTitle(), QStringLiteral("Sélection d'une partie de trajectoire"));
     EXPECT_EQ(SwpEdit->CaptionMarked, QStringLiteral("Edition des way-points répérés"));
 }
 

@@ -60,15 +60,21 @@ TEST_F(SwpRows, AltitudeTexts)
     } cases[] = {{1000, true, "03280 Ft"}, {-4, false, "-004 m"}, {12345, false, "12345 m"},
                  {6962, false, "6962 m"},  {0, false, "0000 m"},  {-100, true, "-0330 Ft"}};
     for (const Case& c : cases) EXPECT_EQ(SwpAltText(c.m, c.feet), QString::fromUtf8(c.text)) << c.m;
-    int32 a = 7;
-    EXPECT_TRUE(SwpParseAlt(QStringLiteral("03280 Ft"), true, a));
-    EXPECT_EQ(a, 1000); // 3280 x 0.3048 = 999.7
-    EXPECT_TRUE(SwpParseAlt(QStringLiteral("-004 m"), false, a));
-    EXPECT_EQ(a, -4);
-    EXPECT_TRUE(SwpParseAlt(QStringLiteral("   "), false, a));
-    EXPECT_EQ(a, 0);
-    EXPECT_FALSE(SwpParseAlt(QStringLiteral("12a4 m"), false, a));
-    EXPECT_FALSE(SwpParseAlt(QStringLiteral("1-2 m"), false, a));
+    struct Read
+    {
+        const char* text;
+        bool feet, ok;
+        int32 m;
+    } reads[] = {{"03280 Ft", true, true, 1000}, // 3280 x 0.3048 = 999.7
+                 {"-004 m", false, true, -4},
+                 {"   ", false, true, 0},
+                 {"12a4 m", false, false, 0},
+                 {"1-2 m", false, false, 0}};
+    for (const Read& r : reads) {
+        int32 a = 0;
+        EXPECT_EQ(SwpParseAlt(QString::fromUtf8(r.text), r.feet, a), r.ok) << r.text;
+        EXPECT_EQ(a, r.m) << r.text;
+    }
 }
 
 TEST_F(SwpRows, TypingFilters)
