@@ -298,8 +298,6 @@ TEST_F(WptWindows, TracePartPastMidnight)
     TTrjSel f;
     f.show();
     EXPECT_EQ(f.SelStart, Trj->SelFirst ? Trj->SelFirst : Trj->First);
-    EXPECT_EQ(f.DebLbl->text(), TrjSelTimeText(*Trj, f.SelStart));
-    EXPECT_TRUE(f.DebLbl->text().endsWith(QStringLiteral(" LOC ")));
 
     // A fix after midnight as the end, one before as the start.
     TRec* late = Trj->Last;
@@ -315,6 +313,11 @@ TEST_F(WptWindows, TracePartPastMidnight)
     Trj->CurRec = early;
     f.DebBtnClick();
     EXPECT_EQ(std::pair(f.SelStart, f.SelEnd), std::pair(early, late));
+    Trj->TimeLoc = 1; // the end reads one hour past midnight, local time
+    Trj->CurRec = late;
+    f.FinBtnClick();
+    EXPECT_TRUE(f.FinLbl->text().startsWith(QStringLiteral(" 1:00:"))) << f.FinLbl->text().toStdString();
+    EXPECT_TRUE(f.FinLbl->text().endsWith(QStringLiteral(" LOC ")));
     f.OKBtnClick();
     EXPECT_EQ(std::pair(Trj->SelFirst, Trj->SelLast), std::pair(early, late));
 
