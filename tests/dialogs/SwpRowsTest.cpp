@@ -4,6 +4,7 @@
 #include "model/Options.h"
 #include "support/Fixtures.h"
 
+#include <QTemporaryDir>
 #include <random>
 
 namespace {
@@ -209,4 +210,13 @@ TEST_F(SwpRows, RealSetRoundTripsExactly)
                 << file << " " << o.Name.toStdString();
         }
     }
+    // Saved in the own format and read back: still where they were.
+    QTemporaryDir dir;
+    const QString zph = dir.filePath(QStringLiteral("set.zph"));
+    std::vector<std::tuple<int32, int32, int32>> saved, read;
+    for (const TWpt* w = Swp->First; w; w = w->Next) saved.emplace_back(w->Lat, w->Lon, w->Alt);
+    ASSERT_TRUE(SaveSwpFile(zph));
+    ASSERT_TRUE(OpenSwpFile(zph));
+    for (const TWpt* w = Swp->First; w; w = w->Next) read.emplace_back(w->Lat, w->Lon, w->Alt);
+    EXPECT_EQ(read, saved);
 }
