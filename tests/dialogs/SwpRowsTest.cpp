@@ -9,23 +9,15 @@
 
 namespace {
 
-TWpt MakeWpt(const char* name, int32 lat, int32 lon, int32 alt = 0, bool rep = false)
-{
-    TWpt w;
-    w.Name = QString::fromUtf8(name);
-    w.Lat = lat;
-    w.Lon = lon;
-    w.Alt = alt;
-    w.Rep = rep;
-    return w;
-}
+using TW = std::tuple<const char*, int32, int32, int32, bool>; // name, lat, lon, alt, mark
 
-std::unique_ptr<TSwp> MakeSet(std::initializer_list<TWpt> wpts)
+std::unique_ptr<TSwp> MakeSet(std::initializer_list<TW> wpts)
 {
     auto s = std::make_unique<TSwp>();
-    for (const TWpt& w : wpts) {
+    for (const auto& [name, lat, lon, alt, rep] : wpts) {
         auto p = std::make_unique<TWpt>();
-        static_cast<TWptBase&>(*p) = w;
+        p->Name = QString::fromUtf8(name);
+        std::tie(p->Lat, p->Lon, p->Alt, p->Rep) = std::tuple(lat, lon, alt, rep);
         s->AddWpt(p);
     }
     return s;
@@ -91,8 +83,8 @@ TEST_F(SwpRows, NearestOrderFromTheFirstRow)
 {
     // On a line of longitudes: from 0, nearest first; the unreadable row goes last; a tie
     // (two rows at the same place) goes to the earlier row.
-    auto s = MakeSet({MakeWpt("A", 0, 0), MakeWpt("B", 0, 500000), MakeWpt("C", 0, 100000),
-                      MakeWpt("D", 0, 300000), MakeWpt("E", 0, 100000)});
+    auto s = MakeSet({TW{"A", 0, 0, 0, false}, TW{"B", 0, 500000, 0, false}, TW{"C", 0, 100000, 0, false},
+                      TW{"D", 0, 300000, 0, false}, TW{"E", 0, 100000, 0, false}});
     std::vector<TSwpRow> rows = RowsOf(*s);
     rows.push_back(SwpEmptyRow());
     Edit(rows[1], scLat, QStringLiteral("garbage")); // B unreadable
@@ -137,35 +129,10 @@ TEST_F(SwpRows, NearestOrderMatchesPairwiseOnRandomSets)
     EXPECT_EQ(SwpNearestOrder(rows), expect);
 }
 
-TEST_F(SwpRows, RebuildReadsOnlyEditedCells)
-{
-    Opt->UniteLatiLong = 0; // seconds: texts lose up to 15 m
-    Opt->UniteAltitude = 1; // feet: texts lose up to 1.5 m
-    auto s = MakeSet({MakeWpt("ONE", 4512345, 512349, 1001), MakeWpt("TWO", -3300007, -7000003, 2, true)});
-    s->First->Attr = 0x05;
-    s->First->Comment = QStringLiteral("c1");
-    std::vector<TSwpRow> rows = RowsOf(*s);
-    Edit(rows[1], scName, QStringLiteral("A_VERY_LONG_NAME_INDEED"));
-    Edit(rows[0], scComment, QString(100, QLatin1Char('c')));
-    rows[0].Marked = true;
-    const TSwpRebuild r = SwpRebuild(rows, s.get(), false, 1, true);
-    ASSERT_EQ(r.Set->Count, 2);
-    EXPECT_EQ(r.Rejected, 0);
-    const TWpt& a = *r.Set->First;
-    const TWpt& b = *r.Set->Last;
-    EXPECT_EQ(std::tuple(a.Lat, a.Lon, a.Alt, a.Attr, a.Rep, a.Name),
-              std::tuple(4512345, 512349, 1001, uint8(5), true, QStringLiteral("ONE")));
-    EXPECT_EQ(a.Comment.size(), WptCommentLen);
-    EXPECT_EQ(std::tuple(b.Lat, b.Lon, b.Alt, b.Rep, b.Name),
-              std::tuple(-3300007, -7000003, 2, true, QStringLiteral("A_VERY_LONG_NAM")));
-    EXPECT_EQ(r.Set->SelWpt, &b);
-    EXPECT_TRUE(r.Set->Modified);
-}
-
 TEST_F(SwpRows, RebuildRejectsCarriesAndSelects)
 {
-    auto s = MakeSet({MakeWpt("M1", 100, 100, 0, true), MakeWpt("U1", 200, 200),
-                      MakeWpt("M2", 300, 300, 0, true), MakeWpt("U2", 400, 400)});
+    auto s = MakeSet({TW{"M1", 100, 100, 0, true}, TW{"U1", 200, 200, 0, false}, TW{"M2", 300, 300, 0, true},
+                      TW{"U2", 400, 400, 0, false}});
     std::vector<TSwpRow> rows = RowsOf(*s, true);
     ASSERT_EQ(rows.size(), 2u);
     Edit(rows[0], scAlt, QStringLiteral("12x4 m"));
@@ -180,17 +147,23 @@ TEST_F(SwpRows, RebuildRejectsCarriesAndSelects)
     EXPECT_EQ(r.Set->First->Lat, 4500000);
     EXPECT_EQ(r.Set->SelWpt, nullptr);
     EXPECT_EQ(SwpCarriedCount(s.get(), true), 2);
-    // Marks only: rebuilt without becoming modified.
+    // Marks only: rebuilt without becoming modified; long texts cut.
     rows = RowsOf(*s);
     rows[1].Marked = true;
+    Edit(rows[0], scName, QStringLiteral("A_VERY_LONG_NAME_INDEED"));
+    Edit(rows[0], scComment, QString(100, QLatin1Char('c')));
     r = SwpRebuild(rows, s.get(), false, 2, false);
     EXPECT_FALSE(r.Set->Modified);
     EXPECT_TRUE(r.Set->First->Next->Rep);
     EXPECT_EQ(r.Set->SelWpt->Name, QStringLiteral("M2"));
+    EXPECT_EQ(r.Set->First->Name, QStringLiteral("A_VERY_LONG_NAM"));
+    EXPECT_EQ(r.Set->First->Comment.size(), WptCommentLen);
 }
 
 TEST_F(SwpRows, RealSetRoundTripsExactly)
 {
+    Opt->UniteLatiLong = 0; // seconds: texts lose up to 15 m
+    Opt->UniteAltitude = 1; // feet: texts lose up to 1.5 m
     for (const char* file :
          {"waypoints/euregio9.dat", "waypoints/waypoints.dat", "waypoints/expertgps.gpx"}) {
         ASSERT_TRUE(OpenSwpFile(QStringLiteral(ZPH_TESTDATA "/") + QLatin1String(file))) << file;
