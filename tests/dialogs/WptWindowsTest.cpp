@@ -37,19 +37,32 @@ QLineEdit* OpenEditor(TSwpEdit& F, const QModelIndex& I)
     return nullptr;
 }
 
-// Types Keys into a cell through its editor, replacing its text, and commits with Enter.
-void TypeCell(TSwpEdit& F, int Row, int Col, const QString& Keys)
+// Types Keys into a cell through its editor, at Pos or (Pos < 0) in place of its text, and
+// commits with Enter; returns what the editor showed before Enter.
+QString TypeCell(TSwpEdit& F, int Row, int Col, const QString& Keys, int Pos = -1)
 {
     const QModelIndex i = F.Grid->index(Row, Col);
     F.SwpGrid->setCurrentIndex(i);
     QLineEdit* e = OpenEditor(F, i);
-    ASSERT_NE(e, nullptr);
-    if (e->inputMask().isEmpty())
+    if (!e) return QStringLiteral("no editor");
+    if (Pos >= 0)
+        e->setCursorPosition(Pos);
+    else if (e->inputMask().isEmpty())
         e->selectAll();
     else
         e->clear(); // the mask's places left blank
     QTest::keyClicks(e, Keys);
+    const QString shown = e->text();
     QTest::keyClick(e, Qt::Key_Return);
+    return shown;
+}
+
+// The first row whose cell satisfies the test, or -1.
+int FindRow(TSwpEdit& F, int Col, const std::function<bool(const QString&)>& Test)
+{
+    for (int r = 0; r < F.Grid->rowCount(); ++r)
+        if (Test(F.Grid->index(r, Col).data().toString())) return r;
+    return -1;
 }
 
 QPoint CellCentre(TSwpEdit& F, int Row, int Col)
@@ -102,23 +115,10 @@ TEST_F(WptWindows, GridEditsMarksDragsSortsAndRebuilds)
 
     // Typing: a name, a wrong hemisphere letter, a digit among the types.
     TypeCell(f, 5, scName, QStringLiteral("NEWNAME"));
-    const QString lat = Cell(f, 6, scLat);
-    f.SwpGrid->setCurrentIndex(f.Grid->index(6, scLat));
-    QLineEdit* le = OpenEditor(f, f.Grid->index(6, scLat));
-    ASSERT_NE(le, nullptr);
-    le->setCursorPosition(0);
-    QTest::keyClicks(le, QStringLiteral("X"));
-    EXPECT_EQ(le->text(), lat);
-    QTest::keyClick(le, Qt::Key_Return);
+    const QString lat = Cell(f, 6, scLat), types = Cell(f, 7, scType);
+    EXPECT_EQ(TypeCell(f, 6, scLat, QStringLiteral("X"), 0), lat);
     EXPECT_EQ(Cell(f, 6, scLat), lat);
-    const QString types = Cell(f, 7, scType);
-    f.SwpGrid->setCurrentIndex(f.Grid->index(7, scType));
-    QLineEdit* e = OpenEditor(f, f.Grid->index(7, scType));
-    ASSERT_NE(e, nullptr);
-    e->end(false);
-    QTest::keyClicks(e, QStringLiteral("9"));
-    EXPECT_EQ(e->text(), types);
-    QTest::keyClick(e, Qt::Key_Return);
+    EXPECT_EQ(TypeCell(f, 7, scType, QStringLiteral("9"), int(types.size())), types);
     EXPECT_EQ(f.Changed, 1);
 
     // A double click on a number marks; a row dragged by its number moves with its mark.
@@ -139,10 +139,7 @@ TEST_F(WptWindows, GridEditsMarksDragsSortsAndRebuilds)
     QTest::mouseClick(h->viewport(), Qt::LeftButton, Qt::ShiftModifier, title);
     EXPECT_EQ(f.Grid->Titles[scName], QStringLiteral(">Nom"));
     for (int r = 1; r < 99; ++r) EXPECT_GE(Cell(f, r - 1, scName), Cell(f, r, scName));
-    int marked = -1;
-    for (int r = 0; r < 99; ++r)
-        if (Cell(f, r, scNum).startsWith(u'*')) marked = r;
-    ASSERT_GE(marked, 0);
+    const int marked = FindRow(f, scNum, [](const QString& t) { return t.startsWith(u'*'); });
     EXPECT_EQ(Cell(f, marked, scName), first);
 
     // The sort-choice window: by latitude, ascending.
@@ -159,9 +156,7 @@ TEST_F(WptWindows, GridEditsMarksDragsSortsAndRebuilds)
 
     // Nearest order, then OK with the renamed waypoint selected.
     f.NearBtnClick();
-    int renamed = -1;
-    for (int r = 0; r < 99; ++r)
-        if (Cell(f, r, scName) == QStringLiteral("NEWNAME")) renamed = r;
+    const int renamed = FindRow(f, scName, [](const QString& t) { return t == QStringLiteral("NEWNAME"); });
     ASSERT_GE(renamed, 0);
     f.SwpGrid->setCurrentIndex(f.Grid->index(renamed, scComment));
     f.OKBtnClick();
