@@ -86,7 +86,6 @@ TEST_F(WptCommands, TextsInBothLanguages)
     EXPECT_EQ(MainForm->AtteindreWpt->text(), QStringLiteral("&Go to waypoint..."));
     Language = 0;
     SetFrenchTexts();
-    EXPECT_EQ(SwpEdit->CaptionMarked, QStringLiteral("Edition des way-points répérés"));
 }
 
 TEST_F(WptCommands, CreateAtTheMouseAndReachInThePlanView)
