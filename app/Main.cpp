@@ -2,13 +2,18 @@
 #include "app/Main.h"
 #include "app/LangMaps.h"
 #include "app/LangTools.h"
+#include "app/LangWpt.h"
 #include "app/PlanRender.h"
 #include "dialogs/Choice.h"
 #include "dialogs/Editpos.h"
+#include "dialogs/Editswp.h"
+#include "dialogs/Editwpt.h"
 #include "dialogs/Help.h"
 #include "dialogs/Info.h"
 #include "dialogs/Inimap.h"
 #include "dialogs/Reachmap.h"
+#include "dialogs/Reachwpt.h"
+#include "dialogs/SelTrj.h"
 #include "dialogs/SmallWindows.h"
 #include "dialogs/TestForm.h"
 #include "dialogs/WebMap.h"
@@ -280,6 +285,12 @@ void TMainForm::BuildActions()
     APropos = NewAction("APropos", &TMainForm::AProposExecute);
     InstalleCarte = NewAction("InstalleCarte", &TMainForm::InstalleCarteExecute);
     SelectionCarte = NewAction("SelectionCarte", &TMainForm::SelectionCarteExecute);
+    EditeTousWpt = NewAction("EditeTousWpt", &TMainForm::EditeTousWptExecute);
+    EditeWptRep = NewAction("EditeWptRep", &TMainForm::EditeWptRepExecute);
+    CreeWpt = NewAction("CreeWpt", &TMainForm::CreeWptExecute);
+    PointTrjEnWpt = NewAction("PointTrjEnWpt", &TMainForm::PointTrjEnWptExecute);
+    AtteindreWpt = NewAction("AtteindreWpt", &TMainForm::AtteindreWptExecute);
+    SelPartieTrj = NewAction("SelPartieTrj", &TMainForm::SelPartieTrjExecute);
 }
 
 void TMainForm::BuildMenus()
@@ -311,6 +322,11 @@ void TMainForm::BuildMenus()
     view->addAction(ArrangeViewsAct);
     view->addSeparator();
     view->addAction(WebMapAct);
+
+    QMenu* wpt = menu("WptMenu");
+    wpt->addActions({EditeTousWpt, EditeWptRep, CreeWpt, PointTrjEnWpt, AtteindreWpt});
+    wpt->addSeparator();
+    wpt->addAction(SelPartieTrj);
 
     QMenu* task = menu("CircuitMenu");
     task->addAction(PtTrajEnVir);
@@ -419,6 +435,7 @@ void TMainForm::ShowStatus(const QString& Text)
 
 void TMainForm::RefreshViews()
 {
+    if (TrjSel) TrjSel->TraceChanged();
     if (PlanForm) PlanForm->RefreshView();
     if (CuttForm) CuttForm->RefreshView();
     if (TextForm) TextForm->RefreshView();
@@ -456,6 +473,10 @@ void TMainForm::UpdateActions()
     TrjSuiv->setEnabled(several);
     EnregWpt->setEnabled(Swp != nullptr);
     FermeWpt->setEnabled(Swp != nullptr);
+    EditeWptRep->setEnabled(Swp != nullptr);
+    AtteindreWpt->setEnabled(Swp != nullptr);
+    PointTrjEnWpt->setEnabled(trj && Trj->CurRec);
+    SelPartieTrj->setEnabled(trj && Trj->First);
     OuvreCircuit->setEnabled(trj);
     EnregCircuit->setEnabled(task);
     SupprCircuit->setEnabled(task);
@@ -868,6 +889,100 @@ void TMainForm::SelectionCarteExecute()
     if (ReachMapForm) ReachMapForm->Execute(0);
 }
 
+// ---- Waypoints and trace part ----------------------------------------
+
+void TMainForm::EditeTousWptExecute()
+{
+    if (!SwpEdit) return;
+    SwpEdit->Execute(0);
+    RefreshViews();
+}
+
+void TMainForm::EditeWptRepExecute()
+{
+    if (!SwpEdit || !Swp) return;
+    SwpEdit->Execute(1);
+    RefreshViews();
+}
+
+void TMainForm::CreeWptExecute()
+{
+    if (!WptEdit || !PlanForm) return;
+    WptEdit->NewLati = PlanForm->MouseLati;
+    WptEdit->NewLong = PlanForm->MouseLong;
+    WptEdit->exec();
+    RefreshViews();
+}
+
+void TMainForm::PointTrjEnWptExecute()
+{
+    if (!WptEdit || !Trj || !Trj->CurRec) return;
+    WptEdit->NewLati = Trj->CurRec->Lat;
+    WptEdit->NewLong = Trj->CurRec->Lon;
+    WptEdit->exec();
+    RefreshViews();
+}
+
+void TMainForm::AtteindreWptExecute()
+{
+    if (ReachWptForm) ReachWptForm->Execute();
+}
+
+void TMainForm::SelPartieTrjExecute()
+{
+    if (!TrjSel || !Trj || !Trj->First) return;
+    TrjSel->show();
+    TrjSel->raise();
+}
+
+namespace {
+
+// The plan view as the reach window sees it.
+class TPlanReach : public IPlanViewReach
+{
+public:
+    bool IsVisible(const TPos& P) const override
+    {
+        if (!PlanForm) return true;
+        const QPointF q = PlanForm->GeoToScreen(P.Lat, P.Lon);
+        return q.x() >= 0 && q.y() >= 0 && q.x() <= PlanForm->PaintBoxWidth() &&
+               q.y() <= PlanForm->PaintBoxHeight() - PlanForm->BottomBand;
+    }
+    void CentreOn(const TPos& P) override
+    {
+        if (PlanForm) PlanForm->ZoomAround(P.Lat, P.Lon, true, 1.0);
+    }
+    void MarkWpt(const TWpt* W) override
+    {
+        if (!PlanForm) return;
+        if (PlanForm->MarkedWpt()) PlanForm->DrawWptCursor(nullptr);
+        PlanForm->DrawWptCursor(W);
+    }
+    void SetHint(const QString& Text) override
+    {
+        if (PlanForm) PlanForm->setToolTip(Text);
+    }
+    void AutoSelectMap(const TPos& P) override
+    {
+        if (PlanForm) PlanForm->AutoSelectMap(P);
+    }
+};
+
+TPlanReach gPlanReach;
+
+} // namespace
+
+// The waypoint windows and the trace-part window, with what the main window lends them.
+static void CreateWptForms()
+{
+    SwpEdit = new TSwpEdit(MainForm);
+    WptEdit = new TWptEdit(MainForm);
+    TrjSel = new TTrjSel(MainForm);
+    ReachWptForm = new TReachWptForm(MainForm);
+    TReachWptForm::PlanView = &gPlanReach;
+    RegisterWptLangRoutines();
+}
+
 // ---- Start-up ----------------------------------------
 
 bool TZephalonApp::notify(QObject* Receiver, QEvent* Event)
@@ -953,6 +1068,7 @@ void CreateForms(const QString& StartTrj)
                        SetSectHints(Kind, Shape, R1, A2, A1, R2);
                    }});
     PlanForm->StnSearchRadii = [] { return StnCalc ? StnCalc->SearchRadii() : std::vector<double>(); };
+    CreateWptForms();
     new TFormTest(MainForm);
     RegisterLangRoutine(QStringLiteral("FormTest"), [] {
         if (FormTest) LangFormTest(*FormTest);
@@ -970,6 +1086,7 @@ void DestroyForms()
     TOpenCustomDialog::SetOptionFormRunner(nullptr);
     TReachMapForm::FitToMap = nullptr;
     TReachMapForm::CalibrationPlace = nullptr;
+    TReachWptForm::PlanView = nullptr;
     UninstallMessageWindows();
     SetFlightChoiceHook({});
     SetFileDialogHook({});

@@ -90,6 +90,13 @@ public:
     // Scanned maps
     QAction* InstalleCarte = nullptr;
     QAction* SelectionCarte = nullptr;
+    // Waypoints and trace part
+    QAction* EditeTousWpt = nullptr;
+    QAction* EditeWptRep = nullptr;
+    QAction* CreeWpt = nullptr;
+    QAction* PointTrjEnWpt = nullptr;
+    QAction* AtteindreWpt = nullptr;
+    QAction* SelPartieTrj = nullptr;
 
     QToolBar* MainToolBar = nullptr;
     // The test button: shown only when key "Test_Btn" of section "Interface" is set.
@@ -160,6 +167,12 @@ public slots:
     void InstalleCarteExecute();
     void SelectionCarteExecute();
     void NmeaFormExtExecute(QObject* Sender = nullptr);
+    void EditeTousWptExecute();
+    void EditeWptRepExecute();
+    void CreeWptExecute();
+    void PointTrjEnWptExecute();
+    void AtteindreWptExecute();
+    void SelPartieTrjExecute();
 
 protected:
     void showEvent(QShowEvent* e) override;
