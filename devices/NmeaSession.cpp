@@ -132,10 +132,10 @@ TNmeaSession::TNmeaSession(ISerialLink& Link, const TDeviceUi& Ui)
 
 TNmeaSession::~TNmeaSession() = default;
 
-int TNmeaSession::TicksFor(int Ms) const
+int TNmeaSession::TicksFor(int Ms)
 {
-    const int iv = Interval() > 0 ? Interval() : IntervalMs;
-    return Ms / iv;
+    // Counted in ticks of the window's own pace, whatever a test makes of its timer.
+    return Ms / IntervalMs;
 }
 
 void TNmeaSession::SetLines(const QString& L1, const QString& L2, const QString& L3)

@@ -89,7 +89,7 @@ private:
     void TakeRmc(const QString& Line);
     void FollowLivePoint(TTrj& T);
     void SetLines(const QString& L1, const QString& L2, const QString& L3);
-    int TicksFor(int Ms) const;
+    static int TicksFor(int Ms);
 
     std::unique_ptr<TRec> fFix;
     uint32_t fTrjId = 0;
