@@ -20,6 +20,8 @@ class QSpinBox;
 class TMainForm;
 class TOptionForm;
 class TTextForm;
+class TLoggForm;
+class TNmeaForm;
 
 // One text of a window. Name is the object name of a child (an action, menu, widget or tab
 // page) or empty for the window itself. Text (French, English twin or nullptr) becomes the
@@ -50,6 +52,10 @@ template <std::size_t N> QStringList ApplyTexts(QObject* Root, const TUiText (&T
 QStringList LangMainForm(TMainForm& F);
 QStringList LangTextForm(TTextForm& F);
 QStringList LangOptionForm(TOptionForm& F);
+// The device windows' captions, hints and message texts (TLoggForm::MsgTexts,
+// TNmeaForm::MsgTexts).
+QStringList LangLoggForm(TLoggForm& F);
+QStringList LangNmeaForm(TNmeaForm& F);
 
 // The routines SetFrenchTexts runs, by name, in order of registration. Registering a name
 // again replaces its routine. The shell's own windows are registered from the start.

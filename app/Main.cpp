@@ -10,6 +10,7 @@
 #include "app/Plan.h"
 #include "app/Shell.h"
 #include "app/Text.h"
+#include "devices/DeviceViews.h"
 #include "files/MapCal.h"
 #include "files/MapLoad.h"
 #include "files/RecFile.h"
@@ -255,6 +256,9 @@ void TMainForm::BuildActions()
     Ajuste->setShortcut(QKeySequence(Qt::Key_F5));
     ArrangeViewsAct = NewAction("ArrangeViewsAct", &TMainForm::ArrangeViews);
 
+    LoggerAct = NewAction("LoggerAct", &TMainForm::LoggerExecute);
+    NmeaAct = NewAction("NmeaAct", &TMainForm::NmeaExecute);
+
     AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
 
@@ -292,6 +296,9 @@ void TMainForm::BuildMenus()
 
     QMenu* task = menu("CircuitMenu");
     task->addActions({AssocieAuto, SupprCircuit});
+
+    QMenu* gps = menu("GpsMenu");
+    gps->addActions({LoggerAct, NmeaAct});
 
     QMenu* tools = menu("ToolsMenu");
     tools->addAction(Options);
@@ -779,6 +786,7 @@ void CreateForms(const QString& StartTrj)
         f.exec();
     });
     CreateSmallWindows(MainForm);
+    SetDeviceViews(MainDeviceViews());
     SetFlightChoiceHook([](const QString& FileName, const QStringList& Flights, int& Index) {
         const TFlightChoice c = ChooseFlights(FileName, Flights);
         Index = c.Index;
@@ -788,6 +796,8 @@ void CreateForms(const QString& StartTrj)
 
 void DestroyForms()
 {
+    CloseDeviceWindows();
+    SetDeviceViews(nullptr);
     InstallFileDialogs(nullptr, nullptr);
     TOpenCustomDialog::SetOptionFormRunner(nullptr);
     UninstallMessageWindows();
