@@ -29,7 +29,10 @@ public:
         if (CuttForm) CuttForm->DrawSecTrj();
         if (PlanForm) PlanForm->DrawSecTrj();
     }
-    bool IsInCentralZone(const TRec* Rec) const override { return !PlanForm || PlanForm->IsInCentralZone(Rec); }
+    bool IsInCentralZone(const TRec* Rec) const override
+    {
+        return !PlanForm || PlanForm->IsInCentralZone(Rec);
+    }
     void CentreOn(int32 Lat, int32 Lon) override
     {
         if (PlanForm) PlanForm->ZoomAround(Lat, Lon, true, 1.0);

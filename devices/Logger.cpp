@@ -43,7 +43,8 @@ TLoggForm::TLoggForm(QWidget* Parent)
     Ecart->setObjectName(QStringLiteral("Ecart"));
     Ecart->setEditable(true);
     Ecart->setInsertPolicy(QComboBox::NoInsert);
-    Ecart->addItems({"2", "4", "6", "8", "10", "12", "20", "30", "40", "60", "120", "240", "360", "300", "600"});
+    Ecart->addItems(
+        {"2", "4", "6", "8", "10", "12", "20", "30", "40", "60", "120", "240", "360", "300", "600"});
     EchEcarts = new QLabel(QStringLiteral("s"), ParamBox);
     EchEcarts->setObjectName(QStringLiteral("EchEcarts"));
     EcartBtn = Button(ParamBox, "EcartBtn");

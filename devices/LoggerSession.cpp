@@ -219,7 +219,6 @@ void TLoggerSession::Step()
 void TLoggerSession::CommandStep()
 {
     const QByteArray got = ReadLink(ReadChunk);
-    if (!got.isEmpty()) TraceUnit(false, got);
     if (got.startsWith("OKAY")) {
         ++LoggState;
         if (LoggState == lsDumpStart) {
@@ -230,17 +229,13 @@ void TLoggerSession::CommandStep()
         }
     }
     const QByteArray cmd = LoggCommand(LoggState, LoggRate);
-    if (!cmd.isEmpty()) {
-        WriteLink(cmd);
-        TraceUnit(true, cmd);
-    }
+    if (!cmd.isEmpty()) WriteLink(cmd);
     SetInfo(!got.isEmpty() ? Shown(QString::fromLatin1(got)) : Shown(QString::fromLatin1(cmd)));
 }
 
 void TLoggerSession::DownloadStep()
 {
     const QByteArray got = ReadLink(ReadChunk);
-    if (!got.isEmpty()) TraceUnit(false, got);
     LoggRxText += got;
     ++LoggIdleTicks;
     for (qsizetype lf; (lf = LoggRxText.indexOf('\n')) >= 0;) {

@@ -25,12 +25,12 @@ struct TLoggTexts
 // States of the command machine.
 enum : uint16
 {
-    lsDownload = 0,   // "!SYNC", "!OUT", then the dump (2) and a flight being read (3)
+    lsDownload = 0, // "!SYNC", "!OUT", then the dump (2) and a flight being read (3)
     lsDumpStart = 2,
     lsFlight = 3,
-    lsSetRate = 10,   // .. 13, done at 14
+    lsSetRate = 10, // .. 13, done at 14
     lsRateDone = 14,
-    lsClear = 20,     // .. 31, done at 32
+    lsClear = 20, // .. 31, done at 32
     lsClearDone = 32,
     lsIdle = 255
 };

@@ -55,7 +55,8 @@ TNmeaForm::TNmeaForm(QWidget* Parent)
     Ecart = Named(new QComboBox(this), "Ecart");
     Ecart->setEditable(true);
     Ecart->setInsertPolicy(QComboBox::NoInsert);
-    Ecart->addItems({"2", "4", "6", "8", "10", "12", "20", "30", "40", "60", "120", "240", "360", "300", "600"});
+    Ecart->addItems(
+        {"2", "4", "6", "8", "10", "12", "20", "30", "40", "60", "120", "240", "360", "300", "600"});
     EcartLbl2 = Named(new QLabel(QStringLiteral(" s"), this), "EcartLbl2");
     MoveSelBtn = Named(new QCheckBox(this), "MoveSelBtn");
     MoveSelBtn->setChecked(true);

@@ -90,10 +90,10 @@ TRmcFix ReadRmc(const QString& Line, double Altitude, bool AltMetres)
     r.Name = date.mid(4, 2) + date.mid(2, 2) + date.mid(0, 2);
     const QString hms = time.mid(0, 2) + u':' + time.mid(2, 2) + u':' + time.mid(4, 2);
     r.L1 = f[2] + QStringLiteral(":   ") + r.Date + QStringLiteral("   ") + hms;
-    r.L2 = f[4] + f[3].mid(0, 2) + u'°' + f[3].mid(2, 5) + QStringLiteral("'   ") + f[6] + f[5].mid(0, 3) + u'°' +
-           f[5].mid(3, 5) + u'\'';
-    r.L3 = f[7] + QStringLiteral("kts     ") + f[8] + QStringLiteral("°     ") + QString::number(Round(Altitude)) +
-           (AltMetres ? QStringLiteral("m") : QStringLiteral("ft"));
+    r.L2 = f[4] + f[3].mid(0, 2) + u'°' + f[3].mid(2, 5) + QStringLiteral("'   ") + f[6] + f[5].mid(0, 3) +
+           u'°' + f[5].mid(3, 5) + u'\'';
+    r.L3 = f[7] + QStringLiteral("kts     ") + f[8] + QStringLiteral("°     ") +
+           QString::number(Round(Altitude)) + (AltMetres ? QStringLiteral("m") : QStringLiteral("ft"));
 
     bool ok = f[2] == QLatin1String("A");
     int hh = 0, mm = 0, ss = 0;
@@ -115,8 +115,8 @@ TRmcFix ReadRmc(const QString& Line, double Altitude, bool AltMetres)
     r.Lon = Round(lon * 100000);
     int d = 0, m = 0, y = 0;
     TDateTime day = 0;
-    if (hh < 24 && mm < 60 && ss < 60 && TwoDigits(date, 0, d) && TwoDigits(date, 2, m) && TwoDigits(date, 4, y) &&
-        TryEncodeDate(y >= 80 ? 1900 + y : 2000 + y, m, d, day)) {
+    if (hh < 24 && mm < 60 && ss < 60 && TwoDigits(date, 0, d) && TwoDigits(date, 2, m) &&
+        TwoDigits(date, 4, y) && TryEncodeDate(y >= 80 ? 1900 + y : 2000 + y, m, d, day)) {
         r.DateOk = true;
         r.At = day + (hh * 3600 + mm * 60 + ss) / 86400.0;
     }
@@ -197,7 +197,6 @@ void TNmeaSession::Step()
         IdleTicks = 0;
         const QByteArray line = RxText.left(end);
         RxText.remove(0, end + 2);
-        TraceUnit(false, line);
         TakeLine(QString::fromLatin1(line));
     }
     if (RxText.size() > MaxPending) RxText = RxText.right(MaxPending);
@@ -230,7 +229,8 @@ void TNmeaSession::TakeLine(const QString& Line)
         double a = 0;
         Altitude = Number(f[9], a) ? a : 0;
         AltMetres = f[10] == QLatin1String("M");
-    } else if ((kind == QLatin1String("PGRMA") || kind == QLatin1String("PGRMZ")) && TestNmeaLine(Line, Checksum)) {
+    } else if ((kind == QLatin1String("PGRMA") || kind == QLatin1String("PGRMZ")) &&
+               TestNmeaLine(Line, Checksum)) {
         const QStringList f = NmeaFields(Line, 1);
         double a = 0;
         Altitude = Number(f[1], a) ? a : 0;

@@ -18,8 +18,9 @@ struct TNmeaTexts
     QString BadRmc = QStringLiteral("Phrase \"GPRMC\" non valide");
     QString NoRmc = QStringLiteral("Pas de phrase \"GPRMC\" détectée");
     QString NoData = QStringLiteral("Pas de donnée détectée");
-    QString Advice = QStringLiteral("Vérifier que le GPS est correctement connecté au PC et que son interface "
-                                    "est configurée sur NMEA 0183.");
+    QString Advice =
+        QStringLiteral("Vérifier que le GPS est correctement connecté au PC et que son interface "
+                       "est configurée sur NMEA 0183.");
     QString Reading = QStringLiteral("Lecture en cours ...");
 };
 

@@ -74,7 +74,8 @@ TEST_F(DevicesTest, LiveReceiverFromTheMainWindow)
     TSimNmea dev(pty);
     dev.SentencesPerSecond = 200;
     dev.Queue << TSimNmea::Pgrmz(1500);
-    for (int s = 0; s < 5; ++s) dev.Queue << TSimNmea::Rmc(QTime(12, 0, s * 2), QDate(2024, 5, 1), 45 + s * 0.01, 6);
+    for (int s = 0; s < 5; ++s)
+        dev.Queue << TSimNmea::Rmc(QTime(12, 0, s * 2), QDate(2024, 5, 1), 45 + s * 0.01, 6);
     TSimRunner run(dev);
 
     MainForm->NmeaAct->trigger();

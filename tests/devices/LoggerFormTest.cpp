@@ -138,8 +138,8 @@ TEST_F(LoggerFormTest, DumpOfRealFlightsGivesTheSameFixesBack)
     form.LectBtnClick();
     ASSERT_TRUE(WaitFor([&] { return !form.TimerCom->isActive(); }, 30000));
     run.Stop();
-    EXPECT_EQ(form.Info->text(), QStringLiteral("Points lus : %1   -   Erreur(s) détectée(s) : 0.")
-                                     .arg(f1.size() + f2.size()));
+    EXPECT_EQ(form.Info->text(),
+              QStringLiteral("Points lus : %1   -   Erreur(s) détectée(s) : 0.").arg(f1.size() + f2.size()));
     EXPECT_EQ(dev.Commands, QStringList({"!SYNC", "!OUT"}));
     ASSERT_EQ(TrjCount(), 2);
     EXPECT_EQ(Fixes(*FirstTrj), f1);
@@ -155,7 +155,8 @@ TEST_F(LoggerFormTest, UnplugMidDumpKeepsWhatCameAndNamesThePort)
 {
     TSimLogger dev(pty);
     QByteArray dump = "Date 150804\r\n";
-    for (int i = 0; i < 40; ++i) dump += QByteArray("1015") + QByteArray::number(10 + i) + " +45.50000 +005.50000 +1200\r\n";
+    for (int i = 0; i < 40; ++i)
+        dump += QByteArray("1015") + QByteArray::number(10 + i) + " +45.50000 +005.50000 +1200\r\n";
     dev.Dump = dump;
     dev.SetLineSpeed(4800);
     TSimRunner run(dev);

@@ -41,9 +41,10 @@ TEST(LoggerPure, RateHeaderAndDisplay)
         const char* rate;
         const char* info;
     } rows[] = {
-        {"30", true, "001E", ""},      {"600", true, "0258", ""},   {"65535", true, "FFFF", ""},
-        {"70000", false, "001E", "0/1/1170"}, {"12x", false, "001E", "3/0/0000"},
-        {"", false, "001E", "1/0/0000"}, {"-5", false, "001E", "0/0/FFFB"},
+        {"30", true, "001E", ""},           {"600", true, "0258", ""},
+        {"65535", true, "FFFF", ""},        {"70000", false, "001E", "0/1/1170"},
+        {"12x", false, "001E", "3/0/0000"}, {"", false, "001E", "1/0/0000"},
+        {"-5", false, "001E", "0/0/FFFB"},
     };
     for (const auto& r : rows) {
         QString rate = "xxxx", info;
@@ -113,7 +114,13 @@ TEST_F(LoggerSessionTest, DumpGivesOneTracePerHeader)
     r.s.Tick(); // the answer to !OUT carries the dump
     EXPECT_EQ(r.ui.IntervalMs, 50);
     EXPECT_EQ(r.s.LoggState, lsDumpStart);
-    for (int i = 0; i < 3; ++i) r.s.Tick();
+    r.s.Tick();
+    // What was read so far can be drawn while the download goes on.
+    ASSERT_NE(Trj, nullptr);
+    r.s.ShowRead();
+    EXPECT_TRUE(Trj->Loaded);
+    EXPECT_EQ(Trj->CurRec, Trj->Last);
+    for (int i = 0; i < 2; ++i) r.s.Tick();
     EXPECT_EQ(r.s.LoggState, lsFlight);
     EXPECT_EQ(r.s.LoggLines, 6);
     EXPECT_EQ(r.s.LoggErrors, 1);
@@ -186,7 +193,9 @@ TEST_F(LoggerSessionTest, LongLinesNulAndEightBitBytesAreErrorsOnly)
     ASSERT_TRUE(r.s.StartCom(1, "COM1"));
     QByteArray junk("Date 150804\r\n");
     junk += QByteArray(400, 'x') + "\r\n";
-    junk += QByteArray("1015\x00" "0 +45\xE9\r\n", 13);
+    junk += QByteArray("1015\x00"
+                       "0 +45\xE9\r\n",
+                       13);
     junk += "101500 +45.50000 +005.50000 +1200\r\n";
     r.link.Incoming = "OKAY\r\n" + junk;
     r.Ticks(20);

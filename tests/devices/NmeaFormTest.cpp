@@ -104,8 +104,8 @@ TEST_F(NmeaFormTest, ReplaysOfRealReceivers)
         int32 lat, lon, alt;
         const char* name;
     } rows[] = {
-        {"garmin48.log", 6, -4545763, 16715275, 15, "010606"}, // PGRMZ in feet, south and east
-        {"neo-m8n.log", 11, 4406901, -12131425, 1147, "150318"}, // "$GNRMC" only, west
+        {"garmin48.log", 6, -4545763, 16715275, 15, "010606"},     // PGRMZ in feet, south and east
+        {"neo-m8n.log", 11, 4406901, -12131425, 1147, "150318"},   // "$GNRMC" only, west
         {"rl-traffic.nmea", 236, 4896470, 709707, 1340, "241228"}, // FLARM traffic around the fixes
     };
     for (const auto& row : rows) {

@@ -12,8 +12,8 @@ namespace {
 QByteArray Rmc(const char* hms, const char* date = "150804", const char* status = "A",
                const char* lat = "4530.5000,S", const char* lon = "00530.0000,E")
 {
-    return NmeaSentence(QByteArray("GPRMC,") + hms + "," + status + "," + lat + "," + lon + ",012.3,270.0," + date +
-                        ",,,A");
+    return NmeaSentence(QByteArray("GPRMC,") + hms + "," + status + "," + lat + "," + lon + ",012.3,270.0," +
+                        date + ",,,A");
 }
 
 struct Rig
@@ -72,7 +72,8 @@ TEST(NmeaPure, ChecksumFieldsAndTexts)
         {Rmc("101530", "150804", "A", "4530.5,N", "00530.0,W"), false},
         {Rmc("101530", "991399"), false}, // shown and not an error, but no date
     };
-    for (const auto& row : rows) EXPECT_EQ(ReadRmc(QString::fromLatin1(row.line), 0, true).Error, row.error) << row.line.constData();
+    for (const auto& row : rows)
+        EXPECT_EQ(ReadRmc(QString::fromLatin1(row.line), 0, true).Error, row.error) << row.line.constData();
     EXPECT_FALSE(ReadRmc(QString::fromLatin1(Rmc("101530", "991399")), 0, true).DateOk);
 }
 
@@ -85,7 +86,8 @@ TEST_F(NmeaSessionTest, RecordsEveryOtherFixAtTwoSecondsAndFollowsTheLiveTrace)
     EXPECT_EQ(Trj, nullptr);
     EXPECT_EQ(r.s.InfoL3, "012.3kts     270.0°     0m");
     r.Feed(NmeaSentence("PGRMZ,1500,f,3"));
-    for (int s = 1; s <= 10; ++s) r.Feed(Rmc(QByteArray("1015") + QByteArray::number(s).rightJustified(2, '0')));
+    for (int s = 1; s <= 10; ++s)
+        r.Feed(Rmc(QByteArray("1015") + QByteArray::number(s).rightJustified(2, '0')));
     ASSERT_NE(Trj, nullptr);
     EXPECT_EQ(Trj->Name, "040815");
     EXPECT_EQ(Trj->Source, "NMEA 0183");
@@ -120,7 +122,8 @@ TEST_F(NmeaSessionTest, AcrossMidnightAndEcartBelowOne)
     Rig r;
     r.s.EcartSec = 0; // counts as 1
     r.Feed(NmeaSentence("GNGGA,235958,4530.5,N,00530.0,E,1,08,1.0,812.4,M,48.0,M,,"));
-    r.Feed(Rmc("235958", "150804") + Rmc("235959", "150804") + Rmc("000000", "160804") + Rmc("000001", "160804"));
+    r.Feed(Rmc("235958", "150804") + Rmc("235959", "150804") + Rmc("000000", "160804") +
+           Rmc("000001", "160804"));
     ASSERT_NE(Trj, nullptr);
     EXPECT_EQ(Trj->RecCount, 4);
     EXPECT_EQ(Trj->Last->Alt, 812);

@@ -88,7 +88,8 @@ void TSimDevice::FlushPaced()
             fPaceBytes = 0;
             fPacing = true;
         }
-        int64_t due = int64_t(double(duration_cast<nanoseconds>(now - fPaceStart).count()) / byteNs) + 1 - fPaceBytes;
+        int64_t due =
+            int64_t(double(duration_cast<nanoseconds>(now - fPaceStart).count()) / byteNs) + 1 - fPaceBytes;
         while (due > 0 && !fOut.isEmpty()) {
             QByteArray& w = fOut.first();
             const qsizetype n = std::min<qsizetype>(due, w.size());
