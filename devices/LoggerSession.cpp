@@ -150,6 +150,9 @@ bool TLoggerSession::StartCom(uint16 Command, const QString& Port)
         LoggState = lsIdle;
         return false;
     }
+    // An answer to an earlier command that came late must not pass for the first answer of this
+    // one.
+    Link().ClearBuffer(true, false);
     return true;
 }
 

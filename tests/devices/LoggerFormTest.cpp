@@ -89,6 +89,11 @@ TEST_F(LoggerFormTest, CommandsWithTheirExactBytesAndTexts)
     EXPECT_EQ(form.TimerCom->interval(), 200);
     ASSERT_TRUE(WaitFor([&] { return !form.TimerCom->isActive(); }));
     EXPECT_EQ(form.Info->text(), "Rate 600s OK");
+    // The answers still on their way arrive while no command runs: the next one ignores them.
+    ASSERT_TRUE(WaitFor([&] {
+        std::lock_guard<std::mutex> g(dev.Lock());
+        return dev.LateAnswers() == 0 && !dev.OutputPending();
+    }));
 
     Msg::PushAnswer(mrNo);
     form.EffaceBtnClick();

@@ -21,6 +21,8 @@ public:
     bool Cleared = false;
     bool Recording = true;
     int AnswerDelayMs = 0;
+    // Answers held back and not sent yet.
+    int LateAnswers() const { return int(fLate.size()); }
 
     // A dump made of DAT texts (header and fix lines, CR LF), one after the other; with
     // starFirst the first header is written behind a "*".
