@@ -9,6 +9,7 @@ using fuzz::Check;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::InitOnce();
+    Msg::ClearLog(); // the boxes of one input only
     fuzz::ChunkLink link;
     // The first byte chooses the check boxes and the interval.
     const uint8_t mode = size > 0 ? data[0] : 0;

@@ -157,3 +157,17 @@ TEST_F(NmeaSessionTest, BadChecksumSilenceAndAdvice)
     r.Feed(QByteArray(10000, 'x'));
     EXPECT_EQ(r.s.RxText.size(), 4096);
 }
+
+TEST_F(NmeaSessionTest, GarbageLinesLeaveTheReadingGoing)
+{
+    Rig r;
+    QByteArray junk(300, 'y');
+    junk[10] = '\0';
+    junk[20] = char(0xE9);
+    r.Feed("$GPRMC," + junk + "\r\n" + QByteArray("\0\xFF\r\n", 4) + NmeaSentence("GPGGA,1,2,3,4,5,6,7,8,x,M"));
+    EXPECT_EQ(r.s.Altitude, 0); // an altitude that does not convert
+    r.Feed(NmeaSentence("PGRMZ,300,f,3") + Rmc("101500") + Rmc("101502"));
+    ASSERT_NE(Trj, nullptr);
+    EXPECT_EQ(Trj->RecCount, 2);
+    EXPECT_EQ(Trj->Last->Alt, 91);
+}
