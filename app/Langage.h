@@ -17,6 +17,7 @@
 class QComboBox;
 class QObject;
 class QSpinBox;
+class TGarminForm;
 class TMainForm;
 class TOptionForm;
 class TTextForm;
@@ -52,6 +53,7 @@ template <std::size_t N> QStringList ApplyTexts(QObject* Root, const TUiText (&T
 QStringList LangMainForm(TMainForm& F);
 QStringList LangTextForm(TTextForm& F);
 QStringList LangOptionForm(TOptionForm& F);
+QStringList LangGarminForm(TGarminForm& F);
 // The device windows' captions, hints and message texts (TLoggForm::MsgTexts,
 // TNmeaForm::MsgTexts).
 QStringList LangLoggForm(TLoggForm& F);

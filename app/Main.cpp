@@ -3,6 +3,12 @@
 #include "dialogs/Choice.h"
 #include "dialogs/Info.h"
 #include "dialogs/SmallWindows.h"
+#include "dialogs/Editpos.h"
+#include "dialogs/Help.h"
+#include "dialogs/Inimap.h"
+#include "dialogs/Reachmap.h"
+#include "app/LangMaps.h"
+#include "app/PlanRender.h"
 
 #include "app/Cutt.h"
 #include "app/Langage.h"
@@ -11,6 +17,7 @@
 #include "app/Shell.h"
 #include "app/Text.h"
 #include "devices/DeviceViews.h"
+#include "devices/Garmin.h"
 #include "files/MapCal.h"
 #include "files/MapLoad.h"
 #include "files/RecFile.h"
@@ -263,7 +270,10 @@ void TMainForm::BuildActions()
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
 
     Options = NewAction("Options", &TMainForm::OptionsExecute, MakeIcon(TIcon::Options));
+    GpsGarmin = NewAction("GpsGarmin", &TMainForm::GpsGarminExecute);
     APropos = NewAction("APropos", &TMainForm::AProposExecute);
+    InstalleCarte = NewAction("InstalleCarte", &TMainForm::InstalleCarteExecute);
+    SelectionCarte = NewAction("SelectionCarte", &TMainForm::SelectionCarteExecute);
 }
 
 void TMainForm::BuildMenus()
@@ -297,11 +307,13 @@ void TMainForm::BuildMenus()
     QMenu* task = menu("CircuitMenu");
     task->addActions({AssocieAuto, SupprCircuit});
 
-    QMenu* gps = menu("GpsMenu");
-    gps->addActions({LoggerAct, NmeaAct});
-
     QMenu* tools = menu("ToolsMenu");
+    tools->addActions({SelectionCarte, InstalleCarte});
+    tools->addSeparator();
     tools->addAction(Options);
+    tools->addSeparator();
+    tools->addAction(GpsGarmin);
+    tools->addActions({LoggerAct, NmeaAct});
 
     QMenu* help = menu("HelpMenu");
     help->addAction(APropos);
@@ -733,6 +745,18 @@ void TMainForm::OptionsExecute()
     RefreshViews();
 }
 
+void TMainForm::GpsGarminExecute()
+{
+    auto* f = new TGarminForm(this);
+    LangGarminForm(*f);
+    if (PlanForm) PlanForm->ComMode = 1;
+    f->exec();
+    delete f;
+    if (PlanForm) PlanForm->ComMode = 0;
+    UpdateActions();
+    RefreshViews();
+}
+
 void TMainForm::AProposExecute()
 {
     MessageDlg(Tr(QStringLiteral("Zephalon %1\rAnalyse des vols de planeur."),
@@ -740,6 +764,18 @@ void TMainForm::AProposExecute()
                    .arg(QCoreApplication::applicationVersion()),
                TMsgType::Information, mbOK,
                Tr(QStringLiteral("A propos de Zephalon"), QStringLiteral("About Zephalon")));
+}
+
+// ---- Scanned maps ----------------------------------------
+
+void TMainForm::InstalleCarteExecute()
+{
+    if (ReachMapForm) ReachMapForm->Execute(1);
+}
+
+void TMainForm::SelectionCarteExecute()
+{
+    if (ReachMapForm) ReachMapForm->Execute(0);
 }
 
 // ---- Start-up ----------------------------------------
@@ -761,6 +797,39 @@ bool TZephalonApp::notify(QObject* Receiver, QEvent* Event)
         qCritical("Zephalon: unknown exception stopped at the event loop");
     }
     return false;
+}
+
+// The map chooser, the calibration window, the position editor and the help window, with what
+// the main window lends them.
+static void CreateMapForms()
+{
+    ReachMapForm = new TReachMapForm(MainForm);
+    IniMapForm = new TIniMapForm(MainForm);
+    PosEdit = new TPosEdit(MainForm);
+    HelpForm = new THelpForm(MainForm);
+    TReachMapForm::FitToMap = [] {
+        if (PlanForm) PlanForm->Ajuste(FitCtrl);
+    };
+    TReachMapForm::CalibrationPlace = [] {
+        if (!MainForm) return QRect();
+        QPoint origin;
+        QSize size;
+        int status = 0;
+        MainForm->ClientArea(origin, size, status);
+        return QRect(origin, QSize(size.width(), size.height() - status));
+    };
+    RegisterLangRoutine(QStringLiteral("ReachMapForm"), [] {
+        if (ReachMapForm) LangReachMapForm(*ReachMapForm);
+    });
+    RegisterLangRoutine(QStringLiteral("IniMapForm"), [] {
+        if (IniMapForm) LangIniMapForm(*IniMapForm);
+    });
+    RegisterLangRoutine(QStringLiteral("PosEdit"), [] {
+        if (PosEdit) LangPosEdit(*PosEdit);
+    });
+    RegisterLangRoutine(QStringLiteral("HelpForm"), [] {
+        if (HelpForm) LangHelpForm(*HelpForm);
+    });
 }
 
 void CreateForms(const QString& StartTrj)
@@ -786,6 +855,7 @@ void CreateForms(const QString& StartTrj)
         f.exec();
     });
     CreateSmallWindows(MainForm);
+    CreateMapForms();
     SetDeviceViews(MainDeviceViews());
     SetFlightChoiceHook([](const QString& FileName, const QStringList& Flights, int& Index) {
         const TFlightChoice c = ChooseFlights(FileName, Flights);
@@ -800,6 +870,8 @@ void DestroyForms()
     SetDeviceViews(nullptr);
     InstallFileDialogs(nullptr, nullptr);
     TOpenCustomDialog::SetOptionFormRunner(nullptr);
+    TReachMapForm::FitToMap = nullptr;
+    TReachMapForm::CalibrationPlace = nullptr;
     UninstallMessageWindows();
     SetFlightChoiceHook({});
     SetFileDialogHook({});

@@ -83,7 +83,11 @@ public:
     QAction* NmeaAct = nullptr;
     // Tools and help
     QAction* Options = nullptr;
+    QAction* GpsGarmin = nullptr;
     QAction* APropos = nullptr;
+    // Scanned maps
+    QAction* InstalleCarte = nullptr;
+    QAction* SelectionCarte = nullptr;
 
     QToolBar* MainToolBar = nullptr;
     // The test button: shown only when key "Test_Btn" of section "Interface" is set.
@@ -143,7 +147,10 @@ public slots:
     void AssocieAutoExecute();
     void SupprCircuitExecute();
     void OptionsExecute();
+    void GpsGarminExecute();
     void AProposExecute();
+    void InstalleCarteExecute();
+    void SelectionCarteExecute();
     void NmeaFormExtExecute(QObject* Sender = nullptr);
     // The reduced layout beside the live receiver window: the main window takes back its
     // place, the receiver window stays where it is.

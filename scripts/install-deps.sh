@@ -12,6 +12,7 @@ pkgs=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   poppler-utils cups-client locales
+  gpsbabel
 )
 missing=()
 for p in "${pkgs[@]}"; do
