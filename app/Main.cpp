@@ -25,6 +25,7 @@
 #include "app/Plan.h"
 #include "app/Shell.h"
 #include "app/Text.h"
+#include "devices/DeviceViews.h"
 #include "devices/Garmin.h"
 #include "dialogs/CalcStn.h"
 #include "dialogs/EditTrn.h"
@@ -275,6 +276,9 @@ void TMainForm::BuildActions()
     ArrangeViewsAct = NewAction("ArrangeViewsAct", &TMainForm::ArrangeViews);
     WebMapAct = NewAction("WebMapAct", &TMainForm::WebMapExecute);
 
+    LoggerAct = NewAction("LoggerAct", &TMainForm::LoggerExecute);
+    NmeaAct = NewAction("NmeaAct", &TMainForm::NmeaExecute);
+
     AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
     RechercheCirc = NewAction("RechercheCirc", &TMainForm::RechercheCircExecute);
@@ -349,6 +353,7 @@ void TMainForm::BuildMenus()
     tools->addAction(Options);
     tools->addSeparator();
     tools->addAction(GpsGarmin);
+    tools->addActions({LoggerAct, NmeaAct});
 
     QMenu* help = menu("HelpMenu");
     help->addAction(APropos);
@@ -1073,6 +1078,7 @@ void CreateForms(const QString& StartTrj)
     RegisterLangRoutine(QStringLiteral("FormTest"), [] {
         if (FormTest) LangFormTest(*FormTest);
     });
+    SetDeviceViews(MainDeviceViews());
     SetFlightChoiceHook([](const QString& FileName, const QStringList& Flights, int& Index) {
         const TFlightChoice c = ChooseFlights(FileName, Flights);
         Index = c.Index;
@@ -1082,6 +1088,8 @@ void CreateForms(const QString& StartTrj)
 
 void DestroyForms()
 {
+    CloseDeviceWindows();
+    SetDeviceViews(nullptr);
     InstallFileDialogs(nullptr, nullptr);
     TOpenCustomDialog::SetOptionFormRunner(nullptr);
     TReachMapForm::FitToMap = nullptr;

@@ -83,6 +83,9 @@ public:
     QAction* RechercheCirc = nullptr;
     QAction* PtTrajEnVir = nullptr;
     QMenu* EditePtVir = nullptr; // one entry per turn point of the task
+    // Devices
+    QAction* LoggerAct = nullptr;
+    QAction* NmeaAct = nullptr;
     // Tools and help
     QAction* Options = nullptr;
     QAction* GpsGarmin = nullptr;
@@ -173,6 +176,13 @@ public slots:
     void PointTrjEnWptExecute();
     void AtteindreWptExecute();
     void SelPartieTrjExecute();
+    // The reduced layout beside the live receiver window: the main window takes back its
+    // place, the receiver window stays where it is.
+    void NmeaFormRedExecute();
+    // The serial logger window (modal, freed after use) and the live receiver window (beside
+    // the views until closed; a second command brings it to the front).
+    void LoggerExecute();
+    void NmeaExecute();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -198,3 +208,9 @@ private:
 };
 
 extern TMainForm* MainForm;
+
+class IDeviceViews;
+// What the device windows reach of the main window and its views (installed at start-up).
+IDeviceViews* MainDeviceViews();
+// Closes the live receiver window when it is open (before the views go).
+void CloseDeviceWindows();

@@ -220,6 +220,9 @@ public:
     bool Loaded = false;
     bool Modified = false;
     int SelTrnIdx = -1;
+    // Never reused while the program runs: a window that fills a trace it created keeps this
+    // rather than the address, which a later trace may get once this one is closed.
+    const uint32_t Id;
 
     // Bounds
     int32 LatMin, LatMax, LonMin, LonMax;
@@ -448,6 +451,11 @@ void CloseAllTrj();
 void SetCurrentTrj(TTrj* T);
 int TrjCount();
 void TrjLoaded(); // finishes the current trace after it was filled
+// Finishes that open trace the same way; another current trace stays current. An empty trace
+// is closed (the current one then moves as CloseTrj moves it).
+void TrjLoaded(TTrj* T);
+// The open trace of that Id, nullptr when it was closed.
+TTrj* FindTrj(uint32_t Id);
 
 // Waypoint and zone sets
 TSwp* NewSwp();                       // replaces the current set with a new empty one
