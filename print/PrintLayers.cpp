@@ -230,7 +230,8 @@ void DrawPlanGraticule(TPlanDraw& D)
         BoxedText(P, x - Round(tw / 2.0), Hb - fm.height(), s);
     }
     const int64_t j0 = std::llround((D.F.CtrLat - Hb / (2 * D.F.ScaleY)) / step);
-    const int64_t j1 = std::min<int64_t>(std::llround((D.F.CtrLat + Hb / (2 * D.F.ScaleY)) / step), j0 + MaxLines);
+    const int64_t j1 =
+        std::min<int64_t>(std::llround((D.F.CtrLat + Hb / (2 * D.F.ScaleY)) / step), j0 + MaxLines);
     for (int64_t j = j0; j <= j1; ++j) {
         const int y = Round((D.F.CtrLat - j * step) * D.F.ScaleY + (Hb - D.F.ScaleBand) / 2.0);
         P.setPen(StylePen(D, psOther));
@@ -321,10 +322,14 @@ void DrawPlanTrace(TPlanDraw& D)
     auto rounded = [](QPointF p) { return QPoint(Round(p.x()), Round(p.y())); };
     const TRec* from = T.SelFirst ? T.SelFirst : T.First;
     const TRec* to = T.SelLast ? T.SelLast : T.Last;
+    // A cell shows its turn point's search window; a window that is empty or misses the
+    // trace, as in the passage search, restricts nothing.
+    const bool windowed = D.Mode >= 0 && cell->TimeMax > cell->TimeMin && cell->TimeMax >= T.TimeMin &&
+                          cell->TimeMin <= T.TimeMax;
     bool havePrev = false;
     QPointF prev;
     for (const TRec* R = from; R; R = R->Next) {
-        const bool inWindow = D.Mode < 0 || (cell->TimeMin < R->Time && R->Time < cell->TimeMax);
+        const bool inWindow = !windowed || (cell->TimeMin < R->Time && R->Time < cell->TimeMax);
         if (inWindow && R->Lat != 0 && R->Lon != 0) {
             const QPointF q = D.PosF(*R);
             if (havePrev) {

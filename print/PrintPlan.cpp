@@ -256,7 +256,8 @@ void DrawPlan(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1, i
         B.translate(-origin);
         B.setFont(font);
         B.setPen(QPen(Qt::black, 1));
-        TPlanDraw D{B, C, S, F, Pr, Mode, W, H, std::max(PageCoordLimit, 2 * std::max(W, H)), Pr.ThroughMap(), font};
+        TPlanDraw D{
+            B, C, S, F, Pr, Mode, W, H, std::max(PageCoordLimit, 2 * std::max(W, H)), Pr.ThroughMap(), font};
         if (D.MapDrawn) PaintMapUnderlay(B, Pr, QRectF(origin, img.size()));
         DrawPlanWaypoints(D);
         DrawPlanGraticule(D);
