@@ -12,7 +12,9 @@
 #include "model/Sector.h"
 #include "model/Texts.h"
 #include "platform/Numbers.h"
+#include "print/PrintJob.h"
 #include "support/Fixtures.h"
+#include "support/PdfProbe.h"
 
 #include <QImage>
 #include <QPainter>
@@ -403,6 +405,39 @@ TEST_F(PlanRenderFixture, DetailPageLeavesTheCurrentFixAlone)
     }
     EXPECT_EQ(Trj->CurRec, cur);
     EXPECT_EQ(Stn->Cursor2, cursor2);
+}
+
+// A monochrome plan page through the print job: the trace along a parallel is one dark row across
+// the page once read back from the PDF.
+TEST_F(PlanRenderFixture, MonochromePlanPageToPdf)
+{
+    qputenv("CUPS_SERVER", "/nonexistent/zephalon-no-cups.sock");
+    NewTrj();
+    for (int i = 0; i <= 40; ++i) AddFix(1000 * i, 4500000, 580000 + 1000 * i, 500);
+    TrjLoaded();
+    QTemporaryDir dir;
+    const QString out = dir.filePath("plan.pdf");
+    SetPdfFileAsker([&](const QString&, QString& name) {
+        name = out;
+        return true;
+    });
+    S.PrinterName = PdfPrinterName;
+    S.MonochBtn = true;
+    S.AdjPlanBtn = false;
+    S.PrnStyles[psTrace].Width = 6; // a pixel at 100 dpi
+    S.PrnView = pvPlan;
+    TPrintJob job(S);
+    ASSERT_EQ(job.Run(), TPrintResult::Printed);
+    SetPdfFileAsker(nullptr);
+    const QImage page = PdfPage(out, 1);
+    ASSERT_FALSE(page.isNull());
+    const int x = page.width() / 2;
+    std::vector<int> rows;
+    for (int y = 100; y < page.height() - 100; ++y)
+        if (qGray(page.pixel(x, y)) < 128) rows.push_back(y);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_LE(rows.back() - rows.front(), 1);
+    for (int dx : {-40, 40}) EXPECT_LT(qGray(page.pixel(x + dx, rows.front())), 128) << dx;
 }
 
 } // namespace
