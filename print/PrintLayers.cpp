@@ -1,6 +1,7 @@
 #include "print/PrintLayers.h"
 
 #include "model/Calc.h"
+#include "model/LabelPlace.h"
 #include "model/Options.h"
 #include "model/Sector.h"
 #include "platform/Numbers.h"
@@ -189,12 +190,16 @@ void DrawPlanWaypoints(TPlanDraw& D)
     const int r = D.MarkRadius();
     const int h = QFontMetrics(P.font(), P.device()).height();
     const double margin = 2.0 * r + 100 * h; // room for a long name on the left side
+    const QFontMetrics fm(P.font(), P.device());
+    // Names that would overlap one already printed are left out; the marks all stay.
+    TLabelPlacer labels(std::max(8, 4 * h));
     for (const TWpt* W = Swp->First; W; W = W->Next) {
         const QPointF f = D.PosF(*W);
         if (!MarkNear(D, f, margin)) continue;
         const QPoint q = PosToPage(f, D.Limit);
         P.drawEllipse(QRect(q.x() - r, q.y() - r, 2 * r, 2 * r));
-        Text(P, q.x() + 2 * r, q.y() - Round(h / 2.0), W->Name);
+        const QRect box(q.x() + 2 * r, q.y() - Round(h / 2.0), fm.horizontalAdvance(W->Name), h);
+        if (labels.Place(box)) Text(P, box.left(), box.top(), W->Name);
     }
     P.restore();
 }

@@ -8,6 +8,7 @@
 #include "files/IgcFile.h"
 #include "files/MapCal.h"
 #include "model/Calc.h"
+#include "model/LabelPlace.h"
 #include "model/Options.h"
 #include "model/Sector.h"
 #include "model/Texts.h"
@@ -73,6 +74,19 @@ TEST(PlanLayerGeometryTest, GraticuleScaleBarAndArrow)
     EXPECT_EQ(v[3], QPoint(125, 143));
     // 10 mm before P against a course east.
     EXPECT_EQ(ArrowHead({100, 100}, 10, 90, 10, 10)[0], QPoint(0, 100));
+}
+
+TEST(LabelPlaceTest, FirstComeKeepTheirPlace)
+{
+    TLabelPlacer p(16);
+    EXPECT_TRUE(p.Place(QRect(0, 0, 40, 10)));
+    EXPECT_FALSE(p.Place(QRect(39, 9, 40, 10)));   // one pixel in common
+    EXPECT_TRUE(p.Place(QRect(40, 0, 40, 10)));    // side by side
+    EXPECT_TRUE(p.Place(QRect(-50, -30, 40, 10))); // left of and above the origin
+    EXPECT_FALSE(p.Place(QRect(-20, -25, 5, 5)));
+    EXPECT_FALSE(p.Place(QRect(-5000, 5, 1000000, 1))); // a huge one meets the small ones
+    EXPECT_TRUE(p.Place(QRect(-5000, 500, 1000000, 1)));
+    EXPECT_FALSE(p.Place(QRect(100, 495, 10, 10)));
 }
 
 TEST(ZoneClipTest, RegionsVisibilityAndClipping)
