@@ -326,6 +326,19 @@ TEST_F(PlanRenderFixture, TraceAlongAParallelLiesOnItsRow)
     EXPECT_EQ(Trj->CurRec, cur);
 }
 
+// Legs join turn points of consecutive numbers only.
+TEST_F(PlanRenderFixture, LegsBetweenConsecutiveNumbers)
+{
+    NewTrj();
+    const int nums[] = {0, 1, 3};
+    for (int i = 0; i < 3; ++i) AddTrn(4500000, 560000 + 40000 * i).Num = nums[i];
+    S.PrnStyles[psTask].Color = 0;
+    Render();
+    // 40000 units of longitude at 45 degrees are 314 pixels.
+    EXPECT_TRUE(Dark(843 + 40, 750) && Dark(843 + 120, 750));
+    EXPECT_FALSE(Dark(1157 + 60, 750) || Dark(1157 + 120, 750));
+}
+
 TEST_F(PlanRenderFixture, CircleOfTenKmIsTenMmInRadius)
 {
     auto set = std::make_unique<TSmp>();
