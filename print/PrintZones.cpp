@@ -142,7 +142,6 @@ void DrawPlanZones(TPlanDraw& D)
     QPainter& P = D.P;
     P.save();
     P.setBrush(Qt::NoBrush);
-    P.setCompositionMode(QPainter::CompositionMode_SourceOver);
     auto segment = [&](const TPos& A, const TPos& B) {
         const uint8 c1 = ZoneRegionCode(box, A), c2 = ZoneRegionCode(box, B);
         if (!ZoneEdgeVisible(c1, c2)) return;

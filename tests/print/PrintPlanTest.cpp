@@ -362,6 +362,50 @@ TEST_F(PlanRenderFixture, CircleOfTenKmIsTenMmInRadius)
     EXPECT_FALSE(Dark(1000, 640) || Dark(1000, 660));
 }
 
+// Zones of one point, arcs of radius 0, a circle of 5000 km whose edge crosses the page and
+// points near the poles and the date line: drawn, no more.
+TEST_F(PlanRenderFixture, HostileZones)
+{
+    auto set = std::make_unique<TSmp>();
+    auto zone = [&](std::initializer_list<TDrd*> elements) {
+        auto z = std::make_unique<TMpf>();
+        z->Class = 1;
+        for (TDrd* d : elements) {
+            d->Prev = z->Last;
+            (z->Last ? z->Last->Next : z->First) = d;
+            z->Last = d;
+            ++z->Count;
+        }
+        set->AddMpf(z);
+    };
+    auto point = [](int32 lat, int32 lon) {
+        auto* d = new TDrd;
+        d->Lat = lat;
+        d->Lon = lon;
+        return d;
+    };
+    auto* arc = new TDrd1;
+    arc->Kind = dkArc;
+    arc->Lat = arc->StartPos.Lat = arc->Centre.Lat = 4500000;
+    arc->Lon = arc->StartPos.Lon = arc->Centre.Lon = 600000;
+    auto* huge = new TDrd2;
+    huge->Kind = dkCircle;
+    huge->Lat = 4500000 - Round(5000000 / MetresPerUnit); // its northern edge on the centre
+    huge->Lon = 600000;
+    huge->Radius = 5000000;
+    zone({point(4500000, 600000)});
+    zone({arc, point(8999999, 17999999), point(-8999999, -17999999)});
+    zone({huge});
+    SetSmp(std::move(set));
+    S.PrnZoneStyles[1].Draw = true;
+    S.PrnZoneStyles[1].Color = 0;
+    Render();
+    EXPECT_TRUE(Dark(1000, 750) || Dark(1000, 749) || Dark(1000, 751));
+    // 90 mm aside, the circle's edge is 8 pixels lower.
+    EXPECT_TRUE(Dark(100, 758) || Dark(100, 757) || Dark(100, 759));
+    EXPECT_FALSE(Dark(100, 750));
+}
+
 TEST_F(PlanRenderFixture, TraceOverTheMapFollowsItsCalibration)
 {
     // A 400 x 300 map of 0.4 x 0.3 degrees, a black pixel at (205, 152), near the centre.
