@@ -324,6 +324,11 @@ TEST_F(PlanRenderFixture, TraceAlongAParallelLiesOnItsRow)
         EXPECT_FALSE(Dark(x, 745) || Dark(x, 755)) << x;
     }
     EXPECT_EQ(Trj->CurRec, cur);
+    // Only the part of the block inside the visible rectangle is drawn, in its place.
+    C.Visible = QRect(0, 0, 1000, 1500);
+    Render();
+    EXPECT_TRUE(Dark(950, 750));
+    EXPECT_FALSE(Dark(1050, 750));
 }
 
 // Legs join turn points of consecutive numbers only.
