@@ -1,4 +1,5 @@
 #include "app/Plan.h"
+#include "print/PrintPlan.h"
 
 #include "app/Cutt.h"
 #include "files/MapLoad.h"
@@ -46,12 +47,25 @@ TPlanForm::TPlanForm(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(100, 80);
     UpdateBand();
-    if (!PlanForm) PlanForm = this;
+    if (!PlanForm) {
+        PlanForm = this;
+        // The printed plan "as on screen" copies the box this view shows.
+        SetPlanScreenBox([](TPos& NW, TPos& SE) {
+            if (!PlanForm) return false;
+            PlanForm->ScreenToGeo(0, 0, NW.Lat, NW.Lon);
+            PlanForm->ScreenToGeo(PlanForm->PaintBoxWidth() - 1,
+                                  PlanForm->PaintBoxHeight() - PlanForm->BottomBand, SE.Lat, SE.Lon);
+            return true;
+        });
+    }
 }
 
 TPlanForm::~TPlanForm()
 {
-    if (PlanForm == this) PlanForm = nullptr;
+    if (PlanForm == this) {
+        PlanForm = nullptr;
+        SetPlanScreenBox(nullptr);
+    }
 }
 
 int TPlanForm::PaintBoxWidth() const
