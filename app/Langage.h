@@ -18,6 +18,7 @@ class QComboBox;
 class QObject;
 class QSpinBox;
 class TGarminForm;
+class TMlrForm;
 class TMainForm;
 class TOptionForm;
 class TTextForm;
@@ -52,6 +53,7 @@ QStringList LangMainForm(TMainForm& F);
 QStringList LangTextForm(TTextForm& F);
 QStringList LangOptionForm(TOptionForm& F);
 QStringList LangGarminForm(TGarminForm& F);
+QStringList LangMlrForm(TMlrForm& F);
 
 // The routines SetFrenchTexts runs, by name, in order of registration. Registering a name
 // again replaces its routine. The shell's own windows are registered from the start.

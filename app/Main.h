@@ -81,6 +81,7 @@ public:
     // Tools and help
     QAction* Options = nullptr;
     QAction* GpsGarmin = nullptr;
+    QAction* GpsMlr = nullptr;
     QAction* APropos = nullptr;
     // Scanned maps
     QAction* InstalleCarte = nullptr;
@@ -145,6 +146,7 @@ public slots:
     void SupprCircuitExecute();
     void OptionsExecute();
     void GpsGarminExecute();
+    void GpsMlrExecute();
     void AProposExecute();
     void InstalleCarteExecute();
     void SelectionCarteExecute();
