@@ -304,7 +304,7 @@ void TMlrSession::ToFast(bool Wpt)
 
 QString TMlrSession::Source() const
 {
-    return QStringLiteral("MLR ") + fId.Text1 + QLatin1Char(' ') + fId.Text2;
+    return (QStringLiteral("MLR ") + fId.Text1 + QLatin1Char(' ') + fId.Text2).trimmed();
 }
 
 void TMlrSession::StartFlights()
@@ -491,7 +491,9 @@ void TMlrSession::Identify()
     if (fSilentTicks < 11 || !fTrackAfterId) {
         QByteArray line;
         while (TakeLine(line)) {
-            if (!MlrParseIdent(QByteArrayView(line).chopped(2), fId)) continue;
+            // Noise before the reply (the end of an earlier stream) does not hide it.
+            const qsizetype at = line.indexOf("$PMLR,IDGPS,01,");
+            if (at < 0 || !MlrParseIdent(QByteArrayView(line).sliced(at).chopped(2), fId)) continue;
             fState = 72;
             SetTimer(false);
             PortReset();
