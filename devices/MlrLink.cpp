@@ -269,7 +269,10 @@ void TMlrBlockReader::Clear()
 void TMlrBlockReader::Append(QByteArrayView Bytes)
 {
     // Consumed bytes go only when they are the larger part, so each byte moves about once.
-    if (fPos > 4096 && fPos * 2 > fBuf.size()) {
+    if (fPos == fBuf.size()) {
+        fBuf.resize(0);
+        fPos = 0;
+    } else if (fPos > 4096 && fPos * 2 > fBuf.size()) {
         fBuf.remove(0, fPos);
         fPos = 0;
     }
@@ -278,8 +281,8 @@ void TMlrBlockReader::Append(QByteArrayView Bytes)
 
 void TMlrBlockReader::Drop(qsizetype Count)
 {
-    fPos += Count;
-    if (fPos >= fBuf.size()) Clear();
+    // Only the offset moves: the records handed out stay valid until the next Append.
+    fPos = std::min(fPos + Count, fBuf.size());
 }
 
 bool TMlrBlockReader::TakeStart()

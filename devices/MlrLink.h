@@ -119,7 +119,7 @@ public:
     // block (start number + 1).
     bool TakeStart();
     // A valid data block numbered BlockNo at the front: Records points at its Count records
-    // (valid until the next call), the block is consumed and BlockNo moves on. A block with
+    // (valid until the next Append), the block is consumed and BlockNo moves on. A block with
     // another number or not yet complete stays.
     bool TakeBlock(const uint8_t*& Records, int& Count);
     // The end block for BlockNo anywhere in the buffer: dropped with everything before it.

@@ -1,6 +1,7 @@
 // The MLR session and window over a pseudo-terminal, with the simulated receiver on the other
 // side and our serial-port component on ours; faults on the line. Time-outs run on a virtual
 // clock that moves by the timer interval at each tick.
+#include "app/Langage.h"
 #include "devices/Mlr.h"
 #include "devices/MlrSession.h"
 #include "platform/IniFile.h"
@@ -265,8 +266,14 @@ TEST_F(MlrPty, UploadsDecodedByColumn)
 TEST_F(MlrPty, WindowIdentifiesAndKeepsItsSettings)
 {
     TMlrForm f;
+    EXPECT_TRUE(LangMlrForm(f).isEmpty());
+    EXPECT_EQ(f.windowTitle(), "Interface pour GPS MLR");
+    EXPECT_EQ(f.ComNbEdit->count(), 8);
     f.SetLink(&link);
     f.show();
+    EXPECT_TRUE(f.TrjMde1->isChecked()) << "defaults of the settings";
+    EXPECT_FALSE(f.UpSmpBtn->isEnabled());
+    EXPECT_FALSE(f.DownWptRteBtn->isEnabled()) << "no task to read a route into";
     f.Session().Clock = [this] { return now; };
     f.ComNbEdit->setCurrentIndex(3);
     f.WptMde2->setChecked(true);
