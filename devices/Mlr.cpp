@@ -208,8 +208,7 @@ void TMlrForm::FormActivate()
     Check(ini.ReadInteger(kSection, QStringLiteral("Mode_Wpt_Mlr"), 1), WptMde0, WptMde1, WptMde2);
     TrjTimeBox->setChecked(true);
     TrjMlrBox->setChecked(false);
-    fSession->Activate();
-    if (LogOn && !fSession->LogOn()) fSession->OpenTrace();
+    fSession->Activate(); // "Log" is read with the port but has no effect here
 }
 
 void TMlrForm::FormClose()
@@ -224,7 +223,6 @@ void TMlrForm::FormClose()
         ini.WriteInteger(kSection, QStringLiteral("Mode_Wpt_Mlr"), Checked(WptMde1, WptMde2));
     }
     fSession->Close();
-    if (fSession->LogOn()) fSession->CloseTrace();
     if (parentWidget()) parentWidget()->activateWindow();
 }
 

@@ -373,6 +373,7 @@ void TMlrSession::Step()
     switch (fState) {
     case 10:
         PortReset();
+        fRx.clear();
         SetInterval(100);
         fPointNo = fErrorCount = 0;
         fFlights.reset();
@@ -413,6 +414,7 @@ void TMlrSession::Step()
         break;
     case 30:
         PortReset();
+        fRx.clear();
         SetInterval(100);
         fPointNo = fErrorCount = 0;
         fFirstName.clear();

@@ -223,7 +223,7 @@ TEST_F(MlrPty, TextWaypointsAndRouteWithADamagedLine)
                       << TSimMlr::WptSentence("BRAVO", "", 45.2, 6.2)
                       << TSimMlr::WptSentence("CHARLY", "Pic", 45.3, 6.3);
     dev.TextSentences << TSimMlr::RouteSentences("02",
-                                                 {"ALPHA", "BRAVO", "CHARLY", "ALPHA", "BRAVO", "CHARLY"});
+                                                 {"ALPHA", "BRAVO", "CHARLY", "ALPHA", "BRAVO", "ZULU"});
     dev.TextMode = true;
     dev.SentencesPerPump = 1;
     dev.DamageFirstPass = 1;
@@ -236,7 +236,9 @@ TEST_F(MlrPty, TextWaypointsAndRouteWithADamagedLine)
     ASSERT_EQ(Stn->Count, 6);
     EXPECT_EQ(Stn->Item(4)->Name, "BRAVO");
     EXPECT_EQ(Stn->Item(4)->Lat, 4520000);
-    EXPECT_EQ(s.ErrorCount(), 0);
+    EXPECT_EQ(Stn->Item(0)->Comment, "Col");
+    EXPECT_EQ(Stn->Item(5)->Lat, 0);
+    EXPECT_EQ(s.ErrorCount(), 1) << "ZULU has no waypoint";
 }
 
 TEST_F(MlrPty, UploadsDecodedByColumn)

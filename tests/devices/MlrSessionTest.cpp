@@ -188,77 +188,6 @@ TEST_F(MlrSessionTest, TextTrackMendsALostPointAndCountsABadDate)
     EXPECT_EQ(Trj->SaveState, 2);
 }
 
-TEST_F(MlrSessionTest, SilenceShowsAdviceAgainAndWaits)
-{
-    s.Options.TrjMde = 0;
-    s.DownTrk("COM1");
-    Identify();
-    Tick(); // 10
-    ui.IntervalMs = 1000;
-    Tick(8);
-    EXPECT_FALSE(ui.AdviceVisible());
-    Tick();
-    EXPECT_TRUE(ui.AdviceVisible());
-    EXPECT_TRUE(ui.AdviceText().contains("TRACE"));
-    ui.HideAdvice();
-    Tick(9);
-    EXPECT_TRUE(ui.AdviceVisible()) << "repeated";
-    EXPECT_TRUE(ui.Enabled) << "the transfer waits";
-    link.Incoming += TrackLine(0);
-    Tick();
-    EXPECT_FALSE(ui.AdviceVisible());
-}
-
-TEST_F(MlrSessionTest, UnplugKeepsTheTraceAndReleasesThePort)
-{
-    s.Options.TrjMde = 1;
-    s.DownTrk("COM1");
-    Identify();
-    Tick(2);
-    link.Incoming += MlrStartBlock('T', 0) + MlrDataBlock('T', 1, {TrackRec(0, Sec(2026, 7, 15, 10, 0))});
-    Tick();
-    link.ReadError = 5;
-    Tick();
-    EXPECT_FALSE(ui.Enabled);
-    EXPECT_FALSE(link.Connected());
-    ASSERT_EQ(Msg::Log().size(), 1);
-    EXPECT_TRUE(Msg::Log()[0].text.contains("/dev/fake"));
-    ASSERT_NE(Trj, nullptr);
-    EXPECT_EQ(Trj->SaveState, 2);
-}
-
-TEST_F(MlrSessionTest, TextWaypointsAndRoute)
-{
-    NewTrj(); // a task to read into
-    NewSwp();
-    Msg::PushAnswer(mrYes); // add to the open set
-    Msg::PushInput("3");
-    s.DownWpt(2, "COM1");
-    EXPECT_EQ(s.RouteNo(), "03");
-    Tick(); // 30
-    const QByteArray r1 = Sentence("GPRTE,4,1,C,03,AAA   ,BBB   ,ZZZ   ,,");
-    QByteArray bad = WptLine("BBB   ");
-    bad[bad.size() - 4] = bad[bad.size() - 4] == '0' ? '1' : '0';
-    link.Incoming += WptLine("AAA   ", "first comment         ") + bad + r1 +
-                     Sentence("GPRTE,4,1,C,04,CCC,,,,") + WptLine("AAA   ");
-    Tick(3);
-    EXPECT_EQ(s.State(), 31) << "a damaged line takes one more pass";
-    link.Incoming += WptLine("BBB   ") + r1 + WptLine("AAA   ");
-    Tick(2);
-    EXPECT_EQ(s.State(), 32);
-    ASSERT_NE(Swp, nullptr);
-    EXPECT_EQ(Swp->Count, 2);
-    EXPECT_EQ(Swp->First->Name, "AAA");
-    EXPECT_EQ(Swp->First->Comment, "first comment");
-    ASSERT_NE(Stn, nullptr);
-    ASSERT_EQ(Stn->Count, 3);
-    EXPECT_EQ(Stn->First->Lat, 4520575);
-    EXPECT_EQ(Stn->Last->Name, "ZZZ");
-    EXPECT_EQ(Stn->Last->Lat, 0);
-    EXPECT_EQ(s.ErrorCount(), 1) << "ZZZ has no waypoint";
-    EXPECT_EQ(link.Writes.last(), MlrCmd::End);
-}
-
 TEST_F(MlrSessionTest, RouteWithoutWaypointsLeavesTheTask)
 {
     NewTrj();
@@ -320,12 +249,18 @@ TEST_F(MlrSessionTest, Uploads)
     }
     Msg::PushInput("7");
     s.UpRte("COM1");
-    Tick(6);
-    EXPECT_EQ(s.State(), 63);
+    Tick(7);
+    EXPECT_EQ(ui.Text, "Route 07 transmise au GPS.");
     EXPECT_EQ(link.Writes.last(), "$GPRTE,1,1,C,07,A     ,B     \r\n");
     EXPECT_EQ(link.Writes.size(), 3);
 
     link.Writes.clear();
+    TSln big;
+    big.Points.resize(500);
+    big.NbSend = 500;
+    Msg::PushAnswer(mrCancel);
+    s.UpSmp(big, "COM1");
+    EXPECT_FALSE(ui.Enabled) << "a long list needs a confirmation";
     TSln z;
     z.Points.resize(3);
     z.Points[0].SegStart = true;
