@@ -210,6 +210,7 @@ void TMlrSession::Close()
         // The port is released below whatever happened here.
     }
     FinishFlights();
+    KeepWaypoints();
     try {
         Link().Close();
     } catch (const EComPort& e) {
@@ -225,11 +226,18 @@ void TMlrSession::Failed(const QString& /*Message*/)
 {
     // A device that went away: what came is kept.
     FinishFlights();
+    KeepWaypoints();
     fFast = false;
     fState = 255;
 }
 
 // ---- Helpers ---------------------------------------------------------------------------------
+
+void TMlrSession::KeepWaypoints()
+{
+    // Waypoints of an interrupted transfer stay in the set, which must then be saved.
+    if ((fState == 31 || fState == 43) && fWantWpt && fWpt.Added > 0) fWpt.Complete();
+}
 
 void TMlrSession::PortReset()
 {

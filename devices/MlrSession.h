@@ -99,6 +99,7 @@ private:
     void StartFlights();
     void AddFix(const TRec& Fix, TDateTime T, bool Flag);
     void FinishFlights();
+    void KeepWaypoints();
     void PointInfo(int No, TDateTime T);
 
     void Identify();
