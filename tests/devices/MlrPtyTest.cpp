@@ -202,7 +202,7 @@ TEST_F(MlrPty, TextTrackWithDamagedAndDroppedLines)
         dev.TextSentences << TSimMlr::TrackSentence(i, 45.5, -6.25, 800 + i, Utc(9, 0, i * 10), false,
                                                     i >= 10);
     dev.TextMode = true;
-    dev.SentencesPerPump = 1;
+    dev.BytesPerSecond = 6400;
     dev.DamageFirstPass = 3;
     dev.DropFirstPass = 7;
     s.Options.TrjMde = 0;
