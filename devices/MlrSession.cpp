@@ -123,6 +123,9 @@ void TMlrSession::Activate()
 bool TMlrSession::StartCom(int State, const QString& Port)
 {
     SetTimer(false);
+    // A transfer cut short by another command keeps what it brought.
+    FinishFlights();
+    KeepWaypoints();
     fRx.clear();
     fState = State;
     return StartLink(Port);
@@ -143,6 +146,8 @@ void TMlrSession::DownTrk(const QString& Port)
 void TMlrSession::DownWpt(int Tag, const QString& Port)
 {
     const bool interrupted = fState >= 30 && fState <= 49;
+    SetTimer(false);
+    KeepWaypoints();
     fWantWpt = Tag == 0 || Tag == 2;
     fWantRte = Tag == 1 || Tag == 2;
     if (fWantRte && !Stn) return;

@@ -153,6 +153,9 @@ TEST_F(MlrSessionTest, ClosingAtRaisedSpeedEndsAt4800AndKeepsThePoints)
     Tick();
     link.Incoming += MlrDataBlock('T', 3, {TrackRec(1, Sec(2026, 7, 15, 10, 1))}).left(20);
     Tick();
+    s.GpsId("COM1"); // another command cuts the download short: what came is kept
+    ASSERT_NE(Trj, nullptr);
+    EXPECT_EQ(Trj->SaveState, 2);
     s.Close();
     EXPECT_EQ(link.Writes.last(), MlrCmd::End);
     EXPECT_EQ(link.WriteSpeeds.last(), std::make_pair(br4800, sbOneStopBit));
