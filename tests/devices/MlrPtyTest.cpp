@@ -300,3 +300,44 @@ TEST_F(MlrPty, WindowIdentifiesAndKeepsItsSettings)
     EXPECT_EQ(ini.ReadInteger("Interface", "Mode_Wpt_Mlr", 9), 2);
     EXPECT_EQ(ini.ReadInteger("Interface", "Mode_Trj_Mlr", 9), 0) << "no radio checked is written 0";
 }
+
+TEST_F(MlrPty, BinaryWaypointsThroughFaults)
+{
+    enum Fault
+    {
+        Split,
+        Merge,
+        Unplug
+    };
+    for (Fault f : {Split, Merge, Unplug}) {
+        SCOPED_TRACE(int(f));
+        ModelDone();
+        ModelInit();
+        Msg::ClearLog();
+        dev.WaypointRecords.clear();
+        for (int i = 0; i < 30; ++i)
+            dev.WaypointRecords << TSimMlr::WaypointRecord("W" + QByteArray::number(i), 44 + i * 0.01, -1.5,
+                                                           100 + i);
+        dev.RecordsPerBlock = 4;
+        s.Options.WptMde = f == Split ? 1 : 2;
+        if (f == Split) dev.SplitWrites(7);
+        if (f == Merge) dev.MergeWrites(4);
+        if (f == Unplug) dev.HangUpAfter(2);
+        s.DownWpt(0, "COM4");
+        Run();
+        dev.SplitWrites(0);
+        ASSERT_NE(Swp, nullptr);
+        if (f == Unplug) {
+            EXPECT_EQ(Msg::Log().size(), 1);
+            EXPECT_FALSE(link.Connected());
+            EXPECT_GT(Swp->Count, 0);
+            EXPECT_TRUE(Swp->Modified) << "what came is kept, to be saved";
+            continue;
+        }
+        EXPECT_EQ(s.State(), 44);
+        ASSERT_EQ(Swp->Count, 30);
+        EXPECT_EQ(Swp->Last->Name, "W29");
+        EXPECT_EQ(Swp->Last->Lon, -150000);
+        EXPECT_EQ(Swp->Last->Alt, 129);
+    }
+}
