@@ -14,6 +14,7 @@
 #include "dialogs/WebMap.h"
 
 #include "app/Cutt.h"
+#include "app/LangSearch.h"
 #include "app/Langage.h"
 #include "app/Option.h"
 #include "app/Plan.h"
@@ -21,6 +22,8 @@
 #include "app/Text.h"
 #include "devices/Garmin.h"
 #include "devices/Mlr.h"
+#include "dialogs/CalcStn.h"
+#include "dialogs/EditTrn.h"
 #include "dialogs/Input.h"
 #include "files/MapCal.h"
 #include "files/MapLoad.h"
@@ -36,6 +39,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -270,6 +274,8 @@ void TMainForm::BuildActions()
 
     AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
+    RechercheCirc = NewAction("RechercheCirc", &TMainForm::RechercheCircExecute);
+    PtTrajEnVir = NewAction("PtTrajEnVir", &TMainForm::PtTrajEnVirExecute);
 
     Options = NewAction("Options", &TMainForm::OptionsExecute, MakeIcon(TIcon::Options));
     GpsGarmin = NewAction("GpsGarmin", &TMainForm::GpsGarminExecute);
@@ -310,7 +316,19 @@ void TMainForm::BuildMenus()
     view->addAction(WebMapAct);
 
     QMenu* task = menu("CircuitMenu");
+    task->addAction(PtTrajEnVir);
+    EditePtVir = task->addMenu(QStringLiteral("EditePtVir"));
+    EditePtVir->setObjectName(QStringLiteral("EditePtVir"));
+    connect(EditePtVir, &QMenu::aboutToShow, this, [this] {
+        EditePtVir->clear();
+        int i = 0;
+        for (TTrn* t = Stn ? Stn->First : nullptr; t; t = t->Next, ++i)
+            EditePtVir->addAction(QString::number(t->Num) + QStringLiteral(" - ") + t->Name, this,
+                                  [this, i] { EditePtVirExecute(i); });
+    });
     task->addActions({AssocieAuto, SupprCircuit});
+    task->addSeparator();
+    task->addAction(RechercheCirc);
 
     QMenu* tools = menu("ToolsMenu");
     tools->addActions({SelectionCarte, InstalleCarte});
@@ -413,6 +431,7 @@ void TMainForm::RefreshViews()
 
 void TMainForm::ModelChanged()
 {
+    if (StnCalc) StnCalc->ModelChanged();
     RefreshViews();
 }
 
@@ -445,6 +464,8 @@ void TMainForm::UpdateActions()
     EnregCircuit->setEnabled(task);
     SupprCircuit->setEnabled(task);
     AssocieAuto->setEnabled(task);
+    PtTrajEnVir->setEnabled(trj && Trj->CurRec);
+    EditePtVir->setEnabled(task);
     FermeZone->setEnabled(Smp != nullptr);
     TrjModeAct->setChecked(TrjMode != 0);
     WptModeAct->setChecked(TrjMode == 0 && WptMode != 0);
@@ -642,6 +663,42 @@ void TMainForm::TrjModeExecute()
 {
     TrjMode = 1;
     WptMode = 0;
+    RefreshViews();
+}
+
+void TMainForm::RechercheCircExecute()
+{
+    if (!StnCalc) return;
+    if (TrjMode) WptModeExecute();
+    if (!StnCalc->isVisible()) {
+        QPoint origin;
+        QSize size;
+        int statusHeight = 0;
+        ClientArea(origin, size, statusHeight);
+        StnCalc->PlaceAbove(frameGeometry(), statusHeight);
+    }
+    StnCalc->Open();
+}
+
+void TMainForm::PtTrajEnVirExecute()
+{
+    if (!Trj || !Trj->CurRec || !Stn) return;
+    TTrnEdit f(this);
+    f.CreateMode = 1;
+    LangTrnEdit(f);
+    f.exec();
+    RefreshViews();
+    if (PlanForm) PlanForm->DrawStn();
+}
+
+void TMainForm::EditePtVirExecute(int Index)
+{
+    TTrn* t = Stn ? Stn->Item(Index) : nullptr;
+    if (!t) return;
+    Stn->SelTrn = t;
+    TTrnEdit f(this);
+    LangTrnEdit(f);
+    f.exec();
     RefreshViews();
 }
 
@@ -915,6 +972,13 @@ void CreateForms(const QString& StartTrj)
     });
     CreateSmallWindows(MainForm);
     CreateMapForms();
+    new TStnCalc(MainForm);
+    RegisterSearchTexts();
+    SetSectEditUi({[](uint8 Kind, QComboBox* List) { FillSectTypeList(Kind, List); },
+                   [](uint8 Kind, uint8 Shape, QSpinBox* R1, QSpinBox* A2, QSpinBox* A1, QSpinBox* R2) {
+                       SetSectHints(Kind, Shape, R1, A2, A1, R2);
+                   }});
+    PlanForm->StnSearchRadii = [] { return StnCalc ? StnCalc->SearchRadii() : std::vector<double>(); };
     new TFormTest(MainForm);
     RegisterLangRoutine(QStringLiteral("FormTest"), [] {
         if (FormTest) LangFormTest(*FormTest);

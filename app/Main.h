@@ -12,6 +12,7 @@
 
 class QActionGroup;
 class QLabel;
+class QMenu;
 class QSplitter;
 class QToolBar;
 class QToolButton;
@@ -79,6 +80,9 @@ public:
     // Task
     QAction* AssocieAuto = nullptr;
     QAction* SupprCircuit = nullptr;
+    QAction* RechercheCirc = nullptr;
+    QAction* PtTrajEnVir = nullptr;
+    QMenu* EditePtVir = nullptr; // one entry per turn point of the task
     // Tools and help
     QAction* Options = nullptr;
     QAction* GpsGarmin = nullptr;
@@ -147,6 +151,10 @@ public slots:
     void TestBtnClick();
     void AssocieAutoExecute();
     void SupprCircuitExecute();
+    void RechercheCircExecute();
+    void PtTrajEnVirExecute();
+    // Edits the task's turn point of that index in the turn-point editor.
+    void EditePtVirExecute(int Index);
     void OptionsExecute();
     void GpsGarminExecute();
     void GpsMlrExecute();

@@ -28,6 +28,7 @@ bool SyncTrj = false;
 bool SyncApply = false;
 int Language = 0;
 std::array<int32, 20> Colors = DefaultColors();
+uint64_t WptGeneration = 0;
 
 namespace {
 
@@ -263,6 +264,7 @@ TSwp::~TSwp()
 void TSwp::FreeAll()
 {
     if (First) {
+        ++WptGeneration;
         const TSwp* self = this;
         DropWptRefs([self](const TWpt* W) {
             for (TWpt* P = self->First; P; P = P->Next)
@@ -317,6 +319,7 @@ void TSwp::DeleteWpt(TWpt* Wpt)
             break;
         }
     if (!member) return;
+    ++WptGeneration;
     DropWptRefs([Wpt](const TWpt* W) { return W == Wpt; });
     if (Wpt->Prev)
         Wpt->Prev->Next = Wpt->Next;
@@ -895,6 +898,7 @@ void SetSwp(std::unique_ptr<TSwp> S)
     }
     delete Swp;
     Swp = S.release();
+    ++WptGeneration;
     NotifyModelChanged();
 }
 
@@ -903,6 +907,7 @@ void FreeSwpObject()
     if (!Swp) return;
     delete Swp;
     Swp = nullptr;
+    ++WptGeneration;
     NotifyModelChanged();
 }
 

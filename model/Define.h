@@ -432,6 +432,9 @@ extern bool SyncTrj;                 // all open traces overlaid
 extern bool SyncApply;               // per-trace time offsets applied
 extern int Language;                 // 0 French, 1 English
 extern std::array<int32, 20> Colors; // display colours (Windows colour integers)
+// Grows whenever waypoints of a set are freed or the current set is replaced: whoever keeps
+// waypoint pointers compares it to the value it saw and drops them when it moved.
+extern uint64_t WptGeneration;
 
 // Creates the global objects (options with defaults, empty map, catalogue). Idempotent.
 void ModelInit();
