@@ -7,6 +7,7 @@
 #include "devices/Garmin.h"
 #include "devices/Logger.h"
 #include "devices/Nmea.h"
+#include "devices/Mlr.h"
 #include "platform/Msg.h"
 
 #include <QAbstractButton>
@@ -184,6 +185,7 @@ const TUiText MainFormTexts[] = {
     {"NmeaAct", "Récepteur &NMEA...", "&NMEA receiver...",
      "Enregistre en direct la trajectoire reçue d'un GPS NMEA 0183.",
      "Records live the track received from an NMEA 0183 GPS."},
+    {"GpsMlr", "GPS &MLR...", "GPS &MLR...", "Echange de données avec un GPS MLR.", "Data exchange with an MLR GPS."},
     {"TestBtn", "Test", "Test", "Fenêtre de test.", "Test window."},
     {"HelpMenu", "&?", "&?"},
     {"APropos", "&A propos de Zephalon...", "&About Zephalon...", nullptr, nullptr},
@@ -234,6 +236,80 @@ const TUiText GarminFormTexts[] = {
     {"OffBtn", "Etein&dre", "Switch o&ff", "Eteint le GPS.", "Switches the GPS off."},
     {"CloseBtn", "&Fermer", "&Close", "Ferme cette fenêtre \"Interface pour GPS Garmin\".",
      "Closes this \"Garmin GPS interface\" window."},
+};
+
+const TUiText MlrFormTexts[] = {
+    {"", "Interface pour GPS MLR", "MLR GPS interface"},
+    {"TrjBox", "&Lecture trajectoire", "Track &reading"},
+    {"TrjMde0", "Lent (NMEA)", "Slow (NMEA)",
+     "Après avoir cliqué, mettre la sortie série du GPS sur TRACE.",
+     "After clicking, set the serial output of the GPS to TRACE."},
+    {"TrjMde1", "Rapide", "Fast", "Avant de cliquer, mettre l'entrée série du GPS sur NMEA.",
+     "Before clicking, set the serial input of the GPS to NMEA."},
+    {"TrjMde2", "Très rapide", "Very fast", "Avant de cliquer, mettre l'entrée série du GPS sur NMEA.",
+     "Before clicking, set the serial input of the GPS to NMEA."},
+    {"TrjTimeBox", "&Nouvelle trajectoire après", "&New track after",
+     "Changements de trajectoires si interruption de la trace pendant une durée supérieure à la valeur "
+     "indiquée en mn.",
+     "New track when the trace stops for longer than the time given in minutes."},
+    {"TrjTimeEdit", nullptr, nullptr, "Durée minimum entre 2 changements de trajectoires (en minutes).",
+     "Shortest time between two track changes (minutes)."},
+    {"TrjMlrBox", "C&hangement trajectoire Mlr", "MLR track c&hange",
+     "Changements de trajectoires détectés par le GPS MLR.", "Track changes detected by the MLR GPS."},
+    {"DownTrkBtn", "Lire &Trace", "Read &Trace",
+     "Lit la trace du GPS (mode lent : sortie série du GPS sur TRACE après avoir cliqué ; modes rapides : "
+     "entrée série sur NMEA avant de cliquer).",
+     "Reads the track log of the GPS (slow mode: serial output of the GPS on TRACE after clicking; fast "
+     "modes: serial input on NMEA before clicking)."},
+    {"DwnWptBox", "Lect&ure way-points", "Waypoint re&ading"},
+    {"WptMde0", "Lent (NMEA - avec commentaires) ", "Slow (NMEA - with comments) ",
+     "Après avoir cliqué, mettre la sortie série du GPS sur WPTS+ROUTES.",
+     "After clicking, set the serial output of the GPS to WPTS+ROUTES."},
+    {"WptMde1", "Rapide (pas de commentaires)", "Fast (no comments)",
+     "Avant de cliquer, mettre l'entrée série du GPS sur NMEA.",
+     "Before clicking, set the serial input of the GPS to NMEA."},
+    {"WptMde2", "Très rapide (pas de commentaires)", "Very fast (no comments)",
+     "Avant de cliquer, mettre l'entrée série du GPS sur NMEA.",
+     "Before clicking, set the serial input of the GPS to NMEA."},
+    {"DownWptBtn", "Lire &Wpt", "Read &Wpt", "Lit les way-points du GPS sans les effacer.",
+     "Reads the waypoints of the GPS without erasing them."},
+    {"DownRteBtn", "Lire &Route", "Read &Route",
+     "Lit une route du GPS (sortie série sur WPTS+ROUTES après avoir cliqué) ; ses way-points doivent "
+     "exister sur le PC.",
+     "Reads a route of the GPS (serial output on WPTS+ROUTES after clicking); its waypoints must exist on "
+     "the PC."},
+    {"DownWptRteBtn", "Wpt &+ Rte", "Wpt &+ Rte",
+     "Lit les way-points et une route du GPS (sortie série sur WPTS+ROUTES après avoir cliqué).",
+     "Reads the waypoints and one route of the GPS (serial output on WPTS+ROUTES after clicking)."},
+    {"UpWptBox", "Ecriture way-points", "Waypoint writing"},
+    {"SelOnlyBtn", "Wpt repérés seule&ment", "&Marked wpt only",
+     "Ne transfère vers le GPS que les way-points repérés (tous les way-points sinon).",
+     "Transfers only the marked waypoints to the GPS (all waypoints otherwise)."},
+    {"UpWptBtn", "&Ecrire Wpt", "&Write Wpt",
+     "Transfère les way-points ouverts vers le GPS (entrée série sur NMEA ; les 6 premières lettres doivent "
+     "être différentes !).",
+     "Transfers the open waypoints to the GPS (serial input on NMEA; the first 6 letters must differ!)."},
+    {"UpRteBtn", "E&crire Route", "W&rite Route",
+     "Transfère le circuit vers le GPS comme route (entrée série sur NMEA).",
+     "Transfers the task to the GPS as a route (serial input on NMEA)."},
+    {"UpSmpBox", "Profil de carte (zone)", "Map profile (zones)"},
+    {"NbPtCrcLbl", "Nombre de segment pour un cercle", "Number of segments for a circle"},
+    {"NbPtCrcEdit", nullptr, nullptr, "Nombre de segments remplaçant un cercle complet.",
+     "Number of segments that replace a full circle."},
+    {"SelScrBtn", "Uniquement zone à l'écran", "Only zones on the screen",
+     "Ne transfère que la partie des zones visible dans la vue en plan.",
+     "Transfers only the part of the zones visible in the plan view."},
+    {"UpSmpBtn", "Ecrire zone", "Write zones",
+     "Transfère les contours des zones aériennes vers le GPS (entrée série sur NMEA).",
+     "Transfers the outlines of the airspace zones to the GPS (serial input on NMEA)."},
+    {"ComBox", "&Interface", "&Interface", "Sélection du port auquel est relié le GPS.",
+     "Choice of the port the GPS is connected to."},
+    {"ComNbEdit", nullptr, nullptr, "Sélection du port auquel est relié le GPS.",
+     "Choice of the port the GPS is connected to."},
+    {"ComNbLbl", "N° port", "Port no."},
+    {"GpsIdBtn", "I&d GPS", "GPS I&d", "Identifie le GPS relié.", "Identifies the connected GPS."},
+    {"CloseBtn", "&Fermer", "&Close", "Ferme cette fenêtre \"Interface pour GPS MLR\".",
+     "Closes this \"MLR GPS interface\" window."},
 };
 
 const TUiText OptionFormTexts[] = {
@@ -441,6 +517,9 @@ QStringList LangNmeaForm(TNmeaForm& F)
                                "set to NMEA 0183.");
     F.MsgTexts.Reading = UiText("Lecture en cours ...", "Reading ...");
     return ApplyTexts(&F, NmeaFormTexts);
+QStringList LangMlrForm(TMlrForm& F)
+{
+    return ApplyTexts(&F, MlrFormTexts);
 }
 
 QStringList LangOptionForm(TOptionForm& F)

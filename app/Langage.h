@@ -18,6 +18,7 @@ class QComboBox;
 class QObject;
 class QSpinBox;
 class TGarminForm;
+class TMlrForm;
 class TMainForm;
 class TOptionForm;
 class TTextForm;
@@ -58,6 +59,7 @@ QStringList LangGarminForm(TGarminForm& F);
 // TNmeaForm::MsgTexts).
 QStringList LangLoggForm(TLoggForm& F);
 QStringList LangNmeaForm(TNmeaForm& F);
+QStringList LangMlrForm(TMlrForm& F);
 
 // The routines SetFrenchTexts runs, by name, in order of registration. Registering a name
 // again replaces its routine. The shell's own windows are registered from the start.

@@ -27,8 +27,10 @@
 #include "app/Text.h"
 #include "devices/DeviceViews.h"
 #include "devices/Garmin.h"
+#include "devices/Mlr.h"
 #include "dialogs/CalcStn.h"
 #include "dialogs/EditTrn.h"
+#include "dialogs/Input.h"
 #include "files/MapCal.h"
 #include "files/MapLoad.h"
 #include "files/RecFile.h"
@@ -286,6 +288,7 @@ void TMainForm::BuildActions()
 
     Options = NewAction("Options", &TMainForm::OptionsExecute, MakeIcon(TIcon::Options));
     GpsGarmin = NewAction("GpsGarmin", &TMainForm::GpsGarminExecute);
+    GpsMlr = NewAction("GpsMlr", &TMainForm::GpsMlrExecute);
     APropos = NewAction("APropos", &TMainForm::AProposExecute);
     InstalleCarte = NewAction("InstalleCarte", &TMainForm::InstalleCarteExecute);
     SelectionCarte = NewAction("SelectionCarte", &TMainForm::SelectionCarteExecute);
@@ -354,6 +357,7 @@ void TMainForm::BuildMenus()
     tools->addSeparator();
     tools->addAction(GpsGarmin);
     tools->addActions({LoggerAct, NmeaAct});
+    tools->addAction(GpsMlr);
 
     QMenu* help = menu("HelpMenu");
     help->addAction(APropos);
@@ -869,6 +873,28 @@ void TMainForm::GpsGarminExecute()
     f->exec();
     delete f;
     if (PlanForm) PlanForm->ComMode = 0;
+    UpdateActions();
+    RefreshViews();
+}
+
+void TMainForm::GpsMlrExecute()
+{
+    TDeviceForm::NumberInput = InputWindowNumber;
+    auto* f = new TMlrForm(this);
+    LangMlrForm(*f);
+    f->PlanView = [](TMlrView& V) {
+        if (!PlanForm || !PlanForm->isVisible()) return false;
+        PlanForm->ScreenToGeo(0, 0, V.North, V.West);
+        PlanForm->ScreenToGeo(PlanForm->width() - 1, PlanForm->height() - PlanForm->BottomBand, V.South,
+                              V.East);
+        return true;
+    };
+    if (PlanForm) PlanForm->ComMode = 2;
+    f->exec();
+    delete f;
+    if (PlanForm) PlanForm->ComMode = 0;
+    ShowStatus(QString());
+    ArrangeViews();
     UpdateActions();
     RefreshViews();
 }

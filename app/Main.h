@@ -89,6 +89,7 @@ public:
     // Tools and help
     QAction* Options = nullptr;
     QAction* GpsGarmin = nullptr;
+    QAction* GpsMlr = nullptr;
     QAction* APropos = nullptr;
     // Scanned maps
     QAction* InstalleCarte = nullptr;
@@ -166,6 +167,7 @@ public slots:
     void EditePtVirExecute(int Index);
     void OptionsExecute();
     void GpsGarminExecute();
+    void GpsMlrExecute();
     void AProposExecute();
     void InstalleCarteExecute();
     void SelectionCarteExecute();

@@ -207,6 +207,7 @@ TEST(Simulator, MlrCommandsAndBlocks)
 
     Host h;
     TSimMlr dev(h.pty);
+    dev.CheckSpeed = false;
     h.Send(TSimMlr::Command("26,01,01"));
     const QByteArray id = NmeaSentence("PMLR,IDGPS,01,MLR SP24XC,---------,V3.12,");
     EXPECT_EQ(h.Exchange(dev, "\r\n"), id);
@@ -214,7 +215,8 @@ TEST(Simulator, MlrCommandsAndBlocks)
     dev.RecordsPerBlock = 2;
     h.Send(TSimMlr::Command("24,02,0100"));
     const QList<QByteArray> expected = TSimMlr::Blocks('T', 0, dev.TrackRecords, 2);
-    EXPECT_EQ(h.Exchange(dev, expected[1].right(4)), expected[0] + expected[1]);
+    EXPECT_EQ(h.Exchange(dev, TSimMlr::EndBlock('T', 2)),
+              expected[0] + expected[1] + TSimMlr::EndBlock('T', 2));
     h.Send("$PMLR,06,00,0000\r\n" + TSimMlr::Command("06,00"));
     dev.Pump(50);
     EXPECT_EQ(dev.BadCommands, 1);
