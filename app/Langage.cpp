@@ -517,6 +517,8 @@ QStringList LangNmeaForm(TNmeaForm& F)
                                "set to NMEA 0183.");
     F.MsgTexts.Reading = UiText("Lecture en cours ...", "Reading ...");
     return ApplyTexts(&F, NmeaFormTexts);
+}
+
 QStringList LangMlrForm(TMlrForm& F)
 {
     return ApplyTexts(&F, MlrFormTexts);
