@@ -18,6 +18,7 @@ class QComboBox;
 class QObject;
 class QSpinBox;
 class TGarminForm;
+class TMagellanForm;
 class TMlrForm;
 class TMainForm;
 class TOptionForm;
@@ -60,6 +61,7 @@ QStringList LangGarminForm(TGarminForm& F);
 QStringList LangLoggForm(TLoggForm& F);
 QStringList LangNmeaForm(TNmeaForm& F);
 QStringList LangMlrForm(TMlrForm& F);
+QStringList LangMagellanForm(TMagellanForm& F);
 
 // The routines SetFrenchTexts runs, by name, in order of registration. Registering a name
 // again replaces its routine. The shell's own windows are registered from the start.

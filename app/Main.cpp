@@ -27,6 +27,7 @@
 #include "app/Text.h"
 #include "devices/DeviceViews.h"
 #include "devices/Garmin.h"
+#include "devices/Magellan.h"
 #include "devices/Mlr.h"
 #include "dialogs/CalcStn.h"
 #include "dialogs/EditTrn.h"
@@ -289,6 +290,7 @@ void TMainForm::BuildActions()
     Options = NewAction("Options", &TMainForm::OptionsExecute, MakeIcon(TIcon::Options));
     GpsGarmin = NewAction("GpsGarmin", &TMainForm::GpsGarminExecute);
     GpsMlr = NewAction("GpsMlr", &TMainForm::GpsMlrExecute);
+    GpsMagellan = NewAction("GpsMagellan", &TMainForm::GpsMagellanExecute);
     APropos = NewAction("APropos", &TMainForm::AProposExecute);
     InstalleCarte = NewAction("InstalleCarte", &TMainForm::InstalleCarteExecute);
     SelectionCarte = NewAction("SelectionCarte", &TMainForm::SelectionCarteExecute);
@@ -358,6 +360,7 @@ void TMainForm::BuildMenus()
     tools->addAction(GpsGarmin);
     tools->addActions({LoggerAct, NmeaAct});
     tools->addAction(GpsMlr);
+    tools->addAction(GpsMagellan);
 
     QMenu* help = menu("HelpMenu");
     help->addAction(APropos);
@@ -890,6 +893,21 @@ void TMainForm::GpsMlrExecute()
         return true;
     };
     if (PlanForm) PlanForm->ComMode = 2;
+    f->exec();
+    delete f;
+    if (PlanForm) PlanForm->ComMode = 0;
+    ShowStatus(QString());
+    ArrangeViews();
+    UpdateActions();
+    RefreshViews();
+}
+
+void TMainForm::GpsMagellanExecute()
+{
+    TDeviceForm::NumberInput = InputWindowNumber;
+    auto* f = new TMagellanForm(this);
+    LangMagellanForm(*f);
+    if (PlanForm) PlanForm->ComMode = 1;
     f->exec();
     delete f;
     if (PlanForm) PlanForm->ComMode = 0;

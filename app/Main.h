@@ -90,6 +90,7 @@ public:
     QAction* Options = nullptr;
     QAction* GpsGarmin = nullptr;
     QAction* GpsMlr = nullptr;
+    QAction* GpsMagellan = nullptr;
     QAction* APropos = nullptr;
     // Scanned maps
     QAction* InstalleCarte = nullptr;
@@ -168,6 +169,7 @@ public slots:
     void OptionsExecute();
     void GpsGarminExecute();
     void GpsMlrExecute();
+    void GpsMagellanExecute();
     void AProposExecute();
     void InstalleCarteExecute();
     void SelectionCarteExecute();

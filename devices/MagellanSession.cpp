@@ -191,6 +191,7 @@ bool TMagellanSession::StartCom(int Target, bool ForceHandshake, const QString& 
     fFirstTry = Now();
     fResendAdvice = false;
     fDrtAsked = false;
+    fLastRaw.clear();
     if (OnInfoAlign) OnInfoAlign(true);
     fHandshake = ForceHandshake || Options.FlowCheckBtn;
     if (!StartLink(Port, sp.Ms)) {
@@ -286,10 +287,13 @@ void TMagellanSession::Erase(const QString& Port)
 
 void TMagellanSession::ShowTrace()
 {
+    // Only a trace this download is filling is touched, and only once it holds a fix.
     TTrj* t = fState == 12 && fFlights ? fFlights->Current() : nullptr;
-    if (!t || !t->Last) return;
-    if (Trj != t) SetCurrentTrj(t);
-    t->CurRec = t->Last;
+    if (t && t->First) {
+        if (Trj != t) SetCurrentTrj(t);
+        TrjLoaded(t);
+    }
+    if (Trj && Trj->Last) Trj->CurRec = Trj->Last;
     RefreshViews();
 }
 
@@ -393,6 +397,40 @@ void TMagellanSession::Acked()
     fResendAdvice = false;
 }
 
+int TMagellanSession::WaitPrev(int State)
+{
+    switch (State) {
+    case 2:
+    case 4:
+    case 11:
+    case 31:
+    case 42:
+    case 51:
+    case 62:
+    case 64:
+    case 71:
+    case 74:
+    case 76:
+    case 78:
+    case 80:
+    case 82:
+    case 201:
+        return State - 1;
+    default:
+        return -1;
+    }
+}
+
+bool TMagellanSession::Repeated()
+{
+    // With the handshake a receiver that missed our acknowledgement sends the same sentence
+    // again: it is acknowledged again but taken once.
+    const bool again = fHandshake && fRx.Raw == fLastRaw;
+    fLastRaw = fRx.Raw;
+    if (again) Ack();
+    return again;
+}
+
 void TMagellanSession::Wait(int Next, int Prev)
 {
     if (!fRxGood) return;
@@ -442,6 +480,13 @@ void TMagellanSession::Step()
         // Damaged sentences only are as bad as silence.
         Silence();
         if ((fState == 12 || fState == 32 || fState == 52) && !fHandshake) ++fErrorCount;
+        // Awaiting an acknowledgement, a damaged sentence is taken for a negative one: a lost
+        // acknowledgement would otherwise stall the transfer for good.
+        const int prev = WaitPrev(fState);
+        if (prev >= 0) {
+            Resent();
+            fState = prev;
+        }
         return;
     }
 
@@ -698,6 +743,7 @@ void TMagellanSession::Step()
 void TMagellanSession::TrackPoint()
 {
     if (fRxGood && fRx.Command == "TRK") {
+        if (Repeated()) return;
         Ack();
         TRec fix;
         int32 time = 0;
@@ -744,6 +790,7 @@ void TMagellanSession::WptSentence()
 {
     if (!fRxGood) return;
     if (fRx.Command == "WPL") {
+        if (Repeated()) return;
         Ack();
         TWptBase w;
         if (!MgnParseWpl(fRx, w) || !fWpt.Add(w)) ++fErrorCount;
@@ -761,6 +808,7 @@ void TMagellanSession::RteSentence()
 {
     if (!fRxGood) return;
     if (fRx.Command == "RTE") {
+        if (Repeated()) return;
         Ack();
         if (fRx.Field(3) != "c" || QString::fromLatin1(fRx.Field(4)) != fRouteNo) return;
         fRoute.Header(fRouteNo);

@@ -102,6 +102,8 @@ private:
     void Ack();
     void Wait(int Next, int Prev);
     bool LateAck() const;
+    static int WaitPrev(int State);
+    bool Repeated();
     void Resent();
     void Acked();
     void EndByNmea(int Target);
@@ -140,6 +142,7 @@ private:
     TMgnSentence fRx;
     bool fRxGood = false;
     QByteArray fLastSentSum, fPrevSentSum;
+    QByteArray fLastRaw; // last data sentence taken
 
     std::unique_ptr<TFlightSplitter> fFlights;
     int fLastFlights = 0;
