@@ -5,6 +5,7 @@
 #include "dialogs/SmallWindows.h"
 #include "dialogs/Editpos.h"
 #include "dialogs/Help.h"
+#include "dialogs/ExplDir.h"
 #include "dialogs/Inimap.h"
 #include "dialogs/Reachmap.h"
 #include "app/LangMaps.h"
@@ -264,6 +265,7 @@ void TMainForm::BuildActions()
 
     AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
+    ExplorDir = NewAction("ExplorDir", &TMainForm::ExplorDirExecute);
 
     Options = NewAction("Options", &TMainForm::OptionsExecute, MakeIcon(TIcon::Options));
     GpsGarmin = NewAction("GpsGarmin", &TMainForm::GpsGarminExecute);
@@ -288,6 +290,8 @@ void TMainForm::BuildMenus()
     file->addActions({OuvreCircuit, EnregCircuit});
     file->addSeparator();
     file->addActions({OuvreZone, FermeZone});
+    file->addSeparator();
+    file->addAction(ExplorDir);
     file->addSeparator();
     file->addAction(Quitter);
 
@@ -715,6 +719,14 @@ void TMainForm::AssocieAutoExecute()
     RefreshViews();
 }
 
+void TMainForm::ExplorDirExecute()
+{
+    if (!DirExplor) return;
+    DirExplor->exec();
+    UpdateActions();
+    RefreshViews();
+}
+
 void TMainForm::SupprCircuitExecute()
 {
     if (Stn && Stn->Count > 0) {
@@ -825,6 +837,12 @@ static void CreateMapForms()
     RegisterLangRoutine(QStringLiteral("HelpForm"), [] {
         if (HelpForm) LangHelpForm(*HelpForm);
     });
+    DirExplor = new TDirExplor(MainForm);
+    TDirExplor::SupprCircuitExecute = [] { MainForm->SupprCircuitExecute(); };
+    TDirExplor::FermeTteTrjExecute = [] { MainForm->FermeTteTrjExecute(); };
+    RegisterLangRoutine(QStringLiteral("DirExplor"), [] {
+        if (DirExplor) LangDirExplor(*DirExplor);
+    });
 }
 
 void CreateForms(const QString& StartTrj)
@@ -863,6 +881,8 @@ void DestroyForms()
     InstallFileDialogs(nullptr, nullptr);
     TOpenCustomDialog::SetOptionFormRunner(nullptr);
     TReachMapForm::FitToMap = nullptr;
+    TDirExplor::SupprCircuitExecute = nullptr;
+    TDirExplor::FermeTteTrjExecute = nullptr;
     TReachMapForm::CalibrationPlace = nullptr;
     UninstallMessageWindows();
     SetFlightChoiceHook({});

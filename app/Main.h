@@ -78,6 +78,8 @@ public:
     // Task
     QAction* AssocieAuto = nullptr;
     QAction* SupprCircuit = nullptr;
+    // The flight-file explorer
+    QAction* ExplorDir = nullptr;
     // Tools and help
     QAction* Options = nullptr;
     QAction* GpsGarmin = nullptr;
@@ -143,6 +145,7 @@ public slots:
     void ArrangeViews();
     void AssocieAutoExecute();
     void SupprCircuitExecute();
+    void ExplorDirExecute();
     void OptionsExecute();
     void GpsGarminExecute();
     void AProposExecute();

@@ -1,0 +1,177 @@
+// The folder monitor on real folders: bursts merged by the delay, one event per change without
+// it, missing and removed folders, unchanged properties, stopping while the worker is blocked.
+#include "dialogs/RxNotify.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <sys/inotify.h>
+
+namespace {
+
+void Touch(const QString& Path, const QByteArray& Bytes = "x")
+{
+    QFile f(Path);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write(Bytes);
+}
+
+struct Counter
+{
+    int Count = 0;
+    QElapsedTimer Since;
+    qint64 FirstAt = -1;
+    void Attach(TRxFolderMonitor& M)
+    {
+        Since.start();
+        M.OnChange = [this](TRxFolderMonitor*) {
+            if (++Count == 1) FirstAt = Since.elapsed();
+        };
+    }
+};
+
+} // namespace
+
+TEST(RxNotify, FilterMapsOntoInotifyEvents)
+{
+    EXPECT_EQ(DefaultChangeFilter, 0x1B);
+    EXPECT_TRUE(InotifyMask(FilterBit(fnSize)) & IN_MODIFY);
+    EXPECT_TRUE(InotifyMask(FilterBit(fnLastWrite)) & IN_CLOSE_WRITE);
+    EXPECT_TRUE(InotifyMask(FilterBit(fnLastAccess)) & IN_ACCESS);
+    EXPECT_TRUE(EventInFilter(IN_CREATE, FilterBit(fnFileName)));
+    EXPECT_FALSE(EventInFilter(IN_CREATE | IN_ISDIR, FilterBit(fnFileName)));
+    EXPECT_TRUE(EventInFilter(IN_DELETE | IN_ISDIR, FilterBit(fnDirName)));
+    EXPECT_TRUE(EventInFilter(IN_CREATE | IN_ISDIR, FilterBit(fnCreation)));
+    EXPECT_FALSE(EventInFilter(IN_MODIFY, FilterBit(fnFileName) | FilterBit(fnDirName)));
+    EXPECT_TRUE(EventInFilter(IN_ATTRIB, FilterBit(fnSecurity)));
+}
+
+TEST(RxNotify, ErrorsAndFolders)
+{
+    EXPECT_NO_THROW(RaiseWin32Error(0));
+    try {
+        RaiseWin32Error(2);
+        FAIL();
+    } catch (const EWin32Error& e) {
+        EXPECT_EQ(e.Code, 2);
+        EXPECT_TRUE(e.Text.startsWith(QStringLiteral("Erreur Win32.  Code : 2.\n"))) << e.what();
+        EXPECT_GT(e.Text.size(), 26);
+    }
+    QTemporaryDir dir;
+    EXPECT_TRUE(DirExists(dir.path()));
+    EXPECT_FALSE(DirExists(dir.filePath(QStringLiteral("none"))));
+    EXPECT_FALSE(DirExists(QString()));
+    Touch(dir.filePath(QStringLiteral("f")));
+    EXPECT_FALSE(DirExists(dir.filePath(QStringLiteral("f"))));
+}
+
+TEST(RxNotify, BurstGivesOneEventAfterTheDelay)
+{
+    QTemporaryDir dir;
+    TRxFolderMonitor m;
+    Counter c;
+    c.Attach(m);
+    m.SetDelayTime(300);
+    m.SetFilter(FilterBit(fnFileName)); // one event per new file
+    m.SetFolderName(dir.path());
+    m.SetActiveProp(true);
+    ASSERT_TRUE(m.Active());
+    for (int i = 0; i < 10; ++i) {
+        Touch(dir.filePath(QStringLiteral("F%1.igc").arg(i)));
+        QTest::qWait(10);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(c.Count, 1, 5000);
+    EXPECT_GE(c.FirstAt, 300);
+    QTest::qWait(500);
+    EXPECT_EQ(c.Count, 1);
+    // Setting the delay to 0 while one is pending drops it.
+    Touch(dir.filePath(QStringLiteral("G.igc")));
+    QTRY_VERIFY_WITH_TIMEOUT(m.DelayTimer != nullptr, 5000);
+    EXPECT_EQ(m.DelayTime(), 300);
+    m.SetDelayTime(0);
+    EXPECT_EQ(m.DelayTimer, nullptr);
+    QTest::qWait(500);
+    EXPECT_EQ(c.Count, 1);
+}
+
+TEST(RxNotify, WithoutDelayEachChangeGivesAnEventAndSubFoldersAreWatched)
+{
+    QTemporaryDir dir;
+    TRxFolderMonitor m;
+    Counter c;
+    c.Attach(m);
+    m.SetFolderName(dir.path());
+    m.SetFilter(FilterBit(fnFileName) | FilterBit(fnDirName));
+    m.SetActive(true);
+    for (int i = 1; i <= 3; ++i) {
+        Touch(dir.filePath(QStringLiteral("a%1.zph").arg(i)));
+        QTRY_COMPARE_WITH_TIMEOUT(c.Count, i, 5000);
+    }
+    // A folder made after the start is watched too.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    QTRY_COMPARE_WITH_TIMEOUT(c.Count, 4, 5000);
+    QTest::qWait(50);
+    Touch(dir.filePath(QStringLiteral("sub/b.igc")));
+    QTRY_COMPARE_WITH_TIMEOUT(c.Count, 5, 5000);
+    // Without the subtree, changes below are not seen.
+    m.SetMonitorSubtree(false);
+    const int before = c.Count;
+    Touch(dir.filePath(QStringLiteral("sub/c.igc")));
+    QTest::qWait(300);
+    EXPECT_EQ(c.Count, before);
+}
+
+TEST(RxNotify, MissingFolderUnchangedPropertiesAndRemoval)
+{
+    QTemporaryDir dir;
+    const QString sub = dir.filePath(QStringLiteral("flights"));
+    ASSERT_TRUE(QDir().mkpath(sub));
+    TRxFolderMonitor m;
+    Counter c;
+    c.Attach(m);
+    m.SetActiveProp(true); // no folder: stays inactive
+    EXPECT_FALSE(m.Active());
+    m.SetFolderName(sub);
+    m.SetActive(true);
+    ASSERT_TRUE(m.Active());
+    TNotifyThread* first = m.Thread;
+    m.SetFilter(DefaultChangeFilter);
+    m.SetFolderName(sub);
+    m.SetMonitorSubtree(true);
+    EXPECT_EQ(m.Thread.data(), first);
+    m.SetFilter(FilterBit(fnFileName));
+    EXPECT_NE(m.Thread.data(), first);
+    ASSERT_TRUE(m.Active());
+
+    // The watched folder removed: the worker ends without a crash and reports it.
+    ASSERT_TRUE(QDir(sub).removeRecursively());
+    QTRY_VERIFY_WITH_TIMEOUT(m.Thread && m.Thread->Finished.load() == 1, 5000);
+    EXPECT_NE(m.Thread->LastError.load(), 0u);
+    m.SetFolderName(dir.filePath(QStringLiteral("none")));
+    EXPECT_FALSE(m.Active());
+}
+
+TEST(RxNotify, StopWhileTheWorkerIsBlockedInTheCall)
+{
+    QTemporaryDir dir;
+    QPointer<TNotifyThread> worker;
+    {
+        TRxFolderMonitor m;
+        Counter c;
+        c.Attach(m);
+        m.SetFolderName(dir.path());
+        m.SetActive(true);
+        worker = m.Thread;
+        // The change is handed over, but this thread does not run its events: the worker waits.
+        Touch(dir.filePath(QStringLiteral("x")));
+        QThread::msleep(200);
+        m.SetActive(false);
+        EXPECT_FALSE(m.Active());
+        EXPECT_EQ(c.Count, 0);
+    }
+    // The pending call runs without its handler; the worker then ends and frees itself.
+    QTRY_VERIFY_WITH_TIMEOUT(worker.isNull(), 5000);
+}
