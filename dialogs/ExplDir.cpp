@@ -183,14 +183,24 @@ void TDirExplor::UpdateHint()
 
 QString TDirExplor::Signature() const
 {
-    QString s = Folder;
-    for (const QString& f : ExplFiles(Folder, ExplMasks(StnRdoBtn->isChecked()   ? 2
-                                                        : SwpRdoBtn->isChecked() ? 1
-                                                                                 : 0))) {
-        const TFileStamp st = StampOf(QDir(Folder).filePath(f));
+    return Signature(Folder, ExplFiles(Folder, ExplMasks(MaskChoice())), nullptr);
+}
+
+QString TDirExplor::Signature(const QString& Dir, const QStringList& Names, std::vector<TFileStamp>* Stamps)
+{
+    QString s = Dir;
+    const QDir d(Dir);
+    for (const QString& f : Names) {
+        const TFileStamp st = StampOf(d.filePath(f));
+        if (Stamps) Stamps->push_back(st);
         s += QStringLiteral("|%1:%2:%3").arg(f).arg(st.Size).arg(st.MTimeMs);
     }
     return s;
+}
+
+int TDirExplor::MaskChoice() const
+{
+    return StnRdoBtn->isChecked() ? 2 : SwpRdoBtn->isChecked() ? 1 : 0;
 }
 
 void TDirExplor::FormActivate()
@@ -259,15 +269,16 @@ void TDirExplor::FileListBoxChange()
 {
     fReader.Cancel();
     bool ok = true;
-    const int choice = StnRdoBtn->isChecked() ? 2 : SwpRdoBtn->isChecked() ? 1 : 0;
-    Files = ExplFiles(Folder, ExplMasks(choice), &ok);
+    Files = ExplFiles(Folder, ExplMasks(MaskChoice()), &ok);
     if (!ok)
         MessageDlg(QString(UnreadableText).arg(Folder), TMsgType::Warning, mbOK);
     else
         LoadTaskFile();
-    fBuiltSignature = Signature();
+    std::vector<TFileStamp> stamps;
+    fBuiltSignature = Signature(Folder, Files, &stamps);
 
     SetExpGridTitles();
+    ExpGrid->setUpdatesEnabled(false);
     ExpGrid->clearContents();
     ExpGrid->setRowCount(std::max<int>(int(Files.size()) + 1, 2));
     fRowOfFile.assign(size_t(Files.size()), 0);
@@ -282,11 +293,12 @@ void TDirExplor::FileListBoxChange()
         ExpGrid->setItem(row, 1, name);
         const QString path = QDir(Folder).filePath(Files[i]);
         TSummary s;
-        if (fCache.Find(path, StampOf(path), s))
+        if (fCache.Find(path, stamps[size_t(i)], s))
             FillRow(row, s);
         else
             jobs.push_back({i, path});
     }
+    ExpGrid->setUpdatesEnabled(true);
     fPending = int(jobs.size());
     if (!jobs.empty()) {
         ReadProgress->setRange(0, fPending);

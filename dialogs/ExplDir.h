@@ -96,6 +96,8 @@ private:
     void SummaryDone(int Index, qint64 Size, qint64 MTimeMs, const TSummary& S);
     void SortAndMark(int Col, bool Descending);
     QString Signature() const;
+    static QString Signature(const QString& Dir, const QStringList& Names, std::vector<TFileStamp>* Stamps);
+    int MaskChoice() const;
     bool OpenTrace(const QString& Path);
     void UpdateHint();
 

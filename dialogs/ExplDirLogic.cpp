@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QThread>
 #include <algorithm>
 #include <numeric>
 
@@ -96,7 +97,9 @@ void TSummaryReader::Cancel()
 {
     ++fGeneration;
     fStop = true;
-    if (fThread.joinable()) fThread.join();
+    for (std::thread& t : fThreads)
+        if (t.joinable()) t.join();
+    fThreads.clear();
     fRunning = false;
 }
 
@@ -105,28 +108,48 @@ void TSummaryReader::Start(std::vector<Job> Jobs)
     static const int registered = qRegisterMetaType<TSummary>();
     Q_UNUSED(registered);
     Cancel();
+    if (Jobs.empty()) return;
     fStop = false;
     fRunning = true;
     const int gen = fGeneration;
-    fThread = std::thread([this, gen, jobs = std::move(Jobs)] {
-        for (const Job& j : jobs) {
-            if (fStop) return;
-            const TFileStamp stamp = StampOf(j.Path);
-            TSummary s;
-            s.Ok = ReadTrjFileInfo(j.Path, 0, s.Info);
+    // The files are shared out between a few workers; each takes the next file not yet taken.
+    struct Shared
+    {
+        std::vector<Job> Jobs;
+        std::atomic<size_t> Next{0};
+        std::atomic<int> Left{0};
+    };
+    auto shared = std::make_shared<Shared>();
+    shared->Jobs = std::move(Jobs);
+    const int n = std::clamp(QThread::idealThreadCount() / 2, 1, 4);
+    shared->Left = n;
+    for (int k = 0; k < n; ++k)
+        fThreads.emplace_back([this, gen, shared] {
+            for (;;) {
+                const size_t i = shared->Next++;
+                if (fStop || i >= shared->Jobs.size()) break;
+                const Job& j = shared->Jobs[i];
+                const TFileStamp stamp = StampOf(j.Path);
+                TSummary s;
+                s.Ok = ReadTrjFileInfo(j.Path, 0, s.Info);
+                const int index = j.Index;
+                QMetaObject::invokeMethod(
+                    this, [this, gen, index, stamp, s] { Deliver(gen, index, stamp, s); },
+                    Qt::QueuedConnection);
+            }
+            if (--shared->Left > 0) return;
             QMetaObject::invokeMethod(
-                this, [this, gen, j, stamp, s] { Deliver(gen, j.Index, stamp, s); }, Qt::QueuedConnection);
-        }
-        QMetaObject::invokeMethod(
-            this,
-            [this, gen] {
-                if (gen != fGeneration) return;
-                if (fThread.joinable()) fThread.join();
-                fRunning = false;
-                emit Finished();
-            },
-            Qt::QueuedConnection);
-    });
+                this,
+                [this, gen] {
+                    if (gen != fGeneration) return;
+                    for (std::thread& t : fThreads)
+                        if (t.joinable()) t.join();
+                    fThreads.clear();
+                    fRunning = false;
+                    emit Finished();
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void TSummaryReader::Deliver(int Generation, int Index, TFileStamp Stamp, TSummary S)

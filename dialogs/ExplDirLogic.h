@@ -59,7 +59,7 @@ private:
     QHash<QString, Item> fItems;
 };
 
-// Reads summaries in a worker thread, one file after another. Each result is handed to the
+// Reads summaries in a few worker threads. Each result is handed to the
 // receiver's thread (Done(index, stamp, summary)), then Finished() when the list is through.
 // Cancel (or a new Start, or destruction) stops the worker before its next file and waits for
 // it: a result already on its way is dropped, since its job number is no longer the current one.
@@ -87,7 +87,7 @@ signals:
 
 private:
     void Deliver(int Generation, int Index, TFileStamp Stamp, TSummary S);
-    std::thread fThread;
+    std::vector<std::thread> fThreads;
     std::atomic<bool> fStop{false};
     std::atomic<int> fGeneration{0};
     bool fRunning = false;

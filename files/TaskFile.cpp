@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -151,6 +152,8 @@ TTrn* AddTaskTrn(TStn& Task, TSwp* Set, int Section, int LineType, const QString
     t.Name = w->Name.left(WptNameLen);
     t.Comment = w->Comment.left(WptCommentLen);
     t.Reached = 0;
+    // A negative radius in the file would give a sector that no fix can reach.
+    Radius = std::max(Radius, 0);
     t.Sect.Rayon_Int = t.Sect.Rayon_Ext = Radius;
     const TSectorRule r = SectorOf(Section, LineType, Radius);
     t.Sect.Type_Sect = r.Type;
@@ -173,10 +176,15 @@ TTaskLoad LoadTaskFile(const QString& FileName, TCst& Cst, TStn* Task)
     if (!QFileInfo(FileName).isFile()) return TTaskLoad::NoFile;
     // An unreadable task file reads as an empty profile: every value takes its default.
     const TIniFile ini(FileName);
+    return LoadTaskIni(ini, Cst, Task);
+}
+
+TTaskLoad LoadTaskIni(const TIniFile& ini, TCst& Cst, TStn* Task, bool OpenWaypoints)
+{
     ReadTaskCst(ini, Cst);
 
     const QString wptFile = ini.ReadString(SecGen, QStringLiteral("FichWayPoints"), QString()).trimmed();
-    if (!wptFile.isEmpty()) {
+    if (!wptFile.isEmpty() && OpenWaypoints) {
         if (QFileInfo(wptFile).isFile()) {
             bool cancelled = false;
             OpenSwpFile(wptFile, false, &cancelled);

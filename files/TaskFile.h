@@ -43,3 +43,5 @@ enum class TTaskLoad
 // file says "Fichier way-point non trouvé"; an unreadable one says what the reader found; the
 // turn points are then searched in the set that is open.
 TTaskLoad LoadTaskFile(const QString& FileName, TCst& Cst, TStn* Task);
+// The same on a profile already read; OpenWaypoints false leaves the waypoint file unopened.
+TTaskLoad LoadTaskIni(const TIniFile& Ini, TCst& Cst, TStn* Task, bool OpenWaypoints = true);

@@ -81,7 +81,9 @@ TEST_F(TaskFile, SectorTable)
         EXPECT_EQ(t->Sect.Rayon_Ext, r.Radius);
         EXPECT_EQ(t->Sect.Zone_Fermee, r.Closed);
         ASSERT_EQ(t->RefWpt != nullptr, r.Ref);
-        if (r.Ref) EXPECT_EQ(t->RefWpt->Lat, t->Lat);
+        if (r.Ref) {
+            EXPECT_EQ(t->RefWpt->Lat, t->Lat);
+        }
     }
     EXPECT_EQ(Stn->Count, 12);
     EXPECT_EQ(Stn->Last->Num, 11);
