@@ -256,3 +256,36 @@ TEST(FolderPicker, FlagsBothWaysAndCancelKeepsTheFolder)
     EXPECT_EQ(b.DisplayName, QStringLiteral("Flights"));
     TBrowseForFolder::OnShow = nullptr;
 }
+
+TEST_F(Explorer, ShowingAgainReadsOnlyWhatChanged)
+{
+    PutTask();
+    Put(QStringLiteral("task.zpt"),
+        "[Général]\nFichWayPoints=" + fWpt.filePath(QStringLiteral("w.zph")).toUtf8() +
+            "\n[Départ]\nWayPoint=AAA\n[Virage1]\nWayPoint=ZZZ\n[Arrivée]\nWayPoint=BBB\n");
+    Opt->FichTrajectoire = fDir.filePath(QStringLiteral("A_flight.igc"));
+    NewTrj();
+    F->FormActivate();
+    QTRY_VERIFY_WITH_TIMEOUT(!F->Reading(), 10000);
+    EXPECT_EQ(F->Folder, QDir::cleanPath(fDir.path()));
+    ASSERT_EQ(Msg::Log().size(), 1); // the unknown waypoint, once
+    // Shown again on the same folder, or activated again when a box closes: nothing is read.
+    F->FormActivate();
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(F.get(), &activate);
+    EXPECT_EQ(Msg::Log().size(), 1);
+    EXPECT_FALSE(F->Reading());
+    // A new file, or a new current trace, and it is read again.
+    Put(QStringLiteral("new.igc"), "x");
+    F->FormActivate();
+    EXPECT_EQ(Msg::Log().size(), 2);
+    EXPECT_EQ(F->ExpGrid->rowCount(), 7);
+    F->FormActivate();
+    NewTrj();
+    F->FormActivate();
+    EXPECT_EQ(Msg::Log().size(), 3);
+    // Stopping a read keeps the rows with their numbers and names.
+    F->StopRead();
+    EXPECT_FALSE(F->Reading());
+    EXPECT_EQ(Column(1).size(), 6);
+}
