@@ -1,15 +1,19 @@
 // The main window and the start-up of the program.
 #include "app/Main.h"
+#include "app/LangExplDir.h"
+#include "app/LangMaps.h"
+#include "app/LangTools.h"
+#include "app/PlanRender.h"
 #include "dialogs/Choice.h"
-#include "dialogs/Info.h"
-#include "dialogs/SmallWindows.h"
 #include "dialogs/Editpos.h"
-#include "dialogs/Help.h"
 #include "dialogs/ExplDir.h"
+#include "dialogs/Help.h"
+#include "dialogs/Info.h"
 #include "dialogs/Inimap.h"
 #include "dialogs/Reachmap.h"
-#include "app/LangMaps.h"
-#include "app/PlanRender.h"
+#include "dialogs/SmallWindows.h"
+#include "dialogs/TestForm.h"
+#include "dialogs/WebMap.h"
 
 #include "app/Cutt.h"
 #include "app/Langage.h"
@@ -262,6 +266,7 @@ void TMainForm::BuildActions()
     Ajuste = NewAction("Ajuste", &TMainForm::AjusteExecute, MakeIcon(TIcon::Fit));
     Ajuste->setShortcut(QKeySequence(Qt::Key_F5));
     ArrangeViewsAct = NewAction("ArrangeViewsAct", &TMainForm::ArrangeViews);
+    WebMapAct = NewAction("WebMapAct", &TMainForm::WebMapExecute);
 
     AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
@@ -303,6 +308,8 @@ void TMainForm::BuildMenus()
     view->addActions({ZoomPlus, ZoomMoins, Ajuste});
     view->addSeparator();
     view->addAction(ArrangeViewsAct);
+    view->addSeparator();
+    view->addAction(WebMapAct);
 
     QMenu* task = menu("CircuitMenu");
     task->addActions({AssocieAuto, SupprCircuit});
@@ -339,7 +346,7 @@ void TMainForm::BuildToolBar()
     TestBtn = new QToolButton(MainToolBar);
     TestBtn->setObjectName(QStringLiteral("TestBtn"));
     TestBtn->setIcon(MakeIcon(TIcon::Test));
-    TestBtn->setEnabled(false); // the test window comes with the dialogs
+    connect(TestBtn, &QToolButton::clicked, this, &TMainForm::TestBtnClick);
     TestBtnAction = MainToolBar->addWidget(TestBtn);
     TestBtnAction->setVisible(TestBtnWanted());
 
@@ -523,6 +530,8 @@ void TMainForm::closeEvent(QCloseEvent* e)
         return;
     }
     SaveOptions();
+    // The map window keeps its options and removes its page when it closes.
+    if (WebMapForm && WebMapForm->isVisible()) WebMapForm->close();
     e->accept();
 }
 
@@ -738,6 +747,36 @@ void TMainForm::SupprCircuitExecute()
     RefreshViews();
 }
 
+// ---- Web map and test window ----------------------------------------
+
+void TMainForm::WebMapExecute()
+{
+    if (!WebMapForm) {
+        new TWebMapForm(this, ClientRect().size());
+        LangWebMapForm(*WebMapForm);
+        RegisterLangRoutine(QStringLiteral("WebMapForm"), [] {
+            if (WebMapForm) LangWebMapForm(*WebMapForm);
+        });
+    }
+    {
+        // The view sheet is made current without its change handler: the page is built once, below.
+        const QSignalBlocker block(WebMapForm->PageControl);
+        WebMapForm->PageControl->setCurrentWidget(WebMapForm->ViewTab);
+    }
+    WebMapForm->show();
+    WebMapForm->raise();
+    WebMapForm->activateWindow();
+    WebMapForm->ShowMap();
+}
+
+void TMainForm::TestBtnClick()
+{
+    if (!FormTest) return;
+    FormTest->show();
+    FormTest->raise();
+    FormTest->activateWindow();
+}
+
 // ---- Tools and help ----------------------------------------
 
 void TMainForm::OptionsExecute()
@@ -837,7 +876,13 @@ static void CreateMapForms()
     RegisterLangRoutine(QStringLiteral("HelpForm"), [] {
         if (HelpForm) LangHelpForm(*HelpForm);
     });
+}
+
+// The flight-file explorer, with the task and trace commands it borrows.
+static void CreateExplorer()
+{
     DirExplor = new TDirExplor(MainForm);
+    LangDirExplor(*DirExplor);
     TDirExplor::SupprCircuitExecute = [] { MainForm->SupprCircuitExecute(); };
     TDirExplor::FermeTteTrjExecute = [] { MainForm->FermeTteTrjExecute(); };
     RegisterLangRoutine(QStringLiteral("DirExplor"), [] {
@@ -869,6 +914,11 @@ void CreateForms(const QString& StartTrj)
     });
     CreateSmallWindows(MainForm);
     CreateMapForms();
+    CreateExplorer();
+    new TFormTest(MainForm);
+    RegisterLangRoutine(QStringLiteral("FormTest"), [] {
+        if (FormTest) LangFormTest(*FormTest);
+    });
     SetFlightChoiceHook([](const QString& FileName, const QStringList& Flights, int& Index) {
         const TFlightChoice c = ChooseFlights(FileName, Flights);
         Index = c.Index;

@@ -75,6 +75,7 @@ public:
     QAction* ZoomMoins = nullptr;
     QAction* Ajuste = nullptr;
     QAction* ArrangeViewsAct = nullptr;
+    QAction* WebMapAct = nullptr; // the current fix or waypoint on a web map
     // Task
     QAction* AssocieAuto = nullptr;
     QAction* SupprCircuit = nullptr;
@@ -143,6 +144,8 @@ public slots:
     void ZoomMoinsExecute();
     void AjusteExecute();
     void ArrangeViews();
+    void WebMapExecute();
+    void TestBtnClick();
     void AssocieAutoExecute();
     void SupprCircuitExecute();
     void ExplorDirExecute();

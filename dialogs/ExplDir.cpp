@@ -67,7 +67,6 @@ TDirExplor::TDirExplor(QWidget* Parent) : QDialog(Parent)
     left->addWidget(DriveComboBox);
     DirModel = new QFileSystemModel(this);
     DirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    DirModel->setRootPath(QDir::rootPath());
     DirectoryListBox = new QTreeView(DirPanel);
     DirectoryListBox->setObjectName(QStringLiteral("DirectoryListBox"));
     DirectoryListBox->setModel(DirModel);
@@ -119,7 +118,6 @@ TDirExplor::TDirExplor(QWidget* Parent) : QDialog(Parent)
     ReadProgress->hide();
     btns->addWidget(ReadProgress, 1);
     StopReadBtn = Button(BtnPanel, btns, "StopReadBtn");
-    StopReadBtn->setText(QStringLiteral("Stop"));
     StopReadBtn->hide();
     main->addWidget(BtnPanel);
 
@@ -162,7 +160,6 @@ TDirExplor::TDirExplor(QWidget* Parent) : QDialog(Parent)
     const QSignalBlocker block(TrjRdoBtn);
     TrjRdoBtn->setChecked(true);
     SetExpGridTitles();
-    LangDirExplor(*this);
 }
 
 TDirExplor::~TDirExplor()
@@ -223,6 +220,11 @@ void TDirExplor::FormActivate()
 void TDirExplor::SetFolder(const QString& Path)
 {
     const QString p = QDir::cleanPath(Path);
+    // The tree starts watching the disks only once the window is used.
+    if (!fTreeReady) {
+        DirModel->setRootPath(QDir::rootPath());
+        fTreeReady = true;
+    }
     const QModelIndex idx = DirModel->index(p);
     if (idx.isValid() && DirectoryListBox->currentIndex() != idx) {
         const QSignalBlocker block(DirectoryListBox->selectionModel());
@@ -444,41 +446,4 @@ void TDirExplor::ExpGridDblClick()
         OpenSwpBtnClick();
     else
         OpenStnBtnClick();
-}
-
-void LangDirExplor(TDirExplor& F)
-{
-    const bool en = Language == 1;
-    auto set = [&](QWidget* W, const char* Fr, const char* En, const char* HintFr, const char* HintEn) {
-        const QString text = QString::fromUtf8(en && En ? En : Fr);
-        if (auto* b = qobject_cast<QAbstractButton*>(W))
-            b->setText(text);
-        else if (auto* g = qobject_cast<QGroupBox*>(W))
-            g->setTitle(text);
-        if (HintFr) W->setToolTip(QString::fromUtf8(en && HintEn ? HintEn : HintFr));
-    };
-    F.setWindowTitle(QStringLiteral("Explorateur de fichier zph/igc"));
-    set(F.BrwsFolderBtn, "Explorer réseau", nullptr, "Explore les répertoires locaux et réseaux.", nullptr);
-    set(F.OpenGrp, "Double-clique ouvre", nullptr,
-        "Sélectionne l'action pour le double clique sur le nom du fichier.", nullptr);
-    set(F.TrjRdoBtn, "Trajectoire + circuit", nullptr,
-        "Le double clique ouvre la trajectoire avec son circuit.", nullptr);
-    set(F.SwpRdoBtn, "Way-points", nullptr, "Le double clique ouvre les way-points.", nullptr);
-    set(F.StnRdoBtn, "Circuit", nullptr, "Le double clique ouvre le circuit.", nullptr);
-    set(F.OpenTrnBtn, "Affecte circuit courant", nullptr, nullptr, nullptr);
-    set(F.CloseBtn, "&Fermer", nullptr, "Ferme cette fenêtre de recherche des points de virage.", nullptr);
-    set(F.ClsAllTrjBtn, "Fer&mer traj.", nullptr, "Ferme toutes les trajectoires ouvertes.", nullptr);
-    set(F.OpenTrjBtn, "&Ouvrir traj.", nullptr, "Ouvre la trajectoire contenu dans le fichier sélectionné.",
-        nullptr);
-    set(F.OpenSwpBtn, "Ouvrir &wpt.", nullptr, "Ouvre les way-points contenus dans le fichier sélectionné.",
-        nullptr);
-    set(F.OpenStnBtn, "Ouvre &circ.", nullptr, "Ouvre le circuit contenu dans le fichier sélectionné.",
-        nullptr);
-    set(F.SortBtn, "&Trier", nullptr, "Trie les fichiers suivant n'importe quelle colonne.", nullptr);
-    set(F.RefreshBtn, "&Rafraîchir", nullptr, "Rafraîchi les données du répertoire affiché.", nullptr);
-    F.NoSwpText = en ? QStringLiteral("A waypoints file must be opend.")
-                     : QStringLiteral("Un fichier way-points doit être ouvert.");
-    F.UnreadableText = en ? QStringLiteral("The folder %1 cannot be read.")
-                          : QStringLiteral("Impossible de lire le répertoire %1");
-    F.StopReadBtn->setText(en ? QStringLiteral("Stop") : QStringLiteral("Arrêter"));
 }

@@ -108,8 +108,7 @@ private:
     QString fBuiltSignature;     // folder and file stamps at the last build
     TTrj* fTaskTrj = nullptr;    // the trace that got its task from here
     int fPending = 0;
+    bool fTreeReady = false;
 };
 
 extern QPointer<TDirExplor> DirExplor;
-// The texts of the window in the language in use.
-void LangDirExplor(TDirExplor& F);

@@ -5,7 +5,7 @@ set -euo pipefail
 pkgs=(
   build-essential cmake ninja-build ccache pkg-config git
   clang-14 libclang-rt-14-dev llvm-14
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-webengine-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-webengine-dev libjs-leaflet
   libqt6svg6-dev qt6-image-formats-plugins
   libgl1-mesa-dev libxkbcommon-dev
   libgeographiclib-dev
