@@ -3,6 +3,7 @@
 #include "app/LangExplDir.h"
 #include "app/Main.h"
 #include "app/Text.h"
+#include "dialogs/ExplDir.h"
 #include "platform/Msg.h"
 #include "platform/ProgramDir.h"
 
