@@ -97,16 +97,31 @@ bool TNotifyThread::AddWatches(const QString& Folder)
     return true;
 }
 
+bool TNotifyThread::StopNow()
+{
+    Terminate();
+    // Seen outside the call, the worker cannot enter it any more (it checks the flag after
+    // raising its own): it is leaving its loop, and waiting for it is short and safe.
+    return !fInCall;
+}
+
 void TNotifyThread::DoChange()
 {
     // The worker waits until the handler has run in the user-interface thread. Stopping never
-    // waits for the worker, so this cannot dead-lock; a call left pending at exit is dropped.
+    // waits for a worker in this call, so it cannot dead-lock; a call left pending at exit is
+    // dropped.
+    fInCall = true;
+    if (fTerminated) {
+        fInCall = false;
+        return;
+    }
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [this] {
             if (OnChange) OnChange();
         },
         Qt::BlockingQueuedConnection);
+    fInCall = false;
 }
 
 void TNotifyThread::run()
@@ -200,9 +215,13 @@ void TRxFolderMonitor::StopThread()
     Thread = nullptr;
     if (!t) return;
     t->OnChange = nullptr;
-    // The thread frees itself when its loop has ended; the interface never waits for it.
+    if (t->StopNow()) {
+        t->wait();
+        delete t;
+        return;
+    }
+    // The worker waits for this thread: it frees itself once its call has run and it has ended.
     connect(t, &QThread::finished, t, &QObject::deleteLater);
-    t->Terminate();
     if (t->isFinished()) t->deleteLater();
 }
 

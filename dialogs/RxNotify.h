@@ -67,6 +67,9 @@ public:
 
     // Asks the thread to stop: the flag set, the stop event signalled.
     void Terminate();
+    // Terminate; true when the worker is not waiting for the user-interface thread, so that
+    // waiting for its end is safe.
+    bool StopNow();
     bool Terminated() const { return fTerminated; }
 
 protected:
@@ -78,6 +81,7 @@ private:
     bool AddWatches(const QString& Folder); // the folder, and its sub-folders with fSubtree
     void CloseHandles();
     std::atomic<bool> fTerminated{false};
+    std::atomic<bool> fInCall{false};
     bool fSubtree = true;
     TFileChangeFilters fFilter = DefaultChangeFilter;
     int fRootWatch = -1;
