@@ -91,7 +91,7 @@ TDirExplor::TDirExplor(QWidget* Parent) : QDialog(Parent)
     left->addWidget(OpenTrnBtn);
     top->addWidget(DirPanel);
 
-    ExpGrid = new QTableWidget(2, 8, this);
+    ExpGrid = new QTableWidget(1, 8, this);
     ExpGrid->setObjectName(QStringLiteral("ExpGrid"));
     ExpGrid->verticalHeader()->hide();
     ExpGrid->verticalHeader()->setDefaultSectionSize(18);
@@ -282,11 +282,12 @@ void TDirExplor::FileListBoxChange()
     SetExpGridTitles();
     ExpGrid->setUpdatesEnabled(false);
     ExpGrid->clearContents();
-    ExpGrid->setRowCount(std::max<int>(int(Files.size()) + 1, 2));
+    // The header is the title row: file i is row i; an empty folder shows one empty row.
+    ExpGrid->setRowCount(std::max<int>(int(Files.size()), 1));
     fRowOfFile.assign(size_t(Files.size()), 0);
     std::vector<TSummaryReader::Job> jobs;
     for (int i = 0; i < Files.size(); ++i) {
-        const int row = i + 1;
+        const int row = i;
         fRowOfFile[size_t(i)] = row;
         ExpGrid->setItem(row, 0, new QTableWidgetItem(QString::number(i)));
         auto* name = new QTableWidgetItem(Files[i].toUpper());
@@ -339,31 +340,31 @@ void TDirExplor::StopRead()
 
 QString TDirExplor::RowFile(int Row) const
 {
-    const QTableWidgetItem* it = Row >= 1 ? ExpGrid->item(Row, 1) : nullptr;
+    const QTableWidgetItem* it = Row >= 0 ? ExpGrid->item(Row, 1) : nullptr;
     return it ? it->data(FileNameRole).toString() : QString();
 }
 
 void TDirExplor::SortExpGrid(int Col, bool Descending)
 {
-    const int n = ExpGrid->rowCount() - 1;
+    const int n = ExpGrid->rowCount();
     if (n < 2 || Col < 1 || Col > 7) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     std::vector<QString> texts(static_cast<size_t>(n));
     for (int r = 0; r < n; ++r) {
-        const QTableWidgetItem* it = ExpGrid->item(r + 1, Col);
+        const QTableWidgetItem* it = ExpGrid->item(r, Col);
         texts[size_t(r)] = it ? it->text() : QString();
     }
     const std::vector<uint32_t> order = ExplSortOrder(Col, texts, Descending);
     // Columns 1 to 7 move with their row; the numbers of column 0 stay.
     std::vector<std::array<QTableWidgetItem*, 7>> rows(static_cast<size_t>(n));
     for (int r = 0; r < n; ++r)
-        for (int c = 1; c <= 7; ++c) rows[size_t(r)][size_t(c - 1)] = ExpGrid->takeItem(r + 1, c);
+        for (int c = 1; c <= 7; ++c) rows[size_t(r)][size_t(c - 1)] = ExpGrid->takeItem(r, c);
     for (int r = 0; r < n; ++r) {
         auto& src = rows[order[size_t(r)]];
-        for (int c = 1; c <= 7; ++c) ExpGrid->setItem(r + 1, c, src[size_t(c - 1)]);
+        for (int c = 1; c <= 7; ++c) ExpGrid->setItem(r, c, src[size_t(c - 1)]);
         if (src[0]) {
             const int file = src[0]->data(FileIndexRole).toInt();
-            if (file >= 0 && size_t(file) < fRowOfFile.size()) fRowOfFile[size_t(file)] = r + 1;
+            if (file >= 0 && size_t(file) < fRowOfFile.size()) fRowOfFile[size_t(file)] = r;
         }
     }
     QApplication::restoreOverrideCursor();

@@ -65,7 +65,7 @@ protected:
     QStringList Column(int Col) const
     {
         QStringList r;
-        for (int row = 1; row < F->ExpGrid->rowCount(); ++row) r << Cell(row, Col);
+        for (int row = 0; row < F->ExpGrid->rowCount(); ++row) r << Cell(row, Col);
         return r;
     }
     void PutTask()
@@ -94,7 +94,7 @@ TEST_F(Explorer, GridOfRealFlightsAndTheCache)
     Show();
     EXPECT_EQ(Column(1), (QStringList{"A_FLIGHT.IGC", "B_FLIGHT.IGC", "C_XCS.IGC", "EMPTY.ZPH", "JUNK.IGC"}));
     EXPECT_EQ(Column(0), (QStringList{"0", "1", "2", "3", "4"}));
-    for (int row = 1; row <= 3; ++row) {
+    for (int row = 0; row <= 2; ++row) {
         TTrjFileInfo info;
         ASSERT_TRUE(ReadTrjFileInfo(fDir.filePath(F->RowFile(row)), 0, info));
         const QStringList want{info.Date,       info.Pilot,    info.GliderId,
@@ -104,9 +104,9 @@ TEST_F(Explorer, GridOfRealFlightsAndTheCache)
         EXPECT_EQ(got, want) << row;
         EXPECT_FALSE(info.Date.isEmpty());
     }
-    for (int row : {4, 5})
+    for (int row : {3, 4})
         for (int c = 2; c <= 7; ++c) EXPECT_TRUE(Cell(row, c).isEmpty());
-    EXPECT_EQ(F->RowFile(1), QStringLiteral("A_flight.igc"));
+    EXPECT_EQ(F->RowFile(0), QStringLiteral("A_flight.igc"));
     EXPECT_EQ(F->Cache().Count(), 5);
 
     // Unchanged files come from the cache: nothing to read.
@@ -116,18 +116,18 @@ TEST_F(Explorer, GridOfRealFlightsAndTheCache)
     // The waypoint mask takes every file; an empty folder shows one empty row.
     F->SwpRdoBtn->setChecked(true);
     QTRY_VERIFY_WITH_TIMEOUT(!F->Reading(), 10000);
-    EXPECT_EQ(F->ExpGrid->rowCount(), 7);
+    EXPECT_EQ(F->ExpGrid->rowCount(), 6);
     QTemporaryDir empty;
     F->SetFolder(empty.path());
-    EXPECT_EQ(F->ExpGrid->rowCount(), 2);
-    EXPECT_TRUE(F->RowFile(1).isEmpty());
-    F->ExpGrid->setCurrentCell(1, 1);
+    EXPECT_EQ(F->ExpGrid->rowCount(), 1);
+    EXPECT_TRUE(F->RowFile(0).isEmpty());
+    F->ExpGrid->setCurrentCell(0, 1);
     F->OpenTrjBtnClick();
     EXPECT_EQ(Trj, nullptr);
     // A folder that is gone: one message, an empty grid.
     F->SetFolder(fDir.filePath(QStringLiteral("gone")));
     EXPECT_EQ(Msg::Log().size(), 1);
-    EXPECT_EQ(F->ExpGrid->rowCount(), 2);
+    EXPECT_EQ(F->ExpGrid->rowCount(), 1);
 }
 
 TEST_F(Explorer, SortKeysTitleClicksAndTheSortWindow)
@@ -163,7 +163,7 @@ TEST_F(Explorer, SortKeysTitleClicksAndTheSortWindow)
     for (const QString& t : Column(7)) d.push_back(ExplSortKey(7, t));
     EXPECT_TRUE(std::is_sorted(d.rbegin(), d.rend()));
     // The row keeps its real file name when it moves.
-    for (int row = 1; row < F->ExpGrid->rowCount(); ++row) EXPECT_EQ(F->RowFile(row).toUpper(), Cell(row, 1));
+    for (int row = 0; row < F->ExpGrid->rowCount(); ++row) EXPECT_EQ(F->RowFile(row).toUpper(), Cell(row, 1));
 
     TSortSel sel;
     SortSel = &sel;
@@ -182,7 +182,7 @@ TEST_F(Explorer, OpeningsAndTheFolderTask)
     Show(); // no trace yet: the waypoints are opened, no task
     ASSERT_NE(Swp, nullptr);
     EXPECT_EQ(Swp->Count, 2);
-    F->ExpGrid->setCurrentCell(2, 1);
+    F->ExpGrid->setCurrentCell(1, 1);
     F->OpenTrjBtnClick();
     ASSERT_NE(Trj, nullptr);
     ASSERT_NE(Stn, nullptr);
@@ -206,14 +206,19 @@ TEST_F(Explorer, OpeningsAndTheFolderTask)
     ASSERT_TRUE(WriteStnFile(*Stn, own, false, err)) << err.toStdString();
     Opt->FichCircuit = own;
     F->OpenTrnBtn->setChecked(true);
-    F->ExpGrid->setCurrentCell(1, 1);
-    F->ExpGridDblClick();
+    F->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(F.get()));
+    TTrj* before = Trj;
+    const QRect cell = F->ExpGrid->visualItemRect(F->ExpGrid->item(0, 1));
+    QTest::mouseClick(F->ExpGrid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    QTest::mouseDClick(F->ExpGrid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    EXPECT_NE(Trj, before);
     EXPECT_EQ(Stn->Count, 1);
     EXPECT_TRUE(F->OpenTrnBtn->toolTip().contains(own));
 
     // Double click by choice: the task file needs an open waypoint set.
     F->StnRdoBtn->setChecked(true);
-    F->ExpGrid->setCurrentCell(1, 1);
+    F->ExpGrid->setCurrentCell(0, 1);
     FreeSwp();
     Msg::ClearLog();
     F->ExpGridDblClick();
@@ -278,7 +283,7 @@ TEST_F(Explorer, ShowingAgainReadsOnlyWhatChanged)
     Put(QStringLiteral("new.igc"), "x");
     F->FormActivate();
     EXPECT_EQ(Msg::Log().size(), 2);
-    EXPECT_EQ(F->ExpGrid->rowCount(), 7);
+    EXPECT_EQ(F->ExpGrid->rowCount(), 6);
     F->FormActivate();
     NewTrj();
     F->FormActivate();
