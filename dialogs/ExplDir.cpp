@@ -24,6 +24,7 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QTableWidget>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -225,12 +226,15 @@ void TDirExplor::SetFolder(const QString& Path)
         DirModel->setRootPath(QDir::rootPath());
         fTreeReady = true;
     }
-    const QModelIndex idx = DirModel->index(p);
-    if (idx.isValid() && DirectoryListBox->currentIndex() != idx) {
-        const QSignalBlocker block(DirectoryListBox->selectionModel());
-        DirectoryListBox->setCurrentIndex(idx);
-        DirectoryListBox->scrollTo(idx);
-    }
+    // The tree reads the folders on its way in steps of its own, after the list is built.
+    QTimer::singleShot(0, this, [this, p] {
+        const QModelIndex idx = DirModel->index(p);
+        if (idx.isValid() && DirectoryListBox->currentIndex() != idx) {
+            const QSignalBlocker block(DirectoryListBox->selectionModel());
+            DirectoryListBox->setCurrentIndex(idx);
+            DirectoryListBox->scrollTo(idx);
+        }
+    });
     if (p == Folder && !fBuiltSignature.isEmpty()) return;
     Folder = p;
     FileListBoxChange();
