@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QThread>
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 QStringList ExplMasks(int Choice)
@@ -45,20 +46,24 @@ double ExplSortKey(int Col, const QString& Text)
         return TaskDate(Text, d) ? d : 0.0;
     }
     if (Col == 6) {
-        TDateTime t = 0;
-        // "3h05": hours may pass 23 for a long recording, so it is read by hand.
+        // "3h05": read by hand, since a long recording may pass 23 hours.
         const QStringList p = Text.trimmed().split(u'h');
         if (p.size() != 2) return 0;
         bool okH = false, okM = false;
         const int h = p[0].toInt(&okH), m = p[1].toInt(&okM);
         if (!okH || !okM || h < 0 || m < 0 || m > 59) return 0;
-        t = h * 60 + m;
-        return t;
+        return h * 60.0 + m;
     }
     if (Col == 7) {
+        // "." only: a comma, as a decimal mark or between thousands, does not read.
+        static const QLocale c = [] {
+            QLocale l = QLocale::c();
+            l.setNumberOptions(QLocale::RejectGroupSeparator);
+            return l;
+        }();
         bool ok = false;
-        const double v = QLocale::c().toDouble(Text.trimmed(), &ok);
-        return ok && !Text.trimmed().isEmpty() ? v : -1.0;
+        const double v = c.toDouble(Text.trimmed(), &ok);
+        return ok && std::isfinite(v) ? v : -1.0;
     }
     return 0;
 }

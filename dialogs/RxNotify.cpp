@@ -237,7 +237,17 @@ void TRxFolderMonitor::SetActive(bool Value)
 
 void TRxFolderMonitor::SetActiveProp(bool Value)
 {
+    if (Loading) {
+        if (Value) ActivePending = true;
+        return;
+    }
     if (Value != Active()) SetActive(Value);
+}
+
+void TRxFolderMonitor::Loaded()
+{
+    Loading = false;
+    if (ActivePending) SetActiveProp(true);
 }
 
 void TRxFolderMonitor::Changed()

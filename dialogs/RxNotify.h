@@ -114,6 +114,12 @@ public:
 
     std::function<void(TRxFolderMonitor*)> OnChange;
 
+    // While the owner sets the properties up (Loading), writing Active only records a True
+    // value (ActivePending); Loaded then activates the monitor.
+    bool Loading = false;
+    bool ActivePending = false;
+    void Loaded();
+
     QPointer<TNotifyThread> Thread;
     QTimer* DelayTimer = nullptr; // only while a delayed event is pending
 

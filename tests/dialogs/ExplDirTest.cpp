@@ -135,6 +135,7 @@ TEST_F(Explorer, SortKeysTitleClicksAndTheSortWindow)
     EXPECT_EQ(ExplSortKey(7, QStringLiteral("12.5")), 12.5);
     EXPECT_EQ(ExplSortKey(7, QStringLiteral("12,5")), -1);
     EXPECT_EQ(ExplSortKey(7, QString()), -1);
+    EXPECT_EQ(ExplSortKey(7, QStringLiteral("1,234")), -1);
     EXPECT_EQ(ExplSortKey(6, QStringLiteral("3h05")), 185);
     EXPECT_EQ(ExplSortKey(6, QStringLiteral("x")), 0);
     EXPECT_LT(ExplSortKey(2, QStringLiteral("31/12/99")), ExplSortKey(2, QStringLiteral("01/01/00")));

@@ -130,8 +130,11 @@ TEST(RxNotify, MissingFolderUnchangedPropertiesAndRemoval)
     c.Attach(m);
     m.SetActiveProp(true); // no folder: stays inactive
     EXPECT_FALSE(m.Active());
+    m.Loading = true;
+    m.SetActiveProp(true);
     m.SetFolderName(sub);
-    m.SetActive(true);
+    EXPECT_FALSE(m.Active());
+    m.Loaded();
     ASSERT_TRUE(m.Active());
     QPointer<TNotifyThread> first = m.Thread;
     m.SetFilter(DefaultChangeFilter);
