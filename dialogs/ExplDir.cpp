@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTableWidget>
 #include <QTimer>
@@ -171,7 +172,15 @@ TDirExplor::~TDirExplor()
 void TDirExplor::showEvent(QShowEvent* E)
 {
     QDialog::showEvent(E);
-    if (!E->spontaneous()) FormActivate();
+    if (E->spontaneous()) return;
+    if (!fPlaced && screen()) {
+        // Centred on the screen the first time; where the user left it afterwards.
+        QRect r = frameGeometry();
+        r.moveCenter(screen()->availableGeometry().center());
+        move(r.topLeft());
+        fPlaced = true;
+    }
+    FormActivate();
 }
 
 void TDirExplor::UpdateHint()
@@ -306,9 +315,8 @@ void TDirExplor::FileListBoxChange()
             jobs.push_back({i, path});
     }
     ExpGrid->setUpdatesEnabled(true);
-    fPending = int(jobs.size());
     if (!jobs.empty()) {
-        ReadProgress->setRange(0, fPending);
+        ReadProgress->setRange(0, int(jobs.size()));
         ReadProgress->setValue(0);
         ReadProgress->show();
         StopReadBtn->show();

@@ -107,8 +107,8 @@ private:
     std::vector<int> fRowOfFile; // grid row of file i
     QString fBuiltSignature;     // folder and file stamps at the last build
     TTrj* fTaskTrj = nullptr;    // the trace that got its task from here
-    int fPending = 0;
     bool fTreeReady = false;
+    bool fPlaced = false;
 };
 
 extern QPointer<TDirExplor> DirExplor;
