@@ -5,6 +5,8 @@
 #include "app/Option.h"
 #include "app/Text.h"
 #include "devices/Garmin.h"
+#include "devices/Logger.h"
+#include "devices/Nmea.h"
 #include "platform/Msg.h"
 
 #include <QAbstractButton>
@@ -165,6 +167,9 @@ const TUiText MainFormTexts[] = {
      "Supprime tous les points de virage du circuit.", "Removes every turn point of the task."},
     {"ExplorDir", "E&xplorateur de fichiers...", "File e&xplorer...",
      "Parcourt les vols d'un répertoire avec leur résumé.", "Browses the flights of a folder with their summaries."},
+    {"RechercheCirc", "&Recherche de circuits", "&Circuit search",
+     "Recherche les circuits possibles entre les way-points.",
+     "Searches the circuits between the waypoints."},
     {"ToolsMenu", "&Outils", "&Tools"},
     {"Options", "&Options...", "&Options...", "Options de Zephalon.", "Zephalon options."},
     {"SelectionCarte", "&Sélection carte de fond...", "&Background map...",
@@ -175,6 +180,12 @@ const TUiText MainFormTexts[] = {
      "Adds, edits, re-installs or removes scanned maps."},
     {"GpsGarmin", "GPS &Garmin...", "GPS &Garmin...", "Echange de données avec un GPS Garmin.",
      "Data exchange with a Garmin GPS."},
+    {"LoggerAct", "&Logger...", "&Logger...",
+     "Lit les vols du Logger, règle son intervalle ou efface sa mémoire.",
+     "Reads the logger's flights, sets its interval or clears its memory."},
+    {"NmeaAct", "Récepteur &NMEA...", "&NMEA receiver...",
+     "Enregistre en direct la trajectoire reçue d'un GPS NMEA 0183.",
+     "Records live the track received from an NMEA 0183 GPS."},
     {"TestBtn", "Test", "Test", "Fenêtre de test.", "Test window."},
     {"HelpMenu", "&?", "&?"},
     {"APropos", "&A propos de Zephalon...", "&About Zephalon...", nullptr, nullptr},
@@ -322,6 +333,52 @@ const TUiText OptionFormTexts[] = {
      "Closes and drops the changes."},
 };
 
+const TUiText LoggFormTexts[] = {
+    {"", "Interface pour Logger", "Logger interface"},
+    {"ParamBox", "Intervalle d'enregistrement", "Recording interval"},
+    {"EchEcarts", "s", "s"},
+    {"Ecart", nullptr, nullptr, "Intervalle entre deux points enregistrés par le Logger (en secondes).",
+     "Time between two points recorded by the logger (in seconds)."},
+    {"EcartBtn", "&Régler", "&Set", "Envoie l'intervalle au Logger.", "Sends the interval to the logger."},
+    {"EffaceBtn", "&Effacer", "&Clear", "Efface les données du Logger.", "Clears the logger's data."},
+    {"LectBtn", "&Lire", "&Read", "Lit les vols enregistrés dans le Logger.",
+     "Reads the flights recorded in the logger."},
+    {"TraceBtn", "Tr&acer", "&Draw", "Trace les données déjà lues du Logger.",
+     "Draws the data already read from the logger."},
+    {"CloseBtn", "&Fermer", "&Close", "Ferme cette fenêtre \"Interface pour Logger\".",
+     "Closes this \"Logger interface\" window."},
+    {"ComBox", "&Interface", "&Interface", "Sélection du port auquel est relié le Logger.",
+     "Port the logger is connected to."},
+    {"ComNbLbl", "N° port", "Port"},
+};
+
+const TUiText NmeaFormTexts[] = {
+    {"", "Récepteur GPS NMEA", "NMEA GPS receiver"},
+    {"LectBtn", "&Lire", "&Read", "Commence la lecture du GPS et l'enregistrement de la trajectoire.",
+     "Starts reading the GPS and recording the track."},
+    {"MoreBtn", "&Plus", "&More", "Agrandit ou réduit la fenêtre principale.",
+     "Enlarges or reduces the main window."},
+    {"CloseBtn", "&Fermer", "&Close", "Termine la lecture et ferme cette fenêtre.",
+     "Ends the reading and closes this window."},
+    {"EcartLbl1", "Un point toutes les", "One point every"},
+    {"EcartLbl2", " s", " s"},
+    {"Ecart", nullptr, nullptr, "Intervalle minimum entre deux points enregistrés (en secondes).",
+     "Shortest time between two recorded points (in seconds)."},
+    {"MoveSelBtn", "Déplacer le point courant", "Move the current point",
+     "Le point courant suit la dernière position reçue.",
+     "The current point follows the last position received."},
+    {"AutoCtgBtn", "Centrage automatique", "Automatic centring",
+     "La vue plan se recentre quand la position sort de sa partie centrale.",
+     "The plan view centres again when the position leaves its central part."},
+    {"ChecksumBtn", "Tester les checksums", "Test the checksums",
+     "Refuse les phrases dont la somme de contrôle est fausse.",
+     "Refuses sentences whose checksum is wrong."},
+    {"ComBox", "&Interface", "&Interface", "Sélection du port auquel est relié le GPS.",
+     "Port the GPS is connected to."},
+    {"ComNbLbl", "N° port", "Port"},
+    {"ComSpeedLbl", "Vitesse", "Speed"},
+};
+
 struct TLangEntry
 {
     QString Name;
@@ -338,6 +395,11 @@ std::vector<TLangEntry>& Routines()
         {QStringLiteral("TextForm"),
          [] {
              if (TextForm) LangTextForm(*TextForm);
+         }},
+        // The one device window that stays open while the language may change.
+        {QStringLiteral("NmeaForm"),
+         [] {
+             if (NmeaForm) LangNmeaForm(*NmeaForm);
          }},
     };
     return r;
@@ -358,6 +420,29 @@ QStringList LangTextForm(TTextForm& F)
 QStringList LangGarminForm(TGarminForm& F)
 {
     return ApplyTexts(&F, GarminFormTexts);
+}
+
+QStringList LangLoggForm(TLoggForm& F)
+{
+    F.MsgTexts.BadData = UiText("Les données du Logger sont erronées !", "The logger's data are wrong!");
+    F.MsgTexts.Counters = UiText("Points lus : %d   -   Erreur(s) détectée(s) : %d.",
+                                 "Points read: %d   -   Error(s) detected: %d.");
+    F.MsgTexts.ClearQuestion = UiText("Etes vous sûr de vouloir effacer les données du Logger ?",
+                                      "Do you really want to clear the logger's data?");
+    return ApplyTexts(&F, LoggFormTexts);
+}
+
+QStringList LangNmeaForm(TNmeaForm& F)
+{
+    F.MsgTexts.BadRmc = UiText("Phrase \"GPRMC\" non valide", "Invalid \"GPRMC\" sentence");
+    F.MsgTexts.NoRmc = UiText("Pas de phrase \"GPRMC\" détectée", "No \"GPRMC\" sentence found");
+    F.MsgTexts.NoData = UiText("Pas de donnée détectée", "No data found");
+    F.MsgTexts.Advice = UiText("Vérifier que le GPS est correctement connecté au PC et que son interface est "
+                               "configurée sur NMEA 0183.",
+                               "Check that the GPS is properly connected to the PC and that its interface is "
+                               "set to NMEA 0183.");
+    F.MsgTexts.Reading = UiText("Lecture en cours ...", "Reading ...");
+    return ApplyTexts(&F, NmeaFormTexts);
 }
 
 QStringList LangOptionForm(TOptionForm& F)

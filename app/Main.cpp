@@ -3,25 +3,34 @@
 #include "app/LangExplDir.h"
 #include "app/LangMaps.h"
 #include "app/LangTools.h"
+#include "app/LangWpt.h"
 #include "app/PlanRender.h"
 #include "dialogs/Choice.h"
 #include "dialogs/Editpos.h"
+#include "dialogs/Editswp.h"
+#include "dialogs/Editwpt.h"
 #include "dialogs/ExplDir.h"
 #include "dialogs/Help.h"
 #include "dialogs/Info.h"
 #include "dialogs/Inimap.h"
 #include "dialogs/Reachmap.h"
+#include "dialogs/Reachwpt.h"
+#include "dialogs/SelTrj.h"
 #include "dialogs/SmallWindows.h"
 #include "dialogs/TestForm.h"
 #include "dialogs/WebMap.h"
 
 #include "app/Cutt.h"
+#include "app/LangSearch.h"
 #include "app/Langage.h"
 #include "app/Option.h"
 #include "app/Plan.h"
 #include "app/Shell.h"
 #include "app/Text.h"
+#include "devices/DeviceViews.h"
 #include "devices/Garmin.h"
+#include "dialogs/CalcStn.h"
+#include "dialogs/EditTrn.h"
 #include "files/MapCal.h"
 #include "files/MapLoad.h"
 #include "files/RecFile.h"
@@ -36,6 +45,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -268,15 +278,26 @@ void TMainForm::BuildActions()
     ArrangeViewsAct = NewAction("ArrangeViewsAct", &TMainForm::ArrangeViews);
     WebMapAct = NewAction("WebMapAct", &TMainForm::WebMapExecute);
 
+    LoggerAct = NewAction("LoggerAct", &TMainForm::LoggerExecute);
+    NmeaAct = NewAction("NmeaAct", &TMainForm::NmeaExecute);
+
     AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
     ExplorDir = NewAction("ExplorDir", &TMainForm::ExplorDirExecute);
+    RechercheCirc = NewAction("RechercheCirc", &TMainForm::RechercheCircExecute);
+    PtTrajEnVir = NewAction("PtTrajEnVir", &TMainForm::PtTrajEnVirExecute);
 
     Options = NewAction("Options", &TMainForm::OptionsExecute, MakeIcon(TIcon::Options));
     GpsGarmin = NewAction("GpsGarmin", &TMainForm::GpsGarminExecute);
     APropos = NewAction("APropos", &TMainForm::AProposExecute);
     InstalleCarte = NewAction("InstalleCarte", &TMainForm::InstalleCarteExecute);
     SelectionCarte = NewAction("SelectionCarte", &TMainForm::SelectionCarteExecute);
+    EditeTousWpt = NewAction("EditeTousWpt", &TMainForm::EditeTousWptExecute);
+    EditeWptRep = NewAction("EditeWptRep", &TMainForm::EditeWptRepExecute);
+    CreeWpt = NewAction("CreeWpt", &TMainForm::CreeWptExecute);
+    PointTrjEnWpt = NewAction("PointTrjEnWpt", &TMainForm::PointTrjEnWptExecute);
+    AtteindreWpt = NewAction("AtteindreWpt", &TMainForm::AtteindreWptExecute);
+    SelPartieTrj = NewAction("SelPartieTrj", &TMainForm::SelPartieTrjExecute);
 }
 
 void TMainForm::BuildMenus()
@@ -311,8 +332,25 @@ void TMainForm::BuildMenus()
     view->addSeparator();
     view->addAction(WebMapAct);
 
+    QMenu* wpt = menu("WptMenu");
+    wpt->addActions({EditeTousWpt, EditeWptRep, CreeWpt, PointTrjEnWpt, AtteindreWpt});
+    wpt->addSeparator();
+    wpt->addAction(SelPartieTrj);
+
     QMenu* task = menu("CircuitMenu");
+    task->addAction(PtTrajEnVir);
+    EditePtVir = task->addMenu(QStringLiteral("EditePtVir"));
+    EditePtVir->setObjectName(QStringLiteral("EditePtVir"));
+    connect(EditePtVir, &QMenu::aboutToShow, this, [this] {
+        EditePtVir->clear();
+        int i = 0;
+        for (TTrn* t = Stn ? Stn->First : nullptr; t; t = t->Next, ++i)
+            EditePtVir->addAction(QString::number(t->Num) + QStringLiteral(" - ") + t->Name, this,
+                                  [this, i] { EditePtVirExecute(i); });
+    });
     task->addActions({AssocieAuto, SupprCircuit});
+    task->addSeparator();
+    task->addAction(RechercheCirc);
 
     QMenu* tools = menu("ToolsMenu");
     tools->addActions({SelectionCarte, InstalleCarte});
@@ -320,6 +358,7 @@ void TMainForm::BuildMenus()
     tools->addAction(Options);
     tools->addSeparator();
     tools->addAction(GpsGarmin);
+    tools->addActions({LoggerAct, NmeaAct});
 
     QMenu* help = menu("HelpMenu");
     help->addAction(APropos);
@@ -406,6 +445,7 @@ void TMainForm::ShowStatus(const QString& Text)
 
 void TMainForm::RefreshViews()
 {
+    if (TrjSel) TrjSel->TraceChanged();
     if (PlanForm) PlanForm->RefreshView();
     if (CuttForm) CuttForm->RefreshView();
     if (TextForm) TextForm->RefreshView();
@@ -414,6 +454,7 @@ void TMainForm::RefreshViews()
 
 void TMainForm::ModelChanged()
 {
+    if (StnCalc) StnCalc->ModelChanged();
     RefreshViews();
 }
 
@@ -442,10 +483,16 @@ void TMainForm::UpdateActions()
     TrjSuiv->setEnabled(several);
     EnregWpt->setEnabled(Swp != nullptr);
     FermeWpt->setEnabled(Swp != nullptr);
+    EditeWptRep->setEnabled(Swp != nullptr);
+    AtteindreWpt->setEnabled(Swp != nullptr);
+    PointTrjEnWpt->setEnabled(trj && Trj->CurRec);
+    SelPartieTrj->setEnabled(trj && Trj->First);
     OuvreCircuit->setEnabled(trj);
     EnregCircuit->setEnabled(task);
     SupprCircuit->setEnabled(task);
     AssocieAuto->setEnabled(task);
+    PtTrajEnVir->setEnabled(trj && Trj->CurRec);
+    EditePtVir->setEnabled(task);
     FermeZone->setEnabled(Smp != nullptr);
     TrjModeAct->setChecked(TrjMode != 0);
     WptModeAct->setChecked(TrjMode == 0 && WptMode != 0);
@@ -646,6 +693,42 @@ void TMainForm::TrjModeExecute()
     RefreshViews();
 }
 
+void TMainForm::RechercheCircExecute()
+{
+    if (!StnCalc) return;
+    if (TrjMode) WptModeExecute();
+    if (!StnCalc->isVisible()) {
+        QPoint origin;
+        QSize size;
+        int statusHeight = 0;
+        ClientArea(origin, size, statusHeight);
+        StnCalc->PlaceAbove(frameGeometry(), statusHeight);
+    }
+    StnCalc->Open();
+}
+
+void TMainForm::PtTrajEnVirExecute()
+{
+    if (!Trj || !Trj->CurRec || !Stn) return;
+    TTrnEdit f(this);
+    f.CreateMode = 1;
+    LangTrnEdit(f);
+    f.exec();
+    RefreshViews();
+    if (PlanForm) PlanForm->DrawStn();
+}
+
+void TMainForm::EditePtVirExecute(int Index)
+{
+    TTrn* t = Stn ? Stn->Item(Index) : nullptr;
+    if (!t) return;
+    Stn->SelTrn = t;
+    TTrnEdit f(this);
+    LangTrnEdit(f);
+    f.exec();
+    RefreshViews();
+}
+
 void TMainForm::WptModeExecute()
 {
     WptMode = 1;
@@ -824,6 +907,100 @@ void TMainForm::SelectionCarteExecute()
     if (ReachMapForm) ReachMapForm->Execute(0);
 }
 
+// ---- Waypoints and trace part ----------------------------------------
+
+void TMainForm::EditeTousWptExecute()
+{
+    if (!SwpEdit) return;
+    SwpEdit->Execute(0);
+    RefreshViews();
+}
+
+void TMainForm::EditeWptRepExecute()
+{
+    if (!SwpEdit || !Swp) return;
+    SwpEdit->Execute(1);
+    RefreshViews();
+}
+
+void TMainForm::CreeWptExecute()
+{
+    if (!WptEdit || !PlanForm) return;
+    WptEdit->NewLati = PlanForm->MouseLati;
+    WptEdit->NewLong = PlanForm->MouseLong;
+    WptEdit->exec();
+    RefreshViews();
+}
+
+void TMainForm::PointTrjEnWptExecute()
+{
+    if (!WptEdit || !Trj || !Trj->CurRec) return;
+    WptEdit->NewLati = Trj->CurRec->Lat;
+    WptEdit->NewLong = Trj->CurRec->Lon;
+    WptEdit->exec();
+    RefreshViews();
+}
+
+void TMainForm::AtteindreWptExecute()
+{
+    if (ReachWptForm) ReachWptForm->Execute();
+}
+
+void TMainForm::SelPartieTrjExecute()
+{
+    if (!TrjSel || !Trj || !Trj->First) return;
+    TrjSel->show();
+    TrjSel->raise();
+}
+
+namespace {
+
+// The plan view as the reach window sees it.
+class TPlanReach : public IPlanViewReach
+{
+public:
+    bool IsVisible(const TPos& P) const override
+    {
+        if (!PlanForm) return true;
+        const QPointF q = PlanForm->GeoToScreen(P.Lat, P.Lon);
+        return q.x() >= 0 && q.y() >= 0 && q.x() <= PlanForm->PaintBoxWidth() &&
+               q.y() <= PlanForm->PaintBoxHeight() - PlanForm->BottomBand;
+    }
+    void CentreOn(const TPos& P) override
+    {
+        if (PlanForm) PlanForm->ZoomAround(P.Lat, P.Lon, true, 1.0);
+    }
+    void MarkWpt(const TWpt* W) override
+    {
+        if (!PlanForm) return;
+        if (PlanForm->MarkedWpt()) PlanForm->DrawWptCursor(nullptr);
+        PlanForm->DrawWptCursor(W);
+    }
+    void SetHint(const QString& Text) override
+    {
+        if (PlanForm) PlanForm->setToolTip(Text);
+    }
+    void AutoSelectMap(const TPos& P) override
+    {
+        if (PlanForm) PlanForm->AutoSelectMap(P);
+    }
+};
+
+TPlanReach gPlanReach;
+
+} // namespace
+
+// The waypoint windows and the trace-part window, with what the main window lends them.
+static void CreateWptForms()
+{
+    SwpEdit = new TSwpEdit(MainForm);
+    WptEdit = new TWptEdit(MainForm);
+    TrjSel = new TTrjSel(MainForm);
+    ReachWptForm = new TReachWptForm(MainForm);
+    TReachWptForm::PlanView = &gPlanReach;
+    RegisterWptLangRoutines();
+}
+
 // ---- Start-up ----------------------------------------
 
 bool TZephalonApp::notify(QObject* Receiver, QEvent* Event)
@@ -915,10 +1092,19 @@ void CreateForms(const QString& StartTrj)
     CreateSmallWindows(MainForm);
     CreateMapForms();
     CreateExplorer();
+    new TStnCalc(MainForm);
+    RegisterSearchTexts();
+    SetSectEditUi({[](uint8 Kind, QComboBox* List) { FillSectTypeList(Kind, List); },
+                   [](uint8 Kind, uint8 Shape, QSpinBox* R1, QSpinBox* A2, QSpinBox* A1, QSpinBox* R2) {
+                       SetSectHints(Kind, Shape, R1, A2, A1, R2);
+                   }});
+    PlanForm->StnSearchRadii = [] { return StnCalc ? StnCalc->SearchRadii() : std::vector<double>(); };
+    CreateWptForms();
     new TFormTest(MainForm);
     RegisterLangRoutine(QStringLiteral("FormTest"), [] {
         if (FormTest) LangFormTest(*FormTest);
     });
+    SetDeviceViews(MainDeviceViews());
     SetFlightChoiceHook([](const QString& FileName, const QStringList& Flights, int& Index) {
         const TFlightChoice c = ChooseFlights(FileName, Flights);
         Index = c.Index;
@@ -928,12 +1114,15 @@ void CreateForms(const QString& StartTrj)
 
 void DestroyForms()
 {
+    CloseDeviceWindows();
+    SetDeviceViews(nullptr);
     InstallFileDialogs(nullptr, nullptr);
     TOpenCustomDialog::SetOptionFormRunner(nullptr);
     TReachMapForm::FitToMap = nullptr;
     TDirExplor::SupprCircuitExecute = nullptr;
     TDirExplor::FermeTteTrjExecute = nullptr;
     TReachMapForm::CalibrationPlace = nullptr;
+    TReachWptForm::PlanView = nullptr;
     UninstallMessageWindows();
     SetFlightChoiceHook({});
     SetFileDialogHook({});

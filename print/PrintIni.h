@@ -80,7 +80,8 @@ struct TPrintSettings
     bool MrkWptOnly = false;
     bool PortraitBtn = true; // else landscape
     int NbCopy = 1;
-    QString PrinterName; // entry chosen in the printer list
+    QString PrinterName;              // entry chosen in the printer list
+    QString CtrLatiEdit, CtrLongEdit; // centre of the plan at the chosen scale
 
     TPrintSettings();
 };
