@@ -167,6 +167,8 @@ const TUiText MainFormTexts[] = {
      "Associates the turn points of the task with the reached points."},
     {"SupprCircuit", "&Supprimer le circuit", "&Delete the task",
      "Supprime tous les points de virage du circuit.", "Removes every turn point of the task."},
+    {"ExplorDir", "E&xplorateur de fichiers...", "File e&xplorer...",
+     "Parcourt les vols d'un répertoire avec leur résumé.", "Browses the flights of a folder with their summaries."},
     {"RechercheCirc", "&Recherche de circuits", "&Circuit search",
      "Recherche les circuits possibles entre les way-points.",
      "Searches the circuits between the waypoints."},

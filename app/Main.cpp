@@ -1,5 +1,6 @@
 // The main window and the start-up of the program.
 #include "app/Main.h"
+#include "app/LangExplDir.h"
 #include "app/LangMaps.h"
 #include "app/LangTools.h"
 #include "app/LangWpt.h"
@@ -8,6 +9,7 @@
 #include "dialogs/Editpos.h"
 #include "dialogs/Editswp.h"
 #include "dialogs/Editwpt.h"
+#include "dialogs/ExplDir.h"
 #include "dialogs/Help.h"
 #include "dialogs/Info.h"
 #include "dialogs/Inimap.h"
@@ -284,6 +286,7 @@ void TMainForm::BuildActions()
 
     AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
+    ExplorDir = NewAction("ExplorDir", &TMainForm::ExplorDirExecute);
     RechercheCirc = NewAction("RechercheCirc", &TMainForm::RechercheCircExecute);
     PtTrajEnVir = NewAction("PtTrajEnVir", &TMainForm::PtTrajEnVirExecute);
 
@@ -318,6 +321,8 @@ void TMainForm::BuildMenus()
     file->addActions({OuvreCircuit, EnregCircuit});
     file->addSeparator();
     file->addActions({OuvreZone, FermeZone});
+    file->addSeparator();
+    file->addAction(ExplorDir);
     file->addSeparator();
     file->addAction(Quitter);
 
@@ -813,6 +818,14 @@ void TMainForm::AssocieAutoExecute()
     RefreshViews();
 }
 
+void TMainForm::ExplorDirExecute()
+{
+    if (!DirExplor) return;
+    DirExplor->exec();
+    UpdateActions();
+    RefreshViews();
+}
+
 void TMainForm::SupprCircuitExecute()
 {
     if (Stn && Stn->Count > 0) {
@@ -1086,6 +1099,18 @@ static void CreateMapForms()
     });
 }
 
+// The flight-file explorer, with the task and trace commands it borrows.
+static void CreateExplorer()
+{
+    DirExplor = new TDirExplor(MainForm);
+    LangDirExplor(*DirExplor);
+    TDirExplor::SupprCircuitExecute = [] { MainForm->SupprCircuitExecute(); };
+    TDirExplor::FermeTteTrjExecute = [] { MainForm->FermeTteTrjExecute(); };
+    RegisterLangRoutine(QStringLiteral("DirExplor"), [] {
+        if (DirExplor) LangDirExplor(*DirExplor);
+    });
+}
+
 void CreateForms(const QString& StartTrj)
 {
     // The fixed order of the shared windows: the main window first (it loads the options),
@@ -1110,6 +1135,7 @@ void CreateForms(const QString& StartTrj)
     });
     CreateSmallWindows(MainForm);
     CreateMapForms();
+    CreateExplorer();
     new TStnCalc(MainForm);
     RegisterSearchTexts();
     SetSectEditUi({[](uint8 Kind, QComboBox* List) { FillSectTypeList(Kind, List); },
@@ -1137,6 +1163,8 @@ void DestroyForms()
     InstallFileDialogs(nullptr, nullptr);
     TOpenCustomDialog::SetOptionFormRunner(nullptr);
     TReachMapForm::FitToMap = nullptr;
+    TDirExplor::SupprCircuitExecute = nullptr;
+    TDirExplor::FermeTteTrjExecute = nullptr;
     TReachMapForm::CalibrationPlace = nullptr;
     TReachWptForm::PlanView = nullptr;
     UninstallMessageWindows();

@@ -80,6 +80,8 @@ public:
     // Task
     QAction* AssocieAuto = nullptr;
     QAction* SupprCircuit = nullptr;
+    // The flight-file explorer
+    QAction* ExplorDir = nullptr;
     QAction* RechercheCirc = nullptr;
     QAction* PtTrajEnVir = nullptr;
     QMenu* EditePtVir = nullptr; // one entry per turn point of the task
@@ -162,6 +164,7 @@ public slots:
     void TestBtnClick();
     void AssocieAutoExecute();
     void SupprCircuitExecute();
+    void ExplorDirExecute();
     void RechercheCircExecute();
     void PtTrajEnVirExecute();
     // Edits the task's turn point of that index in the turn-point editor.
