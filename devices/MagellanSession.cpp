@@ -4,6 +4,7 @@
 #include "model/Calc.h"
 #include "model/ModelUi.h"
 #include "model/Texts.h"
+#include "platform/Text1252.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -511,9 +512,9 @@ void TMagellanSession::Step()
         break;
     case 5:
         if (fRxGood && fRx.Command == "VER") {
-            fVer1 = QString::fromLatin1(fRx.Field(3));
-            fVer2 = QString::fromLatin1(fRx.Field(2));
-            fVer3 = QString::fromLatin1(fRx.Field(5));
+            fVer1 = FromWin1252(fRx.Field(3));
+            fVer2 = FromWin1252(fRx.Field(2));
+            fVer3 = FromWin1252(fRx.Field(5));
             Ack();
             fState = 6;
         }
@@ -810,7 +811,7 @@ void TMagellanSession::RteSentence()
     if (fRx.Command == "RTE") {
         if (Repeated()) return;
         Ack();
-        if (fRx.Field(3) != "c" || QString::fromLatin1(fRx.Field(4)) != fRouteNo) return;
+        if (fRx.Field(3) != "c" || FromWin1252(fRx.Field(4)) != fRouteNo) return;
         fRoute.Header(fRouteNo);
         for (const QString& name : MgnRouteNames(fRx)) {
             TWptBase t;
