@@ -69,6 +69,7 @@ protected:
         s.Clock = [this] { return now; };
         s.Options.SpeedIndex = 5;
         dev.LineSpeed = 115200;
+        dev.ResendMs = 300;
         link.BeforeClose = [this] {
             for (int i = 0; i < 5; ++i) dev.Pump(2);
         };
@@ -93,7 +94,7 @@ protected:
 
 } // namespace
 
-TEST_F(MagellanPty, TrackThroughLineFaultsLosesNothing)
+TEST_F(MagellanPty, EveryChainThroughLineFaultsLosesNothing)
 {
     enum Fault
     {
@@ -103,35 +104,73 @@ TEST_F(MagellanPty, TrackThroughLineFaultsLosesNothing)
         Corrupt,
         BadChecksum
     };
+    // What each chain reads, how many items arrive whole, and how many the fifth sentence holds.
+    struct Chain
+    {
+        QByteArray Request;
+        int Target, Done, Whole, Fifth;
+    };
     dev.Lists["TRACK"] = Bodies("dusky.trk");
-    for (Fault f : {None, Split, Merge, Corrupt, BadChecksum}) {
-        for (bool hs : {true, false}) {
-            SCOPED_TRACE(int(f) * 10 + hs);
-            ModelDone();
-            ModelInit();
-            s.Options.FlowCheckBtn = hs;
-            if (f == Split) dev.SplitWrites(7);
-            if (f == Merge) {
-                // Points come together once they are asked for (the handshake goes in lockstep).
-                s.DownTrk("COM5");
-                Run(400, [this] { return s.State() >= 10; });
-                dev.MergeWrites(hs ? 2 : 5);
+    dev.Lists["WAYPOINT"] = Bodies("magellan.rte", "$PMGNWPL");
+    dev.Lists["ROUTE"] = Bodies("magellan.rte", "$PMGNRTE");
+    const auto count = [](int Target) {
+        return Target == 10   ? (FirstTrj ? FirstTrj->RecCount : 0)
+               : Target == 30 ? (Swp ? int(Swp->Count) : 0)
+                              : (Stn ? int(Stn->Count) : 0);
+    };
+    for (const Chain& c :
+         {Chain{"TRACK", 10, 13, 63, 1}, Chain{"WAYPOINT", 30, 33, 14, 1}, Chain{"ROUTE", 50, 53, 11, 2}}) {
+        for (Fault f : {None, Split, Merge, Corrupt, BadChecksum}) {
+            for (bool hs : {true, false}) {
+                SCOPED_TRACE(c.Request.toStdString() + ' ' + std::to_string(int(f) * 10 + hs));
+                ModelDone();
+                ModelInit();
+                if (c.Target == 50) {
+                    NewSwp();
+                    for (const QByteArray& w : dev.Lists["WAYPOINT"]) {
+                        TMgnReader r;
+                        TMgnSentence m;
+                        r.Append(NmeaSentence(w));
+                        auto p = std::make_unique<TWpt>();
+                        ASSERT_EQ(r.Next(m), TMgnReader::Good);
+                        ASSERT_TRUE(MgnParseWpl(m, *p));
+                        Swp->AddWpt(p);
+                    }
+                    NewTrj();
+                }
+                s.Options.FlowCheckBtn = hs;
+                const auto start = [&] {
+                    if (c.Target == 10) s.DownTrk("COM5");
+                    if (c.Target == 50) {
+                        if (!s.WptsLoaded()) Msg::PushAnswer(mrNo); // the waypoints are there
+                        Msg::PushInput("1");
+                        s.DownRte("COM5");
+                    }
+                    if (c.Target == 30) s.DownWpt("COM5");
+                };
+                if (f == Split) dev.SplitWrites(7);
+                if (f == Merge) {
+                    // Items come together once they are asked for (the handshake goes in lockstep).
+                    start();
+                    Run(400, [&] { return s.State() >= c.Target; });
+                    dev.MergeWrites(hs ? 2 : 5);
+                }
+                // A byte of the fifth sentence: with the handshake it is sent again, without it is
+                // lost.
+                const QList<QByteArray>& list = dev.Lists[c.Request];
+                int fifth = int(NmeaSentence(dev.Version).size()) + (hs ? 4 * 16 : 0);
+                for (int i = 0; i < 4; ++i) fifth += int(NmeaSentence(list[i]).size());
+                if (f == Corrupt) dev.CorruptByte(fifth + 20, 0x04);
+                if (f == BadChecksum) dev.CorruptByte(fifth + int(NmeaSentence(list[4]).size()) - 3, 0x01);
+                if (f != Merge) start();
+                Run();
+                dev.SplitWrites(0);
+                EXPECT_EQ(s.State(), c.Done);
+                const bool lost = !hs && (f == Corrupt || f == BadChecksum);
+                EXPECT_EQ(count(c.Target), lost ? c.Whole - c.Fifth : c.Whole);
+                EXPECT_EQ(s.ErrorCount(), lost ? 1 : 0) << "the lost item shows in the final text";
+                EXPECT_EQ(dev.BadSentences, 0);
             }
-            // A byte of the fifth point: with the handshake it is sent again, without it is lost.
-            int fifth = int(NmeaSentence(dev.Version).size()) + (hs ? 4 * 16 : 0);
-            for (int i = 0; i < 4; ++i) fifth += int(NmeaSentence(dev.Lists["TRACK"][i]).size());
-            if (f == Corrupt) dev.CorruptByte(fifth + 20, 0x04);
-            if (f == BadChecksum)
-                dev.CorruptByte(fifth + int(NmeaSentence(dev.Lists["TRACK"][4]).size()) - 3, 0x01);
-            if (f != Merge) s.DownTrk("COM5");
-            Run();
-            dev.SplitWrites(0);
-            EXPECT_EQ(s.State(), 13);
-            ASSERT_EQ(TrjCount(), 1);
-            const bool lost = !hs && (f == Corrupt || f == BadChecksum);
-            EXPECT_EQ(FirstTrj->RecCount, lost ? 62 : 63);
-            EXPECT_EQ(s.ErrorCount(), lost ? 1 : 0) << "the lost point shows in the final text";
-            EXPECT_EQ(dev.BadSentences, 0);
         }
     }
 }
