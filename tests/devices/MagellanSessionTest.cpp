@@ -302,3 +302,22 @@ TEST_F(MagellanSessionTest, UnplugKeepsTheTraceAndReleasesThePort)
     s.Close();
     EXPECT_EQ(FirstTrj->SaveState, 0);
 }
+
+TEST_F(MagellanSessionTest, TraceButtonShowsOnlyTheTraceBeingReceived)
+{
+    s.ShowTrace(); // no trace at all
+    s.Options.FlowCheckBtn = false;
+    lists["TRACK"] = Lines("dusky.trk");
+    s.DownTrk("COM1");
+    for (int i = 0; i < 20; ++i) {
+        s.Tick();
+        Answer();
+    }
+    ASSERT_EQ(s.State(), 12);
+    s.ShowTrace();
+    ASSERT_NE(Trj, nullptr);
+    EXPECT_EQ(Trj->CurRec, Trj->Last);
+    EXPECT_GT(Trj->RecCount, 5);
+    Run();
+    EXPECT_EQ(FirstTrj->RecCount, 63) << "showing it did not end it";
+}
