@@ -16,17 +16,19 @@ const TUiText PrintFormTexts[] = {
     {"CuttSheet", "Vue en coupe", "Cross-section"},
     {"WptSheet", "Way-points", "Waypoints"},
     {"TitleSheet", "Titre", "Title"},
-    {"CloseBtn", "&Fermer", "&Close", "Ferme cette fenêtre sans imprimer.", "Closes this window without printing."},
+    {"CloseBtn", "&Fermer", "&Close", "Ferme cette fenêtre sans imprimer.",
+     "Closes this window without printing."},
     {"ViewBtn", "&Aperçu", "Pre&view", "Affiche l'aperçu avant impression.", "Shows the print preview."},
     {"PrintBtn", "&Imprimer", "&Print", "Imprime la vue choisie.", "Prints the chosen view."},
     {"VueGoupBox", "Vue à imprimer", "View to print"},
     {"VuePlanBtn", "&Vue en plan", "&Plan view", "Imprime la vue en plan.", "Prints the plan view."},
-    {"VueCuttBtn", "V&ue en coupe", "&Cross-section", "Imprime la vue en coupe.", "Prints the cross-section."},
+    {"VueCuttBtn", "V&ue en coupe", "&Cross-section", "Imprime la vue en coupe.",
+     "Prints the cross-section."},
     {"VueDetailBtn", "&Les 2 vues et détails", "&Both views and details",
      "Imprime la vue en plan, la vue en coupe et les résultats du vol.",
      "Prints the plan, the cross-section and the results of the flight."},
-    {"VueTaskBtn", "Circuit avec &détails", "&Task with details", "Imprime le circuit et ses points de virage.",
-     "Prints the task and its turn points."},
+    {"VueTaskBtn", "Circuit avec &détails", "&Task with details",
+     "Imprime le circuit et ses points de virage.", "Prints the task and its turn points."},
     {"ListWptBtn", "Liste des &way-points", "&Waypoint list", "Imprime la liste des way-points.",
      "Prints the list of the waypoints."},
     {"OrientGroupBox", "Orientation", "Orientation"},
@@ -83,17 +85,20 @@ const TUiText PrintFormTexts[] = {
     {"CmntBtn", "Commentaire", "Comment"},
     {"CmntEdit", nullptr, nullptr, "Commentaire de cette impression.", "Comment of this print."},
     {"DefCmntLbl", "Commentaire par défaut", "Default comment"},
-    {"DefCmntEdit", nullptr, nullptr, "Commentaire proposé à chaque impression.", "Comment offered at every print."},
+    {"DefCmntEdit", nullptr, nullptr, "Commentaire proposé à chaque impression.",
+     "Comment offered at every print."},
 };
 
 const TUiText PreviewTexts[] = {
     {"Quitte", "Fermer", "Close"},
     {"ZoomPlus", "Zoom +", "Zoom in", "Effectue en zoom avant.", "Zooms in."},
     {"ZoomMoins", "Zoom -", "Zoom out", "Effectue un zoom arrière.", "Zooms out."},
-    {"ZoomZero", "Ajuster", "Fit", "Adapte le zoom à la taille de la fenêtre.", "Fits the zoom to the window."},
+    {"ZoomZero", "Ajuster", "Fit", "Adapte le zoom à la taille de la fenêtre.",
+     "Fits the zoom to the window."},
     {"Refresh", "Régénérer", "Refresh", "Régénère l'affichage de la fenêtre.", "Draws the window again."},
     {"Imprime", "Imprimer", "Print", "Imprime et ferme cette fenêtre.", "Prints and closes this window."},
-    {"Assoc", "Association", "Association", "Associe automatiquement les points de virage aux points atteints.",
+    {"Assoc", "Association", "Association",
+     "Associe automatiquement les points de virage aux points atteints.",
      "Associates the turn points with the reached points automatically."},
 };
 
@@ -115,19 +120,22 @@ QStringList LangPrintForm(TPrintForm& F)
     m.WptModified = UiText("La liste des way-points a été modifiée depuis sa dernière sauvegarde.\r"
                            "Continuer l'impression ?",
                            "The waypoint list was changed since it was last saved.\rGo on printing?");
-    m.MapsCleared = UiText("Cette option accélère l'impression mais ne permet pas l'impresion des cartes de fond.\r"
-                           "Les options \"Carte de fond ...\" ont été désactivées dans l'onglet \"Vue en plan\".",
-                           "This option makes printing faster but prints no scanned map.\r"
-                           "The \"Scanned map ...\" options were unchecked on the \"Plan view\" sheet.");
+    m.MapsCleared =
+        UiText("Cette option accélère l'impression mais ne permet pas l'impresion des cartes de fond.\r"
+               "Les options \"Carte de fond ...\" ont été désactivées dans l'onglet \"Vue en plan\".",
+               "This option makes printing faster but prints no scanned map.\r"
+               "The \"Scanned map ...\" options were unchecked on the \"Plan view\" sheet.");
     m.MonochUnchecked =
         UiText("Décocher l'impression monochrome nécessite plus de resssource et ralenti l'impression.",
                "Printing without monochrome takes more resources and slows the printing.");
-    m.MonochCleared = UiText("Les options \"Carte de fond ...\" nécessite plus de resssource et ralentissent "
-                             "l'impression.\rL'option \"Impression monochrome\" a été désactivée dans l'onglet "
-                             "\"Général\".",
-                             "The \"Scanned map ...\" options take more resources and slow the printing.\r"
-                             "The \"Monochrome printing\" option was unchecked on the \"General\" sheet.");
+    m.MonochCleared =
+        UiText("Les options \"Carte de fond ...\" nécessite plus de resssource et ralentissent "
+               "l'impression.\rL'option \"Impression monochrome\" a été désactivée dans l'onglet "
+               "\"Général\".",
+               "The \"Scanned map ...\" options take more resources and slow the printing.\r"
+               "The \"Monochrome printing\" option was unchecked on the \"General\" sheet.");
     m.BadCoord = UiText("Données saisies non valides.", "Invalid data entered.");
+    F.CtpGridTitles = {UiText("Elément", "Item"), UiText("Style", "Style"), UiText("Tracer", "Draw")};
     return ApplyTexts(&F, PrintFormTexts);
 }
 
@@ -135,7 +143,8 @@ QStringList LangPreviewForm(TPreviewForm& F)
 {
     F.CaptionPrev = UiText("Aperçu avant impression", "Print preview");
     F.CaptionCtrl = UiText("Vérification secteur points de virage", "Turn-point sector check");
-    F.QuitteHintPrev = UiText("Fermeture de cet aperçu sans imprimer.", "Closes this preview without printing.");
+    F.QuitteHintPrev =
+        UiText("Fermeture de cet aperçu sans imprimer.", "Closes this preview without printing.");
     F.QuitteHintCtrl = UiText("Fermeture de cette fenêtre de vérification.", "Closes this check window.");
     const QStringList missing = ApplyTexts(&F, PreviewTexts);
     F.SetMode(F.SectorCheck());

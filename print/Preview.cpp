@@ -1,5 +1,6 @@
 #include "print/Preview.h"
 
+#include "model/Define.h"
 #include "print/Print.h"
 #include "print/PrintRules.h"
 
@@ -8,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -47,6 +49,7 @@ TPreviewForm::TPreviewForm(QWidget* Parent) : QWidget(Parent, Qt::Window)
     ScrollBox = new QScrollArea(this);
     ScrollBox->setObjectName(QStringLiteral("ScrollBox"));
     ScrollBox->setWidgetResizable(false);
+    ScrollBox->setFrameShape(QFrame::NoFrame);
     PageHolder = new QWidget;
     PaintBox = new TPreviewPaintBox(PageHolder);
     PaintBox->setObjectName(QStringLiteral("PaintBox"));
@@ -64,7 +67,8 @@ TPreviewForm::TPreviewForm(QWidget* Parent) : QWidget(Parent, Qt::Window)
         connect(A, &QAction::triggered, this, Slot);
     };
     act(Quitte, "Quitte", QKeySequence(Qt::Key_Escape), &TPreviewForm::QuitteExecute);
-    act(ZoomPlus, "ZoomPlus", QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_Backspace), &TPreviewForm::ZoomPlusExecute);
+    act(ZoomPlus, "ZoomPlus", QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_Backspace),
+        &TPreviewForm::ZoomPlusExecute);
     act(ZoomMoins, "ZoomMoins", QKeySequence(Qt::ALT | Qt::Key_Backspace), &TPreviewForm::ZoomMoinsExecute);
     act(ZoomZero, "ZoomZero", QKeySequence(Qt::CTRL | Qt::Key_Space), &TPreviewForm::ZoomZeroExecute);
     act(Imprime, "Imprime", QKeySequence(Qt::CTRL | Qt::Key_P), &TPreviewForm::ImprimeExecute);
@@ -114,12 +118,15 @@ void TPreviewForm::TakeIcons()
     if (!h) return;
     const std::pair<QAction*, const char*> icons[] = {{ZoomPlus, "ZoomPlus"}, {ZoomMoins, "ZoomMoins"},
                                                       {ZoomZero, "Ajuste"},   {Assoc, "AssocieAuto"},
-                                                      {Refresh, "Ajuste"},    {Imprime, "Imprime"},
-                                                      {Quitte, "Quitter"}};
+                                                      {Imprime, "Imprime"},   {Quitte, "Quitter"}};
     for (auto [a, name] : icons) {
         const QIcon i = h->ActionIcon(QString::fromLatin1(name));
         if (!i.isNull()) a->setIcon(i);
     }
+    // What the main window's tool bar has no picture for.
+    if (Refresh->icon().isNull()) Refresh->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    if (Assoc->icon().isNull()) Assoc->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    if (Quitte->icon().isNull()) Quitte->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
 }
 
 void TPreviewForm::SetMode(bool SectorCheck)
@@ -162,8 +169,10 @@ void TPreviewForm::CentrePage()
         pos.setY(ch - tb > PaintBox->height() ? qRound((ch - PaintBox->height() - tb) / 2.0) : 5);
         PaintBox->move(pos);
     }
-    PageHolder->resize(std::max(vp.width(), pos.x() + PaintBox->width() + 5),
-                       std::max(vp.height(), pos.y() + PaintBox->height() + 5));
+    // A margin of 5 after a page larger than the window; no scroll bar for a page that fits.
+    const auto extent = [](int Pos, int Size, int View) { return Pos + Size > View ? Pos + Size + 5 : View; };
+    PageHolder->resize(extent(pos.x(), PaintBox->width(), vp.width()),
+                       extent(pos.y(), PaintBox->height(), vp.height()));
 }
 
 void TPreviewForm::UpdatePreviewButtons()
@@ -219,6 +228,7 @@ void TPreviewForm::showEvent(QShowEvent* E)
 {
     QWidget::showEvent(E);
     Imprime->setVisible(!fSectorCheck);
+    Assoc->setEnabled(Trj && Stn && Stn->Count > 0);
 }
 
 void TPreviewForm::resizeEvent(QResizeEvent* E)

@@ -38,10 +38,10 @@ public:
     QScrollArea* ScrollBox = nullptr;
     QWidget* PageHolder = nullptr;
     TPreviewPaintBox* PaintBox = nullptr;
-    QAction *Quitte = nullptr, *ZoomPlus = nullptr, *ZoomMoins = nullptr, *ZoomZero = nullptr, *Imprime = nullptr,
-            *Refresh = nullptr, *Assoc = nullptr;
-    QWidget *ZoomPBtn = nullptr, *ZoomMBtn = nullptr, *Zoom0Btn = nullptr, *AssocBtn = nullptr, *RefreshBtn = nullptr,
-            *PrintBtn = nullptr, *ExitBtn = nullptr;
+    QAction *Quitte = nullptr, *ZoomPlus = nullptr, *ZoomMoins = nullptr, *ZoomZero = nullptr,
+            *Imprime = nullptr, *Refresh = nullptr, *Assoc = nullptr;
+    QWidget *ZoomPBtn = nullptr, *ZoomMBtn = nullptr, *Zoom0Btn = nullptr, *AssocBtn = nullptr,
+            *RefreshBtn = nullptr, *PrintBtn = nullptr, *ExitBtn = nullptr;
 
     // Caption and exit hint of the ordinary preview or of the sector check.
     void SetMode(bool SectorCheck);

@@ -13,12 +13,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QCloseEvent>
 #include <QEvent>
-#include <QShowEvent>
 #include <QFontComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -34,8 +33,10 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -258,8 +259,11 @@ void TPrintForm::FormCreate()
     auto* mg = new QGridLayout(MainSheet);
     VueGoupBox = Named<QGroupBox>(MainSheet, "VueGoupBox");
     auto* vl = new QVBoxLayout(VueGoupBox);
-    for (auto [btn, name] : {std::pair{&VuePlanBtn, "VuePlanBtn"}, {&VueCuttBtn, "VueCuttBtn"},
-                             {&VueDetailBtn, "VueDetailBtn"}, {&VueTaskBtn, "VueTaskBtn"}, {&ListWptBtn, "ListWptBtn"}}) {
+    for (auto [btn, name] : {std::pair{&VuePlanBtn, "VuePlanBtn"},
+                             {&VueCuttBtn, "VueCuttBtn"},
+                             {&VueDetailBtn, "VueDetailBtn"},
+                             {&VueTaskBtn, "VueTaskBtn"},
+                             {&ListWptBtn, "ListWptBtn"}}) {
         *btn = Named<QRadioButton>(VueGoupBox, name);
         vl->addWidget(*btn);
         connect(*btn, &QRadioButton::clicked, this, &TPrintForm::VueGoupBoxClick);
@@ -289,7 +293,8 @@ void TPrintForm::FormCreate()
     LeftEdit = Spin(MarginGroupBox, "LeftEdit", PrnMarginMin, PrnMarginMax, 10);
     RightEdit = Spin(MarginGroupBox, "RightEdit", PrnMarginMin, PrnMarginMax, 10);
     for (QSpinBox* e : {TopEdit, BottomEdit, LeftEdit, RightEdit}) {
-        auto* l = Named<QLabel>(MarginGroupBox, (e->objectName() + QStringLiteral("Lbl")).toLatin1().constData());
+        auto* l =
+            Named<QLabel>(MarginGroupBox, (e->objectName() + QStringLiteral("Lbl")).toLatin1().constData());
         l->setBuddy(e);
         ml->addRow(l, e);
     }
@@ -337,8 +342,10 @@ void TPrintForm::FormCreate()
         }
     CtpGrid->setCurrentCell(1, 0);
     connect(CtpGrid, &QTableWidget::currentCellChanged, this, [this](int Row) {
-        if (Row == 0) CtpGrid->setCurrentCell(1, 0);
-        else CtpGridClick();
+        if (Row == 0)
+            CtpGrid->setCurrentCell(1, 0);
+        else
+            CtpGridClick();
     });
     dg->addWidget(CtpGrid, 0, 0, 5, 1);
     CtpStlLst = Named<QListWidget>(DrawSheet, "CtpStlLst");
@@ -370,8 +377,11 @@ void TPrintForm::FormCreate()
     // Plan
     auto* pg = new QGridLayout(PlanSheet);
     int row = 0;
-    for (auto [box, name] : {std::pair{&MapPlanBtn, "MapPlanBtn"}, {&MapSectBtn, "MapSectBtn"},
-                             {&SmpPlanBtn, "SmpPlanBtn"}, {&EchPlanBtn, "EchPlanBtn"}, {&RepPlanBtn, "RepPlanBtn"},
+    for (auto [box, name] : {std::pair{&MapPlanBtn, "MapPlanBtn"},
+                             {&MapSectBtn, "MapSectBtn"},
+                             {&SmpPlanBtn, "SmpPlanBtn"},
+                             {&EchPlanBtn, "EchPlanBtn"},
+                             {&RepPlanBtn, "RepPlanBtn"},
                              {&AdjPlanBtn, "AdjPlanBtn"}}) {
         *box = Named<QCheckBox>(PlanSheet, name);
         pg->addWidget(*box, row++, 0, 1, 3);
@@ -427,10 +437,11 @@ void TPrintForm::FormCreate()
     AdjCuttBtn = Named<QCheckBox>(CuttSheet, "AdjCuttBtn");
     EchAltiLbl = Named<QLabel>(CuttSheet, "EchAltiLbl");
     EchDateLbl = Named<QLabel>(CuttSheet, "EchDateLbl");
-    EchAltiBox = ScaleBox(CuttSheet, "EchAltiBox", {QStringLiteral("20"), QStringLiteral("50"), QStringLiteral("100")});
+    EchAltiBox = ScaleBox(CuttSheet, "EchAltiBox",
+                          {QStringLiteral("20"), QStringLiteral("50"), QStringLiteral("100")});
     EchDateBox = ScaleBox(CuttSheet, "EchDateBox",
-                          {QStringLiteral("10"), QStringLiteral("20"), QStringLiteral("50"), QStringLiteral("100"),
-                           QStringLiteral("200")});
+                          {QStringLiteral("10"), QStringLiteral("20"), QStringLiteral("50"),
+                           QStringLiteral("100"), QStringLiteral("200")});
     HeightCuttLbl = Named<QLabel>(CuttSheet, "HeightCuttLbl");
     HeightCuttLbl2 = Named<QLabel>(CuttSheet, "HeightCuttLbl2");
     HeightCuttLbl3 = Named<QLabel>(CuttSheet, "HeightCuttLbl3");
@@ -461,8 +472,11 @@ void TPrintForm::FormCreate()
     wl->addStretch();
     auto* tl = new QGridLayout(TitleSheet);
     row = 0;
-    for (auto [box, name] : {std::pair{&NomFichBtn, "NomFichBtn"}, {&DateBtn, "DateBtn"}, {&PltBtn, "PltBtn"},
-                             {&PlnBtn, "PlnBtn"}, {&CmntBtn, "CmntBtn"}}) {
+    for (auto [box, name] : {std::pair{&NomFichBtn, "NomFichBtn"},
+                             {&DateBtn, "DateBtn"},
+                             {&PltBtn, "PltBtn"},
+                             {&PlnBtn, "PlnBtn"},
+                             {&CmntBtn, "CmntBtn"}}) {
         *box = Named<QCheckBox>(TitleSheet, name);
         tl->addWidget(*box, row++, 0);
     }
@@ -502,7 +516,8 @@ void TPrintForm::FillPrinterList()
     fFilling = true;
     PrinterList->clear();
     PrinterList->addItems(PrinterNames());
-    if (S.PrinterName.isEmpty() || PrinterList->findText(S.PrinterName) < 0) S.PrinterName = DefaultPrinterName();
+    if (S.PrinterName.isEmpty() || PrinterList->findText(S.PrinterName) < 0)
+        S.PrinterName = DefaultPrinterName();
     PrinterList->setCurrentIndex(std::max(0, PrinterList->findText(S.PrinterName)));
     fFilling = false;
 }
@@ -529,8 +544,8 @@ void TPrintForm::LoadSettings()
         S.CtrLatiEdit = LatiToStr(lat);
         S.CtrLongEdit = LongToStr(lon);
     }
-    const TViewSet offered = OfferedViews({Trj != nullptr, Stn ? int(Stn->Count) : 0, Swp ? int(Swp->Count) : 0,
-                                           Map && Map->Valid});
+    const TViewSet offered = OfferedViews(
+        {Trj != nullptr, Stn ? int(Stn->Count) : 0, Swp ? int(Swp->Count) : 0, Map && Map->Valid});
     PrnView = S.PrnView = ChooseView(PrnView, offered);
     if (S.PrinterName.isEmpty()) S.PrinterName = DefaultPrinterName();
     const TPrintEnables e = PrintEnables(S.PrnView, S, Smp != nullptr, Smp ? Smp->Count : 0);
@@ -545,26 +560,36 @@ void TPrintForm::FormActivate()
     FillPrinterList();
     CtrLatiEdit->setInputMask(MaskToQtInputMask(LatMask()));
     CtrLongEdit->setInputMask(MaskToQtInputMask(LonMask()));
-    const TViewSet offered = OfferedViews({Trj != nullptr, Stn ? int(Stn->Count) : 0, Swp ? int(Swp->Count) : 0,
-                                           Map && Map->Valid});
-    const std::pair<QRadioButton*, uint8> views[] = {
-        {VuePlanBtn, pvPlan}, {VueCuttBtn, pvCutt}, {VueDetailBtn, pvDetail}, {VueTaskBtn, pvTask}, {ListWptBtn, pvWptList}};
+    const TViewSet offered = OfferedViews(
+        {Trj != nullptr, Stn ? int(Stn->Count) : 0, Swp ? int(Swp->Count) : 0, Map && Map->Valid});
+    const std::pair<QRadioButton*, uint8> views[] = {{VuePlanBtn, pvPlan},
+                                                     {VueCuttBtn, pvCutt},
+                                                     {VueDetailBtn, pvDetail},
+                                                     {VueTaskBtn, pvTask},
+                                                     {ListWptBtn, pvWptList}};
     for (auto [b, code] : views) b->setEnabled(offered & ViewBit(code));
     ShowSettings();
     ViewBtn->setEnabled(offered != 0);
     PrintBtn->setEnabled(offered != 0);
     DefCmntEdit->setMinimumHeight(CmntEdit->fontMetrics().height() + 10);
-    CtpGrid->verticalHeader()->setDefaultSectionSize(CtpGrid->fontMetrics().height() + 6);
-    CtpGrid->resizeColumnToContents(1);
-    CtpGrid->resizeColumnToContents(2);
-    CtpGrid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     RefreshGridMarks();
+    const QFontMetrics fm = CtpGrid->fontMetrics();
+    CtpGrid->verticalHeader()->setDefaultSectionSize(fm.height() + 6);
+    const auto heading = [&](int Col) {
+        return fm.horizontalAdvance(u' ' + CtpGridTitles.value(Col) + u' ') + 6;
+    };
+    // The sample column is wide enough for a font name too.
+    CtpGrid->setColumnWidth(1, std::max(heading(1), fm.horizontalAdvance(QStringLiteral("Arial 15")) + 12));
+    CtpGrid->setColumnWidth(2, heading(2));
+    CtpGrid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    PageControl->setMinimumWidth(PageControl->tabBar()->sizeHint().width() + 8);
     CtpGridClick();
     PrintBtn->setFocus();
 }
 
 void TPrintForm::RefreshGridMarks()
 {
+    for (int c = 0; c < 3; ++c) CtpGrid->item(0, c)->setText(CtpGridTitles.value(c));
     for (int r = 1; r < 15; ++r) {
         const TCtp* c = RowStyle(r);
         CtpGrid->item(r, 0)->setText(r <= 4 ? PrnStyleNames[r - 1] : ZoneClassNames[r - ZoneRow0]);
@@ -576,8 +601,11 @@ void TPrintForm::RefreshGridMarks()
 void TPrintForm::ShowSettings()
 {
     fFilling = true;
-    const std::pair<QRadioButton*, uint8> views[] = {
-        {VuePlanBtn, pvPlan}, {VueCuttBtn, pvCutt}, {VueDetailBtn, pvDetail}, {VueTaskBtn, pvTask}, {ListWptBtn, pvWptList}};
+    const std::pair<QRadioButton*, uint8> views[] = {{VuePlanBtn, pvPlan},
+                                                     {VueCuttBtn, pvCutt},
+                                                     {VueDetailBtn, pvDetail},
+                                                     {VueTaskBtn, pvTask},
+                                                     {ListWptBtn, pvWptList}};
     for (auto [b, code] : views)
         if (code == S.PrnView) b->setChecked(true);
     TopEdit->setValue(S.TopEdit);
@@ -685,8 +713,11 @@ void TPrintForm::VueGoupBoxClick()
 {
     Zoom = 1;
     S.AdjCuttBtn = AdjCuttBtn->isChecked();
-    const std::pair<QRadioButton*, uint8> views[] = {
-        {VuePlanBtn, pvPlan}, {VueCuttBtn, pvCutt}, {VueDetailBtn, pvDetail}, {VueTaskBtn, pvTask}, {ListWptBtn, pvWptList}};
+    const std::pair<QRadioButton*, uint8> views[] = {{VuePlanBtn, pvPlan},
+                                                     {VueCuttBtn, pvCutt},
+                                                     {VueDetailBtn, pvDetail},
+                                                     {VueTaskBtn, pvTask},
+                                                     {ListWptBtn, pvWptList}};
     for (auto [b, code] : views)
         if (b->isChecked()) PrnView = S.PrnView = code;
     // The detail page is laid out for portrait only.
@@ -740,7 +771,7 @@ void TPrintForm::CtpGridClick()
         CtpStlLst->setEnabled(true);
         CtpDrwBox->setEnabled(true);
     } else {
-        CtpFntBtn->setText(c->Police + u' ' + QString::number(c->Size));
+        CtpFntBtn->setText((c->Kind & 4) ? c->Police + u' ' + QString::number(c->Size) : QString());
         CtpFntBtn->setEnabled(c->Kind & 4);
         CtpStlLst->setEnabled(c->Kind & 2);
         CtpDrwBox->setEnabled(c->Kind & 1);
@@ -803,8 +834,10 @@ void TPrintForm::ConfigBtnClick()
 {
     ReadControls();
     QPrinter printer(QPrinter::HighResolution);
-    if (S.PrinterName == PdfPrinterName) printer.setOutputFormat(QPrinter::PdfFormat);
-    else printer.setPrinterName(S.PrinterName);
+    if (S.PrinterName == PdfPrinterName)
+        printer.setOutputFormat(QPrinter::PdfFormat);
+    else
+        printer.setPrinterName(S.PrinterName);
     printer.setPageOrientation(S.PortraitBtn ? QPageLayout::Portrait : QPageLayout::Landscape);
     if (!RunSetup(this, printer)) return;
     S.PortraitBtn = printer.pageLayout().orientation() == QPageLayout::Portrait || PrnView == pvDetail;
@@ -815,10 +848,13 @@ void TPrintForm::ConfigBtnClick()
 bool TPrintForm::eventFilter(QObject* Watched, QEvent* Event)
 {
     if (Event->type() == QEvent::FocusOut) {
-        if (Watched == CtrLatiEdit) CtrLatiEditExit();
-        else if (Watched == CtrLongEdit) CtrLongEditExit();
+        if (Watched == CtrLatiEdit)
+            CtrLatiEditExit();
+        else if (Watched == CtrLongEdit)
+            CtrLongEditExit();
     } else if (Event->type() == QEvent::MouseButtonPress &&
-               (Watched == EchPlanLbl || Watched == CenterLbl || Watched == CtrLatiLbl || Watched == CtrLongLbl)) {
+               (Watched == EchPlanLbl || Watched == CenterLbl || Watched == CtrLatiLbl ||
+                Watched == CtrLongLbl)) {
         EchPlanBox->setFocus();
     }
     return QDialog::eventFilter(Watched, Event);
@@ -907,7 +943,8 @@ void TPrintForm::PrintOrPreview()
             QSize sz;
             int sb = 0;
             gHost->ClientArea(o, sz, sb);
-            if (sz.width() > 0 && sz.height() > sb) pv->setGeometry(QRect(o, QSize(sz.width(), sz.height() - sb)));
+            if (sz.width() > 0 && sz.height() > sb)
+                pv->setGeometry(QRect(o, QSize(sz.width(), sz.height() - sb)));
         }
         hide();
         if (!pv->isVisible()) pv->show();

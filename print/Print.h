@@ -77,18 +77,21 @@ public:
         QString AssocQuestion = QStringLiteral(
             "Des points de virage du circuit\rne sont pas associés à des points de virages réalisés.\r"
             "Effectuer une association automatique ?\r(Annuler pour annuler l'impression )");
-        QString WptModified = QStringLiteral(
-            "La liste des way-points a été modifiée depuis sa dernière sauvegarde.\rContinuer l'impression ?");
+        QString WptModified = QStringLiteral("La liste des way-points a été modifiée depuis sa dernière "
+                                             "sauvegarde.\rContinuer l'impression ?");
         QString MapsCleared = QStringLiteral(
             "Cette option accélère l'impression mais ne permet pas l'impresion des cartes de fond.\r"
             "Les options \"Carte de fond ...\" ont été désactivées dans l'onglet \"Vue en plan\".");
-        QString MonochUnchecked =
-            QStringLiteral("Décocher l'impression monochrome nécessite plus de resssource et ralenti l'impression.");
+        QString MonochUnchecked = QStringLiteral(
+            "Décocher l'impression monochrome nécessite plus de resssource et ralenti l'impression.");
         QString MonochCleared = QStringLiteral(
             "Les options \"Carte de fond ...\" nécessite plus de resssource et ralentissent l'impression.\r"
             "L'option \"Impression monochrome\" a été désactivée dans l'onglet \"Général\".");
         QString BadCoord = QStringLiteral("Données saisies non valides.");
     } MsgTexts;
+    // Headings of the style grid's three columns.
+    QStringList CtpGridTitles = {QStringLiteral("Elément"), QStringLiteral("Style"),
+                                 QStringLiteral("Tracer")};
 
     QTabWidget* PageControl = nullptr;
     QWidget *MainSheet = nullptr, *DrawSheet = nullptr, *PlanSheet = nullptr, *CuttSheet = nullptr,
@@ -130,7 +133,8 @@ public:
     QSpinBox* HeightCutt = nullptr;
     // Waypoints, title
     QCheckBox* MrkWptOnly = nullptr;
-    QCheckBox *NomFichBtn = nullptr, *DateBtn = nullptr, *PltBtn = nullptr, *PlnBtn = nullptr, *CmntBtn = nullptr;
+    QCheckBox *NomFichBtn = nullptr, *DateBtn = nullptr, *PltBtn = nullptr, *PlnBtn = nullptr,
+              *CmntBtn = nullptr;
     QLineEdit *CmntEdit = nullptr, *DefCmntEdit = nullptr;
     QLabel* DefCmntLbl = nullptr;
 

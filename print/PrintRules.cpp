@@ -114,5 +114,5 @@ double ZoomOut(double Zoom)
 
 TZoomButtons ZoomButtons(double Zoom)
 {
-    return {Zoom < ZoomMax, Zoom > ZoomMin, Zoom != ZoomMin};
+    return {Zoom<ZoomMax, Zoom> ZoomMin, Zoom != ZoomMin};
 }

@@ -35,8 +35,8 @@ TEST(PrintRules, EnablementByView)
         bool map, sect, adjPlan, planBox, centre, echAlti, adjCutt, cuttBoxes, height, paysage, pltPln;
     };
     const Row rows[] = {
-        {pvPlan, 1, 0, 1, 1, 1, 0, 0, 0, 0, 1, 1},   {pvCutt, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1},
-        {pvDetail, 1, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1}, {pvTask, 1, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0},
+        {pvPlan, 1, 0, 1, 1, 1, 0, 0, 0, 0, 1, 1},    {pvCutt, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1},
+        {pvDetail, 1, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1},  {pvTask, 1, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0},
         {pvWptList, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0},
     };
     for (const Row& r : rows) {
@@ -95,11 +95,11 @@ TEST(PrintRules, MonochromeAndScannedMaps)
 TEST(PrintRules, ScaleFilter)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"250000", "250000"}, {"25a0", "250"},    {"1/250000", "250000"}, {"1 / 100 000", "100000"},
-        {"abc", ""},          {"1/", ""},         {"", ""},               {"½/٣50", "50"},
-        {"2/3/40", "40"},
+        {"250000", "250000"}, {"25a0", "250"}, {"1/250000", "250000"}, {"1 / 100 000", "100000"}, {"abc", ""},
+        {"1/", ""},           {"", ""},        {"½/٣50", "50"},        {"2/3/40", "40"},
     };
-    for (auto [in, out] : cases) EXPECT_EQ(FilterScaleText(QString::fromUtf8(in)), QString::fromUtf8(out)) << in;
+    for (auto [in, out] : cases)
+        EXPECT_EQ(FilterScaleText(QString::fromUtf8(in)), QString::fromUtf8(out)) << in;
 }
 
 TEST(PrintRules, StyleListBothWays)
