@@ -171,6 +171,8 @@ const TUiText MainFormTexts[] = {
      "Prints the trace, the task or the waypoints."},
     {"SupprCircuit", "&Supprimer le circuit", "&Delete the task",
      "Supprime tous les points de virage du circuit.", "Removes every turn point of the task."},
+    {"ExplorDir", "E&xplorateur de fichiers...", "File e&xplorer...",
+     "Parcourt les vols d'un répertoire avec leur résumé.", "Browses the flights of a folder with their summaries."},
     {"RechercheCirc", "&Recherche de circuits", "&Circuit search",
      "Recherche les circuits possibles entre les way-points.",
      "Searches the circuits between the waypoints."},

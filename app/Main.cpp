@@ -1,5 +1,6 @@
 // The main window and the start-up of the program.
 #include "app/Main.h"
+#include "app/LangExplDir.h"
 #include "app/LangMaps.h"
 #include "app/LangPrint.h"
 #include "app/LangTools.h"
@@ -9,6 +10,7 @@
 #include "dialogs/Editpos.h"
 #include "dialogs/Editswp.h"
 #include "dialogs/Editwpt.h"
+#include "dialogs/ExplDir.h"
 #include "dialogs/Help.h"
 #include "dialogs/Info.h"
 #include "dialogs/Inimap.h"
@@ -304,6 +306,7 @@ void TMainForm::BuildActions()
     Imprime->setShortcut(QKeySequence::Print);
     ControleSect = NewAction("ControleSect", &TMainForm::ControleSectExecute, MakeIcon(TIcon::Sector));
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
+    ExplorDir = NewAction("ExplorDir", &TMainForm::ExplorDirExecute);
     RechercheCirc = NewAction("RechercheCirc", &TMainForm::RechercheCircExecute);
     PtTrajEnVir = NewAction("PtTrajEnVir", &TMainForm::PtTrajEnVirExecute);
 
@@ -337,6 +340,8 @@ void TMainForm::BuildMenus()
     file->addActions({OuvreCircuit, EnregCircuit});
     file->addSeparator();
     file->addActions({OuvreZone, FermeZone});
+    file->addSeparator();
+    file->addAction(ExplorDir);
     file->addSeparator();
     file->addAction(Imprime);
     file->addSeparator();
@@ -858,6 +863,14 @@ void TMainForm::ControleSectExecute()
     PrintForm->PrintOrPreview();
 }
 
+void TMainForm::ExplorDirExecute()
+{
+    if (!DirExplor) return;
+    DirExplor->exec();
+    UpdateActions();
+    RefreshViews();
+}
+
 void TMainForm::SupprCircuitExecute()
 {
     if (Stn && Stn->Count > 0) {
@@ -1167,6 +1180,18 @@ static void CreateMapForms()
     });
 }
 
+// The flight-file explorer, with the task and trace commands it borrows.
+static void CreateExplorer()
+{
+    DirExplor = new TDirExplor(MainForm);
+    LangDirExplor(*DirExplor);
+    TDirExplor::SupprCircuitExecute = [] { MainForm->SupprCircuitExecute(); };
+    TDirExplor::FermeTteTrjExecute = [] { MainForm->FermeTteTrjExecute(); };
+    RegisterLangRoutine(QStringLiteral("DirExplor"), [] {
+        if (DirExplor) LangDirExplor(*DirExplor);
+    });
+}
+
 void CreateForms(const QString& StartTrj)
 {
     // The fixed order of the shared windows: the main window first (it loads the options),
@@ -1191,6 +1216,7 @@ void CreateForms(const QString& StartTrj)
     });
     CreateSmallWindows(MainForm);
     CreateMapForms();
+    CreateExplorer();
     new TStnCalc(MainForm);
     RegisterSearchTexts();
     SetSectEditUi({[](uint8 Kind, QComboBox* List) { FillSectTypeList(Kind, List); },
@@ -1219,6 +1245,8 @@ void DestroyForms()
     InstallFileDialogs(nullptr, nullptr);
     TOpenCustomDialog::SetOptionFormRunner(nullptr);
     TReachMapForm::FitToMap = nullptr;
+    TDirExplor::SupprCircuitExecute = nullptr;
+    TDirExplor::FermeTteTrjExecute = nullptr;
     TReachMapForm::CalibrationPlace = nullptr;
     TReachWptForm::PlanView = nullptr;
     UninstallMessageWindows();

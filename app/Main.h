@@ -82,6 +82,8 @@ public:
     QAction* Imprime = nullptr;      // the print dialog
     QAction* ControleSect = nullptr; // the turn points' sectors on screen
     QAction* SupprCircuit = nullptr;
+    // The flight-file explorer
+    QAction* ExplorDir = nullptr;
     QAction* RechercheCirc = nullptr;
     QAction* PtTrajEnVir = nullptr;
     QMenu* EditePtVir = nullptr; // one entry per turn point of the task
@@ -167,6 +169,7 @@ public slots:
     // Shows every turn point's sector in the preview window, without the dialog.
     void ControleSectExecute();
     void SupprCircuitExecute();
+    void ExplorDirExecute();
     void RechercheCircExecute();
     void PtTrajEnVirExecute();
     // Edits the task's turn point of that index in the turn-point editor.

@@ -96,6 +96,19 @@ std::vector<uint32_t> SortedOrder(const std::vector<QString>& Keys, bool Descend
     return StableOrder(items, Descending, [](const TView& a, const TView& b) { return a.Text < b.Text; });
 }
 
+std::vector<uint32_t> SortedOrder(const std::vector<double>& Keys, bool Descending)
+{
+    std::vector<uint32_t> order(Keys.size());
+    std::iota(order.begin(), order.end(), 0u);
+    if (Descending)
+        std::stable_sort(order.begin(), order.end(),
+                         [&](uint32_t a, uint32_t b) { return Keys[b] < Keys[a]; });
+    else
+        std::stable_sort(order.begin(), order.end(),
+                         [&](uint32_t a, uint32_t b) { return Keys[a] < Keys[b]; });
+    return order;
+}
+
 TSortGrid::TSortGrid(QTableView* Grid) : QObject(Grid), fHeader(Grid->horizontalHeader())
 {
     fHeader->setSectionsClickable(true);
