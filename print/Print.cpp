@@ -847,11 +847,14 @@ void TPrintForm::ConfigBtnClick()
 
 bool TPrintForm::eventFilter(QObject* Watched, QEvent* Event)
 {
-    if (Event->type() == QEvent::FocusOut) {
+    if (Event->type() == QEvent::FocusOut && !fCheckingCentre) {
+        // The warning box takes the focus itself: one check per exit.
+        fCheckingCentre = true;
         if (Watched == CtrLatiEdit)
             CtrLatiEditExit();
         else if (Watched == CtrLongEdit)
             CtrLongEditExit();
+        fCheckingCentre = false;
     } else if (Event->type() == QEvent::MouseButtonPress &&
                (Watched == EchPlanLbl || Watched == CenterLbl || Watched == CtrLatiLbl ||
                 Watched == CtrLongLbl)) {

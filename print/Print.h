@@ -184,6 +184,7 @@ private:
     bool fFilling = false;
     bool fPrinting = false;
     bool fCloseWanted = false;
+    bool fCheckingCentre = false;
 };
 
 extern QPointer<TPrintForm> PrintForm;

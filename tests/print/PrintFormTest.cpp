@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -63,6 +64,8 @@ protected:
     {
         SetPdfFileAsker(nullptr);
         SetColorRunner(nullptr);
+        SetFontRunner(nullptr);
+        SetPageSetupRunner(nullptr);
         Language = 0;
         DestroyForms();
         ModelDone();
@@ -355,6 +358,56 @@ TEST_F(PrintFormTest, TextsInBothLanguages)
     EXPECT_EQ(PreviewForm->Imprime->toolTip(), QStringLiteral("Imprime et ferme cette fenêtre."));
     EXPECT_EQ(PreviewForm->CaptionCtrl, QStringLiteral("Vérification secteur points de virage"));
     EXPECT_EQ(InfoPrnForm->EscBtn->text(), QStringLiteral("Annuler"));
+}
+
+TEST_F(PrintFormTest, StoredValuesAndTheSetUpDialogs)
+{
+    {
+        QFile ini(IniFileName());
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Impression]\r\nMarge_Haut=99\r\nMarge_Bas=-4\r\nDim_Marques_Way_points=1\r\n");
+    }
+    Start(Flight);
+    Open();
+    EXPECT_EQ(PrintForm->TopEdit->value(), 30);
+    EXPECT_EQ(PrintForm->BottomEdit->value(), 2);
+    EXPECT_EQ(PrintForm->PrnRepSizeEdit->value(), 3);
+
+    // The printer set-up's orientation comes back to the buttons.
+    PrintForm->VueCuttBtn->click();
+    SetPageSetupRunner([](QWidget*, QPrinter& P) {
+        P.setPageOrientation(QPageLayout::Landscape);
+        return true;
+    });
+    PrintForm->ConfigBtn->click();
+    SetPageSetupRunner(nullptr);
+    EXPECT_TRUE(PrintForm->PaysageBtn->isChecked());
+
+    // A font size beyond the list is held to it.
+    PrintForm->CtpGrid->setCurrentCell(2, 0);
+    ASSERT_TRUE(PrintForm->CtpFntBtn->isEnabled());
+    SetFontRunner([](QWidget*, QString& Family, int& Size) {
+        Family = QStringLiteral("DejaVu Sans");
+        Size = 40;
+        return true;
+    });
+    PrintForm->CtpFntBtn->click();
+    SetFontRunner(nullptr);
+    EXPECT_EQ(PrintForm->S.PrnStyles[1].Size, 15);
+    EXPECT_EQ(PrintForm->CtpFntBtn->text(), QStringLiteral("DejaVu Sans 15"));
+
+    // An incomplete centre is refused when the edit is left.
+    PrintForm->VuePlanBtn->click();
+    PrintForm->AdjPlanBtn->click();
+    ASSERT_TRUE(PrintForm->CtrLongEdit->isEnabled());
+    PrintForm->activateWindow();
+    PrintForm->CtrLongEdit->setFocus();
+    PrintForm->CtrLongEdit->setText(QStringLiteral("E14"));
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(PrintForm->CtrLongEdit, &out);
+    ASSERT_EQ(Msg::Log().size(), 1);
+    EXPECT_EQ(PrintForm->CtrLongEdit->text(), LongToStr(PlanForm->CtrLong));
+    PrintForm->CloseBtn->click();
 }
 
 } // namespace
