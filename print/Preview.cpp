@@ -235,7 +235,7 @@ void TPreviewForm::resizeEvent(QResizeEvent* E)
 {
     QWidget::resizeEvent(E);
     // The buttons in the middle of the tool bar.
-    const int buttons = ExitBtn->geometry().right() + 1 - ZoomPBtn->x();
+    const int buttons = ToolBar->sizeHint().width() - LeftSpace->width();
     LeftSpace->setFixedWidth(std::max(0, qRound((width() - buttons) / 2.0)));
     CentrePage();
 }

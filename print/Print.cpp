@@ -555,7 +555,6 @@ void TPrintForm::LoadSettings()
 
 void TPrintForm::FormActivate()
 {
-    FillPrinterList();
     LoadSettings();
     FillPrinterList();
     CtrLatiEdit->setInputMask(MaskToQtInputMask(LatMask()));
