@@ -2,6 +2,7 @@
 #include "app/Main.h"
 #include "app/LangExplDir.h"
 #include "app/LangMaps.h"
+#include "app/LangPrint.h"
 #include "app/LangTools.h"
 #include "app/LangWpt.h"
 #include "app/PlanRender.h"
@@ -41,6 +42,9 @@
 #include "model/Sector.h"
 #include "model/Texts.h"
 #include "platform/Msg.h"
+#include "print/Infoprnf.h"
+#include "print/Preview.h"
+#include "print/Print.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -80,7 +84,9 @@ enum class TIcon
     ZoomOut,
     Fit,
     Options,
-    Test
+    Test,
+    Print,
+    Sector
 };
 
 QIcon MakeIcon(TIcon Kind)
@@ -161,6 +167,18 @@ QIcon MakeIcon(TIcon Kind)
             p.setPen(QPen(ink, 1.5));
             p.drawEllipse(QPointF(i == 1 ? 15 : 8 + i * 3, y), 3, 3);
         }
+        break;
+    case TIcon::Print:
+        p.setBrush(QColor(250, 250, 250));
+        p.drawRect(QRectF(6, 3, 12, 18));
+        p.setPen(QPen(ink, 1.2));
+        for (int i = 0; i < 4; ++i) p.drawLine(QPointF(8.5, 7.5 + 3.5 * i), QPointF(15.5, 7.5 + 3.5 * i));
+        break;
+    case TIcon::Sector:
+        p.drawEllipse(QPointF(12, 12), 9, 9);
+        p.setBrush(accent);
+        p.setPen(QPen(accent, 1));
+        p.drawPie(QRectF(3, 3, 18, 18), 45 * 16, 90 * 16);
         break;
     case TIcon::Test: {
         QFont f = p.font();
@@ -285,6 +303,9 @@ void TMainForm::BuildActions()
     NmeaAct = NewAction("NmeaAct", &TMainForm::NmeaExecute);
 
     AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
+    Imprime = NewAction("Imprime", &TMainForm::ImprimeExecute, MakeIcon(TIcon::Print));
+    Imprime->setShortcut(QKeySequence::Print);
+    ControleSect = NewAction("ControleSect", &TMainForm::ControleSectExecute, MakeIcon(TIcon::Sector));
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
     ExplorDir = NewAction("ExplorDir", &TMainForm::ExplorDirExecute);
     RechercheCirc = NewAction("RechercheCirc", &TMainForm::RechercheCircExecute);
@@ -324,6 +345,8 @@ void TMainForm::BuildMenus()
     file->addSeparator();
     file->addAction(ExplorDir);
     file->addSeparator();
+    file->addAction(Imprime);
+    file->addSeparator();
     file->addAction(Quitter);
 
     QMenu* view = menu("ViewMenu");
@@ -354,6 +377,7 @@ void TMainForm::BuildMenus()
                                   [this, i] { EditePtVirExecute(i); });
     });
     task->addActions({AssocieAuto, SupprCircuit});
+    task->addAction(ControleSect);
     task->addSeparator();
     task->addAction(RechercheCirc);
 
@@ -386,6 +410,8 @@ void TMainForm::BuildToolBar()
     MainToolBar->addActions({TrjPrec, TrjSuiv});
     MainToolBar->addSeparator();
     MainToolBar->addActions({ZoomPlus, ZoomMoins, Ajuste});
+    MainToolBar->addSeparator();
+    MainToolBar->addActions({Imprime, ControleSect});
     MainToolBar->addSeparator();
     MainToolBar->addAction(Options);
 
@@ -498,6 +524,7 @@ void TMainForm::UpdateActions()
     EnregCircuit->setEnabled(task);
     SupprCircuit->setEnabled(task);
     AssocieAuto->setEnabled(task);
+    ControleSect->setEnabled(task);
     PtTrajEnVir->setEnabled(trj && Trj->CurRec);
     EditePtVir->setEnabled(task);
     FermeZone->setEnabled(Smp != nullptr);
@@ -816,6 +843,27 @@ void TMainForm::AssocieAutoExecute()
     if (!Trj || !Stn || Stn->Count == 0) return;
     ::AssocieAuto();
     RefreshViews();
+    if (PreviewForm && PreviewForm->isVisible()) PreviewForm->PaintBox->update();
+}
+
+void TMainForm::ImprimeExecute()
+{
+    if (!PrintForm || PrintForm->isVisible() || PrintForm->Printing()) return;
+    // Every opening reloads the settings, whatever the last run left.
+    PrintForm->OutMode = 0;
+    PrintForm->CtrlSect = 0;
+    PrintForm->PageControl->setCurrentWidget(PrintForm->MainSheet);
+    PrintForm->open();
+}
+
+void TMainForm::ControleSectExecute()
+{
+    if (!PrintForm || !PreviewForm || !Trj || !Stn || Stn->Count == 0 || PrintForm->Printing()) return;
+    if (PrintForm->isVisible() || PreviewForm->isVisible()) return;
+    PrintForm->OutMode = 0;
+    PrintForm->LoadSettings();
+    PrintForm->CtrlSect = 1;
+    PrintForm->PrintOrPreview();
 }
 
 void TMainForm::ExplorDirExecute()
@@ -1045,6 +1093,57 @@ static void CreateWptForms()
     RegisterWptLangRoutines();
 }
 
+namespace {
+
+// What the printing windows reach of the main window.
+class TMainPrintHost : public IPrintHost
+{
+public:
+    void ClientArea(QPoint& Origin, QSize& Size, int& StatusBarHeight) const override
+    {
+        if (MainForm) MainForm->ClientArea(Origin, Size, StatusBarHeight);
+    }
+    void PlanCentre(int32& Lat, int32& Lon) const override
+    {
+        if (PlanForm) {
+            Lat = PlanForm->CtrLati;
+            Lon = PlanForm->CtrLong;
+        }
+    }
+    void ShowMainWindow() override
+    {
+        if (MainForm) MainForm->show();
+    }
+    void AssociateAuto() override
+    {
+        if (MainForm) MainForm->AssocieAutoExecute();
+    }
+    void ShowStatus(const QString& Text) override
+    {
+        if (MainForm) MainForm->ShowStatus(Text);
+    }
+    QIcon ActionIcon(const QString& Name) const override
+    {
+        const QAction* a = MainForm ? MainForm->findChild<QAction*>(Name) : nullptr;
+        return a ? a->icon() : QIcon();
+    }
+};
+
+TMainPrintHost gPrintHost;
+
+} // namespace
+
+// The print dialog, the preview and the progress box, kept for the life of the program.
+static void CreatePrintForms()
+{
+    new TPrintForm(MainForm);
+    new TPreviewForm(MainForm);
+    new TInfoPrnForm(MainForm);
+    SetPrintHost(&gPrintHost);
+    PreviewForm->TakeIcons();
+    RegisterPrintLangRoutines();
+}
+
 // ---- Start-up ----------------------------------------
 
 bool TZephalonApp::notify(QObject* Receiver, QEvent* Event)
@@ -1144,6 +1243,7 @@ void CreateForms(const QString& StartTrj)
                    }});
     PlanForm->StnSearchRadii = [] { return StnCalc ? StnCalc->SearchRadii() : std::vector<double>(); };
     CreateWptForms();
+    CreatePrintForms();
     new TFormTest(MainForm);
     RegisterLangRoutine(QStringLiteral("FormTest"), [] {
         if (FormTest) LangFormTest(*FormTest);
@@ -1170,6 +1270,7 @@ void DestroyForms()
     UninstallMessageWindows();
     SetFlightChoiceHook({});
     SetFileDialogHook({});
+    SetPrintHost(nullptr);
     SetModelUi(nullptr);
     delete MainForm; // the views are its children
     MainForm = nullptr;

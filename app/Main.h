@@ -79,6 +79,8 @@ public:
     QAction* WebMapAct = nullptr; // the current fix or waypoint on a web map
     // Task
     QAction* AssocieAuto = nullptr;
+    QAction* Imprime = nullptr;      // the print dialog
+    QAction* ControleSect = nullptr; // the turn points' sectors on screen
     QAction* SupprCircuit = nullptr;
     // The flight-file explorer
     QAction* ExplorDir = nullptr;
@@ -163,6 +165,10 @@ public slots:
     void WebMapExecute();
     void TestBtnClick();
     void AssocieAutoExecute();
+    // Opens the print dialog on its first sheet.
+    void ImprimeExecute();
+    // Shows every turn point's sector in the preview window, without the dialog.
+    void ControleSectExecute();
     void SupprCircuitExecute();
     void ExplorDirExecute();
     void RechercheCircExecute();

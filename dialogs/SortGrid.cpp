@@ -109,16 +109,16 @@ std::vector<uint32_t> SortedOrder(const std::vector<double>& Keys, bool Descendi
     return order;
 }
 
-TSortGrid::TSortGrid(QTableView* Grid) : QObject(Grid), fHeader(Grid->horizontalHeader())
+TSortGrid::TSortGrid(QTableView* Grid) : QObject(Grid), fHeader(Grid->horizontalHeader()), fViewport(fHeader->viewport())
 {
     fHeader->setSectionsClickable(true);
     fHeader->setSortIndicatorShown(false);
-    fHeader->viewport()->installEventFilter(this);
+    fViewport->installEventFilter(this);
 }
 
 bool TSortGrid::eventFilter(QObject* Watched, QEvent* Event)
 {
-    if (Watched != fHeader->viewport()) return false;
+    if (Watched != fViewport) return false;
     if (Event->type() == QEvent::MouseButtonPress) {
         auto* m = static_cast<QMouseEvent*>(Event);
         fPressed = m->button() == Qt::LeftButton ? fHeader->logicalIndexAt(m->position().toPoint()) : -1;

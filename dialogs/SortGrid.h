@@ -45,5 +45,8 @@ protected:
 
 private:
     QHeaderView* fHeader;
+    // Compared by address only: the header may be half destroyed when its viewport's last
+    // events arrive.
+    QObject* fViewport;
     int fPressed = -1;
 };

@@ -56,7 +56,10 @@ public:
         fAlive.assign(fPts.size(), 1);
         fNodes.reserve(2 * fPts.size() / Leaf + 2);
         if (!fPts.empty()) Build(0, fPts.size());
-        fWhere.resize(fPts.size());
+        // Rows without a readable position have no point: the map goes by row number.
+        uint32_t rows = 0;
+        for (const Pt& p : fPts) rows = std::max(rows, p.idx + 1);
+        fWhere.assign(rows, 0);
         for (uint32_t i = 0; i < fPts.size(); ++i) fWhere[fPts[i].idx] = i;
     }
 

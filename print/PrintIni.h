@@ -78,6 +78,7 @@ struct TPrintSettings
     uint8 PrnView = pvPlan;
     int HeightCutt = 100; // the spin edit of the cross-section height, mm (30..200)
     bool MrkWptOnly = false;
+    bool CtrPlanBtn = false; // centred like the screen
     bool PortraitBtn = true; // else landscape
     int NbCopy = 1;
     QString PrinterName;              // entry chosen in the printer list
