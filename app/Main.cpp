@@ -32,9 +32,11 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 
 TMainForm* MainForm = nullptr;
@@ -252,7 +254,10 @@ void TMainForm::BuildActions()
     ZoomMoins = NewAction("ZoomMoins", &TMainForm::ZoomMoinsExecute, MakeIcon(TIcon::ZoomOut));
     ZoomMoins->setShortcut(QKeySequence::ZoomOut);
     Ajuste = NewAction("Ajuste", &TMainForm::AjusteExecute, MakeIcon(TIcon::Fit));
-    Ajuste->setShortcut(QKeySequence(Qt::Key_F5));
+    // The fit key takes Shift (the zones) and Ctrl (the map) as a click on its button does.
+    Ajuste->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::SHIFT | Qt::Key_F5),
+                          QKeySequence(Qt::CTRL | Qt::Key_F5),
+                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F5)});
     ArrangeViewsAct = NewAction("ArrangeViewsAct", &TMainForm::ArrangeViews);
 
     AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
@@ -485,11 +490,27 @@ void TMainForm::FormFirstShow()
 {
     ArrangeViews();
     SetFrenchTexts();
-    if (Opt->FondCarte && !Opt->FichFondCarte.isEmpty()) LoadMap(Opt->FichFondCarte);
-    if (!StartTrjFile.isEmpty()) OpenTrajectories(StartTrjFile);
     RefreshViews();
     // The keys step through the fixes from the start.
     if (PlanForm) PlanForm->setFocus();
+    // The show event comes before the window is on screen: wait for its first painting. A
+    // window that is never painted (shown minimised, no compositor) still opens its files.
+    fAwaitPaint = true;
+    fPaintWatched = PlanForm ? static_cast<QWidget*>(PlanForm) : this;
+    fPaintWatched->installEventFilter(this);
+    QTimer::singleShot(3000, this, [this] {
+        if (fAwaitPaint) FormFirstPaint();
+    });
+}
+
+void TMainForm::FormFirstPaint()
+{
+    if (fStartDone) return;
+    fAwaitPaint = false;
+    fStartDone = true;
+    if (Opt->FondCarte && !Opt->FichFondCarte.isEmpty()) LoadMap(Opt->FichFondCarte);
+    if (!StartTrjFile.isEmpty()) OpenTrajectories(StartTrjFile);
+    RefreshViews();
 }
 
 void TMainForm::closeEvent(QCloseEvent* e)
@@ -510,6 +531,13 @@ void TMainForm::closeEvent(QCloseEvent* e)
 
 bool TMainForm::eventFilter(QObject* Watched, QEvent* Event)
 {
+    if (Event->type() == QEvent::Paint && fAwaitPaint && Watched == fPaintWatched) {
+        // Queued: the painted frame reaches the screen before anything runs.
+        fAwaitPaint = false;
+        if (Watched != this) Watched->removeEventFilter(this);
+        QMetaObject::invokeMethod(this, &TMainForm::FormFirstPaint, Qt::QueuedConnection);
+        return QMainWindow::eventFilter(Watched, Event);
+    }
     if (Event->type() == QEvent::MouseButtonPress) {
         BtnShift = static_cast<QMouseEvent*>(Event)->modifiers();
         fBtnClick = true;
@@ -811,9 +839,43 @@ void StartZephalon(const QString& StartTrj)
     CreateForms(StartTrj);
 }
 
+namespace {
+
+// The start-up benchmark's signal: with ZPH_STARTUP_PROBE set, the program writes "painted" on
+// its standard output once the plan view has been painted with the start-up's trace, and ends.
+class TStartupProbe : public QObject
+{
+public:
+    bool eventFilter(QObject* Watched, QEvent* Event) override
+    {
+        if (Event->type() == QEvent::Paint && !fDone && MainForm && MainForm->StartDone() &&
+            (MainForm->StartTrjFile.isEmpty() || (Trj && Trj->Loaded))) {
+            fDone = true;
+            Watched->removeEventFilter(this);
+            // After the painting has reached the window.
+            QMetaObject::invokeMethod(
+                qApp,
+                [] {
+                    std::fputs("painted\n", stdout);
+                    std::fflush(stdout);
+                    QCoreApplication::quit();
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    bool fDone = false;
+};
+
+} // namespace
+
 int RunZephalon(QApplication& app)
 {
     StartZephalon(StartupTrjFile(app.arguments()));
+    TStartupProbe probe;
+    if (qEnvironmentVariableIsSet("ZPH_STARTUP_PROBE") && PlanForm) PlanForm->installEventFilter(&probe);
     MainForm->show();
     const int rc = app.exec();
     DestroyForms();

@@ -4,6 +4,7 @@
 // degree; or through the map calibration when the scanned map is drawn) and the layer painter
 // that draws the model's current instances into any QPainter.
 #include "model/Define.h"
+#include "platform/LabelPlacer.h"
 
 #include <QPointF>
 #include <QPolygonF>
@@ -108,8 +109,20 @@ public:
     void PaintCursor(QPainter& P, const TPlanProjection& Pr, const TRec& R);
     void PaintScaleBand(QPainter& P, const QSize& Size, int BottomBand, const TPlanProjection& Pr);
 
+    // The names of the last painting (waypoints and turn points share it).
+    const TLabelPlacer& Labels() const { return fLabels; }
+
 private:
     void UpdateZoneCache(const QSize& Size, const TPlanProjection& Pr);
+    // Takes the places of the turn-point names before the waypoints' names, which often stand
+    // at the same points: the task's names win.
+    void ReserveTaskLabels(QPainter& P, const TPlanProjection& Pr);
+    QFont TaskFont(const QPainter& P) const;
+
+    TLabelPlacer fLabels;
+    // Which turn-point names found room (set by ReserveTaskLabels for the next PaintTask).
+    std::vector<bool> fTaskLabels;
+    bool fTaskReserved = false;
 
     // Zone outlines in positions for one zone set (by address and count), then in pixels for
     // one projection.
