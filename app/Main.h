@@ -45,7 +45,7 @@ class TMainForm : public QMainWindow, public IModelUi
 {
     Q_OBJECT
 public:
-    // The shared open and save dialogs of the file commands.
+    // The shared open and save dialogs of the file commands (made at their first use).
     TOpenCustomDialog* OpenDlg = nullptr;
     TSaveCustomDialog* SaveDlg = nullptr;
 
