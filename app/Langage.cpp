@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "app/Option.h"
 #include "app/Text.h"
+#include "devices/Garmin.h"
 #include "platform/Msg.h"
 
 #include <QAbstractButton>
@@ -155,6 +156,9 @@ const TUiText MainFormTexts[] = {
     {"ArrangeViewsAct", "&Réorganiser les fenêtres", "&Arrange the windows",
      "Replace la vue plan, le profil et les calculs.",
      "Lays out the plan, the profile and the calculations again."},
+    {"WebMapAct", "Carte &web...", "&Web map...",
+     "Montre la position courante ou le way-point sélectionné sur une carte web.",
+     "Shows the current fix or the selected waypoint on a web map."},
     {"CircuitMenu", "&Circuit", "&Task"},
     {"AssocieAuto", "&Association automatique", "&Automatic association",
      "Associe les points de virage du circuit aux points de virage réalisés.",
@@ -163,6 +167,14 @@ const TUiText MainFormTexts[] = {
      "Supprime tous les points de virage du circuit.", "Removes every turn point of the task."},
     {"ToolsMenu", "&Outils", "&Tools"},
     {"Options", "&Options...", "&Options...", "Options de Zephalon.", "Zephalon options."},
+    {"SelectionCarte", "&Sélection carte de fond...", "&Background map...",
+     "Choisit la carte scannée affichée en fond de la vue en plan.",
+     "Chooses the scanned map drawn behind the plan view."},
+    {"InstalleCarte", "&Installation cartes...", "&Install maps...",
+     "Ajoute, modifie, ré-installe ou supprime les cartes scannées.",
+     "Adds, edits, re-installs or removes scanned maps."},
+    {"GpsGarmin", "GPS &Garmin...", "GPS &Garmin...", "Echange de données avec un GPS Garmin.",
+     "Data exchange with a Garmin GPS."},
     {"TestBtn", "Test", "Test", "Fenêtre de test.", "Test window."},
     {"HelpMenu", "&?", "&?"},
     {"APropos", "&A propos de Zephalon...", "&About Zephalon...", nullptr, nullptr},
@@ -171,6 +183,48 @@ const TUiText MainFormTexts[] = {
 
 const TUiText TextFormTexts[] = {
     {"", "Calculs", "Calculations"},
+};
+
+const TUiText GarminFormTexts[] = {
+    {"", "Interface pour GPS Garmin", "Garmin GPS interface"},
+    {"TraceBtn", "Tr&acer", "Dr&aw", "Trace les données déjà lues du GPS.",
+     "Draws the data already read from the GPS."},
+    {"TrjBox", "&Lecture trajectoire", "Track &reading"},
+    {"TrjTimeBox", "&Nouvelle trajectoire après", "&New track after",
+     "Changements de trajectoires si interruption de la trace pendant une durée supérieure à la valeur "
+     "indiquée en mn.",
+     "New track when the trace stops for longer than the time given in minutes."},
+    {"TrjTimeEdit", nullptr, nullptr, "Durée minimum entre 2 changements de trajectoires (en minutes).",
+     "Shortest time between two track changes (minutes)."},
+    {"TrjGrmBox", "Changt traject. &Garmin", "&Garmin track change",
+     "Changements de trajectoires détectés par le GPS Garmin.", "Track changes detected by the Garmin GPS."},
+    {"UpTrkBtn", "Ecrire TR&K", "Write TR&K", "Transfère la trajectoire active vers le GPS.",
+     "Transfers the active track to the GPS."},
+    {"DownTrkBtn", "Lire &TRK", "Read &TRK",
+     "Lit les trajectoires enregistrées dans le GPS (track log) sans les effacer.",
+     "Reads the tracks recorded in the GPS (track log) without erasing them."},
+    {"UpWptBox", "Ecriture way-points", "Waypoint writing"},
+    {"SelOnlyBtn", "Wpt repérés seule&ment", "&Marked wpt only",
+     "Ne transfère vers le GPS que les way-points repérés (tous les way-points sinon).",
+     "Transfers only the marked waypoints to the GPS (all waypoints otherwise)."},
+    {"UpWptBtn", "Ecrire W&PT", "Write W&PT",
+     "Transfère et ajoute les way-points ouverts vers le GPS (les 6 premières lettres doivent être "
+     "différentes !).",
+     "Transfers and adds the open waypoints to the GPS (the first 6 letters must differ!)."},
+    {"DownWptBtn", "Lire &WPT", "Read &WPT", "Lit les way-points personnels du GPS sans les effacer.",
+     "Reads the user waypoints of the GPS without erasing them."},
+    {"ComBox", "&Interface", "&Interface", "Sélection du port auquel est relié le GPS.",
+     "Choice of the port the GPS is connected to."},
+    {"ComNbEdit", nullptr, nullptr, "Sélection du port auquel est relié le GPS.",
+     "Choice of the port the GPS is connected to."},
+    {"ComNbLbl", "N° port", "Port no."},
+    {"UpRteBtn", "Ecrire RT&E", "Write RT&E", "Transfère le circuit vers le GPS (route).",
+     "Transfers the task to the GPS (route)."},
+    {"DownRteBtn", "Lire &RTE", "Read &RTE", "Lit un circuit (route) du GPS sans l'effacer.",
+     "Reads a task (route) from the GPS without erasing it."},
+    {"OffBtn", "Etein&dre", "Switch o&ff", "Eteint le GPS.", "Switches the GPS off."},
+    {"CloseBtn", "&Fermer", "&Close", "Ferme cette fenêtre \"Interface pour GPS Garmin\".",
+     "Closes this \"Garmin GPS interface\" window."},
 };
 
 const TUiText OptionFormTexts[] = {
@@ -299,6 +353,11 @@ QStringList LangMainForm(TMainForm& F)
 QStringList LangTextForm(TTextForm& F)
 {
     return ApplyTexts(&F, TextFormTexts);
+}
+
+QStringList LangGarminForm(TGarminForm& F)
+{
+    return ApplyTexts(&F, GarminFormTexts);
 }
 
 QStringList LangOptionForm(TOptionForm& F)

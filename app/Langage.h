@@ -17,6 +17,7 @@
 class QComboBox;
 class QObject;
 class QSpinBox;
+class TGarminForm;
 class TMainForm;
 class TOptionForm;
 class TTextForm;
@@ -50,6 +51,7 @@ template <std::size_t N> QStringList ApplyTexts(QObject* Root, const TUiText (&T
 QStringList LangMainForm(TMainForm& F);
 QStringList LangTextForm(TTextForm& F);
 QStringList LangOptionForm(TOptionForm& F);
+QStringList LangGarminForm(TGarminForm& F);
 
 // The routines SetFrenchTexts runs, by name, in order of registration. Registering a name
 // again replaces its routine. The shell's own windows are registered from the start.

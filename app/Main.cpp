@@ -1,8 +1,17 @@
 // The main window and the start-up of the program.
 #include "app/Main.h"
+#include "app/LangMaps.h"
+#include "app/LangTools.h"
+#include "app/PlanRender.h"
 #include "dialogs/Choice.h"
+#include "dialogs/Editpos.h"
+#include "dialogs/Help.h"
 #include "dialogs/Info.h"
+#include "dialogs/Inimap.h"
+#include "dialogs/Reachmap.h"
 #include "dialogs/SmallWindows.h"
+#include "dialogs/TestForm.h"
+#include "dialogs/WebMap.h"
 
 #include "app/Cutt.h"
 #include "app/Langage.h"
@@ -10,6 +19,7 @@
 #include "app/Plan.h"
 #include "app/Shell.h"
 #include "app/Text.h"
+#include "devices/Garmin.h"
 #include "files/MapCal.h"
 #include "files/MapLoad.h"
 #include "files/RecFile.h"
@@ -295,12 +305,16 @@ void TMainForm::BuildActions()
                           QKeySequence(Qt::CTRL | Qt::Key_F5),
                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F5)});
     ArrangeViewsAct = NewAction("ArrangeViewsAct", &TMainForm::ArrangeViews);
+    WebMapAct = NewAction("WebMapAct", &TMainForm::WebMapExecute);
 
     AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
 
     Options = NewAction("Options", &TMainForm::OptionsExecute, MakeIcon(TIcon::Options));
+    GpsGarmin = NewAction("GpsGarmin", &TMainForm::GpsGarminExecute);
     APropos = NewAction("APropos", &TMainForm::AProposExecute);
+    InstalleCarte = NewAction("InstalleCarte", &TMainForm::InstalleCarteExecute);
+    SelectionCarte = NewAction("SelectionCarte", &TMainForm::SelectionCarteExecute);
 }
 
 void TMainForm::BuildMenus()
@@ -330,12 +344,18 @@ void TMainForm::BuildMenus()
     view->addActions({ZoomPlus, ZoomMoins, Ajuste});
     view->addSeparator();
     view->addAction(ArrangeViewsAct);
+    view->addSeparator();
+    view->addAction(WebMapAct);
 
     QMenu* task = menu("CircuitMenu");
     task->addActions({AssocieAuto, SupprCircuit});
 
     QMenu* tools = menu("ToolsMenu");
+    tools->addActions({SelectionCarte, InstalleCarte});
+    tools->addSeparator();
     tools->addAction(Options);
+    tools->addSeparator();
+    tools->addAction(GpsGarmin);
 
     QMenu* help = menu("HelpMenu");
     help->addAction(APropos);
@@ -362,7 +382,7 @@ void TMainForm::BuildToolBar()
     TestBtn = new QToolButton(MainToolBar);
     TestBtn->setObjectName(QStringLiteral("TestBtn"));
     TestBtn->setIcon(MakeIcon(TIcon::Test));
-    TestBtn->setEnabled(false); // the test window comes with the dialogs
+    connect(TestBtn, &QToolButton::clicked, this, &TMainForm::TestBtnClick);
     TestBtnAction = MainToolBar->addWidget(TestBtn);
     TestBtnAction->setVisible(TestBtnWanted());
 
@@ -562,6 +582,8 @@ void TMainForm::closeEvent(QCloseEvent* e)
         return;
     }
     SaveOptions();
+    // The map window keeps its options and removes its page when it closes.
+    if (WebMapForm && WebMapForm->isVisible()) WebMapForm->close();
     e->accept();
 }
 
@@ -776,6 +798,36 @@ void TMainForm::SupprCircuitExecute()
     RefreshViews();
 }
 
+// ---- Web map and test window ----------------------------------------
+
+void TMainForm::WebMapExecute()
+{
+    if (!WebMapForm) {
+        new TWebMapForm(this, ClientRect().size());
+        LangWebMapForm(*WebMapForm);
+        RegisterLangRoutine(QStringLiteral("WebMapForm"), [] {
+            if (WebMapForm) LangWebMapForm(*WebMapForm);
+        });
+    }
+    {
+        // The view sheet is made current without its change handler: the page is built once, below.
+        const QSignalBlocker block(WebMapForm->PageControl);
+        WebMapForm->PageControl->setCurrentWidget(WebMapForm->ViewTab);
+    }
+    WebMapForm->show();
+    WebMapForm->raise();
+    WebMapForm->activateWindow();
+    WebMapForm->ShowMap();
+}
+
+void TMainForm::TestBtnClick()
+{
+    if (!FormTest) return;
+    FormTest->show();
+    FormTest->raise();
+    FormTest->activateWindow();
+}
+
 // ---- Tools and help ----------------------------------------
 
 void TMainForm::OptionsExecute()
@@ -790,6 +842,18 @@ void TMainForm::OptionsExecute()
     RefreshViews();
 }
 
+void TMainForm::GpsGarminExecute()
+{
+    auto* f = new TGarminForm(this);
+    LangGarminForm(*f);
+    if (PlanForm) PlanForm->ComMode = 1;
+    f->exec();
+    delete f;
+    if (PlanForm) PlanForm->ComMode = 0;
+    UpdateActions();
+    RefreshViews();
+}
+
 void TMainForm::AProposExecute()
 {
     MessageDlg(Tr(QStringLiteral("Zephalon %1\rAnalyse des vols de planeur."),
@@ -797,6 +861,18 @@ void TMainForm::AProposExecute()
                    .arg(QCoreApplication::applicationVersion()),
                TMsgType::Information, mbOK,
                Tr(QStringLiteral("A propos de Zephalon"), QStringLiteral("About Zephalon")));
+}
+
+// ---- Scanned maps ----------------------------------------
+
+void TMainForm::InstalleCarteExecute()
+{
+    if (ReachMapForm) ReachMapForm->Execute(1);
+}
+
+void TMainForm::SelectionCarteExecute()
+{
+    if (ReachMapForm) ReachMapForm->Execute(0);
 }
 
 // ---- Start-up ----------------------------------------
@@ -818,6 +894,39 @@ bool TZephalonApp::notify(QObject* Receiver, QEvent* Event)
         qCritical("Zephalon: unknown exception stopped at the event loop");
     }
     return false;
+}
+
+// The map chooser, the calibration window, the position editor and the help window, with what
+// the main window lends them.
+static void CreateMapForms()
+{
+    ReachMapForm = new TReachMapForm(MainForm);
+    IniMapForm = new TIniMapForm(MainForm);
+    PosEdit = new TPosEdit(MainForm);
+    HelpForm = new THelpForm(MainForm);
+    TReachMapForm::FitToMap = [] {
+        if (PlanForm) PlanForm->Ajuste(FitCtrl);
+    };
+    TReachMapForm::CalibrationPlace = [] {
+        if (!MainForm) return QRect();
+        QPoint origin;
+        QSize size;
+        int status = 0;
+        MainForm->ClientArea(origin, size, status);
+        return QRect(origin, QSize(size.width(), size.height() - status));
+    };
+    RegisterLangRoutine(QStringLiteral("ReachMapForm"), [] {
+        if (ReachMapForm) LangReachMapForm(*ReachMapForm);
+    });
+    RegisterLangRoutine(QStringLiteral("IniMapForm"), [] {
+        if (IniMapForm) LangIniMapForm(*IniMapForm);
+    });
+    RegisterLangRoutine(QStringLiteral("PosEdit"), [] {
+        if (PosEdit) LangPosEdit(*PosEdit);
+    });
+    RegisterLangRoutine(QStringLiteral("HelpForm"), [] {
+        if (HelpForm) LangHelpForm(*HelpForm);
+    });
 }
 
 void CreateForms(const QString& StartTrj)
@@ -852,6 +961,11 @@ void CreateForms(const QString& StartTrj)
         f.exec();
     });
     CreateSmallWindows(MainForm);
+    CreateMapForms();
+    new TFormTest(MainForm);
+    RegisterLangRoutine(QStringLiteral("FormTest"), [] {
+        if (FormTest) LangFormTest(*FormTest);
+    });
     SetFlightChoiceHook([](const QString& FileName, const QStringList& Flights, int& Index) {
         const TFlightChoice c = ChooseFlights(FileName, Flights);
         Index = c.Index;
@@ -863,6 +977,8 @@ void DestroyForms()
 {
     InstallFileDialogs(nullptr, nullptr);
     TOpenCustomDialog::SetOptionFormRunner(nullptr);
+    TReachMapForm::FitToMap = nullptr;
+    TReachMapForm::CalibrationPlace = nullptr;
     UninstallMessageWindows();
     SetFlightChoiceHook({});
     SetFileDialogHook({});

@@ -75,12 +75,17 @@ public:
     QAction* ZoomMoins = nullptr;
     QAction* Ajuste = nullptr;
     QAction* ArrangeViewsAct = nullptr;
+    QAction* WebMapAct = nullptr; // the current fix or waypoint on a web map
     // Task
     QAction* AssocieAuto = nullptr;
     QAction* SupprCircuit = nullptr;
     // Tools and help
     QAction* Options = nullptr;
+    QAction* GpsGarmin = nullptr;
     QAction* APropos = nullptr;
+    // Scanned maps
+    QAction* InstalleCarte = nullptr;
+    QAction* SelectionCarte = nullptr;
 
     QToolBar* MainToolBar = nullptr;
     // The test button: shown only when key "Test_Btn" of section "Interface" is set.
@@ -139,10 +144,15 @@ public slots:
     void ZoomMoinsExecute();
     void AjusteExecute();
     void ArrangeViews();
+    void WebMapExecute();
+    void TestBtnClick();
     void AssocieAutoExecute();
     void SupprCircuitExecute();
     void OptionsExecute();
+    void GpsGarminExecute();
     void AProposExecute();
+    void InstalleCarteExecute();
+    void SelectionCarteExecute();
     void NmeaFormExtExecute(QObject* Sender = nullptr);
 
 protected:

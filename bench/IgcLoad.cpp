@@ -1,5 +1,6 @@
 // Loading a long IGC flight into the model, and the same trace saved and reloaded as ZPH.
-// Targets: 65,535 fixes from IGC under 60 ms; ZPH save and reload under 40 ms.
+// Targets: 65,535 fixes from IGC under 60 ms; ZPH save and reload under 40 ms; the peak of
+// memory while loading the IGC under 100 bytes per fix (a fix record is 48 bytes).
 #include "files/IgcFile.h"
 #include "files/RecFile.h"
 #include "files/ZphFile.h"
@@ -9,6 +10,8 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <cstring>
+#include <malloc.h>
 
 namespace {
 
@@ -66,6 +69,46 @@ void BM_IgcLoad65535(benchmark::State& state)
     }
 }
 BENCHMARK(BM_IgcLoad65535)->Unit(benchmark::kMillisecond);
+
+// "VmRSS" or "VmHWM" of /proc/self/status, in bytes.
+qint64 StatusBytes(const char* Key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(Key))
+            return line.mid(int(std::strlen(Key)) + 1).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return -1;
+}
+
+// Peak resident memory while loading, above what the process held before, per fix. The peak
+// mark is reset first (writing 5 to /proc/self/clear_refs).
+void BM_IgcLoadPeakMemoryPerFix(benchmark::State& state)
+{
+    TFixture& F = Fix();
+    double perFix = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CloseAllTrj();
+        malloc_trim(0);
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1) {
+            state.SkipWithError("cannot reset the peak mark");
+            return;
+        }
+        clear.close();
+        const qint64 before = StatusBytes("VmRSS:");
+        state.ResumeTiming();
+        TReadReport R;
+        if (!LoadIgcTrj(F.igc, true, R) || R.Fixes != 65535) state.SkipWithError("load failed");
+        state.PauseTiming();
+        perFix = double(StatusBytes("VmHWM:") - before) / 65535.0;
+        CloseAllTrj();
+        state.ResumeTiming();
+    }
+    state.counters["PeakBytesPerFix"] = perFix;
+}
+BENCHMARK(BM_IgcLoadPeakMemoryPerFix)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_ZphSaveAndReload65535(benchmark::State& state)
 {

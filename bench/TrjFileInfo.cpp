@@ -1,7 +1,12 @@
 // Summaries of 1,000 IGC files of about 1 MB each, as the explorer reads a folder.
 // Target: under 1.5 s warm for the thousand (the worst case: no declared task, so the path
-// length is worked out from every fix).
+// length is worked out from every fix). With a declared task only the head and the tail of
+// each file are read; the "WholeFiles" runs read every file whole for comparison.
+// The "Cold" runs empty the page cache before each pass; they need root and
+// ZPH_BENCH_DROP_CACHES=1 in the environment (run by hand), else they are skipped.
 #include "files/TrjFileInfo.h"
+#include "files/FileCommon.h"
+#include "files/IgcFile.h"
 #include "model/Define.h"
 
 #include <QDir>
@@ -9,6 +14,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -63,33 +69,89 @@ struct TFolder
     }
 };
 
-void Run(benchmark::State& state, TFolder& F)
+bool DropCaches()
+{
+    if (qgetenv("ZPH_BENCH_DROP_CACHES") != "1") return false;
+    ::sync();
+    QFile f(QStringLiteral("/proc/sys/vm/drop_caches"));
+    return f.open(QIODevice::WriteOnly) && f.write("3\n") == 2;
+}
+
+// The summary as the program reads it, or from the whole file read first.
+bool Summary(const QString& File, bool Whole, TTrjFileInfo& I)
+{
+    if (!Whole) return ReadTrjFileInfo(File, 0, I);
+    QByteArray b;
+    QString err;
+    TIgcSummary S;
+    return ReadWholeFile(File, b, err) && ReadIgcSummaryData(b.constData(), b.size(), S);
+}
+
+void Run(benchmark::State& state, TFolder& F, bool Whole, bool Cold)
 {
     TTrjFileInfo I;
-    for (const QString& f : F.files) // warm the page cache
-        ReadTrjFileInfo(f, 0, I);
+    if (Cold && !DropCaches()) {
+        state.SkipWithError("cold runs need root and ZPH_BENCH_DROP_CACHES=1");
+        return;
+    }
+    if (!Cold)
+        for (const QString& f : F.files) // warm the page cache
+            Summary(f, Whole, I);
     for (auto _ : state) {
+        if (Cold) {
+            state.PauseTiming();
+            DropCaches();
+            state.ResumeTiming();
+        }
         int ok = 0;
-        for (const QString& f : F.files) ok += ReadTrjFileInfo(f, 0, I);
+        for (const QString& f : F.files) ok += Summary(f, Whole, I);
         if (ok != F.files.size()) state.SkipWithError("not recognised");
         benchmark::DoNotOptimize(I);
     }
     state.counters["MB"] = double(F.bytes) / 1e6;
 }
 
-void BM_TrjFileInfo1000IgcNoTask(benchmark::State& state)
+TFolder& NoTask()
 {
     static TFolder F(false);
-    Run(state, F);
+    return F;
+}
+
+TFolder& WithTask()
+{
+    static TFolder F(true);
+    return F;
+}
+
+void BM_TrjFileInfo1000IgcNoTask(benchmark::State& state)
+{
+    Run(state, NoTask(), false, false);
 }
 BENCHMARK(BM_TrjFileInfo1000IgcNoTask)->Unit(benchmark::kMillisecond);
 
 void BM_TrjFileInfo1000IgcWithTask(benchmark::State& state)
 {
-    static TFolder F(true);
-    Run(state, F);
+    Run(state, WithTask(), false, false);
 }
 BENCHMARK(BM_TrjFileInfo1000IgcWithTask)->Unit(benchmark::kMillisecond);
+
+void BM_TrjFileInfo1000IgcWithTaskWholeFiles(benchmark::State& state)
+{
+    Run(state, WithTask(), true, false);
+}
+BENCHMARK(BM_TrjFileInfo1000IgcWithTaskWholeFiles)->Unit(benchmark::kMillisecond);
+
+void BM_TrjFileInfo1000IgcWithTaskCold(benchmark::State& state)
+{
+    Run(state, WithTask(), false, true);
+}
+BENCHMARK(BM_TrjFileInfo1000IgcWithTaskCold)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_TrjFileInfo1000IgcWithTaskWholeFilesCold(benchmark::State& state)
+{
+    Run(state, WithTask(), true, true);
+}
+BENCHMARK(BM_TrjFileInfo1000IgcWithTaskWholeFilesCold)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

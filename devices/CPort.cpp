@@ -22,8 +22,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Output the line has not taken yet is kept up to this size; a longer backlog is a transmit
-// queue that does not move.
+// A write is refused while this much earlier output still waits for the line: such a backlog
+// is a transmit queue that does not move. One write larger than this goes out whole.
 constexpr int kTxQueueLimit = 65536;
 // Upper bound of the wait for the output to leave when the port closes.
 constexpr int kMaxDrainMs = 2000;
@@ -746,7 +746,8 @@ int TCustomComPort::WriteAsync(const void* Buffer, int Count, TComAsync* Async)
     Async->Pending = false;
     Async->Transferred = 0;
     if (!fConnected) throw EComPort(2, -1, kClosed);
-    if (fTxQueue.size() + Count > kTxQueueLimit)
+    // The limit is on output already waiting: a single write of any size is taken whole.
+    if (fTxQueue.size() >= kTxQueueLimit)
         throw EComPort(2, ENOBUFS, fLine.Path() + QStringLiteral(": the output does not leave"));
     fTxQueue.append(Async->Data);
     fTxQueued += Count;

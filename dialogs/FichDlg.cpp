@@ -461,6 +461,12 @@ void TOpenCustomDialog::LayoutPanel()
 
 bool TOpenCustomDialog::RunModal()
 {
+    // Without a screen, or while message boxes answer from a script, nobody could answer a
+    // modal file dialog: it answers Cancel, so that a close that offers to save still ends.
+    if (Msg::Headless()) {
+        StoreResults();
+        return false;
+    }
     const bool ok = exec() == QDialog::Accepted;
     StoreResults();
     if (ok) {

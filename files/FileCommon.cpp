@@ -1,9 +1,10 @@
 // What every file reader and writer shares: whole-file reads, safe saves, extensions.
 #include "files/FileCommon.h"
 
+#include "platform/AtomicFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -57,25 +58,68 @@ bool ReadWholeFile(const QString& FileName, QByteArray& Data, QString& Error)
     return true;
 }
 
+bool TLineBlocks::Open(const QString& FileName, QString& Error)
+{
+    fFile.setFileName(FileName);
+    fBuf.clear();
+    fUsed = 0;
+    fTotal = 0;
+    fEnd = false;
+    if (!fFile.open(QIODevice::ReadOnly)) {
+        Error = ReadFailure(FileName, fFile.errorString());
+        return false;
+    }
+    if (fFile.size() > MaxFileSize) {
+        Error = ReadFailure(FileName,
+                            Tr(QStringLiteral("fichier trop grand."), QStringLiteral("file too large.")));
+        fFile.close();
+        return false;
+    }
+    fBuf.reserve(2 * BlockSize);
+    return true;
+}
+
+bool TLineBlocks::Next(const char*& Data, qsizetype& Size, QString& Error)
+{
+    if (fUsed > 0) {
+        fBuf.remove(0, fUsed);
+        fUsed = 0;
+    }
+    for (;;) {
+        const qsizetype nl = fBuf.lastIndexOf('\n');
+        if (fEnd || fBuf.size() >= MaxLine || (nl >= 0 && fBuf.size() >= BlockSize)) {
+            fUsed = nl >= 0 ? nl + 1 : fBuf.size();
+            if (fUsed == 0) return false; // the end, nothing left
+            Data = fBuf.constData();
+            Size = fUsed;
+            return true;
+        }
+        const qsizetype old = fBuf.size();
+        fBuf.resize(old + BlockSize);
+        const qint64 n = fFile.read(fBuf.data() + old, BlockSize);
+        if (n < 0) {
+            Error = ReadFailure(fFile.fileName(), fFile.errorString());
+            fBuf.clear();
+            return false;
+        }
+        fBuf.resize(old + qsizetype(n));
+        fTotal += n;
+        if (fTotal > MaxFileSize) { // a device or a pipe that does not end
+            Error = ReadFailure(fFile.fileName(),
+                                Tr(QStringLiteral("fichier trop grand."), QStringLiteral("file too large.")));
+            fBuf.clear();
+            return false;
+        }
+        if (n == 0) fEnd = true;
+    }
+}
+
 bool SaveFileAtomic(const QString& FileName, const QByteArray& Data, QString& Error)
 {
-    // QSaveFile writes a temporary file in the target's folder and renames it over the target
-    // only when every byte was written and flushed.
-    QSaveFile f(FileName);
-    if (!f.open(QIODevice::WriteOnly)) {
-        Error = WriteFailure(FileName, f.errorString());
-        return false;
-    }
-    if (f.write(Data) != Data.size()) {
-        Error = WriteFailure(FileName, f.errorString());
-        f.cancelWriting();
-        return false;
-    }
-    if (!f.commit()) {
-        Error = WriteFailure(FileName, f.errorString());
-        return false;
-    }
-    return true;
+    QString reason;
+    if (WriteFileAtomic(FileName, Data, reason)) return true;
+    Error = WriteFailure(FileName, reason);
+    return false;
 }
 
 QString UpperExt(const QString& FileName)

@@ -14,12 +14,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
+
+constexpr int32 OneSecond = 28; // time units, rounded (1 s = 27.8 units)
 
 struct TLine
 {
@@ -135,13 +141,30 @@ struct TCPoint
     QString Name;
 };
 
-// Declared task: header line count of turn points, then the waypoint lines.
+// Declared task: the position lines after the header line, take-off and landing included.
 struct TDecl
 {
     bool HaveHeader = false;
-    int TurnCount = -1; // "TT" of the header: turn points between start and finish
+    bool Closed = false; // a second header line: its lines are not part of this declaration
     std::vector<TCPoint> Points;
 };
+
+// The turn-point count of a header line: two digits, or a sign and a digit ("-1", "+3", " 2").
+bool SignedCount(const char* p)
+{
+    return (p[0] == '-' || p[0] == '+' || p[0] == ' ' || Digits(p, 1) >= 0) && Digits(p + 1, 1) >= 0;
+}
+
+// The header line of a declaration: "C", the declaration date and time (12 digits), the flight
+// date (6 digits, left out by some writers), the task number (4 digits), the signed count of
+// turn points, then any text (a task name).
+bool IsDeclHeader(const TLine& L)
+{
+    if (L.n < 19 || Digits(L.p + 1, 6) < 0 || Digits(L.p + 7, 6) < 0) return false;
+    if (L.n >= 25 && Digits(L.p + 13, 6) >= 0 && Digits(L.p + 19, 4) >= 0 && SignedCount(L.p + 23))
+        return true;
+    return Digits(L.p + 13, 4) >= 0 && SignedCount(L.p + 17);
+}
 
 // Reads one C record into the declaration; false when it is malformed.
 bool CRecord(const TLine& L, TDecl& D, bool WantPoint)
@@ -149,33 +172,33 @@ bool CRecord(const TLine& L, TDecl& D, bool WantPoint)
     if (L.n >= 18 && (L[8] == 'N' || L[8] == 'S') && (L[17] == 'E' || L[17] == 'W')) {
         TCPoint P;
         if (!Coord(L.p + 1, false, P.Lat) || !Coord(L.p + 9, true, P.Lon)) return false;
-        if (WantPoint && D.Points.size() < size_t(MaxListCount)) {
+        if (WantPoint && !D.Closed && D.Points.size() < size_t(MaxListCount)) {
             P.Name = HeaderText(L.p + 18, L.n - 18);
             D.Points.push_back(std::move(P));
         }
         return true;
     }
-    if (!D.HaveHeader && L.n >= 25 && Digits(L.p + 1, 9) >= 0 && Digits(L.p + 10, 9) >= 0 &&
-        Digits(L.p + 19, 6) >= 0) {
+    if (IsDeclHeader(L)) {
+        // One declaration per file: the lines of a later one do not join it.
+        if (D.HaveHeader || !D.Points.empty()) D.Closed = true;
         D.HaveHeader = true;
-        D.TurnCount = Digits(L.p + 23, 2);
         return true;
     }
     return false;
 }
 
-// The turn points of the task among the declared points: without the take-off and landing
-// lines (the first and the last when the count matches the header, else those at 0,0).
+// The turn points of the task: the first and the last position lines are the take-off and the
+// landing whatever the header line says (recorders disagree on its count, some write none),
+// and lines at 0,0 stand for points left out. Fewer than two turn points make no task.
 std::vector<const TCPoint*> TaskPoints(const TDecl& D)
 {
     std::vector<const TCPoint*> out;
-    const int k = int(D.Points.size());
-    if (D.HaveHeader && D.TurnCount >= 0 && k == D.TurnCount + 4) {
-        for (int i = 1; i < k - 1; ++i) out.push_back(&D.Points[size_t(i)]);
-        return out;
-    }
-    for (const TCPoint& P : D.Points)
+    const size_t k = D.Points.size();
+    for (size_t i = 1; i + 1 < k; ++i) {
+        const TCPoint& P = D.Points[i];
         if (P.Lat != 0 || P.Lon != 0) out.push_back(&P);
+    }
+    if (out.size() < 2) out.clear();
     return out;
 }
 
@@ -236,42 +259,111 @@ template <class F> void ForEachLine(const char* p, qsizetype n, F&& f)
 
 // ---- Reader -------------------------------------------------------------------------------------
 
-bool LoadIgcTrjData(const QByteArray& Bytes, const QString& FileName, bool WithTask, TReadReport& R)
-{
-    TTrj* T = NewTrj();
-    ++R.Traces;
-    T->FileName = FileName;
-    T->Name = QFileInfo(FileName).fileName();
-    QString aRecord;
-    bool haveDate = false, full = false;
-    int added = 0;
-    TExt ext;
-    TDecl decl;
-    auto rec = std::make_unique<TRec>();
+namespace {
 
-    ForEachLine(Bytes.constData(), Bytes.size(), [&](const TLine& L) {
-        if (L.n == 0) return true;
+// One file read into a new current trace, line by line: the file is never held whole (a long
+// flight's text would double the memory its fixes take).
+class TIgcLoad
+{
+public:
+    TIgcLoad(const QString& FileName, bool WithTask, TReadReport& R) : fWithTask(WithTask), fR(R)
+    {
+        fBefore = Trj;
+        fT = NewTrj();
+        ++fR.Traces;
+        fT->FileName = FileName;
+        fT->Name = QFileInfo(FileName).fileName();
+    }
+
+    void Block(const char* Data, qsizetype Size)
+    {
+        ForEachLine(Data, Size, [this](const TLine& L) {
+            Line(L);
+            return true;
+        });
+    }
+
+    // Finishes the trace; false when it got no fix (the trace is closed then).
+    bool Finish()
+    {
+        TTrj* T = fT;
+        if (T->Source.isEmpty()) T->Source = fARecord;
+        if (fWithTask) {
+            TTrn tp;
+            for (const TCPoint* P : TaskPoints(fDecl)) {
+                tp.Lat = P->Lat;
+                tp.Lon = P->Lon;
+                tp.Name = P->Name.left(WptNameLen);
+                if (!T->Stn->AddTrn(tp, -1)) break;
+            }
+            T->Stn->Cursor = T->Stn->First;
+            T->Stn->Modified = false;
+        }
+        fR.Fixes += fAdded;
+        TrjLoaded(); // closes the trace when it has no fix
+        if (Trj == T) {
+            T->SaveState = 0;
+            T->Modified = false;
+        }
+        return fAdded > 0;
+    }
+
+    // A read that failed part-way: nothing of the file stays open.
+    void Abandon()
+    {
+        fR.Traces -= 1;
+        CloseTrj(fT);
+        if (fBefore) SetCurrentTrj(fBefore);
+    }
+
+private:
+    // A fix whose time does not advance (after the midnight rule) keeps its position one
+    // second after the previous fix; false when that passes what a trace holds.
+    bool Advance(TRec& Rec, bool& Retimed) const
+    {
+        Retimed = false;
+        const TRec* Last = fT->Last;
+        if (!Last) return true;
+        int64_t t = Rec.Time;
+        const int64_t before = int64_t(Last->Time) - t;
+        if (before >= TimeUnitsPerDay - TimeUnitsPerHour && before <= TimeUnitsPerDay) t += TimeUnitsPerDay;
+        if (t > Last->Time) return true;
+        if (int64_t(Last->Time) + OneSecond > INT32_MAX) return false;
+        Rec.Time = Last->Time + OneSecond;
+        Retimed = true;
+        return true;
+    }
+
+    void Line(const TLine& L)
+    {
+        if (L.n == 0) return;
+        TTrj* T = fT;
         switch (L.p[0]) {
-        case 'B':
-            if (!BRecord(L, ext, *rec)) {
-                ++R.Rejected;
-            } else if (full || !T->AddRec(rec)) {
-                full = true; // the trace is full (AddRec said so once): the rest is refused
-                ++R.Rejected;
+        case 'B': {
+            bool retimed = false;
+            if (!BRecord(L, fExt, *fRec)) {
+                ++fR.Rejected;
+            } else if (!fFull && !Advance(*fRec, retimed)) {
+                ++fR.Rejected; // a time past what a trace holds
+            } else if (fFull || !T->AddRec(fRec)) {
+                fFull = true; // the trace is full (AddRec said so once): the rest is refused
+                ++fR.Rejected;
             } else {
-                ++added;
+                ++fAdded;
+                fR.Retimed += retimed;
             }
             break;
+        }
         case 'H':
             if (L.n >= 5) {
                 const QByteArray code = QByteArray(L.p + 2, 3).toUpper();
                 if (code == "DTE") {
                     TDateTime d;
                     if (HeaderDate(L, d)) {
-                        if (!haveDate) T->Date = d;
-                        haveDate = true;
+                        if (!fHaveDate) T->Date = d;
+                        fHaveDate = true;
                     } else {
-                        ++R.Rejected;
+                        ++fR.Rejected;
                     }
                 } else if (code == "PLT") {
                     T->Pilot = HeaderValue(L);
@@ -287,45 +379,53 @@ bool LoadIgcTrjData(const QByteArray& Bytes, const QString& FileName, bool WithT
             }
             break;
         case 'I':
-            if (!IRecord(L, ext)) ++R.Rejected;
+            if (!IRecord(L, fExt)) ++fR.Rejected;
             break;
         case 'C':
-            if (!CRecord(L, decl, WithTask)) ++R.Rejected;
+            if (!CRecord(L, fDecl, fWithTask)) ++fR.Rejected;
             break;
         case 'A':
-            if (aRecord.isEmpty()) aRecord = HeaderText(L.p + 1, L.n - 1);
+            if (fARecord.isEmpty()) fARecord = HeaderText(L.p + 1, L.n - 1);
             break;
         default:
             break;
         }
-        return true;
-    });
-    if (T->Source.isEmpty()) T->Source = aRecord;
-    if (WithTask) {
-        TTrn tp;
-        for (const TCPoint* P : TaskPoints(decl)) {
-            tp.Lat = P->Lat;
-            tp.Lon = P->Lon;
-            tp.Name = P->Name.left(WptNameLen);
-            if (!T->Stn->AddTrn(tp, -1)) break;
-        }
-        T->Stn->Cursor = T->Stn->First;
-        T->Stn->Modified = false;
     }
-    R.Fixes += added;
-    TrjLoaded(); // closes the trace when it has no fix
-    if (Trj == T) {
-        T->SaveState = 0;
-        T->Modified = false;
-    }
-    return added > 0;
+
+    const bool fWithTask;
+    TReadReport& fR;
+    TTrj* fT = nullptr;
+    TTrj* fBefore = nullptr; // the current trace before this one
+    QString fARecord;
+    bool fHaveDate = false, fFull = false;
+    int fAdded = 0;
+    TExt fExt;
+    TDecl fDecl;
+    std::unique_ptr<TRec> fRec = std::make_unique<TRec>();
+};
+
+} // namespace
+
+bool LoadIgcTrjData(const QByteArray& Bytes, const QString& FileName, bool WithTask, TReadReport& R)
+{
+    TIgcLoad load(FileName, WithTask, R);
+    load.Block(Bytes.constData(), Bytes.size());
+    return load.Finish();
 }
 
 bool LoadIgcTrj(const QString& FileName, bool WithTask, TReadReport& R)
 {
-    QByteArray b;
-    if (!ReadWholeFile(FileName, b, R.Error)) return false;
-    return LoadIgcTrjData(b, FileName, WithTask, R);
+    TLineBlocks file;
+    if (!file.Open(FileName, R.Error)) return false;
+    TIgcLoad load(FileName, WithTask, R);
+    const char* data = nullptr;
+    qsizetype size = 0;
+    while (file.Next(data, size, R.Error)) load.Block(data, size);
+    if (!R.Error.isEmpty()) {
+        load.Abandon();
+        return false;
+    }
+    return load.Finish();
 }
 
 // ---- Writer -------------------------------------------------------------------------------------
@@ -444,23 +544,25 @@ inline bool QuickFix(const TLine& L, int32& Lat, int32& Lon, int32& Time)
            Coord(L.p + 15, true, Lon);
 }
 
-} // namespace
-
-bool ReadIgcSummaryData(const char* Data, qsizetype Size, TIgcSummary& S)
+// What the summary keeps from the records before the first valid fix.
+struct THead
 {
-    S = TIgcSummary();
-    QString aRecord;
-    bool haveDate = false;
-    TDecl decl;
-    int32 lat0 = 0, lon0 = 0, t0 = 0;
-    const char* firstB = nullptr; // start of the first valid fix
-    // Header part: everything before the first valid fix.
+    QString ARecord;
+    bool HaveDate = false;
+    TDecl Decl;
+    int32 Lat0 = 0, Lon0 = 0, T0 = 0;
+    qsizetype FirstFix = -1; // offset of the first valid fix, -1 when none was met
+};
+
+// Reads the header records of the whole lines of Data until the first valid fix.
+void ScanHead(const char* Data, qsizetype Size, TIgcSummary& S, THead& H)
+{
     ForEachLine(Data, Size, [&](const TLine& L) {
         if (L.n == 0) return true;
         switch (L.p[0]) {
         case 'B':
-            if (QuickFix(L, lat0, lon0, t0)) {
-                firstB = L.p;
+            if (QuickFix(L, H.Lat0, H.Lon0, H.T0)) {
+                H.FirstFix = L.p - Data;
                 return false;
             }
             break;
@@ -469,7 +571,7 @@ bool ReadIgcSummaryData(const char* Data, qsizetype Size, TIgcSummary& S)
                 const char c0 = char(L.p[2] & 0xDF), c1 = char(L.p[3] & 0xDF), c2 = char(L.p[4] & 0xDF);
                 auto is = [&](const char* k) { return c0 == k[0] && c1 == k[1] && c2 == k[2]; };
                 if (is("DTE")) {
-                    if (!haveDate) haveDate = HeaderDate(L, S.Date);
+                    if (!H.HaveDate) H.HaveDate = HeaderDate(L, S.Date);
                 } else if (is("PLT")) {
                     S.Pilot = HeaderValue(L);
                 } else if (is("GTY")) {
@@ -484,18 +586,23 @@ bool ReadIgcSummaryData(const char* Data, qsizetype Size, TIgcSummary& S)
             }
             break;
         case 'C':
-            CRecord(L, decl, true);
+            CRecord(L, H.Decl, true);
             break;
         case 'A':
-            if (aRecord.isEmpty()) aRecord = HeaderText(L.p + 1, L.n - 1);
+            if (H.ARecord.isEmpty()) H.ARecord = HeaderText(L.p + 1, L.n - 1);
             break;
         default:
             break;
         }
         return true;
     });
-    if (S.Source.isEmpty()) S.Source = aRecord;
-    const std::vector<const TCPoint*> tps = TaskPoints(decl);
+}
+
+// The source and the task once the header is read.
+void FinishHead(TIgcSummary& S, const THead& H)
+{
+    if (S.Source.isEmpty()) S.Source = H.ARecord;
+    const std::vector<const TCPoint*> tps = TaskPoints(H.Decl);
     if (tps.size() >= 2) {
         S.HasTask = true;
         for (size_t i = 1; i < tps.size(); ++i) {
@@ -503,73 +610,175 @@ bool ReadIgcSummaryData(const char* Data, qsizetype Size, TIgcSummary& S)
             S.TaskDistKm += Distance(a, b);
         }
     }
-    if (!firstB) return haveDate;
-    S.HasFix = true;
+    S.HasFix = H.FirstFix >= 0;
+}
 
-    const char* end = Data + Size;
-    if (!S.HasTask) {
-        // Path length: one pass over the fixes with a local flat-earth step (the steps between
-        // fixes are short), the cosine refreshed as the latitude moves.
-        double sum = 0; // in 1e-5 degree of latitude
-        int32 plat = lat0, plon = lon0, t = t0, lastT = t0;
-        double cosRef = std::cos(IntDegToRad(plat));
-        int32 cosLat = plat;
-        int n = 0;
-        ForEachLine(firstB, end - firstB, [&](const TLine& L) {
-            int32 la, lo;
-            if (L.n == 0 || L.p[0] != 'B' || !QuickFix(L, la, lo, t)) return true;
-            ++n;
-            lastT = t;
-            if (std::abs(la - cosLat) > 200) {
-                cosLat = la;
-                cosRef = std::cos(IntDegToRad(la));
-            }
-            double dlo = double(lo) - plon;
-            if (dlo > 18000000)
-                dlo -= 36000000;
-            else if (dlo < -18000000)
-                dlo += 36000000;
-            const double dx = dlo * cosRef, dy = double(la) - plat;
-            sum += std::sqrt(dx * dx + dy * dy);
-            plat = la;
-            plon = lo;
-            return true;
-        });
-        S.Fixes = n;
-        S.PathKm = sum * (M_PI / 180.0 * 1e-5) * EarthRadiusKm;
-        S.Duration = lastT - t0;
-    } else {
-        // Duration only: the last valid fix, looked for from the end.
-        const char* p = end;
-        int32 la, lo, t = t0;
-        while (p > firstB) {
-            const char* e = p;
-            if (e > firstB && e[-1] == '\n') --e;
-            const char* s = e;
-            while (s > firstB && s[-1] != '\n') --s;
-            qsizetype len = e - s;
-            if (len > 0 && s[len - 1] == '\r') --len;
-            if (QuickFix(TLine{s, len}, la, lo, t)) break;
-            p = s;
-        }
-        S.Duration = t - t0;
+// The time of the last valid fix among the whole lines of [Begin, End) (Begin starts a line);
+// false when there is none.
+bool LastFixTime(const char* Begin, const char* End, int32& T)
+{
+    const char* p = End;
+    int32 la, lo;
+    while (p > Begin) {
+        const char* e = p;
+        if (e[-1] == '\n') --e;
+        const char* s = e;
+        while (s > Begin && s[-1] != '\n') --s;
+        qsizetype len = e - s;
+        if (len > 0 && s[len - 1] == '\r') --len;
+        if (QuickFix(TLine{s, len}, la, lo, T)) return true;
+        p = s;
     }
+    return false;
+}
+
+// Path length, fix count and duration from the fixes of [Data, Data + Size), which starts at
+// the first valid fix: one pass with a local flat-earth step (the steps between fixes are
+// short), the cosine refreshed as the latitude moves.
+void PathPass(const char* Data, qsizetype Size, const THead& H, TIgcSummary& S)
+{
+    double sum = 0; // in 1e-5 degree of latitude
+    int32 plat = H.Lat0, plon = H.Lon0, t = H.T0, lastT = H.T0;
+    double cosRef = std::cos(IntDegToRad(plat));
+    int32 cosLat = plat;
+    int n = 0;
+    ForEachLine(Data, Size, [&](const TLine& L) {
+        int32 la, lo;
+        if (L.n == 0 || L.p[0] != 'B' || !QuickFix(L, la, lo, t)) return true;
+        ++n;
+        lastT = t;
+        if (std::abs(la - cosLat) > 200) {
+            cosLat = la;
+            cosRef = std::cos(IntDegToRad(la));
+        }
+        double dlo = double(lo) - plon;
+        if (dlo > 18000000)
+            dlo -= 36000000;
+        else if (dlo < -18000000)
+            dlo += 36000000;
+        const double dx = dlo * cosRef, dy = double(la) - plat;
+        sum += std::sqrt(dx * dx + dy * dy);
+        plat = la;
+        plon = lo;
+        return true;
+    });
+    S.Fixes = n;
+    S.PathKm = sum * (M_PI / 180.0 * 1e-5) * EarthRadiusKm;
+    S.Duration = lastT - H.T0;
+}
+
+void FixDuration(TIgcSummary& S)
+{
     if (S.Duration < 0) // the flight went past midnight
         S.Duration += TimeUnitsPerDay;
+}
+
+// Reads Count bytes at Offset (fewer at the end of the file); false on a read error.
+bool ReadAt(int Fd, qint64 Offset, qsizetype Count, QByteArray& Out)
+{
+    Out.resize(Count);
+    qsizetype got = 0;
+    while (got < Count) {
+        const ssize_t n = ::pread(Fd, Out.data() + got, size_t(Count - got), off_t(Offset + got));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) break;
+        got += n;
+    }
+    Out.resize(got);
+    return true;
+}
+
+// A file descriptor closed on every way out.
+struct TFd
+{
+    int fd;
+    ~TFd()
+    {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+} // namespace
+
+bool ReadIgcSummaryData(const char* Data, qsizetype Size, TIgcSummary& S)
+{
+    S = TIgcSummary();
+    THead H;
+    ScanHead(Data, Size, S, H);
+    FinishHead(S, H);
+    if (!S.HasFix) return H.HaveDate;
+    if (S.HasTask) {
+        int32 t = H.T0;
+        LastFixTime(Data + H.FirstFix, Data + Size, t);
+        S.Duration = t - H.T0;
+    } else {
+        PathPass(Data + H.FirstFix, Size - H.FirstFix, H, S);
+    }
+    FixDuration(S);
     return true;
 }
 
 bool ReadIgcSummary(const QString& FileName, TIgcSummary& S)
 {
-    QFile f(FileName);
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    const qint64 size = f.size();
+    S = TIgcSummary();
+    TFd f{::open(QFile::encodeName(FileName).constData(), O_RDONLY | O_CLOEXEC)};
+    if (f.fd < 0) return false;
+    struct stat st
+    {
+    };
+    if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    const qint64 size = st.st_size;
     if (size <= 0 || size > qint64(256) * 1024 * 1024) return false;
-    if (uchar* m = f.map(0, size)) {
-        const bool ok = ReadIgcSummaryData(reinterpret_cast<const char*>(m), qsizetype(size), S);
-        f.unmap(m);
-        return ok;
+    // Only the head and, with a declared task, the tail are read: no read-ahead of the rest.
+    ::posix_fadvise(f.fd, 0, 0, POSIX_FADV_RANDOM);
+
+    // The head: the records before the first valid fix, in growing blocks of whole lines.
+    THead H;
+    QByteArray head;
+    for (qsizetype want = 64 * 1024;; want *= 2) {
+        if (!ReadAt(f.fd, 0, qsizetype(std::min<qint64>(want, size)), head)) return false;
+        const bool all = head.size() >= size;
+        qsizetype whole = head.size();
+        if (!all) {
+            const qsizetype nl = head.lastIndexOf('\n');
+            whole = nl < 0 ? 0 : nl + 1;
+        }
+        S = TIgcSummary();
+        H = THead();
+        ScanHead(head.constData(), whole, S, H);
+        if (H.FirstFix >= 0 || all) break;
     }
-    const QByteArray b = f.readAll();
-    return ReadIgcSummaryData(b.constData(), b.size(), S);
+    FinishHead(S, H);
+    if (!S.HasFix) return H.HaveDate;
+
+    if (!S.HasTask) {
+        // The path length needs every fix.
+        ::posix_fadvise(f.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        QByteArray rest;
+        if (!ReadAt(f.fd, H.FirstFix, qsizetype(size - H.FirstFix), rest)) return false;
+        PathPass(rest.constData(), rest.size(), H, S);
+        FixDuration(S);
+        return true;
+    }
+
+    // The tail: the last valid fix, in growing blocks from the end.
+    int32 t = H.T0;
+    QByteArray tail;
+    for (qint64 want = 4096;; want *= 2) {
+        const qint64 from = std::max<qint64>(H.FirstFix, size - want);
+        if (!ReadAt(f.fd, from, qsizetype(size - from), tail)) return false;
+        const char* b = tail.constData();
+        const char* e = b + tail.size();
+        if (from > H.FirstFix) { // the block starts inside a line: skip to the next one
+            const char* nl = static_cast<const char*>(std::memchr(b, '\n', size_t(e - b)));
+            b = nl ? nl + 1 : e;
+        }
+        if (LastFixTime(b, e, t) || from == H.FirstFix) break;
+    }
+    S.Duration = t - H.T0;
+    FixDuration(S);
+    return true;
 }

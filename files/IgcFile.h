@@ -29,5 +29,7 @@ struct TIgcSummary
     double PathKm = 0;     // path length, only worked out when there is no task
 };
 // False when the file cannot be read or is not an IGC file (neither a date header nor a fix).
+// From a file, only the head (the records before the first fix) and, with a declared task, the
+// tail (the last fix) are read; without a task every fix is read for the path length.
 bool ReadIgcSummary(const QString& FileName, TIgcSummary& S);
 bool ReadIgcSummaryData(const char* Data, qsizetype Size, TIgcSummary& S);

@@ -1,26 +1,56 @@
 #include "files/MapLoad.h"
 
 #include "files/MapCal.h"
+#include "files/MapList.h"
 #include "model/Define.h"
 #include "model/ModelUi.h"
 #include "model/Options.h"
 #include "platform/IniFile.h"
 #include "platform/Msg.h"
-#include "platform/ProgramDir.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <algorithm>
+#include <cstdlib>
 
 namespace {
 
-const QString SecMaps = QStringLiteral("Liste_Cartes");
-
-QString AsciiLower(QString s)
+// The decoders hand back a picture whose missing part is grey when a JPEG or BMP file was cut
+// short: such a file must not pass for a map.
+bool ImageFileComplete(const QString& Path)
 {
-    for (QChar& c : s)
-        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + 32);
-    return s;
+    QFile f(Path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const qint64 size = f.size();
+    const QByteArray head = f.read(64);
+    if (head.startsWith("\xff\xd8")) {
+        // The end-of-image marker closes the file (a little trailing padding is tolerated).
+        const qint64 tail = std::min<qint64>(size, 4096);
+        f.seek(size - tail);
+        return f.read(tail).contains("\xff\xd9");
+    }
+    if (head.startsWith("BM") && head.size() >= 34) {
+        const auto u32 = [&head](int at) {
+            return quint32(uchar(head[at])) | quint32(uchar(head[at + 1])) << 8 |
+                   quint32(uchar(head[at + 2])) << 16 | quint32(uchar(head[at + 3])) << 24;
+        };
+        const auto u16 = [&head](int at) {
+            return quint32(uchar(head[at])) | quint32(uchar(head[at + 1])) << 8;
+        };
+        const quint32 headerSize = u32(14);
+        if (headerSize < 40) return true; // old core header: left to the decoder
+        const qint64 offBits = u32(10);
+        const qint64 width = qint32(u32(18));
+        const qint64 height = std::abs(qint64(qint32(u32(22))));
+        const qint64 bits = u16(28);
+        const quint32 compression = u32(30);
+        if (compression != 0 && compression != 3) return true; // run-length coded: no fixed size
+        const qint64 stride = (width * bits + 31) / 32 * 4;
+        return size >= offBits + stride * height;
+    }
+    return true;
 }
 
 void Warn(const QString& text)
@@ -31,7 +61,7 @@ void Warn(const QString& text)
 // Everything of LoadMap between its two status texts.
 bool LoadMapFiles(const QString& Name)
 {
-    const QString path = TIniFile(IniFileName()).ReadString(SecMaps, Name, QString());
+    const QString path = TMapCatalog().PathOf(Name);
     if (path.isEmpty()) {
         Opt->FichFondCarte.clear();
         *Map = TMap();
@@ -83,7 +113,7 @@ QString MapFolderKey(const QString& Path)
     if (Path.isEmpty()) return QString();
     QString dir = QDir::cleanPath(QFileInfo(Path).absolutePath());
     if (!dir.endsWith(u'/')) dir += u'/';
-    return AsciiLower(dir);
+    return MapAsciiLower(dir);
 }
 
 bool LoadMapImage(const QString& Path, QImage& Image, QString& Error)
@@ -98,7 +128,7 @@ bool LoadMapImage(const QString& Path, QImage& Image, QString& Error)
         return false;
     }
     QImageReader reader(Path);
-    QImage img = reader.read();
+    QImage img = ImageFileComplete(Path) ? reader.read() : QImage();
     if (img.isNull()) {
         Error = QStringLiteral("Fichier ") + shown + QStringLiteral(" non valide.");
         return false;
@@ -133,11 +163,11 @@ void LoadMapBounds()
     }
     if (dir == Sml->Dir) return;
     Sml->Items.clear();
-    const TIniFile ini(IniFileName());
-    for (const QString& name : ini.ReadSection(SecMaps)) {
+    const TMapCatalog catalog;
+    for (const QString& name : catalog.Names()) {
         TMapLoc loc;
         loc.Name = name;
-        loc.Path = ini.ReadString(SecMaps, name, QString());
+        loc.Path = catalog.PathOf(name);
         if (loc.Path.isEmpty() || MapFolderKey(loc.Path) != dir) continue;
         const QString cal = MapCalFileName(loc.Path);
         if (QFileInfo(cal).isFile()) {

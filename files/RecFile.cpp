@@ -41,14 +41,24 @@ void UnknownType()
                TMsgType::Warning, mbOK);
 }
 
-void ReportRejected(const QString& FileName, int Rejected)
+void ReportRejected(const QString& FileName, const TReadReport& R)
 {
-    if (Rejected <= 0) return;
-    MessageDlg(
-        Tr(QStringLiteral("%1 : %2 enregistrements rejetés."), QStringLiteral("%1: %2 records rejected."))
-            .arg(Title(FileName))
-            .arg(Rejected),
-        TMsgType::Information, mbOK);
+    QStringList lines;
+    if (R.Rejected > 0)
+        lines << Tr(QStringLiteral("%1 : %2 enregistrements rejetés."),
+                    QStringLiteral("%1: %2 records rejected."))
+                     .arg(Title(FileName))
+                     .arg(R.Rejected);
+    if (R.Retimed > 0)
+        lines
+            << Tr(QStringLiteral(
+                      "%1 : %2 points dont l'heure n'avance pas, placés une seconde après le précédent."),
+                  QStringLiteral(
+                      "%1: %2 fixes whose time does not advance, placed one second after the previous one."))
+                   .arg(Title(FileName))
+                   .arg(R.Retimed);
+    if (lines.isEmpty()) return;
+    MessageDlg(lines.join(u'\r'), TMsgType::Information, mbOK);
 }
 
 // A failure of a reader: its own text, else "nothing valid".
@@ -150,6 +160,11 @@ QString ProposedZph(const QString& FileName, const QString& Fallback)
 
 } // namespace
 
+bool AskFileNames(TFileKind Kind, TFileChoice& Choice)
+{
+    return RunDialog(Kind, Choice);
+}
+
 void SetFileDialogHook(TFileDialogHook Hook)
 {
     gDialogHook = std::move(Hook);
@@ -250,10 +265,10 @@ int OpenTrjFiles(const QString& FileName, int WithTask)
         }
         if (!ok || R.Fixes == 0) {
             ReportReadFailure(f, R);
-            ReportRejected(f, R.Rejected);
+            ReportRejected(f, R);
             continue;
         }
-        ReportRejected(f, R.Rejected);
+        ReportRejected(f, R);
         ChooseAmongFlights(f, NewTraces(before), R);
         if (R.Traces <= 0) continue;
         any = true;
@@ -295,10 +310,10 @@ bool OpenSwpFile(const QString& FileName, bool AddToOpened)
             UnknownType();
         else
             ShowError(R.Error);
-        ReportRejected(name, R.Rejected);
+        ReportRejected(name, R);
         return false;
     }
-    ReportRejected(name, R.Rejected);
+    ReportRejected(name, R);
     if (AddToOpened && Swp) {
         AppendWpts(*Swp, *S);
         Swp->Modified = true;
@@ -337,7 +352,7 @@ bool OpenStnFile(const QString& FileName)
         ShowError(R.Error);
         return false;
     }
-    ReportRejected(name, R.Rejected);
+    ReportRejected(name, R);
     Trj->SelTrnIdx = -1;
     Opt->FichCircuit = name;
     NotifyModelChanged();
@@ -370,7 +385,7 @@ bool OpenSmpFile(const QString& FileName, int DefZoneType, bool AddToOpened)
         ReportReadFailure(name, R);
         return false;
     }
-    ReportRejected(name, R.Rejected);
+    ReportRejected(name, R);
     if (AddToOpened && Smp) {
         // Moves the zones over; the new set is left empty.
         TMpf* P = S->First;

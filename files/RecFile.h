@@ -39,6 +39,8 @@ struct TFileChoice
 // proposed name or start folder, the check boxes); false when the user cancelled.
 using TFileDialogHook = std::function<bool(TFileKind Kind, TFileChoice& Choice)>;
 void SetFileDialogHook(TFileDialogHook Hook);
+// Runs the installed dialog: false when cancelled, when nothing was chosen or without a dialog.
+bool AskFileNames(TFileKind Kind, TFileChoice& Choice);
 
 // Which flights of a file holding several to keep: the application's choice window. Answers
 // mrOk with Index, mrAll or mrCancel. Without a hook every flight is kept.

@@ -143,11 +143,11 @@ private:
             // The 24-hour rule, applied here so that the order check sees the final time.
             const int64_t before = int64_t(fLastTime) - t;
             if (WrapDay && before >= 2300000 && before <= 2400000) t += TimeUnitsPerDay;
-            if (t < fLastTime) {
-                ++fR.Rejected;
-                return;
+            if (t <= fLastTime) {
+                // A damaged or repeated time: the position is kept, as an untimed fix is.
+                t = int64_t(fLastTime) + OneSecond;
+                ++fR.Retimed;
             }
-            if (t == fLastTime) return; // same instant: the first fix stays
         }
         if (t > INT32_MAX || fFull) {
             ++fR.Rejected;
@@ -581,10 +581,13 @@ bool LoadKmlTrjData(const QByteArray& Data, const QString& FileName, TReadReport
     }
     if (P.HasError()) ++R.Rejected;
 
+    bool anySpan = false;
+    for (const TKmlPath& path : paths) anySpan = anySpan || (!path.IsTrack && path.HasSpan);
     TTrjBuilder B(FileName, R);
     int lastGroup = -2;
     for (const TKmlPath& path : paths) {
         if (path.IsTrack != anyTrack) continue;
+        if (!path.IsTrack && anySpan && !path.HasSpan) continue;
         if (path.IsTrack) {
             if (path.Group != lastGroup)
                 B.NewTrace(path.Name);

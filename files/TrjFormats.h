@@ -10,9 +10,9 @@
 // holds no valid fix.
 //
 // Times: a fix's time is in 1e-5 hour from 00:00 UTC of the trace's date (TTrj::Date, the UTC
-// day of its first fix); fixes of later days carry on past 2,400,000. A fix whose time lies
-// before the previous fix's time is rejected; a fix at the same time as the previous one is
-// dropped without counting it.
+// day of its first fix); fixes of later days carry on past 2,400,000. A fix whose time does not
+// advance (the same as the previous fix's, or earlier) keeps its position and is placed one
+// second after the previous fix, as an untimed fix is; TReadReport::Retimed counts them.
 //
 // GPX: every <trk> becomes one trace; its <trkseg> after the first start with a pen-up fix
 // (TRec::Kind 1). <ele> gives both altitudes. A <trkpt> without <time> is placed one second
@@ -22,7 +22,9 @@
 // (the tracks of one <gx:MultiTrack> are the segments of one trace) and line strings are
 // ignored (they repeat the tracks or draw a task). Otherwise each <LineString> becomes a
 // trace; its points are spread evenly over the <TimeSpan> of the enclosing placemark or folder,
-// or one second apart without one. The altitude of the coordinates gives both altitudes.
+// or one second apart without one. When some line strings have a time span, those without one
+// are left out (flight tools add untimed lines: optimised legs, the task). The altitude of the
+// coordinates gives both altitudes.
 //
 // NMEA: RMC sentences (any talker) give position, time and date ("A" status only; void fixes
 // are rejected); GGA with the same time gives the GPS altitude; Garmin's PGRMZ gives the

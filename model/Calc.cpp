@@ -539,3 +539,35 @@ const std::array<TCtp, 11> ZoneStyleDefaults = {
     ZoneStyle(Aqua, 0, 1),  ZoneStyle(Aqua, 1, 1),  ZoneStyle(Red, 0, 1), ZoneStyle(Grey, 0, 1),
     ZoneStyle(Red, 0, 1),   ZoneStyle(Black, 1, 1),
 };
+
+double VectorAngle(double x, double y)
+{
+    if (x > 0) return y >= 0 ? std::atan(y / x) : std::atan(y / x) + 2 * M_PI;
+    if (x < 0) return std::atan(y / x) + M_PI;
+    if (y > 0) return M_PI / 2;
+    if (y < 0) return 3 * M_PI / 2;
+    return 0;
+}
+
+TTrj* StnToTrj(const TStn& Task, TDateTime Start, double SpeedKmh)
+{
+    if (!Task.First || !(SpeedKmh > 0) || !std::isfinite(Start)) return nullptr;
+    std::vector<TPos> pts;
+    for (const TTrn* t = Task.First; t; t = t->Next) pts.push_back(*Task.TrnPos(t));
+    const double day = std::floor(Start);
+    int32 time = Round((Start - day) * TimeUnitsPerDay);
+    TTrj* T = NewTrj();
+    T->Name = QStringLiteral("Circuit");
+    T->StartTime = Start;
+    for (size_t i = 0; i < pts.size(); ++i) {
+        if (i > 0) time += Round(Distance(pts[i - 1], pts[i]) / SpeedKmh * TimeUnitsPerHour);
+        auto r = std::make_unique<TRec>();
+        r->Lat = pts[i].Lat;
+        r->Lon = pts[i].Lon;
+        r->Time = time;
+        if (!T->AddRec(r)) break;
+    }
+    T->EndTime = day + double(time) / TimeUnitsPerDay;
+    TrjLoaded();
+    return T;
+}

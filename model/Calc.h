@@ -57,3 +57,12 @@ TDateTime EncodeDate(int Year, int Month, int Day);
 void DecodeDate(TDateTime D, int& Year, int& Month, int& Day);
 // Date-time of a fix time (1e-5 hour, may pass 24 h) on a day.
 TDateTime RecDateTime(TDateTime Day, int32 Time);
+
+// Direction of the vector (x, y) in radians, in [0, 2π); 0 for the null vector.
+double VectorAngle(double x, double y);
+
+// A new current trace named "Circuit" flying the task's turn points in order at SpeedKmh,
+// the first reached at Start (a date-time). The task is read before the new trace (whose own
+// task is empty) becomes current. nullptr, with nothing changed, when the task is empty or the
+// speed is not positive.
+TTrj* StnToTrj(const TStn& Task, TDateTime Start, double SpeedKmh);

@@ -257,12 +257,14 @@ private:
 };
 
 // Calibration point of a scanned map.
+// A new point is at 0 and not defined; the calibration reader marks the values a file lacks
+// (pixel -1, angle 50000000).
 struct TMapCalPoint
 {
-    int32 X = -1;          // pixel column, -1 = missing
-    int32 Y = -1;          // pixel row
-    int32 Lati = 50000000; // 1e-5 degree, 50000000 = missing
-    int32 Long = 50000000;
+    int32 X = 0;    // pixel column
+    int32 Y = 0;    // pixel row
+    int32 Lati = 0; // 1e-5 degree
+    int32 Long = 0;
     bool Valid = false;
 };
 

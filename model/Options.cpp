@@ -278,7 +278,8 @@ bool SaveOptions(const TOpt& O, TIniFile& Ini)
                                      "Les paramètres de Zephalon ne peuvent être sauvegardés !"),
                       QStringLiteral("Cannot write to the initialisation file\r%1 .\r"
                                      "Zephalon's settings cannot be saved !"))
-                       .arg(Ini.FileName()),
+                           .arg(Ini.FileName()) +
+                       QStringLiteral("\r") + Ini.LastError(),
                    TMsgType::Error, mbOK);
     return ok;
 }

@@ -1,15 +1,12 @@
 #include "platform/IniFile.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Numbers.h"
 #include "platform/Text1252.h"
 
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -48,11 +45,6 @@ bool HasNonAscii(const QByteArray& b)
 QString Fold(const QString& s)
 {
     return s.toCaseFolded();
-}
-
-QString SystemError(int err)
-{
-    return QString::fromLocal8Bit(std::strerror(err));
 }
 
 struct TLine
@@ -297,7 +289,7 @@ TIniFile::TIniFile(const QString& fileName) : d(new Impl), fName(fileName)
     QFileInfo fi(fileName);
     if (!fi.exists() && !fi.isSymLink()) return; // a new file, written in UTF-8
     if (fi.isDir()) {
-        d->readError = SystemError(EISDIR);
+        d->readError = SystemErrorText(EISDIR);
     } else {
         QFile f(fileName);
         if (f.open(QIODevice::ReadOnly)) {
@@ -568,34 +560,8 @@ bool TIniFile::Save()
         fLastError = d->readError;
         return false;
     }
-    const QFileInfo fi(fName);
-    if (fi.isDir()) {
-        fLastError = SystemError(EISDIR);
-        return false;
-    }
-    if (fi.exists()) {
-        // A read-only file stays unchanged, even for a user who could replace it.
-        const QByteArray path = QFile::encodeName(fi.canonicalFilePath());
-        struct stat st;
-        if (access(path.constData(), W_OK) != 0) {
-            fLastError = SystemError(errno);
-            return false;
-        }
-        if (stat(path.constData(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-            fLastError = SystemError(EACCES);
-            return false;
-        }
-    }
-    QSaveFile f(fName);
-    if (!f.open(QIODevice::WriteOnly)) {
-        fLastError = f.errorString();
-        return false;
-    }
     const auto [bytes, encoding] = d->Output();
-    if (f.write(bytes) != bytes.size() || !f.commit()) {
-        fLastError = f.errorString();
-        return false;
-    }
+    if (!WriteFileAtomic(fName, bytes, fLastError)) return false;
     d->Settle(encoding);
     fLastError.clear();
     return true;

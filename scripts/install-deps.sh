@@ -8,13 +8,14 @@ set -euo pipefail
 pkgs=(
   build-essential cmake ninja-build ccache pkg-config git
   clang-14 libclang-rt-14-dev llvm-14
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-webengine-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-webengine-dev libjs-leaflet
   qt6-svg-dev qt6-image-formats-plugins qt6-translations-l10n
   libgl1-mesa-dev libxkbcommon-dev
   libgeographiclib-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
-  poppler-utils cups-client locales
+  poppler-utils cups-client cups-daemon locales
+  gpsbabel
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <thread>
 
 namespace {
 
@@ -302,6 +303,27 @@ TEST(CPortIo, NonBlockingReadsBinarySafeBothWays)
     EXPECT_EQ(o.async->Data, binary);
     EXPECT_EQ(o.port.WaitAsync(o.async.get()), binary.size());
     EXPECT_EQ(o.pty.ReadMasterExactly(binary.size()), binary);
+}
+
+TEST(CPortIo, WriteLargerThanTheBacklogLimitGoesOutWhole)
+{
+    OpenPort o;
+    o.port.Open();
+    QByteArray big(200 * 1024, '\0');
+    for (int i = 0; i < big.size(); ++i) big[i] = char(i * 13 + i / 256);
+    EXPECT_EQ(o.port.WriteStrAsync(big, o.async.get()), 0); // more than the line takes at once
+    EXPECT_TRUE(o.async->Pending);
+    // While it waits, a further write is refused: the output does not leave.
+    std::unique_ptr<TComAsync> second;
+    TComPort::InitAsync(second);
+    EXPECT_EQ(CodeOf([&] { o.port.WriteStrAsync("x", second.get()); }), 2);
+
+    QByteArray got;
+    std::thread reader([&] { got = o.pty.ReadMasterExactly(int(big.size()), 10000); });
+    EXPECT_EQ(o.port.WaitAsync(o.async.get()), big.size());
+    reader.join();
+    EXPECT_FALSE(o.async->Pending);
+    EXPECT_EQ(got, big);
 }
 
 TEST(CPortIo, PurgeAndLineState)

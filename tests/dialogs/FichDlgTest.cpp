@@ -305,6 +305,12 @@ protected:
         Language = 0;
         Msg::ClearScript();
         Msg::ClearLog();
+        // These tests drive the file dialogs themselves; unscripted boxes still answer alone.
+        Msg::SetHeadless(false);
+        Msg::SetHandler([](const QString&, TMsgType, int Buttons, const QString&) {
+            return Msg::DefaultAnswer(Buttons);
+        });
+        Msg::SetInputHandler([](const QString&, const QString&, QString&) { return false; });
         ASSERT_TRUE(tmp.isValid());
         for (const char* n : {"a.igc", "B.IGC", "c.Zph", "d.txt", "e", "f.Igc"}) Touch(n, "x");
         QDir(tmp.path()).mkdir("sub.dir");
@@ -313,6 +319,9 @@ protected:
     {
         TOpenCustomDialog::SetOptionFormRunner(nullptr);
         InstallFileDialogs(nullptr, nullptr);
+        Msg::SetHandler(nullptr);
+        Msg::SetInputHandler(nullptr);
+        Msg::SetHeadless(true);
         ModelDone();
     }
     QString Touch(const QString& Name, const QByteArray& B)
@@ -799,6 +808,38 @@ TEST_F(FichDlgRun, FileLayerSavesAndOpensThroughTheInstalledDialogs)
     InLoop(open, [&] { open.reject(); });
     EXPECT_FALSE(OpenSwpFile(QString()));
     EXPECT_EQ(Swp->Count, 3);
+}
+
+TEST_F(FichDlgRun, HeadlessDialogsAnswerCancelSoACloseEnds)
+{
+    TOpenCustomDialog open;
+    TSaveCustomDialog save;
+    InstallFileDialogs(&open, &save);
+    Msg::SetHeadless(true);
+    // A modified trace that was never saved: closing it asks, Yes wants a file name.
+    TTrj* T = NewTrj();
+    auto R = std::make_unique<TRec>();
+    R->Time = 1000000;
+    ASSERT_TRUE(T->AddRec(R));
+    TrjLoaded();
+    T->Modified = true;
+    Msg::PushAnswer(mrYes);
+    bool waited = false; // a dialog that waits for a user is closed, and the test fails
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        for (QDialog* d : {static_cast<QDialog*>(&open), static_cast<QDialog*>(&save)})
+            if (d->isVisible()) {
+                waited = true;
+                d->reject();
+            }
+    });
+    guard.start(3000);
+    EXPECT_FALSE(AskSaveTrj(T)); // the save dialog answered Cancel instead of waiting
+    EXPECT_FALSE(waited);
+    EXPECT_TRUE(T->Modified);
+    TFileChoice c;
+    EXPECT_FALSE(RunFileDialog(open, save, fkOpenTrj, c));
 }
 
 TEST_F(FichDlgRun, DestroyedDialogsAnswerCancelled)

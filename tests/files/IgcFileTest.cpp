@@ -6,8 +6,12 @@
 #include "support/Fixtures.h"
 #include <QFile>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace {
 
@@ -195,8 +199,8 @@ TEST_F(IgcFileTest, DamagedRecordsAreCountedAndSkipped)
     EXPECT_EQ(Trj->Last->Enl, 0);
     EXPECT_EQ(Trj->Last->Alt, -10);
     EXPECT_EQ(Trj->Last->AltGps, -2);
-    // Only one valid point after the header: no take-off and landing pair, kept as declared.
-    EXPECT_EQ(TaskNames(*Trj->Stn), QStringList{QStringLiteral("A")});
+    // Only one valid point after the header: the take-off line, so no task.
+    EXPECT_EQ(Trj->Stn->Count, 0);
 
     // Nothing valid: no trace stays open.
     TReadReport R2;
@@ -221,4 +225,159 @@ TEST_F(IgcFileTest, TraceOf65536FixesKeeps65535)
     ASSERT_TRUE(LoadIgcTrjData(text, QStringLiteral("big.igc"), false, R));
     EXPECT_EQ(Trj->RecCount, 65535);
     EXPECT_EQ(R.Rejected, 1);
+}
+
+TEST_F(IgcFileTest, DeclaredTaskWithoutTakeOffAndLandingWhateverTheHeaderSays)
+{
+    const QByteArray takeoff = "C4510000N00510000ETAKEOFF\r\n", landing = "C4520000N00520000ELANDING\r\n";
+    const QByteArray start = "C4500000N00500000ESTART\r\n", tp = "C4530000N00530000ETP1\r\n",
+                     finish = "C4500000N00500000EFINISH\r\n";
+    struct TCase
+    {
+        const char* what;
+        QByteArray c;
+        const char* task; // turn point names joined by |, empty for no task
+    };
+    const std::vector<TCase> cases = {
+        {"header with a task name",
+         "C150717080000150717000101Fun task\r\n" + takeoff + start + tp + finish + landing,
+         "START|TP1|FINISH"},
+        {"count of -1", "C1507170800001507170001-1\r\n" + takeoff + start + tp + finish + landing,
+         "START|TP1|FINISH"},
+        {"count that does not match",
+         "C150717080000150717000107\r\n" + takeoff + start + tp + finish + landing, "START|TP1|FINISH"},
+        {"no flight date", "C150717080000000101\r\n" + takeoff + start + tp + finish + landing,
+         "START|TP1|FINISH"},
+        {"no header line", takeoff + start + tp + finish + landing, "START|TP1|FINISH"},
+        {"take-off and landing at 0,0",
+         "C150717080000150717000101\r\nC0000000N00000000E\r\n" + start + tp + finish +
+             "C0000000N00000000E\r\n",
+         "START|TP1|FINISH"},
+        {"one turn point is no task", "C150717080000150717000101\r\n" + takeoff + start + landing, ""},
+        {"two lines are no task", takeoff + landing, ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        QByteArray igc = "HFDTE150717\r\n" + c.c;
+        for (int i = 0; i < 20; ++i)
+            igc += "B1000" + QByteArray::number(10 + i) + "45" + QByteArray::number(10000 + i * 1000) +
+                   "N005" + QByteArray::number(10000 + i * 700) + "EA0050000600\r\n";
+        TReadReport R;
+        ASSERT_TRUE(LoadIgcTrjData(igc, QStringLiteral("t.igc"), true, R));
+        EXPECT_EQ(R.Rejected, 0); // the header line is never a bad record
+        EXPECT_EQ(R.Fixes, 20);
+        EXPECT_EQ(TaskNames(*Trj->Stn).join(u'|'), QLatin1String(c.task));
+
+        // The summary follows the same rule: without a task its distance is the path length.
+        TIgcSummary S;
+        ASSERT_TRUE(ReadIgcSummaryData(igc.constData(), igc.size(), S));
+        EXPECT_EQ(S.HasTask, *c.task != 0);
+        if (S.HasTask) {
+            EXPECT_GT(S.TaskDistKm, 100.0); // start to TP1 and back, about 68 km each way
+        } else {
+            EXPECT_EQ(S.Fixes, 20);
+            EXPECT_GT(S.PathKm, 1.0);
+        }
+    }
+}
+
+TEST_F(IgcFileTest, FixWhoseTimeDoesNotAdvanceIsKeptOneSecondLater)
+{
+    const QByteArray igc = "HFDTE150717\r\n"
+                           "B1000004500000N00500000EA0050000600\r\n"
+                           "B1000004500100N00500000EA0050000600\r\n" // the same second
+                           "B0959504500200N00500000EA0050000600\r\n" // ten seconds back
+                           "B1000104500300N00500000EA0050000600\r\n";
+    TReadReport R;
+    ASSERT_TRUE(LoadIgcTrjData(igc, QStringLiteral("t.igc"), true, R));
+    EXPECT_EQ(std::tuple(R.Fixes, R.Retimed, R.Rejected), std::tuple(4, 2, 0));
+    std::vector<int32> times, lats;
+    for (const TRec* P = Trj->First; P; P = P->Next) {
+        times.push_back(P->Time);
+        lats.push_back(P->Lat);
+    }
+    EXPECT_EQ(times,
+              (std::vector<int32>{Hms(10, 0, 0), Hms(10, 0, 0) + 28, Hms(10, 0, 0) + 56, Hms(10, 0, 10)}));
+    EXPECT_EQ(lats[2], 4500000 + (200 * 5 + 1) / 3);
+}
+
+namespace {
+
+// Pages of the file in the page cache; -1 when it cannot be told.
+int CachedPages(const QString& Path)
+{
+    const int fd = ::open(QFile::encodeName(Path).constData(), O_RDONLY);
+    if (fd < 0) return -1;
+    struct stat st
+    {
+    };
+    fstat(fd, &st);
+    const long page = sysconf(_SC_PAGESIZE);
+    const size_t n = size_t((st.st_size + page - 1) / page);
+    void* m = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
+    int count = -1;
+    if (m != MAP_FAILED) {
+        std::vector<unsigned char> v(n);
+        if (mincore(m, size_t(st.st_size), v.data()) == 0) {
+            count = 0;
+            for (unsigned char c : v) count += c & 1;
+        }
+        munmap(m, size_t(st.st_size));
+    }
+    ::close(fd);
+    return count;
+}
+
+// Drops the file's clean pages from the page cache; false when they stay (tmpfs).
+bool DropCached(const QString& Path)
+{
+    const int fd = ::open(QFile::encodeName(Path).constData(), O_RDONLY);
+    if (fd < 0) return false;
+    fdatasync(fd);
+    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+    return CachedPages(Path) == 0;
+}
+
+} // namespace
+
+TEST_F(IgcFileTest, SummaryOfAFileReadsItsHeadAndTailOnly)
+{
+    // A header longer than the first block read, a megabyte of fixes, and a long line of other
+    // records after the last fix, longer than the first block read from the end.
+    QByteArray igc = "AXXXABC\r\nHFDTE150717\r\nHFPLTPILOT:Ann\r\n";
+    for (int i = 0; i < 1500; ++i)
+        igc += "LXXXCOMMENT LINE OF THE HEADER NUMBER " + QByteArray::number(i) + "\r\n";
+    igc += "C150717080000150717000102\r\nC4510000N00510000ETAKEOFF\r\nC4500000N00500000ESTART\r\n"
+           "C4530000N00530000ETP1\r\nC4500000N00500000EFINISH\r\nC4520000N00520000ELANDING\r\n";
+    for (int i = 0; i < 28000; ++i) {
+        const int s = 36000 + i;
+        char b[64];
+        std::snprintf(b, sizeof b, "B%02d%02d%02d4500000N00500000EA0050000600\r\n", s / 3600, s / 60 % 60,
+                      s % 60);
+        igc += b;
+    }
+    igc += "L" + QByteArray(9000, 'x') + "\r\nGABCDEF\r\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("long.igc"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(igc), igc.size());
+    f.close();
+
+    const bool dropped = DropCached(path);
+    TIgcSummary fromFile, fromMemory;
+    ASSERT_TRUE(ReadIgcSummary(path, fromFile));
+    const int pages = CachedPages(path);
+    ASSERT_TRUE(ReadIgcSummaryData(igc.constData(), igc.size(), fromMemory));
+    EXPECT_TRUE(fromFile.HasTask);
+    EXPECT_EQ(fromFile.Pilot, QStringLiteral("Ann"));
+    EXPECT_EQ(fromFile.Duration, fromMemory.Duration);
+    EXPECT_EQ(fromFile.Duration, Hms(17, 46, 39) - Hms(10, 0, 0));
+    EXPECT_DOUBLE_EQ(fromFile.TaskDistKm, fromMemory.TaskDistKm);
+    EXPECT_GT(igc.size(), 1000000);
+    // The head block (twice 64 KiB here) and a few pages of the tail, not the whole file.
+    if (dropped) {
+        EXPECT_LE(pages, 48) << "of " << igc.size() / 4096;
+    }
 }

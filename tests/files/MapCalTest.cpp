@@ -36,6 +36,12 @@ TMapCalPoint Pt(int32 x, int32 y, int32 lat, int32 lon)
     return {x, y, lat, lon, true};
 }
 
+// A point as the reader leaves it when the file lacks it.
+TMapCalPoint Missing()
+{
+    return {MapPixMissing, MapPixMissing, MapPosMissing, MapPosMissing, false};
+}
+
 // The calibration of the 2000 x 1500 image of the description-file example: points on the
 // image corners.
 TMap CornerMap()
@@ -206,7 +212,7 @@ TEST(MapCalFile, UndefinedPointKeysAndOtherSectionsStay)
                   "[Notes]\n"
                   "Auteur=moi\n");
     TMap m = CornerMap();
-    m.Pos[1] = TMapCalPoint(); // undefined
+    m.Pos[1] = Missing();
     int undefined = -1;
     {
         TIniFile ini(cal);
@@ -530,7 +536,7 @@ TEST(MapGeo, DegenerateCalibrationFails)
     EXPECT_FALSE(IniMapPixelToPos(row, 10, 10, false, lat, lon));
     // A missing point.
     TMap miss = CornerMap();
-    miss.Pos[3] = TMapCalPoint();
+    miss.Pos[3] = Missing();
     EXPECT_FALSE(IniMapPixelToPos(miss, 10, 10, false, lat, lon));
     EXPECT_FALSE(IniMapPosToPixel(miss, 4500000, -100000, x, y));
     // Coefficients that overflow.
@@ -554,7 +560,7 @@ TEST(MapGeo, DegenerateCalibrationFails)
         c, {Pt(600, 0, 4550000, -90000), Pt(600, 700, 4520000, -90000), Pt(600, 1499, 4550000, -90000)}));
     EXPECT_FALSE(MapCurvParallels(
         c, {Pt(0, 5, 4520000, -90000), Pt(0, 5, 4520000, -90000), Pt(0, 5, 4520000, -90000)}));
-    EXPECT_FALSE(MapCurvParallels(c, {Pt(0, 5, 1, 2), TMapCalPoint(), Pt(9, 5, 3, 4)}));
+    EXPECT_FALSE(MapCurvParallels(c, {Pt(0, 5, 1, 2), Missing(), Pt(9, 5, 3, 4)}));
     EXPECT_EQ(c.aLong, 5);
     EXPECT_EQ(c.aX, 6);
     // Saving a degenerate calibration writes no bounds.
@@ -769,4 +775,26 @@ TEST_F(MapLoadTest, NoCurrentMapMeansNoCatalogue)
     EXPECT_TRUE(Sml->Dir.isEmpty());
     EXPECT_EQ(MapFolderKey(QStringLiteral("/Cartes/Été/A.JPG")), QStringLiteral("/cartes/Été/"));
     EXPECT_EQ(MapFolderKey(QStringLiteral("/a.jpg")), QStringLiteral("/"));
+}
+
+TEST(MapCalPoints, NewMapAtZeroUntilTheReaderMarksWhatIsMissing)
+{
+    // A point never entered shows 0, not an empty field.
+    const TMap fresh;
+    for (const TMapCalPoint& p : fresh.Pos) {
+        EXPECT_EQ(std::tuple(p.X, p.Y, p.Lati, p.Long, p.Valid), std::tuple(0, 0, 0, 0, false));
+    }
+    EXPECT_EQ(std::tuple(fresh.aLong, fresh.aLati, fresh.aX, fresh.aY), std::tuple(0.0, 0.0, 0.0, 0.0));
+    QTemporaryDir dir;
+    const QString cal = dir.filePath(QStringLiteral("m.cal"));
+    WriteAll(cal, "[Def]\nPos0_X=10\nPos0_Y=20\nPos0_Lati=4500000\nPos0_Long=600000\n");
+    TMap m;
+    QString comment;
+    ASSERT_TRUE(ReadMapCal(cal, m, comment));
+    EXPECT_TRUE(m.Pos[0].Valid);
+    for (int i = 1; i < 4; ++i) {
+        const TMapCalPoint& p = m.Pos[size_t(i)];
+        EXPECT_EQ(std::tuple(p.X, p.Y, p.Lati, p.Long, p.Valid),
+                  std::tuple(MapPixMissing, MapPixMissing, MapPosMissing, MapPosMissing, false));
+    }
 }

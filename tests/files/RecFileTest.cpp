@@ -442,3 +442,20 @@ TEST_F(RecFileTest, AFileOfSeveralFlightsKeepsTheChosenOnes)
     EXPECT_TRUE(offered.isEmpty());
     SetFlightChoiceHook(nullptr);
 }
+
+TEST_F(RecFileTest, FixesKeptWithAMovedTimeAreReportedWithTheRejectedOnes)
+{
+    const QString f = Path("same.gpx");
+    Write(f, "<gpx><trk><trkseg>"
+             "<trkpt lat=\"45.0\" lon=\"5.0\"><time>2021-06-01T10:00:00Z</time></trkpt>"
+             "<trkpt lat=\"45.1\" lon=\"5.0\"><time>2021-06-01T10:00:00Z</time></trkpt>"
+             "<trkpt lat=\"45.2\" lon=\"5.0\"><time>2021-06-01T10:00:00Z</time></trkpt>"
+             "<trkpt lat=\"95\" lon=\"5.0\"><time>2021-06-01T10:00:09Z</time></trkpt>"
+             "</trkseg></trk></gpx>");
+    ASSERT_EQ(OpenTrjFiles(f, 1), 1);
+    EXPECT_EQ(Trj->RecCount, 3);
+    EXPECT_TRUE(Shown(QStringLiteral(
+        "same.gpx : 1 enregistrements rejetés.\r"
+        "same.gpx : 2 points dont l'heure n'avance pas, placés une seconde après le précédent.")))
+        << (Msg::Log().isEmpty() ? std::string() : Msg::Log().last().text.toStdString());
+}

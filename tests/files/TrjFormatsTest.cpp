@@ -141,13 +141,13 @@ TEST_F(TrjFormats, GpxSegmentsBadPointsAndTimes)
 </trkseg></trk></gpx>)";
     TReadReport R;
     ASSERT_TRUE(LoadGpxTrjData(gpx, "/x/vol.gpx", R));
-    EXPECT_EQ(Counts(R),
-              std::tuple(1, 5, 4)); // rejected: lat 95, ele "x", the fix an hour back, the bad time
+    EXPECT_EQ(Counts(R), std::tuple(1, 6, 3)); // rejected: lat 95, ele "x", the bad time
+    EXPECT_EQ(R.Retimed, 1);                   // the fix an hour back
     ASSERT_TRUE(Trj);
     EXPECT_EQ(Trj->Name, "vol - Vol");
     EXPECT_EQ(Trj->Date, Day(2021, 6, 1));
     const auto F = Fixes(Trj);
-    ASSERT_EQ(F.size(), 5u);
+    ASSERT_EQ(F.size(), 6u);
     EXPECT_EQ(F[0].Lat, 4500001);
     EXPECT_EQ(F[0].Alt, 500); // the extension's ele is not the fix's
     EXPECT_EQ(F[0].Time, Hms(23, 59, 58));
@@ -156,9 +156,12 @@ TEST_F(TrjFormats, GpxSegmentsBadPointsAndTimes)
     EXPECT_EQ(F[2].Time, TimeUnitsPerDay + Hms(0, 0, 1.5)); // 02:00:01.5+02:00
     EXPECT_EQ(F[1].Kind, 0);
     EXPECT_EQ(F[3].Time, TimeUnitsPerDay + Hms(0, 0, 2));
-    // The point without time comes one second after the previous fix.
+    // The fix an hour back keeps its position one second after the previous fix, and so does
+    // the point without time.
     EXPECT_EQ(F[4].Time, F[3].Time + 28);
-    EXPECT_EQ(F[4].Lat, 4540000);
+    EXPECT_EQ(F[4].Lon, 580000);
+    EXPECT_EQ(F[5].Time, F[4].Time + 28);
+    EXPECT_EQ(F[5].Lat, 4540000);
 }
 
 TEST_F(TrjFormats, GpxWithoutTracksOrCut)
@@ -431,7 +434,7 @@ TEST_F(TrjFormats, DatFileWithTwoFlights)
     const QByteArray dat = "000100 +01.0 +01.0 +10\r\n" // before any header: no date
                            "*Date 150804\r\n"
                            "235958 +45.00000 +005.00000 +0500\r\n"
-                           "235958 +45.00001 +005.00000 +0501\r\n" // same time: dropped
+                           "235958 +45.00001 +005.00000 +0501\r\n" // same time: a second later
                            "bad line\r\n"
                            "000002 +45.00010 +005.00010 +0502 +0512\r\n"
                            "\r\n"
@@ -440,16 +443,19 @@ TEST_F(TrjFormats, DatFileWithTwoFlights)
                            "*120000 +46.00000 +006.00000 +1000\n";
     TReadReport R;
     ASSERT_TRUE(LoadDatTrjData(dat, "log.dat", R));
-    EXPECT_EQ(Counts(R), std::tuple(3, 4, 2));
+    EXPECT_EQ(Counts(R), std::tuple(3, 5, 2));
+    EXPECT_EQ(R.Retimed, 1);
     const auto T = Traces();
     ASSERT_EQ(T.size(), 3u);
     EXPECT_EQ(T[0]->Date, 0);
     EXPECT_EQ(T[1]->Date, Day(2004, 8, 15));
     const auto F = Fixes(T[1]);
-    ASSERT_EQ(F.size(), 2u);
+    ASSERT_EQ(F.size(), 3u);
     EXPECT_EQ(F[0].Alt, 500);
-    EXPECT_EQ(F[1].Time, TimeUnitsPerDay + Hms(0, 0, 2));
-    EXPECT_EQ(F[1].AltGps, 512);
+    EXPECT_EQ(F[1].Alt, 501);
+    EXPECT_EQ(F[1].Time, F[0].Time + 28);
+    EXPECT_EQ(F[2].Time, TimeUnitsPerDay + Hms(0, 0, 2));
+    EXPECT_EQ(F[2].AltGps, 512);
     EXPECT_EQ(T[2]->Date, Day(2005, 1, 1));
     EXPECT_EQ(T[2]->First->Lat, 4600000);
 }
@@ -500,4 +506,48 @@ TEST_F(TrjFormats, TraceLimitIsKept)
     EXPECT_EQ(R.Fixes, 65535);
     EXPECT_EQ(R.Rejected, n - 65535);
     EXPECT_EQ(Trj->RecCount, 65535);
+}
+
+TEST_F(TrjFormats, FixesAtTheSameTimeAreKeptAndCounted)
+{
+    // A track whose points all carry one damaged time: every position stays, one second apart.
+    QByteArray gpx = "<gpx><trk><trkseg>";
+    for (int i = 0; i < 184; ++i)
+        gpx += "<trkpt lat=\"45." + QByteArray::number(1000 + i) +
+               "\" lon=\"5.5\"><time>2021-06-01T10:00:00Z</time></trkpt>";
+    gpx += "</trkseg></trk></gpx>";
+    TReadReport R;
+    ASSERT_TRUE(LoadGpxTrjData(gpx, "same.gpx", R));
+    EXPECT_EQ(Counts(R), std::tuple(1, 184, 0));
+    EXPECT_EQ(R.Retimed, 183);
+    const auto F = Fixes(Trj);
+    ASSERT_EQ(F.size(), 184u);
+    EXPECT_EQ(F[0].Time, Hms(10, 0, 0));
+    EXPECT_EQ(F[183].Time, Hms(10, 0, 0) + 183 * 28);
+    EXPECT_EQ(F[183].Lat, 4511830);
+}
+
+TEST_F(TrjFormats, KmlTimedLineStringWinsOverUntimedOnes)
+{
+    // A flight tool's file: the flight with its time span, then the optimised legs and the task.
+    const QByteArray kml = R"(<kml><Document>
+<Placemark><name>Flight</name><TimeSpan><begin>2020-05-01T10:00:00Z</begin><end>2020-05-01T10:00:20Z</end></TimeSpan>
+<LineString><coordinates>5,45,100 5.1,45.1,110 5.2,45.2,120</coordinates></LineString></Placemark>
+<Placemark><name>Optimised</name><LineString><coordinates>5,45 5.2,45.2</coordinates></LineString></Placemark>
+<Placemark><name>Task</name><LineString><coordinates>5,45 6,46 5,45</coordinates></LineString></Placemark>
+</Document></kml>)";
+    TReadReport R;
+    ASSERT_TRUE(LoadKmlTrjData(kml, "tool.kml", R));
+    EXPECT_EQ(Counts(R), std::tuple(1, 3, 0));
+    ASSERT_EQ(Traces().size(), 1u);
+    EXPECT_EQ(Trj->Name, "tool - Flight");
+    EXPECT_EQ(Trj->Last->Time, Hms(10, 0, 20));
+
+    // Without any time, every line string is offered.
+    TReadReport R2;
+    const QByteArray untimed =
+        R"(<kml><Placemark><LineString><coordinates>5,45 5.1,45.1</coordinates></LineString></Placemark>
+<Placemark><LineString><coordinates>6,46 6.1,46.1</coordinates></LineString></Placemark></kml>)";
+    ASSERT_TRUE(LoadKmlTrjData(untimed, "plain.kml", R2));
+    EXPECT_EQ(R2.Traces, 2);
 }

@@ -128,7 +128,7 @@ TEST_F(OptionsTest, MissingOrOutOfRangeValuesReadAsDefaults)
     EXPECT_EQ(Colors[1], 255);
 }
 
-TEST_F(OptionsTest, WriteFailureIsReportedWithTheFileName)
+TEST_F(OptionsTest, WriteFailureIsReportedWithTheFileNameAndTheReason)
 {
     QFile blocker(Path("plain"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -138,15 +138,16 @@ TEST_F(OptionsTest, WriteFailureIsReportedWithTheFileName)
     EXPECT_FALSE(SaveOptions(*Opt, ini));
     ASSERT_EQ(Msg::Log().size(), 1);
     EXPECT_EQ(Msg::Log()[0].type, TMsgType::Error);
-    EXPECT_EQ(Msg::Log()[0].text,
-              QStringLiteral("Impossible d'écrire dans le fichier d'initialisation\r") + bad +
-                  QStringLiteral(" .\rLes paramètres de Zephalon ne peuvent être sauvegardés !"));
+    EXPECT_EQ(
+        Msg::Log()[0].text,
+        QStringLiteral("Impossible d'écrire dans le fichier d'initialisation\r") + bad +
+            QStringLiteral(" .\rLes paramètres de Zephalon ne peuvent être sauvegardés !\rNot a directory"));
     Language = 1;
     TIniFile again(bad);
     EXPECT_FALSE(SaveOptions(*Opt, again));
     ASSERT_EQ(Msg::Log().size(), 2);
     EXPECT_EQ(Msg::Log()[1].text, "Cannot write to the initialisation file\r" + bad +
-                                      " .\rZephalon's settings cannot be saved !");
+                                      " .\rZephalon's settings cannot be saved !\rNot a directory");
 }
 
 } // namespace

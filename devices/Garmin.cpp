@@ -1,0 +1,227 @@
+#include "devices/Garmin.h"
+
+#include "model/ModelUi.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+template <class W> W* Named(W* w, const char* Name)
+{
+    w->setObjectName(QString::fromLatin1(Name));
+    return w;
+}
+} // namespace
+
+TGarminForm::TGarminForm(QWidget* parent) : TDeviceForm(parent)
+{
+    setObjectName(QStringLiteral("GarminForm"));
+    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    TimerCom->setInterval(40);
+
+    TrjBox = Named(new QGroupBox(this), "TrjBox");
+    DownTrkBtn = Named(new QPushButton(TrjBox), "DownTrkBtn");
+    TrjTimeBox = Named(new QCheckBox(TrjBox), "TrjTimeBox");
+    TrjTimeBox->setChecked(true);
+    TrjTimeEdit = Named(new QSpinBox(TrjBox), "TrjTimeEdit");
+    TrjTimeEdit->setRange(0, 1000);
+    TrjTimeEdit->setSingleStep(5);
+    TrjTimeEdit->setValue(30);
+    MnLbl = Named(new QLabel(QStringLiteral("mn"), TrjBox), "MnLbl");
+    TrjGrmBox = Named(new QCheckBox(TrjBox), "TrjGrmBox");
+    auto* tl = new QGridLayout(TrjBox);
+    tl->addWidget(DownTrkBtn, 0, 0, 1, 3);
+    tl->addWidget(TrjTimeBox, 1, 0);
+    tl->addWidget(TrjTimeEdit, 1, 1);
+    tl->addWidget(MnLbl, 1, 2);
+    tl->addWidget(TrjGrmBox, 2, 0, 1, 3);
+
+    UpTrkBtn = Named(new QPushButton(this), "UpTrkBtn");
+    UpWptBox = Named(new QGroupBox(this), "UpWptBox");
+    UpWptBtn = Named(new QPushButton(UpWptBox), "UpWptBtn");
+    SelOnlyBtn = Named(new QCheckBox(UpWptBox), "SelOnlyBtn");
+    auto* wl = new QVBoxLayout(UpWptBox);
+    wl->addWidget(UpWptBtn);
+    wl->addWidget(SelOnlyBtn);
+    DownWptBtn = Named(new QPushButton(this), "DownWptBtn");
+    DownRteBtn = Named(new QPushButton(this), "DownRteBtn");
+    UpRteBtn = Named(new QPushButton(this), "UpRteBtn");
+    ComBox = Named(new QGroupBox(this), "ComBox");
+    ComNbLbl = Named(new QLabel(ComBox), "ComNbLbl");
+    ComNbEdit->setParent(ComBox);
+    auto* cl = new QHBoxLayout(ComBox);
+    cl->addWidget(ComNbLbl);
+    cl->addWidget(ComNbEdit);
+    OffBtn = Named(new QPushButton(this), "OffBtn");
+    OffBtn->installEventFilter(this);
+    CloseBtn = Named(new QPushButton(this), "CloseBtn");
+    TraceBtn = Named(new QPushButton(this), "TraceBtn");
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(TrjBox, 0, 0, 3, 1);
+    grid->addWidget(UpTrkBtn, 0, 1);
+    grid->addWidget(DownWptBtn, 1, 1);
+    grid->addWidget(UpWptBox, 2, 1);
+    grid->addWidget(DownRteBtn, 3, 0);
+    grid->addWidget(UpRteBtn, 3, 1);
+    grid->addWidget(ComBox, 4, 0);
+    grid->addWidget(OffBtn, 4, 1);
+    grid->addWidget(TraceBtn, 5, 0);
+    grid->addWidget(CloseBtn, 5, 1);
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(grid);
+    main->addWidget(Info);
+    main->addWidget(PgrsBar);
+    Info->setMinimumHeight(34);
+    Info->setWordWrap(true);
+    resize(352, 263);
+    main->setSizeConstraint(QLayout::SetFixedSize); // a fixed border
+
+    connect(DownTrkBtn, &QPushButton::clicked, this, &TGarminForm::DownTrkBtnClick);
+    connect(UpTrkBtn, &QPushButton::clicked, this, &TGarminForm::UpTrkBtnClick);
+    connect(DownWptBtn, &QPushButton::clicked, this, &TGarminForm::DownWptBtnClick);
+    connect(UpWptBtn, &QPushButton::clicked, this, &TGarminForm::UpWptBtnClick);
+    connect(DownRteBtn, &QPushButton::clicked, this, &TGarminForm::DownRteBtnClick);
+    connect(UpRteBtn, &QPushButton::clicked, this, &TGarminForm::UpRteBtnClick);
+    connect(OffBtn, &QPushButton::clicked, this, &TGarminForm::OffBtnClick);
+    connect(TraceBtn, &QPushButton::clicked, this, &TGarminForm::TraceBtnClick);
+    connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
+
+    MakeSession(fPortLink);
+}
+
+TGarminForm::~TGarminForm()
+{
+    TimerCom->stop();
+    SetSession(nullptr);
+}
+
+void TGarminForm::MakeSession(ISerialLink& Link)
+{
+    fSession = std::make_unique<TGarminSession>(Link, DeviceUi());
+    fSession->OnCommandEnd = [this] { CloseBtn->setFocus(); };
+    fSession->OnInfoAlign = [this](bool Centred) {
+        Info->setAlignment((Centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
+    };
+    SetSession(fSession.get());
+}
+
+void TGarminForm::SetLink(ISerialLink* Link)
+{
+    TimerCom->stop();
+    MakeSession(Link ? *Link : fPortLink);
+}
+
+void TGarminForm::SetOptions()
+{
+    TGarminSession::TOptions& o = fSession->Options;
+    o.TrjTimeBox = TrjTimeBox->isChecked();
+    o.TrjTimeEdit = TrjTimeEdit->value();
+    o.TrjGrmBox = TrjGrmBox->isChecked();
+    o.SelOnlyBtn = SelOnlyBtn->isChecked();
+}
+
+void TGarminForm::showEvent(QShowEvent* event)
+{
+    TDeviceForm::showEvent(event);
+    FormActivate();
+}
+
+void TGarminForm::FormActivate()
+{
+    if (TimerCom->isActive()) return;
+    fClosed = false;
+    if (isMinimized()) showNormal();
+    UpTrkBtn->setEnabled(Trj != nullptr);
+    UpWptBtn->setEnabled(Swp && Swp->Count > 0);
+    UpRteBtn->setEnabled(Stn && Stn->Count > 0);
+    DownTrkBtn->setFocus();
+    SetInfo(QString());
+    ReadInterfaceSettings();
+    fSession->Activate();
+    if (LogOn && !fSession->LogOn()) fSession->OpenTrace();
+}
+
+void TGarminForm::FormClose()
+{
+    if (fClosed) return;
+    fClosed = true;
+    TimerCom->stop();
+    WriteNumCom();
+    fSession->Close();
+    if (fSession->LogOn()) fSession->CloseTrace();
+    if (parentWidget()) parentWidget()->activateWindow();
+}
+
+void TGarminForm::done(int r)
+{
+    FormClose();
+    TDeviceForm::done(r);
+}
+
+bool TGarminForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == OffBtn && event->type() == QEvent::MouseButtonPress)
+        OffShift = static_cast<QMouseEvent*>(event)->modifiers();
+    return TDeviceForm::eventFilter(watched, event);
+}
+
+void TGarminForm::DownTrkBtnClick()
+{
+    SetOptions();
+    fSession->DownTrk(PortName());
+}
+
+void TGarminForm::UpTrkBtnClick()
+{
+    SetOptions();
+    fSession->UpTrk(PortName());
+}
+
+void TGarminForm::DownWptBtnClick()
+{
+    SetOptions();
+    fSession->DownWpt(PortName());
+}
+
+void TGarminForm::UpWptBtnClick()
+{
+    SetOptions();
+    fSession->UpWpt(PortName());
+}
+
+void TGarminForm::DownRteBtnClick()
+{
+    SetOptions();
+    fSession->DownRte(PortName());
+}
+
+void TGarminForm::UpRteBtnClick()
+{
+    SetOptions();
+    fSession->UpRte(PortName());
+}
+
+void TGarminForm::OffBtnClick()
+{
+    const Qt::KeyboardModifiers m = OffShift;
+    OffShift = Qt::NoModifier;
+    SetOptions();
+    fSession->Off(PortName(), m.testFlag(Qt::ControlModifier), m.testFlag(Qt::ShiftModifier));
+}
+
+void TGarminForm::TraceBtnClick()
+{
+    fSession->TraceBtnClick();
+}

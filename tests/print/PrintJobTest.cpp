@@ -1,0 +1,152 @@
+// Print jobs to the "PDF" entry, with no CUPS scheduler to be found.
+#include "print/PrintJob.h"
+#include "print/PrintMsg.h"
+#include "print/PrintText.h"
+
+#include "files/IgcFile.h"
+#include "files/WptFormats.h"
+#include "model/Options.h"
+#include "model/Sector.h"
+#include "support/Fixtures.h"
+#include "support/PdfProbe.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace {
+
+// No scheduler answers on this socket, so the printer list is the PDF entry alone.
+const bool NoCups = qputenv("CUPS_SERVER", "/nonexistent/zephalon-no-cups.sock");
+
+class PdfJob : public FreshModel
+{
+protected:
+    QTemporaryDir dir;
+    TPrintSettings S;
+    QString out;
+    void SetUp() override
+    {
+        FreshModel::SetUp();
+        out = dir.filePath("page.pdf");
+        SetPdfFileAsker([this](const QString& suggested, QString& name) {
+            asked = suggested;
+            name = out;
+            return true;
+        });
+        S.PrinterName = PdfPrinterName;
+    }
+    void TearDown() override
+    {
+        SetPdfFileAsker(nullptr);
+        FreshModel::TearDown();
+    }
+    QString asked;
+};
+
+TEST_F(PdfJob, PdfIsTheOnlyAndDefaultPrinter)
+{
+    EXPECT_EQ(PrinterNames(), QStringList{"PDF"});
+    EXPECT_EQ(DefaultPrinterName(), "PDF");
+}
+
+TEST_F(PdfJob, DetailPageOfAFlightWithItsTask)
+{
+    TReadReport r;
+    ASSERT_TRUE(LoadIgcTrj(ZPH_TESTDATA "/igc/01lz1hq1.igc", true, r));
+    ASSERT_GT(Stn->Count, 1);
+    FindReachedTrn();
+    const TRec* cur = Trj->CurRec;
+    const TTrn* cursor = Stn->Cursor;
+    S.PrnView = pvDetail;
+    S.HeightCutt = 50;
+    S.LeftEdit = 10;
+    TPrintJob job(S);
+    ASSERT_EQ(job.Run(), TPrintResult::Printed);
+    EXPECT_EQ(asked, Trj->Name + ".pdf");
+    EXPECT_EQ(Trj->CurRec, cur); // printing moves no cursor
+    EXPECT_EQ(Stn->Cursor, cursor);
+    EXPECT_EQ(PdfInfo(out, "Pages"), "1");
+    EXPECT_EQ(PdfInfo(out, "Title"), "Zephalon");
+    EXPECT_TRUE(PdfInfo(out, "Page size").endsWith("(A4)")) << PdfInfo(out, "Page size").toStdString();
+    const QString text = PdfText(out);
+    EXPECT_TRUE(text.contains(Trj->Name.left(Trj->Name.indexOf('.') + 4))) << text.toStdString();
+    EXPECT_TRUE(text.contains("Début (Loc)"));
+    EXPECT_TRUE(text.contains(Stn->First->Name.trimmed()));
+    // The left frame runs 10 mm from the paper's edge: column 39 at 100 dpi.
+    const QImage page = PdfPage(out, 1);
+    ASSERT_FALSE(page.isNull());
+    int dark = 0;
+    for (int y = page.height() / 2; y < page.height() / 2 + 100; ++y)
+        dark += qGray(page.pixel(39, y)) < 128 || qGray(page.pixel(40, y)) < 128;
+    EXPECT_GT(dark, 95);
+    EXPECT_EQ(qGray(page.pixel(30, page.height() / 2)), 255);
+}
+
+TEST_F(PdfJob, WaypointListRunsOverItsPages)
+{
+    TReadReport r;
+    auto set = ReadWptFile(ZPH_TESTDATA "/waypoints/euregio9.dat", r);
+    ASSERT_TRUE(set);
+    const int n = set->Count;
+    SetSwp(std::move(set));
+    Opt->FichWayPoints = ZPH_TESTDATA "/waypoints/euregio9.dat";
+    S.PrnView = pvWptList;
+    TPrintJob job(S);
+    ASSERT_EQ(job.Run(), TPrintResult::Printed);
+    EXPECT_EQ(asked, Opt->FichWayPoints + ".pdf");
+    const QString pages = PdfInfo(out, "Pages");
+    EXPECT_EQ(pages.toInt(), job.Pages());
+    EXPECT_GE(job.Pages(), 2);
+    const QString text = PdfText(out);
+    EXPECT_TRUE(text.contains(QString("Page 1/%1").arg(pages)));
+    EXPECT_TRUE(text.contains(QString("Page %1/%1").arg(pages)));
+    EXPECT_TRUE(text.contains(QString::number(n)));
+    EXPECT_TRUE(text.contains("Commentaire"));
+
+    // Only the marked ones: one page, numbered as printed.
+    int k = 0;
+    for (TWpt* w = Swp->First; w; w = w->Next) w->Rep = k++ < 3;
+    S.MrkWptOnly = true;
+    ASSERT_EQ(job.Run(), TPrintResult::Printed);
+    EXPECT_EQ(PdfInfo(out, "Pages"), "1");
+    EXPECT_TRUE(PdfText(out).contains("Page 1/1"));
+}
+
+TEST_F(PdfJob, AbortedRunWritesNothing)
+{
+    TReadReport r;
+    SetSwp(ReadWptFile(ZPH_TESTDATA "/waypoints/euregio9.dat", r));
+    S.PrnView = pvWptList;
+    TPrintJob job(S);
+    QTimer::singleShot(0, [&] { job.Abort(); });
+    EXPECT_EQ(job.Run(), TPrintResult::Aborted);
+    EXPECT_FALSE(QFileInfo::exists(out));
+    EXPECT_TRUE(Msg::Log().isEmpty());
+}
+
+TEST_F(PdfJob, UnwritablePathNamesThePrinterAndLeavesNothing)
+{
+    NewTrj();
+    S.PrnView = pvDetail;
+    out = dir.filePath("missing/folder/page.pdf");
+    TPrintJob job(S);
+    EXPECT_EQ(job.Run(), TPrintResult::Failed);
+    ASSERT_EQ(Msg::Log().size(), 1);
+    EXPECT_EQ(Msg::Log()[0].text, "L'imprimante \"PDF\" est indisponible !.");
+    EXPECT_FALSE(job.LastError().isEmpty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    // No file chosen: nothing printed, nothing said.
+    SetPdfFileAsker([](const QString&, QString&) { return false; });
+    EXPECT_EQ(job.Run(), TPrintResult::Cancelled);
+    EXPECT_EQ(Msg::Log().size(), 1);
+}
+
+TEST(PrintMsgTest, PlacesAreFilledOnceLeftToRight)
+{
+    EXPECT_EQ(FormatMsg("Impression de %s sur %s", {"a%s%1", "PDF"}), "Impression de a%s%1 sur PDF");
+    EXPECT_EQ(FormatMsg("%s et %s", {"x"}), "x et %s");
+    EXPECT_EQ(FormatMsg("100 %", {"x"}), "100 %");
+}
+
+} // namespace
