@@ -436,8 +436,9 @@ void TMainForm::DockViews()
 void TMainForm::ShowStatus(const QString& Text)
 {
     StatusPanel->setText(Text);
-    // Long operations run on this thread: show the text now.
-    if (StatusPanel->isVisible()) StatusPanel->repaint();
+    // Long operations run on this thread: show their text now. Clearing it can wait for the
+    // next painting (an immediate one would also paint the views before they are fitted).
+    if (!Text.isEmpty() && StatusPanel->isVisible()) StatusPanel->repaint();
 }
 
 void TMainForm::RefreshViews()
