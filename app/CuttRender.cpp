@@ -168,12 +168,6 @@ void CuttZoomTime(TTrj& T, double Factor, int32 Time)
     CuttPanTime(T, 0);
 }
 
-QString CuttTimeLabel(int32 LocalTime)
-{
-    const int64_t minutes = FloorMod(Round64(double(LocalTime) * 60 / TimeUnitsPerHour), 24 * 60);
-    return QStringLiteral("%1h%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
 // ---- Painting -------------------------------------------------------------------------------
 
 namespace {

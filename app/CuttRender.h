@@ -3,6 +3,7 @@
 // of a trace against time, axes labelled in local time and in the altitude unit, the cursor
 // and the live segment.
 #include "model/Define.h"
+#include "model/Texts.h"
 
 #include <QRect>
 #include <QSize>
@@ -53,5 +54,3 @@ struct TCuttMarks
 
 // Paints the profile of the current trace Trj (nothing but the background without one).
 void PaintCutt(QPainter& P, const QSize& Size, const TCuttMarks& Marks);
-// Label text of a time of day in local time: "9h00" (hours not padded).
-QString CuttTimeLabel(int32 LocalTime);

@@ -5,6 +5,9 @@
 #include "app/Option.h"
 #include "app/Text.h"
 #include "devices/Garmin.h"
+#include "devices/Logger.h"
+#include "devices/Nmea.h"
+#include "devices/Mlr.h"
 #include "platform/Msg.h"
 
 #include <QAbstractButton>
@@ -163,8 +166,18 @@ const TUiText MainFormTexts[] = {
     {"AssocieAuto", "&Association automatique", "&Automatic association",
      "Associe les points de virage du circuit aux points de virage réalisés.",
      "Associates the turn points of the task with the reached points."},
+    {"ControleSect", "&Vérification des secteurs", "&Sector check",
+     "Affiche chaque point de virage du circuit avec son secteur.",
+     "Shows every turn point of the task with its sector."},
+    {"Imprime", "&Imprimer...", "&Print...", "Imprime la trajectoire, le circuit ou les way-points.",
+     "Prints the trace, the task or the waypoints."},
     {"SupprCircuit", "&Supprimer le circuit", "&Delete the task",
      "Supprime tous les points de virage du circuit.", "Removes every turn point of the task."},
+    {"ExplorDir", "E&xplorateur de fichiers...", "File e&xplorer...",
+     "Parcourt les vols d'un répertoire avec leur résumé.", "Browses the flights of a folder with their summaries."},
+    {"RechercheCirc", "&Recherche de circuits", "&Circuit search",
+     "Recherche les circuits possibles entre les way-points.",
+     "Searches the circuits between the waypoints."},
     {"ToolsMenu", "&Outils", "&Tools"},
     {"Options", "&Options...", "&Options...", "Options de Zephalon.", "Zephalon options."},
     {"SelectionCarte", "&Sélection carte de fond...", "&Background map...",
@@ -175,6 +188,13 @@ const TUiText MainFormTexts[] = {
      "Adds, edits, re-installs or removes scanned maps."},
     {"GpsGarmin", "GPS &Garmin...", "GPS &Garmin...", "Echange de données avec un GPS Garmin.",
      "Data exchange with a Garmin GPS."},
+    {"LoggerAct", "&Logger...", "&Logger...",
+     "Lit les vols du Logger, règle son intervalle ou efface sa mémoire.",
+     "Reads the logger's flights, sets its interval or clears its memory."},
+    {"NmeaAct", "Récepteur &NMEA...", "&NMEA receiver...",
+     "Enregistre en direct la trajectoire reçue d'un GPS NMEA 0183.",
+     "Records live the track received from an NMEA 0183 GPS."},
+    {"GpsMlr", "GPS &MLR...", "GPS &MLR...", "Echange de données avec un GPS MLR.", "Data exchange with an MLR GPS."},
     {"TestBtn", "Test", "Test", "Fenêtre de test.", "Test window."},
     {"HelpMenu", "&?", "&?"},
     {"APropos", "&A propos de Zephalon...", "&About Zephalon...", nullptr, nullptr},
@@ -225,6 +245,80 @@ const TUiText GarminFormTexts[] = {
     {"OffBtn", "Etein&dre", "Switch o&ff", "Eteint le GPS.", "Switches the GPS off."},
     {"CloseBtn", "&Fermer", "&Close", "Ferme cette fenêtre \"Interface pour GPS Garmin\".",
      "Closes this \"Garmin GPS interface\" window."},
+};
+
+const TUiText MlrFormTexts[] = {
+    {"", "Interface pour GPS MLR", "MLR GPS interface"},
+    {"TrjBox", "&Lecture trajectoire", "Track &reading"},
+    {"TrjMde0", "Lent (NMEA)", "Slow (NMEA)",
+     "Après avoir cliqué, mettre la sortie série du GPS sur TRACE.",
+     "After clicking, set the serial output of the GPS to TRACE."},
+    {"TrjMde1", "Rapide", "Fast", "Avant de cliquer, mettre l'entrée série du GPS sur NMEA.",
+     "Before clicking, set the serial input of the GPS to NMEA."},
+    {"TrjMde2", "Très rapide", "Very fast", "Avant de cliquer, mettre l'entrée série du GPS sur NMEA.",
+     "Before clicking, set the serial input of the GPS to NMEA."},
+    {"TrjTimeBox", "&Nouvelle trajectoire après", "&New track after",
+     "Changements de trajectoires si interruption de la trace pendant une durée supérieure à la valeur "
+     "indiquée en mn.",
+     "New track when the trace stops for longer than the time given in minutes."},
+    {"TrjTimeEdit", nullptr, nullptr, "Durée minimum entre 2 changements de trajectoires (en minutes).",
+     "Shortest time between two track changes (minutes)."},
+    {"TrjMlrBox", "C&hangement trajectoire Mlr", "MLR track c&hange",
+     "Changements de trajectoires détectés par le GPS MLR.", "Track changes detected by the MLR GPS."},
+    {"DownTrkBtn", "Lire &Trace", "Read &Trace",
+     "Lit la trace du GPS (mode lent : sortie série du GPS sur TRACE après avoir cliqué ; modes rapides : "
+     "entrée série sur NMEA avant de cliquer).",
+     "Reads the track log of the GPS (slow mode: serial output of the GPS on TRACE after clicking; fast "
+     "modes: serial input on NMEA before clicking)."},
+    {"DwnWptBox", "Lect&ure way-points", "Waypoint re&ading"},
+    {"WptMde0", "Lent (NMEA - avec commentaires) ", "Slow (NMEA - with comments) ",
+     "Après avoir cliqué, mettre la sortie série du GPS sur WPTS+ROUTES.",
+     "After clicking, set the serial output of the GPS to WPTS+ROUTES."},
+    {"WptMde1", "Rapide (pas de commentaires)", "Fast (no comments)",
+     "Avant de cliquer, mettre l'entrée série du GPS sur NMEA.",
+     "Before clicking, set the serial input of the GPS to NMEA."},
+    {"WptMde2", "Très rapide (pas de commentaires)", "Very fast (no comments)",
+     "Avant de cliquer, mettre l'entrée série du GPS sur NMEA.",
+     "Before clicking, set the serial input of the GPS to NMEA."},
+    {"DownWptBtn", "Lire &Wpt", "Read &Wpt", "Lit les way-points du GPS sans les effacer.",
+     "Reads the waypoints of the GPS without erasing them."},
+    {"DownRteBtn", "Lire &Route", "Read &Route",
+     "Lit une route du GPS (sortie série sur WPTS+ROUTES après avoir cliqué) ; ses way-points doivent "
+     "exister sur le PC.",
+     "Reads a route of the GPS (serial output on WPTS+ROUTES after clicking); its waypoints must exist on "
+     "the PC."},
+    {"DownWptRteBtn", "Wpt &+ Rte", "Wpt &+ Rte",
+     "Lit les way-points et une route du GPS (sortie série sur WPTS+ROUTES après avoir cliqué).",
+     "Reads the waypoints and one route of the GPS (serial output on WPTS+ROUTES after clicking)."},
+    {"UpWptBox", "Ecriture way-points", "Waypoint writing"},
+    {"SelOnlyBtn", "Wpt repérés seule&ment", "&Marked wpt only",
+     "Ne transfère vers le GPS que les way-points repérés (tous les way-points sinon).",
+     "Transfers only the marked waypoints to the GPS (all waypoints otherwise)."},
+    {"UpWptBtn", "&Ecrire Wpt", "&Write Wpt",
+     "Transfère les way-points ouverts vers le GPS (entrée série sur NMEA ; les 6 premières lettres doivent "
+     "être différentes !).",
+     "Transfers the open waypoints to the GPS (serial input on NMEA; the first 6 letters must differ!)."},
+    {"UpRteBtn", "E&crire Route", "W&rite Route",
+     "Transfère le circuit vers le GPS comme route (entrée série sur NMEA).",
+     "Transfers the task to the GPS as a route (serial input on NMEA)."},
+    {"UpSmpBox", "Profil de carte (zone)", "Map profile (zones)"},
+    {"NbPtCrcLbl", "Nombre de segment pour un cercle", "Number of segments for a circle"},
+    {"NbPtCrcEdit", nullptr, nullptr, "Nombre de segments remplaçant un cercle complet.",
+     "Number of segments that replace a full circle."},
+    {"SelScrBtn", "Uniquement zone à l'écran", "Only zones on the screen",
+     "Ne transfère que la partie des zones visible dans la vue en plan.",
+     "Transfers only the part of the zones visible in the plan view."},
+    {"UpSmpBtn", "Ecrire zone", "Write zones",
+     "Transfère les contours des zones aériennes vers le GPS (entrée série sur NMEA).",
+     "Transfers the outlines of the airspace zones to the GPS (serial input on NMEA)."},
+    {"ComBox", "&Interface", "&Interface", "Sélection du port auquel est relié le GPS.",
+     "Choice of the port the GPS is connected to."},
+    {"ComNbEdit", nullptr, nullptr, "Sélection du port auquel est relié le GPS.",
+     "Choice of the port the GPS is connected to."},
+    {"ComNbLbl", "N° port", "Port no."},
+    {"GpsIdBtn", "I&d GPS", "GPS I&d", "Identifie le GPS relié.", "Identifies the connected GPS."},
+    {"CloseBtn", "&Fermer", "&Close", "Ferme cette fenêtre \"Interface pour GPS MLR\".",
+     "Closes this \"MLR GPS interface\" window."},
 };
 
 const TUiText OptionFormTexts[] = {
@@ -322,6 +416,52 @@ const TUiText OptionFormTexts[] = {
      "Closes and drops the changes."},
 };
 
+const TUiText LoggFormTexts[] = {
+    {"", "Interface pour Logger", "Logger interface"},
+    {"ParamBox", "Intervalle d'enregistrement", "Recording interval"},
+    {"EchEcarts", "s", "s"},
+    {"Ecart", nullptr, nullptr, "Intervalle entre deux points enregistrés par le Logger (en secondes).",
+     "Time between two points recorded by the logger (in seconds)."},
+    {"EcartBtn", "&Régler", "&Set", "Envoie l'intervalle au Logger.", "Sends the interval to the logger."},
+    {"EffaceBtn", "&Effacer", "&Clear", "Efface les données du Logger.", "Clears the logger's data."},
+    {"LectBtn", "&Lire", "&Read", "Lit les vols enregistrés dans le Logger.",
+     "Reads the flights recorded in the logger."},
+    {"TraceBtn", "Tr&acer", "&Draw", "Trace les données déjà lues du Logger.",
+     "Draws the data already read from the logger."},
+    {"CloseBtn", "&Fermer", "&Close", "Ferme cette fenêtre \"Interface pour Logger\".",
+     "Closes this \"Logger interface\" window."},
+    {"ComBox", "&Interface", "&Interface", "Sélection du port auquel est relié le Logger.",
+     "Port the logger is connected to."},
+    {"ComNbLbl", "N° port", "Port"},
+};
+
+const TUiText NmeaFormTexts[] = {
+    {"", "Récepteur GPS NMEA", "NMEA GPS receiver"},
+    {"LectBtn", "&Lire", "&Read", "Commence la lecture du GPS et l'enregistrement de la trajectoire.",
+     "Starts reading the GPS and recording the track."},
+    {"MoreBtn", "&Plus", "&More", "Agrandit ou réduit la fenêtre principale.",
+     "Enlarges or reduces the main window."},
+    {"CloseBtn", "&Fermer", "&Close", "Termine la lecture et ferme cette fenêtre.",
+     "Ends the reading and closes this window."},
+    {"EcartLbl1", "Un point toutes les", "One point every"},
+    {"EcartLbl2", " s", " s"},
+    {"Ecart", nullptr, nullptr, "Intervalle minimum entre deux points enregistrés (en secondes).",
+     "Shortest time between two recorded points (in seconds)."},
+    {"MoveSelBtn", "Déplacer le point courant", "Move the current point",
+     "Le point courant suit la dernière position reçue.",
+     "The current point follows the last position received."},
+    {"AutoCtgBtn", "Centrage automatique", "Automatic centring",
+     "La vue plan se recentre quand la position sort de sa partie centrale.",
+     "The plan view centres again when the position leaves its central part."},
+    {"ChecksumBtn", "Tester les checksums", "Test the checksums",
+     "Refuse les phrases dont la somme de contrôle est fausse.",
+     "Refuses sentences whose checksum is wrong."},
+    {"ComBox", "&Interface", "&Interface", "Sélection du port auquel est relié le GPS.",
+     "Port the GPS is connected to."},
+    {"ComNbLbl", "N° port", "Port"},
+    {"ComSpeedLbl", "Vitesse", "Speed"},
+};
+
 struct TLangEntry
 {
     QString Name;
@@ -338,6 +478,11 @@ std::vector<TLangEntry>& Routines()
         {QStringLiteral("TextForm"),
          [] {
              if (TextForm) LangTextForm(*TextForm);
+         }},
+        // The one device window that stays open while the language may change.
+        {QStringLiteral("NmeaForm"),
+         [] {
+             if (NmeaForm) LangNmeaForm(*NmeaForm);
          }},
     };
     return r;
@@ -358,6 +503,34 @@ QStringList LangTextForm(TTextForm& F)
 QStringList LangGarminForm(TGarminForm& F)
 {
     return ApplyTexts(&F, GarminFormTexts);
+}
+
+QStringList LangLoggForm(TLoggForm& F)
+{
+    F.MsgTexts.BadData = UiText("Les données du Logger sont erronées !", "The logger's data are wrong!");
+    F.MsgTexts.Counters = UiText("Points lus : %d   -   Erreur(s) détectée(s) : %d.",
+                                 "Points read: %d   -   Error(s) detected: %d.");
+    F.MsgTexts.ClearQuestion = UiText("Etes vous sûr de vouloir effacer les données du Logger ?",
+                                      "Do you really want to clear the logger's data?");
+    return ApplyTexts(&F, LoggFormTexts);
+}
+
+QStringList LangNmeaForm(TNmeaForm& F)
+{
+    F.MsgTexts.BadRmc = UiText("Phrase \"GPRMC\" non valide", "Invalid \"GPRMC\" sentence");
+    F.MsgTexts.NoRmc = UiText("Pas de phrase \"GPRMC\" détectée", "No \"GPRMC\" sentence found");
+    F.MsgTexts.NoData = UiText("Pas de donnée détectée", "No data found");
+    F.MsgTexts.Advice = UiText("Vérifier que le GPS est correctement connecté au PC et que son interface est "
+                               "configurée sur NMEA 0183.",
+                               "Check that the GPS is properly connected to the PC and that its interface is "
+                               "set to NMEA 0183.");
+    F.MsgTexts.Reading = UiText("Lecture en cours ...", "Reading ...");
+    return ApplyTexts(&F, NmeaFormTexts);
+}
+
+QStringList LangMlrForm(TMlrForm& F)
+{
+    return ApplyTexts(&F, MlrFormTexts);
 }
 
 QStringList LangOptionForm(TOptionForm& F)

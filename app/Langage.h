@@ -18,9 +18,12 @@ class QComboBox;
 class QObject;
 class QSpinBox;
 class TGarminForm;
+class TMlrForm;
 class TMainForm;
 class TOptionForm;
 class TTextForm;
+class TLoggForm;
+class TNmeaForm;
 
 // One text of a window. Name is the object name of a child (an action, menu, widget or tab
 // page) or empty for the window itself. Text (French, English twin or nullptr) becomes the
@@ -52,6 +55,11 @@ QStringList LangMainForm(TMainForm& F);
 QStringList LangTextForm(TTextForm& F);
 QStringList LangOptionForm(TOptionForm& F);
 QStringList LangGarminForm(TGarminForm& F);
+// The device windows' captions, hints and message texts (TLoggForm::MsgTexts,
+// TNmeaForm::MsgTexts).
+QStringList LangLoggForm(TLoggForm& F);
+QStringList LangNmeaForm(TNmeaForm& F);
+QStringList LangMlrForm(TMlrForm& F);
 
 // The routines SetFrenchTexts runs, by name, in order of registration. Registering a name
 // again replaces its routine. The shell's own windows are registered from the start.

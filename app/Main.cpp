@@ -1,25 +1,39 @@
 // The main window and the start-up of the program.
 #include "app/Main.h"
+#include "app/LangExplDir.h"
 #include "app/LangMaps.h"
+#include "app/LangPrint.h"
 #include "app/LangTools.h"
+#include "app/LangWpt.h"
 #include "app/PlanRender.h"
 #include "dialogs/Choice.h"
 #include "dialogs/Editpos.h"
+#include "dialogs/Editswp.h"
+#include "dialogs/Editwpt.h"
+#include "dialogs/ExplDir.h"
 #include "dialogs/Help.h"
 #include "dialogs/Info.h"
 #include "dialogs/Inimap.h"
 #include "dialogs/Reachmap.h"
+#include "dialogs/Reachwpt.h"
+#include "dialogs/SelTrj.h"
 #include "dialogs/SmallWindows.h"
 #include "dialogs/TestForm.h"
 #include "dialogs/WebMap.h"
 
 #include "app/Cutt.h"
+#include "app/LangSearch.h"
 #include "app/Langage.h"
 #include "app/Option.h"
 #include "app/Plan.h"
 #include "app/Shell.h"
 #include "app/Text.h"
+#include "devices/DeviceViews.h"
 #include "devices/Garmin.h"
+#include "devices/Mlr.h"
+#include "dialogs/CalcStn.h"
+#include "dialogs/EditTrn.h"
+#include "dialogs/Input.h"
 #include "files/MapCal.h"
 #include "files/MapLoad.h"
 #include "files/RecFile.h"
@@ -27,6 +41,9 @@
 #include "model/Sector.h"
 #include "model/Texts.h"
 #include "platform/Msg.h"
+#include "print/Infoprnf.h"
+#include "print/Preview.h"
+#include "print/Print.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -34,6 +51,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -73,7 +91,9 @@ enum class TIcon
     ZoomOut,
     Fit,
     Options,
-    Test
+    Test,
+    Print,
+    Sector
 };
 
 QIcon MakeIcon(TIcon Kind)
@@ -188,6 +208,18 @@ QIcon MakeIcon(TIcon Kind)
             p.setPen(QPen(ink, 1.5));
             p.drawEllipse(QPointF(i == 1 ? 15 : 8 + i * 3, y), 3, 3);
         }
+        break;
+    case TIcon::Print:
+        p.setBrush(QColor(250, 250, 250));
+        p.drawRect(QRectF(6, 3, 12, 18));
+        p.setPen(QPen(ink, 1.2));
+        for (int i = 0; i < 4; ++i) p.drawLine(QPointF(8.5, 7.5 + 3.5 * i), QPointF(15.5, 7.5 + 3.5 * i));
+        break;
+    case TIcon::Sector:
+        p.drawEllipse(QPointF(12, 12), 9, 9);
+        p.setBrush(accent);
+        p.setPen(QPen(accent, 1));
+        p.drawPie(QRectF(3, 3, 18, 18), 45 * 16, 90 * 16);
         break;
     case TIcon::Test: {
         QFont f = p.font();
@@ -307,14 +339,30 @@ void TMainForm::BuildActions()
     ArrangeViewsAct = NewAction("ArrangeViewsAct", &TMainForm::ArrangeViews);
     WebMapAct = NewAction("WebMapAct", &TMainForm::WebMapExecute);
 
+    LoggerAct = NewAction("LoggerAct", &TMainForm::LoggerExecute);
+    NmeaAct = NewAction("NmeaAct", &TMainForm::NmeaExecute);
+
     AssocieAuto = NewAction("AssocieAuto", &TMainForm::AssocieAutoExecute);
+    Imprime = NewAction("Imprime", &TMainForm::ImprimeExecute, MakeIcon(TIcon::Print));
+    Imprime->setShortcut(QKeySequence::Print);
+    ControleSect = NewAction("ControleSect", &TMainForm::ControleSectExecute, MakeIcon(TIcon::Sector));
     SupprCircuit = NewAction("SupprCircuit", &TMainForm::SupprCircuitExecute);
+    ExplorDir = NewAction("ExplorDir", &TMainForm::ExplorDirExecute);
+    RechercheCirc = NewAction("RechercheCirc", &TMainForm::RechercheCircExecute);
+    PtTrajEnVir = NewAction("PtTrajEnVir", &TMainForm::PtTrajEnVirExecute);
 
     Options = NewAction("Options", &TMainForm::OptionsExecute, MakeIcon(TIcon::Options));
     GpsGarmin = NewAction("GpsGarmin", &TMainForm::GpsGarminExecute);
+    GpsMlr = NewAction("GpsMlr", &TMainForm::GpsMlrExecute);
     APropos = NewAction("APropos", &TMainForm::AProposExecute);
     InstalleCarte = NewAction("InstalleCarte", &TMainForm::InstalleCarteExecute);
     SelectionCarte = NewAction("SelectionCarte", &TMainForm::SelectionCarteExecute);
+    EditeTousWpt = NewAction("EditeTousWpt", &TMainForm::EditeTousWptExecute);
+    EditeWptRep = NewAction("EditeWptRep", &TMainForm::EditeWptRepExecute);
+    CreeWpt = NewAction("CreeWpt", &TMainForm::CreeWptExecute);
+    PointTrjEnWpt = NewAction("PointTrjEnWpt", &TMainForm::PointTrjEnWptExecute);
+    AtteindreWpt = NewAction("AtteindreWpt", &TMainForm::AtteindreWptExecute);
+    SelPartieTrj = NewAction("SelPartieTrj", &TMainForm::SelPartieTrjExecute);
 }
 
 void TMainForm::BuildMenus()
@@ -334,6 +382,10 @@ void TMainForm::BuildMenus()
     file->addSeparator();
     file->addActions({OuvreZone, FermeZone});
     file->addSeparator();
+    file->addAction(ExplorDir);
+    file->addSeparator();
+    file->addAction(Imprime);
+    file->addSeparator();
     file->addAction(Quitter);
 
     QMenu* view = menu("ViewMenu");
@@ -347,8 +399,26 @@ void TMainForm::BuildMenus()
     view->addSeparator();
     view->addAction(WebMapAct);
 
+    QMenu* wpt = menu("WptMenu");
+    wpt->addActions({EditeTousWpt, EditeWptRep, CreeWpt, PointTrjEnWpt, AtteindreWpt});
+    wpt->addSeparator();
+    wpt->addAction(SelPartieTrj);
+
     QMenu* task = menu("CircuitMenu");
+    task->addAction(PtTrajEnVir);
+    EditePtVir = task->addMenu(QStringLiteral("EditePtVir"));
+    EditePtVir->setObjectName(QStringLiteral("EditePtVir"));
+    connect(EditePtVir, &QMenu::aboutToShow, this, [this] {
+        EditePtVir->clear();
+        int i = 0;
+        for (TTrn* t = Stn ? Stn->First : nullptr; t; t = t->Next, ++i)
+            EditePtVir->addAction(QString::number(t->Num) + QStringLiteral(" - ") + t->Name, this,
+                                  [this, i] { EditePtVirExecute(i); });
+    });
     task->addActions({AssocieAuto, SupprCircuit});
+    task->addAction(ControleSect);
+    task->addSeparator();
+    task->addAction(RechercheCirc);
 
     QMenu* tools = menu("ToolsMenu");
     tools->addActions({SelectionCarte, InstalleCarte});
@@ -356,6 +426,8 @@ void TMainForm::BuildMenus()
     tools->addAction(Options);
     tools->addSeparator();
     tools->addAction(GpsGarmin);
+    tools->addActions({LoggerAct, NmeaAct});
+    tools->addAction(GpsMlr);
 
     QMenu* help = menu("HelpMenu");
     help->addAction(APropos);
@@ -376,6 +448,8 @@ void TMainForm::BuildToolBar()
     MainToolBar->addActions({TrjPrec, TrjSuiv});
     MainToolBar->addSeparator();
     MainToolBar->addActions({ZoomPlus, ZoomMoins, Ajuste});
+    MainToolBar->addSeparator();
+    MainToolBar->addActions({Imprime, ControleSect});
     MainToolBar->addSeparator();
     MainToolBar->addAction(Options);
 
@@ -443,6 +517,7 @@ void TMainForm::ShowStatus(const QString& Text)
 
 void TMainForm::RefreshViews()
 {
+    if (TrjSel) TrjSel->TraceChanged();
     if (PlanForm) PlanForm->RefreshView();
     if (CuttForm) CuttForm->RefreshView();
     if (TextForm) TextForm->RefreshView();
@@ -451,6 +526,7 @@ void TMainForm::RefreshViews()
 
 void TMainForm::ModelChanged()
 {
+    if (StnCalc) StnCalc->ModelChanged();
     RefreshViews();
 }
 
@@ -479,10 +555,17 @@ void TMainForm::UpdateActions()
     TrjSuiv->setEnabled(several);
     EnregWpt->setEnabled(Swp != nullptr);
     FermeWpt->setEnabled(Swp != nullptr);
+    EditeWptRep->setEnabled(Swp != nullptr);
+    AtteindreWpt->setEnabled(Swp != nullptr);
+    PointTrjEnWpt->setEnabled(trj && Trj->CurRec);
+    SelPartieTrj->setEnabled(trj && Trj->First);
     OuvreCircuit->setEnabled(trj);
     EnregCircuit->setEnabled(task);
     SupprCircuit->setEnabled(task);
     AssocieAuto->setEnabled(task);
+    ControleSect->setEnabled(task);
+    PtTrajEnVir->setEnabled(trj && Trj->CurRec);
+    EditePtVir->setEnabled(task);
     FermeZone->setEnabled(Smp != nullptr);
     TrjModeAct->setChecked(TrjMode != 0);
     WptModeAct->setChecked(TrjMode == 0 && WptMode != 0);
@@ -706,6 +789,42 @@ void TMainForm::TrjModeExecute()
     RefreshViews();
 }
 
+void TMainForm::RechercheCircExecute()
+{
+    if (!StnCalc) return;
+    if (TrjMode) WptModeExecute();
+    if (!StnCalc->isVisible()) {
+        QPoint origin;
+        QSize size;
+        int statusHeight = 0;
+        ClientArea(origin, size, statusHeight);
+        StnCalc->PlaceAbove(frameGeometry(), statusHeight);
+    }
+    StnCalc->Open();
+}
+
+void TMainForm::PtTrajEnVirExecute()
+{
+    if (!Trj || !Trj->CurRec || !Stn) return;
+    TTrnEdit f(this);
+    f.CreateMode = 1;
+    LangTrnEdit(f);
+    f.exec();
+    RefreshViews();
+    if (PlanForm) PlanForm->DrawStn();
+}
+
+void TMainForm::EditePtVirExecute(int Index)
+{
+    TTrn* t = Stn ? Stn->Item(Index) : nullptr;
+    if (!t) return;
+    Stn->SelTrn = t;
+    TTrnEdit f(this);
+    LangTrnEdit(f);
+    f.exec();
+    RefreshViews();
+}
+
 void TMainForm::WptModeExecute()
 {
     WptMode = 1;
@@ -786,6 +905,35 @@ void TMainForm::AssocieAutoExecute()
     if (!Trj || !Stn || Stn->Count == 0) return;
     ::AssocieAuto();
     RefreshViews();
+    if (PreviewForm && PreviewForm->isVisible()) PreviewForm->PaintBox->update();
+}
+
+void TMainForm::ImprimeExecute()
+{
+    if (!PrintForm || PrintForm->isVisible() || PrintForm->Printing()) return;
+    // Every opening reloads the settings, whatever the last run left.
+    PrintForm->OutMode = 0;
+    PrintForm->CtrlSect = 0;
+    PrintForm->PageControl->setCurrentWidget(PrintForm->MainSheet);
+    PrintForm->open();
+}
+
+void TMainForm::ControleSectExecute()
+{
+    if (!PrintForm || !PreviewForm || !Trj || !Stn || Stn->Count == 0 || PrintForm->Printing()) return;
+    if (PrintForm->isVisible() || PreviewForm->isVisible()) return;
+    PrintForm->OutMode = 0;
+    PrintForm->LoadSettings();
+    PrintForm->CtrlSect = 1;
+    PrintForm->PrintOrPreview();
+}
+
+void TMainForm::ExplorDirExecute()
+{
+    if (!DirExplor) return;
+    DirExplor->exec();
+    UpdateActions();
+    RefreshViews();
 }
 
 void TMainForm::SupprCircuitExecute()
@@ -855,6 +1003,28 @@ void TMainForm::GpsGarminExecute()
     RefreshViews();
 }
 
+void TMainForm::GpsMlrExecute()
+{
+    TDeviceForm::NumberInput = InputWindowNumber;
+    auto* f = new TMlrForm(this);
+    LangMlrForm(*f);
+    f->PlanView = [](TMlrView& V) {
+        if (!PlanForm || !PlanForm->isVisible()) return false;
+        PlanForm->ScreenToGeo(0, 0, V.North, V.West);
+        PlanForm->ScreenToGeo(PlanForm->width() - 1, PlanForm->height() - PlanForm->BottomBand, V.South,
+                              V.East);
+        return true;
+    };
+    if (PlanForm) PlanForm->ComMode = 2;
+    f->exec();
+    delete f;
+    if (PlanForm) PlanForm->ComMode = 0;
+    ShowStatus(QString());
+    ArrangeViews();
+    UpdateActions();
+    RefreshViews();
+}
+
 void TMainForm::AProposExecute()
 {
     MessageDlg(Tr(QStringLiteral("Zephalon %1\rAnalyse des vols de planeur."),
@@ -874,6 +1044,151 @@ void TMainForm::InstalleCarteExecute()
 void TMainForm::SelectionCarteExecute()
 {
     if (ReachMapForm) ReachMapForm->Execute(0);
+}
+
+// ---- Waypoints and trace part ----------------------------------------
+
+void TMainForm::EditeTousWptExecute()
+{
+    if (!SwpEdit) return;
+    SwpEdit->Execute(0);
+    RefreshViews();
+}
+
+void TMainForm::EditeWptRepExecute()
+{
+    if (!SwpEdit || !Swp) return;
+    SwpEdit->Execute(1);
+    RefreshViews();
+}
+
+void TMainForm::CreeWptExecute()
+{
+    if (!WptEdit || !PlanForm) return;
+    WptEdit->NewLati = PlanForm->MouseLati;
+    WptEdit->NewLong = PlanForm->MouseLong;
+    WptEdit->exec();
+    RefreshViews();
+}
+
+void TMainForm::PointTrjEnWptExecute()
+{
+    if (!WptEdit || !Trj || !Trj->CurRec) return;
+    WptEdit->NewLati = Trj->CurRec->Lat;
+    WptEdit->NewLong = Trj->CurRec->Lon;
+    WptEdit->exec();
+    RefreshViews();
+}
+
+void TMainForm::AtteindreWptExecute()
+{
+    if (ReachWptForm) ReachWptForm->Execute();
+}
+
+void TMainForm::SelPartieTrjExecute()
+{
+    if (!TrjSel || !Trj || !Trj->First) return;
+    TrjSel->show();
+    TrjSel->raise();
+}
+
+namespace {
+
+// The plan view as the reach window sees it.
+class TPlanReach : public IPlanViewReach
+{
+public:
+    bool IsVisible(const TPos& P) const override
+    {
+        if (!PlanForm) return true;
+        const QPointF q = PlanForm->GeoToScreen(P.Lat, P.Lon);
+        return q.x() >= 0 && q.y() >= 0 && q.x() <= PlanForm->PaintBoxWidth() &&
+               q.y() <= PlanForm->PaintBoxHeight() - PlanForm->BottomBand;
+    }
+    void CentreOn(const TPos& P) override
+    {
+        if (PlanForm) PlanForm->ZoomAround(P.Lat, P.Lon, true, 1.0);
+    }
+    void MarkWpt(const TWpt* W) override
+    {
+        if (!PlanForm) return;
+        if (PlanForm->MarkedWpt()) PlanForm->DrawWptCursor(nullptr);
+        PlanForm->DrawWptCursor(W);
+    }
+    void SetHint(const QString& Text) override
+    {
+        if (PlanForm) PlanForm->setToolTip(Text);
+    }
+    void AutoSelectMap(const TPos& P) override
+    {
+        if (PlanForm) PlanForm->AutoSelectMap(P);
+    }
+};
+
+TPlanReach gPlanReach;
+
+} // namespace
+
+// The waypoint windows and the trace-part window, with what the main window lends them.
+static void CreateWptForms()
+{
+    SwpEdit = new TSwpEdit(MainForm);
+    WptEdit = new TWptEdit(MainForm);
+    TrjSel = new TTrjSel(MainForm);
+    ReachWptForm = new TReachWptForm(MainForm);
+    TReachWptForm::PlanView = &gPlanReach;
+    RegisterWptLangRoutines();
+}
+
+namespace {
+
+// What the printing windows reach of the main window.
+class TMainPrintHost : public IPrintHost
+{
+public:
+    void ClientArea(QPoint& Origin, QSize& Size, int& StatusBarHeight) const override
+    {
+        if (MainForm) MainForm->ClientArea(Origin, Size, StatusBarHeight);
+    }
+    void PlanCentre(int32& Lat, int32& Lon) const override
+    {
+        if (PlanForm) {
+            Lat = PlanForm->CtrLati;
+            Lon = PlanForm->CtrLong;
+        }
+    }
+    void ShowMainWindow() override
+    {
+        if (MainForm) MainForm->show();
+    }
+    void AssociateAuto() override
+    {
+        if (MainForm) MainForm->AssocieAutoExecute();
+    }
+    void ShowStatus(const QString& Text) override
+    {
+        if (MainForm) MainForm->ShowStatus(Text);
+    }
+    QIcon ActionIcon(const QString& Name) const override
+    {
+        const QAction* a = MainForm ? MainForm->findChild<QAction*>(Name) : nullptr;
+        return a ? a->icon() : QIcon();
+    }
+};
+
+TMainPrintHost gPrintHost;
+
+} // namespace
+
+// The print dialog, the preview and the progress box, kept for the life of the program.
+static void CreatePrintForms()
+{
+    new TPrintForm(MainForm);
+    new TPreviewForm(MainForm);
+    new TInfoPrnForm(MainForm);
+    SetPrintHost(&gPrintHost);
+    PreviewForm->TakeIcons();
+    RegisterPrintLangRoutines();
 }
 
 // ---- Start-up ----------------------------------------
@@ -930,6 +1245,18 @@ static void CreateMapForms()
     });
 }
 
+// The flight-file explorer, with the task and trace commands it borrows.
+static void CreateExplorer()
+{
+    DirExplor = new TDirExplor(MainForm);
+    LangDirExplor(*DirExplor);
+    TDirExplor::SupprCircuitExecute = [] { MainForm->SupprCircuitExecute(); };
+    TDirExplor::FermeTteTrjExecute = [] { MainForm->FermeTteTrjExecute(); };
+    RegisterLangRoutine(QStringLiteral("DirExplor"), [] {
+        if (DirExplor) LangDirExplor(*DirExplor);
+    });
+}
+
 void CreateForms(const QString& StartTrj)
 {
     // The fixed order of the shared windows: the main window first (it loads the options),
@@ -963,10 +1290,21 @@ void CreateForms(const QString& StartTrj)
     });
     CreateSmallWindows(MainForm);
     CreateMapForms();
+    CreateExplorer();
+    new TStnCalc(MainForm);
+    RegisterSearchTexts();
+    SetSectEditUi({[](uint8 Kind, QComboBox* List) { FillSectTypeList(Kind, List); },
+                   [](uint8 Kind, uint8 Shape, QSpinBox* R1, QSpinBox* A2, QSpinBox* A1, QSpinBox* R2) {
+                       SetSectHints(Kind, Shape, R1, A2, A1, R2);
+                   }});
+    PlanForm->StnSearchRadii = [] { return StnCalc ? StnCalc->SearchRadii() : std::vector<double>(); };
+    CreateWptForms();
+    CreatePrintForms();
     new TFormTest(MainForm);
     RegisterLangRoutine(QStringLiteral("FormTest"), [] {
         if (FormTest) LangFormTest(*FormTest);
     });
+    SetDeviceViews(MainDeviceViews());
     SetFlightChoiceHook([](const QString& FileName, const QStringList& Flights, int& Index) {
         const TFlightChoice c = ChooseFlights(FileName, Flights);
         Index = c.Index;
@@ -976,13 +1314,19 @@ void CreateForms(const QString& StartTrj)
 
 void DestroyForms()
 {
+    CloseDeviceWindows();
+    SetDeviceViews(nullptr);
     InstallFileDialogs(nullptr, nullptr);
     TOpenCustomDialog::SetOptionFormRunner(nullptr);
     TReachMapForm::FitToMap = nullptr;
+    TDirExplor::SupprCircuitExecute = nullptr;
+    TDirExplor::FermeTteTrjExecute = nullptr;
     TReachMapForm::CalibrationPlace = nullptr;
+    TReachWptForm::PlanView = nullptr;
     UninstallMessageWindows();
     SetFlightChoiceHook({});
     SetFileDialogHook({});
+    SetPrintHost(nullptr);
     SetModelUi(nullptr);
     delete MainForm; // the views are its children
     MainForm = nullptr;

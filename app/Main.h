@@ -12,6 +12,7 @@
 
 class QActionGroup;
 class QLabel;
+class QMenu;
 class QSplitter;
 class QToolBar;
 class QToolButton;
@@ -78,14 +79,32 @@ public:
     QAction* WebMapAct = nullptr; // the current fix or waypoint on a web map
     // Task
     QAction* AssocieAuto = nullptr;
+    QAction* Imprime = nullptr;      // the print dialog
+    QAction* ControleSect = nullptr; // the turn points' sectors on screen
     QAction* SupprCircuit = nullptr;
+    // The flight-file explorer
+    QAction* ExplorDir = nullptr;
+    QAction* RechercheCirc = nullptr;
+    QAction* PtTrajEnVir = nullptr;
+    QMenu* EditePtVir = nullptr; // one entry per turn point of the task
+    // Devices
+    QAction* LoggerAct = nullptr;
+    QAction* NmeaAct = nullptr;
     // Tools and help
     QAction* Options = nullptr;
     QAction* GpsGarmin = nullptr;
+    QAction* GpsMlr = nullptr;
     QAction* APropos = nullptr;
     // Scanned maps
     QAction* InstalleCarte = nullptr;
     QAction* SelectionCarte = nullptr;
+    // Waypoints and trace part
+    QAction* EditeTousWpt = nullptr;
+    QAction* EditeWptRep = nullptr;
+    QAction* CreeWpt = nullptr;
+    QAction* PointTrjEnWpt = nullptr;
+    QAction* AtteindreWpt = nullptr;
+    QAction* SelPartieTrj = nullptr;
 
     QToolBar* MainToolBar = nullptr;
     // The test button: shown only when key "Test_Btn" of section "Interface" is set.
@@ -147,13 +166,36 @@ public slots:
     void WebMapExecute();
     void TestBtnClick();
     void AssocieAutoExecute();
+    // Opens the print dialog on its first sheet.
+    void ImprimeExecute();
+    // Shows every turn point's sector in the preview window, without the dialog.
+    void ControleSectExecute();
     void SupprCircuitExecute();
+    void ExplorDirExecute();
+    void RechercheCircExecute();
+    void PtTrajEnVirExecute();
+    // Edits the task's turn point of that index in the turn-point editor.
+    void EditePtVirExecute(int Index);
     void OptionsExecute();
     void GpsGarminExecute();
+    void GpsMlrExecute();
     void AProposExecute();
     void InstalleCarteExecute();
     void SelectionCarteExecute();
     void NmeaFormExtExecute(QObject* Sender = nullptr);
+    void EditeTousWptExecute();
+    void EditeWptRepExecute();
+    void CreeWptExecute();
+    void PointTrjEnWptExecute();
+    void AtteindreWptExecute();
+    void SelPartieTrjExecute();
+    // The reduced layout beside the live receiver window: the main window takes back its
+    // place, the receiver window stays where it is.
+    void NmeaFormRedExecute();
+    // The serial logger window (modal, freed after use) and the live receiver window (beside
+    // the views until closed; a second command brings it to the front).
+    void LoggerExecute();
+    void NmeaExecute();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -185,3 +227,9 @@ private:
 };
 
 extern TMainForm* MainForm;
+
+class IDeviceViews;
+// What the device windows reach of the main window and its views (installed at start-up).
+IDeviceViews* MainDeviceViews();
+// Closes the live receiver window when it is open (before the views go).
+void CloseDeviceWindows();

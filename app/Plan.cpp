@@ -1,4 +1,5 @@
 #include "app/Plan.h"
+#include "print/PrintPlan.h"
 
 #include "app/Cutt.h"
 #include "files/MapLoad.h"
@@ -46,12 +47,25 @@ TPlanForm::TPlanForm(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(100, 80);
     UpdateBand();
-    if (!PlanForm) PlanForm = this;
+    if (!PlanForm) {
+        PlanForm = this;
+        // The printed plan "as on screen" copies the box this view shows.
+        SetPlanScreenBox([](TPos& NW, TPos& SE) {
+            if (!PlanForm) return false;
+            PlanForm->ScreenToGeo(0, 0, NW.Lat, NW.Lon);
+            PlanForm->ScreenToGeo(PlanForm->PaintBoxWidth() - 1,
+                                  PlanForm->PaintBoxHeight() - PlanForm->BottomBand, SE.Lat, SE.Lon);
+            return true;
+        });
+    }
 }
 
 TPlanForm::~TPlanForm()
 {
-    if (PlanForm == this) PlanForm = nullptr;
+    if (PlanForm == this) {
+        PlanForm = nullptr;
+        SetPlanScreenBox(nullptr);
+    }
 }
 
 int TPlanForm::PaintBoxWidth() const
@@ -178,8 +192,12 @@ void TPlanForm::DrawStn()
 
 void TPlanForm::AutoSelectMap()
 {
-    if (!Trj || !Trj->CurRec || !Sml || !Opt) return;
-    const TRec& R = *Trj->CurRec;
+    if (Trj && Trj->CurRec) AutoSelectMap(*Trj->CurRec);
+}
+
+void TPlanForm::AutoSelectMap(const TPos& R)
+{
+    if (!Sml || !Opt) return;
     auto holds = [&](int32 latMin, int32 latMax, int32 lonMin, int32 lonMax) {
         return R.Lat >= latMin && R.Lat <= latMax && R.Lon >= lonMin && R.Lon <= lonMax;
     };
@@ -199,6 +217,7 @@ void TPlanForm::AutoSelectMap()
 
 void TPlanForm::RefreshView()
 {
+    ++fGeneration;
     fRenderer.Invalidate();
     fFailedMap.clear();
     fState.Cursor = Trj ? Trj->CurRec : nullptr;
@@ -228,21 +247,50 @@ TRec* TPlanForm::NearestFix(QPointF P, double MaxPixels) const
     return best;
 }
 
+const TPlanForm::TWptPixels& TPlanForm::WptPixels(const TPlanProjection& Pr) const
+{
+    std::vector<double> key{double(Pr.CtrLat), double(Pr.CtrLon),  Pr.Zoom,       Pr.HalfW,
+                            Pr.HalfH,          Pr.CosLat,          Pr.MapOriginX, Pr.MapOriginY,
+                            Pr.MapScale,       double(fGeneration)};
+    if (Pr.MapCal) {
+        const TMap& M = *Pr.MapCal;
+        key.insert(key.end(), {M.aLong, M.aLati, M.aX, M.aY, M.bLong, M.bLati, M.bX, M.bY});
+    }
+    key.push_back(double(reinterpret_cast<uintptr_t>(Swp)));
+    key.push_back(Swp ? double(Swp->Count) : -1);
+    key.push_back(Swp ? double(reinterpret_cast<uintptr_t>(Swp->Last)) : 0);
+    if (key != fWptPixels.Key) {
+        fWptPixels.Key = std::move(key);
+        fWptPixels.Wpts.clear();
+        fWptPixels.Pixels.clear();
+        if (Swp) {
+            fWptPixels.Wpts.reserve(Swp->Count);
+            fWptPixels.Pixels.reserve(Swp->Count);
+            for (const TWpt* W = Swp->First; W; W = W->Next) {
+                fWptPixels.Wpts.push_back(W);
+                fWptPixels.Pixels.push_back(Pr.ToScreen(*W));
+            }
+        }
+    }
+    return fWptPixels;
+}
+
 TWpt* TPlanForm::NearestWpt(QPointF P, double MaxPixels) const
 {
     if (!Swp) return nullptr;
-    const TPlanProjection pr = Projection();
-    TWpt* best = nullptr;
+    const TWptPixels& px = WptPixels(Projection());
+    int best = -1;
     double bestD = MaxPixels * MaxPixels;
-    for (TWpt* W = Swp->First; W; W = W->Next) {
-        const QPointF q = pr.ToScreen(*W) - P;
-        const double d = q.x() * q.x() + q.y() * q.y();
-        if (d <= bestD && (!best || d < bestD)) {
-            best = W;
+    for (size_t i = 0; i < px.Pixels.size(); ++i) {
+        const double dx = px.Pixels[i].x() - P.x(), dy = px.Pixels[i].y() - P.y();
+        const double d = dx * dx + dy * dy;
+        if (d <= bestD && (best < 0 || d < bestD)) {
+            best = int(i);
             bestD = d;
         }
     }
-    return best;
+    // The set owns its waypoints; the view only hands back the one found.
+    return best < 0 ? nullptr : const_cast<TWpt*>(px.Wpts[size_t(best)]);
 }
 
 void TPlanForm::KeepVisible(const TRec* Rec)

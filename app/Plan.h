@@ -60,10 +60,11 @@ public:
     // Search radii (metres, one per turn point in task order, 0 = none) of the circuit search
     // window while its grid shows a criteria row. Unset while that window does not exist.
     std::function<std::vector<double>()> StnSearchRadii;
-    // Chooses the map of Sml whose bounds hold the current point and loads it when it differs
-    // from the current one. Does nothing without a current fix or a matching map; a map that
-    // failed to load is not tried again until the next RefreshView.
+    // Chooses the map of Sml whose bounds hold the current point (or the given position) and
+    // loads it when it differs from the current one. Does nothing without a current fix or a
+    // matching map; a map that failed to load is not tried again until the next RefreshView.
     void AutoSelectMap();
+    void AutoSelectMap(const TPos& P);
     // Repaint after a change of the model (keeps the window).
     void RefreshView();
 
@@ -100,6 +101,18 @@ private:
     void UpdateBand();
     void KeepVisible(const TRec* Rec);
     void FitBox(int32 LatMin, int32 LatMax, int32 LonMin, int32 LonMax);
+
+    // Screen positions of the waypoints for the view they were computed in, so that mouse
+    // moves in waypoint mode do not project the whole set again at each look-up.
+    struct TWptPixels
+    {
+        std::vector<double> Key;
+        std::vector<const TWpt*> Wpts;
+        std::vector<QPointF> Pixels;
+    };
+    const TWptPixels& WptPixels(const TPlanProjection& Pr) const;
+    mutable TWptPixels fWptPixels;
+    uint32_t fGeneration = 0; // bumped by each refresh after a model change
 
     TPlanRenderer fRenderer;
     QString fFailedMap; // a map that did not load is not tried again at every step

@@ -6,6 +6,7 @@
 #include "model/Sector.h"
 #include "platform/Numbers.h"
 #include "platform/WinColor.h"
+#include "print/PrintPage.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -27,22 +28,6 @@ int32 ClampAngle(double v, double lim)
 QColor Col(TColorIndex i)
 {
     return WinColorToQColor(Colors[i]);
-}
-
-Qt::PenStyle PenStyleOf(uint8 s)
-{
-    switch (s) {
-    case 1:
-        return Qt::DashLine;
-    case 2:
-        return Qt::DotLine;
-    case 3:
-        return Qt::DashDotLine;
-    case 4:
-        return Qt::DashDotDotLine;
-    default:
-        return Qt::SolidLine;
-    }
 }
 
 // A segment whose two ends lie beyond the same side of the (enlarged) area cannot be seen.
@@ -181,118 +166,7 @@ QPolygonF ClipRing(const QPolygonF& Ring, const QRectF& R)
 
 } // namespace
 
-// ---- Projection ------------------------------------------------------------------------------
-
-TPlanProjection TPlanProjection::Make(int32 CtrLat, int32 CtrLon, double Zoom, int Width, int DrawHeight,
-                                      TMap* M)
-{
-    TPlanProjection Pr;
-    Pr.CtrLat = CtrLat;
-    Pr.CtrLon = CtrLon;
-    Pr.Zoom = std::clamp(std::isfinite(Zoom) ? Zoom : 0.01, PlanZoomMin, PlanZoomMax);
-    Pr.HalfW = std::max(Width, 1) / 2.0;
-    Pr.HalfH = std::max(DrawHeight, 1) / 2.0;
-    Pr.CosLat = std::max(std::cos(CtrLat * UnitToRad), 1e-6);
-    if (!M || !M->Valid || !IniMapUsable(*M)) return Pr;
-
-    int32 latMin, latMax, lonMin, lonMax;
-    Pr.GeoBox(latMin, latMax, lonMin, lonMax);
-    if (!BoxesOverlap(latMin, latMax, lonMin, lonMax, M->Lati_Min, M->Lati_Max, M->Long_Min, M->Long_Max))
-        return Pr;
-    const auto& p = M->Pos;
-    const double den = double(p[0].Lati) + p[1].Lati - p[2].Lati - p[3].Lati;
-    if (den == 0) return Pr;
-    const double scale = (double(p[2].Y) + p[3].Y - p[0].Y - p[1].Y) / den;
-    double ox = 0, oy = 0;
-    if (!(scale > 0) || !std::isfinite(scale) || !IniMapPosToPixel(*M, CtrLat, CtrLon, ox, oy)) return Pr;
-    Pr.MapCal = M;
-    Pr.MapScale = scale;
-    Pr.MapOriginX = ox;
-    Pr.MapOriginY = oy;
-    return Pr;
-}
-
-QPointF TPlanProjection::ToScreen(int32 Lat, int32 Lon) const
-{
-    if (MapScale != 0) {
-        double x = 0, y = 0;
-        if (IniMapPosToPixel(*MapCal, Lat, Lon, x, y))
-            return {(x - MapOriginX) / MapScale * Zoom + HalfW, (y - MapOriginY) / MapScale * Zoom + HalfH};
-    }
-    return {CosLat * (double(Lon) - CtrLon) * Zoom + HalfW, (double(CtrLat) - Lat) * Zoom + HalfH};
-}
-
-void TPlanProjection::ToGeo(double X, double Y, int32& Lat, int32& Lon) const
-{
-    // Plain inverse, also the first guess through the map.
-    double lat = CtrLat - (Y - HalfH) / Zoom;
-    double lon = CtrLon + (X - HalfW) / (CosLat * Zoom);
-    if (MapScale != 0) {
-        // The calibration has no closed inverse with its curvature terms: start from the
-        // pixel-to-position conversion and refine with Newton steps on the forward one.
-        const double mx = (X - HalfW) / Zoom * MapScale + MapOriginX;
-        const double my = (Y - HalfH) / Zoom * MapScale + MapOriginY;
-        int32 gLat = 0, gLon = 0;
-        if (std::abs(mx) < 2e9 && std::abs(my) < 2e9 &&
-            IniMapPixelToPos(*MapCal, Round(mx), Round(my), true, gLat, gLon)) {
-            lat = gLat;
-            lon = gLon;
-        }
-        for (int it = 0; it < 8; ++it) {
-            const int32 la = ClampAngle(lat, 9000000), lo = ClampAngle(lon, 36000000);
-            double x0, y0, xa, ya, xo, yo;
-            constexpr int32 step = 100;
-            if (!IniMapPosToPixel(*MapCal, la, lo, x0, y0) ||
-                !IniMapPosToPixel(*MapCal, la + step, lo, xa, ya) ||
-                !IniMapPosToPixel(*MapCal, la, lo + step, xo, yo))
-                break;
-            // Jacobian d(pixel)/d(position) per unit.
-            const double a = (xa - x0) / step, b = (xo - x0) / step;
-            const double c = (ya - y0) / step, d = (yo - y0) / step;
-            const double det = a * d - b * c;
-            if (det == 0 || !std::isfinite(det)) break;
-            const double ex = mx - x0, ey = my - y0;
-            const double dLat = (d * ex - b * ey) / det;
-            const double dLon = (a * ey - c * ex) / det;
-            lat = la + dLat;
-            lon = lo + dLon;
-            if (std::abs(dLat) < 0.25 && std::abs(dLon) < 0.25) break;
-        }
-    }
-    // Pans and zooms far out stay on the globe: -90..90 and -180..180 degrees.
-    Lat = ClampAngle(lat, 9000000);
-    Lon = ClampAngle(lon, 18000000);
-}
-
-void TPlanProjection::GeoBox(int32& LatMin, int32& LatMax, int32& LonMin, int32& LonMax) const
-{
-    const double xs[2] = {0, 2 * HalfW}, ys[2] = {0, 2 * HalfH};
-    bool first = true;
-    for (double x : xs)
-        for (double y : ys) {
-            int32 la, lo;
-            ToGeo(x, y, la, lo);
-            if (first) {
-                LatMin = LatMax = la;
-                LonMin = LonMax = lo;
-                first = false;
-            } else {
-                LatMin = std::min(LatMin, la);
-                LatMax = std::max(LatMax, la);
-                LonMin = std::min(LonMin, lo);
-                LonMax = std::max(LonMax, lo);
-            }
-        }
-}
-
-QRectF TPlanProjection::MapRect() const
-{
-    if (MapScale == 0 || !MapCal) return {};
-    const int w = MapCal->Width > 0 ? MapCal->Width : MapCal->Image.width();
-    const int h = MapCal->Height > 0 ? MapCal->Height : MapCal->Image.height();
-    const double k = Zoom / MapScale;
-    return QRectF(HalfW - MapOriginX * k, HalfH - MapOriginY * k, w * k, h * k);
-}
+// ---- Fit ------------------------------------------------------------------------------------
 
 double FitZoom(int32 LatMin, int32 LatMax, int32 LonMin, int32 LonMax, int Width, int DrawHeight,
                int32& CtrLat, int32& CtrLon)
@@ -304,14 +178,6 @@ double FitZoom(int32 LatMin, int32 LatMax, int32 LonMin, int32 LonMax, int Width
     const double dLat = std::max(double(LatMax) - LatMin, 100.0);
     const double z = std::min(std::max(Width, 1) * 0.9 / (dLon * c), std::max(DrawHeight, 1) * 0.9 / dLat);
     return std::clamp(z, PlanZoomMin, PlanZoomMax);
-}
-
-int TracePenWidth(const TTrj& T, const TRec& R, int BaseWidth)
-{
-    if (!Opt) return BaseWidth;
-    if (R.Enl > double(T.EnlMax) * Opt->EngineRelLevel / 100.0 && R.Enl > Opt->EngineAbsLevel)
-        return std::max(1, Opt->EngineCoefWidth) * BaseWidth;
-    return BaseWidth;
 }
 
 // ---- Zones ----------------------------------------------------------------------------------
@@ -421,7 +287,7 @@ void TPlanRenderer::PaintZones(QPainter& P, const QSize& Size, const TPlanProjec
     for (const TScreenZone& S : fScreen) {
         const TCtp& st = Opt->ZoneStyles[std::min<int>(S.Class, 10)];
         if (!st.Draw) continue;
-        QPen pen(WinColorToQColor(st.Color), std::max<int>(1, st.Width), PenStyleOf(st.Style));
+        QPen pen(WinColorToQColor(st.Color), std::max<int>(1, st.Width), CtpPenStyle(st.Style));
         P.setPen(pen);
         for (const QPolygonF& r : S.Rings) P.drawPolygon(r);
     }
@@ -431,17 +297,7 @@ void TPlanRenderer::PaintZones(QPainter& P, const QSize& Size, const TPlanProjec
 
 void TPlanRenderer::PaintMap(QPainter& P, const TPlanProjection& Pr)
 {
-    if (!Pr.ThroughMap() || Pr.MapCal->Image.isNull()) return;
-    const QRectF target = Pr.MapRect();
-    const QRectF view(0, 0, 2 * Pr.HalfW, 2 * Pr.HalfH);
-    const QRectF shown = target.intersected(view);
-    if (shown.isEmpty()) return;
-    // Only the part of the image that lands in the view is stretched.
-    const QImage& img = Pr.MapCal->Image;
-    const double sx = img.width() / target.width(), sy = img.height() / target.height();
-    const QRectF src((shown.left() - target.left()) * sx, (shown.top() - target.top()) * sy,
-                     shown.width() * sx, shown.height() * sy);
-    P.drawImage(shown, img, src);
+    PaintMapUnderlay(P, Pr, QRectF(0, 0, 2 * Pr.HalfW, 2 * Pr.HalfH));
 }
 
 void TPlanRenderer::PaintWaypoints(QPainter& P, const QSize& Size, const TPlanProjection& Pr,
@@ -651,12 +507,9 @@ void TPlanRenderer::PaintScaleBand(QPainter& P, const QSize& Size, int BottomBan
     QString unit;
     DistUnit(f, unit);
     const double w = Distance(a, b) / f;
-    if (!(w > 0) || !std::isfinite(w)) return;
-    const int k = Round(3 * std::log10(w));
-    const int m = int(FloorMod(k, 3));
-    const int n = int(FloorDiv(k, 3));
-    const double L = (m == 0 ? 1 : m == 1 ? 2 : 5) * std::pow(10.0, n);
-    const double barPx = Size.width() * 0.3 * L / w;
+    TScaleBar bar;
+    if (!ScaleBarLength(w, bar)) return;
+    const double barPx = Size.width() * 0.3 * bar.L / w;
     const QFontMetrics fm(P.font());
     const double x0 = 10 + fm.horizontalAdvance(QStringLiteral("0")), x1 = x0 + barPx;
     const double yBar = top + BottomBand * 0.35;
@@ -664,13 +517,13 @@ void TPlanRenderer::PaintScaleBand(QPainter& P, const QSize& Size, int BottomBan
     P.setPen(QPen(text, 2));
     P.drawLine(QPointF(x0, yBar), QPointF(x1, yBar));
     P.setPen(QPen(text, 1));
-    const int ticks = m == 0 ? 10 : m == 1 ? 4 : 5;
+    const int ticks = bar.M == 0 ? 10 : bar.M == 1 ? 4 : 5;
     for (int i = 0; i <= ticks; ++i) {
         const double x = x0 + barPx * i / ticks;
         const double len = (i == 0 || i == ticks) ? BottomBand * 0.25 : BottomBand * 0.12;
         P.drawLine(QPointF(x, yBar - len), QPointF(x, yBar));
     }
-    const QString lText = n >= 0 ? QString::number(qint64(std::llround(L))) : FloatToStrC(L, -n);
+    const QString lText = ScaleBarText(bar);
     const double yText = top + BottomBand * 0.35 + fm.ascent() + 2;
     P.drawText(QPointF(x0 - fm.horizontalAdvance(QStringLiteral("0")) / 2.0, yText), QStringLiteral("0"));
     P.drawText(QPointF(x1 - fm.horizontalAdvance(lText) / 2.0, yText), lText);

@@ -1,10 +1,9 @@
 #pragma once
-// Geometry and drawing of the plan view, apart from the widget: the projection (the one of the
-// printed plan: longitude scaled by the cosine of the centre latitude, Zoom pixels per 1e-5
-// degree; or through the map calibration when the scanned map is drawn) and the layer painter
-// that draws the model's current instances into any QPainter.
+// Drawing of the plan view apart from the widget: the layer painter that draws the model's
+// current instances into any QPainter through the plan projection.
 #include "model/Define.h"
 #include "platform/LabelPlacer.h"
+#include "print/PlanProjection.h"
 
 #include <QPointF>
 #include <QPolygonF>
@@ -13,60 +12,16 @@
 
 class QPainter;
 
-// Limits of the plan view's zoom (pixels per 1e-5 degree): about 1:50,000,000 to 1:1,000.
-constexpr double PlanZoomMin = 1e-5;
-constexpr double PlanZoomMax = 50.0;
-
 // The fit command's flag (TPlanForm::Ajuste): the keyboard state of the click as a shift-state
 // byte, Shift 1 (fit the zone set), Alt 2 (unused), Ctrl 4 (fit the scanned map's extent).
 constexpr uint8 FitShift = 0x01;
 constexpr uint8 FitCtrl = 0x04;
-
-class TPlanProjection
-{
-public:
-    int32 CtrLat = 0;
-    int32 CtrLon = 0;
-    double Zoom = 0.01; // pixels per 1e-5 degree
-    double HalfW = 0;   // w: half the paint box width
-    double HalfH = 0;   // h: half the drawing height (paint box less the scale band)
-    double CosLat = 1;
-    // Through the map calibration when MapScale is not 0: map image pixel of the centre and map
-    // pixels per 1e-5 degree of latitude.
-    TMap* MapCal = nullptr;
-    double MapOriginX = 0;
-    double MapOriginY = 0;
-    double MapScale = 0;
-
-    // Projection of a Width x DrawHeight drawing area around the centre. With a map that is
-    // usable (calibrated, four points, no zero divisor) and whose bounds overlap the area, the
-    // projection goes through its calibration.
-    static TPlanProjection Make(int32 CtrLat, int32 CtrLon, double Zoom, int Width, int DrawHeight,
-                                TMap* Map = nullptr);
-
-    bool ThroughMap() const { return MapScale != 0; }
-    QPointF ToScreen(int32 Lat, int32 Lon) const;
-    QPointF ToScreen(const TPos& P) const { return ToScreen(P.Lat, P.Lon); }
-    // The inverse: the position under a pixel (to the 1e-5 degree).
-    void ToGeo(double X, double Y, int32& Lat, int32& Lon) const;
-    // Box of positions covered by the drawing area (plain projection; with the map, the box of
-    // the four corners).
-    void GeoBox(int32& LatMin, int32& LatMax, int32& LonMin, int32& LonMax) const;
-    // Where the scanned map image lands on the screen (only meaningful through the map).
-    QRectF MapRect() const;
-    bool operator==(const TPlanProjection&) const = default;
-};
 
 // Zoom that shows the box (1e-5 degree) inside a Width x DrawHeight area with a margin of
 // 5 % on each side; a box of zero width or height counts as 100 units. Centre in CtrLat,
 // CtrLon.
 double FitZoom(int32 LatMin, int32 LatMax, int32 LonMin, int32 LonMax, int Width, int DrawHeight,
                int32& CtrLat, int32& CtrLon);
-
-// Pen width of a trace segment ending at fix R: widened by the engine-noise rule (the width
-// times Opt->EngineCoefWidth when R's noise passes both EnlMax x EngineRelLevel / 100 and
-// EngineAbsLevel).
-int TracePenWidth(const TTrj& T, const TRec& R, int BaseWidth);
 
 // What the view keeps as state and paints on top of the layers.
 struct TPlanMarks

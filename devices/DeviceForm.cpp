@@ -103,6 +103,14 @@ bool TDeviceForm::Input(const QString& Caption, const QString& Prompt, QString& 
     return InputQuery(Caption, Prompt, Value);
 }
 
+std::function<bool(const QString&, const QString&, int&)> TDeviceForm::NumberInput;
+
+bool TDeviceForm::InputNumber(const QString& Caption, const QString& Prompt, int& Value)
+{
+    if (NumberInput && !Msg::Headless()) return NumberInput(Caption, Prompt, Value);
+    return IDevicePrompts::InputNumber(Caption, Prompt, Value);
+}
+
 void TDeviceForm::ShowAdvice(const QString& Text)
 {
     if (!fAdvice) {

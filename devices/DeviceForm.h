@@ -5,6 +5,7 @@
 #include "devices/DeviceSession.h"
 
 #include <QDialog>
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -49,6 +50,10 @@ public:
     // IDevicePrompts
     int Ask(const QString& Text, TMsgType Type, int Buttons) override;
     bool Input(const QString& Caption, const QString& Prompt, QString& Value) override;
+    bool InputNumber(const QString& Caption, const QString& Prompt, int& Value) override;
+    // The input window with its number box (the main window installs it); without it, or with
+    // headless boxes, the number is asked as text.
+    static std::function<bool(const QString& Caption, const QString& Prompt, int& Value)> NumberInput;
     void ShowAdvice(const QString& Text) override;
     void HideAdvice() override;
     bool AdviceVisible() const override;

@@ -33,6 +33,19 @@ void TComPortLink::Write(const QByteArray& Bytes)
     fPort.WriteStrAsync(Bytes, fAsync.get());
 }
 
+// ---- IDevicePrompts --------------------------------------------------------------------------
+
+bool IDevicePrompts::InputNumber(const QString& Caption, const QString& Prompt, int& Value)
+{
+    QString text = QString::number(Value);
+    if (!Input(Caption, Prompt, text)) return false;
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    if (!ok || n < 0 || n > 19) return false;
+    Value = n;
+    return true;
+}
+
 // ---- TMsgPrompts -----------------------------------------------------------------------------
 
 int TMsgPrompts::Ask(const QString& Text, TMsgType Type, int Buttons)

@@ -81,6 +81,8 @@ public:
     virtual ~IDevicePrompts() = default;
     virtual int Ask(const QString& Text, TMsgType Type, int Buttons) = 0;
     virtual bool Input(const QString& Caption, const QString& Prompt, QString& Value) = 0;
+    // A route number 0..19 (the input window's number box); without one, the number as text.
+    virtual bool InputNumber(const QString& Caption, const QString& Prompt, int& Value);
     virtual void ShowAdvice(const QString& Text) = 0; // shown without waiting
     virtual void HideAdvice() = 0;
     virtual bool AdviceVisible() const = 0;

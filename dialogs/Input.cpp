@@ -83,3 +83,17 @@ bool InputWindowQuery(const QString& Caption, const QString& Prompt, QString& Va
     Value = form.Edit->text();
     return true;
 }
+
+bool InputWindowNumber(const QString& Caption, const QString& Prompt, int& Value)
+{
+    TInputForm form;
+    form.setWindowTitle(Caption);
+    form.Memo->setPlainText(MsgLines(Prompt));
+    form.Edit->hide();
+    form.UnitLbl->hide();
+    form.SpinEdit->setValue(Value);
+    form.SpinEdit->show();
+    if (form.exec() != mrOk) return false;
+    Value = form.SpinEdit->value();
+    return true;
+}

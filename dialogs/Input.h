@@ -40,3 +40,7 @@ extern QPointer<TInputForm> InputForm;
 // The message helper's input box: a fresh window with Caption, the Prompt lines ("\r" breaks
 // lines) and Value as the text; false when cancelled, else Value holds the text typed.
 bool InputWindowQuery(const QString& Caption, const QString& Prompt, QString& Value);
+
+// The number question of the route transfers: the number box 0..19 with Value as its start;
+// false when cancelled.
+bool InputWindowNumber(const QString& Caption, const QString& Prompt, int& Value);

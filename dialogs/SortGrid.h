@@ -27,6 +27,8 @@ int SortMarkerOf(const QString& Title);
 
 // A stable ordering of Keys: Order[i] is the index of the key that goes to place i.
 std::vector<uint32_t> SortedOrder(const std::vector<QString>& Keys, bool Descending);
+// The same for numeric keys (dates, durations, distances converted once by the caller).
+std::vector<uint32_t> SortedOrder(const std::vector<double>& Keys, bool Descending);
 
 // Watches the title row of a grid and emits sortRequested for clicks on columns >= 1.
 class TSortGrid : public QObject
@@ -43,5 +45,8 @@ protected:
 
 private:
     QHeaderView* fHeader;
+    // Compared by address only: the header may be half destroyed when its viewport's last
+    // events arrive.
+    QObject* fViewport;
     int fPressed = -1;
 };

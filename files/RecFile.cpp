@@ -287,8 +287,9 @@ int OpenTrjFiles(const QString& FileName, int WithTask)
     return opened;
 }
 
-bool OpenSwpFile(const QString& FileName, bool AddToOpened)
+bool OpenSwpFile(const QString& FileName, bool AddToOpened, bool* Cancelled)
 {
+    if (Cancelled) *Cancelled = false;
     QString name = FileName;
     if (name.isEmpty()) {
         TFileChoice c;
@@ -320,7 +321,10 @@ bool OpenSwpFile(const QString& FileName, bool AddToOpened)
         NotifyModelChanged();
     } else {
         // The open set is replaced: its changes are offered for saving first (Cancel keeps it).
-        if (!AskSaveSwp()) return false;
+        if (!AskSaveSwp()) {
+            if (Cancelled) *Cancelled = true;
+            return false;
+        }
         InstallSwp(std::move(S), name);
     }
     RefreshViews();

@@ -50,8 +50,9 @@ void SetFlightChoiceHook(TFlightChoiceHook Hook);
 // Opens trace files (the open dialog, several files, when FileName is empty); WithTask 0 leaves
 // out the task and waypoints stored in a file. Returns the number of traces opened.
 int OpenTrjFiles(const QString& FileName, int WithTask);
-// Opens a waypoint file as the current set, or adds its waypoints to the open set.
-bool OpenSwpFile(const QString& FileName, bool AddToOpened = false);
+// Opens a waypoint file as the current set, or adds its waypoints to the open set. Cancelled,
+// when given, tells whether the user kept the open set at the save question.
+bool OpenSwpFile(const QString& FileName, bool AddToOpened = false, bool* Cancelled = nullptr);
 // Opens an own-format task into the current task Stn (a trace must be open).
 bool OpenStnFile(const QString& FileName);
 // Opens an airspace file as the zone set Smp, or adds its zones to it.

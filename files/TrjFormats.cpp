@@ -844,15 +844,12 @@ bool ParseDatHeader(const QString& Line, TDateTime& Date)
     return true;
 }
 
-namespace {
-// A line the logger takes for a flight header: "Date" and characters 6 to 11 not all blank.
 bool IsDatHeader(QStringView L)
 {
     if (!L.startsWith(u"Date")) return false;
     const QStringView d = L.mid(5, 6);
     return !d.trimmed().isEmpty();
 }
-} // namespace
 
 bool LoadDatTrj(const QString& FileName, TReadReport& R)
 {

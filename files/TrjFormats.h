@@ -70,6 +70,9 @@ QByteArray WriteDatTrj(const TTrj& T);
 // missing or bad, the GPS altitude only when present and bad. 0 = good line. The line may
 // carry its line end; only its first 255 characters count.
 int ParseDatLine(const QString& Line, TRec& Rec);
+// A line the logger takes for a flight header: "Date" and characters 6 to 11 not all blank
+// (its date may still be bad).
+bool IsDatHeader(QStringView Line);
 // Date of a DAT header line "Date ddmmyy" (days since 30 Dec 1899); false when the line is not
 // a header or its date is not a date.
 bool ParseDatHeader(const QString& Line, TDateTime& Date);

@@ -115,7 +115,12 @@ double Distance(const TPos* A, const TPos* B)
 
 double Distance(const TPos& A, const TPos& B)
 {
-    if (UseWgs84()) {
+    return Distance(A, B, UseWgs84() ? 1 : 0);
+}
+
+double Distance(const TPos& A, const TPos& B, int32 EarthModel)
+{
+    if (EarthModel == 1) {
         double d, z1, z2;
         if (EllDistance(A, B, d, z1, z2) == 0) return d;
         // Out-of-range positions: the sphere still gives a finite number.

@@ -10,6 +10,9 @@ double IntDegToRad(int32 v);
 // Distance in km (sphere or WGS84 by Opt->EarthModel). A missing position gives 1e-6.
 double Distance(const TPos* A, const TPos* B);
 double Distance(const TPos& A, const TPos& B);
+// The same for a given earth model (0 sphere, 1 WGS84), without reading the options: safe on a
+// worker thread.
+double Distance(const TPos& A, const TPos& B, int32 EarthModel);
 // Initial course in degrees 0..360 from A to B on the sphere (0 when either is missing).
 double Bearing(const TPos* A, const TPos* B);
 double Bearing(const TPos& A, const TPos& B);

@@ -28,6 +28,7 @@ bool SyncTrj = false;
 bool SyncApply = false;
 int Language = 0;
 std::array<int32, 20> Colors = DefaultColors();
+uint64_t WptGeneration = 0;
 
 namespace {
 
@@ -263,6 +264,7 @@ TSwp::~TSwp()
 void TSwp::FreeAll()
 {
     if (First) {
+        ++WptGeneration;
         const TSwp* self = this;
         DropWptRefs([self](const TWpt* W) {
             for (TWpt* P = self->First; P; P = P->Next)
@@ -317,6 +319,7 @@ void TSwp::DeleteWpt(TWpt* Wpt)
             break;
         }
     if (!member) return;
+    ++WptGeneration;
     DropWptRefs([Wpt](const TWpt* W) { return W == Wpt; });
     if (Wpt->Prev)
         Wpt->Prev->Next = Wpt->Next;
@@ -375,7 +378,11 @@ void TSwp::ComputeBounds()
 
 // ---- TTrj ------------------------------------------------------------------------------------
 
-TTrj::TTrj() : Stn(std::make_unique<TStn>())
+namespace {
+uint32_t NextTrjId = 0;
+}
+
+TTrj::TTrj() : Id(++NextTrjId), Stn(std::make_unique<TStn>())
 {
     ResetBounds();
 }
@@ -847,14 +854,20 @@ int TrjCount()
 
 void TrjLoaded()
 {
-    if (!Trj) return;
-    TTrj& T = *Trj;
+    if (Trj) TrjLoaded(Trj);
+}
+
+void TrjLoaded(TTrj* Which)
+{
+    if (!Which || !InChain(Which)) return;
+    TTrj& T = *Which;
+    const bool current = Which == Trj;
     if (!T.First) {
         // The empty trace goes; the trace it was opened after becomes current again (not the
         // one that happened to follow it in the chain).
         TTrj* before = T.PrevTrj;
-        CloseTrj(Trj);
-        if (before) SetCurrentTrj(before);
+        CloseTrj(Which);
+        if (current && before) SetCurrentTrj(before);
         return;
     }
     T.ComputeBounds(); // bounds, start and end date-times
@@ -872,11 +885,18 @@ void TrjLoaded()
     T.ViewAltMax =
         T.ViewAltMin == INT32_MAX ? INT32_MAX : std::max({T.AltMax, T.AltGpsMax, T.ViewAltMin + 1});
     T.Loaded = true;
-    Stn = T.Stn.get();
+    if (current) Stn = T.Stn.get();
     TrjMode = 1;
     WptMode = 0;
     RefreshViews();
     NotifyModelChanged();
+}
+
+TTrj* FindTrj(uint32_t Id)
+{
+    for (TTrj* T = FirstTrj; T; T = T->NextTrj)
+        if (T->Id == Id) return T;
+    return nullptr;
 }
 
 // ---- Waypoint and zone sets ------------------------------------------------------------------
@@ -895,6 +915,7 @@ void SetSwp(std::unique_ptr<TSwp> S)
     }
     delete Swp;
     Swp = S.release();
+    ++WptGeneration;
     NotifyModelChanged();
 }
 
@@ -903,6 +924,7 @@ void FreeSwpObject()
     if (!Swp) return;
     delete Swp;
     Swp = nullptr;
+    ++WptGeneration;
     NotifyModelChanged();
 }
 

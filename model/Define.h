@@ -220,6 +220,9 @@ public:
     bool Loaded = false;
     bool Modified = false;
     int SelTrnIdx = -1;
+    // Never reused while the program runs: a window that fills a trace it created keeps this
+    // rather than the address, which a later trace may get once this one is closed.
+    const uint32_t Id;
 
     // Bounds
     int32 LatMin, LatMax, LonMin, LonMax;
@@ -432,6 +435,9 @@ extern bool SyncTrj;                 // all open traces overlaid
 extern bool SyncApply;               // per-trace time offsets applied
 extern int Language;                 // 0 French, 1 English
 extern std::array<int32, 20> Colors; // display colours (Windows colour integers)
+// Grows whenever waypoints of a set are freed or the current set is replaced: whoever keeps
+// waypoint pointers compares it to the value it saw and drops them when it moved.
+extern uint64_t WptGeneration;
 
 // Creates the global objects (options with defaults, empty map, catalogue). Idempotent.
 void ModelInit();
@@ -445,6 +451,11 @@ void CloseAllTrj();
 void SetCurrentTrj(TTrj* T);
 int TrjCount();
 void TrjLoaded(); // finishes the current trace after it was filled
+// Finishes that open trace the same way; another current trace stays current. An empty trace
+// is closed (the current one then moves as CloseTrj moves it).
+void TrjLoaded(TTrj* T);
+// The open trace of that Id, nullptr when it was closed.
+TTrj* FindTrj(uint32_t Id);
 
 // Waypoint and zone sets
 TSwp* NewSwp();                       // replaces the current set with a new empty one

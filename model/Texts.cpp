@@ -263,3 +263,9 @@ QString LonMask()
 {
     return MinuteForm() ? QStringLiteral("L000°00.00';1;_") : QStringLiteral("L000°00'00\";1;_");
 }
+
+QString CuttTimeLabel(int32 LocalTime)
+{
+    const int64_t minutes = FloorMod(Round64(double(LocalTime) * 60 / TimeUnitsPerHour), 24 * 60);
+    return QStringLiteral("%1h%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}

@@ -47,3 +47,7 @@ uint8 StrToWptAttr(const QString& Text);
 // Edit masks of the coordinate edits for the option's format.
 QString LatMask();
 QString LonMask();
+
+// Label text of a time of day in local time (1e-5 hour): "9h00" (hours not padded, the day
+// wrapped).
+QString CuttTimeLabel(int32 LocalTime);

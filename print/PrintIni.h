@@ -78,9 +78,11 @@ struct TPrintSettings
     uint8 PrnView = pvPlan;
     int HeightCutt = 100; // the spin edit of the cross-section height, mm (30..200)
     bool MrkWptOnly = false;
+    bool CtrPlanBtn = false; // centred like the screen
     bool PortraitBtn = true; // else landscape
     int NbCopy = 1;
-    QString PrinterName; // entry chosen in the printer list
+    QString PrinterName;              // entry chosen in the printer list
+    QString CtrLatiEdit, CtrLongEdit; // centre of the plan at the chosen scale
 
     TPrintSettings();
 };

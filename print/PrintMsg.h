@@ -22,6 +22,8 @@ struct TPrintMsgTexts
     QString End = QStringLiteral("Fin");
     QString ExtSector = QStringLiteral("Secteur étendu - Rayon = %s");
     QString TextStatus = QStringLiteral("Impression du text.");
+    QString PlanStatus = QStringLiteral("Impression de la vue en plan.");
+    QString CuttStatus = QStringLiteral("Impression de la vue en coupe.");
     QString WptListStatus = QStringLiteral("Impression de la liste des way-points %s.");
 };
 

@@ -327,16 +327,6 @@ void DrawTrnViews(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X
     }
 }
 
-void DrawPlan(QPainter&, TPageContext&, const TPrintSettings&, int32, int32, int32, int32, int32)
-{
-    // The printed plan comes with its own renderer.
-}
-
-void DrawCutt(QPainter&, TPageContext&, const TPrintSettings&, int32, int32, int32, int32, int32)
-{
-    // The printed cross-section comes with its own renderer.
-}
-
 void DrawPage(QPainter& P, TPageContext& C, const TPrintSettings& S)
 {
     if (C.Previewing()) {

@@ -1,7 +1,9 @@
 // The window texts and the sector edits shared by the turn-point editor and the options.
 #include "app/Langage.h"
+#include "app/LangExplDir.h"
 #include "app/Main.h"
 #include "app/Text.h"
+#include "dialogs/ExplDir.h"
 #include "platform/Msg.h"
 #include "platform/ProgramDir.h"
 
@@ -169,6 +171,7 @@ TEST(LangageTest, MainWindowTextsMatchItsControls)
     CreateForms(QString());
     EXPECT_TRUE(LangMainForm(*MainForm).isEmpty());
     EXPECT_TRUE(LangTextForm(*TextForm).isEmpty());
+    EXPECT_TRUE(LangDirExplor(*DirExplor).isEmpty());
     EXPECT_EQ(MainForm->OuvreTrj->text(), QStringLiteral("&Ouvrir trajectoire..."));
     EXPECT_EQ(MainForm->FermeTteTrj->text(), QStringLiteral("Fermer &toutes les trajectoires"));
     EXPECT_EQ(TextForm->windowTitle(), QStringLiteral("Calculs"));
@@ -176,6 +179,7 @@ TEST(LangageTest, MainWindowTextsMatchItsControls)
     SetFrenchTexts(); // every registered window follows the language
     EXPECT_EQ(MainForm->OuvreTrj->text(), QStringLiteral("&Open track..."));
     EXPECT_EQ(TextForm->windowTitle(), QStringLiteral("Calculations"));
+    EXPECT_EQ(DirExplor->NoSwpText, QStringLiteral("A waypoints file must be opend."));
     Language = 0;
     SetFrenchTexts();
     EXPECT_EQ(MainForm->OuvreTrj->text(), QStringLiteral("&Ouvrir trajectoire..."));

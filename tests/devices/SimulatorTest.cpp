@@ -207,6 +207,7 @@ TEST(Simulator, MlrCommandsAndBlocks)
 
     Host h;
     TSimMlr dev(h.pty);
+    dev.CheckSpeed = false;
     h.Send(TSimMlr::Command("26,01,01"));
     const QByteArray id = NmeaSentence("PMLR,IDGPS,01,MLR SP24XC,---------,V3.12,");
     EXPECT_EQ(h.Exchange(dev, "\r\n"), id);
@@ -214,9 +215,39 @@ TEST(Simulator, MlrCommandsAndBlocks)
     dev.RecordsPerBlock = 2;
     h.Send(TSimMlr::Command("24,02,0100"));
     const QList<QByteArray> expected = TSimMlr::Blocks('T', 0, dev.TrackRecords, 2);
-    EXPECT_EQ(h.Exchange(dev, expected[1].right(4)), expected[0] + expected[1]);
+    EXPECT_EQ(h.Exchange(dev, TSimMlr::EndBlock('T', 2)),
+              expected[0] + expected[1] + TSimMlr::EndBlock('T', 2));
     h.Send("$PMLR,06,00,0000\r\n" + TSimMlr::Command("06,00"));
     dev.Pump(50);
     EXPECT_EQ(dev.BadCommands, 1);
     EXPECT_TRUE(dev.Ended);
+}
+
+TEST(Simulator, LineSpeedRunnerAndCaptures)
+{
+    Host h;
+    TSimNmea dev(h.pty);
+    dev.SetLineSpeed(4800);
+    dev.Queue << QByteArray(480, 'x'); // a second of the line
+    dev.Pump();
+    // Paced: the bytes leave as the line lets them, not at once.
+    EXPECT_LT(dev.ToHost().size(), 480);
+    {
+        TSimRunner run(dev);
+        QByteArray got, s;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (got.size() < 480 && std::chrono::steady_clock::now() < until) {
+            h.pty.WaitSlaveQueued(1, 20);
+            h.port.ReadStrAsync(s, 200, h.async.get());
+            got += s;
+        }
+        EXPECT_EQ(got.size(), 480);
+        EXPECT_EQ(got.count('x'), got.size());
+    }
+    const QList<QByteArray> cap = TSimNmea::Capture(ZPH_TESTDATA "/nmea/neo-m8n.log");
+    ASSERT_FALSE(cap.isEmpty());
+    EXPECT_TRUE(cap[0].startsWith("$GLGSV"));
+    for (const QByteArray& l : cap) EXPECT_TRUE(l.endsWith("*") || l.endsWith("\r\n")) << l.constData();
+    EXPECT_EQ(TSimLogger::DumpOf({"Date 010101\r\n1\r\n", "Date 020202\r\n"}, true),
+              "*Date 010101\r\n1\r\nDate 020202\r\n");
 }

@@ -28,6 +28,18 @@ TEST(SortGrid, StableOrdinalBothWays)
     const std::vector<QString> keys{" 312.4", "  98.5", "b", "Z", "a", "  98.5", "Z"};
     EXPECT_EQ(SortedOrder(keys, false), (std::vector<uint32_t>{1, 5, 0, 3, 6, 4, 2}));
     EXPECT_EQ(SortedOrder(keys, true), (std::vector<uint32_t>{2, 4, 3, 6, 0, 1, 5}));
+    // Long texts take another road to the same order; a prefix sorts first; code units above
+    // the Latin range keep their order.
+    const QString longText(20, u'b');
+    const std::vector<QString> mixed{longText,        "b", QString(QChar(0x00e9)), "bb",
+                                     longText + u'a', "",  QString(QChar(0x4e2d))};
+    const std::vector<uint32_t> want{5, 1, 3, 0, 4, 2, 6};
+    EXPECT_EQ(SortedOrder(mixed, false), want);
+    std::vector<QString> shortOnly(mixed);
+    shortOnly[0] = QString(16, u'b');
+    shortOnly[4] = QString(16, u'b') + u'a';
+    shortOnly[4].chop(1);
+    EXPECT_EQ(SortedOrder(shortOnly, false), (std::vector<uint32_t>{5, 1, 3, 0, 4, 2, 6}));
 }
 
 TEST(SortGrid, HeaderClicks)

@@ -2,6 +2,8 @@
 
 #include "support/PtyFixture.h"
 
+#include <algorithm>
+
 TSimDevice::TSimDevice(PtyFixture& line) : fLine(line) {}
 
 TSimDevice::~TSimDevice() = default;
@@ -57,6 +59,10 @@ void TSimDevice::Enqueue(QByteArray unit)
 
 void TSimDevice::Flush()
 {
+    if (fBitRate > 0) {
+        FlushPaced();
+        return;
+    }
     // Split answers leave one piece per pump; others all at once, one write per unit.
     const int writes = fSplit > 0 ? 1 : static_cast<int>(fOut.size());
     for (int i = 0; i < writes && !fOut.isEmpty(); ++i) {
@@ -67,6 +73,42 @@ void TSimDevice::Flush()
     // The line goes down at the next pump, so that the host can take the last answer (a
     // hang-up drops what the line still holds).
     if (fHangUpAfter >= 0 && fAnswers >= fHangUpAfter && fOut.isEmpty()) fHangUpDue = true;
+}
+
+void TSimDevice::FlushPaced()
+{
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    const double byteNs = 10e9 / fBitRate;
+    if (!fOut.isEmpty()) {
+        // A line that has gone quiet starts its pace again with the next byte.
+        const auto lineFree = fPaceStart + nanoseconds(int64_t(double(fPaceBytes) * byteNs));
+        if (!fPacing || now > lineFree) {
+            fPaceStart = now;
+            fPaceBytes = 0;
+            fPacing = true;
+        }
+        int64_t due =
+            int64_t(double(duration_cast<nanoseconds>(now - fPaceStart).count()) / byteNs) + 1 - fPaceBytes;
+        while (due > 0 && !fOut.isEmpty()) {
+            QByteArray& w = fOut.first();
+            const qsizetype n = std::min<qsizetype>(due, w.size());
+            const QByteArray part = w.left(n);
+            fLine.WriteMaster(part);
+            fToHost += part;
+            w.remove(0, n);
+            if (w.isEmpty()) fOut.removeFirst();
+            due -= n;
+            fPaceBytes += n;
+        }
+    }
+    if (fHangUpAfter >= 0 && fAnswers >= fHangUpAfter && fOut.isEmpty()) fHangUpDue = true;
+}
+
+void TSimDevice::SetLineSpeed(int bitsPerSecond)
+{
+    fBitRate = bitsPerSecond > 0 ? bitsPerSecond : 0;
+    fPacing = false;
 }
 
 void TSimDevice::CorruptByte(int offset, uint8_t mask)
@@ -126,4 +168,30 @@ QByteArray NmeaChecksum(const QByteArray& body)
 QByteArray NmeaSentence(const QByteArray& body)
 {
     return "$" + body + "*" + NmeaChecksum(body) + "\r\n";
+}
+
+// ---- TSimRunner ------------------------------------------------------------------------------
+
+TSimRunner::TSimRunner(TSimDevice& dev, int pauseUs) : fDev(dev)
+{
+    fThread = std::thread([this, pauseUs] {
+        while (!fStop.load()) {
+            {
+                std::lock_guard<std::mutex> g(fDev.Lock());
+                fDev.Pump(0);
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(pauseUs));
+        }
+    });
+}
+
+TSimRunner::~TSimRunner()
+{
+    Stop();
+}
+
+void TSimRunner::Stop()
+{
+    fStop = true;
+    if (fThread.joinable()) fThread.join();
 }

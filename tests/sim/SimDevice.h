@@ -7,11 +7,18 @@
 //     write;
 //   - answers dropped (the device stays silent);
 //   - the line hung up after a number of answers.
+//   - (line speed) no byte leaves sooner than 10 bits at the set rate after the one before it.
 // Each protocol device derives from TSimDevice and implements OnBytes (and OnIdle for a device
 // that talks on its own). TScriptedDevice plays a fixed exchange: expect bytes, answer bytes.
+// TSimRunner pumps a device on a thread of its own, so that a window's real timer drives the
+// exchange; the test takes the device's lock to look at it or change it meanwhile.
 #include <QByteArray>
 #include <QList>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <mutex>
+#include <thread>
 
 class PtyFixture;
 
@@ -37,6 +44,11 @@ public:
     // The line hangs up at the pump after the one that sent that many more answers (0: at the
     // next pump).
     void HangUpAfter(int answers);
+    // Line speed in bit/s (10 bits a byte); 0 lets every write leave at once. Paced output
+    // leaves at each pump as far as its bytes are due (split writes are then paced alike).
+    void SetLineSpeed(int bitsPerSecond);
+    // Held by the runner around each pump.
+    std::mutex& Lock() { return fLock; }
 
     bool HungUp() const { return fHungUp; }
     const QByteArray& FromHost() const { return fFromHost; }
@@ -51,6 +63,7 @@ protected:
 private:
     void Enqueue(QByteArray unit);
     void Flush();
+    void FlushPaced();
 
     PtyFixture& fLine;
     QByteArray fFromHost, fToHost;
@@ -66,6 +79,27 @@ private:
     int fHangUpAfter = -1;
     bool fHungUp = false;
     bool fHangUpDue = false;
+    int fBitRate = 0;
+    std::chrono::steady_clock::time_point fPaceStart;
+    int64_t fPaceBytes = 0; // bytes sent since fPaceStart
+    bool fPacing = false;
+    std::mutex fLock;
+};
+
+// Pumps a device on its own thread until stopped (or destroyed).
+class TSimRunner
+{
+public:
+    explicit TSimRunner(TSimDevice& dev, int pauseUs = 300);
+    ~TSimRunner();
+    TSimRunner(const TSimRunner&) = delete;
+    TSimRunner& operator=(const TSimRunner&) = delete;
+    void Stop();
+
+private:
+    TSimDevice& fDev;
+    std::atomic<bool> fStop{false};
+    std::thread fThread;
 };
 
 // A fixed exchange: when the host's bytes begin with the next step's expected bytes, they are

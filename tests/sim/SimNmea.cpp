@@ -1,5 +1,6 @@
 #include "SimNmea.h"
 
+#include <QFile>
 #include <cmath>
 
 namespace {
@@ -61,5 +62,31 @@ QByteArray TSimNmea::Pgrmz(int feet)
 
 void TSimNmea::OnIdle()
 {
-    for (int i = 0; i < SentencesPerPump && !Queue.isEmpty(); ++i) Send(Queue.takeFirst());
+    if (SentencesPerSecond <= 0) {
+        for (int i = 0; i < SentencesPerPump && !Queue.isEmpty(); ++i) Send(Queue.takeFirst());
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (!fStarted) {
+        if (Queue.isEmpty()) return;
+        fStarted = true;
+        fStart = now;
+        fSent = 0;
+    }
+    const double secs = std::chrono::duration<double>(now - fStart).count();
+    const int64_t due = int64_t(secs * SentencesPerSecond) + 1;
+    for (; fSent < due && !Queue.isEmpty(); ++fSent) Send(Queue.takeFirst());
+}
+
+QList<QByteArray> TSimNmea::Capture(const QString& path)
+{
+    QList<QByteArray> out;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return out;
+    for (QByteArray line : f.readAll().split('\n')) {
+        while (line.endsWith('\r')) line.chop(1);
+        if (line.isEmpty() || line.startsWith('#')) continue;
+        out << line + "\r\n";
+    }
+    return out;
 }

@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QTime>
+#include <chrono>
 
 class TSimNmea : public TSimDevice
 {
@@ -14,6 +15,13 @@ public:
     // Sentences waiting to be sent (complete, with "$", checksum and CR LF).
     QList<QByteArray> Queue;
     int SentencesPerPump = 1;
+    // When above 0, the queue leaves at that many sentences a second (from the first pump that
+    // finds it filled) instead of SentencesPerPump a pump.
+    double SentencesPerSecond = 0;
+
+    // The lines of a recorded log, each ended by CR LF again; comment lines ("#") and empty
+    // lines are left out.
+    static QList<QByteArray> Capture(const QString& path);
 
     // "$GPRMC": time, status A (valid) or V, position in degrees (south and west negative),
     // speed in knots, course, date.
@@ -28,4 +36,9 @@ public:
 
 protected:
     void OnIdle() override;
+
+private:
+    std::chrono::steady_clock::time_point fStart;
+    int64_t fSent = 0;
+    bool fStarted = false;
 };

@@ -1,0 +1,161 @@
+// The printed plan and cross-section.
+// - A colour A4 plan page at 600 dpi (1/1000000 centred on the data) to PDF, with 65,535 fixes,
+//   5,000 waypoints, 500 zones and a 4000 x 4000 calibrated map: target under 1.5 s and 400 MB
+//   peak resident memory (PeakRssMB); the same at 1200 dpi is reported.
+// - The Germany OpenAir file on a 600-dpi plan page centred on it, at 1/5000 and at 1/1000000:
+//   target under 0.5 s each.
+// - A 190 x 100 mm cross-section of 65,535 fixes at 600 dpi: target under 0.3 s; a task page of
+//   7 cells over the plan data: reported.
+#include "PlanBenchData.h"
+#include "files/IgcFile.h"
+#include "files/MapCal.h"
+#include "files/OpenAir.h"
+#include "model/Define.h"
+#include "model/Options.h"
+#include "model/Sector.h"
+#include "model/Texts.h"
+#include "platform/Numbers.h"
+#include "print/PrintJob.h"
+#include "print/PrintPage.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <sys/resource.h>
+
+namespace {
+
+double PeakRssMB()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024.0;
+}
+
+// One page to a PDF file at Dpi, the way the print job lays it out.
+void PageToPdf(TPrintSettings& s, int Dpi, const QString& File)
+{
+    QPdfWriter w(File);
+    w.setResolution(Dpi);
+    w.setPageSize(QPageSize(QPageSize::A4));
+    w.setPageMargins(QMarginsF(0, 0, 0, 0));
+    const TPrinterGeometry g = GeometryOfLayout(w.pageLayout(), Dpi);
+    TPageContext c;
+    c.SetGeometry(PageGeometry(g, s, 0, 0, 1, {}));
+    c.Printing = true;
+    QPainter p(&w);
+    DrawPage(p, c, s);
+}
+
+void BM_PlanPageToPdf(benchmark::State& state)
+{
+    ModelDone();
+    ModelInit();
+    MakeTrace();
+    MakeWaypoints();
+    MakeZones();
+    MakeMap();
+    TPrintSettings s = PlanSettings(CtrLat, CtrLon, QStringLiteral("1/1000000"));
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("plan.pdf"));
+    for (auto _ : state) PageToPdf(s, int(state.range(0)), out);
+    state.counters["PdfMB"] = QFileInfo(out).size() / 1e6;
+    state.counters["PeakRssMB"] = PeakRssMB();
+}
+BENCHMARK(BM_PlanPageToPdf)->Arg(600)->Arg(1200)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A 600-dpi A4 page image, the block of the plan or cross-section drawn on it.
+struct TPageImage
+{
+    QImage Img{4961, 7016, QImage::Format_RGB32};
+    TPageContext C;
+    TPageImage()
+    {
+        Img.setDotsPerMeterX(23622);
+        Img.setDotsPerMeterY(23622);
+        C.PxPerMmX = C.PxPerMmY = 600 / MmPerInch;
+        C.PageRect = {236, 236, 4961 - 236, 7016 - 236};
+        C.Printing = true;
+    }
+};
+
+void BM_GermanAirspacePlan(benchmark::State& state)
+{
+    ModelDone();
+    ModelInit();
+    TReadReport r;
+    auto set =
+        ReadOpenAirFile(QStringLiteral(ZPH_TESTDATA "/openair/2026_03_Airspace_Germany_OA1.txt"), 0, r);
+    if (!set) {
+        state.SkipWithError("no airspace");
+        return;
+    }
+    const int32 lat = Round((double(set->LatMin) + set->LatMax) / 2);
+    const int32 lon = Round((double(set->LonMin) + set->LonMax) / 2);
+    SetSmp(std::move(set));
+    TPrintSettings s = PlanSettings(lat, lon, QStringLiteral("1/%1").arg(state.range(0)));
+    TPageImage page;
+    for (auto _ : state) {
+        QPainter p(&page.Img);
+        DrawPlan(p, page.C, s, 236, 400, 4961 - 236, 7016 - 236, -3);
+    }
+}
+BENCHMARK(BM_GermanAirspacePlan)->Arg(5000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_CrossSection(benchmark::State& state)
+{
+    ModelDone();
+    ModelInit();
+    MakeTrace();
+    TPrintSettings s;
+    s.MonochBtn = false;
+    TPageImage page;
+    const int32 w = Round(190 * page.C.PxPerMmX), h = Round(100 * page.C.PxPerMmY);
+    for (auto _ : state) {
+        QPainter p(&page.Img);
+        DrawCutt(p, page.C, s, 236, 400, 236 + w, 400 + h, 0);
+    }
+}
+BENCHMARK(BM_CrossSection)->Unit(benchmark::kMillisecond);
+
+void BM_TaskPage(benchmark::State& state)
+{
+    ModelDone();
+    ModelInit();
+    TReadReport r;
+    if (!LoadIgcTrj(QStringLiteral(ZPH_TESTDATA "/igc/01lz1hq1.igc"), true, r)) {
+        state.SkipWithError("no flight");
+        return;
+    }
+    FindReachedTrn();
+    MakeWaypoints();
+    MakeZones();
+    TPrintSettings s = PlanSettings(CtrLat, CtrLon, QStringLiteral("1/1000000"));
+    s.PrnView = pvTask;
+    TPageImage page;
+    for (auto _ : state) {
+        QPainter p(&page.Img);
+        DrawPage(p, page.C, s);
+    }
+    state.counters["Cells"] = Stn ? Stn->Count : 0;
+}
+BENCHMARK(BM_TaskPage)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    ModelDone();
+    return 0;
+}
