@@ -9,6 +9,7 @@
 #include "print/PrintPage.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -324,8 +325,10 @@ void TPlanRenderer::PaintWaypoints(QPainter& P, const QSize& Size, const TPlanPr
     if (double(shown.size()) <= room) {
         const QFontMetrics fm(P.font());
         const int asc = fm.ascent() / 2;
-        for (const auto& s : shown)
-            fLabels.DrawText(P, QPointF(s.first.x() + 2 * r + 1, s.first.y() + asc), s.second->Name);
+        for (const auto& s : shown) {
+            const QPointF at(s.first.x() + 2 * r + 1, s.first.y() + asc);
+            if (PlaceLabel(P, at, s.second->Name)) P.drawText(at, s.second->Name);
+        }
     }
     if (Marked) {
         const QPointF q = Pr.ToScreen(*Marked);
@@ -364,6 +367,19 @@ const TRec* FixAtTime(const TTrj& T, int32 Time)
 
 } // namespace
 
+bool TPlanRenderer::PlaceLabel(const QPainter& P, const QPointF& Baseline, const QString& Text)
+{
+    if (Text.isEmpty()) return false;
+    const QFontMetricsF fm(P.font());
+    // A pixel of margin keeps touching names apart.
+    const QRect box = QRectF(Baseline.x() - 1, Baseline.y() - fm.ascent() - 1, fm.horizontalAdvance(Text) + 2,
+                             fm.height() + 2)
+                          .toAlignedRect();
+    if (!fLabels.Place(box)) return false;
+    fLabelBoxes.push_back(box);
+    return true;
+}
+
 QFont TPlanRenderer::TaskFont(const QPainter& P) const
 {
     QFont f = P.font();
@@ -381,9 +397,7 @@ void TPlanRenderer::ReserveTaskLabels(QPainter& P, const TPlanProjection& Pr)
     const QFontMetrics fm(P.font());
     for (const TTrn* T = Stn->First; T; T = T->Next) {
         const QPointF q = Pr.ToScreen(*T);
-        fTaskLabels.push_back(
-            !T->Name.isEmpty() &&
-            fLabels.Place(TLabelPlacer::TextBox(P, QPointF(q.x() + 7, q.y() + fm.ascent() / 2), T->Name)));
+        fTaskLabels.push_back(PlaceLabel(P, QPointF(q.x() + 7, q.y() + fm.ascent() / 2), T->Name));
     }
     P.restore();
     fTaskReserved = true;
@@ -539,7 +553,8 @@ void TPlanRenderer::Paint(QPainter& P, const QSize& Size, int BottomBand, const 
     P.setClipRect(QRect(0, 0, Size.width(), std::max(0, Size.height() - BottomBand)));
     PaintMap(P, Pr);
     PaintZones(P, Size, Pr);
-    fLabels.Clear();
+    fLabels = TLabelPlacer();
+    fLabelBoxes.clear();
     ReserveTaskLabels(P, Pr);
     PaintWaypoints(P, Size, Pr, Marks.MarkedWpt);
     PaintTask(P, Pr, Marks.SearchRadii);

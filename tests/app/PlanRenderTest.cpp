@@ -783,7 +783,7 @@ TEST_F(PlanTest, WaypointNamesNeverOverlapAndTurnPointNamesWin)
         TPlanRenderer r;
         r.Paint(p, size, 0, pr, TPlanMarks());
         p.end();
-        const std::vector<QRectF>& boxes = r.Labels().Boxes();
+        const std::vector<QRect>& boxes = r.LabelBoxes();
         EXPECT_GT(boxes.size(), 3u);
         EXPECT_LT(boxes.size(), 99u);
         for (size_t i = 0; i < boxes.size(); ++i)
