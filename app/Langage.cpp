@@ -16,10 +16,12 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTranslator>
 #include <algorithm>
 #include <vector>
 
@@ -620,9 +622,37 @@ QStringList LangRoutineNames()
     return n;
 }
 
+bool SetQtLanguage(int Lang)
+{
+    // Qt's own controls (file dialogs, context menus of the edits) speak the program's
+    // language: French from Qt's translation catalogue, English built in.
+    static QTranslator* qtFr = nullptr;
+    if (Lang == 1) {
+        if (qtFr) {
+            QCoreApplication::removeTranslator(qtFr);
+            delete qtFr;
+            qtFr = nullptr;
+        }
+        return true;
+    }
+    if (qtFr) return true;
+    auto* t = new QTranslator;
+    if (!t->load(QStringLiteral("qt_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    if (!QCoreApplication::installTranslator(t)) {
+        delete t;
+        return false;
+    }
+    qtFr = t;
+    return true;
+}
+
 void SetFrenchTexts()
 {
     Msg::SetLanguage(Language);
+    SetQtLanguage(Language);
     for (const TLangEntry& e : Routines())
         if (e.Routine) e.Routine();
 }

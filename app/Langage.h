@@ -68,6 +68,9 @@ QStringList LangMagellanForm(TMagellanForm& F);
 using TLangRoutine = std::function<void()>;
 void RegisterLangRoutine(const QString& Name, TLangRoutine Routine);
 QStringList LangRoutineNames();
+// Loads Qt's own translations for the language (0 French, 1 English: none); false when Qt's
+// French catalogue is missing. SetFrenchTexts runs it.
+bool SetQtLanguage(int Lang);
 // Assigns the texts of every window created at start-up (run at the first showing of the main
 // window, and again when Language changes).
 void SetFrenchTexts();

@@ -77,6 +77,7 @@ protected:
         StartZephalon(File);
         MainForm->resize(1200, 800);
         MainForm->show();
+        ASSERT_TRUE(QTest::qWaitFor([] { return MainForm->StartDone(); }, 10000));
         QCoreApplication::processEvents();
         Msg::ClearScript();
         Msg::ClearLog();
