@@ -118,6 +118,11 @@ int64_t UnitsToSeconds(int64_t Units)
     return Round64(double(Units) * 0.036);
 }
 
+int64_t NextWholeSecond(int64_t Units)
+{
+    return Round64(double(UnitsToSeconds(Units) + 1) / 0.036);
+}
+
 namespace {
 // Reads exactly n digits at i.
 bool Digits(QStringView S, qsizetype& i, int n, int& v)

@@ -35,6 +35,9 @@ QString IntDegToText(int32 V, int IntDigits, bool Sign);
 int32 MsToUnits(int64_t Ms);
 // Time units to whole seconds, rounded.
 int64_t UnitsToSeconds(int64_t Units);
+// The time of the whole second after Units: a fix placed there (an untimed fix, or one whose
+// time does not advance) reads back the same from any file that stores times to the second.
+int64_t NextWholeSecond(int64_t Units);
 
 // ISO 8601 date-time "YYYY-MM-DDThh:mm:ss[.fff][Z|+hh:mm|-hh:mm]" (blank or "T" between date
 // and time; no zone means UTC) to the UTC day number and milliseconds in that day.

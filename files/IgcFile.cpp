@@ -6,6 +6,7 @@
 // skipped. Times are UTC; a fix 23 to 24 hours before the previous one was taken after midnight
 // (the trace's 24-hour rule moves it to the next day).
 #include "files/IgcFile.h"
+#include "files/FormatText.h"
 
 #include "model/Calc.h"
 #include "platform/Numbers.h"
@@ -25,7 +26,6 @@
 
 namespace {
 
-constexpr int32 OneSecond = 28; // time units, rounded (1 s = 27.8 units)
 
 struct TLine
 {
@@ -328,8 +328,9 @@ private:
         const int64_t before = int64_t(Last->Time) - t;
         if (before >= TimeUnitsPerDay - TimeUnitsPerHour && before <= TimeUnitsPerDay) t += TimeUnitsPerDay;
         if (t > Last->Time) return true;
-        if (int64_t(Last->Time) + OneSecond > INT32_MAX) return false;
-        Rec.Time = Last->Time + OneSecond;
+        const int64_t next = FormatText::NextWholeSecond(Last->Time);
+        if (next > INT32_MAX) return false;
+        Rec.Time = int32(next);
         Retimed = true;
         return true;
     }

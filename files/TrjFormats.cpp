@@ -12,7 +12,6 @@ using namespace FormatText;
 
 namespace {
 
-constexpr int32 OneSecond = 28;         // time units, rounded (1 s = 27.8 units)
 constexpr int64_t MaxDaysInTrace = 365; // a fix later than this after the first is rejected
 constexpr double MaxAltitude = 100000;  // m; beyond it the altitude is not believed
 constexpr int MaxLineLength = 255;      // DAT lines
@@ -86,7 +85,7 @@ public:
     {
         if (!PosOk(Lat, Lon)) return;
         if (!fTrj && !Start(fPresetDate, fPresetDay)) return;
-        const int64_t t = fHasLast ? int64_t(fLastTime) + OneSecond : 0;
+        const int64_t t = fHasLast ? NextWholeSecond(fLastTime) : 0;
         if (t > INT32_MAX) {
             ++fR.Rejected;
             return;
@@ -145,7 +144,7 @@ private:
             if (WrapDay && before >= 2300000 && before <= 2400000) t += TimeUnitsPerDay;
             if (t <= fLastTime) {
                 // A damaged or repeated time: the position is kept, as an untimed fix is.
-                t = int64_t(fLastTime) + OneSecond;
+                t = NextWholeSecond(fLastTime);
                 ++fR.Retimed;
             }
         }

@@ -1,5 +1,6 @@
 // IGC files: the public sample files, the writer read back, damaged records.
 #include "files/IgcFile.h"
+#include "files/TrjFormats.h"
 #include "model/Calc.h"
 #include "platform/Msg.h"
 
@@ -287,18 +288,34 @@ TEST_F(IgcFileTest, FixWhoseTimeDoesNotAdvanceIsKeptOneSecondLater)
                            "B1000004500000N00500000EA0050000600\r\n"
                            "B1000004500100N00500000EA0050000600\r\n" // the same second
                            "B0959504500200N00500000EA0050000600\r\n" // ten seconds back
+                           "B1000004500250N00500000EA0050000600\r\n" // the same second again
                            "B1000104500300N00500000EA0050000600\r\n";
     TReadReport R;
     ASSERT_TRUE(LoadIgcTrjData(igc, QStringLiteral("t.igc"), true, R));
-    EXPECT_EQ(std::tuple(R.Fixes, R.Retimed, R.Rejected), std::tuple(4, 2, 0));
+    EXPECT_EQ(std::tuple(R.Fixes, R.Retimed, R.Rejected), std::tuple(5, 3, 0));
     std::vector<int32> times, lats;
     for (const TRec* P = Trj->First; P; P = P->Next) {
         times.push_back(P->Time);
         lats.push_back(P->Lat);
     }
-    EXPECT_EQ(times,
-              (std::vector<int32>{Hms(10, 0, 0), Hms(10, 0, 0) + 28, Hms(10, 0, 0) + 56, Hms(10, 0, 10)}));
+    // Whole seconds, so that the trace written and read again keeps the same times.
+    EXPECT_EQ(times, (std::vector<int32>{Hms(10, 0, 0), Hms(10, 0, 1), Hms(10, 0, 2), Hms(10, 0, 3), Hms(10, 0, 10)}));
     EXPECT_EQ(lats[2], 4500000 + (200 * 5 + 1) / 3);
+    TTrj* first = Trj;
+    for (const auto& [Write, Load] :
+         {std::pair{&WriteIgcTrj, +[](const QByteArray& B, TReadReport& R2) {
+                        return LoadIgcTrjData(B, QStringLiteral("b.igc"), false, R2);
+                    }},
+          std::pair{&WriteDatTrj, +[](const QByteArray& B, TReadReport& R2) {
+                        return LoadDatTrjData(B, QStringLiteral("b.dat"), R2);
+                    }}}) {
+        TReadReport R2;
+        ASSERT_TRUE(Load(Write(*first), R2));
+        std::vector<int32> back;
+        for (const TRec* P = Trj->First; P; P = P->Next) back.push_back(P->Time);
+        EXPECT_EQ(back, times);
+        EXPECT_EQ(R2.Retimed, 0);
+    }
 }
 
 namespace {
