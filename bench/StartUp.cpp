@@ -3,6 +3,7 @@
 // trace loaded, fitted and drawn. Target: under 0.5 s with the offscreen platform.
 // The application object is made once before the runs; its own creation time is reported as
 // the counter "app_ms".
+#include "BenchSupport.h"
 #include "app/Main.h"
 #include "app/Plan.h"
 #include "model/Define.h"
@@ -124,8 +125,5 @@ int main(int argc, char** argv)
     t.start();
     QApplication app(argc, argv);
     gAppMs = double(t.nsecsElapsed()) / 1e6;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }
