@@ -11,6 +11,7 @@
 #include "print/Print.h"
 #include "print/PrintJob.h"
 #include "support/PdfProbe.h"
+#include "support/ProgramFixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -39,7 +40,7 @@ namespace {
 const bool NoCups = qputenv("CUPS_SERVER", "/nonexistent/zephalon-no-cups.sock");
 const QString Flight = QStringLiteral(ZPH_TESTDATA "/igc/01lz1hq1.igc");
 
-class PrintFormTest : public ::testing::Test
+class PrintFormTest : public ProgramFixture
 {
 protected:
     QTemporaryDir dir;
@@ -48,11 +49,7 @@ protected:
 
     void SetUp() override
     {
-        ModelDone();
-        QFile::remove(IniFileName());
-        Msg::SetHeadless(true);
-        Msg::ClearScript();
-        Msg::ClearLog();
+        ProgramFixture::SetUp();
         out = dir.filePath(QStringLiteral("page.pdf"));
         SetPdfFileAsker([this](const QString&, QString& Name) {
             ++asked;
@@ -66,18 +63,12 @@ protected:
         SetColorRunner(nullptr);
         SetFontRunner(nullptr);
         SetPageSetupRunner(nullptr);
-        Language = 0;
-        DestroyForms();
-        ModelDone();
-        QFile::remove(IniFileName());
+        ProgramFixture::TearDown();
     }
     void Start(const QString& File, int Association = mrNo)
     {
         if (!File.isEmpty()) Msg::PushAnswer(Association);
-        StartZephalon(File);
-        MainForm->resize(1200, 800);
-        MainForm->show();
-        QCoreApplication::processEvents();
+        StartProgram(File);
         Msg::ClearScript();
         Msg::ClearLog();
         PrnView = pvDetail; // the view remembered by an earlier test
