@@ -12,6 +12,7 @@
 #include "platform/ProgramDir.h"
 #include "sim/SimLogger.h"
 #include "sim/SimNmea.h"
+#include "support/Fixtures.h"
 #include "support/ProgramFixture.h"
 #include "support/PtyFixture.h"
 
@@ -26,14 +27,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-bool WaitFor(const std::function<bool()>& done, int ms = 15000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QTest::qWait(5);
-    return done();
-}
 
 class DevicesTest : public ProgramFixture
 {

@@ -13,11 +13,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace {
 
 using Sim = TSimGarmin;

@@ -10,12 +10,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace {
 
 struct Pkt

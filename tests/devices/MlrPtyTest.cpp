@@ -19,11 +19,6 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace {
 
 QDateTime Utc(int h, int m, int s = 0)

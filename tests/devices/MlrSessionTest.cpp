@@ -8,11 +8,6 @@
 #include <QDate>
 #include <gtest/gtest.h>
 
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace {
 
 // Records the line settings each write went out with.

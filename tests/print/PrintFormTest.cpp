@@ -10,6 +10,7 @@
 #include "print/Preview.h"
 #include "print/Print.h"
 #include "print/PrintJob.h"
+#include "support/Fixtures.h"
 #include "support/PdfProbe.h"
 #include "support/ProgramFixture.h"
 
@@ -353,11 +354,7 @@ TEST_F(PrintFormTest, TextsInBothLanguages)
 
 TEST_F(PrintFormTest, StoredValuesAndTheSetUpDialogs)
 {
-    {
-        QFile ini(IniFileName());
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[Impression]\r\nMarge_Haut=99\r\nMarge_Bas=-4\r\nDim_Marques_Way_points=1\r\n");
-    }
+    WriteAll(IniFileName(), "[Impression]\r\nMarge_Haut=99\r\nMarge_Bas=-4\r\nDim_Marques_Way_points=1\r\n");
     Start(Flight);
     Open();
     EXPECT_EQ(PrintForm->TopEdit->value(), 30);
