@@ -1,8 +1,11 @@
 #pragma once
 // What the benches share: the run of the benchmarks named on the command line, the peak memory
-// of the process, a page to print on, and a serial link that only knows whether it is open, for the links
-// that move bytes on a virtual clock.
+// of the process, a real flight with its task, a page to print on, and a serial link that only knows whether
+// it is open, for the links that move bytes on a virtual clock.
 #include "devices/DeviceSession.h"
+#include "files/IgcFile.h"
+#include "model/Define.h"
+#include "model/Sector.h"
 #include "print/PrintPage.h"
 
 #include <QImage>
@@ -25,6 +28,21 @@ inline double PeakRssMB()
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss / 1024.0;
+}
+
+// A fresh model holding a flight with its task, the turn points reached; false, and the bench
+// skipped, when the file cannot be read.
+inline bool LoadFlightWithTask(benchmark::State& state)
+{
+    ModelDone();
+    ModelInit();
+    TReadReport r;
+    if (!LoadIgcTrj(QStringLiteral(ZPH_TESTDATA "/igc/01lz1hq1.igc"), true, r)) {
+        state.SkipWithError("no flight");
+        return false;
+    }
+    FindReachedTrn();
+    return true;
 }
 
 // A 600-dpi A4 page image and the context of a print on it.

@@ -57,14 +57,7 @@ BENCHMARK(BM_WaypointListToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_DetailPageTexts(benchmark::State& state)
 {
-    ModelDone();
-    ModelInit();
-    TReadReport r;
-    if (!LoadIgcTrj(QStringLiteral(ZPH_TESTDATA "/igc/01lz1hq1.igc"), true, r)) {
-        state.SkipWithError("no flight");
-        return;
-    }
-    FindReachedTrn();
+    if (!LoadFlightWithTask(state)) return;
     TPrintSettings s;
     s.PrnView = pvDetail;
     s.HeightCutt = 50;

@@ -103,14 +103,7 @@ BENCHMARK(BM_CrossSection)->Unit(benchmark::kMillisecond);
 
 void BM_TaskPage(benchmark::State& state)
 {
-    ModelDone();
-    ModelInit();
-    TReadReport r;
-    if (!LoadIgcTrj(QStringLiteral(ZPH_TESTDATA "/igc/01lz1hq1.igc"), true, r)) {
-        state.SkipWithError("no flight");
-        return;
-    }
-    FindReachedTrn();
+    if (!LoadFlightWithTask(state)) return;
     MakeWaypoints();
     MakeZones();
     TPrintSettings s = PlanSettings(CtrLat, CtrLon, QStringLiteral("1/1000000"));
