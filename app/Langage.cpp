@@ -6,8 +6,9 @@
 #include "app/Text.h"
 #include "devices/Garmin.h"
 #include "devices/Logger.h"
-#include "devices/Nmea.h"
+#include "devices/Magellan.h"
 #include "devices/Mlr.h"
+#include "devices/Nmea.h"
 #include "platform/Msg.h"
 
 #include <QAbstractButton>
@@ -15,10 +16,12 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTranslator>
 #include <algorithm>
 #include <vector>
 
@@ -192,7 +195,10 @@ const TUiText MainFormTexts[] = {
     {"NmeaAct", "Récepteur &NMEA...", "&NMEA receiver...",
      "Enregistre en direct la trajectoire reçue d'un GPS NMEA 0183.",
      "Records live the track received from an NMEA 0183 GPS."},
-    {"GpsMlr", "GPS &MLR...", "GPS &MLR...", "Echange de données avec un GPS MLR.", "Data exchange with an MLR GPS."},
+    {"GpsMlr", "GPS &MLR...", "GPS &MLR...", "Echange de données avec un GPS MLR.",
+     "Data exchange with an MLR GPS."},
+    {"GpsMagellan", "GPS Mag&ellan...", "GPS Mag&ellan...", "Echange de données avec un GPS Magellan.",
+     "Data exchange with a Magellan GPS."},
     {"TestBtn", "Test", "Test", "Fenêtre de test.", "Test window."},
     {"HelpMenu", "&?", "&?"},
     {"APropos", "&A propos de Zephalon...", "&About Zephalon...", nullptr, nullptr},
@@ -248,8 +254,7 @@ const TUiText GarminFormTexts[] = {
 const TUiText MlrFormTexts[] = {
     {"", "Interface pour GPS MLR", "MLR GPS interface"},
     {"TrjBox", "&Lecture trajectoire", "Track &reading"},
-    {"TrjMde0", "Lent (NMEA)", "Slow (NMEA)",
-     "Après avoir cliqué, mettre la sortie série du GPS sur TRACE.",
+    {"TrjMde0", "Lent (NMEA)", "Slow (NMEA)", "Après avoir cliqué, mettre la sortie série du GPS sur TRACE.",
      "After clicking, set the serial output of the GPS to TRACE."},
     {"TrjMde1", "Rapide", "Fast", "Avant de cliquer, mettre l'entrée série du GPS sur NMEA.",
      "Before clicking, set the serial input of the GPS to NMEA."},
@@ -317,6 +322,56 @@ const TUiText MlrFormTexts[] = {
     {"GpsIdBtn", "I&d GPS", "GPS I&d", "Identifie le GPS relié.", "Identifies the connected GPS."},
     {"CloseBtn", "&Fermer", "&Close", "Ferme cette fenêtre \"Interface pour GPS MLR\".",
      "Closes this \"MLR GPS interface\" window."},
+};
+
+const TUiText MagellanFormTexts[] = {
+    {"", "Interface pour GPS Magellan", "Magellan GPS interface"},
+    {"TrjBox", "&Lecture trajectoire", "Track &reading"},
+    {"DownTrkBtn", "Lire &TRK", "Read &TRK", "Lit la trace du GPS.", "Reads the track log of the GPS."},
+    {"TrjTimeBox", "Nouvelle trajectoire aprè&s", "New track afte&r",
+     "Changements de trajectoires si interruption de la trace pendant une durée supérieure à la valeur "
+     "indiquée en mn.",
+     "New track when the trace stops for longer than the time given in minutes."},
+    {"TrjTimeEdit", nullptr, nullptr, "Durée minimum entre 2 changements de trajectoires (en minutes).",
+     "Shortest time between two track changes (minutes)."},
+    {"TraceBtn", "Tracer", "Draw", "Affiche la trajectoire en cours de lecture.",
+     "Shows the track being read."},
+    {"WptBox", "Ecriture way-points", "Waypoint writing"},
+    {"DownWptBtn", "Lire &WPT", "Read &WPT", "Lit les way-points du GPS.", "Reads the waypoints of the GPS."},
+    {"UpWptBtn", "Ecrire W&PT", "Write W&PT", "Transfère les way-points ouverts vers le GPS.",
+     "Transfers the open waypoints to the GPS."},
+    {"SelOnlyBtn", "Wpt repérés seule&ment", "&Marked wpt only",
+     "Ne transfère vers le GPS que les way-points repérés (tous les way-points sinon).",
+     "Transfers only the marked waypoints to the GPS (all waypoints otherwise)."},
+    {"WptLenNmeLbl", "Nb caractères ma&xi. nom wpt", "Ma&x. characters of wpt name"},
+    {"WptLenNmeEdit", nullptr, nullptr, "Nombre de caractères des noms de way-points du GPS.",
+     "Number of characters of the GPS waypoint names."},
+    {"DownRteBtn", "Lire &RTE", "Read &RTE", "Lit une route du GPS dans le circuit.",
+     "Reads a route of the GPS into the task."},
+    {"UpRteBtn", "Ecrire RT&E", "Write RT&E", "Transfère le circuit vers le GPS comme route.",
+     "Transfers the task to the GPS as a route."},
+    {"EraseBox", "Eff&ace", "Er&ase"},
+    {"DelTrkBtn", "Trajectoires", "Tracks"},
+    {"DelSelWptBtn", "Wpts repérés", "Marked wpts"},
+    {"DelAllWptBtn", "Tous wpts", "All wpts"},
+    {"DelOneRteBtn", "Une route", "One route"},
+    {"DelAllRteBtn", "Toutes routes", "All routes"},
+    {"DelAllBtn", "TOUT", "ALL"},
+    {"EraseBtn", "Effacer", "Erase", "Efface dans le GPS les données cochées.",
+     "Erases the checked data in the GPS."},
+    {"NmeaOneBtn", "Active &NMEA", "&NMEA on", "Relance la sortie NMEA du GPS à la fin du transfert.",
+     "Restarts the NMEA output of the GPS at the end of a transfer."},
+    {"ComBox", "Config. port", "Port settings"},
+    {"ComNbLbl", "N° p&ort", "P&ort no."},
+    {"ComNbEdit", nullptr, nullptr, "Sélection du port auquel est relié le GPS.",
+     "Choice of the port the GPS is connected to."},
+    {"ComSpeedLbl", "&Vitesse", "&Speed"},
+    {"FlowCheckBtn", "&Contrôle flux", "&Flow control",
+     "Chaque phrase reçue du GPS est acquittée (les écritures et l'effacement le sont toujours).",
+     "Every sentence received from the GPS is acknowledged (writing and erasing always are)."},
+    {"GpsIdBtn", "&Id. GPS", "GPS &Id.", "Identifie le GPS relié.", "Identifies the connected GPS."},
+    {"CloseBtn", "&Fermer", "&Close", "Ferme cette fenêtre \"Interface pour GPS Magellan\".",
+     "Closes this \"Magellan GPS interface\" window."},
 };
 
 const TUiText OptionFormTexts[] = {
@@ -531,6 +586,11 @@ QStringList LangMlrForm(TMlrForm& F)
     return ApplyTexts(&F, MlrFormTexts);
 }
 
+QStringList LangMagellanForm(TMagellanForm& F)
+{
+    return ApplyTexts(&F, MagellanFormTexts);
+}
+
 QStringList LangOptionForm(TOptionForm& F)
 {
     QStringList missing = ApplyTexts(&F, OptionFormTexts);
@@ -562,9 +622,37 @@ QStringList LangRoutineNames()
     return n;
 }
 
+bool SetQtLanguage(int Lang)
+{
+    // Qt's own controls (file dialogs, context menus of the edits) speak the program's
+    // language: French from Qt's translation catalogue, English built in.
+    static QTranslator* qtFr = nullptr;
+    if (Lang == 1) {
+        if (qtFr) {
+            QCoreApplication::removeTranslator(qtFr);
+            delete qtFr;
+            qtFr = nullptr;
+        }
+        return true;
+    }
+    if (qtFr) return true;
+    auto* t = new QTranslator;
+    if (!t->load(QStringLiteral("qt_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    if (!QCoreApplication::installTranslator(t)) {
+        delete t;
+        return false;
+    }
+    qtFr = t;
+    return true;
+}
+
 void SetFrenchTexts()
 {
     Msg::SetLanguage(Language);
+    SetQtLanguage(Language);
     for (const TLangEntry& e : Routines())
         if (e.Routine) e.Routine();
 }

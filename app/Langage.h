@@ -18,6 +18,7 @@ class QComboBox;
 class QObject;
 class QSpinBox;
 class TGarminForm;
+class TMagellanForm;
 class TMlrForm;
 class TMainForm;
 class TOptionForm;
@@ -60,12 +61,16 @@ QStringList LangGarminForm(TGarminForm& F);
 QStringList LangLoggForm(TLoggForm& F);
 QStringList LangNmeaForm(TNmeaForm& F);
 QStringList LangMlrForm(TMlrForm& F);
+QStringList LangMagellanForm(TMagellanForm& F);
 
 // The routines SetFrenchTexts runs, by name, in order of registration. Registering a name
 // again replaces its routine. The shell's own windows are registered from the start.
 using TLangRoutine = std::function<void()>;
 void RegisterLangRoutine(const QString& Name, TLangRoutine Routine);
 QStringList LangRoutineNames();
+// Loads Qt's own translations for the language (0 French, 1 English: none); false when Qt's
+// French catalogue is missing. SetFrenchTexts runs it.
+bool SetQtLanguage(int Lang);
 // Assigns the texts of every window created at start-up (run at the first showing of the main
 // window, and again when Language changes).
 void SetFrenchTexts();

@@ -30,6 +30,7 @@
 #include "app/Text.h"
 #include "devices/DeviceViews.h"
 #include "devices/Garmin.h"
+#include "devices/Magellan.h"
 #include "devices/Mlr.h"
 #include "dialogs/CalcStn.h"
 #include "dialogs/EditTrn.h"
@@ -60,9 +61,11 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 
 TMainForm* MainForm = nullptr;
@@ -71,9 +74,15 @@ bool NmeaActive = false;
 namespace {
 
 // ---- Tool-bar icons, drawn so that they look alike on every desktop ----------------------------
+// (and without reading image files: the style's own icons load every image plugin at start-up)
 
 enum class TIcon
 {
+    Open,
+    Save,
+    Close,
+    Back,
+    Forward,
     TrjMode,
     WptMode,
     Wpt,
@@ -106,7 +115,41 @@ QIcon MakeIcon(TIcon Kind)
         p.drawLine(QPointF(7, 10), QPointF(13, 10));
         if (plus) p.drawLine(QPointF(10, 7), QPointF(10, 13));
     };
+    // An arrow along the middle line, pointing left (Back) or right.
+    auto arrow = [&](bool left) {
+        const double s = left ? -1 : 1, tip = 12 + s * 8;
+        p.setPen(QPen(ink, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawLine(QPointF(12 - s * 8, 12), QPointF(tip, 12));
+        p.drawLine(QPointF(tip, 12), QPointF(tip - s * 6, 6));
+        p.drawLine(QPointF(tip, 12), QPointF(tip - s * 6, 18));
+    };
     switch (Kind) {
+    case TIcon::Open: // a folder, opening
+        p.setBrush(QColor(240, 200, 90));
+        p.drawPolygon(QPolygonF(
+            {QPointF(2, 6), QPointF(9, 6), QPointF(11, 8), QPointF(20, 8), QPointF(20, 19), QPointF(2, 19)}));
+        p.setBrush(QColor(250, 225, 130));
+        p.drawPolygon(QPolygonF({QPointF(5, 11), QPointF(23, 11), QPointF(20, 19), QPointF(2, 19)}));
+        break;
+    case TIcon::Save: // a diskette
+        p.setBrush(QColor(90, 120, 190));
+        p.drawRoundedRect(QRectF(3, 3, 18, 18), 2, 2);
+        p.setBrush(QColor(250, 250, 250));
+        p.drawRect(QRectF(7, 3, 10, 7));
+        p.setBrush(QColor(220, 225, 235));
+        p.drawRect(QRectF(6, 13, 12, 8));
+        break;
+    case TIcon::Close: // a cross
+        p.setPen(QPen(accent, 3.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(6, 6), QPointF(18, 18));
+        p.drawLine(QPointF(18, 6), QPointF(6, 18));
+        break;
+    case TIcon::Back:
+        arrow(true);
+        break;
+    case TIcon::Forward:
+        arrow(false);
+        break;
     case TIcon::TrjMode: {
         QPainterPath path(QPointF(3, 19));
         path.cubicTo(QPointF(6, 4), QPointF(10, 4), QPointF(12, 12));
@@ -254,15 +297,11 @@ QAction* TMainForm::NewAction(const char* Name, void (TMainForm::*Slot)(), const
 
 void TMainForm::BuildActions()
 {
-    QStyle* st = style();
-    OuvreTrj =
-        NewAction("OuvreTrj", &TMainForm::OuvreTrjExecute, st->standardIcon(QStyle::SP_DialogOpenButton));
+    OuvreTrj = NewAction("OuvreTrj", &TMainForm::OuvreTrjExecute, MakeIcon(TIcon::Open));
     OuvreTrj->setShortcut(QKeySequence::Open);
-    EnregTrj =
-        NewAction("EnregTrj", &TMainForm::EnregTrjExecute, st->standardIcon(QStyle::SP_DialogSaveButton));
+    EnregTrj = NewAction("EnregTrj", &TMainForm::EnregTrjExecute, MakeIcon(TIcon::Save));
     EnregTrj->setShortcut(QKeySequence::Save);
-    FermeTrj =
-        NewAction("FermeTrj", &TMainForm::FermeTrjExecute, st->standardIcon(QStyle::SP_DialogCloseButton));
+    FermeTrj = NewAction("FermeTrj", &TMainForm::FermeTrjExecute, MakeIcon(TIcon::Close));
     FermeTrj->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     FermeTteTrj = NewAction("FermeTteTrj", &TMainForm::FermeTteTrjExecute);
     OuvreWpt = NewAction("OuvreWpt", &TMainForm::OuvreWptExecute, MakeIcon(TIcon::Wpt));
@@ -285,16 +324,19 @@ void TMainForm::BuildActions()
         a->setCheckable(true);
         ModeGroup->addAction(a);
     }
-    TrjPrec = NewAction("TrjPrec", &TMainForm::TrjPrecExecute, st->standardIcon(QStyle::SP_ArrowBack));
+    TrjPrec = NewAction("TrjPrec", &TMainForm::TrjPrecExecute, MakeIcon(TIcon::Back));
     TrjPrec->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
-    TrjSuiv = NewAction("TrjSuiv", &TMainForm::TrjSuivExecute, st->standardIcon(QStyle::SP_ArrowForward));
+    TrjSuiv = NewAction("TrjSuiv", &TMainForm::TrjSuivExecute, MakeIcon(TIcon::Forward));
     TrjSuiv->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
     ZoomPlus = NewAction("ZoomPlus", &TMainForm::ZoomPlusExecute, MakeIcon(TIcon::ZoomIn));
     ZoomPlus->setShortcut(QKeySequence::ZoomIn);
     ZoomMoins = NewAction("ZoomMoins", &TMainForm::ZoomMoinsExecute, MakeIcon(TIcon::ZoomOut));
     ZoomMoins->setShortcut(QKeySequence::ZoomOut);
     Ajuste = NewAction("Ajuste", &TMainForm::AjusteExecute, MakeIcon(TIcon::Fit));
-    Ajuste->setShortcut(QKeySequence(Qt::Key_F5));
+    // The fit key takes Shift (the zones) and Ctrl (the map) as a click on its button does.
+    Ajuste->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::SHIFT | Qt::Key_F5),
+                          QKeySequence(Qt::CTRL | Qt::Key_F5),
+                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F5)});
     ArrangeViewsAct = NewAction("ArrangeViewsAct", &TMainForm::ArrangeViews);
     WebMapAct = NewAction("WebMapAct", &TMainForm::WebMapExecute);
 
@@ -313,6 +355,7 @@ void TMainForm::BuildActions()
     Options = NewAction("Options", &TMainForm::OptionsExecute, MakeIcon(TIcon::Options));
     GpsGarmin = NewAction("GpsGarmin", &TMainForm::GpsGarminExecute);
     GpsMlr = NewAction("GpsMlr", &TMainForm::GpsMlrExecute);
+    GpsMagellan = NewAction("GpsMagellan", &TMainForm::GpsMagellanExecute);
     APropos = NewAction("APropos", &TMainForm::AProposExecute);
     InstalleCarte = NewAction("InstalleCarte", &TMainForm::InstalleCarteExecute);
     SelectionCarte = NewAction("SelectionCarte", &TMainForm::SelectionCarteExecute);
@@ -387,6 +430,7 @@ void TMainForm::BuildMenus()
     tools->addAction(GpsGarmin);
     tools->addActions({LoggerAct, NmeaAct});
     tools->addAction(GpsMlr);
+    tools->addAction(GpsMagellan);
 
     QMenu* help = menu("HelpMenu");
     help->addAction(APropos);
@@ -469,8 +513,9 @@ void TMainForm::DockViews()
 void TMainForm::ShowStatus(const QString& Text)
 {
     StatusPanel->setText(Text);
-    // Long operations run on this thread: show the text now.
-    if (StatusPanel->isVisible()) StatusPanel->repaint();
+    // Long operations run on this thread: show their text now. Clearing it can wait for the
+    // next painting (an immediate one would also paint the views before they are fitted).
+    if (!Text.isEmpty() && StatusPanel->isVisible()) StatusPanel->repaint();
 }
 
 void TMainForm::RefreshViews()
@@ -588,11 +633,27 @@ void TMainForm::FormFirstShow()
 {
     ArrangeViews();
     SetFrenchTexts();
-    if (Opt->FondCarte && !Opt->FichFondCarte.isEmpty()) LoadMap(Opt->FichFondCarte);
-    if (!StartTrjFile.isEmpty()) OpenTrajectories(StartTrjFile);
     RefreshViews();
     // The keys step through the fixes from the start.
     if (PlanForm) PlanForm->setFocus();
+    // The show event comes before the window is on screen: wait for its first painting. A
+    // window that is never painted (shown minimised, no compositor) still opens its files.
+    fAwaitPaint = true;
+    fPaintWatched = PlanForm ? static_cast<QWidget*>(PlanForm) : this;
+    fPaintWatched->installEventFilter(this);
+    QTimer::singleShot(3000, this, [this] {
+        if (fAwaitPaint) FormFirstPaint();
+    });
+}
+
+void TMainForm::FormFirstPaint()
+{
+    if (fStartDone) return;
+    fAwaitPaint = false;
+    fStartDone = true;
+    if (Opt->FondCarte && !Opt->FichFondCarte.isEmpty()) LoadMap(Opt->FichFondCarte);
+    if (!StartTrjFile.isEmpty()) OpenTrajectories(StartTrjFile);
+    RefreshViews();
 }
 
 void TMainForm::closeEvent(QCloseEvent* e)
@@ -615,6 +676,13 @@ void TMainForm::closeEvent(QCloseEvent* e)
 
 bool TMainForm::eventFilter(QObject* Watched, QEvent* Event)
 {
+    if (Event->type() == QEvent::Paint && fAwaitPaint && Watched == fPaintWatched) {
+        // Queued: the painted frame reaches the screen before anything runs.
+        fAwaitPaint = false;
+        if (Watched != this) Watched->removeEventFilter(this);
+        QMetaObject::invokeMethod(this, &TMainForm::FormFirstPaint, Qt::QueuedConnection);
+        return QMainWindow::eventFilter(Watched, Event);
+    }
     if (Event->type() == QEvent::MouseButtonPress) {
         BtnShift = static_cast<QMouseEvent*>(Event)->modifiers();
         fBtnClick = true;
@@ -960,6 +1028,21 @@ void TMainForm::GpsMlrExecute()
     RefreshViews();
 }
 
+void TMainForm::GpsMagellanExecute()
+{
+    TDeviceForm::NumberInput = InputWindowNumber;
+    auto* f = new TMagellanForm(this);
+    LangMagellanForm(*f);
+    if (PlanForm) PlanForm->ComMode = 1;
+    f->exec();
+    delete f;
+    if (PlanForm) PlanForm->ComMode = 0;
+    ShowStatus(QString());
+    ArrangeViews();
+    UpdateActions();
+    RefreshViews();
+}
+
 void TMainForm::AProposExecute()
 {
     MessageDlg(Tr(QStringLiteral("Zephalon %1\rAnalyse des vols de planeur."),
@@ -1204,10 +1287,19 @@ void CreateForms(const QString& StartTrj)
     MainForm->DockViews();
     MainForm->StartTrjFile = StartTrj;
     SetModelUi(MainForm);
-    // The shared open and save dialogs of every file command, created once and kept.
-    MainForm->OpenDlg = new TOpenCustomDialog(MainForm);
-    MainForm->SaveDlg = new TSaveCustomDialog(MainForm);
-    InstallFileDialogs(MainForm->OpenDlg, MainForm->SaveDlg);
+    // The shared open and save dialogs of every file command, created at their first use and
+    // kept: building a file dialog loads the style's icons and starts reading a folder, a good
+    // part of the start-up when done before the first painting.
+    SetFileDialogHook([](TFileKind Kind, TFileChoice& Choice) {
+        if (!MainForm) return false;
+        if (!MainForm->OpenDlg) MainForm->OpenDlg = new TOpenCustomDialog(MainForm);
+        if (!MainForm->SaveDlg) MainForm->SaveDlg = new TSaveCustomDialog(MainForm);
+        try {
+            return RunFileDialog(*MainForm->OpenDlg, *MainForm->SaveDlg, Kind, Choice);
+        } catch (...) {
+            return false;
+        }
+    });
     TOpenCustomDialog::SetOptionFormRunner([](int OpenFrom) {
         TOptionForm f(MainForm);
         LangOptionForm(f);
@@ -1271,9 +1363,43 @@ void StartZephalon(const QString& StartTrj)
     CreateForms(StartTrj);
 }
 
+namespace {
+
+// The start-up benchmark's signal: with ZPH_STARTUP_PROBE set, the program writes "painted" on
+// its standard output once the plan view has been painted with the start-up's trace, and ends.
+class TStartupProbe : public QObject
+{
+public:
+    bool eventFilter(QObject* Watched, QEvent* Event) override
+    {
+        if (Event->type() == QEvent::Paint && !fDone && MainForm && MainForm->StartDone() &&
+            (MainForm->StartTrjFile.isEmpty() || (Trj && Trj->Loaded))) {
+            fDone = true;
+            Watched->removeEventFilter(this);
+            // After the painting has reached the window.
+            QMetaObject::invokeMethod(
+                qApp,
+                [] {
+                    std::fputs("painted\n", stdout);
+                    std::fflush(stdout);
+                    QCoreApplication::quit();
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    bool fDone = false;
+};
+
+} // namespace
+
 int RunZephalon(QApplication& app)
 {
     StartZephalon(StartupTrjFile(app.arguments()));
+    TStartupProbe probe;
+    if (qEnvironmentVariableIsSet("ZPH_STARTUP_PROBE") && PlanForm) PlanForm->installEventFilter(&probe);
     MainForm->show();
     const int rc = app.exec();
     DestroyForms();

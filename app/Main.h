@@ -46,7 +46,7 @@ class TMainForm : public QMainWindow, public IModelUi
 {
     Q_OBJECT
 public:
-    // The shared open and save dialogs of the file commands.
+    // The shared open and save dialogs of the file commands (made at their first use).
     TOpenCustomDialog* OpenDlg = nullptr;
     TSaveCustomDialog* SaveDlg = nullptr;
 
@@ -94,6 +94,7 @@ public:
     QAction* Options = nullptr;
     QAction* GpsGarmin = nullptr;
     QAction* GpsMlr = nullptr;
+    QAction* GpsMagellan = nullptr;
     QAction* APropos = nullptr;
     // Scanned maps
     QAction* InstalleCarte = nullptr;
@@ -119,8 +120,10 @@ public:
 
     // Keyboard state at the last mouse-down on the tool bar's buttons.
     Qt::KeyboardModifiers BtnShift = Qt::NoModifier;
-    // The trace opened at the first showing (the command line's).
+    // The trace opened once the window is first on screen (the command line's).
     QString StartTrjFile;
+    // True once the start-up's files are opened (after the first painting of the window).
+    bool StartDone() const { return fStartDone; }
 
     // IModelUi
     void ShowStatus(const QString& Text) override;
@@ -177,6 +180,7 @@ public slots:
     void OptionsExecute();
     void GpsGarminExecute();
     void GpsMlrExecute();
+    void GpsMagellanExecute();
     void AProposExecute();
     void InstalleCarteExecute();
     void SelectionCarteExecute();
@@ -207,11 +211,17 @@ private:
     void BuildToolBar();
     void BuildStatusBar();
     void FormFirstShow();
+    // What may ask the user (the command line's trace, the background map): run once the
+    // window has been painted, so that no question comes before the window is on screen.
+    void FormFirstPaint();
     void UpdateTrjPanel();
     void ShowMousePosition(int Lat, int Lon);
     QAction* NewAction(const char* Name, void (TMainForm::*Slot)(), const QIcon& Icon = QIcon());
 
     bool fFirstShown = false;
+    bool fAwaitPaint = false;
+    bool fStartDone = false;
+    QObject* fPaintWatched = nullptr;
     bool fBtnClick = false; // the last trigger came from a tool-bar click
     bool fNmeaLayout = false;
     QRect fNormalGeometry;

@@ -9,6 +9,7 @@
 #include "print/PrintPage.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -318,13 +319,16 @@ void TPlanRenderer::PaintWaypoints(QPainter& P, const QSize& Size, const TPlanPr
     P.setPen(QPen(Col(ciWaypoint), 1));
     P.setBrush(Qt::NoBrush);
     P.drawRects(marks.data(), int(marks.size()));
-    // Names only while they have room: about one waypoint per 60 x 30 pixels.
+    // Names only while they have room: about one waypoint per 60 x 30 pixels, and none over
+    // a name already written.
     const double room = double(Size.width()) * 2 * Pr.HalfH / (60.0 * 30.0);
     if (double(shown.size()) <= room) {
         const QFontMetrics fm(P.font());
         const int asc = fm.ascent() / 2;
-        for (const auto& s : shown)
-            P.drawText(QPointF(s.first.x() + 2 * r + 1, s.first.y() + asc), s.second->Name);
+        for (const auto& s : shown) {
+            const QPointF at(s.first.x() + 2 * r + 1, s.first.y() + asc);
+            if (PlaceLabel(P, at, s.second->Name)) P.drawText(at, s.second->Name);
+        }
     }
     if (Marked) {
         const QPointF q = Pr.ToScreen(*Marked);
@@ -363,8 +367,47 @@ const TRec* FixAtTime(const TTrj& T, int32 Time)
 
 } // namespace
 
+bool TPlanRenderer::PlaceLabel(const QPainter& P, const QPointF& Baseline, const QString& Text)
+{
+    if (Text.isEmpty()) return false;
+    const QFontMetricsF fm(P.font());
+    // A pixel of margin keeps touching names apart.
+    const QRect box = QRectF(Baseline.x() - 1, Baseline.y() - fm.ascent() - 1, fm.horizontalAdvance(Text) + 2,
+                             fm.height() + 2)
+                          .toAlignedRect();
+    if (!fLabels.Place(box)) return false;
+    fLabelBoxes.push_back(box);
+    return true;
+}
+
+QFont TPlanRenderer::TaskFont(const QPainter& P) const
+{
+    QFont f = P.font();
+    f.setBold(true);
+    return f;
+}
+
+void TPlanRenderer::ReserveTaskLabels(QPainter& P, const TPlanProjection& Pr)
+{
+    fTaskLabels.clear();
+    fTaskReserved = false;
+    if (!Stn || !Stn->First || !Opt) return;
+    P.save();
+    P.setFont(TaskFont(P));
+    const QFontMetrics fm(P.font());
+    for (const TTrn* T = Stn->First; T; T = T->Next) {
+        const QPointF q = Pr.ToScreen(*T);
+        fTaskLabels.push_back(PlaceLabel(P, QPointF(q.x() + 7, q.y() + fm.ascent() / 2), T->Name));
+    }
+    P.restore();
+    fTaskReserved = true;
+}
+
 void TPlanRenderer::PaintTask(QPainter& P, const TPlanProjection& Pr, const std::vector<double>& SearchRadii)
 {
+    // Painted alone (not from Paint): the turn-point names take their places now.
+    if (!fTaskReserved) ReserveTaskLabels(P, Pr);
+    fTaskReserved = false;
     if (!Stn || !Stn->First || !Opt) return;
     const QColor task = Col(ciTask);
     // Legs between consecutive turn points with a direction arrow in the middle.
@@ -402,8 +445,7 @@ void TPlanRenderer::PaintTask(QPainter& P, const TPlanProjection& Pr, const std:
         }
     }
     // Turn-point marks with their names; the selected one and the passages stand out.
-    QFont f = P.font();
-    f.setBold(true);
+    const QFont f = TaskFont(P);
     P.save();
     P.setFont(f);
     const QFontMetrics fm(f);
@@ -415,7 +457,8 @@ void TPlanRenderer::PaintTask(QPainter& P, const TPlanProjection& Pr, const std:
         P.setBrush(Qt::white);
         P.drawEllipse(q, 4, 4);
         P.setPen(task);
-        P.drawText(QPointF(q.x() + 7, q.y() + fm.ascent() / 2), T->Name);
+        if (size_t(idx) < fTaskLabels.size() && fTaskLabels[size_t(idx)])
+            P.drawText(QPointF(q.x() + 7, q.y() + fm.ascent() / 2), T->Name);
         if (T->Reached > 0 && Trj) {
             if (const TRec* R = FixAtTime(*Trj, T->Time)) {
                 P.setPen(Col(ciReached));
@@ -510,6 +553,9 @@ void TPlanRenderer::Paint(QPainter& P, const QSize& Size, int BottomBand, const 
     P.setClipRect(QRect(0, 0, Size.width(), std::max(0, Size.height() - BottomBand)));
     PaintMap(P, Pr);
     PaintZones(P, Size, Pr);
+    fLabels = TLabelPlacer();
+    fLabelBoxes.clear();
+    ReserveTaskLabels(P, Pr);
     PaintWaypoints(P, Size, Pr, Marks.MarkedWpt);
     PaintTask(P, Pr, Marks.SearchRadii);
     if (SyncTrj)

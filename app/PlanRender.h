@@ -2,6 +2,7 @@
 // Drawing of the plan view apart from the widget: the layer painter that draws the model's
 // current instances into any QPainter through the plan projection.
 #include "model/Define.h"
+#include "model/LabelPlace.h"
 #include "print/PlanProjection.h"
 
 #include <QPointF>
@@ -63,8 +64,23 @@ public:
     void PaintCursor(QPainter& P, const TPlanProjection& Pr, const TRec& R);
     void PaintScaleBand(QPainter& P, const QSize& Size, int BottomBand, const TPlanProjection& Pr);
 
+    // The boxes of the names written by the last painting (waypoints and turn points).
+    const std::vector<QRect>& LabelBoxes() const { return fLabelBoxes; }
+
 private:
     void UpdateZoneCache(const QSize& Size, const TPlanProjection& Pr);
+    // Takes the places of the turn-point names before the waypoints' names, which often stand
+    // at the same points: the task's names win.
+    void ReserveTaskLabels(QPainter& P, const TPlanProjection& Pr);
+    QFont TaskFont(const QPainter& P) const;
+
+    // Writes Text at Baseline when its box overlaps no name written before.
+    bool PlaceLabel(const QPainter& P, const QPointF& Baseline, const QString& Text);
+    TLabelPlacer fLabels;
+    std::vector<QRect> fLabelBoxes;
+    // Which turn-point names found room (set by ReserveTaskLabels for the next PaintTask).
+    std::vector<bool> fTaskLabels;
+    bool fTaskReserved = false;
 
     // Zone outlines in positions for one zone set (by address and count), then in pixels for
     // one projection.

@@ -9,6 +9,7 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -135,11 +136,12 @@ TFileKindRow OpenKindRow(int Kind, int Language)
         s.AllFormatsLabel = L(Language, "Way-points tout format", "Every waypoints file");
         s.AllFilesLabel = AllFiles(Language);
         s.Filter = *s.AllFormatsLabel +
-                   QStringLiteral("|*.ZPH;*.DBF;*.DA4;*.TPT;*.WPT;*.DAT;*.WPZ;*.DBT|Zephalon (*.ZPH)|*.ZPH|"
-                                  "dBase (*.DBF)|*.DBF|LX computer (*.DA4)|*.DA4|*.TPT|*.TPT|"
-                                  "Texte tabulé"
-                                  " (*.WPT)|*.WPT|"
-                                  "Cambridge (*.DAT)|*.DAT|Zander (*.WPZ)|*.WPZ|Volkslogger (*.DBT)|*.DBT|") +
+                   QStringLiteral(
+                       "|*.ZPH;*.DBF;*.DA4;*.TPT;*.WPT;*.DAT;*.WPZ;*.DBT;*.CUP;*.GPX|Zephalon (*.ZPH)|*.ZPH|"
+                       "dBase (*.DBF)|*.DBF|LX computer (*.DA4)|*.DA4|*.TPT|*.TPT|"
+                       "Texte tabulé"
+                       " (*.WPT)|*.WPT|"
+                       "Cambridge (*.DAT)|*.DAT|Zander (*.WPZ)|*.WPZ|Volkslogger (*.DBT)|*.DBT|") +
                    *s.AllFilesLabel + QStringLiteral("|*.*");
         s.OptionsAdd = ofFileMustExist;
         s.OptionsRemove = ofAllowMultiSelect | ofOverwritePrompt;
@@ -206,8 +208,10 @@ TFileKindRow SaveKindRow(int Kind, int Language, bool TaskHasTrns, bool SwpOpen)
         s.OptionBtn = Shown();
         s.Memo = NarrowMemo;
         s.Filter =
+            // Only the formats the program writes: offering one it only reads would end in
+            // "unknown file type" after the user chose it.
             QStringLiteral("Zephalon (*.ZPH)|*.ZPH|IGC (*.IGC)|*.IGC|OGC KML Google Earth (*.KML)|*.KML|"
-                           "GeoSetter (*.GST)|*.GST|Skyforce Logger (*.DAT)|*.DAT|Way 1.2 (*.TRL)|*.TRL|") +
+                           "Skyforce Logger (*.DAT)|*.DAT|") +
             *s.AllFilesLabel + QStringLiteral("|*.*");
         break;
     case fkSaveWpt:
@@ -273,12 +277,18 @@ QRect InPanel(int X, int Y, int W, int H)
     return QRect(X + PanelBorder, Y + PanelBorder, W, H);
 }
 
-// A check box as wide as its text needs, at most the 290 pixels it is given.
+// A check box as wide as its text needs: the texts differ by language and font, and a cut
+// text hides what the box does.
 void FitCheckBox(QCheckBox* C, int X, int Y)
 {
+    // Sizes as the style will show them (a widget is polished only when first shown).
+    C->ensurePolished();
     const QSize h = C->sizeHint();
-    C->setGeometry(InPanel(X, Y, std::min(290, h.width()), std::max(16, h.height())));
+    C->setGeometry(InPanel(X, Y, h.width(), std::max(16, h.height())));
 }
+
+// Space kept between two controls of the panel.
+constexpr int PanelGap = 10;
 
 } // namespace
 
@@ -304,6 +314,7 @@ TOpenCustomDialog::TOpenCustomDialog(QWidget* Owner) : QFileDialog(Owner)
     FitCheckBox(CheckBox2, 10, 60);
     ComboBox = new QComboBox(ExtPanel);
     ComboBox->setObjectName(QStringLiteral("ComboBox"));
+    ComboBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     const int comboH = std::max(16, ComboBox->sizeHint().height());
     ComboBox->setGeometry(InPanel(300, 58, 140, comboH));
     ComboBoxLbl = new QLabel(ExtPanel);
@@ -388,6 +399,7 @@ void TOpenCustomDialog::Prepare(const TFileKindRow& Row)
     }
     if (Row.Memo) Memo->setGeometry(Row.Memo->translated(PanelBorder, PanelBorder));
     if (Row.MemoVisible) Memo->setVisible(*Row.MemoVisible);
+    LayoutPanel();
     if (Row.AllFormatsLabel) AllFormatsLabel = *Row.AllFormatsLabel;
     if (Row.AllFilesLabel) AllFilesLabel = *Row.AllFilesLabel;
 
@@ -417,6 +429,34 @@ void TOpenCustomDialog::Prepare(const TFileKindRow& Row)
     const QString proposed =
         FileName.isEmpty() ? QString() : QFileInfo(QDir(dir), FileName).absoluteFilePath();
     UpdatePreview(proposed);
+}
+
+void TOpenCustomDialog::LayoutPanel()
+{
+    // The controls keep their places unless a text needs more room: then what stands to the
+    // right of the check boxes (the class list, the memo) moves right, and the panel widens.
+    for (QWidget* w : std::initializer_list<QWidget*>{OptionBtn, CheckBox1, CheckBox2, ComboBox, ComboBoxLbl})
+        w->ensurePolished();
+    OptionBtn->resize(std::max(75, OptionBtn->sizeHint().width()), OptionBtn->height());
+    int right = 0;
+    for (QWidget* w : std::initializer_list<QWidget*>{OptionBtn, CheckBox1, CheckBox2})
+        if (!w->isHidden()) right = std::max(right, w->geometry().right() + 1);
+    const int column = right > 0 ? right + PanelGap : 0;
+
+    const int lblW = std::max(140, ComboBoxLbl->sizeHint().width());
+    const int comboX = std::max(300 + PanelBorder, column);
+    const int lblH = std::max(13, ComboBoxLbl->sizeHint().height());
+    ComboBox->setGeometry(comboX, ComboBox->y(), std::max(140, ComboBox->sizeHint().width()),
+                          ComboBox->height());
+    ComboBoxLbl->setGeometry(comboX, ComboBox->y() - lblH, lblW, lblH);
+
+    if (Memo->width() > 0 && Memo->x() < column) Memo->move(column, Memo->y());
+
+    int width = PanelWidth;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{OptionBtn, CheckBox1, CheckBox2, ComboBox, ComboBoxLbl, Memo})
+        if (!w->isHidden()) width = std::max(width, w->geometry().right() + 1 + PanelBorder);
+    ExtPanel->setMinimumSize(width, PanelHeight);
 }
 
 bool TOpenCustomDialog::RunModal()
@@ -482,6 +522,18 @@ void TOpenCustomDialog::OptionBtnClick()
 }
 
 void TOpenCustomDialog::FilterChanged(int) {}
+
+void TOpenCustomDialog::hideEvent(QHideEvent* e)
+{
+    // A completion list still open when the dialog closes (a typed name and Enter) is a popup
+    // of its own: it would stay over the main window and take the next key or click.
+    QList<QCompleter*> completers = findChildren<QCompleter*>();
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        if (edit->completer() && !completers.contains(edit->completer())) completers << edit->completer();
+    for (QCompleter* c : completers)
+        if (c->popup() && c->popup()->isVisible()) c->popup()->hide();
+    QFileDialog::hideEvent(e);
+}
 
 void TOpenCustomDialog::accept()
 {

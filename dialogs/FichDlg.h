@@ -151,11 +151,14 @@ protected:
     // Applies the kind's row and the start folder; split from Execute for the save dialog.
     void Prepare(const TFileKindRow& Row);
     void ApplyControl(QWidget* W, const TCtlState& S);
+    // Places the panel's controls so that every text shows whole.
+    void LayoutPanel();
     void StoreResults();
     void OptionBtnClick();
     virtual void FilterChanged(int Entry);
     // Runs the dialog once Prepare has set it up; true when confirmed.
     bool RunModal();
+    void hideEvent(QHideEvent* e) override;
 
     unsigned fOptions = 0;
     QString fFilter;

@@ -5,14 +5,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1; shift
 bash "$root/scripts/install-deps.sh"
-# ccache hits from a clone in any folder: paths relative to the clone's root, the build folder
-# not hashed, debug info that names no absolute path.
-export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
-export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/zephalon-ccache}
-export CCACHE_BASEDIR=$root
-export CCACHE_NOHASHDIR=true
+# The compiler cache's settings (relative paths, no hashing of the build folder, no absolute
+# path in the objects) come with the build itself (CMakeLists.txt); CCACHE_DIR picks the cache.
 export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-20G}
 jobs=${ZPH_JOBS:-$(nproc)}
-cmake -S "$root" -B "$root/$dir" -G Ninja \
-  "-DCMAKE_CXX_FLAGS=-ffile-prefix-map=$root/=" "$@" >/dev/null
+cmake -S "$root" -B "$root/$dir" -G Ninja "$@" >/dev/null
 cmake --build "$root/$dir" -j "$jobs" ${ZPH_TARGETS:-}

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -201,4 +202,27 @@ TEST(LangageTest, RegisteredRoutinesRunInOrderAndReplaceByName)
     EXPECT_EQ(ran, (QStringList{QStringLiteral("A2"), QStringLiteral("B")}));
     RegisterLangRoutine(QStringLiteral("TestA"), {});
     RegisterLangRoutine(QStringLiteral("TestB"), {});
+}
+
+TEST(LangageTest, QtOwnControlsFollowTheLanguage)
+{
+    TLanguageGuard guard;
+    QFileDialog dlg;
+    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+    auto* lookIn = dlg.findChild<QLabel*>(QStringLiteral("lookInLabel"));
+    ASSERT_NE(lookIn, nullptr);
+    const QString english = lookIn->text();
+
+    Language = 0;
+    SetFrenchTexts();
+    ASSERT_TRUE(SetQtLanguage(0)) << "Qt's French catalogue is missing";
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
+    QCoreApplication::processEvents();
+    EXPECT_NE(lookIn->text(), english);
+
+    Language = 1;
+    SetFrenchTexts();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
+    EXPECT_EQ(lookIn->text(), english);
 }

@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -147,6 +148,51 @@ TEST_F(MainFormTest, StartsWithoutTraceOrOnAMissingFile)
     Start(QStringLiteral("/nonexistent/flight.igc"));
     EXPECT_EQ(Trj, nullptr);
     EXPECT_FALSE(Msg::Log().isEmpty()); // the failure was reported
+}
+
+// Counts the paintings of a widget.
+class TPaintCount : public QObject
+{
+public:
+    int Count = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) ++Count;
+        return false;
+    }
+};
+
+TEST_F(MainFormTest, StartUpQuestionsComeAfterTheWindowIsPainted)
+{
+    // The missing command-line trace and the association of a declared task both ask or tell.
+    for (const QString& file : {QStringLiteral("/nonexistent/flight.igc"), IgcWithTask}) {
+        SCOPED_TRACE(file.toStdString());
+        StartZephalon(file);
+        SetFileDialogHook([](TFileKind, TFileChoice&) { return false; });
+        TPaintCount paints;
+        PlanForm->installEventFilter(&paints);
+        int asked = 0, paintedWhenAsked = -1;
+        bool visibleWhenAsked = false;
+        Msg::SetHeadless(false);
+        Msg::SetHandler([&](const QString&, TMsgType, int Buttons, const QString&) {
+            if (asked++ == 0) {
+                paintedWhenAsked = paints.Count;
+                visibleWhenAsked = MainForm->isVisible();
+            }
+            return Msg::DefaultAnswer(Buttons);
+        });
+        MainForm->resize(1200, 800);
+        MainForm->show();
+        EXPECT_TRUE(QTest::qWaitFor([] { return MainForm->StartDone(); }, 10000));
+        Msg::SetHandler(nullptr);
+        Msg::SetHeadless(true);
+        EXPECT_GT(asked, 0);
+        EXPECT_TRUE(visibleWhenAsked);
+        EXPECT_GT(paintedWhenAsked, 0);
+        PlanForm->removeEventFilter(&paints);
+        DestroyForms();
+        ModelDone();
+    }
 }
 
 TEST_F(MainFormTest, OptionsAreLoadedAtCreationAndSavedAtClose)
@@ -330,6 +376,21 @@ TEST_F(MainFormTest, FitTakesShiftAndCtrlFromTheToolBarClick)
     // Ctrl without a valid map falls back to the trace.
     QTest::mouseClick(fit, Qt::LeftButton, Qt::ControlModifier);
     EXPECT_EQ(PlanForm->CtrLati, trjLat);
+
+    // The key takes Shift as the click does.
+    QTest::keyClick(PlanForm, Qt::Key_F5, Qt::ShiftModifier);
+    EXPECT_NEAR(PlanForm->CtrLati, -2950000, 1000);
+    QTest::keyClick(PlanForm, Qt::Key_F5);
+    EXPECT_EQ(PlanForm->CtrLati, trjLat);
+
+    // So does the menu's entry.
+    auto* view = MainForm->menuBar()->findChild<QMenu*>(QStringLiteral("ViewMenu"));
+    ASSERT_NE(view, nullptr);
+    view->popup(MainForm->mapToGlobal(QPoint(10, 10)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ShiftModifier,
+                      view->actionGeometry(MainForm->Ajuste).center());
+    EXPECT_NEAR(PlanForm->CtrLati, -2950000, 1000);
 
     const double zoom = PlanForm->Zoom;
     MainForm->ZoomPlus->trigger();

@@ -759,3 +759,44 @@ TEST_F(PlanTest, AutoSelectMapLoadsTheMapUnderTheCurrentPoint)
 }
 
 } // namespace
+
+TEST_F(PlanTest, WaypointNamesNeverOverlapAndTurnPointNamesWin)
+{
+    // 99 waypoints over 60 x 60 km, seen at 200 km and 500 km across.
+    NewSwp();
+    uint32_t seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+    for (int i = 0; i < 99; ++i) {
+        const QByteArray name = "Point " + QByteArray::number(i);
+        AddWpt(4500000 + int32(next() % 54000), 600000 + int32(next() % 76000), name.constData());
+    }
+    // A turn point at the first waypoint, under the same name.
+    MakeTrace({{4500000, 600000, 1000000}, {4500000, 600100, 1000100}});
+    AddTurnPoints({{Swp->First->Lat, Swp->First->Lon}});
+    Stn->First->Name = Swp->First->Name;
+    for (double km : {200.0, 500.0}) {
+        SCOPED_TRACE(km);
+        const QSize size(800, 600);
+        const TPlanProjection pr = TPlanProjection::Make(4527000, 638000, 800 / (km / 111.2 * 1e5), 800, 600);
+        QImage img(size, QImage::Format_RGB32);
+        QPainter p(&img);
+        TPlanRenderer r;
+        r.Paint(p, size, 0, pr, TPlanMarks());
+        p.end();
+        const std::vector<QRect>& boxes = r.LabelBoxes();
+        EXPECT_GT(boxes.size(), 3u);
+        EXPECT_LT(boxes.size(), 99u);
+        for (size_t i = 0; i < boxes.size(); ++i)
+            for (size_t j = i + 1; j < boxes.size(); ++j)
+                EXPECT_FALSE(boxes[i].intersects(boxes[j])) << i << " " << j;
+        // The turn point's name took its place first; its waypoint's name was left out.
+        const QPointF tp = pr.ToScreen(*Stn->First);
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_NEAR(boxes.front().left(), tp.x() + 6, 1);
+        // The points stay (a few may lie under a name or the task's marks).
+        int marked = 0;
+        for (const TWpt* W = Swp->First; W; W = W->Next)
+            marked += ColourNear(img, pr.ToScreen(*W) + QPointF(3, 0), C(ciWaypoint), 1);
+        EXPECT_GE(marked, 90);
+    }
+}

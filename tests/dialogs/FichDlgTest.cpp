@@ -9,8 +9,10 @@
 #include "platform/Msg.h"
 #include "support/Fixtures.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,7 +22,9 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -97,7 +101,8 @@ TEST(FichDlgTable, OpenTextsAndFilters)
 
     s = OpenKindRow(fkOpenWpt, 0);
     EXPECT_EQ(s.Filter,
-              "Way-points tout format|*.ZPH;*.DBF;*.DA4;*.TPT;*.WPT;*.DAT;*.WPZ;*.DBT|Zephalon (*.ZPH)|*.ZPH|"
+              "Way-points tout format|*.ZPH;*.DBF;*.DA4;*.TPT;*.WPT;*.DAT;*.WPZ;*.DBT;*.CUP;*.GPX|Zephalon "
+              "(*.ZPH)|*.ZPH|"
               "dBase (*.DBF)|*.DBF|LX computer (*.DA4)|*.DA4|*.TPT|*.TPT|Texte tabulé (*.WPT)|*.WPT|"
               "Cambridge (*.DAT)|*.DAT|Zander (*.WPZ)|*.WPZ|Volkslogger (*.DBT)|*.DBT|"
               "Tous fichiers (*.*)|*.*");
@@ -144,7 +149,7 @@ TEST(FichDlgTable, SaveKindsByTaskAndWaypointState)
                 EXPECT_EQ(
                     s.Filter,
                     QString("Zephalon (*.ZPH)|*.ZPH|IGC (*.IGC)|*.IGC|OGC KML Google Earth (*.KML)|*.KML|"
-                            "GeoSetter (*.GST)|*.GST|Skyforce Logger (*.DAT)|*.DAT|Way 1.2 (*.TRL)|*.TRL|") +
+                            "Skyforce Logger (*.DAT)|*.DAT|") +
                         (lang ? "Every file (*.*)" : "Tous fichiers (*.*)") + "|*.*");
                 EXPECT_TRUE(s.CheckBox1.Visible && s.CheckBox2.Visible && s.OptionBtn.Visible);
                 EXPECT_EQ(*s.CheckBox1.Enabled, task);
@@ -229,7 +234,7 @@ TEST(FichDlgFilters, LabelsAreNeverReadAsPatterns)
 TEST(FichDlgFilters, SaveExtensionOfEveryEntry)
 {
     const QString trj = SaveKindRow(fkSaveTrj, 0, true, true).Filter;
-    const QStringList trjExt{".ZPH", ".IGC", ".KML", ".GST", ".DAT", ".TRL", ""};
+    const QStringList trjExt{".ZPH", ".IGC", ".KML", ".DAT", ""};
     for (int i = 0; i < trjExt.size(); ++i) EXPECT_EQ(SaveExtFor(trj, i + 1, "/home/p/vol"), trjExt[i]) << i;
     const QString wpt = SaveKindRow(fkSaveWpt, 1, true, true).Filter;
     const QStringList wptExt{".ZPH", ".WPT", ".DAT", ".WPZ", ""};
@@ -405,12 +410,68 @@ TEST_F(FichDlgRun, EmptyOrMissingStartFolderOpensHome)
     }
 }
 
+// Whether one of the patterns of filter entry N (from 1) matches the file's name.
+bool EntryMatches(const QString& Filter, int N, const QString& Path)
+{
+    const QString name = QFileInfo(Path).fileName();
+    for (const QString& p : ParseDlgFilter(Filter).value(N - 1).Patterns) {
+        const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(NormalisePattern(p)),
+                                    QRegularExpression::CaseInsensitiveOption);
+        if (re.match(name).hasMatch()) return true;
+    }
+    return false;
+}
+
+TEST_F(FichDlgRun, FiltersAgreeWithWhatTheFilesLayerReadsAndWrites)
+{
+    Msg::SetHeadless(true);
+    // Every real file that opens is offered by the all-formats entry.
+    const QString wptAll = OpenKindRow(fkOpenWpt, 0).Filter, trjAll = OpenKindRow(fkOpenTrj, 0).Filter;
+    int wptOpened = 0, trjOpened = 0;
+    for (const char* folder : {"waypoints", "igc", "gpx", "kml", "nmea", "magellan", "garmin"}) {
+        const QDir dir(QStringLiteral(ZPH_TESTDATA "/") + folder);
+        for (const QFileInfo& f : dir.entryInfoList(QDir::Files)) {
+            SCOPED_TRACE(f.fileName().toStdString());
+            if (OpenSwpFile(f.filePath())) {
+                ++wptOpened;
+                EXPECT_TRUE(EntryMatches(wptAll, 1, f.filePath()));
+            }
+            FreeSwp();
+            if (OpenTrjFiles(f.filePath(), 0) > 0) {
+                ++trjOpened;
+                EXPECT_TRUE(EntryMatches(trjAll, 1, f.filePath()));
+            }
+            while (FirstTrj) CloseTrj(FirstTrj);
+        }
+    }
+    EXPECT_GE(wptOpened, 4);
+    EXPECT_GE(trjOpened, 10);
+
+    // Every format the save dialogs offer is written.
+    ASSERT_GT(OpenTrjFiles(QStringLiteral(ZPH_TESTDATA "/igc/27GLQKF3.igc"), 0), 0);
+    ASSERT_TRUE(OpenSwpFile(QStringLiteral(ZPH_TESTDATA "/waypoints/euregio9.cup")));
+    const QString trjSave = SaveKindRow(fkSaveTrj, 0, true, true).Filter;
+    const QString wptSave = SaveKindRow(fkSaveWpt, 0, true, true).Filter;
+    for (int i = 1; i <= ParseDlgFilter(trjSave).size(); ++i) {
+        const QString ext = FilterEntryExt(trjSave, i);
+        if (ext.isEmpty()) continue;
+        QString error;
+        EXPECT_TRUE(WriteTrjFile(*Trj, tmp.filePath("vol" + ext), false, false, error)) << ext.toStdString();
+    }
+    for (int i = 1; i <= ParseDlgFilter(wptSave).size(); ++i) {
+        const QString ext = FilterEntryExt(wptSave, i);
+        if (ext.isEmpty()) continue;
+        QString error;
+        EXPECT_TRUE(WriteSwpFile(*Swp, tmp.filePath("points" + ext), error)) << ext.toStdString();
+    }
+}
+
 TEST_F(FichDlgRun, SaveTraceWithEveryFilterEntry)
 {
     TTrj* T = NewTrj();
     T->Pilot = "Pilote X";
     TSaveCustomDialog d;
-    const QStringList exts{".ZPH", ".IGC", ".KML", ".GST", ".DAT", ".TRL", ""};
+    const QStringList exts{".ZPH", ".IGC", ".KML", ".DAT", ""};
     for (int i = 0; i < exts.size(); ++i) {
         SCOPED_TRACE(i);
         d.DlgKind = fkSaveTrj;
@@ -576,6 +637,66 @@ TEST_F(FichDlgRun, AirspaceKindClassComboAndCheckBoxes)
     d.Execute();
     EXPECT_TRUE(d.ComboBox->isHidden() && d.ComboBoxLbl->isHidden() && d.CheckBox2->isHidden());
     EXPECT_EQ(d.windowTitle(), "Ouverture fichier image carte");
+}
+
+TEST_F(FichDlgRun, PanelTextsShowWholeInBothLanguages)
+{
+    TOpenCustomDialog open;
+    TSaveCustomDialog save;
+    for (int lang : {0, 1})
+        for (int kind : {fkOpenTrj, fkSaveTrj, fkOpenWpt, fkSaveWpt, fkOpenStn, fkSaveStn, fkOpenMap,
+                         fkOpenSmp, fkReinstMap, fkSaveSmp}) {
+            SCOPED_TRACE(testing::Message() << "language " << lang << " kind " << kind);
+            Language = lang;
+            TOpenCustomDialog& d = kind % 2 == 1 ? save : open;
+            d.DlgKind = uint8(kind);
+            d.InitialDir = tmp.path();
+            QStringList faults;
+            InLoop(d, [&] {
+                const QRect panel = d.ExtPanel->rect();
+                QList<QWidget*> shown;
+                for (QWidget* w : std::initializer_list<QWidget*>{d.OptionBtn, d.CheckBox1, d.CheckBox2,
+                                                                  d.ComboBoxLbl, d.ComboBox, d.Memo})
+                    if (w->isVisible() && w->width() > 0) shown << w;
+                for (QWidget* w : shown) {
+                    const QString name = w->objectName();
+                    if (w != d.Memo && w->width() < w->sizeHint().width())
+                        faults << name + " cut: " + QString::number(w->width()) + " < " +
+                                      QString::number(w->sizeHint().width());
+                    if (!panel.contains(w->geometry())) faults << name + " outside the panel";
+                    for (QWidget* o : shown)
+                        if (o != w && o->objectName() > name && o->geometry().intersects(w->geometry()))
+                            faults << name + " overlaps " + o->objectName();
+                }
+                d.reject();
+            });
+            d.Execute();
+            EXPECT_TRUE(faults.isEmpty()) << faults.join("; ").toStdString();
+        }
+}
+
+TEST_F(FichDlgRun, NoCompletionListOutlivesTheDialog)
+{
+    Touch("zones.txt", "AC D\r\n");
+    Touch("zones2.txt", "AC D\r\n");
+    TOpenCustomDialog d;
+    d.DlgKind = fkOpenSmp;
+    d.InitialDir = tmp.path();
+    QWidget* popup = nullptr;
+    InLoop(d, [&] {
+        Listed(d, 4);
+        QLineEdit* edit = NameEdit(d);
+        edit->setFocus();
+        QTest::keyClicks(edit, "zon");
+        WaitFor([&] { return edit->completer() && edit->completer()->popup()->isVisible(); });
+        popup = edit->completer() ? edit->completer()->popup() : nullptr;
+        if (popup && popup->isVisible()) edit->setText("zones.txt");
+        d.accept();
+    });
+    ASSERT_TRUE(d.Execute());
+    ASSERT_NE(popup, nullptr);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
 TEST_F(FichDlgRun, PreviewFollowsTheFileUnderTheCursorAndTheOptionsButton)

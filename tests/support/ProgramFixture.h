@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTest>
 #include <gtest/gtest.h>
 
 class ProgramFixture : public ::testing::Test
@@ -32,12 +33,14 @@ protected:
         Language = 0;
         QFile::remove(IniFileName());
     }
-    // Starts as the program does with File on its command line and shows the main window.
+    // Starts as the program does with File on its command line and shows the main window, its
+    // start-up finished.
     static void StartProgram(const QString& File = QString(), int Width = 1200, int Height = 800)
     {
         StartZephalon(File);
         MainForm->resize(Width, Height);
         MainForm->show();
+        ASSERT_TRUE(QTest::qWaitFor([] { return MainForm->StartDone(); }, 10000));
         QCoreApplication::processEvents();
     }
 };
