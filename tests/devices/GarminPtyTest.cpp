@@ -7,6 +7,7 @@
 #include "sim/SimGarmin.h"
 #include "support/FakeLink.h"
 #include "support/Fixtures.h"
+#include "support/PrintQString.h"
 #include "support/PtyFixture.h"
 
 #include <QDate>

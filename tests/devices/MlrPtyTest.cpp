@@ -9,6 +9,7 @@
 #include "sim/SimMlr.h"
 #include "support/FakeLink.h"
 #include "support/Fixtures.h"
+#include "support/PrintQString.h"
 #include "support/PtyFixture.h"
 
 #include <QCheckBox>

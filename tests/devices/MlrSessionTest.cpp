@@ -4,6 +4,7 @@
 #include "model/Calc.h"
 #include "support/FakeLink.h"
 #include "support/Fixtures.h"
+#include "support/PrintQString.h"
 
 #include <QDate>
 #include <gtest/gtest.h>

@@ -9,12 +9,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 // Runs the event loop until done() holds or ms milliseconds passed; done() at the end.
 inline bool WaitFor(const std::function<bool()>& done, int ms = 15000)
 {
