@@ -3,6 +3,7 @@
 // direction, no FAI). Targets: the engine within 1.5 x a plain four-deep loop and under 2 s on
 // the sphere and on WGS84; the window's search to its last row shown under 2 s; Stop under
 // 200 ms; sorting 1,000,000 rows by Dist and by a name under 1 s each; at most 32 bytes a row.
+#include "BenchSupport.h"
 #include "dialogs/CalcStn.h"
 #include "dialogs/CalcStnEngine.h"
 #include "dialogs/InfoPrgs.h"
@@ -171,11 +172,8 @@ int main(int argc, char** argv)
     c->Lon = int32((int64_t(Swp->LonMin) + Swp->LonMax) / 2);
     c->Name = QStringLiteral("CENTRE");
     Swp->AddWpt(c);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int rc = RunBenchmarks(argc, argv);
     delete InfoPrgsForm;
     ModelDone();
-    return 0;
+    return rc;
 }

@@ -2,6 +2,7 @@
 // their real timers: the logger's download pace, and the live receiver's backlog, recording and
 // view repaint delay while the live trace grows.
 //   ZPH_BENCH_NMEA_SECONDS shortens the live reading (60 s by default).
+#include "BenchSupport.h"
 #include "app/Cutt.h"
 #include "app/Main.h"
 #include "app/Plan.h"
@@ -265,8 +266,5 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("ZEPHALON_HOME", home.path().toUtf8());
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

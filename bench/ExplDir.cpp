@@ -5,6 +5,7 @@
 // Targets: listing < 1.5 s with no event-loop pause above 100 ms; stop < 200 ms; showing again
 // < 50 ms; each sort < 50 ms.
 #include "dialogs/ExplDir.h"
+#include "BenchSupport.h"
 #include "model/Define.h"
 #include "model/Options.h"
 #include "platform/Msg.h"
@@ -158,9 +159,5 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ModelInit();
     Msg::SetHeadless(true);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // data and on each of the others (with and without a declared task: without one the path length
 // is worked out from every fix). Target: under 20 ms per change of selection.
 #include "dialogs/FilePreview.h"
+#include "BenchSupport.h"
 #include "dialogs/FichDlg.h"
 #include "model/Define.h"
 
@@ -123,9 +124,5 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     RegisterEachIgc();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

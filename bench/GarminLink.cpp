@@ -2,21 +2,20 @@
 // downloaded at 9600 bit/s, once on a virtual clock (bytes delivered at line speed, ticks of
 // 40 ms) and once over a pseudo-terminal with a receiver paced at line speed.
 #include "devices/GarminLink.h"
+#include "BenchSupport.h"
 #include "devices/GarminCodec.h"
 #include "devices/GarminSession.h"
 #include "model/Define.h"
 #include "platform/Msg.h"
+#include "support/FakeLink.h"
+#include "support/PtyFixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <deque>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -93,43 +92,13 @@ private:
     std::deque<std::pair<uint8_t, QByteArray>> fStream;
 };
 
-// The user side: nothing shown, the timer a flag.
-class QuietUi : public IDeviceStatus, public IDeviceProgress, public TMsgPrompts, public IDeviceTimer
-{
-public:
-    bool On = false;
-    QString Text;
-    TDeviceUi Ui()
-    {
-        TDeviceUi u;
-        u.Status = this;
-        u.Progress = this;
-        u.Prompts = this;
-        u.Timer = this;
-        return u;
-    }
-    void SetInfo(const QString& t) override { Text = t; }
-    QString InfoText() const override { return Text; }
-    void SetProgress(int) override {}
-    void SetTimerEnabled(bool o) override { On = o; }
-    bool TimerEnabled() const override { return On; }
-    void SetTimerInterval(int) override {}
-    int TimerInterval() const override { return 40; }
-};
-
 // A line in virtual time: each direction carries one byte every 1/960 s; the receiver hears a
 // byte when it has arrived and answers at once.
-class VirtualLine : public ISerialLink
+class VirtualLine : public VirtualLinkBase
 {
 public:
     explicit VirtualLine(Receiver& R) : fDev(R) {}
     double Now = 0;
-    void SetPort(const QString&) override {}
-    void SetBaudRate(TBaudRate) override {}
-    void SetStopBits(TStopBits) override {}
-    void Open() override { fOpen = true; }
-    void Close() override { fOpen = false; }
-    bool Connected() const override { return fOpen; }
     QByteArray Read(int Count) override
     {
         Run();
@@ -149,7 +118,6 @@ public:
         }
         fToDevFree = t;
     }
-    void ClearBuffer(bool, bool) override {}
 
 private:
     // The receiver hears every byte that has arrived by now, at the time it arrived.
@@ -168,7 +136,6 @@ private:
         }
     }
     Receiver& fDev;
-    bool fOpen = false;
     std::deque<std::pair<char, double>> fToDev, fToHost;
     double fToDevFree = 0, fToHostFree = 0;
 };
@@ -252,12 +219,12 @@ static void BM_TrackLogVirtualTime(benchmark::State& state)
         ModelInit();
         Receiver dev(n);
         VirtualLine line(dev);
-        QuietUi ui;
+        FakeDeviceUi ui;
         TGarminSession s(line, ui.Ui());
         s.Options.TrjTimeBox = false;
         s.DownTrk("COM1");
         double start = -1;
-        while (ui.On && line.Now < 3600) {
+        while (ui.Enabled && line.Now < 3600) {
             line.Now += 0.040;
             s.Tick();
             if (start < 0 && s.StepNo() == 13) start = line.Now;
@@ -276,18 +243,11 @@ BENCHMARK(BM_TrackLogVirtualTime)->Arg(10000)->Iterations(1)->Unit(benchmark::kM
 static void BM_TrackLogPty(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
-    int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+    PtyFixture pty;
+    if (!pty.Ok()) {
         state.SkipWithError("no pseudo-terminal");
         return;
     }
-    termios t{};
-    tcgetattr(master, &t);
-    cfmakeraw(&t);
-    tcsetattr(master, TCSANOW, &t);
-    char name[128];
-    ptsname_r(master, name, sizeof name);
-    int keep = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     double seconds = 0;
     for (auto _ : state) {
         ModelDone();
@@ -295,30 +255,27 @@ static void BM_TrackLogPty(benchmark::State& state)
         Receiver dev(n);
         std::atomic<bool> stop{false};
         std::thread device([&] {
-            char buf[256];
             while (!stop) {
-                pollfd p{master, POLLIN, 0};
-                if (poll(&p, 1, 5) <= 0) continue;
-                const ssize_t r = read(master, buf, sizeof buf);
-                if (r <= 0) continue;
-                const QByteArray answer = dev.Hear(QByteArray(buf, static_cast<qsizetype>(r)));
+                const QByteArray heard = pty.ReadMaster(5);
+                if (heard.isEmpty()) continue;
+                const QByteArray answer = dev.Hear(heard);
                 // Paced: one byte every 1/960 s.
                 for (char c : answer) {
                     std::this_thread::sleep_for(std::chrono::microseconds(1041));
-                    (void)!write(master, &c, 1);
+                    pty.WriteMaster(QByteArray(1, c));
                 }
             }
         });
         TComPortLink link;
-        link.ComPort().SetDevicePath(QString::fromLocal8Bit(name));
-        QuietUi ui;
+        link.ComPort().SetDevicePath(pty.SlavePath());
+        FakeDeviceUi ui;
         TGarminSession s(link, ui.Ui());
         s.Options.TrjTimeBox = false;
         s.DownTrk("COM1");
         QElapsedTimer clock;
         clock.start();
         qint64 next = 0, start = -1;
-        while (ui.On && clock.elapsed() < 600000) {
+        while (ui.Enabled && clock.elapsed() < 600000) {
             next += 40;
             const qint64 wait = next - clock.elapsed();
             if (wait > 0) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
@@ -331,8 +288,6 @@ static void BM_TrackLogPty(benchmark::State& state)
         s.StopCom();
         if (!Trj || Trj->RecCount != n) state.SkipWithError("points lost");
     }
-    close(keep);
-    close(master);
     state.counters["real_s"] = seconds;
     state.counters["ratio"] = seconds / (n * PointBound());
     state.counters["ms_per_point"] = 1000 * seconds / n;
@@ -345,8 +300,5 @@ int main(int argc, char** argv)
     qputenv("ZEPHALON_HOME", home.path().toUtf8());
     QCoreApplication app(argc, argv);
     Msg::SetHeadless(true);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -7,6 +7,7 @@
 //   BM_CalibrationScroll     repaint of a 1920 x 1080 view after a scroll (16 ms)
 //   BM_ChooserKeystroke      catalogue of 1,000 maps: one keystroke in the filter, list refilled
 //                            and memo shown (50 ms); arg 1 with the folder filter
+#include "BenchSupport.h"
 #include "dialogs/Inimap.h"
 #include "dialogs/Reachmap.h"
 #include "files/MapCal.h"
@@ -226,9 +227,7 @@ int main(int argc, char** argv)
     ModelInit();
     InitImageLimits();
     CalibrateBigMap();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int rc = RunBenchmarks(argc, argv);
     ModelDone();
-    return 0;
+    return rc;
 }

@@ -2,12 +2,15 @@
 // bytes a second) on a virtual clock and over a pseudo-terminal, the decoding of a full track
 // log into the model, and the zone point list of a large airspace file.
 #include "devices/MlrLink.h"
+#include "BenchSupport.h"
 #include "devices/MlrSession.h"
 #include "devices/MlrZones.h"
 #include "files/OpenAir.h"
 #include "model/Define.h"
 #include "model/Options.h"
 #include "platform/Msg.h"
+#include "support/FakeLink.h"
+#include "support/PtyFixture.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -15,11 +18,7 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -49,44 +48,14 @@ QByteArray TrackStream(int n)
     return s + MlrEndBlock('T', block);
 }
 
-class QuietUi : public IDeviceStatus, public IDeviceProgress, public TMsgPrompts, public IDeviceTimer
-{
-public:
-    bool On = false;
-    int Ms = 40;
-    QString Text;
-    TDeviceUi Ui()
-    {
-        TDeviceUi u;
-        u.Status = this;
-        u.Progress = this;
-        u.Prompts = this;
-        u.Timer = this;
-        return u;
-    }
-    void SetInfo(const QString& t) override { Text = t; }
-    QString InfoText() const override { return Text; }
-    void SetProgress(int) override {}
-    void SetTimerEnabled(bool o) override { On = o; }
-    bool TimerEnabled() const override { return On; }
-    void SetTimerInterval(int m) override { Ms = m; }
-    int TimerInterval() const override { return Ms; }
-};
-
 // The receiver's stream in virtual time: it starts kSwitchWait after the request and moves at
 // line speed; with Now < 0 every byte is there at once.
-class StreamLink : public ISerialLink
+class StreamLink : public VirtualLinkBase
 {
 public:
     explicit StreamLink(QByteArray Stream) : fStream(std::move(Stream)) {}
     double Now = -1;
     double Start = 0;
-    void SetPort(const QString&) override {}
-    void SetBaudRate(TBaudRate) override {}
-    void SetStopBits(TStopBits) override {}
-    void Open() override { fOpen = true; }
-    void Close() override { fOpen = false; }
-    bool Connected() const override { return fOpen; }
     QByteArray Read(int Count) override
     {
         qsizetype avail = fStream.size();
@@ -102,12 +71,10 @@ public:
     {
         if (Bytes.startsWith("$PMLR,24")) Start = Now + kSwitchWait;
     }
-    void ClearBuffer(bool, bool) override {}
 
 private:
     QByteArray fStream;
     qsizetype fPos = 0;
-    bool fOpen = false;
 };
 
 void NewModel()
@@ -129,14 +96,14 @@ static void BM_BinaryTrackVirtualTime(benchmark::State& state)
         NewModel();
         StreamLink line(stream);
         line.Now = 0;
-        QuietUi ui;
+        FakeDeviceUi ui;
         TMlrSession s(line, ui.Ui());
         s.Options.TrjMde = 2;
         s.Options.TrjTimeBox = false;
         s.StartCom(20, "COM1");
-        while (ui.On && line.Now < 3600) {
+        while (ui.Enabled && line.Now < 3600) {
             s.Tick();
-            line.Now += ui.Ms / 1000.0;
+            line.Now += ui.IntervalMs / 1000.0;
         }
         seconds = line.Now;
         if (!Trj || Trj->RecCount != n) state.SkipWithError("points lost");
@@ -155,7 +122,7 @@ static void BM_BinaryTrackDecode(benchmark::State& state)
         state.PauseTiming();
         NewModel();
         StreamLink line(stream);
-        QuietUi ui;
+        FakeDeviceUi ui;
         TMlrSession s(line, ui.Ui());
         s.Options.TrjMde = 2;
         s.Options.TrjTimeBox = false;
@@ -163,7 +130,7 @@ static void BM_BinaryTrackDecode(benchmark::State& state)
         s.Tick();
         s.Tick();
         state.ResumeTiming();
-        while (ui.On) s.Tick();
+        while (ui.Enabled) s.Tick();
         state.PauseTiming();
         if (!Trj || Trj->RecCount != n) state.SkipWithError("points lost");
         state.ResumeTiming();
@@ -195,30 +162,19 @@ static void BM_BinaryTrackPty(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
     const QByteArray stream = TrackStream(n);
-    int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+    PtyFixture pty;
+    if (!pty.Ok()) {
         state.SkipWithError("no pseudo-terminal");
         return;
     }
-    termios t{};
-    tcgetattr(master, &t);
-    cfmakeraw(&t);
-    tcsetattr(master, TCSANOW, &t);
-    char name[128];
-    ptsname_r(master, name, sizeof name);
-    int keep = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     double seconds = 0;
     for (auto _ : state) {
         NewModel();
         std::atomic<bool> stop{false};
         std::thread device([&] {
             QByteArray heard;
-            char buf[256];
             while (!stop) {
-                pollfd p{master, POLLIN, 0};
-                if (poll(&p, 1, 5) <= 0) continue;
-                const ssize_t r = read(master, buf, sizeof buf);
-                if (r > 0) heard += QByteArray(buf, static_cast<qsizetype>(r));
+                heard += pty.ReadMaster(5);
                 if (!heard.contains("$PMLR,24")) continue;
                 heard.clear();
                 std::this_thread::sleep_for(std::chrono::milliseconds(400));
@@ -229,14 +185,13 @@ static void BM_BinaryTrackPty(benchmark::State& state)
                     std::this_thread::sleep_for(std::chrono::milliseconds(5));
                     const qsizetype due = std::min<qsizetype>(
                         stream.size(), static_cast<qsizetype>(c.nsecsElapsed() * 1e-9 * kBytesPerSecond));
-                    if (due > sent && write(master, stream.constData() + sent, size_t(due - sent)) > 0)
-                        sent = due;
+                    if (due > sent && pty.WriteMaster(stream.mid(sent, due - sent))) sent = due;
                 }
             }
         });
         TComPortLink link;
-        link.ComPort().SetDevicePath(QString::fromLocal8Bit(name));
-        QuietUi ui;
+        link.ComPort().SetDevicePath(pty.SlavePath());
+        FakeDeviceUi ui;
         TMlrSession s(link, ui.Ui());
         s.Options.TrjMde = 2;
         s.Options.TrjTimeBox = false;
@@ -244,8 +199,8 @@ static void BM_BinaryTrackPty(benchmark::State& state)
         QElapsedTimer clock;
         clock.start();
         qint64 next = 0;
-        while (ui.On && clock.elapsed() < 600000) {
-            next += ui.Ms;
+        while (ui.Enabled && clock.elapsed() < 600000) {
+            next += ui.IntervalMs;
             const qint64 wait = next - clock.elapsed();
             if (wait > 0) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
             s.Tick();
@@ -256,8 +211,6 @@ static void BM_BinaryTrackPty(benchmark::State& state)
         s.StopCom();
         if (!Trj || Trj->RecCount != n) state.SkipWithError("points lost");
     }
-    close(keep);
-    close(master);
     state.counters["real_s"] = seconds;
     state.counters["ratio"] = seconds / (stream.size() / kBytesPerSecond + kSwitchWait);
 }
@@ -269,8 +222,5 @@ int main(int argc, char** argv)
     qputenv("ZEPHALON_HOME", home.path().toUtf8());
     QCoreApplication app(argc, argv);
     Msg::SetHeadless(true);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

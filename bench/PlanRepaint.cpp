@@ -4,6 +4,7 @@
 //   BM_PlanRepaintPanned     the window moves each time (zone outlines projected again)
 //   BM_PlanRepaintRefreshed  after a model change (zone arcs and circles expanded again)
 //   BM_PlanRepaintOnMap      as panned, over a 4000 x 4000 scanned map, through its calibration
+#include "BenchSupport.h"
 #include "app/PlanRender.h"
 #include "model/Define.h"
 #include "model/Options.h"
@@ -169,10 +170,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     BuildModel();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int rc = RunBenchmarks(argc, argv);
     ModelDone();
-    return 0;
+    return rc;
 }

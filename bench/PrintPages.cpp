@@ -2,6 +2,7 @@
 // resident memory under 150 MB, reported as the PeakRssMB counter), and the texts of a detail
 // page (title, results band, seven turn-point cells) drawn on a 600-dpi page image made
 // beforehand (target under 50 ms).
+#include "BenchSupport.h"
 #include "files/IgcFile.h"
 #include "model/Define.h"
 #include "model/Options.h"
@@ -14,16 +15,8 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 namespace {
-
-double PeakRssMB()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024.0;
-}
 
 void BM_WaypointListToPdf(benchmark::State& state)
 {
@@ -64,27 +57,14 @@ BENCHMARK(BM_WaypointListToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_DetailPageTexts(benchmark::State& state)
 {
-    ModelDone();
-    ModelInit();
-    TReadReport r;
-    if (!LoadIgcTrj(QStringLiteral(ZPH_TESTDATA "/igc/01lz1hq1.igc"), true, r)) {
-        state.SkipWithError("no flight");
-        return;
-    }
-    FindReachedTrn();
-    QImage page(4961, 7016, QImage::Format_RGB32);
-    page.setDotsPerMeterX(23622);
-    page.setDotsPerMeterY(23622);
+    if (!LoadFlightWithTask(state)) return;
     TPrintSettings s;
     s.PrnView = pvDetail;
     s.HeightCutt = 50;
-    TPageContext c;
-    c.PxPerMmX = c.PxPerMmY = 600 / MmPerInch;
-    c.PageRect = {236, 236, 4961 - 236, 7016 - 236};
-    c.Printing = true;
+    TPageImage page;
     for (auto _ : state) {
-        QPainter p(&page);
-        DrawPage(p, c, s);
+        QPainter p(&page.Img);
+        DrawPage(p, page.C, s);
     }
     state.counters["Cells"] = Stn ? Stn->Count : 0;
 }
@@ -96,10 +76,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int rc = RunBenchmarks(argc, argv);
     ModelDone();
-    return 0;
+    return rc;
 }

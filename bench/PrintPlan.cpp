@@ -6,6 +6,7 @@
 //   target under 0.5 s each.
 // - A 190 x 100 mm cross-section of 65,535 fixes at 600 dpi: target under 0.3 s; a task page of
 //   7 cells over the plan data: reported.
+#include "BenchSupport.h"
 #include "PlanBenchData.h"
 #include "files/IgcFile.h"
 #include "files/MapCal.h"
@@ -26,16 +27,8 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
-#include <sys/resource.h>
 
 namespace {
-
-double PeakRssMB()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024.0;
-}
 
 // One page to a PDF file at Dpi, the way the print job lays it out.
 void PageToPdf(TPrintSettings& s, int Dpi, const QString& File)
@@ -68,21 +61,6 @@ void BM_PlanPageToPdf(benchmark::State& state)
     state.counters["PeakRssMB"] = PeakRssMB();
 }
 BENCHMARK(BM_PlanPageToPdf)->Arg(600)->Arg(1200)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-// A 600-dpi A4 page image, the block of the plan or cross-section drawn on it.
-struct TPageImage
-{
-    QImage Img{4961, 7016, QImage::Format_RGB32};
-    TPageContext C;
-    TPageImage()
-    {
-        Img.setDotsPerMeterX(23622);
-        Img.setDotsPerMeterY(23622);
-        C.PxPerMmX = C.PxPerMmY = 600 / MmPerInch;
-        C.PageRect = {236, 236, 4961 - 236, 7016 - 236};
-        C.Printing = true;
-    }
-};
 
 void BM_GermanAirspacePlan(benchmark::State& state)
 {
@@ -125,14 +103,7 @@ BENCHMARK(BM_CrossSection)->Unit(benchmark::kMillisecond);
 
 void BM_TaskPage(benchmark::State& state)
 {
-    ModelDone();
-    ModelInit();
-    TReadReport r;
-    if (!LoadIgcTrj(QStringLiteral(ZPH_TESTDATA "/igc/01lz1hq1.igc"), true, r)) {
-        state.SkipWithError("no flight");
-        return;
-    }
-    FindReachedTrn();
+    if (!LoadFlightWithTask(state)) return;
     MakeWaypoints();
     MakeZones();
     TPrintSettings s = PlanSettings(CtrLat, CtrLon, QStringLiteral("1/1000000"));
@@ -152,10 +123,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int rc = RunBenchmarks(argc, argv);
     ModelDone();
-    return 0;
+    return rc;
 }

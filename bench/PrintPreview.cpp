@@ -4,6 +4,7 @@
 //   150 ms; zoom 1 reported.
 // - Opening the print dialog (its activation, with the settings read from the INI file):
 //   reported.
+#include "BenchSupport.h"
 #include "PlanBenchData.h"
 #include "platform/Msg.h"
 #include "print/Infoprnf.h"
@@ -71,10 +72,7 @@ int main(int argc, char** argv)
     qputenv("ZEPHALON_HOME", dir.path().toLocal8Bit());
     QApplication app(argc, argv);
     Msg::SetHeadless(true);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int rc = RunBenchmarks(argc, argv);
     ModelDone();
-    return 0;
+    return rc;
 }

@@ -1,19 +1,15 @@
 // Device-link speeds: the duplicate-name check before an upload, and a round trip through a
 // pseudo-terminal as a device window's tick sees it.
+#include "BenchSupport.h"
 #include "devices/CPort.h"
 #include "devices/GpsNames.h"
 #include "model/Define.h"
 #include "platform/Msg.h"
+#include "support/PtyFixture.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <cstdlib>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
 
 static void BM_CheckGpsNames(benchmark::State& state)
 {
@@ -40,49 +36,27 @@ BENCHMARK(BM_CheckGpsNames)->Arg(65535)->Unit(benchmark::kMillisecond);
 // Our port on the slave side of a pseudo-terminal; the bench answers on the master side.
 static void BM_PtyRoundTrip200(benchmark::State& state)
 {
-    int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+    PtyFixture pty; // its own slave descriptor keeps the line up
+    if (!pty.Ok()) {
         state.SkipWithError("no pseudo-terminal");
         return;
     }
-    termios t{};
-    tcgetattr(master, &t);
-    cfmakeraw(&t);
-    tcsetattr(master, TCSANOW, &t);
-    char name[128];
-    ptsname_r(master, name, sizeof name);
-    int keep = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); // keeps the line up
     TComPort port;
-    port.SetDevicePath(QString::fromLocal8Bit(name));
+    port.SetDevicePath(pty.SlavePath());
     port.Open();
     std::unique_ptr<TComAsync> async;
     TComPort::InitAsync(async);
     QByteArray block(200, '\0');
     for (int i = 0; i < 200; ++i) block[i] = static_cast<char>(i);
-    QByteArray echo(200, '\0'), got;
+    QByteArray got;
     for (auto _ : state) {
         port.WriteStrAsync(block, async.get());
-        // The device echoes the block.
-        int have = 0;
-        while (have < 200) {
-            pollfd p{master, POLLIN, 0};
-            poll(&p, 1, 1000);
-            ssize_t r = read(master, echo.data() + have, 200 - have);
-            if (r > 0) have += static_cast<int>(r);
-        }
-        (void)!write(master, echo.constData(), 200);
-        // The poll before the tick, then one tick's read.
-        int queued = 0;
-        while (queued < 200) {
-            pollfd p{keep, POLLIN, 0};
-            poll(&p, 1, 1);
-            ioctl(keep, FIONREAD, &queued);
-        }
+        // The device echoes the block, then the poll before the tick.
+        pty.WriteMaster(pty.ReadMasterExactly(200, 1000));
+        pty.WaitSlaveQueued(200);
         if (port.ReadStrAsync(got, 200, async.get()) != 200) state.SkipWithError("short read");
     }
     port.Close();
-    close(keep);
-    close(master);
 }
 BENCHMARK(BM_PtyRoundTrip200)->Unit(benchmark::kMicrosecond);
 
@@ -91,8 +65,5 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("ZEPHALON_HOME", home.path().toUtf8());
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

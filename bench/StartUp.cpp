@@ -2,6 +2,8 @@
 // to the first painting of the plan view with the command line's 65,535-fix IGC trace loaded,
 // fitted and drawn; against a minimal Qt widgets program built the same way, measured in the
 // same run. The time is the program's; the counters give the yardstick's time and the ratio.
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -130,8 +132,5 @@ BENCHMARK(BM_ProcessStartUpToFirstPlanPaint65535)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

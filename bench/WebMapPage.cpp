@@ -1,5 +1,6 @@
 // The web-map page of a full trace (65,535 fixes, the whole trace drawn: 131,071 points):
 // built and written, then loaded in the offscreen web view up to the end of the load.
+#include "BenchSupport.h"
 #include "dialogs/WebMap.h"
 #include "files/FileCommon.h"
 #include "platform/ProgramDir.h"
@@ -97,10 +98,7 @@ int main(int argc, char** argv)
     PrepareWebEngine();
     QApplication app(argc, argv);
     BuildTrace();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int rc = RunBenchmarks(argc, argv);
     ModelDone();
-    return 0;
+    return rc;
 }

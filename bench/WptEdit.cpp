@@ -6,6 +6,7 @@
 //   BM_NearestOrder/n     nearest-neighbour order, 5,000 and 65,535   targets < 50 ms, < 1 s
 //   BM_PlanNearestWpt     one look-up of the plan view, plain / map   target < 0.5 ms
 //   BM_ReachFilter        one keystroke of the reach window, painted  target < 20 ms
+#include "BenchSupport.h"
 #include "app/Plan.h"
 #include "dialogs/Editswp.h"
 #include "dialogs/Reachwpt.h"
@@ -160,10 +161,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ModelInit();
     Msg::SetHeadless(true);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int rc = RunBenchmarks(argc, argv);
     ModelDone();
-    return 0;
+    return rc;
 }

@@ -115,6 +115,10 @@ bool TFlightSplitter::AddPoint(const TRec& Fix, TDateTime T, bool HasTime, bool 
 void TFlightSplitter::Finish()
 {
     FinishFlight();
+    if (FlightCount > 0) {
+        TrjMode = 1;
+        WptMode = 0;
+    }
 }
 
 // ---- TWptDownload ----------------------------------------------------------------------------

@@ -35,7 +35,8 @@ public:
     // and altitude; its time of day is set here. False when the point was refused (a date
     // outside the window, a full trace): counted in Errors.
     bool AddPoint(const TRec& Fix, TDateTime T, bool HasTime, bool NewTrackFlag);
-    // Finishes the flight under way (if any) and makes the last flight current.
+    // Finishes the flight under way (if any) and makes the last flight current; the views turn
+    // to the traces when the download brought any.
     void Finish();
     // A flight of this download is open and not finished.
     bool Active() const { return fTrj != nullptr; }

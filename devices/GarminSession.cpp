@@ -444,10 +444,6 @@ void TGarminSession::Track(int r, uint8_t id, const QByteArray& data)
             ++fItemCount;
         } else if (id == GarminPid::XferCmplt && !data.isEmpty() && data[0] == 6) {
             fFlights->Finish();
-            if (fFlights->FlightCount > 0) {
-                TrjMode = 1;
-                WptMode = 0;
-            }
             SendAck(id);
             fStep = 14;
             break;
@@ -857,10 +853,6 @@ void TGarminSession::FinishInterrupted()
     if (fStep == 13 && fFlights && !fHandshakeOn) {
         fFlights->Finish();
         fLastFlights = fFlights->FlightCount;
-        if (fLastFlights > 0) {
-            TrjMode = 1;
-            WptMode = 0;
-        }
         fFlights.reset();
         RefreshViews();
     }

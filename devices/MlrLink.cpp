@@ -83,6 +83,12 @@ char KindByte(char Kind)
     return Kind == 'T' ? 0x01 : 0x02;
 }
 
+// What every block starts with: the mark, its number and its kind.
+QByteArray BlockHead(char Kind, int BlockNo)
+{
+    return QByteArray(1, char(0x8B)) + char(BlockNo) + Kind + KindByte(Kind);
+}
+
 } // namespace
 
 std::pair<uint8_t, uint8_t> MlrSum16(QByteArrayView Text)
@@ -336,11 +342,7 @@ bool TMlrBlockReader::TakeEnd()
 
 QByteArray MlrStartBlock(char Kind, int StartNo)
 {
-    QByteArray s;
-    s += char(0x8B);
-    s += char(StartNo);
-    s += Kind;
-    s += KindByte(Kind);
+    QByteArray s = BlockHead(Kind, StartNo);
     s += "DEBUT";
     s += char(0x02);
     s += char((Kind == 'T' ? 'T' : 'X') + StartNo);
@@ -350,11 +352,7 @@ QByteArray MlrStartBlock(char Kind, int StartNo)
 
 QByteArray MlrDataBlock(char Kind, int BlockNo, const QList<QByteArray>& Records)
 {
-    QByteArray b;
-    b += char(0x8B);
-    b += char(BlockNo);
-    b += Kind;
-    b += KindByte(Kind);
+    QByteArray b = BlockHead(Kind, BlockNo);
     b += char(0);
     b += char(Records.size());
     for (const QByteArray& r : Records) b += r;
@@ -367,11 +365,7 @@ QByteArray MlrDataBlock(char Kind, int BlockNo, const QList<QByteArray>& Records
 
 QByteArray MlrEndBlock(char Kind, int BlockNo)
 {
-    QByteArray e;
-    e += char(0x8B);
-    e += char(BlockNo);
-    e += Kind;
-    e += KindByte(Kind);
+    QByteArray e = BlockHead(Kind, BlockNo);
     e += "FIN";
     const auto [hi, lo] = MlrSum16(e);
     e += char(hi);

@@ -345,10 +345,6 @@ void TMlrSession::FinishFlights()
     if (!fFlights) return;
     fFlights->Finish();
     fLastFlights = fFlights->FlightCount;
-    if (fLastFlights > 0) {
-        TrjMode = 1;
-        WptMode = 0;
-    }
     fFlights.reset();
     NotifyModelChanged();
 }

@@ -864,30 +864,28 @@ bool TPrintForm::eventFilter(QObject* Watched, QEvent* Event)
 
 void TPrintForm::CtrLatiEditExit()
 {
-    int32 v = 0;
-    if (ParseLat(CtrLatiEdit->text(), v) && std::abs(v) <= 90 * 60000) {
-        S.CtrLatiEdit = CtrLatiEdit->text();
-        return;
-    }
-    MessageDlg(MsgTexts.BadCoord, TMsgType::Warning, mbOK);
-    int32 lat = 0, lon = 0;
-    if (gHost) gHost->PlanCentre(lat, lon);
-    S.CtrLatiEdit = LatiToStr(lat);
-    CtrLatiEdit->setText(S.CtrLatiEdit);
+    CentreEditExit(CtrLatiEdit, S.CtrLatiEdit, true);
 }
 
 void TPrintForm::CtrLongEditExit()
 {
+    CentreEditExit(CtrLongEdit, S.CtrLongEdit, false);
+}
+
+// A coordinate that does not parse or is out of range gives way to the plan view's centre.
+void TPrintForm::CentreEditExit(QLineEdit* Edit, QString& Stored, bool Lati)
+{
     int32 v = 0;
-    if (ParseLon(CtrLongEdit->text(), v) && std::abs(v) <= 180 * 60000) {
-        S.CtrLongEdit = CtrLongEdit->text();
+    if (Lati ? ParseLat(Edit->text(), v) && std::abs(v) <= 90 * 60000
+             : ParseLon(Edit->text(), v) && std::abs(v) <= 180 * 60000) {
+        Stored = Edit->text();
         return;
     }
     MessageDlg(MsgTexts.BadCoord, TMsgType::Warning, mbOK);
     int32 lat = 0, lon = 0;
     if (gHost) gHost->PlanCentre(lat, lon);
-    S.CtrLongEdit = LongToStr(lon);
-    CtrLongEdit->setText(S.CtrLongEdit);
+    Stored = Lati ? LatiToStr(lat) : LongToStr(lon);
+    Edit->setText(Stored);
 }
 
 void TPrintForm::PrintBtnClick()

@@ -158,6 +158,7 @@ public:
     void ViewBtnClick();
     void CtrLatiEditExit();
     void CtrLongEditExit();
+    void CentreEditExit(QLineEdit* Edit, QString& Stored, bool Lati);
     void VueGoupBoxClick();
     // The style of a row of the grid (1..4 print styles, 5..14 zone classes), or null.
     TCtp* RowStyle(int Row);

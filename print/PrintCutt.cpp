@@ -156,11 +156,8 @@ void DrawCutt(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1, i
     const int W = X2 - X1, H = Y2 - Y1;
     if (W <= 0 || H <= 0) return;
     QPoint origin;
-    QImage img = PlanBitmap(QRect(X1, Y1, W, H), C.Visible, S.MonochBtn, origin);
+    QImage img = PlanPageImage(C, S, QRect(X1, Y1, W, H), origin, PrintMsgTexts().CuttStatus);
     if (img.isNull()) return;
-    img.setDotsPerMeterX(Round(C.PxPerMmX * 1000));
-    img.setDotsPerMeterY(Round(C.PxPerMmY * 1000));
-    C.ShowStatus(PrintMsgTexts().CuttStatus);
 
     const QFont font = CtpFont(S.PrnStyles[psOther], C.PxPerMmY, &img);
     const QFontMetrics fm(font, &img);

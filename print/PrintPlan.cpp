@@ -211,6 +211,17 @@ QImage PlanBitmap(const QRect& Block, const QRect& Visible, bool Monochrome, QPo
     return img;
 }
 
+QImage PlanPageImage(TPageContext& C, const TPrintSettings& S, const QRect& Block, QPoint& Origin,
+                     const QString& Status)
+{
+    QImage img = PlanBitmap(Block, C.Visible, S.MonochBtn, Origin);
+    if (img.isNull()) return img;
+    img.setDotsPerMeterX(Round(C.PxPerMmX * 1000));
+    img.setDotsPerMeterY(Round(C.PxPerMmY * 1000));
+    C.ShowStatus(Status);
+    return img;
+}
+
 void DrawPlan(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1, int32 Y1, int32 X2, int32 Y2,
               int32 Mode)
 {
@@ -218,11 +229,8 @@ void DrawPlan(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1, i
     const int W = X2 - X1, H = Y2 - Y1;
     if (W <= 0 || H <= 0) return;
     QPoint origin;
-    QImage img = PlanBitmap(QRect(X1, Y1, W, H), C.Visible, S.MonochBtn, origin);
+    QImage img = PlanPageImage(C, S, QRect(X1, Y1, W, H), origin, PrintMsgTexts().PlanStatus);
     if (img.isNull()) return;
-    img.setDotsPerMeterX(Round(C.PxPerMmX * 1000));
-    img.setDotsPerMeterY(Round(C.PxPerMmY * 1000));
-    C.ShowStatus(PrintMsgTexts().PlanStatus);
 
     const QFont font = CtpFont(S.PrnStyles[psOther], C.PxPerMmY, &img);
     const QFontMetrics fm(font, &img);

@@ -94,3 +94,6 @@ struct TPlanDraw
 // images are painted in colour and reduced at the end. Origin is the block pixel of its
 // top-left corner.
 QImage PlanBitmap(const QRect& Block, const QRect& Visible, bool Monochrome, QPoint& Origin);
+// The same at the page's resolution, the status line naming what is drawn.
+QImage PlanPageImage(TPageContext& C, const TPrintSettings& S, const QRect& Block, QPoint& Origin,
+                     const QString& Status);

@@ -248,20 +248,47 @@ void TrnCell(TTextBlock& B, int W, int H, int32 Mode, const TInfoSource& Src, co
     CellLine(B, M, FontH, W, x0, 29.0 / 36, H, third, QString());
 }
 
-QString LatListText(int32 Lat)
+namespace {
+
+// Hemisphere, degrees on DegDigits figures, minutes and seconds; the label mode keeps the
+// degrees (1), the minutes too (2) or all (3).
+QString GraticuleText(int32 Value, uint8 LabelMode, QChar Hemisphere, int DegDigits)
 {
     QString d, s, m;
-    FormatCoord(Lat, d, 1, s, m);
+    FormatCoord(Value, d, 2, s, m);
+    const QString full = Hemisphere + d.right(DegDigits) + Deg + m + u'\'' + s + u'"';
+    switch (LabelMode) {
+    case 1:
+        return full.left(DegDigits + 2);
+    case 2:
+        return full.left(DegDigits + 5);
+    case 3:
+        return full;
+    default:
+        return QString();
+    }
+}
+
+// Hemisphere, degrees on DegDigits figures, then minutes and seconds or decimal minutes as the
+// options choose.
+QString ListCoordText(int32 Value, QChar Hemisphere, int DegDigits)
+{
+    QString d, s, m;
+    FormatCoord(Value, d, 1, s, m);
     const bool dms = !Opt || Opt->UniteLatiLong != 1;
-    return (Lat > 0 ? u'N' : u'S') + d.right(2) + Deg + m + (dms ? u'\'' + s + u'"' : u'.' + s + u'\'');
+    return Hemisphere + d.right(DegDigits) + Deg + m + (dms ? u'\'' + s + u'"' : u'.' + s + u'\'');
+}
+
+} // namespace
+
+QString LatListText(int32 Lat)
+{
+    return ListCoordText(Lat, Lat > 0 ? u'N' : u'S', 2);
 }
 
 QString LonListText(int32 Lon)
 {
-    QString d, s, m;
-    FormatCoord(Lon, d, 1, s, m);
-    const bool dms = !Opt || Opt->UniteLatiLong != 1;
-    return (Lon > 0 ? u'E' : u'W') + d.right(3) + Deg + m + (dms ? u'\'' + s + u'"' : u'.' + s + u'\'');
+    return ListCoordText(Lon, Lon > 0 ? u'E' : u'W', 3);
 }
 
 QString DocFilePart(const QString& Path)
@@ -280,36 +307,12 @@ QString StrWD(double V, int W, int D)
 
 QString GraticuleLatText(int32 Value, uint8 LabelMode)
 {
-    QString d, s, m;
-    FormatCoord(Value, d, 2, s, m);
-    const QString full = (Value >= 0 ? u'N' : u'S') + d.right(2) + Deg + m + u'\'' + s + u'"';
-    switch (LabelMode) {
-    case 1:
-        return full.left(4);
-    case 2:
-        return full.left(7);
-    case 3:
-        return full;
-    default:
-        return QString();
-    }
+    return GraticuleText(Value, LabelMode, Value >= 0 ? u'N' : u'S', 2);
 }
 
 QString GraticuleLongText(int32 Value, uint8 LabelMode)
 {
-    QString d, s, m;
-    FormatCoord(Value, d, 2, s, m);
-    const QString full = (Value >= 0 ? u'E' : u'W') + d.right(3) + Deg + m + u'\'' + s + u'"';
-    switch (LabelMode) {
-    case 1:
-        return full.left(5);
-    case 2:
-        return full.left(8);
-    case 3:
-        return full;
-    default:
-        return QString();
-    }
+    return GraticuleText(Value, LabelMode, Value >= 0 ? u'E' : u'W', 3);
 }
 
 QDate DateOfDateTime(TDateTime D)

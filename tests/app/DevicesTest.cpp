@@ -12,6 +12,8 @@
 #include "platform/ProgramDir.h"
 #include "sim/SimLogger.h"
 #include "sim/SimNmea.h"
+#include "support/Fixtures.h"
+#include "support/ProgramFixture.h"
 #include "support/PtyFixture.h"
 
 #include <QAction>
@@ -26,43 +28,19 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int ms = 15000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QTest::qWait(5);
-    return done();
-}
-
-class DevicesTest : public ::testing::Test
+class DevicesTest : public ProgramFixture
 {
 protected:
     PtyFixture pty;
     void SetUp() override
     {
-        ModelDone();
-        QFile::remove(IniFileName());
-        Msg::SetHeadless(true);
-        Msg::ClearScript();
-        Msg::ClearLog();
-        NmeaActive = false;
+        ProgramFixture::SetUp();
         ASSERT_TRUE(pty.Ok());
         ASSERT_TRUE(pty.BindPort(4));
         TIniFile ini(IniFileName());
         ASSERT_TRUE(ini.WriteInteger("Interface", "Num_Com", 4));
-        StartZephalon(QString());
+        StartProgram();
         SetFileDialogHook([](TFileKind, TFileChoice&) { return false; });
-        MainForm->resize(1200, 800);
-        MainForm->show();
-        QCoreApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        DestroyForms();
-        ModelDone();
-        SetFileDialogHook({});
-        Language = 0;
-        QFile::remove(IniFileName());
     }
 };
 

@@ -5,6 +5,7 @@
 #include "files/TaskFile.h"
 #include "model/Options.h"
 #include "platform/Msg.h"
+#include "support/Fixtures.h"
 #include "support/ModalScript.h"
 
 #include <QAction>
@@ -21,10 +22,8 @@ TEST(ExplorerCommand, FlightOpenedWithTheFolderTask)
     QTemporaryDir dir;
     Opt->FichTrajectoire = dir.filePath(QStringLiteral("Day1.IGC"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(ZPH_TESTDATA "/igc/27GLQKF3.igc"), Opt->FichTrajectoire));
-    QFile task(TaskFileName(dir.path()));
-    ASSERT_TRUE(task.open(QIODevice::WriteOnly));
-    task.write(QStringLiteral("[Départ]\r\nWayPoint=A\r\n[Arrivée]\r\nWayPoint=a\r\n").toLatin1());
-    task.close();
+    WriteAll(TaskFileName(dir.path()),
+             QStringLiteral("[Départ]\r\nWayPoint=A\r\n[Arrivée]\r\nWayPoint=a\r\n").toLatin1());
     Swp = new TSwp;
     auto w = std::make_unique<TWpt>();
     w->Name = QStringLiteral("A");

@@ -11,6 +11,7 @@
 #include "platform/Msg.h"
 #include "platform/ProgramDir.h"
 #include "platform/WinColor.h"
+#include "support/ProgramFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,38 +35,17 @@ namespace {
 const QString IgcWithTask = QStringLiteral(ZPH_TESTDATA "/igc/1_77fv6kh1.igc");
 const QString IgcPlain = QStringLiteral(ZPH_TESTDATA "/igc/skytraxx21-2023-04-15.igc");
 
-class MainFormTest : public ::testing::Test
+class MainFormTest : public ProgramFixture
 {
 protected:
-    void SetUp() override
-    {
-        ModelDone();
-        QFile::remove(IniFileName());
-        Msg::SetHeadless(true);
-        Msg::ClearScript();
-        Msg::ClearLog();
-        NmeaActive = false;
-    }
-    void TearDown() override
-    {
-        DestroyForms();
-        ModelDone();
-        SetFileDialogHook({});
-        QFile::remove(IniFileName());
-    }
-    // Starts as the program does and shows the main window at a fixed size.
     void Start(const QString& File)
     {
-        StartZephalon(File);
+        StartProgram(File);
         // No real dialog in tests unless one asks for it: a dialog would wait for a user.
         SetFileDialogHook([](TFileKind Kind, TFileChoice&) {
             ADD_FAILURE() << "unexpected file dialog of kind " << int(Kind);
             return false;
         });
-        MainForm->resize(1200, 800);
-        MainForm->show();
-        ASSERT_TRUE(QTest::qWaitFor([] { return MainForm->StartDone(); }, 10000));
-        QCoreApplication::processEvents();
     }
 };
 

@@ -14,6 +14,7 @@
 #include "platform/Msg.h"
 #include "platform/ProgramDir.h"
 #include "support/ModalScript.h"
+#include "support/ProgramFixture.h"
 
 #include <QAction>
 #include <QFile>
@@ -24,15 +25,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-TEST(MapCommands, WindowsTextsPlacementAndTheChosenMapFitted)
+using MapCommands = ProgramFixture;
+
+TEST_F(MapCommands, WindowsTextsPlacementAndTheChosenMapFitted)
 {
-    ModelDone();
-    QFile::remove(IniFileName());
-    Msg::SetHeadless(true);
-    StartZephalon(QString());
-    MainForm->resize(1200, 800);
-    MainForm->show();
-    QCoreApplication::processEvents();
+    StartProgram();
 
     ASSERT_TRUE(ReachMapForm && IniMapForm && PosEdit && HelpForm);
     EXPECT_TRUE((LangReachMapForm(*ReachMapForm) + LangIniMapForm(*IniMapForm) + LangPosEdit(*PosEdit) +
@@ -85,8 +82,4 @@ TEST(MapCommands, WindowsTextsPlacementAndTheChosenMapFitted)
     MainForm->InstalleCarte->trigger();
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(captions, (QStringList{"Sélection carte de fond []", "Installation carte de fond"}));
-
-    DestroyForms();
-    ModelDone();
-    QFile::remove(IniFileName());
 }

@@ -9,6 +9,7 @@
 #include "model/Options.h"
 #include "platform/Msg.h"
 #include "platform/ProgramDir.h"
+#include "support/ProgramFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,27 +22,13 @@
 
 namespace {
 
-class SearchCommands : public ::testing::Test
+class SearchCommands : public ProgramFixture
 {
 protected:
     void SetUp() override
     {
-        ModelDone();
-        QFile::remove(IniFileName());
-        Msg::SetHeadless(true);
-        Msg::ClearScript();
-        Msg::ClearLog();
-        StartZephalon(QString());
-        MainForm->resize(1000, 700);
-        MainForm->show();
-        QCoreApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        DestroyForms();
-        ModelDone();
-        Language = 0;
-        QFile::remove(IniFileName());
+        ProgramFixture::SetUp();
+        StartProgram(QString(), 1000, 700);
     }
 };
 

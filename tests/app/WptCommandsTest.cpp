@@ -16,6 +16,7 @@
 #include "platform/Msg.h"
 #include "platform/ProgramDir.h"
 #include "support/ModalScript.h"
+#include "support/ProgramFixture.h"
 
 #include <QAction>
 #include <QFile>
@@ -51,24 +52,13 @@ void Reach(const QString& Prefix)
     EXPECT_TRUE(script.Done());
 }
 
-class WptCommands : public ::testing::Test
+class WptCommands : public ProgramFixture
 {
 protected:
     void SetUp() override
     {
-        ModelDone();
-        QFile::remove(IniFileName());
-        Msg::SetHeadless(true);
-        Msg::ClearLog();
-        StartZephalon(QString());
-        MainForm->resize(1200, 800);
-        MainForm->show();
-        QCoreApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        DestroyForms();
-        ModelDone();
+        ProgramFixture::SetUp();
+        StartProgram();
     }
 };
 

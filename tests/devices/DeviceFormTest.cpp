@@ -31,14 +31,6 @@ protected:
     }
 };
 
-bool WaitFor(const std::function<bool()>& done, int ms = 3000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QTest::qWait(5);
-    return done();
-}
-
 using DeviceFormTest = QuietMessages;
 
 } // namespace

@@ -7,16 +7,12 @@
 #include "sim/SimGarmin.h"
 #include "support/FakeLink.h"
 #include "support/Fixtures.h"
+#include "support/PrintQString.h"
 #include "support/PtyFixture.h"
 
 #include <QDate>
 #include <functional>
 #include <gtest/gtest.h>
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

@@ -4,17 +4,12 @@
 #include "model/Options.h"
 #include "support/FakeLink.h"
 #include "support/Fixtures.h"
+#include "support/PrintQString.h"
 
 #include <QDate>
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

@@ -1,6 +1,7 @@
 // The link-trace file: exact bytes, numbering, flushing and write failures.
 #include "devices/LinkTrace.h"
 #include "platform/ProgramDir.h"
+#include "support/Fixtures.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -15,12 +16,6 @@ QByteArray Flip(const QByteArray& line)
     QByteArray out = line;
     for (char& c : out) c = static_cast<char>(static_cast<unsigned char>(c) ^ 0x80);
     return out + "\r\n";
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace

@@ -19,14 +19,6 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int ms = 10000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QTest::qWait(5);
-    return done();
-}
-
 struct Fix
 {
     int32 Lat, Lon, Alt, AltGps, Time;

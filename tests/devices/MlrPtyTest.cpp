@@ -9,6 +9,7 @@
 #include "sim/SimMlr.h"
 #include "support/FakeLink.h"
 #include "support/Fixtures.h"
+#include "support/PrintQString.h"
 #include "support/PtyFixture.h"
 
 #include <QCheckBox>
@@ -18,11 +19,6 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <gtest/gtest.h>
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

@@ -19,14 +19,6 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int ms = 15000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QTest::qWait(5);
-    return done();
-}
-
 struct FakeViews : IDeviceViews
 {
     int ComMode = -1, SecTrj = 0, Arranged = 0, Centred = 0, Panel = 0;

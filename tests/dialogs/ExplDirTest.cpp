@@ -46,12 +46,7 @@ protected:
         F.reset();
         FreshModel::TearDown();
     }
-    void Put(const QString& Name, const QByteArray& Bytes)
-    {
-        QFile f(fDir.filePath(Name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(Bytes);
-    }
+    void Put(const QString& Name, const QByteArray& Bytes) { WriteAll(fDir.filePath(Name), Bytes); }
     void Show()
     {
         F->SetFolder(fDir.path());

@@ -7,6 +7,7 @@
 #include "model/Calc.h"
 #include "model/Options.h"
 #include "platform/Msg.h"
+#include "support/Fixtures.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -326,9 +327,7 @@ protected:
     }
     QString Touch(const QString& Name, const QByteArray& B)
     {
-        QFile f(tmp.filePath(Name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(B);
+        WriteAll(tmp.filePath(Name), B);
         return tmp.filePath(Name);
     }
     QTemporaryDir tmp;

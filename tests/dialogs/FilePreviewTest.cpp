@@ -8,6 +8,7 @@
 #include "model/Calc.h"
 #include "model/Options.h"
 #include "model/Texts.h"
+#include "support/Fixtures.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -83,9 +84,7 @@ protected:
     QString Write(const QString& Name, const QByteArray& B)
     {
         const QString p = dir.filePath(Name);
-        QFile f(p);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(B);
+        WriteAll(p, B);
         return p;
     }
     QTemporaryDir dir;

@@ -108,12 +108,9 @@ TEST_F(MapWindowsTest, PilotAddsCalibratesNamesAndSelectsAMap)
 {
     const QString image = MakeImage(QStringLiteral("cartes/Alpes.jpg"));
     // A description file beside the image: the window starts from it.
-    {
-        QFile f(MapDescFileName(image));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[Map]\nTopLatitude=46.00.00\nTopLongitude=6.00.00\nPixWidth=400\nPixHeight=300\n"
-                "LongSecPerPixel=9.00000\nLatSecPerPixel=12.00000\nMapName=Alpes\nMapSet=Sud\n");
-    }
+    WriteAll(MapDescFileName(image),
+             "[Map]\nTopLatitude=46.00.00\nTopLongitude=6.00.00\nPixWidth=400\nPixHeight=300\n"
+             "LongSecPerPixel=9.00000\nLatSecPerPixel=12.00000\nMapName=Alpes\nMapSet=Sud\n");
     chosen = {image};
     TReachMapForm chooser;
     bool calibrationOpen = false;
@@ -214,12 +211,9 @@ TEST_F(MapWindowsTest, CalibrationWindowFailuresAndCancelWriteNothing)
 
     // A new image starts with no comment; garbled keys leave their points undefined.
     const QString fresh = MakeImage(QStringLiteral("d.png"), 90, 60);
-    {
-        QFile garbled(MapCalFileName(fresh));
-        ASSERT_TRUE(garbled.open(QIODevice::WriteOnly));
-        garbled.write("[Def]\nPos0_X=0\nPos0_Y=0\nPos0_Lati=4600000\nPos0_Long=6000x0\nPos1_X=89\nPos1_Y=0\n"
-                      "Pos1_Lati=4600000\nPos1_Long=700000\n");
-    }
+    WriteAll(MapCalFileName(fresh),
+             "[Def]\nPos0_X=0\nPos0_Y=0\nPos0_Lati=4600000\nPos0_Long=6000x0\nPos1_X=89\nPos1_Y=0\n"
+             "Pos1_Lati=4600000\nPos1_Long=700000\n");
     ModalScript second;
     second.Then<TIniMapForm>([](TIniMapForm& w) {
         EXPECT_TRUE(w.Comment.isEmpty());

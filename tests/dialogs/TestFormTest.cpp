@@ -88,10 +88,7 @@ TEST(XmlWalk, GpxFiles)
 TEST(XmlWalk, BrokenAndMissingFiles)
 {
     const QString broken = ProgramDir() + "/broken.xml";
-    QFile f(broken);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("<gpx><!-- note --><wpt lat=\"1.5\"><name>A</name></gpx>");
-    f.close();
+    WriteAll(broken, "<gpx><!-- note --><wpt lat=\"1.5\"><name>A</name></gpx>");
     const QStringList l = XmlWalk(broken);
     ASSERT_EQ(l.size(), 6);
     EXPECT_EQ(l.mid(0, 5).join(u'|'), "CMNT:note||New waypoint:|Lati:1.5|name:A");

@@ -249,10 +249,7 @@ TEST_F(WebMapView, SelectedWaypoint)
 
 TEST_F(WebMapView, SettingsKeptAcrossActivationsWrittenAtClose)
 {
-    QFile file(IniFileName());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[WebMap]\r\nZoom=99\r\nMap_type=3\r\nGoogle_key=abc\r\n");
-    file.close();
+    WriteAll(IniFileName(), "[WebMap]\r\nZoom=99\r\nMap_type=3\r\nGoogle_key=abc\r\n");
     MakeTrj(50, 25);
     TWebMapForm f(nullptr, QSize(1000, 800));
     EXPECT_EQ(f.ZoomBar->value(), 17);

@@ -1,5 +1,6 @@
 // Reading files in blocks of whole lines.
 #include "files/FileCommon.h"
+#include "support/Fixtures.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -26,10 +27,7 @@ TEST(LineBlocks, WholeLinesInOrderWhateverTheLineLengths)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.what);
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ASSERT_EQ(f.write(c.text), c.text.size());
-        f.close();
+        WriteAll(path, c.text);
         TLineBlocks b;
         QString err;
         ASSERT_TRUE(b.Open(path, err));

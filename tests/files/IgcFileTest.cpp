@@ -377,10 +377,7 @@ TEST_F(IgcFileTest, SummaryOfAFileReadsItsHeadAndTailOnly)
     igc += "L" + QByteArray(9000, 'x') + "\r\nGABCDEF\r\n";
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("long.igc"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(igc), igc.size());
-    f.close();
+    WriteAll(path, igc);
 
     const bool dropped = DropCached(path);
     TIgcSummary fromFile, fromMemory;

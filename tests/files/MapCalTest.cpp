@@ -7,6 +7,7 @@
 #include "platform/IniFile.h"
 #include "platform/Msg.h"
 #include "platform/ProgramDir.h"
+#include "support/Fixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,20 +17,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 TMapCalPoint Pt(int32 x, int32 y, int32 lat, int32 lon)
 {

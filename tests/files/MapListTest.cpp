@@ -3,6 +3,7 @@
 #include "files/MapLoad.h"
 #include "model/Define.h"
 #include "model/Options.h"
+#include "support/Fixtures.h"
 
 #include <QFile>
 #include <QImage>
@@ -10,19 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 const QByteArray Sample =
     "[Options]\r\nX=1\r\n[Liste_Cartes]\r\nAlpes=/m/a/alpes.jpg\r\nalbi=/m/b/albi.bmp\r\n"

@@ -67,13 +67,6 @@ QString Sample(const char* name)
     return QStringLiteral(ZPH_TESTDATA "/igc/") + QLatin1String(name);
 }
 
-void Write(const QString& path, const QByteArray& b)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(b);
-}
-
 void AddWpt(TSwp& S, const QString& name, int32 lat, int32 lon)
 {
     auto W = std::make_unique<TWpt>();
@@ -142,7 +135,7 @@ TEST_F(RecFileTest, OpeningShowsStatusAndAsksTheAssociation)
 TEST_F(RecFileTest, UnknownTypesRejectedRecordsAndFailuresAreReported)
 {
     const QString odd = Path(QStringLiteral("flight.xyz"));
-    Write(odd, "B1200004500000N00500000EA0010000200\n");
+    WriteAll(odd, "B1200004500000N00500000EA0010000200\n");
     EXPECT_EQ(OpenTrjFiles(odd, 1), 0);
     EXPECT_TRUE(Shown(QStringLiteral("Type de fichier inconnu.")));
     Language = 1;
@@ -153,15 +146,15 @@ TEST_F(RecFileTest, UnknownTypesRejectedRecordsAndFailuresAreReported)
 
     // Upper-cased extension: ".Igc" is IGC; two bad records are counted.
     const QString igc = Path(QStringLiteral("damaged.Igc"));
-    Write(igc,
-          "HFDTE010203\nB1200004500000N00500000EA0010000200\nBxx\nB1260004500000N00500000EA0010000200\n");
+    WriteAll(igc,
+             "HFDTE010203\nB1200004500000N00500000EA0010000200\nBxx\nB1260004500000N00500000EA0010000200\n");
     Msg::ClearLog();
     EXPECT_EQ(OpenTrjFiles(igc, 1), 1);
     EXPECT_TRUE(Shown(QStringLiteral("damaged.Igc : 2 enregistrements rejetés.")));
 
     // Nothing valid, or no file at all: said so, nothing opened.
     const QString empty = Path(QStringLiteral("empty.igc"));
-    Write(empty, "HFDTE010203\n");
+    WriteAll(empty, "HFDTE010203\n");
     Msg::ClearLog();
     EXPECT_EQ(OpenTrjFiles(empty, 1), 0);
     EXPECT_TRUE(Shown(QStringLiteral("Aucun enregistrement valide dans le fichier empty.igc.")));
@@ -446,12 +439,12 @@ TEST_F(RecFileTest, AFileOfSeveralFlightsKeepsTheChosenOnes)
 TEST_F(RecFileTest, FixesKeptWithAMovedTimeAreReportedWithTheRejectedOnes)
 {
     const QString f = Path("same.gpx");
-    Write(f, "<gpx><trk><trkseg>"
-             "<trkpt lat=\"45.0\" lon=\"5.0\"><time>2021-06-01T10:00:00Z</time></trkpt>"
-             "<trkpt lat=\"45.1\" lon=\"5.0\"><time>2021-06-01T10:00:00Z</time></trkpt>"
-             "<trkpt lat=\"45.2\" lon=\"5.0\"><time>2021-06-01T10:00:00Z</time></trkpt>"
-             "<trkpt lat=\"95\" lon=\"5.0\"><time>2021-06-01T10:00:09Z</time></trkpt>"
-             "</trkseg></trk></gpx>");
+    WriteAll(f, "<gpx><trk><trkseg>"
+                "<trkpt lat=\"45.0\" lon=\"5.0\"><time>2021-06-01T10:00:00Z</time></trkpt>"
+                "<trkpt lat=\"45.1\" lon=\"5.0\"><time>2021-06-01T10:00:00Z</time></trkpt>"
+                "<trkpt lat=\"45.2\" lon=\"5.0\"><time>2021-06-01T10:00:00Z</time></trkpt>"
+                "<trkpt lat=\"95\" lon=\"5.0\"><time>2021-06-01T10:00:09Z</time></trkpt>"
+                "</trkseg></trk></gpx>");
     ASSERT_EQ(OpenTrjFiles(f, 1), 1);
     EXPECT_EQ(Trj->RecCount, 3);
     EXPECT_TRUE(Shown(QStringLiteral(

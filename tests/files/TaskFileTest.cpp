@@ -30,9 +30,7 @@ protected:
     QString Write(const QByteArray& Bytes)
     {
         const QString f = TaskFileName(fDir.path());
-        QFile out(f);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(Bytes);
+        WriteAll(f, Bytes);
         return f;
     }
     QStringList Names() const

@@ -164,11 +164,7 @@ TEST_F(TrjFileInfoTest, OnlyZphAndIgcFilesAreRecognised)
     EXPECT_FALSE(ReadTrjFileInfo(QStringLiteral(ZPH_TESTDATA "/gpx/igc1.gpx"), 1, I));
     EXPECT_FALSE(ReadTrjFileInfo(dir.filePath(QStringLiteral("missing.igc")), 1, I));
     const QString junk = dir.filePath(QStringLiteral("junk.igc"));
-    {
-        QFile f(junk);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("not a flight\nB12\n");
-    }
+    WriteAll(junk, "not a flight\nB12\n");
     EXPECT_FALSE(ReadTrjFileInfo(junk, 1, I));
     // The ".GPS" extension is an IGC file.
     const QString gps = dir.filePath(QStringLiteral("flight.gps"));
@@ -179,11 +175,7 @@ TEST_F(TrjFileInfoTest, OnlyZphAndIgcFilesAreRecognised)
     EXPECT_EQ(I.Duration, QStringLiteral("3h15")); // 10:35:32 to 13:50:21
     // A header without any fix: recognised, no duration, no distance.
     const QString head = dir.filePath(QStringLiteral("head.igc"));
-    {
-        QFile f(head);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("HFDTE010203\r\nHFPLTPILOT:X\r\n");
-    }
+    WriteAll(head, "HFDTE010203\r\nHFPLTPILOT:X\r\n");
     ASSERT_TRUE(ReadTrjFileInfo(head, 0, I));
     EXPECT_EQ(I.Pilot, QStringLiteral("X"));
     EXPECT_TRUE(I.Duration.isEmpty());

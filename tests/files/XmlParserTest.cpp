@@ -1,5 +1,6 @@
 // The XML pull parser: parts, places in the text, empty tags, encodings, errors.
 #include "files/LibXmlParser.h"
+#include "support/Fixtures.h"
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -221,10 +222,7 @@ TEST(XmlParser, LoadFromFile)
     EXPECT_FALSE(P.Scan());
     QTemporaryDir dir;
     const QString name = dir.filePath("t.xml");
-    QFile F(name);
-    ASSERT_TRUE(F.open(QIODevice::WriteOnly));
-    F.write(Doc);
-    F.close();
+    WriteAll(name, Doc);
     ASSERT_TRUE(P.LoadFromFile(name, 0));
     EXPECT_EQ(Walk(P).size(), 19u); // 15 parts and 4 blank contents
 }

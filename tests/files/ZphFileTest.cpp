@@ -142,9 +142,7 @@ const uint8* RecAt(const QByteArray& b, int n)
 
 QByteArray WriteTo(const QString& path, const QByteArray& b)
 {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(b);
+    WriteAll(path, b);
     return b;
 }
 

@@ -109,12 +109,9 @@ TEST_F(OptionsTest, RoundTripThroughTheIniFile)
 
 TEST_F(OptionsTest, MissingOrOutOfRangeValuesReadAsDefaults)
 {
-    QFile f(Path("old.ini"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[Options]\r\nUnite_Distance=9\r\nEarth_Model=-1\r\nUnite_Vario=1\r\n"
-            "[Secteurs]\r\nTurn_Type=0\r\nStart_Rayon_Ext=1500\r\n"
-            "[Couleurs]\r\nColor0=16777216\r\nColor1=255\r\n");
-    f.close();
+    WriteAll(Path("old.ini"), "[Options]\r\nUnite_Distance=9\r\nEarth_Model=-1\r\nUnite_Vario=1\r\n"
+                              "[Secteurs]\r\nTurn_Type=0\r\nStart_Rayon_Ext=1500\r\n"
+                              "[Couleurs]\r\nColor0=16777216\r\nColor1=255\r\n");
     TOpt L;
     L.UniteDistance = 2; // overwritten by the default, not kept
     LoadOptions(L, TIniFile(Path("old.ini")));

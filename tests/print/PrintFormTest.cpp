@@ -10,7 +10,9 @@
 #include "print/Preview.h"
 #include "print/Print.h"
 #include "print/PrintJob.h"
+#include "support/Fixtures.h"
 #include "support/PdfProbe.h"
+#include "support/ProgramFixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -39,7 +41,7 @@ namespace {
 const bool NoCups = qputenv("CUPS_SERVER", "/nonexistent/zephalon-no-cups.sock");
 const QString Flight = QStringLiteral(ZPH_TESTDATA "/igc/01lz1hq1.igc");
 
-class PrintFormTest : public ::testing::Test
+class PrintFormTest : public ProgramFixture
 {
 protected:
     QTemporaryDir dir;
@@ -48,11 +50,7 @@ protected:
 
     void SetUp() override
     {
-        ModelDone();
-        QFile::remove(IniFileName());
-        Msg::SetHeadless(true);
-        Msg::ClearScript();
-        Msg::ClearLog();
+        ProgramFixture::SetUp();
         out = dir.filePath(QStringLiteral("page.pdf"));
         SetPdfFileAsker([this](const QString&, QString& Name) {
             ++asked;
@@ -66,19 +64,12 @@ protected:
         SetColorRunner(nullptr);
         SetFontRunner(nullptr);
         SetPageSetupRunner(nullptr);
-        Language = 0;
-        DestroyForms();
-        ModelDone();
-        QFile::remove(IniFileName());
+        ProgramFixture::TearDown();
     }
     void Start(const QString& File, int Association = mrNo)
     {
         if (!File.isEmpty()) Msg::PushAnswer(Association);
-        StartZephalon(File);
-        MainForm->resize(1200, 800);
-        MainForm->show();
-        ASSERT_TRUE(QTest::qWaitFor([] { return MainForm->StartDone(); }, 10000));
-        QCoreApplication::processEvents();
+        StartProgram(File);
         Msg::ClearScript();
         Msg::ClearLog();
         PrnView = pvDetail; // the view remembered by an earlier test
@@ -363,11 +354,7 @@ TEST_F(PrintFormTest, TextsInBothLanguages)
 
 TEST_F(PrintFormTest, StoredValuesAndTheSetUpDialogs)
 {
-    {
-        QFile ini(IniFileName());
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[Impression]\r\nMarge_Haut=99\r\nMarge_Bas=-4\r\nDim_Marques_Way_points=1\r\n");
-    }
+    WriteAll(IniFileName(), "[Impression]\r\nMarge_Haut=99\r\nMarge_Bas=-4\r\nDim_Marques_Way_points=1\r\n");
     Start(Flight);
     Open();
     EXPECT_EQ(PrintForm->TopEdit->value(), 30);

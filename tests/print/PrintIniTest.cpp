@@ -15,12 +15,7 @@ class PrintIniTest : public QuietMessages
 protected:
     QTemporaryDir dir;
     QString Path() const { return dir.filePath("Zephalon.ini"); }
-    void Write(const QByteArray& bytes)
-    {
-        QFile f(Path());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    void Write(const QByteArray& bytes) { WriteAll(Path(), bytes); }
 };
 
 TEST_F(PrintIniTest, MissingSectionGivesDefaults)
