@@ -78,6 +78,15 @@ QString TDeviceForm::PortName() const
     return ComNbEdit->currentText();
 }
 
+void TDeviceForm::HookSession(TDeviceSession& Session, QWidget* EndFocus)
+{
+    Session.OnCommandEnd = [EndFocus] { EndFocus->setFocus(); };
+    Session.OnInfoAlign = [this](bool Centred) {
+        Info->setAlignment((Centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
+    };
+    SetSession(&Session);
+}
+
 void TDeviceForm::SetInfo(const QString& Text)
 {
     Info->setText(Text);

@@ -33,6 +33,9 @@ public:
     TDeviceUi DeviceUi();
     // Ticks go to this session (not owned; nullptr detaches).
     void SetSession(TDeviceSession* Session) { fSession = Session; }
+    // As SetSession; besides, an ended command focuses EndFocus and result texts are centred
+    // in the status panel.
+    void HookSession(TDeviceSession& Session, QWidget* EndFocus);
 
     // Section "Interface": the port list's item from "Num_Com" (default 1) and LogOn from
     // "Log" (default false); and "Num_Com" written back from the list (a failed write is

@@ -145,6 +145,19 @@ void TDeviceSession::SetInfo(const QString& Text)
     if (fUi.Status) fUi.Status->SetInfo(Text);
 }
 
+void TDeviceSession::Info(const QString& Text, bool Centred)
+{
+    if (OnInfoAlign) OnInfoAlign(Centred);
+    SetInfo(Text);
+}
+
+void TDeviceSession::Finish(const QString& Result)
+{
+    SetTimer(false);
+    Info(Result, true);
+    if (OnCommandEnd) OnCommandEnd();
+}
+
 void TDeviceSession::SetProgress(int Position)
 {
     if (fUi.Progress) fUi.Progress->SetProgress(Position);

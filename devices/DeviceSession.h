@@ -12,6 +12,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 
 // ---- The link to the device ------------------------------------------------------------------
@@ -152,6 +153,11 @@ public:
     ISerialLink& Link() { return fLink; }
     const TDeviceUi& Ui() const { return fUi; }
 
+    // A command ended (the window focuses its close button), and with true when the status
+    // text is a result to centre, false for a progress line.
+    std::function<void()> OnCommandEnd;
+    std::function<void(bool Centred)> OnInfoAlign;
+
 protected:
     // One step of the state machine; may raise.
     virtual void Step() = 0;
@@ -165,6 +171,10 @@ protected:
     void TraceUnit(bool Tx, const QByteArray& Unit) { fTrace.Write(Tx, Unit); }
 
     void SetInfo(const QString& Text);
+    // The status text, aligned through OnInfoAlign first.
+    void Info(const QString& Text, bool Centred = false);
+    // Timer off, the result centred, then OnCommandEnd.
+    void Finish(const QString& Result);
     void SetProgress(int Position);
     int Ask(const QString& Text, TMsgType Type, int Buttons);
     void SetTimer(bool On);

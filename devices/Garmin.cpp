@@ -110,11 +110,7 @@ TGarminForm::~TGarminForm()
 void TGarminForm::MakeSession(ISerialLink& Link)
 {
     fSession = std::make_unique<TGarminSession>(Link, DeviceUi());
-    fSession->OnCommandEnd = [this] { CloseBtn->setFocus(); };
-    fSession->OnInfoAlign = [this](bool Centred) {
-        Info->setAlignment((Centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
-    };
-    SetSession(fSession.get());
+    HookSession(*fSession, CloseBtn);
 }
 
 void TGarminForm::SetLink(ISerialLink* Link)

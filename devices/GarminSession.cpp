@@ -340,12 +340,6 @@ void TGarminSession::End(const QString& Result)
     if (OnCommandEnd) OnCommandEnd();
 }
 
-void TGarminSession::Info(const QString& Text, bool Centred)
-{
-    if (OnInfoAlign) OnInfoAlign(Centred);
-    SetInfo(Text);
-}
-
 void TGarminSession::Progress()
 {
     SetProgress(fItemTotal > 0 ? std::clamp(fItemCount * 100 / fItemTotal, 1, 100) : 1);

@@ -27,10 +27,6 @@ public:
         bool SelOnlyBtn = false;
     };
     TOptions Options;
-    // Called when a command ends (the window focuses its close button), and with true when the
-    // status text is a result to centre, false for a progress line.
-    std::function<void()> OnCommandEnd;
-    std::function<void(bool Centred)> OnInfoAlign;
 
     // The window's activation (no command under way) and closing.
     void Activate();
@@ -85,7 +81,6 @@ private:
     void Route(int Result, uint8_t Id, const QByteArray& Data);
     void End(const QString& Result);
     void Progress();
-    void Info(const QString& Text, bool Centred);
     bool Refuse(int Type);
     bool TooMany(int Records);
     void FinishInterrupted();

@@ -149,11 +149,7 @@ TMagellanForm::~TMagellanForm()
 void TMagellanForm::MakeSession(ISerialLink& Link)
 {
     fSession = std::make_unique<TMagellanSession>(Link, DeviceUi());
-    fSession->OnCommandEnd = [this] { CloseBtn->setFocus(); };
-    fSession->OnInfoAlign = [this](bool Centred) {
-        Info->setAlignment((Centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
-    };
-    SetSession(fSession.get());
+    HookSession(*fSession, CloseBtn);
 }
 
 void TMagellanForm::SetLink(ISerialLink* Link)

@@ -347,19 +347,6 @@ void TMagellanSession::KeepWaypoints()
     fWptDownload = false;
 }
 
-void TMagellanSession::Info(const QString& Text, bool Centred)
-{
-    if (OnInfoAlign) OnInfoAlign(Centred);
-    SetInfo(Text);
-}
-
-void TMagellanSession::Finish(const QString& Result)
-{
-    SetTimer(false);
-    Info(Result, true);
-    if (OnCommandEnd) OnCommandEnd();
-}
-
 void TMagellanSession::Ack()
 {
     if (fHandshake) MgnSendSentence("CSM", {fRx.Checksum});

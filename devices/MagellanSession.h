@@ -35,9 +35,6 @@ public:
     // Milliseconds of a steady clock (tests drive it); today's date for short date fields.
     std::function<qint64()> Clock;
     std::function<TDateTime()> Today;
-    // A command ended (focus to the close button); the status text is a result to centre.
-    std::function<void()> OnCommandEnd;
-    std::function<void(bool Centred)> OnInfoAlign;
 
     // The speed table: bit/s and tick interval of an index (clamped to the table).
     static int Speed(int Index);
@@ -97,8 +94,6 @@ protected:
 
 private:
     qint64 Now() const;
-    void Info(const QString& Text, bool Centred = false);
-    void Finish(const QString& Result);
     void Ack();
     void Wait(int Next, int Prev);
     bool LateAck() const;

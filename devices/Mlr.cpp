@@ -158,11 +158,7 @@ TMlrForm::~TMlrForm()
 void TMlrForm::MakeSession(ISerialLink& Link)
 {
     fSession = std::make_unique<TMlrSession>(Link, DeviceUi());
-    fSession->OnCommandEnd = [this] { CloseBtn->setFocus(); };
-    fSession->OnInfoAlign = [this](bool Centred) {
-        Info->setAlignment((Centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
-    };
-    SetSession(fSession.get());
+    HookSession(*fSession, CloseBtn);
 }
 
 void TMlrForm::SetLink(ISerialLink* Link)

@@ -258,19 +258,6 @@ void TMlrSession::Send(const QByteArray& Sentence)
     TraceUnit(true, Sentence);
 }
 
-void TMlrSession::Info(const QString& Text, bool Centred)
-{
-    if (OnInfoAlign) OnInfoAlign(Centred);
-    SetInfo(Text);
-}
-
-void TMlrSession::Finish(const QString& Result)
-{
-    SetTimer(false);
-    Info(Result, true);
-    if (OnCommandEnd) OnCommandEnd();
-}
-
 void TMlrSession::Useful()
 {
     fLastData = Now();

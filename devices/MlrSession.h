@@ -33,9 +33,6 @@ public:
     TOptions Options;
     // Milliseconds of a steady clock; the time-outs are measured on it (tests drive it).
     std::function<qint64()> Clock;
-    // A command ended (focus to the close button); the status text is a result to centre.
-    std::function<void()> OnCommandEnd;
-    std::function<void(bool Centred)> OnInfoAlign;
 
     void Activate();
     void Close();
@@ -88,8 +85,6 @@ private:
     qint64 Now() const;
     void PortReset();
     void Send(const QByteArray& Sentence);
-    void Finish(const QString& Result);
-    void Info(const QString& Text, bool Centred = false);
     void Useful();
     void CheckSilence(TTextId Advice);
     void ReadText();
