@@ -7,9 +7,7 @@
 #include "platform/IniFile.h"
 #include "platform/ProgramDir.h"
 #include "sim/SimMagellan.h"
-#include "support/FakeLink.h"
-#include "support/Fixtures.h"
-#include "support/PtyFixture.h"
+#include "support/SessionPty.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,55 +38,15 @@ QList<QByteArray> Bodies(const char* Name, const QByteArray& Prefix = "$PMGN")
     return l;
 }
 
-class PtyLink : public TComPortLink
-{
-public:
-    std::function<void()> BeforeClose;
-    void Close() override
-    {
-        if (BeforeClose && Connected()) BeforeClose();
-        TComPortLink::Close();
-    }
-};
-
-class MagellanPty : public FreshModel
+class MagellanPty : public SessionPty<TSimMagellan, TMagellanSession, 5, 4000>
 {
 protected:
-    PtyFixture pty;
-    TSimMagellan dev{pty};
-    PtyLink link;
-    FakeDeviceUi ui;
-    TMagellanSession s{link, ui.Ui()};
-    qint64 now = 0;
-
     void SetUp() override
     {
-        FreshModel::SetUp();
-        ASSERT_TRUE(pty.Ok()) << pty.Error().toStdString();
-        ASSERT_TRUE(pty.BindPort(5));
-        s.Clock = [this] { return now; };
+        SessionPty::SetUp();
         s.Options.SpeedIndex = 5;
         dev.LineSpeed = 115200;
         dev.ResendMs = 300;
-        link.BeforeClose = [this] {
-            for (int i = 0; i < 5; ++i) dev.Pump(2);
-        };
-    }
-    void TearDown() override
-    {
-        s.StopCom();
-        FreshModel::TearDown();
-    }
-    int Run(int maxTicks = 4000, const std::function<bool()>& Until = {})
-    {
-        int i = 0;
-        for (; i < maxTicks && ui.Enabled && !(Until && Until()); ++i) {
-            s.Tick();
-            now += std::max(ui.IntervalMs, 10);
-            dev.Pump(1);
-            pty.WaitSlaveQueued(1, 2);
-        }
-        return i;
     }
 };
 

@@ -7,10 +7,8 @@
 #include "platform/IniFile.h"
 #include "platform/ProgramDir.h"
 #include "sim/SimMlr.h"
-#include "support/FakeLink.h"
-#include "support/Fixtures.h"
 #include "support/PrintQString.h"
-#include "support/PtyFixture.h"
+#include "support/SessionPty.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,55 +25,9 @@ QDateTime Utc(int h, int m, int s = 0)
     return QDateTime(QDate(2026, 7, 15), QTime(h, m, s), Qt::UTC);
 }
 
-// Closing a pseudo-terminal discards what the other side has not read yet (a real line drains
-// first): the receiver takes its bytes before the port closes.
-class PtyLink : public TComPortLink
-{
-public:
-    std::function<void()> BeforeClose;
-    void Close() override
-    {
-        if (BeforeClose && Connected()) BeforeClose();
-        TComPortLink::Close();
-    }
-};
-
-class MlrPty : public FreshModel
+class MlrPty : public SessionPty<TSimMlr, TMlrSession, 4, 6000>
 {
 protected:
-    PtyFixture pty;
-    TSimMlr dev{pty};
-    PtyLink link;
-    FakeDeviceUi ui;
-    TMlrSession s{link, ui.Ui()};
-    qint64 now = 0;
-
-    void SetUp() override
-    {
-        FreshModel::SetUp();
-        ASSERT_TRUE(pty.Ok()) << pty.Error().toStdString();
-        ASSERT_TRUE(pty.BindPort(4));
-        s.Clock = [this] { return now; };
-        link.BeforeClose = [this] {
-            for (int i = 0; i < 5; ++i) dev.Pump(2);
-        };
-    }
-    void TearDown() override
-    {
-        s.StopCom();
-        FreshModel::TearDown();
-    }
-    int Run(int maxTicks = 6000, const std::function<bool()>& Until = {})
-    {
-        int i = 0;
-        for (; i < maxTicks && ui.Enabled && !(Until && Until()); ++i) {
-            s.Tick();
-            now += std::max(ui.IntervalMs, 10); // a timer is not finer than that
-            dev.Pump(1);
-            pty.WaitSlaveQueued(1, 2);
-        }
-        return i;
-    }
     void Records(int n, int gapAt = -1)
     {
         for (int i = 0; i < n; ++i)

@@ -1,0 +1,66 @@
+#pragma once
+// A device session over a pseudo-terminal, with the simulated device on the other side and our
+// serial-port component on ours. Time-outs run on a virtual clock that moves by the timer
+// interval at each tick.
+#include "devices/DeviceSession.h"
+#include "support/FakeLink.h"
+#include "support/Fixtures.h"
+#include "support/PtyFixture.h"
+
+#include <algorithm>
+#include <functional>
+#include <gtest/gtest.h>
+
+// Closing a pseudo-terminal discards what the other side has not read yet (a real line drains
+// first): the device takes its bytes before the port closes.
+class PtyLink : public TComPortLink
+{
+public:
+    std::function<void()> BeforeClose;
+    void Close() override
+    {
+        if (BeforeClose && Connected()) BeforeClose();
+        TComPortLink::Close();
+    }
+};
+
+// Sim is the simulated device on the master side, Session ours on port "COM<Port>"; Run stops
+// after MaxTicks ticks by default.
+template <class Sim, class Session, int Port, int MaxTicks> class SessionPty : public FreshModel
+{
+protected:
+    PtyFixture pty;
+    Sim dev{pty};
+    PtyLink link;
+    FakeDeviceUi ui;
+    Session s{link, ui.Ui()};
+    qint64 now = 0;
+
+    void SetUp() override
+    {
+        FreshModel::SetUp();
+        ASSERT_TRUE(pty.Ok()) << pty.Error().toStdString();
+        ASSERT_TRUE(pty.BindPort(Port));
+        s.Clock = [this] { return now; };
+        link.BeforeClose = [this] {
+            for (int i = 0; i < 5; ++i) dev.Pump(2);
+        };
+    }
+    void TearDown() override
+    {
+        s.StopCom();
+        FreshModel::TearDown();
+    }
+    // Ticks while the timer runs, until Until holds; the number of ticks.
+    int Run(int maxTicks = MaxTicks, const std::function<bool()>& Until = {})
+    {
+        int i = 0;
+        for (; i < maxTicks && ui.Enabled && !(Until && Until()); ++i) {
+            s.Tick();
+            now += std::max(ui.IntervalMs, 10); // a timer is not finer than that
+            dev.Pump(1);
+            pty.WaitSlaveQueued(1, 2);
+        }
+        return i;
+    }
+};
