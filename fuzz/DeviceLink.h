@@ -62,4 +62,29 @@ public:
     int TimerInterval() const override { return Ms; }
 };
 
+// What a session under fuzzing talks to. With a mode byte, the input's first byte chooses the
+// target's options and the rest feeds the link; without, the whole input does.
+struct SessionRig
+{
+    ChunkLink link;
+    Timer timer;
+    TMsgPrompts prompts;
+    TDeviceUi ui;
+    uint8_t mode = 0;
+
+    SessionRig(const uint8_t* data, size_t size, bool ModeByte)
+    {
+        if (ModeByte && size > 0) {
+            mode = data[0];
+            ++data;
+            --size;
+        }
+        link.Cut(data, size);
+        ui.Timer = &timer;
+        ui.Prompts = &prompts;
+    }
+    SessionRig(const SessionRig&) = delete;
+    SessionRig& operator=(const SessionRig&) = delete;
+};
+
 } // namespace fuzz

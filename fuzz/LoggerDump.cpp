@@ -10,19 +10,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::InitOnce();
     Msg::ClearLog(); // the boxes of one input only
-    fuzz::ChunkLink link;
-    link.Cut(data, size);
-    fuzz::Timer timer;
-    TMsgPrompts prompts;
-    TDeviceUi ui;
-    ui.Timer = &timer;
-    ui.Prompts = &prompts;
+    fuzz::SessionRig rig(data, size, false);
     {
-        TLoggerSession s(link, ui);
+        TLoggerSession s(rig.link, rig.ui);
         // Straight to the answer of "!OUT": what comes is the dump.
         Check(s.StartCom(1, QStringLiteral("COM1")));
-        const int ticks = int(link.Chunks.size()) + 12;
-        for (int i = 0; i < ticks && timer.On; ++i) {
+        const int ticks = int(rig.link.Chunks.size()) + 12;
+        for (int i = 0; i < ticks && rig.timer.On; ++i) {
             s.Tick();
             Check(s.LoggErrors <= s.LoggLines);
         }

@@ -12,16 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::InitOnce();
     Msg::ClearLog();
-    fuzz::ChunkLink link;
-    const uint8_t mode = size > 0 ? data[0] : 0;
-    if (size > 0) link.Cut(data + 1, size - 1);
-    fuzz::Timer timer;
-    TMsgPrompts prompts;
-    TDeviceUi ui;
-    ui.Timer = &timer;
-    ui.Prompts = &prompts;
+    fuzz::SessionRig rig(data, size, true);
+    const uint8_t mode = rig.mode;
     {
-        TMagellanSession s(link, ui);
+        TMagellanSession s(rig.link, rig.ui);
         s.Clock = [] { return qint64(0); };
         s.Today = [] { return EncodeDate(2026, 1, 1); };
         s.Options.FlowCheckBtn = mode & 1;
@@ -38,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             Msg::PushAnswer(mrNo);
             s.DownRte(QStringLiteral("COM1"));
         }
-        const int ticks = int(link.Chunks.size()) * 3 + 10;
-        for (int i = 0; i < ticks && timer.On; ++i) s.Tick();
+        const int ticks = int(rig.link.Chunks.size()) * 3 + 10;
+        for (int i = 0; i < ticks && rig.timer.On; ++i) s.Tick();
         s.Close();
     }
     for (const TTrj* T = FirstTrj; T; T = T->NextTrj)

@@ -10,24 +10,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::InitOnce();
     Msg::ClearLog(); // the boxes of one input only
-    fuzz::ChunkLink link;
     // The first byte chooses the check boxes and the interval.
-    const uint8_t mode = size > 0 ? data[0] : 0;
-    if (size > 0) link.Cut(data + 1, size - 1);
-    fuzz::Timer timer;
-    TMsgPrompts prompts;
-    TDeviceUi ui;
-    ui.Timer = &timer;
-    ui.Prompts = &prompts;
+    fuzz::SessionRig rig(data, size, true);
+    const uint8_t mode = rig.mode;
     {
-        TNmeaSession s(link, ui);
+        TNmeaSession s(rig.link, rig.ui);
         s.Checksum = mode & 1;
         s.MoveSel = mode & 2;
         s.AutoCtg = mode & 4;
         s.EcartSec = int(mode >> 3) - 4;
         Check(s.StartReading(QStringLiteral("COM1"), br4800));
-        const int ticks = int(link.Chunks.size()) + 2;
-        for (int i = 0; i < ticks && timer.On; ++i) {
+        const int ticks = int(rig.link.Chunks.size()) + 2;
+        for (int i = 0; i < ticks && rig.timer.On; ++i) {
             s.Tick();
             Check(s.RxText.size() <= 4096);
         }
