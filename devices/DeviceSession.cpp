@@ -1,5 +1,7 @@
 #include "devices/DeviceSession.h"
 
+#include <QElapsedTimer>
+
 // ---- TComPortLink ----------------------------------------------------------------------------
 
 void TComPortLink::Open()
@@ -143,6 +145,14 @@ void TDeviceSession::CloseTrace()
 void TDeviceSession::SetInfo(const QString& Text)
 {
     if (fUi.Status) fUi.Status->SetInfo(Text);
+}
+
+qint64 TDeviceSession::Now() const
+{
+    if (Clock) return Clock();
+    static QElapsedTimer t;
+    if (!t.isValid()) t.start();
+    return t.elapsed();
 }
 
 void TDeviceSession::Info(const QString& Text, bool Centred)

@@ -157,6 +157,8 @@ public:
     // text is a result to centre, false for a progress line.
     std::function<void()> OnCommandEnd;
     std::function<void(bool Centred)> OnInfoAlign;
+    // Milliseconds of a steady clock; the time-outs are measured on it (tests drive it).
+    std::function<qint64()> Clock;
 
 protected:
     // One step of the state machine; may raise.
@@ -170,6 +172,8 @@ protected:
     void WriteLink(const QByteArray& Bytes) { fLink.Write(Bytes); }
     void TraceUnit(bool Tx, const QByteArray& Unit) { fTrace.Write(Tx, Unit); }
 
+    // Clock's reading, or the steady clock's.
+    qint64 Now() const;
     void SetInfo(const QString& Text);
     // The status text, aligned through OnInfoAlign first.
     void Info(const QString& Text, bool Centred = false);

@@ -8,7 +8,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <cmath>
 
 namespace {
@@ -107,14 +106,6 @@ int TMagellanSession::Speed(int Index)
 int TMagellanSession::TickMs(int Index)
 {
     return SpeedOf(Index).Ms;
-}
-
-qint64 TMagellanSession::Now() const
-{
-    if (Clock) return Clock();
-    static QElapsedTimer t;
-    if (!t.isValid()) t.start();
-    return t.elapsed();
 }
 
 int TMagellanSession::FlightCount() const

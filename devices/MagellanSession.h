@@ -32,8 +32,7 @@ public:
         bool DelOneRteBtn = false, DelAllRteBtn = false, DelAllBtn = false;
     };
     TOptions Options;
-    // Milliseconds of a steady clock (tests drive it); today's date for short date fields.
-    std::function<qint64()> Clock;
+    // Today's date for short date fields (tests give it).
     std::function<TDateTime()> Today;
 
     // The speed table: bit/s and tick interval of an index (clamped to the table).
@@ -93,7 +92,6 @@ protected:
     void Failed(const QString& Message) override;
 
 private:
-    qint64 Now() const;
     void Ack();
     void Wait(int Next, int Prev);
     bool LateAck() const;

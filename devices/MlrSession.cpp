@@ -5,7 +5,6 @@
 #include "model/ModelUi.h"
 #include "model/Texts.h"
 
-#include <QElapsedTimer>
 #include <cmath>
 
 namespace {
@@ -98,14 +97,6 @@ QString TMlrSession::Text(TTextId Id)
 TMlrSession::TMlrSession(ISerialLink& Link, const TDeviceUi& Ui) : TDeviceSession(Link, Ui) {}
 
 TMlrSession::~TMlrSession() = default;
-
-qint64 TMlrSession::Now() const
-{
-    if (Clock) return Clock();
-    static QElapsedTimer t;
-    if (!t.isValid()) t.start();
-    return t.elapsed();
-}
 
 int TMlrSession::FlightCount() const
 {

@@ -31,8 +31,6 @@ public:
         bool SelOnlyBtn = false;
     };
     TOptions Options;
-    // Milliseconds of a steady clock; the time-outs are measured on it (tests drive it).
-    std::function<qint64()> Clock;
 
     void Activate();
     void Close();
@@ -82,7 +80,6 @@ protected:
     void Failed(const QString& Message) override;
 
 private:
-    qint64 Now() const;
     void PortReset();
     void Send(const QByteArray& Sentence);
     void Useful();
