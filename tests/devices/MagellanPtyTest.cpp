@@ -212,13 +212,7 @@ TEST_F(MagellanPty, WrongSpeedSilenceAndUnplug)
     s.Options.FlowCheckBtn = false;
     s.DownTrk("COM5");
     Run();
-    EXPECT_FALSE(ui.Enabled);
-    EXPECT_FALSE(link.Connected());
-    ASSERT_EQ(Msg::Log().size(), 1);
-    EXPECT_TRUE(Msg::Log()[0].text.contains(pty.SlavePath())) << Msg::Log()[0].text.toStdString();
-    ASSERT_NE(Trj, nullptr);
-    EXPECT_GT(Trj->RecCount, 0);
-    EXPECT_EQ(Trj->SaveState, 2);
+    ExpectUnpluggedWithTrack();
 }
 
 TEST_F(MagellanPty, WindowKeepsItsSettingsAndTracesTheLink)

@@ -63,4 +63,16 @@ protected:
         }
         return i;
     }
+    // The device went away during a track: timer off, port released, one box naming the port,
+    // and the points received kept in a trace not saved yet.
+    void ExpectUnpluggedWithTrack()
+    {
+        EXPECT_FALSE(ui.Enabled);
+        EXPECT_FALSE(link.Connected());
+        ASSERT_EQ(Msg::Log().size(), 1);
+        EXPECT_TRUE(Msg::Log()[0].text.contains(pty.SlavePath())) << Msg::Log()[0].text.toStdString();
+        ASSERT_NE(Trj, nullptr);
+        EXPECT_GT(Trj->RecCount, 0);
+        EXPECT_EQ(Trj->SaveState, 2);
+    }
 };
