@@ -177,8 +177,7 @@ TEST(MapCalFile, SaveWritesEveryKeyInOrderAndReadsBack)
     ExpectCoefs(r, m.aLong, m.aLati, 0, m.aY);
     EXPECT_EQ(comment, QStringLiteral("Alpes du sud"));
     ReadMapCalGeneral(TIniFile(cal), r);
-    EXPECT_EQ(r.Width, 2000);
-    EXPECT_EQ(r.Height, 1500);
+    EXPECT_EQ(std::pair(r.Width, r.Height), std::pair(2000, 1500));
     ExpectBounds(r, 4550000, 4497917, -42500, -125833);
 
     // Saving the same calibration again changes nothing.
@@ -224,9 +223,7 @@ TEST(MapCalFile, UndefinedPointKeysAndOtherSectionsStay)
     TMap r;
     QString comment;
     ASSERT_TRUE(ReadMapCal(cal, r, comment));
-    EXPECT_FALSE(r.Pos[1].Valid);
-    EXPECT_EQ(r.Pos[1].X, 1234);
-    EXPECT_EQ(r.Pos[1].Lati, MapPosMissing);
+    EXPECT_EQ(std::tuple(r.Pos[1].Valid, r.Pos[1].X, r.Pos[1].Lati), std::tuple(false, 1234, MapPosMissing));
     EXPECT_TRUE(r.Pos[0].Valid && r.Pos[2].Valid && r.Pos[3].Valid);
 }
 
@@ -244,19 +241,13 @@ TEST(MapCalFile, HostileValuesMakePointsUndefined)
     QString comment = QStringLiteral("old");
     ReadMapCal(*ini, m, comment);
     for (int i = 0; i < 4; ++i) EXPECT_FALSE(m.Pos[i].Valid) << i;
-    EXPECT_EQ(m.Pos[0].X, MapPixMissing);
-    EXPECT_EQ(m.Pos[0].Y, 1); // section and key names in any case
-    EXPECT_EQ(m.Pos[1].X, MapPixMissing);
-    EXPECT_EQ(m.Pos[2].Lati, MapPosMissing);
-    EXPECT_EQ(m.Pos[3].Y, MapPixMissing);
-    EXPECT_EQ(m.Pos[3].Long, -18000000);
+    // Section and key names in any case.
+    EXPECT_EQ(std::tuple(m.Pos[0].X, m.Pos[0].Y, m.Pos[1].X, m.Pos[2].Lati, m.Pos[3].Y, m.Pos[3].Long),
+              std::tuple(MapPixMissing, 1, MapPixMissing, MapPosMissing, MapPixMissing, -18000000));
     ExpectCoefs(m, 0, 0, 0, 2);
     EXPECT_EQ(comment, QString());
     ReadMapCalGeneral(*ini, m);
-    EXPECT_EQ(m.Width, -1);
-    EXPECT_EQ(m.Height, -1);
-    EXPECT_EQ(m.Lati_Max, 0);
-    EXPECT_EQ(m.Long_Min, -700);
+    EXPECT_EQ(std::tuple(m.Width, m.Height, m.Lati_Max, m.Long_Min), std::tuple(-1, -1, 0, -700));
 
     // No file: nothing read.
     TMap untouched = CornerMap();
@@ -443,10 +434,7 @@ TEST(MapGeo, CurvatureFromCapturedPointsAndItsInverse)
 {
     TMap m = CornerMap();
     ASSERT_TRUE(CaptureCurvature(m));
-    EXPECT_NE(m.aLong, 0);
-    EXPECT_NE(m.aX, 0);
-    EXPECT_NE(m.aLati, 0);
-    EXPECT_NE(m.aY, 0);
+    for (double a : {m.aLong, m.aX, m.aLati, m.aY}) EXPECT_NE(a, 0);
 
     // The bowed point lies on the straight meridian of the outer two once corrected, and the
     // reverse conversion puts that meridian back on the bow; the same for the parallel.
@@ -635,11 +623,8 @@ TEST_F(MapLoadTest, LoadsImageAndCalibrationAndBuildsTheCatalogue)
     EXPECT_TRUE(Map->Valid);
     EXPECT_EQ(Map->Image.size(), QSize(200, 150));
     EXPECT_EQ(Map->FileName, alpes);
-    EXPECT_EQ(Map->Width, 200);
-    EXPECT_EQ(Map->Height, 150);
-    EXPECT_EQ(Map->Pos[3].X, 199);
-    EXPECT_EQ(Map->Lati_Max, 4550000);
-    EXPECT_EQ(Map->Long_Min, -125833);
+    EXPECT_EQ(std::tuple(Map->Width, Map->Height, Map->Pos[3].X, Map->Lati_Max, Map->Long_Min),
+              std::tuple(200, 150, 199, 4550000, -125833));
     EXPECT_EQ(Opt->FichFondCarte, QStringLiteral("alpes"));
 
     // The catalogue holds the maps of the map's folder, in the section's order.

@@ -71,22 +71,17 @@ TEST_F(TrjFormats, GpxFlightWithFourTracks)
     EXPECT_EQ(Counts(R), std::tuple(4, 121, 0));
     const auto T = Traces();
     ASSERT_EQ(T.size(), 4u);
-    EXPECT_EQ(T[0]->RecCount, 2);
-    EXPECT_EQ(T[1]->RecCount, 2);
-    EXPECT_EQ(T[2]->RecCount, 113);
-    EXPECT_EQ(T[3]->RecCount, 4);
+    EXPECT_EQ(std::tuple(T[0]->RecCount, T[1]->RecCount, T[2]->RecCount, T[3]->RecCount),
+              std::tuple(2, 2, 113, 4));
     EXPECT_EQ(T[0]->Name, "igc1");
     EXPECT_EQ(T[1]->Name, "igc1 - #2");
     EXPECT_EQ(T[0]->Date, Day(2004, 4, 24));
-    EXPECT_EQ(T[0]->First->Lat, -3074749);
-    EXPECT_EQ(T[0]->First->Lon, 15072052);
-    EXPECT_EQ(T[0]->First->Time, Hms(0, 25, 32));
-    EXPECT_EQ(T[0]->First->Alt, 0);
+    EXPECT_EQ(std::tuple(T[0]->First->Lat, T[0]->First->Lon, T[0]->First->Time, T[0]->First->Alt),
+              std::tuple(-3074749, 15072052, Hms(0, 25, 32), 0));
     // The last track was recorded the next morning: a trace of its own day.
     EXPECT_EQ(T[3]->Date, Day(2004, 4, 25));
-    EXPECT_EQ(T[3]->First->Time, Hms(3, 48, 36));
-    EXPECT_EQ(T[3]->Last->Time, Hms(3, 50, 9));
-    EXPECT_TRUE(T[3]->Loaded);
+    EXPECT_EQ(std::tuple(T[3]->First->Time, T[3]->Last->Time, T[3]->Loaded),
+              std::tuple(Hms(3, 48, 36), Hms(3, 50, 9), true));
     EXPECT_EQ(T[0]->FileName, Data("/gpx/igc1.gpx"));
 }
 
@@ -97,28 +92,22 @@ TEST_F(TrjFormats, GpxOneTrackFiles)
     ASSERT_TRUE(Trj);
     EXPECT_EQ(Trj->RecCount, 442);
     EXPECT_EQ(Trj->Date, Day(2014, 3, 29));
-    EXPECT_EQ(Trj->First->Lat, 4021713);
-    EXPECT_EQ(Trj->First->Lon, -11171771);
-    EXPECT_EQ(Trj->First->Alt, 1377);
-    EXPECT_EQ(Trj->First->AltGps, 1377);
-    EXPECT_EQ(Trj->First->Time, Hms(22, 50, 22));
-    EXPECT_EQ(Trj->Last->Alt, 1670);
-    EXPECT_EQ(Trj->AltMin, 1376); // 1375.806
-    EXPECT_EQ(Trj->AltMax, 1670);
+    EXPECT_EQ(
+        std::tuple(Trj->First->Lat, Trj->First->Lon, Trj->First->Alt, Trj->First->AltGps, Trj->First->Time),
+        std::tuple(4021713, -11171771, 1377, 1377, Hms(22, 50, 22)));
+    // The lowest is 1375.806.
+    EXPECT_EQ(std::tuple(Trj->Last->Alt, Trj->AltMin, Trj->AltMax), std::tuple(1670, 1376, 1670));
 
     // A barograph track: every position is 0,0 but altitude and time are real.
     Restart(R);
     ASSERT_TRUE(LoadGpxTrj(Data("/gpx/igc1_baro.gpx"), R));
-    EXPECT_EQ(Trj->RecCount, 637);
-    EXPECT_EQ(Trj->First->Alt, 829);
-    EXPECT_EQ(Trj->Last->Alt, 330);
-    EXPECT_EQ(Trj->First->Time, Hms(2, 16, 0));
+    EXPECT_EQ(std::tuple(Trj->RecCount, Trj->First->Alt, Trj->Last->Alt, Trj->First->Time),
+              std::tuple(637, 829, 330, Hms(2, 16, 0)));
 
     // Waypoints and routes are not fixes: only the track of this file is read.
     Restart(R);
     ASSERT_TRUE(LoadGpxTrj(Data("/waypoints/expertgps.gpx"), R));
-    EXPECT_EQ(R.Traces, 1);
-    EXPECT_EQ(R.Fixes, 64);
+    EXPECT_EQ(std::pair(R.Traces, R.Fixes), std::pair(1, 64));
 }
 
 TEST_F(TrjFormats, GpxSegmentsBadPointsAndTimes)
@@ -199,14 +188,12 @@ TEST_F(TrjFormats, KmlLineStringSpreadOverItsTimeSpan)
     EXPECT_EQ(Trj->RecCount, 1329);
     EXPECT_EQ(Trj->Name, "skydrop - Flight");
     EXPECT_EQ(Trj->Date, Day(2017, 8, 21));
-    EXPECT_EQ(Trj->First->Lon, 851554); // "+008.5155383"
-    EXPECT_EQ(Trj->First->Lat, 4826627);
-    EXPECT_EQ(Trj->First->Alt, 768);
-    EXPECT_EQ(Trj->First->Time, Hms(17, 0, 5));
-    EXPECT_EQ(Trj->Last->Time, Hms(17, 22, 32));
-    EXPECT_EQ(Trj->Last->Alt, 753);
-    EXPECT_EQ(Trj->AltMax, 1078); // as the file's own summary says
-    EXPECT_EQ(Trj->AltMin, 751);  // the summary's 750 is not among the fixes
+    // Longitude "+008.5155383".
+    EXPECT_EQ(std::tuple(Trj->First->Lon, Trj->First->Lat, Trj->First->Alt, Trj->First->Time),
+              std::tuple(851554, 4826627, 768, Hms(17, 0, 5)));
+    EXPECT_EQ(std::pair(Trj->Last->Time, Trj->Last->Alt), std::pair(Hms(17, 22, 32), 753));
+    // The highest as the file's own summary says; the summary's lowest (750) is not among the fixes.
+    EXPECT_EQ(std::pair(Trj->AltMax, Trj->AltMin), std::pair(1078, 751));
     // The comment between the first two tuples did not break them.
     EXPECT_EQ(Trj->First->Next->Lon, 851627);
 }
@@ -221,15 +208,11 @@ TEST_F(TrjFormats, KmlTracksWinOverLineStrings)
     EXPECT_EQ(T[0]->Name, "27GLQKF3.igc - PRESALTTRK");
     EXPECT_EQ(T[1]->Name, "27GLQKF3.igc - GNSSALTTRK");
     for (TTrj* t : T) {
-        EXPECT_EQ(t->RecCount, 1070);
-        EXPECT_EQ(t->Date, Day(2022, 7, 16));
-        EXPECT_EQ(t->First->Lat, 4384033);
-        EXPECT_EQ(t->First->Lon, -8044308);
-        EXPECT_EQ(t->First->Time, Hms(19, 41, 31));
-        EXPECT_EQ(t->Last->Time, Hms(21, 11, 20));
+        EXPECT_EQ(
+            std::tuple(t->RecCount, t->Date, t->First->Lat, t->First->Lon, t->First->Time, t->Last->Time),
+            std::tuple(1070, Day(2022, 7, 16), 4384033, -8044308, Hms(19, 41, 31), Hms(21, 11, 20)));
     }
-    EXPECT_EQ(T[0]->First->Alt, 438);
-    EXPECT_EQ(T[1]->First->Alt, 463);
+    EXPECT_EQ(std::pair(T[0]->First->Alt, T[1]->First->Alt), std::pair(438, 463));
 }
 
 TEST_F(TrjFormats, KmlHandMade)
@@ -322,32 +305,25 @@ TEST_F(TrjFormats, NmeaRealLogs)
 {
     TReadReport R;
     ASSERT_TRUE(LoadNmeaTrj(Data("/nmea/rl-traffic.nmea"), R));
-    EXPECT_EQ(R.Fixes, 465);
-    EXPECT_EQ(R.Rejected, 1); // one RMC line is corrupt ("*5DDMIKP")
+    EXPECT_EQ(std::pair(R.Fixes, R.Rejected), std::pair(465, 1)); // one RMC line is corrupt ("*5DDMIKP")
     EXPECT_EQ(Trj->Date, Day(2024, 12, 28));
-    EXPECT_EQ(Trj->First->Lat, 4896470); // 4857.88170N
-    EXPECT_EQ(Trj->First->Lon, 709732);  // 00705.83929E
-    EXPECT_EQ(Trj->First->Time, Hms(13, 47, 49.6));
-    EXPECT_EQ(Trj->First->Alt, 1340);    // PGRMZ 4395 ft
-    EXPECT_EQ(Trj->First->AltGps, 1452); // GGA
+    // 4857.88170N 00705.83929E, PGRMZ 4395 ft, GGA altitude.
+    EXPECT_EQ(
+        std::tuple(Trj->First->Lat, Trj->First->Lon, Trj->First->Time, Trj->First->Alt, Trj->First->AltGps),
+        std::tuple(4896470, 709732, Hms(13, 47, 49.6), 1340, 1452));
     EXPECT_EQ(Trj->Last->Time, Hms(13, 55, 47.6));
 
     Restart(R);
     ASSERT_TRUE(LoadNmeaTrj(Data("/nmea/neo-m8n.log"), R));
-    EXPECT_EQ(R.Fixes, 23);
-    EXPECT_EQ(Trj->Date, Day(2015, 3, 18));
-    EXPECT_EQ(Trj->First->Lon, -12131425); // west
-    EXPECT_EQ(Trj->First->Alt, 1147);
-    EXPECT_EQ(Trj->First->Time, Hms(17, 19, 26));
+    EXPECT_EQ(std::tuple(R.Fixes, Trj->Date, Trj->First->Lon, Trj->First->Alt, Trj->First->Time),
+              std::tuple(23, Day(2015, 3, 18), -12131425, 1147, Hms(17, 19, 26))); // west
 
     Restart(R);
     ASSERT_TRUE(LoadNmeaTrj(Data("/nmea/garmin48.log"), R));
-    EXPECT_EQ(R.Fixes, 7);
-    EXPECT_EQ(Trj->Date, Day(2001, 6, 6));
-    EXPECT_EQ(Trj->First->Lat, -4545763); // south
-    EXPECT_EQ(Trj->First->Lon, 16715275);
-    EXPECT_EQ(Trj->First->AltGps, 15); // 14.7
-    EXPECT_EQ(Trj->First->Alt, 15);    // PGRMZ 48 ft
+    // South; GPS altitude 14.7, PGRMZ 48 ft.
+    EXPECT_EQ(
+        std::tuple(R.Fixes, Trj->Date, Trj->First->Lat, Trj->First->Lon, Trj->First->AltGps, Trj->First->Alt),
+        std::tuple(7, Day(2001, 6, 6), -4545763, 16715275, 15, 15));
 }
 
 TEST_F(TrjFormats, NmeaHandMade)
@@ -375,13 +351,11 @@ TEST_F(TrjFormats, NmeaHandMade)
     EXPECT_EQ(Trj->Date, Day(1999, 12, 31));
     const auto F = Fixes(Trj);
     ASSERT_EQ(F.size(), 3u);
-    EXPECT_EQ(F[0].Alt, 500); // pressure altitude in metres
-    EXPECT_EQ(F[0].AltGps, 1000);
-    EXPECT_EQ(F[0].Time, Hms(23, 59, 59));
-    EXPECT_EQ(F[1].Time, TimeUnitsPerDay + Hms(0, 0, 1));
-    EXPECT_EQ(F[1].Lon, -501000);
-    EXPECT_EQ(F[1].Alt, 0); // no altitude at all in that cycle
-    EXPECT_EQ(F[1].AltGps, 0);
+    // Pressure altitude in metres.
+    EXPECT_EQ(std::tuple(F[0].Alt, F[0].AltGps, F[0].Time), std::tuple(500, 1000, Hms(23, 59, 59)));
+    // No altitude at all in that cycle.
+    EXPECT_EQ(std::tuple(F[1].Time, F[1].Lon, F[1].Alt, F[1].AltGps),
+              std::tuple(TimeUnitsPerDay + Hms(0, 0, 1), -501000, 0, 0));
     EXPECT_EQ(F[2].Lat, 4503333);
 
     Restart(R);
@@ -396,11 +370,8 @@ TEST_F(TrjFormats, DatLine)
 {
     TRec r;
     EXPECT_EQ(ParseDatLine("123456 +45.12345 -005.00001 +0350 +0362\r\n", r), 0);
-    EXPECT_EQ(r.Time, Hms(12, 34, 56));
-    EXPECT_EQ(r.Lat, 4512345);
-    EXPECT_EQ(r.Lon, -500001);
-    EXPECT_EQ(r.Alt, 350);
-    EXPECT_EQ(r.AltGps, 362);
+    EXPECT_EQ(std::tuple(r.Time, r.Lat, r.Lon, r.Alt, r.AltGps),
+              std::tuple(Hms(12, 34, 56), 4512345, -500001, 350, 362));
     // Blanks and signs are free; the GPS altitude is optional.
     r = TRec();
     EXPECT_EQ(ParseDatLine("000001\t45.5   5.25 -12", r), 0);
