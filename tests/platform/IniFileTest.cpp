@@ -191,26 +191,28 @@ TEST_F(IniFileTest, NumbersBooleansAndFloats)
         TIniFile::FromBytes("[N]\nD=42\nNeg=-7\nHex=$1F\nHx=0x10\nAll=$FFFFFFFF\nBad=12a\nBig=3000000000\n"
                             "Empty=\nSign=+3\nT=True\nF=FALSE\nTwo=2\nZero=0\nJunk=oui\n"
                             "Comma=3,25\nDot= -1.5e3 \nInf=inf\n");
-    EXPECT_EQ(ini->ReadInteger("n", "d", 0), 42);
-    EXPECT_EQ(ini->ReadInteger("N", "Neg", 0), -7);
-    EXPECT_EQ(ini->ReadInteger("N", "Hex", 0), 31);
-    EXPECT_EQ(ini->ReadInteger("N", "Hx", 0), 16);
-    EXPECT_EQ(ini->ReadInteger("N", "All", 0), -1);
-    EXPECT_EQ(ini->ReadInteger("N", "Bad", 9), 9);
-    EXPECT_EQ(ini->ReadInteger("N", "Big", 9), 9);
-    EXPECT_EQ(ini->ReadInteger("N", "Empty", 9), 9);
-    EXPECT_EQ(ini->ReadInteger("N", "Sign", 9), 3);
-    EXPECT_EQ(ini->ReadInteger("N", "Absent", 9), 9);
-    EXPECT_TRUE(ini->ReadBool("N", "T", false));
-    EXPECT_FALSE(ini->ReadBool("N", "F", true));
-    EXPECT_TRUE(ini->ReadBool("N", "Two", false));
-    EXPECT_FALSE(ini->ReadBool("N", "Zero", true));
-    EXPECT_TRUE(ini->ReadBool("N", "Junk", true));
-    EXPECT_FALSE(ini->ReadBool("N", "Junk", false));
-    EXPECT_DOUBLE_EQ(ini->ReadFloat("N", "Comma", 0), 3.25);
-    EXPECT_DOUBLE_EQ(ini->ReadFloat("N", "Dot", 0), -1500);
-    EXPECT_DOUBLE_EQ(ini->ReadFloat("N", "Inf", 7), 7);
-    EXPECT_DOUBLE_EQ(ini->ReadFloat("N", "Bad", 7), 7);
+    // Key, default, value read; the default stands for anything that is not a 32-bit integer.
+    for (auto [key, def, want] : {std::tuple("d", 0, 42),
+                                  {"Neg", 0, -7},
+                                  {"Hex", 0, 31},
+                                  {"Hx", 0, 16},
+                                  {"All", 0, -1},
+                                  {"Bad", 9, 9},
+                                  {"Big", 9, 9},
+                                  {"Empty", 9, 9},
+                                  {"Sign", 9, 3},
+                                  {"Absent", 9, 9}})
+        EXPECT_EQ(ini->ReadInteger("n", key, def), want) << key;
+    for (auto [key, def, want] : {std::tuple("T", false, true),
+                                  {"F", true, false},
+                                  {"Two", false, true},
+                                  {"Zero", true, false},
+                                  {"Junk", true, true},
+                                  {"Junk", false, false}})
+        EXPECT_EQ(ini->ReadBool("N", key, def), want) << key;
+    for (auto [key, def, want] :
+         {std::tuple("Comma", 0.0, 3.25), {"Dot", 0.0, -1500.0}, {"Inf", 7.0, 7.0}, {"Bad", 7.0, 7.0}})
+        EXPECT_DOUBLE_EQ(ini->ReadFloat("N", key, def), want) << key;
     ASSERT_TRUE(ini->WriteBool("N", "B", true));
     EXPECT_EQ(ini->ReadString("N", "B", "?"), "1");
 }
@@ -270,12 +272,13 @@ TEST_F(IniFileTest, FailedWritesAreReportedAndChangeNothing)
     // Texts that would break other lines.
     const QString path = Write("[A]\nB=1\n");
     TIniFile ini(path);
-    EXPECT_FALSE(ini.WriteString("A", "B", "two\nlines"));
-    EXPECT_FALSE(ini.WriteString("A", "K=V", "1"));
-    EXPECT_FALSE(ini.WriteString("A", ";K", "1"));
-    EXPECT_FALSE(ini.WriteString("A]", "K", "1"));
-    EXPECT_FALSE(ini.WriteString("", "K", "1"));
-    EXPECT_FALSE(ini.WriteString("A", " ", "1"));
+    for (auto [sect, key, value] : {std::tuple("A", "B", "two\nlines"),
+                                    {"A", "K=V", "1"},
+                                    {"A", ";K", "1"},
+                                    {"A]", "K", "1"},
+                                    {"", "K", "1"},
+                                    {"A", " ", "1"}})
+        EXPECT_FALSE(ini.WriteString(sect, key, value)) << sect << key << value;
     EXPECT_EQ(Read(path), "[A]\nB=1\n");
     EXPECT_TRUE(ini.WriteString("A", "B", "2"));
     EXPECT_TRUE(ini.LastError().isEmpty());
