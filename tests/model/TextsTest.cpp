@@ -34,28 +34,20 @@ QString U(const char* s)
 TEST(TextsCoord, SecondsForm)
 {
     OptScope o(0);
-    EXPECT_EQ(LatiToStr(4520576), U("N45°12'21\""));
-    EXPECT_EQ(LatiToStr(-3350000), U("S33°30'00\""));
-    EXPECT_EQ(LatiToStr(0), U("N00°00'00\""));
-    EXPECT_EQ(LatiToStr(-1), U("N00°00'00\""));   // rounds to zero: no southern zero
-    EXPECT_EQ(LongToStr(-13), U("E000°00'00\"")); // 0.468"
-    EXPECT_EQ(LongToStr(-14), U("W000°00'01\"")); // 0.504"
-    EXPECT_EQ(LatiToStr(9000000), U("N90°00'00\""));
-    EXPECT_EQ(LongToStr(500000), U("E005°00'00\""));
-    EXPECT_EQ(LongToStr(-12345678), U("W123°27'24\""));
-    EXPECT_EQ(LongToStr(18000000), U("E180°00'00\""));
-    EXPECT_EQ(LongToStr(-18000000), U("W180°00'00\""));
-    // 59.6 seconds round into the next minute, and 60 minutes into the next degree.
-    EXPECT_EQ(LatiToStr(4599989), U("N46°00'00\""));
-    // Half seconds go to the even second.
-    EXPECT_EQ(LongToStr(125), U("E000°00'04\"")); // 4.5"
-    EXPECT_EQ(LongToStr(375), U("E000°00'14\"")); // 13.5"
-    // Outside the ranges (and the missing marker): empty.
-    EXPECT_EQ(LatiToStr(9000001), QString());
-    EXPECT_EQ(LatiToStr(-9000001), QString());
-    EXPECT_EQ(LatiToStr(50000000), QString());
-    EXPECT_EQ(LongToStr(18000001), QString());
-    EXPECT_EQ(LongToStr(50000000), QString());
+    // -1 rounds to zero: no southern zero. -13 is 0.468", -14 is 0.504". 59.6 seconds round into
+    // the next minute, and 60 minutes into the next degree. Half seconds go to the even second
+    // (125 is 4.5", 375 is 13.5"). Outside the ranges (and the missing marker): empty.
+    // clang-format off
+    const std::pair<int32, const char*> lats[] = {
+        {4520576, "N45°12'21\""}, {-3350000, "S33°30'00\""}, {0, "N00°00'00\""}, {-1, "N00°00'00\""},
+        {9000000, "N90°00'00\""}, {4599989, "N46°00'00\""}, {9000001, ""}, {-9000001, ""}, {50000000, ""}};
+    const std::pair<int32, const char*> lons[] = {
+        {-13, "E000°00'00\""}, {-14, "W000°00'01\""}, {500000, "E005°00'00\""}, {-12345678, "W123°27'24\""},
+        {18000000, "E180°00'00\""}, {-18000000, "W180°00'00\""}, {125, "E000°00'04\""}, {375, "E000°00'14\""},
+        {18000001, ""}, {50000000, ""}};
+    // clang-format on
+    for (auto [v, t] : lats) EXPECT_EQ(LatiToStr(v), U(t)) << v;
+    for (auto [v, t] : lons) EXPECT_EQ(LongToStr(v), U(t)) << v;
     EXPECT_EQ(LatMask(), U("L00°00'00\";1;_"));
     EXPECT_EQ(LonMask(), U("L000°00'00\";1;_"));
 }
@@ -99,22 +91,17 @@ TEST(TextsCoord, ParseBothForms)
     int32 v = 0;
     {
         OptScope o(0);
-        EXPECT_TRUE(ParseLat(U("N45°12'21\""), v));
-        EXPECT_EQ(v, 4520583);
-        EXPECT_TRUE(ParseLat(U("s45°12'21\""), v));
-        EXPECT_EQ(v, -4520583);
-        EXPECT_TRUE(ParseLon(U("w123°27'24\""), v));
-        EXPECT_EQ(v, -12345667);
-        EXPECT_TRUE(ParseLon(U("E005°00'00\""), v));
-        EXPECT_EQ(v, 500000);
-        // Minutes and seconds above 59.
-        EXPECT_TRUE(ParseLat(U("N45°75'00\""), v));
-        EXPECT_EQ(v, 4625000);
-        EXPECT_TRUE(ParseLat(U("N45°00'90\""), v));
-        EXPECT_EQ(v, 4502500);
-        EXPECT_TRUE(ParseLat(U("N90°00'00\""), v));
-        EXPECT_TRUE(ParseLon(U("W180°00'00\""), v));
-        EXPECT_EQ(v, -18000000);
+        // Minutes and seconds above 59 count on.
+        // clang-format off
+        const std::tuple<bool, const char*, int32> good[] = {
+            {false, "N45°12'21\"", 4520583}, {false, "s45°12'21\"", -4520583}, {true, "w123°27'24\"", -12345667},
+            {true, "E005°00'00\"", 500000}, {false, "N45°75'00\"", 4625000}, {false, "N45°00'90\"", 4502500},
+            {false, "N90°00'00\"", 9000000}, {true, "W180°00'00\"", -18000000}};
+        // clang-format on
+        for (auto [lon, t, want] : good) {
+            EXPECT_TRUE(lon ? ParseLon(U(t), v) : ParseLat(U(t), v)) << t;
+            EXPECT_EQ(v, want) << t;
+        }
         v = 123;
         for (const char* bad : {"", "N", "X45°12'21\"", "E45°12'21\"", "N45°12.21'", "N4a°12'21\"",
                                 "N45°12'21", "N045°12'21\"", "N45°12'21\" ", " N45°12'21\"", "N45d12'21\"",
@@ -129,12 +116,13 @@ TEST(TextsCoord, ParseBothForms)
     }
     {
         OptScope o(1);
-        EXPECT_TRUE(ParseLat(U("N45°12.35'"), v));
-        EXPECT_EQ(v, 4520583);
-        EXPECT_TRUE(ParseLon(U("W123°27.41'"), v));
-        EXPECT_EQ(v, -12345683);
-        EXPECT_TRUE(ParseLat(U("n45°99.99'"), v)); // minutes above 59
-        EXPECT_EQ(v, 4666650);
+        // Minutes above 59 count on.
+        for (auto [lon, t, want] : {std::tuple(false, "N45°12.35'", 4520583),
+                                    {true, "W123°27.41'", -12345683},
+                                    {false, "n45°99.99'", 4666650}}) {
+            EXPECT_TRUE(lon ? ParseLon(U(t), v) : ParseLat(U(t), v)) << t;
+            EXPECT_EQ(v, want) << t;
+        }
         EXPECT_FALSE(ParseLat(U("N45°12'21\""), v));
         EXPECT_FALSE(ParseLat(U("N45°12,35'"), v));
         EXPECT_FALSE(ParseLon(U("E005°12.35"), v));
@@ -169,25 +157,25 @@ TEST(TextsCoord, TextsParseBackAndFitTheMasks)
 
 TEST(TextsTime, TimeToHmsAndBack)
 {
-    EXPECT_EQ(TimeToHms(1258222), "12:34:56");
-    EXPECT_EQ(TimeToHms(-1258222), "-12:34:56");
-    EXPECT_EQ(TimeToHms(2400000 + 1258222), "12:34:56"); // modulo 24 h
-    EXPECT_EQ(TimeToHms(0), "0:00:00");                  // hours without a leading zero
-    EXPECT_EQ(TimeToHms(1666), "0:01:00");               // 59.976 s carries into the minute
-    EXPECT_EQ(TimeToHms(99999), "1:00:00");              // 59 min 59.964 s carries into the hour
-    EXPECT_EQ(TimeToHms(2399999), "0:00:00");            // and into the next day
-    EXPECT_EQ(TimeToHms(-908333), "-9:05:00");
+    // Modulo 24 h; hours without a leading zero; 59.976 s carry into the minute, 59 min 59.964 s
+    // into the hour and into the next day.
+    // clang-format off
+    const std::pair<int32, const char*> hms[] = {
+        {1258222, "12:34:56"}, {-1258222, "-12:34:56"}, {2400000 + 1258222, "12:34:56"}, {0, "0:00:00"},
+        {1666, "0:01:00"}, {99999, "1:00:00"}, {2399999, "0:00:00"}, {-908333, "-9:05:00"}};
+    // clang-format on
+    for (auto [v, text] : hms) EXPECT_EQ(TimeToHms(v), text) << v;
     EXPECT_EQ(TimeToHms(INT32_MIN).left(1), "-");
 
     int32 t = 0;
-    EXPECT_TRUE(HmsToTime("12:34:56", t));
-    EXPECT_EQ(t, 1258222);
-    EXPECT_TRUE(HmsToTime("24:00:00", t));
-    EXPECT_EQ(t, 2400000);
-    EXPECT_TRUE(HmsToTime("12:75:00", t)); // minutes above 59 count on
-    EXPECT_EQ(t, 1325000);
-    EXPECT_TRUE(HmsToTime("9:05:00", t));
-    EXPECT_EQ(t, 908333);
+    // Minutes above 59 count on.
+    for (auto [text, want] : {std::pair("12:34:56", 1258222),
+                              {"24:00:00", 2400000},
+                              {"12:75:00", 1325000},
+                              {"9:05:00", 908333}}) {
+        EXPECT_TRUE(HmsToTime(text, t)) << text;
+        EXPECT_EQ(t, want) << text;
+    }
     t = 42;
     for (const char* bad :
          {"", "12:34", "12:34:56:00", "12-34-56", "12:34.56", "24:00:01", "99:99:99", "12:3a:00", "12: 4:00",
@@ -205,11 +193,9 @@ TEST(TextsTime, TimeToHmsAndBack)
 
 TEST(TextsMisc, CoursesDecimalDegreesAndAttributes)
 {
-    EXPECT_EQ(CapToStr(0), U("360°"));
-    EXPECT_EQ(CapToStr(45.4), U("045°"));
-    EXPECT_EQ(CapToStr(359.6), U("360°"));
-    EXPECT_EQ(CapToStr(-90), U("270°"));
-    EXPECT_EQ(CapToStr(720.2), U("360°"));
+    for (auto [cap, text] :
+         {std::pair(0.0, "360°"), {45.4, "045°"}, {359.6, "360°"}, {-90.0, "270°"}, {720.2, "360°"}})
+        EXPECT_EQ(CapToStr(cap), U(text)) << cap;
     EXPECT_EQ(CapToStr(NAN), QString());
 
     int32 v = 0;
