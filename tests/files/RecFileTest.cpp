@@ -51,12 +51,6 @@ protected:
             if (s.text == text) return true;
         return false;
     }
-    int CountShown(const QString& text) const
-    {
-        int n = 0;
-        for (const Msg::Shown& s : Msg::Log()) n += s.text == text;
-        return n;
-    }
 
     TRecordingUi ui;
     QTemporaryDir dir;
@@ -94,34 +88,29 @@ TEST_F(RecFileTest, OpeningShowsStatusAndAsksTheAssociation)
     EXPECT_EQ(Opt->AssocAuto, 0);
     for (const TTrn* P = Stn->First; P; P = P->Next) EXPECT_EQ(P->Reached, 0); // No: nothing associated
 
-    // Yes associates.
-    Msg::ClearLog();
-    Msg::PushAnswer(mrYes);
-    ASSERT_EQ(OpenTrjFiles(f, 1), 1);
-    EXPECT_TRUE(Shown(AssocQuestion));
-    EXPECT_TRUE(Stn->Modified); // the association ran
+    // Opens the trace again with an answer ready (0: none) and says whether the question came.
+    const auto reopen = [&](int answer) {
+        Msg::ClearLog();
+        if (answer) Msg::PushAnswer(answer);
+        EXPECT_EQ(OpenTrjFiles(f, 1), 1);
+        return Shown(AssocQuestion);
+    };
+    EXPECT_TRUE(reopen(mrYes));
+    EXPECT_TRUE(Stn->Modified); // Yes: the association ran
 
     // Ignore: never again, and not asked next time.
-    Msg::ClearLog();
-    Msg::PushAnswer(mrIgnore);
-    ASSERT_EQ(OpenTrjFiles(f, 1), 1);
+    reopen(mrIgnore);
     EXPECT_EQ(Opt->AssocAuto, 1);
     EXPECT_FALSE(Stn->Modified);
-    Msg::ClearLog();
-    ASSERT_EQ(OpenTrjFiles(f, 1), 1);
-    EXPECT_FALSE(Shown(AssocQuestion));
+    EXPECT_FALSE(reopen(0));
     EXPECT_FALSE(Stn->Modified);
 
     // All: always, and associated without asking from then on.
     Opt->AssocAuto = 0;
-    Msg::ClearLog();
-    Msg::PushAnswer(mrAll);
-    ASSERT_EQ(OpenTrjFiles(f, 1), 1);
+    reopen(mrAll);
     EXPECT_EQ(Opt->AssocAuto, 2);
     EXPECT_TRUE(Stn->Modified);
-    Msg::ClearLog();
-    ASSERT_EQ(OpenTrjFiles(f, 1), 1);
-    EXPECT_FALSE(Shown(AssocQuestion));
+    EXPECT_FALSE(reopen(0));
     EXPECT_TRUE(Stn->Modified);
 
     // Without its task (the explorer's way) there is nothing to ask.
@@ -213,9 +202,7 @@ TEST_F(RecFileTest, SavingATraceWithItsTaskAndWaypoints)
     EXPECT_TRUE(proposed.endsWith(QStringLiteral("01lz1hq1.ZPH")));
     const QString saved = Path(QStringLiteral("saved.ZPH"));
     EXPECT_TRUE(QFile::exists(saved));
-    EXPECT_FALSE(T->Modified);
-    EXPECT_EQ(T->FileName, saved);
-    EXPECT_EQ(Opt->FichTrajectoire, saved);
+    EXPECT_EQ(std::tuple(T->Modified, T->FileName, Opt->FichTrajectoire), std::tuple(false, saved, saved));
 
     // Opened again: the waypoints it carries replace the open set, which is not modified.
     FreeSwp();
@@ -328,13 +315,10 @@ TEST_F(RecFileTest, OpeningWaypointsAndTasks)
     ASSERT_TRUE(WriteSwpFile(S, wd, err)) << err.toStdString();
     ASSERT_TRUE(OpenSwpFile(wz));
     ASSERT_TRUE(Swp);
-    EXPECT_EQ(Swp->Count, 2);
-    EXPECT_FALSE(Swp->Modified);
-    EXPECT_EQ(Opt->FichWayPoints, wz);
+    EXPECT_EQ(std::tuple(Swp->Count, Swp->Modified, Opt->FichWayPoints), std::tuple(2, false, wz));
     ASSERT_TRUE(OpenSwpFile(wd, true));
-    EXPECT_EQ(Swp->Count, 4);
-    EXPECT_TRUE(Swp->Modified);
-    EXPECT_EQ(Swp->Last->Name, QStringLiteral("TWO"));
+    EXPECT_EQ(std::tuple(Swp->Count, Swp->Modified, Swp->Last->Name),
+              std::tuple(4, true, QStringLiteral("TWO")));
     EXPECT_FALSE(OpenSwpFile(Path(QStringLiteral("none.zph"))));
     EXPECT_EQ(Swp->Count, 4);
 
@@ -355,10 +339,8 @@ TEST_F(RecFileTest, OpeningWaypointsAndTasks)
     Opt->AssocAuto = 1;
     ASSERT_EQ(OpenTrjFiles(Sample("bad-line.igc"), 0), 1);
     ASSERT_TRUE(OpenStnFile(tf));
-    EXPECT_EQ(Stn->Count, 2);
-    EXPECT_EQ(Stn->First->Name, QStringLiteral("START"));
-    EXPECT_EQ(Opt->FichCircuit, tf);
-    EXPECT_FALSE(Stn->Modified);
+    EXPECT_EQ(std::tuple(Stn->Count, Stn->First->Name, Opt->FichCircuit, Stn->Modified),
+              std::tuple(2, QStringLiteral("START"), tf, false));
     EXPECT_FALSE(OpenStnFile(wd)); // tasks come only in the own format
     EXPECT_TRUE(Shown(QStringLiteral("Type de fichier inconnu.")));
 
@@ -394,11 +376,12 @@ TEST_F(RecFileTest, OpeningWaypointsAndTasks)
 
 TEST_F(RecFileTest, SaveExtensionRule)
 {
-    EXPECT_EQ(WithSaveExt(QStringLiteral("/a/b"), QStringLiteral(".WPZ")), QStringLiteral("/a/b.WPZ"));
-    EXPECT_EQ(WithSaveExt(QStringLiteral("/a/b.wpz"), QStringLiteral(".WPZ")), QStringLiteral("/a/b.wpz"));
-    EXPECT_EQ(WithSaveExt(QStringLiteral("/a/b.zph"), QStringLiteral(".WPZ")),
-              QStringLiteral("/a/b.zph.WPZ"));
-    EXPECT_EQ(WithSaveExt(QStringLiteral("/a/b"), QString()), QStringLiteral("/a/b"));
+    for (auto [name, ext, want] : {std::tuple("/a/b", ".WPZ", "/a/b.WPZ"),
+                                   {"/a/b.wpz", ".WPZ", "/a/b.wpz"},
+                                   {"/a/b.zph", ".WPZ", "/a/b.zph.WPZ"},
+                                   {"/a/b", "", "/a/b"}})
+        EXPECT_EQ(WithSaveExt(QString::fromLatin1(name), QString::fromLatin1(ext)),
+                  QString::fromLatin1(want));
 }
 
 TEST_F(RecFileTest, AFileOfSeveralFlightsKeepsTheChosenOnes)
