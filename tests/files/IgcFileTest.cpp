@@ -75,20 +75,14 @@ TEST_F(IgcFileTest, SampleFilesLoadWithTheirHeadersAndTasks)
         TReadReport R;
         ASSERT_TRUE(LoadIgcTrj(Sample(e.file), true, R)) << R.Error.toStdString();
         ASSERT_TRUE(Trj);
-        EXPECT_EQ(R.Traces, 1);
-        EXPECT_EQ(R.Fixes, e.fixes);
-        EXPECT_EQ(R.Rejected, 0);
-        EXPECT_EQ(Trj->RecCount, e.fixes);
-        EXPECT_EQ(Trj->Date, EncodeDate(e.y, e.m, e.d));
-        EXPECT_EQ(Trj->Pilot, QString::fromUtf8(e.pilot));
-        EXPECT_EQ(Trj->GliderType, QString::fromUtf8(e.gliderType));
-        EXPECT_EQ(Trj->GliderId, QString::fromUtf8(e.gliderId));
-        EXPECT_EQ(Trj->CompId, QString::fromUtf8(e.compId));
-        EXPECT_EQ(Trj->Source, QString::fromUtf8(e.source));
-        EXPECT_EQ(TaskNames(*Trj->Stn).join(u'|'), QString::fromUtf8(e.task));
-        EXPECT_EQ(Trj->Name, QLatin1String(e.file));
-        EXPECT_TRUE(Trj->Loaded);
-        EXPECT_FALSE(Trj->Modified);
+        EXPECT_EQ(
+            std::tuple(R.Traces, R.Fixes, R.Rejected, Trj->RecCount, Trj->Date, Trj->Loaded, Trj->Modified),
+            std::tuple(1, e.fixes, 0, e.fixes, EncodeDate(e.y, e.m, e.d), true, false));
+        const auto U = [](const char* t) { return QString::fromUtf8(t); };
+        EXPECT_EQ(
+            QStringList({Trj->Pilot, Trj->GliderType, Trj->GliderId, Trj->CompId, Trj->Source, Trj->Name}),
+            QStringList({U(e.pilot), U(e.gliderType), U(e.gliderId), U(e.compId), U(e.source), U(e.file)}));
+        EXPECT_EQ(TaskNames(*Trj->Stn).join(u'|'), U(e.task));
     }
     EXPECT_EQ(TrjCount(), int(all.size()));
 }
@@ -99,11 +93,9 @@ TEST_F(IgcFileTest, FixesTaskPositionsEngineNoiseAndMidnight)
     ASSERT_TRUE(LoadIgcTrj(Sample("01lz1hq1.igc"), true, R));
     // B0026053559520S14621495EV0016600000...: first fix, validity V kept; S and E hemispheres.
     const TRec* F = Trj->First;
-    EXPECT_EQ(F->Time, Hms(0, 26, 5));
-    EXPECT_EQ(F->Lat, -(3500000 + (59520 * 5 + 1) / 3));
-    EXPECT_EQ(F->Lon, 14600000 + (21495 * 5 + 1) / 3);
-    EXPECT_EQ(F->Alt, 166);
-    EXPECT_EQ(F->AltGps, 0);
+    EXPECT_EQ(
+        std::tuple(F->Time, F->Lat, F->Lon, F->Alt, F->AltGps),
+        std::tuple(Hms(0, 26, 5), -(3500000 + (59520 * 5 + 1) / 3), 14600000 + (21495 * 5 + 1) / 3, 166, 0));
     EXPECT_GT(Trj->EnlMax, 0); // ENL at bytes 39-41
     // C3513650S14643183E LOCKHART SIL
     const TTrn* P = Trj->Stn->First->Next;
@@ -116,9 +108,7 @@ TEST_F(IgcFileTest, FixesTaskPositionsEngineNoiseAndMidnight)
 
     // Negative pressure altitudes, no I record.
     ASSERT_TRUE(LoadIgcTrj(Sample("E1_77ff85b1.igc"), true, R));
-    EXPECT_EQ(Trj->First->Alt, -44);
-    EXPECT_EQ(Trj->First->AltGps, 103);
-    EXPECT_EQ(Trj->EnlMax, 0);
+    EXPECT_EQ(std::tuple(Trj->First->Alt, Trj->First->AltGps, Trj->EnlMax), std::tuple(-44, 103, 0));
 
     // 22:43:17 to 04:43:01 the next day.
     ASSERT_TRUE(LoadIgcTrj(Sample("2016-11-08-xcs-aaa-02.igc"), true, R));
@@ -152,19 +142,12 @@ TEST_F(IgcFileTest, WriterOutputReadsBackEqual)
                   std::tie(A->Date, A->Pilot, A->GliderType, A->GliderId, A->CompId, A->Source));
         ASSERT_EQ(B->RecCount, A->RecCount);
         for (const TRec *p = A->First, *q = B->First; p && q; p = p->Next, q = q->Next) {
-            ASSERT_EQ(p->Time, q->Time);
-            ASSERT_EQ(p->Lat, q->Lat);
-            ASSERT_EQ(p->Lon, q->Lon);
-            ASSERT_EQ(p->Alt, q->Alt);
-            ASSERT_EQ(p->AltGps, q->AltGps);
-            ASSERT_EQ(p->Enl, q->Enl);
+            ASSERT_EQ(std::tie(p->Time, p->Lat, p->Lon, p->Alt, p->AltGps, p->Enl),
+                      std::tie(q->Time, q->Lat, q->Lon, q->Alt, q->AltGps, q->Enl));
         }
         ASSERT_EQ(B->Stn->Count, A->Stn->Count);
-        for (const TTrn *p = A->Stn->First, *q = B->Stn->First; p && q; p = p->Next, q = q->Next) {
-            EXPECT_EQ(p->Lat, q->Lat);
-            EXPECT_EQ(p->Lon, q->Lon);
-            EXPECT_EQ(p->Name, q->Name);
-        }
+        for (const TTrn *p = A->Stn->First, *q = B->Stn->First; p && q; p = p->Next, q = q->Next)
+            EXPECT_EQ(std::tie(p->Lat, p->Lon, p->Name), std::tie(q->Lat, q->Lon, q->Name));
     }
 }
 
@@ -191,13 +174,9 @@ TEST_F(IgcFileTest, DamagedRecordsAreCountedAndSkipped)
                             "B120007"; // cut last line: rejected
     TReadReport R;
     ASSERT_TRUE(LoadIgcTrjData(text, QStringLiteral("d.igc"), true, R));
-    EXPECT_EQ(R.Fixes, 3);
-    EXPECT_EQ(R.Rejected, 9);
-    EXPECT_EQ(Trj->Date, EncodeDate(2003, 2, 1));
-    EXPECT_EQ(Trj->Pilot, QStringLiteral("Ann"));
-    EXPECT_EQ(Trj->Source, QStringLiteral("XXXABC"));
-    EXPECT_EQ(Trj->First->Enl, 123);
-    EXPECT_EQ(Trj->Last->Enl, 0);
+    EXPECT_EQ(std::tuple(R.Fixes, R.Rejected, Trj->Date, Trj->First->Enl, Trj->Last->Enl),
+              std::tuple(3, 9, EncodeDate(2003, 2, 1), 123, 0));
+    EXPECT_EQ(std::pair(Trj->Pilot, Trj->Source), std::pair(QStringLiteral("Ann"), QStringLiteral("XXXABC")));
     EXPECT_EQ(Trj->Last->Alt, -10);
     EXPECT_EQ(Trj->Last->AltGps, -2);
     // Only one valid point after the header: the take-off line, so no task.
@@ -299,16 +278,18 @@ TEST_F(IgcFileTest, FixWhoseTimeDoesNotAdvanceIsKeptOneSecondLater)
         lats.push_back(P->Lat);
     }
     // Whole seconds, so that the trace written and read again keeps the same times.
-    EXPECT_EQ(times, (std::vector<int32>{Hms(10, 0, 0), Hms(10, 0, 1), Hms(10, 0, 2), Hms(10, 0, 3), Hms(10, 0, 10)}));
+    EXPECT_EQ(times, (std::vector<int32>{Hms(10, 0, 0), Hms(10, 0, 1), Hms(10, 0, 2), Hms(10, 0, 3),
+                                         Hms(10, 0, 10)}));
     EXPECT_EQ(lats[2], 4500000 + (200 * 5 + 1) / 3);
     TTrj* first = Trj;
-    for (const auto& [Write, Load] :
-         {std::pair{&WriteIgcTrj, +[](const QByteArray& B, TReadReport& R2) {
-                        return LoadIgcTrjData(B, QStringLiteral("b.igc"), false, R2);
-                    }},
-          std::pair{&WriteDatTrj, +[](const QByteArray& B, TReadReport& R2) {
-                        return LoadDatTrjData(B, QStringLiteral("b.dat"), R2);
-                    }}}) {
+    for (const auto& [Write, Load] : {std::pair{&WriteIgcTrj,
+                                                +[](const QByteArray&B, TReadReport&R2) {
+                                                    return LoadIgcTrjData(B, QStringLiteral("b.igc"), false,
+                                                                          R2);
+                                                }},
+                                      std::pair{&WriteDatTrj, +[](const QByteArray&B, TReadReport&R2) {
+                                                    return LoadDatTrjData(B, QStringLiteral("b.dat"), R2);
+                                                }}}) {
         TReadReport R2;
         ASSERT_TRUE(Load(Write(*first), R2));
         std::vector<int32> back;
