@@ -176,7 +176,8 @@ TEST_F(IgcFileTest, DamagedRecordsAreCountedAndSkipped)
     ASSERT_TRUE(LoadIgcTrjData(text, QStringLiteral("d.igc"), true, R));
     EXPECT_EQ(std::tuple(R.Fixes, R.Rejected, Trj->Date, Trj->First->Enl, Trj->Last->Enl),
               std::tuple(3, 9, EncodeDate(2003, 2, 1), 123, 0));
-    EXPECT_EQ(std::pair(Trj->Pilot, Trj->Source), std::pair(QStringLiteral("Ann"), QStringLiteral("XXXABC")));
+    EXPECT_EQ(std::tuple(Trj->Pilot, Trj->Source),
+              std::tuple(QStringLiteral("Ann"), QStringLiteral("XXXABC")));
     EXPECT_EQ(Trj->Last->Alt, -10);
     EXPECT_EQ(Trj->Last->AltGps, -2);
     // Only one valid point after the header: the take-off line, so no task.
@@ -203,8 +204,7 @@ TEST_F(IgcFileTest, TraceOf65536FixesKeeps65535)
     }
     TReadReport R;
     ASSERT_TRUE(LoadIgcTrjData(text, QStringLiteral("big.igc"), false, R));
-    EXPECT_EQ(Trj->RecCount, 65535);
-    EXPECT_EQ(R.Rejected, 1);
+    EXPECT_EQ(std::tuple(Trj->RecCount, R.Rejected), std::tuple(65535, 1));
 }
 
 TEST_F(IgcFileTest, DeclaredTaskWithoutTakeOffAndLandingWhateverTheHeaderSays)
@@ -244,8 +244,8 @@ TEST_F(IgcFileTest, DeclaredTaskWithoutTakeOffAndLandingWhateverTheHeaderSays)
                    "N005" + QByteArray::number(10000 + i * 700) + "EA0050000600\r\n";
         TReadReport R;
         ASSERT_TRUE(LoadIgcTrjData(igc, QStringLiteral("t.igc"), true, R));
-        EXPECT_EQ(R.Rejected, 0); // the header line is never a bad record
-        EXPECT_EQ(R.Fixes, 20);
+        EXPECT_EQ(std::tuple(R.Rejected, R.Fixes),
+                  std::tuple(0, 20)); // the header line is never a bad record
         EXPECT_EQ(TaskNames(*Trj->Stn).join(u'|'), QLatin1String(c.task));
 
         // The summary follows the same rule: without a task its distance is the path length.

@@ -177,7 +177,7 @@ TEST(MapCalFile, SaveWritesEveryKeyInOrderAndReadsBack)
     ExpectCoefs(r, m.aLong, m.aLati, 0, m.aY);
     EXPECT_EQ(comment, QStringLiteral("Alpes du sud"));
     ReadMapCalGeneral(TIniFile(cal), r);
-    EXPECT_EQ(std::pair(r.Width, r.Height), std::pair(2000, 1500));
+    EXPECT_EQ(std::tuple(r.Width, r.Height), std::tuple(2000, 1500));
     ExpectBounds(r, 4550000, 4497917, -42500, -125833);
 
     // Saving the same calibration again changes nothing.

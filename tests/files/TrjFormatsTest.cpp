@@ -107,7 +107,7 @@ TEST_F(TrjFormats, GpxOneTrackFiles)
     // Waypoints and routes are not fixes: only the track of this file is read.
     Restart(R);
     ASSERT_TRUE(LoadGpxTrj(Data("/waypoints/expertgps.gpx"), R));
-    EXPECT_EQ(std::pair(R.Traces, R.Fixes), std::pair(1, 64));
+    EXPECT_EQ(std::tuple(R.Traces, R.Fixes), std::tuple(1, 64));
 }
 
 TEST_F(TrjFormats, GpxSegmentsBadPointsAndTimes)
@@ -191,9 +191,9 @@ TEST_F(TrjFormats, KmlLineStringSpreadOverItsTimeSpan)
     // Longitude "+008.5155383".
     EXPECT_EQ(std::tuple(Trj->First->Lon, Trj->First->Lat, Trj->First->Alt, Trj->First->Time),
               std::tuple(851554, 4826627, 768, Hms(17, 0, 5)));
-    EXPECT_EQ(std::pair(Trj->Last->Time, Trj->Last->Alt), std::pair(Hms(17, 22, 32), 753));
+    EXPECT_EQ(std::tuple(Trj->Last->Time, Trj->Last->Alt), std::tuple(Hms(17, 22, 32), 753));
     // The highest as the file's own summary says; the summary's lowest (750) is not among the fixes.
-    EXPECT_EQ(std::pair(Trj->AltMax, Trj->AltMin), std::pair(1078, 751));
+    EXPECT_EQ(std::tuple(Trj->AltMax, Trj->AltMin), std::tuple(1078, 751));
     // The comment between the first two tuples did not break them.
     EXPECT_EQ(Trj->First->Next->Lon, 851627);
 }
@@ -212,7 +212,7 @@ TEST_F(TrjFormats, KmlTracksWinOverLineStrings)
             std::tuple(t->RecCount, t->Date, t->First->Lat, t->First->Lon, t->First->Time, t->Last->Time),
             std::tuple(1070, Day(2022, 7, 16), 4384033, -8044308, Hms(19, 41, 31), Hms(21, 11, 20)));
     }
-    EXPECT_EQ(std::pair(T[0]->First->Alt, T[1]->First->Alt), std::pair(438, 463));
+    EXPECT_EQ(std::tuple(T[0]->First->Alt, T[1]->First->Alt), std::tuple(438, 463));
 }
 
 TEST_F(TrjFormats, KmlHandMade)
@@ -305,7 +305,7 @@ TEST_F(TrjFormats, NmeaRealLogs)
 {
     TReadReport R;
     ASSERT_TRUE(LoadNmeaTrj(Data("/nmea/rl-traffic.nmea"), R));
-    EXPECT_EQ(std::pair(R.Fixes, R.Rejected), std::pair(465, 1)); // one RMC line is corrupt ("*5DDMIKP")
+    EXPECT_EQ(std::tuple(R.Fixes, R.Rejected), std::tuple(465, 1)); // one RMC line is corrupt ("*5DDMIKP")
     EXPECT_EQ(Trj->Date, Day(2024, 12, 28));
     // 4857.88170N 00705.83929E, PGRMZ 4395 ft, GGA altitude.
     EXPECT_EQ(

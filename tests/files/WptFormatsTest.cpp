@@ -3,6 +3,7 @@
 #include "files/WptFormats.h"
 #include "model/Texts.h"
 #include "platform/Msg.h"
+#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -21,6 +22,11 @@ protected:
         std::vector<TWpt> v;
         for (const TWpt* W = S.First; W; W = W->Next) v.push_back(*W);
         return v;
+    }
+    // Name, position, altitude, attributes and comment of a waypoint.
+    static auto Fields(const TWpt& W)
+    {
+        return std::tuple(W.Name, W.Lat, W.Lon, W.Alt, WptAttrToStr(W.Attr), W.Comment);
     }
     static std::unique_ptr<TSwp> Read(const char* Rel, TReadReport& R)
     {
@@ -94,16 +100,10 @@ TEST_F(WptFormats, CambridgeRealFiles)
     EXPECT_FALSE(S->Modified);
     EXPECT_EQ(S->FileName, QString(ZPH_TESTDATA) + "/waypoints/euregio9.dat");
     const auto W = All(*S);
-    EXPECT_EQ(W[0].Name, "Aachen");
-    EXPECT_EQ(W[0].Lat, 5081417); // 50:48:51N
-    EXPECT_EQ(W[0].Lon, 619139);  // 006:11:29E
-    EXPECT_EQ(W[0].Alt, 189);
-    EXPECT_EQ(WptAttrToStr(W[0].Attr), "T");
-    EXPECT_EQ(W[0].Comment, "PmpsttnGfr=3");
-    EXPECT_EQ(W[2].Name, "Ailertchen");
-    EXPECT_EQ(WptAttrToStr(W[2].Attr), "TA");
-    EXPECT_EQ(W.back().Name, "ZL RWY EDKA");
-    EXPECT_EQ(WptAttrToStr(W.back().Attr), "AFH");
+    // 50:48:51N 006:11:29E
+    EXPECT_EQ(Fields(W[0]), std::tuple("Aachen", 5081417, 619139, 189, "T", "PmpsttnGfr=3"));
+    EXPECT_EQ(std::tuple(W[2].Name, WptAttrToStr(W[2].Attr)), std::tuple("Ailertchen", "TA"));
+    EXPECT_EQ(std::tuple(W.back().Name, WptAttrToStr(W.back().Attr)), std::tuple("ZL RWY EDKA", "AFH"));
     // Bounds of the set follow its waypoints.
     EXPECT_LE(S->LatMin, 5081417);
     EXPECT_GE(S->LatMax, 5081417);
@@ -113,15 +113,11 @@ TEST_F(WptFormats, CambridgeRealFiles)
     ASSERT_TRUE(S);
     EXPECT_EQ(S->Count, 5);
     const auto V = All(*S);
-    EXPECT_EQ(V[0].Name, "Aconcagua");
-    EXPECT_EQ(V[0].Lat, -3265333); // 32:39.200S
-    EXPECT_EQ(V[0].Lon, -7001167); // 070:00.700W
-    EXPECT_EQ(V[0].Alt, 6962);
-    EXPECT_EQ(V[0].Comment, "Highest mountain in south-america");
-    EXPECT_EQ(V[1].Lat, 5105194); // 51:03:07N
-    EXPECT_EQ(WptAttrToStr(V[1].Attr), "TAH");
-    EXPECT_EQ(V[4].Name, "Sydney Opera");
-    EXPECT_EQ(V[4].Comment, "");
+    // 32:39.200S 070:00.700W, then 51:03:07N.
+    EXPECT_EQ(Fields(V[0]), std::tuple("Aconcagua", -3265333, -7001167, 6962, WptAttrToStr(V[0].Attr),
+                                       "Highest mountain in south-america"));
+    EXPECT_EQ(std::tuple(V[1].Lat, WptAttrToStr(V[1].Attr)), std::tuple(5105194, "TAH"));
+    EXPECT_EQ(std::tuple(V[4].Name, V[4].Comment), std::tuple("Sydney Opera", ""));
 }
 
 TEST_F(WptFormats, TheSamePointsInThreeFormats)
@@ -136,20 +132,17 @@ TEST_F(WptFormats, TheSamePointsInThreeFormats)
     ASSERT_EQ(z.size(), 99u);
     ASSERT_EQ(c.size(), 99u);
     for (size_t i = 0; i < 99; ++i) {
-        EXPECT_EQ(z[i].Lat, d[i].Lat) << i; // both in whole seconds
-        EXPECT_EQ(z[i].Lon, d[i].Lon) << i;
-        EXPECT_NEAR(c[i].Lat, d[i].Lat, 2) << i; // 0.001 minute against 1 second
+        // Both in whole seconds; 0.001 minute against 1 second.
+        EXPECT_EQ(std::tuple(z[i].Lat, z[i].Lon, z[i].Alt, c[i].Alt, z[i].Name.left(4)),
+                  std::tuple(d[i].Lat, d[i].Lon, d[i].Alt, d[i].Alt, d[i].Name.left(4).toUpper()))
+            << i;
+        EXPECT_NEAR(c[i].Lat, d[i].Lat, 2) << i;
         EXPECT_NEAR(c[i].Lon, d[i].Lon, 2) << i;
-        EXPECT_EQ(z[i].Alt, d[i].Alt) << i;
-        EXPECT_EQ(c[i].Alt, d[i].Alt) << i;
-        EXPECT_EQ(z[i].Name.left(4), d[i].Name.left(4).toUpper()) << i;
     }
-    EXPECT_EQ(z[0].Name, "AACHEN");
-    EXPECT_EQ(z[0].Comment, "PUMPSTAGA");
-    EXPECT_EQ(WptAttrToStr(z[0].Attr), "T");
-    EXPECT_EQ(WptAttrToStr(z[2].Attr), "TA"); // "WA"
-    EXPECT_EQ(c[0].Name, "01Aachen (Pumps");  // cut to 15
-    EXPECT_EQ(c[0].Comment, "Pumpstation GAFOR=34");
+    // "WA" reads as TA; the SeeYou name is cut to 15.
+    EXPECT_EQ(std::tuple(z[0].Name, z[0].Comment, WptAttrToStr(z[0].Attr), WptAttrToStr(z[2].Attr)),
+              std::tuple("AACHEN", "PUMPSTAGA", "T", "TA"));
+    EXPECT_EQ(std::tuple(c[0].Name, c[0].Comment), std::tuple("01Aachen (Pumps", "Pumpstation GAFOR=34"));
     EXPECT_EQ(c.back().Name, "ZL-RWY-EDKA");
 }
 
@@ -160,12 +153,8 @@ TEST_F(WptFormats, GpxWaypoints)
     ASSERT_TRUE(S);
     EXPECT_EQ(S->Count, 86); // the route and track points are not waypoints
     const auto W = All(*S);
-    EXPECT_EQ(W[0].Name, "5066");
-    EXPECT_EQ(W[0].Lat, 4243888);
-    EXPECT_EQ(W[0].Lon, -7111928);
-    EXPECT_EQ(W[0].Alt, 45);
-    EXPECT_EQ(W.back().Name, "5150TANK");
-    EXPECT_EQ(W.back().Comment, "WATER TANK");
+    EXPECT_EQ(std::tuple(W[0].Name, W[0].Lat, W[0].Lon, W[0].Alt), std::tuple("5066", 4243888, -7111928, 45));
+    EXPECT_EQ(std::tuple(W.back().Name, W.back().Comment), std::tuple("5150TANK", "WATER TANK"));
 
     R = TReadReport();
     S = ReadText(
@@ -174,26 +163,22 @@ TEST_F(WptFormats, GpxWaypoints)
         "<rte><rtept lat=\"1\" lon=\"1\"/></rte></gpx>",
         "GPX", R);
     ASSERT_TRUE(S);
-    EXPECT_EQ(S->Count, 1);
-    EXPECT_EQ(R.Rejected, 2);
-    EXPECT_EQ(S->First->Comment, "Chambery");
-    EXPECT_EQ(WptAttrToStr(S->First->Attr), "A");
+    EXPECT_EQ(std::tuple(S->Count, R.Rejected, S->First->Comment, WptAttrToStr(S->First->Attr)),
+              std::tuple(1, 2, "Chambery", "A"));
 }
 
 TEST_F(WptFormats, UnknownOrUnreadable)
 {
-    TReadReport R;
-    EXPECT_FALSE(Read("/waypoints/euregio9.da4", R));
-    EXPECT_FALSE(R.Error.isEmpty());
-    R = TReadReport();
-    EXPECT_FALSE(ReadWptFile("/nonexistent/x.dat", R));
-    EXPECT_FALSE(R.Error.isEmpty());
-    R = TReadReport();
-    EXPECT_FALSE(ReadText("* only a comment\r\n", "DAT", R));
-    EXPECT_FALSE(R.Error.isEmpty());
-    R = TReadReport();
-    EXPECT_FALSE(ReadText("x", "XYZ", R));
-    EXPECT_FALSE(R.Error.isEmpty());
+    const std::function<std::unique_ptr<TSwp>(TReadReport&)> reads[] = {
+        [](TReadReport& R) { return Read("/waypoints/euregio9.da4", R); },
+        [](TReadReport& R) { return ReadWptFile("/nonexistent/x.dat", R); },
+        [](TReadReport& R) { return ReadText("* only a comment\r\n", "DAT", R); },
+        [](TReadReport& R) { return ReadText("x", "XYZ", R); }};
+    for (const auto& read : reads) {
+        TReadReport R;
+        EXPECT_FALSE(read(R));
+        EXPECT_FALSE(R.Error.isEmpty());
+    }
 }
 
 TEST_F(WptFormats, CambridgeHandMade)
@@ -216,16 +201,11 @@ TEST_F(WptFormats, CambridgeHandMade)
     EXPECT_EQ(R.Rejected, 4);
     const auto W = All(*S);
     ASSERT_EQ(W.size(), 4u);
-    EXPECT_EQ(W[0].Alt, 189); // 620 ft
-    EXPECT_EQ(W[0].Comment, "comment, with, commas");
-    EXPECT_EQ(WptAttrToStr(W[0].Attr), "TL");
-    EXPECT_EQ(W[1].Lat, 4550833);
-    EXPECT_EQ(W[1].Lon, -600417);
-    EXPECT_EQ(W[1].Attr, 0);
-    EXPECT_EQ(W[2].Name, "A very long nam");
-    EXPECT_EQ(W[2].Comment.size(), 90);
-    EXPECT_EQ(W[3].Name, QString::fromUtf8("Café")); // Windows-1252
-    EXPECT_EQ(W[3].Lat, -4500000);
+    // 620 ft; a name cut to 15 and a comment to 90; a Windows-1252 name.
+    EXPECT_EQ(Fields(W[0]), std::tuple(W[0].Name, W[0].Lat, W[0].Lon, 189, "TL", "comment, with, commas"));
+    EXPECT_EQ(std::tuple(W[1].Lat, W[1].Lon, W[1].Attr), std::tuple(4550833, -600417, 0));
+    EXPECT_EQ(std::tuple(W[2].Name, W[2].Comment.size()), std::tuple(QStringLiteral("A very long nam"), 90));
+    EXPECT_EQ(std::tuple(W[3].Name, W[3].Lat), std::tuple(QString::fromUtf8("Café"), -4500000));
 }
 
 TEST_F(WptFormats, SeeYouAndTabTextHandMade)
@@ -242,13 +222,8 @@ TEST_F(WptFormats, SeeYouAndTabTextHandMade)
     EXPECT_EQ(R.Rejected, 1);
     const auto W = All(*S);
     ASSERT_EQ(W.size(), 2u);
-    EXPECT_EQ(W[0].Name, "Field, north");
-    EXPECT_EQ(W[0].Alt, 305);
-    EXPECT_EQ(W[0].Comment, "said \"so\"");
-    EXPECT_EQ(WptAttrToStr(W[0].Attr), "L");
-    EXPECT_EQ(W[1].Lat, -4550000);
-    EXPECT_EQ(W[1].Lon, -600833);
-    EXPECT_EQ(WptAttrToStr(W[1].Attr), "AL");
+    EXPECT_EQ(Fields(W[0]), std::tuple("Field, north", W[0].Lat, W[0].Lon, 305, "L", "said \"so\""));
+    EXPECT_EQ(std::tuple(W[1].Lat, W[1].Lon, WptAttrToStr(W[1].Attr)), std::tuple(-4550000, -600833, "AL"));
 
     const QByteArray wpt = "Nom\tLatitude\tLongitude\tAltitude\tAttributs\tCommentaire\n"
                            "Un\t45.12345\t-6.5\t300\tts\tfirst\tpart\n"
@@ -261,10 +236,8 @@ TEST_F(WptFormats, SeeYouAndTabTextHandMade)
     EXPECT_EQ(R.Rejected, 2);
     const auto T = All(*S);
     ASSERT_EQ(T.size(), 2u);
-    EXPECT_EQ(T[0].Lat, 4512345);
-    EXPECT_EQ(T[0].Lon, -650000);
-    EXPECT_EQ(WptAttrToStr(T[0].Attr), "TS");
-    EXPECT_EQ(T[0].Comment, "first part"); // the tab inside became a blank
+    // The tab inside the comment became a blank.
+    EXPECT_EQ(Fields(T[0]), std::tuple("Un", 4512345, -650000, 300, "TS", "first part"));
     EXPECT_EQ(T[1].Lat, 4550000);
 }
 
@@ -327,7 +300,5 @@ TEST_F(WptFormats, SetLimitIsKept)
     TReadReport R;
     auto S = ReadText(wpt, "WPT", R);
     ASSERT_TRUE(S);
-    EXPECT_EQ(S->Count, 65535);
-    EXPECT_EQ(R.Rejected, n - 65535);
-    EXPECT_EQ(S->Last->Name, "W65534");
+    EXPECT_EQ(std::tuple(S->Count, R.Rejected, S->Last->Name), std::tuple(65535, n - 65535, "W65534"));
 }

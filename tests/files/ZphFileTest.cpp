@@ -205,16 +205,13 @@ TEST_F(ZphFileTest, TraceWithTaskAndWaypointsSurvivesSaveAndReload)
     TReadReport R;
     std::unique_ptr<TSwp> carried;
     ASSERT_TRUE(LoadZphTrj(file, true, R, &carried));
-    EXPECT_EQ(R.Rejected, 0);
-    EXPECT_EQ(R.Fixes, 500);
+    EXPECT_EQ(std::tuple(R.Rejected, R.Fixes), std::tuple(0, 500));
     TTrj* U = Trj;
     ASSERT_NE(U, T);
     EXPECT_EQ(std::tie(U->Name, U->Note, U->Pilot, U->GliderType, U->GliderId, U->CompId, U->Source),
               std::tie(T->Name, T->Note, T->Pilot, T->GliderType, T->GliderId, T->CompId, T->Source));
     EXPECT_EQ(std::tie(U->Date, U->TimeOffset), std::tie(T->Date, T->TimeOffset));
-    EXPECT_EQ(U->TimeLoc, 3);
-    EXPECT_EQ(U->FileName, file);
-    EXPECT_EQ(U->SaveState, 0);
+    EXPECT_EQ(std::tuple(U->TimeLoc, U->FileName, U->SaveState), std::tuple(3, file, 0));
     ASSERT_EQ(U->RecCount, T->RecCount);
     for (const TRec *p = T->First, *q = U->First; p && q; p = p->Next, q = q->Next) {
         EXPECT_EQ(std::tie(p->Lat, p->Lon, p->Time, p->Alt, p->AltGps, p->Enl, p->Kind),
@@ -281,14 +278,9 @@ TEST_F(ZphFileTest, SummaryReadsTheHeaderWithoutTheFixes)
     ASSERT_TRUE(WriteTrjFile(*T, file, true, false, err));
     TZphSummary S;
     ASSERT_TRUE(ReadZphSummary(file, S));
-    EXPECT_TRUE(S.HasTrace);
-    EXPECT_TRUE(S.HasTask);
+    EXPECT_EQ(std::tuple(S.HasTrace, S.HasTask, S.Date, S.Duration, S.FixCount, S.Texts[2], S.Texts[1]),
+              std::tuple(true, true, T->Date, T->Last->Time - T->First->Time, 500, T->Pilot, T->Note));
     EXPECT_NEAR(S.TaskDistKm, TaskDistance(*T->Stn), 0.001);
-    EXPECT_EQ(S.Date, T->Date);
-    EXPECT_EQ(S.Duration, T->Last->Time - T->First->Time);
-    EXPECT_EQ(S.FixCount, 500);
-    EXPECT_EQ(S.Texts[2], T->Pilot);
-    EXPECT_EQ(S.Texts[1], T->Note);
     EXPECT_GT(S.PathKm, 0.0);
 
     // A file of another kind, or of another format, gives no trace header.
@@ -333,8 +325,7 @@ TEST_F(ZphFileTest, HostileFilesAreReadSafely)
         WriteTo(file, bad);
         TZphSummary S;
         EXPECT_TRUE(ReadZphSummary(file, S));
-        EXPECT_FALSE(S.HasTrace);
-        EXPECT_FALSE(S.HasTask);
+        EXPECT_EQ(std::tuple(S.HasTrace, S.HasTask), std::tuple(false, false));
         TReadReport R;
         const int before = TrjCount();
         EXPECT_FALSE(LoadZphTrjData(bad, file, true, R));
@@ -353,10 +344,9 @@ TEST_F(ZphFileTest, HostileFilesAreReadSafely)
         bad.append(text);
         TReadReport R;
         EXPECT_TRUE(LoadZphTrjData(bad, QStringLiteral("bad.zph"), true, R));
-        EXPECT_EQ(Trj->RecCount, fixes - 1);
-        // unknown tag, stray altitude, stray times, end record count, two records after the end
-        EXPECT_EQ(R.Rejected, 6);
-        EXPECT_EQ(Trj->Stn->Count, T->Stn->Count);
+        // Rejected: unknown tag, stray altitude, stray times, end record count, two records after the end.
+        EXPECT_EQ(std::tuple(Trj->RecCount, R.Rejected, Trj->Stn->Count),
+                  std::tuple(fixes - 1, 6, T->Stn->Count));
     }
     // Values out of their range: a latitude past the pole, a time far beyond the flight, a
     // turn point off the earth.
@@ -372,9 +362,8 @@ TEST_F(ZphFileTest, HostileFilesAreReadSafely)
         qToLittleEndian<int32_t>(-18000001, bad.data() + trn + 5);
         TReadReport R;
         EXPECT_TRUE(LoadZphTrjData(bad, QStringLiteral("range.zph"), true, R));
-        EXPECT_EQ(R.Rejected, 3);
-        EXPECT_EQ(Trj->RecCount, fixes - 2);
-        EXPECT_EQ(Trj->Stn->Count, T->Stn->Count - 1);
+        EXPECT_EQ(std::tuple(R.Rejected, Trj->RecCount, Trj->Stn->Count),
+                  std::tuple(3, fixes - 2, T->Stn->Count - 1));
     }
     // Every byte of the header part flipped in turn: never a crash, never more fixes.
     for (int i = 0; i < 40 * ZphRecSize && i < good.size(); ++i) {
@@ -416,8 +405,7 @@ TEST_F(ZphFileTest, CountsBeyond16BitsAreRefused)
     b.append(e);
     TReadReport R;
     ASSERT_TRUE(LoadZphTrjData(b, QStringLiteral("big.zph"), true, R));
-    EXPECT_EQ(Trj->RecCount, 65535);
-    EXPECT_EQ(R.Rejected, 1);
+    EXPECT_EQ(std::tuple(Trj->RecCount, R.Rejected), std::tuple(65535, 1));
 }
 
 TEST_F(ZphFileTest, ReadZphTextStopsAtTheEndOfTheFile)

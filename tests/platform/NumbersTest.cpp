@@ -41,7 +41,7 @@ TEST(Numbers, FlooredDivisionAndModulo)
         {-360, 360, -1, 0}, {-1, 86400, -1, 86399}, {5, 0, 0, 0},
     };
     for (auto [a, b, d, m] : cases)
-        EXPECT_EQ(std::pair(FloorDiv(a, b), FloorMod(a, b)), std::pair(d, m)) << a << "," << b;
+        EXPECT_EQ(std::tuple(FloorDiv(a, b), FloorMod(a, b)), std::tuple(d, m)) << a << "," << b;
     EXPECT_EQ(FloorDiv(std::numeric_limits<int64_t>::min(), -1), std::numeric_limits<int64_t>::min());
 }
 
