@@ -103,9 +103,9 @@ TEST_F(OpenAir, TheFormatsSample)
     EXPECT_NEAR(Course(centre, A0->StartPos), 270, 0.01);
     EXPECT_NEAR(Course(centre, *A0), 290, 0.01);
     auto* A2 = static_cast<TDrd1*>(E[2]);
-    EXPECT_EQ(A2->StartPos.Lat, Dms(39, 36, 48));  // 39:36.8 N
-    EXPECT_EQ(A2->StartPos.Lon, -Dms(119, 46, 6)); // 119:46.1W
-    EXPECT_EQ(A2->Lat, Dms(39, 29, 54));
+    // 39:36.8 N 119:46.1W
+    EXPECT_EQ(std::tuple(A2->StartPos.Lat, A2->StartPos.Lon, A2->Lat),
+              std::tuple(Dms(39, 36, 48), -Dms(119, 46, 6), Dms(39, 29, 54)));
     EXPECT_NEAR(A2->Radius, Dist(centre, A2->StartPos), 1);
     EXPECT_GT(A2->Radius, 0);
     auto* A3 = static_cast<TDrd1*>(E[3]);
@@ -122,13 +122,9 @@ TEST_F(OpenAir, TheFormatsSample)
     EXPECT_LT(static_cast<TDrd1*>(E[1])->Radius, 0);
 
     // Classes: R restricted, W and G to the default; the terrain polygon is not a zone.
-    EXPECT_EQ(Z[3]->Name, "");
-    EXPECT_EQ(Z[3]->Class, 10); // AC G
-    EXPECT_EQ(Z[7]->Class, 9);
-    EXPECT_EQ(Z.back()->Name, "Minden West");
-    EXPECT_EQ(Z.back()->Class, 10);
-    EXPECT_EQ(Z.back()->Ceiling, "Ask on 122.8");
-    EXPECT_EQ(Z.back()->Count, 4);
+    EXPECT_EQ(std::tuple(Z[3]->Name, Z[3]->Class, Z[7]->Class), std::tuple("", 10, 9)); // AC G, AC R
+    EXPECT_EQ(std::tuple(Z.back()->Name, Z.back()->Class, Z.back()->Ceiling, Z.back()->Count),
+              std::tuple("Minden West", 10, "Ask on 122.8", 4));
     // Zone bounds hold their outline.
     EXPECT_LE(Z[0]->LatMin, 3949500 - 8000);
     EXPECT_GE(Z[0]->LatMax, 3949500 + 8000);
@@ -143,14 +139,15 @@ TEST_F(OpenAir, DefaultClassFromTheDialog)
     EXPECT_EQ(Zones(*S).back()->Class, 3);
     S = Read("/openair/sample.txt", 0, R);
     EXPECT_EQ(Zones(*S).back()->Class, 10);
-    EXPECT_EQ(OpenAirClass("A", 5), 1);
-    EXPECT_EQ(OpenAirClass("f", 5), 6);
-    EXPECT_EQ(OpenAirClass(" P ", 5), 7);
-    EXPECT_EQ(OpenAirClass("DANGER", 5), 8);
-    EXPECT_EQ(OpenAirClass("R", 5), 9);
-    EXPECT_EQ(OpenAirClass("CTR", 5), 5);
-    EXPECT_EQ(OpenAirClass("GP", 2), 2);
-    EXPECT_EQ(OpenAirClass("G", 11), 10);
+    for (auto [name, def, want] : {std::tuple("A", 5, 1),
+                                   {"f", 5, 6},
+                                   {" P ", 5, 7},
+                                   {"DANGER", 5, 8},
+                                   {"R", 5, 9},
+                                   {"CTR", 5, 5},
+                                   {"GP", 2, 2},
+                                   {"G", 11, 10}})
+        EXPECT_EQ(OpenAirClass(name, def), want) << name;
 }
 
 TEST_F(OpenAir, NationalFiles)
@@ -163,15 +160,11 @@ TEST_F(OpenAir, NationalFiles)
     EXPECT_EQ(Count(*S), std::tuple(14349, 302, 122)); // points, arcs, circles
     int byClass[11] = {};
     for (TMpf* M : Zones(*S)) ++byClass[M->Class];
-    EXPECT_EQ(byClass[3], 97);                     // AC C
-    EXPECT_EQ(byClass[4], 82);                     // AC D
-    EXPECT_EQ(byClass[8], 116);                    // AC Q
-    EXPECT_EQ(byClass[9], 138);                    // AC R
-    EXPECT_EQ(byClass[10], 66 + 6 + 31 + 56 + 86); // CTR, G, RMZ, TMZ, W
-    EXPECT_EQ(S->First->Name, "EDR PEENEMUENDE (NOTAM)");
-    EXPECT_EQ(S->First->Ceiling, "5000ft MSL");
-    EXPECT_EQ(S->First->First->Lat, Dms(54, 10, 15));
-    EXPECT_EQ(S->First->First->Lon, Dms(13, 41, 37));
+    // AC C, D, Q, R, then CTR, G, RMZ, TMZ and W together.
+    EXPECT_EQ(std::tuple(byClass[3], byClass[4], byClass[8], byClass[9], byClass[10]),
+              std::tuple(97, 82, 116, 138, 66 + 6 + 31 + 56 + 86));
+    EXPECT_EQ(std::tuple(S->First->Name, S->First->Ceiling, S->First->First->Lat, S->First->First->Lon),
+              std::tuple("EDR PEENEMUENDE (NOTAM)", "5000ft MSL", Dms(54, 10, 15), Dms(13, 41, 37)));
 
     R = TReadReport();
     S = Read("/openair/AirspaceAus-DAA.txt", 10, R);

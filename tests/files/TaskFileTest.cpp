@@ -72,19 +72,15 @@ TEST_F(TaskFile, SectorTable)
         TTrn* t = AddTaskTrn(*Stn, Swp, r.Section, r.Line, QStringLiteral("gap"), r.Radius);
         ASSERT_NE(t, nullptr);
         EXPECT_EQ(t->Name, QStringLiteral("GAP"));
-        EXPECT_EQ(t->Sect.Type_Sect, r.Type);
-        EXPECT_EQ(t->Sect.Angle_Int, r.Angle);
-        EXPECT_EQ(t->Sect.Angle_Ext, r.Angle);
-        EXPECT_EQ(t->Sect.Rayon_Int, r.Inner);
-        EXPECT_EQ(t->Sect.Rayon_Ext, r.Radius);
-        EXPECT_EQ(t->Sect.Zone_Fermee, r.Closed);
+        EXPECT_EQ(std::tuple(t->Sect.Type_Sect, t->Sect.Angle_Int, t->Sect.Angle_Ext, t->Sect.Rayon_Int,
+                             t->Sect.Rayon_Ext, t->Sect.Zone_Fermee),
+                  std::tuple(r.Type, r.Angle, r.Angle, r.Inner, r.Radius, r.Closed));
         ASSERT_EQ(t->RefWpt != nullptr, r.Ref);
         if (r.Ref) {
             EXPECT_EQ(t->RefWpt->Lat, t->Lat);
         }
     }
-    EXPECT_EQ(Stn->Count, 12);
-    EXPECT_EQ(Stn->Last->Num, 11);
+    EXPECT_EQ(std::tuple(Stn->Count, Stn->Last->Num), std::tuple(12, 11));
 }
 
 TEST_F(TaskFile, NamesMatchInAsciiUpperCaseAndUnknownOnesAreReportedOnce)
@@ -117,13 +113,10 @@ TEST_F(TaskFile, BothEncodingsAndTheListEndsAtTheFirstMissingTurnPoint)
         EXPECT_EQ(Names(),
                   (QStringList{QStringLiteral("GAP"), QString::fromUtf8("Éze"), QStringLiteral("SISTERON")}));
         EXPECT_TRUE(Msg::Log().isEmpty());
-        EXPECT_EQ(c.TypeEpreuve, 3);
-        EXPECT_EQ(c.AltiMaxEpreuve, 2500);
-        EXPECT_EQ(c.DateEpreuve, EncodeDate(1998, 7, 14));
-        EXPECT_EQ(c.AltiMax, 1800);
+        EXPECT_EQ(std::tuple(c.TypeEpreuve, c.AltiMaxEpreuve, c.DateEpreuve, c.AltiMax),
+                  std::tuple(3, 2500, EncodeDate(1998, 7, 14), 1800));
         EXPECT_DOUBLE_EQ(c.FermetureDep, 13.5 / 24);
-        EXPECT_EQ(Stn->First->Sect.Type_Sect, 2);
-        EXPECT_EQ(Stn->Last->Sect.Rayon_Int, 0);
+        EXPECT_EQ(std::tuple(Stn->First->Sect.Type_Sect, Stn->Last->Sect.Rayon_Int), std::tuple(2, 0));
     }
 }
 
@@ -137,8 +130,7 @@ TEST_F(TaskFile, GarbageMissingSectionsAndWaypointFiles)
           "[Virage2]\nWayPoint=tallard\n");
     TCst c;
     EXPECT_EQ(LoadTaskFile(TaskFileName(fDir.path()), c, Stn), TTaskLoad::Loaded);
-    EXPECT_EQ(c.TypeEpreuve, 0);
-    EXPECT_EQ(c.AltiMax, 99999);
+    EXPECT_EQ(std::tuple(c.TypeEpreuve, c.AltiMax), std::tuple(0, 99999));
     EXPECT_DOUBLE_EQ(c.FermetureDep, (23 * 60 + 59) / 1440.0);
     const QDate today = QDate::currentDate();
     EXPECT_EQ(c.DateEpreuve, EncodeDate(today.year(), today.month(), today.day()));

@@ -70,14 +70,11 @@ TEST_F(TrjFileInfoTest, IgcSummaryInBothLanguagesAndDateForms)
     TTrjFileInfo I;
     const QString f = Sample("01lz1hq1.igc");
     ASSERT_TRUE(ReadTrjFileInfo(f, 0, I));
-    EXPECT_EQ(I.Pilot, QStringLiteral("LANGE HANS JUERGEN"));
-    EXPECT_EQ(I.GliderType, QStringLiteral("Ventus 2cxM"));
-    EXPECT_EQ(I.GliderId, QStringLiteral("D-KJLH"));
-    EXPECT_EQ(I.CompId, QStringLiteral("ILH"));
-    EXPECT_EQ(I.Source, QStringLiteral("ZANDER/SDI GP941"));
-    EXPECT_EQ(I.Date, QStringLiteral("21/01/10"));
-    EXPECT_EQ(I.Duration, QStringLiteral("5h29")); // 00:26:05 to 05:55:29
-    EXPECT_TRUE(I.Note.isEmpty());
+    // 00:26:05 to 05:55:29.
+    EXPECT_EQ(
+        QStringList({I.Pilot, I.GliderType, I.GliderId, I.CompId, I.Source, I.Date, I.Duration, I.Note}),
+        QStringList({"LANGE HANS JUERGEN", "Ventus 2cxM", "D-KJLH", "ILH", "ZANDER/SDI GP941", "21/01/10",
+                     "5h29", ""}));
     // The declared task's distance, as the trace reader sees the task.
     TReadReport R;
     ASSERT_TRUE(LoadIgcTrj(f, true, R));
