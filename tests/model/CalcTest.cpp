@@ -404,14 +404,12 @@ TEST(CalcUtm, ZoneTextIsValidated)
 
 TEST(CalcDates, EncodeDecodeAndFixTimes)
 {
-    EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
-    EXPECT_EQ(EncodeDate(1900, 1, 1), 2.0);
-    EXPECT_EQ(EncodeDate(2000, 1, 1), 36526.0);
-    EXPECT_EQ(EncodeDate(2024, 2, 29), 45351.0);
+    EXPECT_EQ(std::tuple(EncodeDate(1899, 12, 30), EncodeDate(1900, 1, 1), EncodeDate(2000, 1, 1),
+                         EncodeDate(2024, 2, 29)),
+              std::tuple(0.0, 2.0, 36526.0, 45351.0));
     TDateTime d = -1;
-    EXPECT_FALSE(TryEncodeDate(2023, 2, 29, d));
-    EXPECT_FALSE(TryEncodeDate(2023, 13, 1, d));
-    EXPECT_FALSE(TryEncodeDate(2023, 4, 31, d));
+    for (auto [y, m, day] : {std::tuple(2023, 2, 29), {2023, 13, 1}, {2023, 4, 31}})
+        EXPECT_FALSE(TryEncodeDate(y, m, day, d)) << y << "-" << m << "-" << day;
     EXPECT_EQ(EncodeDate(2023, 2, 29), 0.0);
     int y, m, dd;
     for (TDateTime t : {0.0, 2.0, 36526.0, 45351.75, -1.0, 60000.0}) {
@@ -419,31 +417,28 @@ TEST(CalcDates, EncodeDecodeAndFixTimes)
         EXPECT_EQ(EncodeDate(y, m, dd), std::floor(t));
     }
     DecodeDate(45351.99, y, m, dd);
-    EXPECT_EQ(y, 2024);
-    EXPECT_EQ(m, 2);
-    EXPECT_EQ(dd, 29);
+    EXPECT_EQ(std::tuple(y, m, dd), std::tuple(2024, 2, 29));
     // Fix times may pass 24 hours into the next day.
     EXPECT_DOUBLE_EQ(RecDateTime(45351.0, 1200000), 45351.5);
     EXPECT_DOUBLE_EQ(RecDateTime(45351.3, 2400000 + 600000), 45352.25);
     DecodeDate(RecDateTime(45351.0, 2500000), y, m, dd);
-    EXPECT_EQ(m, 3);
-    EXPECT_EQ(dd, 1);
+    EXPECT_EQ(std::tuple(m, dd), std::tuple(3, 1));
 }
 
 TEST(CalcDates, SummerTimeSwitchInstants)
 {
     // 2024: last Sundays are 31 March and 27 October; 2023: 26 March and 29 October.
     const TDateTime mar24 = EncodeDate(2024, 3, 31), oct24 = EncodeDate(2024, 10, 27);
-    EXPECT_EQ(LocalTimeOffset(RecDateTime(mar24, 99999)), 1);
-    EXPECT_EQ(LocalTimeOffset(RecDateTime(mar24, 100000)), 2); // 01:00 UTC
-    EXPECT_EQ(LocalTimeOffset(RecDateTime(oct24, 99999)), 2);
-    EXPECT_EQ(LocalTimeOffset(RecDateTime(oct24, 100000)), 1);
-    EXPECT_EQ(LocalTimeOffset(EncodeDate(2024, 3, 24) + 0.5), 1); // a Sunday, but not the last
     const TDateTime mar23 = EncodeDate(2023, 3, 26), oct23 = EncodeDate(2023, 10, 29);
-    EXPECT_EQ(LocalTimeOffset(RecDateTime(mar23, 99999)), 1);
-    EXPECT_EQ(LocalTimeOffset(RecDateTime(mar23, 100000)), 2);
-    EXPECT_EQ(LocalTimeOffset(RecDateTime(oct23, 99999)), 2);
-    EXPECT_EQ(LocalTimeOffset(RecDateTime(oct23, 100000)), 1);
+    // The switches happen at 01:00 UTC.
+    for (auto [mar, oct] : {std::pair(mar24, oct24), {mar23, oct23}}) {
+        EXPECT_EQ(
+            std::tuple(LocalTimeOffset(RecDateTime(mar, 99999)), LocalTimeOffset(RecDateTime(mar, 100000)),
+                       LocalTimeOffset(RecDateTime(oct, 99999)), LocalTimeOffset(RecDateTime(oct, 100000))),
+            std::tuple(1, 2, 2, 1))
+            << mar;
+    }
+    EXPECT_EQ(LocalTimeOffset(EncodeDate(2024, 3, 24) + 0.5), 1); // a Sunday, but not the last
     EXPECT_EQ(LocalTimeOffset(EncodeDate(2023, 7, 14) + 0.5), 2);
     EXPECT_EQ(LocalTimeOffset(EncodeDate(2023, 1, 14)), 1);
     EXPECT_EQ(LocalTimeOffset(EncodeDate(2023, 12, 31) + 0.99), 1);
@@ -456,14 +451,10 @@ TEST(CalcNames, ZoneClassesAndStyles)
     EXPECT_EQ(ZoneClassNames[1], "Classe A");
     EXPECT_EQ(ZoneClassNames[9], QString::fromUtf8("Zone Réglementée"));
     EXPECT_EQ(ZoneClassNames[10], "Autre Zone");
-    EXPECT_EQ(ZoneStyleDefaults[4].Color, 16711680);
-    EXPECT_EQ(ZoneStyleDefaults[6].Style, 1);
-    EXPECT_EQ(ZoneStyleDefaults[8].Color, 8421504);
-    EXPECT_EQ(ZoneStyleDefaults[1].Width, 2);
-    EXPECT_EQ(ZoneStyleDefaults[10].Style, 1);
-    for (int i = 1; i <= 10; ++i) {
-        EXPECT_TRUE(ZoneStyleDefaults[i].Draw);
-        EXPECT_EQ(ZoneStyleDefaults[i].Kind, 3);
-    }
+    EXPECT_EQ(std::tuple(ZoneStyleDefaults[4].Color, ZoneStyleDefaults[6].Style, ZoneStyleDefaults[8].Color,
+                         ZoneStyleDefaults[1].Width, ZoneStyleDefaults[10].Style),
+              std::tuple(16711680, 1, 8421504, 2, 1));
+    for (int i = 1; i <= 10; ++i)
+        EXPECT_EQ(std::tuple(ZoneStyleDefaults[i].Draw, ZoneStyleDefaults[i].Kind), std::tuple(true, 3)) << i;
     EXPECT_EQ(EarthModelNames[1], "WGS84");
 }

@@ -93,10 +93,9 @@ TEST_F(OptionsTest, RoundTripThroughTheIniFile)
     EXPECT_EQ(Fields(L), Fields(O));
     EXPECT_EQ(L.Secteurs, O.Secteurs);
     for (size_t i = 1; i < L.ZoneStyles.size(); ++i) {
-        EXPECT_EQ(L.ZoneStyles[i].Color, O.ZoneStyles[i].Color) << i;
-        EXPECT_EQ(L.ZoneStyles[i].Draw, O.ZoneStyles[i].Draw) << i;
-        EXPECT_EQ(L.ZoneStyles[i].Style, O.ZoneStyles[i].Style) << i;
-        EXPECT_EQ(L.ZoneStyles[i].Width, O.ZoneStyles[i].Width) << i;
+        const auto &l = L.ZoneStyles[i], &o = O.ZoneStyles[i];
+        EXPECT_EQ(std::tie(l.Color, l.Draw, l.Style, l.Width), std::tie(o.Color, o.Draw, o.Style, o.Width))
+            << i;
     }
 
     // Stable names others rely on.
@@ -115,14 +114,10 @@ TEST_F(OptionsTest, MissingOrOutOfRangeValuesReadAsDefaults)
     TOpt L;
     L.UniteDistance = 2; // overwritten by the default, not kept
     LoadOptions(L, TIniFile(Path("old.ini")));
-    EXPECT_EQ(L.UniteDistance, 0);
-    EXPECT_EQ(L.EarthModel, 0);
-    EXPECT_EQ(L.UniteVario, 1);
-    EXPECT_EQ(L.Secteurs[siTurn].Type_Sect, 1);
-    EXPECT_EQ(L.Secteurs[siStart].Rayon_Ext, 1500);
-    EXPECT_EQ(L.MaxTri1, 45);
-    EXPECT_EQ(Colors[0], DefaultColors()[0]);
-    EXPECT_EQ(Colors[1], 255);
+    EXPECT_EQ(std::tuple(L.UniteDistance, L.EarthModel, L.UniteVario, L.Secteurs[siTurn].Type_Sect,
+                         L.Secteurs[siStart].Rayon_Ext, L.MaxTri1),
+              std::tuple(0, 0, 1, 1, 1500, 45));
+    EXPECT_EQ(std::tuple(Colors[0], Colors[1]), std::tuple(DefaultColors()[0], 255));
 }
 
 TEST_F(OptionsTest, WriteFailureIsReportedWithTheFileNameAndTheReason)
