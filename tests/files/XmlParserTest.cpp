@@ -58,19 +58,12 @@ TEST(XmlParser, PartsWithTheirSourceText)
         {ptEndTag, "</gpx>"},
     };
     ASSERT_EQ(got.size(), want.size());
-    for (size_t i = 0; i < want.size(); ++i) {
-        EXPECT_EQ(got[i].first, want[i].first) << i;
-        EXPECT_EQ(got[i].second, want[i].second) << i;
-    }
+    for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(got[i], want[i]) << i;
     // Names, contents and attributes.
-    EXPECT_EQ(parts[1].Content, "a comment");
-    EXPECT_EQ(parts[5].Content, "A&B"); // entity resolved
-    EXPECT_EQ(parts[6].Content, "A&B"); // the end tag carries its element's text
-    EXPECT_EQ(parts[10].Content, "<raw>");
-    EXPECT_EQ(parts[11].Content, "<raw>");
-    EXPECT_EQ(parts[12].Name, "pi");
-    EXPECT_EQ(parts[12].Content, "some data");
-    EXPECT_EQ(parts[13].Name, "e");
+    // The entity resolved; the end tag carries its element's text.
+    EXPECT_EQ(QStringList({parts[1].Content, parts[5].Content, parts[6].Content, parts[10].Content,
+                           parts[11].Content, parts[12].Name, parts[12].Content, parts[13].Name}),
+              QStringList({"a comment", "A&B", "A&B", "<raw>", "<raw>", "pi", "some data", "e"}));
 }
 
 TEST(XmlParser, AttributesAndPointers)
@@ -81,10 +74,9 @@ TEST(XmlParser, AttributesAndPointers)
     while (P.Scan()) {
         if (P.CurPartType == ptStartTag && P.CurName == "wpt") {
             seen = true;
-            EXPECT_EQ(P.CurAttr.Value("lat"), "45.5");
-            EXPECT_EQ(P.CurAttr.Value("lon"), "-3.25");
-            EXPECT_EQ(P.CurAttr.Value("ele"), "");
-            EXPECT_EQ(P.CurAttr.Count(), 2);
+            EXPECT_EQ(std::tuple(P.CurAttr.Value("lat"), P.CurAttr.Value("lon"), P.CurAttr.Value("ele"),
+                                 P.CurAttr.Count()),
+                      std::tuple("45.5", "-3.25", "", 2));
             EXPECT_EQ(StrFromRange(P.CurStartPtr(), P.CurFinalPtr()), "<wpt lat=\"45.5\" lon=\"-3.25\">");
             EXPECT_EQ(*P.CurStartPtr(), QChar('<'));
             EXPECT_EQ(*P.CurFinalPtr(), QChar('>'));
@@ -126,10 +118,8 @@ TEST(XmlParser, NormalisationSkipsBlankContent)
     auto norm = Walk(P);
     EXPECT_EQ(plain.size(), 7u);
     ASSERT_EQ(norm.size(), 5u);
-    EXPECT_EQ(norm[2].Type, ptContent);
-    EXPECT_EQ(norm[2].Content, "x y");
-    EXPECT_EQ(norm[3].Content, "x y");
-    EXPECT_EQ(plain[3].Content, "  x y  ");
+    EXPECT_EQ(std::tuple(norm[2].Type, norm[2].Content, norm[3].Content, plain[3].Content),
+              std::tuple(ptContent, "x y", "x y", "  x y  "));
 }
 
 TEST(XmlParser, EmptyRootAndNestedEmptyTags)

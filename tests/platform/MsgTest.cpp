@@ -50,25 +50,24 @@ TEST_F(MsgTest, ScriptedAnswersInOrderAndLogged)
 
     const auto& log = Msg::Log();
     ASSERT_EQ(log.size(), 6);
-    EXPECT_EQ(log[0].text, "Continuer ?");
-    EXPECT_EQ(log[0].type, TMsgType::Confirmation);
-    EXPECT_EQ(log[0].buttons, mbYes | mbNo);
-    EXPECT_EQ(log[1].caption, "Choix route");
-    EXPECT_EQ(log[1].text, "Nom de la route :");
-    EXPECT_EQ(log[2].caption, "Titre");
-    EXPECT_EQ(log[4].text, "Fin\rdu transfert"); // logged as given
-    EXPECT_EQ(log[4].buttons, mbOK);
+    EXPECT_EQ(std::tuple(log[0].text, log[0].type, log[0].buttons),
+              std::tuple("Continuer ?", TMsgType::Confirmation, mbYes | mbNo));
+    EXPECT_EQ(std::tuple(log[1].caption, log[1].text, log[2].caption),
+              std::tuple("Choix route", "Nom de la route :", "Titre"));
+    EXPECT_EQ(std::tuple(log[4].text, log[4].buttons),
+              std::tuple("Fin\rdu transfert", mbOK)); // logged as given
     Msg::ClearLog();
     EXPECT_TRUE(Msg::Log().isEmpty());
 }
 
 TEST_F(MsgTest, DefaultAnswers)
 {
-    EXPECT_EQ(Msg::DefaultAnswer(mbOK | mbCancel), mrOk);
-    EXPECT_EQ(Msg::DefaultAnswer(mbYes | mbNo | mbCancel), mrYes);
-    EXPECT_EQ(Msg::DefaultAnswer(mbAbort | mbRetry | mbIgnore), mrRetry);
-    EXPECT_EQ(Msg::DefaultAnswer(mbNo | mbCancel), mrNo);
-    EXPECT_EQ(Msg::DefaultAnswer(0), mrOk);
+    for (auto [buttons, answer] : {std::pair(mbOK | mbCancel, mrOk),
+                                   {mbYes | mbNo | mbCancel, mrYes},
+                                   {mbAbort | mbRetry | mbIgnore, mrRetry},
+                                   {mbNo | mbCancel, mrNo},
+                                   {0, mrOk}})
+        EXPECT_EQ(Msg::DefaultAnswer(buttons), answer) << buttons;
     EXPECT_EQ(MessageDlg("?", TMsgType::Confirmation, mbYes | mbNo | mbYesToAll), mrYes);
 }
 
