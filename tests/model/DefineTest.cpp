@@ -332,10 +332,9 @@ TEST_F(ModelTest, WaypointSetCursorAndBounds)
     ASSERT_TRUE(S.AddWpt(w));
     EXPECT_EQ(std::tie(S.Count, S.LatMin, S.LatMax, S.LonMin, S.LonMax),
               std::make_tuple(2, 4300000, 4600000, -50000, 100000));
-    EXPECT_EQ(S.FirstWpt(), first);
-    EXPECT_EQ(S.NextWpt(), second);
-    EXPECT_EQ(S.NextWpt(), nullptr);
-    EXPECT_EQ(S.NextWpt(), nullptr);
+    // Evaluated in order: the walk stays at its end.
+    const std::vector<TWpt*> walk{S.FirstWpt(), S.NextWpt(), S.NextWpt(), S.NextWpt()};
+    EXPECT_EQ(walk, (std::vector<TWpt*>{first, second, nullptr, nullptr}));
 }
 
 // ---- Chain of open traces --------------------------------------------------------------------
@@ -345,10 +344,7 @@ TEST_F(ModelTest, TraceChainOrderCurrentAndClosing)
     EXPECT_EQ(Trj, nullptr);
     TTrj* A = NewTrj();
     TTrj* B = NewTrj();
-    EXPECT_EQ(Trj, B);
-    EXPECT_EQ(Stn, B->Stn.get());
-    EXPECT_FALSE(B->Loaded);
-    EXPECT_EQ(B->StartTime, 0);
+    EXPECT_EQ(std::tuple(Trj, Stn, B->Loaded, B->StartTime), std::tuple(B, B->Stn.get(), false, 0));
     SetCurrentTrj(A);
     EXPECT_EQ(Stn, A->Stn.get());
     TTrj* C = NewTrj(); // after the current one: A, C, B

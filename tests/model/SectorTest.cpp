@@ -491,13 +491,8 @@ TEST_F(PassageTest, WindowsAreHonoured)
     f->TimeMin = -25000;
     f->TimeMax = 25000;
     FindReachedTrn(T, task);
-    EXPECT_EQ(s->Reached, 1);
-    EXPECT_EQ(s->Time, StartFirst);
-    EXPECT_EQ(t1->Time, T1In);
-    EXPECT_EQ(t2->Reached, 0);
-    EXPECT_EQ(t2->Time, 0);
-    EXPECT_EQ(f->Reached, 1);
-    EXPECT_EQ(f->Time, FIn);
+    EXPECT_EQ(std::tuple(s->Reached, s->Time, t1->Time, t2->Reached, t2->Time, f->Reached, f->Time),
+              std::tuple(1, StartFirst, T1In, 0, 0, 1, FIn));
     EXPECT_TRUE(TaskNeedsAssociation(task));
 
     // A window after the passage finds nothing either.
@@ -516,12 +511,8 @@ TEST_F(PassageTest, OrderIsHonoured)
     TTrn* t1 = Add(task, T1, Cyl);
     TTrn* f = Add(task, F, Line);
     FindReachedTrn(T, task);
-    EXPECT_EQ(s->Reached, 1);
-    EXPECT_EQ(t2->Time, T2In);
-    EXPECT_EQ(t1->Reached, 0);
-    EXPECT_EQ(t1->Time, 0);
-    EXPECT_EQ(f->Reached, 1);
-    EXPECT_EQ(f->Time, FIn);
+    EXPECT_EQ(std::tuple(s->Reached, t2->Time, t1->Reached, t1->Time, f->Reached, f->Time),
+              std::tuple(1, T2In, 0, 0, 1, FIn));
 }
 
 TEST_F(PassageTest, UnreachedStartAndMissingTrace)
@@ -602,10 +593,7 @@ TEST_F(PassageTest, AssocieAutoWorksOnTheCurrentTraceAndTask)
     Stn->Modified = false;
     EXPECT_TRUE(TaskNeedsAssociation(*Stn));
     AssocieAuto();
-    EXPECT_EQ(t1->Reached, 1);
-    EXPECT_EQ(t1->Time, T1In);
-    EXPECT_TRUE(Stn->Modified);
-    EXPECT_EQ(ui.Refreshes, 1);
+    EXPECT_EQ(std::tuple(t1->Reached, t1->Time, Stn->Modified, ui.Refreshes), std::tuple(1, T1In, true, 1));
     SetModelUi(nullptr);
     CloseAllTrj();
 }
