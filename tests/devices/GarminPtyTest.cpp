@@ -66,7 +66,9 @@ protected:
     {
         EXPECT_TRUE(u.CountOk()) << u.Announced << " " << u.Items.size();
         EXPECT_TRUE(u.OrderOk);
-        if (xfer >= 0) EXPECT_EQ(u.XferCommand, xfer);
+        if (xfer >= 0) {
+            EXPECT_EQ(u.XferCommand, xfer);
+        }
     }
     // Ticks until the command ends; the number of ticks.
     int Run(int maxTicks = 4000)
