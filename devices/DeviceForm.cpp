@@ -87,6 +87,45 @@ void TDeviceForm::HookSession(TDeviceSession& Session, QWidget* EndFocus)
     SetSession(&Session);
 }
 
+bool TDeviceForm::BeginActivate()
+{
+    if (TimerCom->isActive()) return false;
+    fFormClosed = false;
+    if (isMinimized()) showNormal();
+    return true;
+}
+
+void TDeviceForm::ResetInterface()
+{
+    SetInfo(QString());
+    ReadInterfaceSettings();
+}
+
+void TDeviceForm::StartTrace()
+{
+    if (LogOn && fSession && !fSession->LogOn()) fSession->OpenTrace();
+}
+
+bool TDeviceForm::BeginClose()
+{
+    if (fFormClosed) return false;
+    fFormClosed = true;
+    TimerCom->stop();
+    return true;
+}
+
+void TDeviceForm::EndClose()
+{
+    if (fSession && fSession->LogOn()) fSession->CloseTrace();
+    if (parentWidget()) parentWidget()->activateWindow();
+}
+
+void TDeviceForm::DetachSession()
+{
+    TimerCom->stop();
+    SetSession(nullptr);
+}
+
 void TDeviceForm::SetInfo(const QString& Text)
 {
     Info->setText(Text);

@@ -69,9 +69,24 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
 
+    // What the transfer windows' FormActivate and FormClose share. BeginActivate is false while
+    // a command runs (the window then stays as it is); else the window is restored and open.
+    bool BeginActivate();
+    // The status cleared, "Interface" read; after the session's own activation, StartTrace
+    // opens the link trace when "Log" asks for it.
+    void ResetInterface();
+    void StartTrace();
+    // False when the window was already closed; else the timer is off.
+    bool BeginClose();
+    // After the session closed: its trace closed and the owner window brought forward.
+    void EndClose();
+    // The derived window's destructor calls it while its session still lives.
+    void DetachSession();
+
 private:
     void TimerComTimer();
 
     TDeviceSession* fSession = nullptr;
     QMessageBox* fAdvice = nullptr;
+    bool fFormClosed = false;
 };

@@ -1,5 +1,7 @@
 #include "devices/DeviceSession.h"
 
+#include "model/Texts.h"
+
 #include <QElapsedTimer>
 
 // ---- TComPortLink ----------------------------------------------------------------------------
@@ -192,4 +194,32 @@ void TDeviceSession::SetInterval(int Ms)
 int TDeviceSession::Interval() const
 {
     return fUi.Timer ? fUi.Timer->TimerInterval() : 0;
+}
+
+QString DeviceText(TDeviceText Id)
+{
+    switch (Id) {
+    case TDeviceText::PointsRead:
+        return Tr(QStringLiteral("Points lus : %1 sur %2 vol(s)  -  Erreur(s) détectée(s): %3."),
+                  QStringLiteral("Points read: %1 in %2 flight(s)  -  Error(s) detected: %3."));
+    case TDeviceText::WptRead:
+        return Tr(QStringLiteral("Way-points lus : %1  -  Erreur(s) détectée(s): %2."),
+                  QStringLiteral("Waypoints read: %1  -  Error(s) detected: %2."));
+    case TDeviceText::RteSent:
+        return Tr(QStringLiteral("Route %1 transmise au GPS."), QStringLiteral("Route %1 sent to the GPS."));
+    case TDeviceText::RteCaption:
+        return Tr(QStringLiteral("Choix route"), QStringLiteral("Choose a route"));
+    case TDeviceText::RteRead:
+        return Tr(QStringLiteral("Numéro de la route à lire :"),
+                  QStringLiteral("Number of the route to read:"));
+    case TDeviceText::RteWrite:
+        return Tr(QStringLiteral("Numéro de la route à écrire :"),
+                  QStringLiteral("Number of the route to write:"));
+    case TDeviceText::NoSwp:
+        return Tr(QStringLiteral("Aucun fichier way-points n'est ouvert; transfert impossible !"),
+                  QStringLiteral("No waypoint file is open; transfer impossible!"));
+    case TDeviceText::CheckNames:
+        return Tr(QStringLiteral("Vérification des way-points"), QStringLiteral("Checking the waypoints"));
+    }
+    return QString();
 }

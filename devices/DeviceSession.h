@@ -124,6 +124,22 @@ private:
     bool fAdviceVisible = false;
 };
 
+// ---- Texts the transfer windows share ------------------------------------------------------------
+
+enum class TDeviceText
+{
+    PointsRead, // %1 points, %2 flights, %3 errors
+    WptRead,    // %1 waypoints, %2 errors
+    RteSent,    // %1 route number
+    RteCaption,
+    RteRead,
+    RteWrite,
+    NoSwp,
+    CheckNames,
+};
+// In the language chosen.
+QString DeviceText(TDeviceText Id);
+
 // ---- The session -----------------------------------------------------------------------------
 
 class TDeviceSession

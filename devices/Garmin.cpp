@@ -103,8 +103,7 @@ TGarminForm::TGarminForm(QWidget* parent) : TDeviceForm(parent)
 
 TGarminForm::~TGarminForm()
 {
-    TimerCom->stop();
-    SetSession(nullptr);
+    DetachSession();
 }
 
 void TGarminForm::MakeSession(ISerialLink& Link)
@@ -136,28 +135,22 @@ void TGarminForm::showEvent(QShowEvent* event)
 
 void TGarminForm::FormActivate()
 {
-    if (TimerCom->isActive()) return;
-    fClosed = false;
-    if (isMinimized()) showNormal();
+    if (!BeginActivate()) return;
     UpTrkBtn->setEnabled(Trj != nullptr);
     UpWptBtn->setEnabled(Swp && Swp->Count > 0);
     UpRteBtn->setEnabled(Stn && Stn->Count > 0);
     DownTrkBtn->setFocus();
-    SetInfo(QString());
-    ReadInterfaceSettings();
+    ResetInterface();
     fSession->Activate();
-    if (LogOn && !fSession->LogOn()) fSession->OpenTrace();
+    StartTrace();
 }
 
 void TGarminForm::FormClose()
 {
-    if (fClosed) return;
-    fClosed = true;
-    TimerCom->stop();
+    if (!BeginClose()) return;
     WriteNumCom();
     fSession->Close();
-    if (fSession->LogOn()) fSession->CloseTrace();
-    if (parentWidget()) parentWidget()->activateWindow();
+    EndClose();
 }
 
 void TGarminForm::done(int r)

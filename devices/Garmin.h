@@ -67,5 +67,4 @@ private:
 
     TComPortLink fPortLink;
     std::unique_ptr<TGarminSession> fSession;
-    bool fClosed = false;
 };

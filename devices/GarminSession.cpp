@@ -74,14 +74,12 @@ QString TGarminSession::Text(int Index)
         return Tr(QStringLiteral("Ce GPS Garmin n'est pas reconnu par le programme."),
                   QStringLiteral("This Garmin GPS is not recognised by the program."));
     case 2:
-        return Tr(QStringLiteral("Points lus : %1 sur %2 vol(s)  -  Erreur(s) détectée(s): %3."),
-                  QStringLiteral("Points read: %1 in %2 flight(s)  -  Error(s) detected: %3."));
+        return DeviceText(TDeviceText::PointsRead);
     case 3:
         return Tr(QStringLiteral("Points transférés : %1  -  Erreur(s) détectée(s): %2."),
                   QStringLiteral("Points transferred: %1  -  Error(s) detected: %2."));
     case 4:
-        return Tr(QStringLiteral("Way-points lus : %1  -  Erreur(s) détectée(s): %2."),
-                  QStringLiteral("Waypoints read: %1  -  Error(s) detected: %2."));
+        return DeviceText(TDeviceText::WptRead);
     case 5:
         return Tr(QStringLiteral("Way-points transférés : %1  -  Erreur(s) détectée(s): %2."),
                   QStringLiteral("Waypoints transferred: %1  -  Error(s) detected: %2."));
@@ -91,18 +89,16 @@ QString TGarminSession::Text(int Index)
         return Tr(QStringLiteral("Nom de la trajectoire à écrire :"),
                   QStringLiteral("Name of the track to write:"));
     case 8:
-        return Tr(QStringLiteral("Choix route"), QStringLiteral("Choose a route"));
+        return DeviceText(TDeviceText::RteCaption);
     case 9:
         return Tr(QStringLiteral("Nom de la route à lire :"), QStringLiteral("Name of the route to read:"));
     case 10:
-        return Tr(QStringLiteral("Numéro de la route à lire :"),
-                  QStringLiteral("Number of the route to read:"));
+        return DeviceText(TDeviceText::RteRead);
     case 11:
         return Tr(QStringLiteral("Nom de la route à écrire :"),
                   QStringLiteral("Name of the route to write:"));
     case 12:
-        return Tr(QStringLiteral("Numéro de la route à écrire :"),
-                  QStringLiteral("Number of the route to write:"));
+        return DeviceText(TDeviceText::RteWrite);
     case 13:
         return Tr(QStringLiteral("Vérifier que la lumière du GPS est bien allumée."),
                   QStringLiteral("Check that the light of the GPS is on."));
@@ -116,10 +112,9 @@ QString TGarminSession::Text(int Index)
         return Tr(QStringLiteral("Etes-vous sûr de vouloir éteindre le GPS ?"),
                   QStringLiteral("Are you sure you want to switch the GPS off?"));
     case 17:
-        return Tr(QStringLiteral("Aucun fichier way-points n'est ouvert; transfert impossible !"),
-                  QStringLiteral("No waypoint file is open; transfer impossible!"));
+        return DeviceText(TDeviceText::NoSwp);
     case 18:
-        return Tr(QStringLiteral("Vérification des way-points"), QStringLiteral("Checking the waypoints"));
+        return DeviceText(TDeviceText::CheckNames);
     case 19:
         return Tr(QStringLiteral(
                       "Ce GPS Garmin utilise des enregistrements D%1 que le programme ne sait pas écrire : "

@@ -142,8 +142,7 @@ TMagellanForm::TMagellanForm(QWidget* parent) : TDeviceForm(parent)
 
 TMagellanForm::~TMagellanForm()
 {
-    TimerCom->stop();
-    SetSession(nullptr);
+    DetachSession();
 }
 
 void TMagellanForm::MakeSession(ISerialLink& Link)
@@ -184,15 +183,12 @@ void TMagellanForm::showEvent(QShowEvent* event)
 
 void TMagellanForm::FormActivate()
 {
-    if (TimerCom->isActive()) return;
-    fClosed = false;
-    if (isMinimized()) showNormal();
+    if (!BeginActivate()) return;
     UpWptBtn->setEnabled(Swp && Swp->Count > 0);
     UpRteBtn->setEnabled(Stn && Stn->Count > 0);
     DownRteBtn->setEnabled(Stn != nullptr);
     DownTrkBtn->setFocus();
-    SetInfo(QString());
-    ReadInterfaceSettings();
+    ResetInterface();
     TIniFile ini(IniFileName());
     const int speed = ini.ReadInteger(kSection, QStringLiteral("Mode_Mgn"), 1);
     ComSpeedEdit->setCurrentIndex(speed >= 0 && speed < ComSpeedEdit->count() ? speed : 1);
@@ -200,14 +196,12 @@ void TMagellanForm::FormActivate()
     WptLenNmeEdit->setValue(ini.ReadInteger(kSection, QStringLiteral("WptN_Lng_Mgn"), 6));
     NmeaOneBtn->setChecked(ini.ReadBool(kSection, QStringLiteral("Set_Nmea_On"), false));
     fSession->Activate();
-    if (LogOn && !fSession->LogOn()) fSession->OpenTrace();
+    StartTrace();
 }
 
 void TMagellanForm::FormClose()
 {
-    if (fClosed) return;
-    fClosed = true;
-    TimerCom->stop();
+    if (!BeginClose()) return;
     HideAdvice();
     if (WriteNumCom()) {
         TIniFile ini(IniFileName());
@@ -217,8 +211,7 @@ void TMagellanForm::FormClose()
         ini.WriteBool(kSection, QStringLiteral("Set_Nmea_On"), NmeaOneBtn->isChecked());
     }
     fSession->Close();
-    if (fSession->LogOn()) fSession->CloseTrace();
-    if (parentWidget()) parentWidget()->activateWindow();
+    EndClose();
 }
 
 void TMagellanForm::done(int r)

@@ -71,5 +71,4 @@ private:
 
     TComPortLink fPortLink;
     std::unique_ptr<TMagellanSession> fSession;
-    bool fClosed = false;
 };

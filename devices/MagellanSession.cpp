@@ -62,31 +62,26 @@ QString TMagellanSession::Text(TTextId Id)
                            "route differ from those of the PC,\r\n errors may follow.\r\nRead the waypoints "
                            "of the GPS before going on?"));
     case MsgPointsRead:
-        return Tr(QStringLiteral("Points lus : %1 sur %2 vol(s)  -  Erreur(s) détectée(s): %3."),
-                  QStringLiteral("Points read: %1 in %2 flight(s)  -  Error(s) detected: %3."));
+        return DeviceText(TDeviceText::PointsRead);
     case MsgWptRead:
-        return Tr(QStringLiteral("Way-points lus : %1  -  Erreur(s) détectée(s): %2."),
-                  QStringLiteral("Waypoints read: %1  -  Error(s) detected: %2."));
+        return DeviceText(TDeviceText::WptRead);
     case MsgWptSentMgn:
         return Tr(QStringLiteral("Way-points transférés : %1."), QStringLiteral("Waypoints sent: %1."));
     case MsgRteReadMgn:
         return Tr(QStringLiteral("Route %1 reçue du GPS  -  Erreur(s) détectée(s): %2."),
                   QStringLiteral("Route %1 received from the GPS  -  Error(s) detected: %2."));
     case MsgRteSent:
-        return Tr(QStringLiteral("Route %1 transmise au GPS."), QStringLiteral("Route %1 sent to the GPS."));
+        return DeviceText(TDeviceText::RteSent);
     case MsgRteCaption:
-        return Tr(QStringLiteral("Choix route"), QStringLiteral("Choose a route"));
+        return DeviceText(TDeviceText::RteCaption);
     case MsgRteRead:
-        return Tr(QStringLiteral("Numéro de la route à lire :"),
-                  QStringLiteral("Number of the route to read:"));
+        return DeviceText(TDeviceText::RteRead);
     case MsgRteWrite:
-        return Tr(QStringLiteral("Numéro de la route à écrire :"),
-                  QStringLiteral("Number of the route to write:"));
+        return DeviceText(TDeviceText::RteWrite);
     case MsgNoSwp:
-        return Tr(QStringLiteral("Aucun fichier way-points n'est ouvert; transfert impossible !"),
-                  QStringLiteral("No waypoint file is open; transfer impossible!"));
+        return DeviceText(TDeviceText::NoSwp);
     case MsgCheckNames:
-        return Tr(QStringLiteral("Vérification des way-points"), QStringLiteral("Checking the waypoints"));
+        return DeviceText(TDeviceText::CheckNames);
     case MsgErased:
         return Tr(QStringLiteral("Vérifier que les données sont effacées"),
                   QStringLiteral("Check that the data are erased"));

@@ -151,8 +151,7 @@ TMlrForm::TMlrForm(QWidget* parent) : TDeviceForm(parent)
 
 TMlrForm::~TMlrForm()
 {
-    TimerCom->stop();
-    SetSession(nullptr);
+    DetachSession();
 }
 
 void TMlrForm::MakeSession(ISerialLink& Link)
@@ -186,9 +185,7 @@ void TMlrForm::showEvent(QShowEvent* event)
 
 void TMlrForm::FormActivate()
 {
-    if (TimerCom->isActive()) return;
-    fClosed = false;
-    if (isMinimized()) showNormal();
+    if (!BeginActivate()) return;
     const bool wpts = Swp && Swp->Count > 0;
     UpWptBtn->setEnabled(wpts);
     // A route is read into the task, whose turn points take their places from the waypoints.
@@ -197,8 +194,7 @@ void TMlrForm::FormActivate()
     UpRteBtn->setEnabled(Stn && Stn->Count > 0);
     UpSmpBtn->setEnabled(Smp && Smp->Count > 0);
     DownTrkBtn->setFocus();
-    SetInfo(QString());
-    ReadInterfaceSettings();
+    ResetInterface();
     TIniFile ini(IniFileName());
     Check(ini.ReadInteger(kSection, QStringLiteral("Mode_Trj_Mlr"), 1), TrjMde0, TrjMde1, TrjMde2);
     Check(ini.ReadInteger(kSection, QStringLiteral("Mode_Wpt_Mlr"), 1), WptMde0, WptMde1, WptMde2);
@@ -209,9 +205,7 @@ void TMlrForm::FormActivate()
 
 void TMlrForm::FormClose()
 {
-    if (fClosed) return;
-    fClosed = true;
-    TimerCom->stop();
+    if (!BeginClose()) return;
     HideAdvice();
     if (WriteNumCom()) {
         TIniFile ini(IniFileName());
@@ -219,7 +213,7 @@ void TMlrForm::FormClose()
         ini.WriteInteger(kSection, QStringLiteral("Mode_Wpt_Mlr"), Checked(WptMde1, WptMde2));
     }
     fSession->Close();
-    if (parentWidget()) parentWidget()->activateWindow();
+    EndClose();
 }
 
 void TMlrForm::done(int r)

@@ -73,5 +73,4 @@ private:
 
     TComPortLink fPortLink;
     std::unique_ptr<TMlrSession> fSession;
-    bool fClosed = false;
 };

@@ -42,24 +42,20 @@ QString TMlrSession::Text(TTextId Id)
         return Tr(QStringLiteral("Attention les way-points du GPS doivent exister sur le PC.\rContinuer ?"),
                   QStringLiteral("Beware: the waypoints of the GPS must exist on the PC.\rContinue?"));
     case MsgRteCaption:
-        return Tr(QStringLiteral("Choix route"), QStringLiteral("Choose a route"));
+        return DeviceText(TDeviceText::RteCaption);
     case MsgRteRead:
-        return Tr(QStringLiteral("Numéro de la route à lire :"),
-                  QStringLiteral("Number of the route to read:"));
+        return DeviceText(TDeviceText::RteRead);
     case MsgRteWrite:
-        return Tr(QStringLiteral("Numéro de la route à écrire :"),
-                  QStringLiteral("Number of the route to write:"));
+        return DeviceText(TDeviceText::RteWrite);
     case MsgPointsRead:
-        return Tr(QStringLiteral("Points lus : %1 sur %2 vol(s)  -  Erreur(s) détectée(s): %3."),
-                  QStringLiteral("Points read: %1 in %2 flight(s)  -  Error(s) detected: %3."));
+        return DeviceText(TDeviceText::PointsRead);
     case MsgWptRead:
-        return Tr(QStringLiteral("Way-points lus : %1  -  Erreur(s) détectée(s): %2."),
-                  QStringLiteral("Waypoints read: %1  -  Error(s) detected: %2."));
+        return DeviceText(TDeviceText::WptRead);
     case MsgWptSent:
         return Tr(QStringLiteral("Way-points transmis au GPS : %1."),
                   QStringLiteral("Waypoints sent to the GPS: %1."));
     case MsgRteSent:
-        return Tr(QStringLiteral("Route %1 transmise au GPS."), QStringLiteral("Route %1 sent to the GPS."));
+        return DeviceText(TDeviceText::RteSent);
     case MsgCheckTrace:
         return Tr(
             QStringLiteral("Vérifier la connexion GPS<->PC\r\net que la sortie série du GPS est sur TRACE."),
@@ -84,10 +80,9 @@ QString TMlrSession::Text(TTextId Id)
                   QStringLiteral(
                       "%1 points are going to be sent to the GPS.\r\nAre you sure you want to continue?"));
     case MsgNoSwp:
-        return Tr(QStringLiteral("Aucun fichier way-points n'est ouvert; transfert impossible !"),
-                  QStringLiteral("No waypoint file is open; transfer impossible!"));
+        return DeviceText(TDeviceText::NoSwp);
     case MsgCheckNames:
-        return Tr(QStringLiteral("Vérification des way-points"), QStringLiteral("Checking the waypoints"));
+        return DeviceText(TDeviceText::CheckNames);
     case MsgZoneSent:
         return Tr(QStringLiteral("Nb de point transmis : %1"), QStringLiteral("Number of points sent: %1"));
     }

@@ -40,6 +40,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <array>
 
 QPointer<TPrintForm> PrintForm;
 uint8 PrnView = pvDetail;
@@ -597,6 +598,33 @@ void TPrintForm::RefreshGridMarks()
     CtpGrid->viewport()->update();
 }
 
+namespace {
+
+// The check boxes that mirror a flag of the settings one to one.
+using TCheckBoxField = std::pair<QCheckBox*, bool TPrintSettings::*>;
+std::array<TCheckBoxField, 17> CheckBoxFields(const TPrintForm& F)
+{
+    return {{{F.MonochBtn, &TPrintSettings::MonochBtn},
+             {F.MapPlanBtn, &TPrintSettings::MapPlanBtn},
+             {F.MapSectBtn, &TPrintSettings::MapSectBtn},
+             {F.SmpPlanBtn, &TPrintSettings::SmpPlanBtn},
+             {F.EchPlanBtn, &TPrintSettings::EchPlanBtn},
+             {F.RepPlanBtn, &TPrintSettings::RepPlanBtn},
+             {F.AdjPlanBtn, &TPrintSettings::AdjPlanBtn},
+             {F.CtrPlanBtn, &TPrintSettings::CtrPlanBtn},
+             {F.EchAltiBtn, &TPrintSettings::EchAltiBtn},
+             {F.EchDateBtn, &TPrintSettings::EchDateBtn},
+             {F.AdjCuttBtn, &TPrintSettings::AdjCuttBtn},
+             {F.MrkWptOnly, &TPrintSettings::MrkWptOnly},
+             {F.NomFichBtn, &TPrintSettings::NomFichBtn},
+             {F.DateBtn, &TPrintSettings::DateBtn},
+             {F.PltBtn, &TPrintSettings::PltBtn},
+             {F.PlnBtn, &TPrintSettings::PlnBtn},
+             {F.CmntBtn, &TPrintSettings::CmntBtn}}};
+}
+
+} // namespace
+
 void TPrintForm::ShowSettings()
 {
     fFilling = true;
@@ -612,16 +640,7 @@ void TPrintForm::ShowSettings()
     LeftEdit->setValue(S.LeftEdit);
     RightEdit->setValue(S.RightEdit);
     NbCopy->setValue(S.NbCopy);
-    const std::pair<QCheckBox*, bool TPrintSettings::*> boxes[] = {
-        {MonochBtn, &TPrintSettings::MonochBtn},   {MapPlanBtn, &TPrintSettings::MapPlanBtn},
-        {MapSectBtn, &TPrintSettings::MapSectBtn}, {SmpPlanBtn, &TPrintSettings::SmpPlanBtn},
-        {EchPlanBtn, &TPrintSettings::EchPlanBtn}, {RepPlanBtn, &TPrintSettings::RepPlanBtn},
-        {AdjPlanBtn, &TPrintSettings::AdjPlanBtn}, {CtrPlanBtn, &TPrintSettings::CtrPlanBtn},
-        {EchAltiBtn, &TPrintSettings::EchAltiBtn}, {EchDateBtn, &TPrintSettings::EchDateBtn},
-        {AdjCuttBtn, &TPrintSettings::AdjCuttBtn}, {MrkWptOnly, &TPrintSettings::MrkWptOnly},
-        {NomFichBtn, &TPrintSettings::NomFichBtn}, {DateBtn, &TPrintSettings::DateBtn},
-        {PltBtn, &TPrintSettings::PltBtn},         {PlnBtn, &TPrintSettings::PlnBtn},
-        {CmntBtn, &TPrintSettings::CmntBtn}};
+    const auto boxes = CheckBoxFields(*this);
     for (auto [b, f] : boxes) b->setChecked(S.*f);
     EchPlanBox->setEditText(S.EchPlanBox);
     EchAltiBox->setEditText(S.EchAltiBox);
@@ -647,16 +666,7 @@ void TPrintForm::ReadControls()
     S.NbCopy = NbCopy->value();
     S.PrinterName = PrinterList->currentText();
     S.PortraitBtn = PortraitBtn->isChecked();
-    const std::pair<QCheckBox*, bool TPrintSettings::*> boxes[] = {
-        {MonochBtn, &TPrintSettings::MonochBtn},   {MapPlanBtn, &TPrintSettings::MapPlanBtn},
-        {MapSectBtn, &TPrintSettings::MapSectBtn}, {SmpPlanBtn, &TPrintSettings::SmpPlanBtn},
-        {EchPlanBtn, &TPrintSettings::EchPlanBtn}, {RepPlanBtn, &TPrintSettings::RepPlanBtn},
-        {AdjPlanBtn, &TPrintSettings::AdjPlanBtn}, {CtrPlanBtn, &TPrintSettings::CtrPlanBtn},
-        {EchAltiBtn, &TPrintSettings::EchAltiBtn}, {EchDateBtn, &TPrintSettings::EchDateBtn},
-        {AdjCuttBtn, &TPrintSettings::AdjCuttBtn}, {MrkWptOnly, &TPrintSettings::MrkWptOnly},
-        {NomFichBtn, &TPrintSettings::NomFichBtn}, {DateBtn, &TPrintSettings::DateBtn},
-        {PltBtn, &TPrintSettings::PltBtn},         {PlnBtn, &TPrintSettings::PlnBtn},
-        {CmntBtn, &TPrintSettings::CmntBtn}};
+    const auto boxes = CheckBoxFields(*this);
     for (auto [b, f] : boxes) S.*f = b->isChecked();
     S.EchPlanBox = EchPlanBox->currentText();
     S.EchAltiBox = EchAltiBox->currentText();

@@ -27,11 +27,8 @@ TTrj* MakeClimb(int n, int32 Start = 1000000, int32 Step = 100)
     NewTrj();
     for (int i = 0; i < n; ++i) {
         auto r = std::make_unique<TRec>();
-        r->Lat = 4500000 + i;
-        r->Lon = 600000 + i;
-        r->Time = Start + i * Step;
-        r->Alt = 500 + 2 * i;
-        r->AltGps = r->Alt + 30;
+        std::tie(r->Lat, r->Lon, r->Time, r->Alt, r->AltGps) =
+            std::tuple(4500000 + i, 600000 + i, Start + i * Step, 500 + 2 * i, 530 + 2 * i);
         Trj->AddRec(r);
     }
     TrjLoaded();

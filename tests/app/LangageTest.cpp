@@ -75,10 +75,9 @@ TEST(LangageTest, SectEditsVisibleByKindAndShape)
     for (const Case& c : cases) {
         SetSectHints(c.Kind, c.Shape, r1, a2, a1, r2);
         const auto where = testing::Message() << "kind " << int(c.Kind) << " shape " << int(c.Shape);
-        EXPECT_EQ(r1->isVisible(), c.R1) << where;
-        EXPECT_EQ(a2->isVisible(), c.A2) << where;
-        EXPECT_EQ(a1->isVisible(), c.A1) << where;
-        EXPECT_EQ(r2->isVisible(), c.R2) << where;
+        EXPECT_EQ(std::tuple(r1->isVisible(), a2->isVisible(), a1->isVisible(), r2->isVisible()),
+                  std::tuple(c.R1, c.A2, c.A1, c.R2))
+            << where;
         for (QSpinBox* e : {r1, a2, a1, r2})
             if (e->isVisible()) {
                 EXPECT_FALSE(e->toolTip().isEmpty()) << where;
@@ -106,18 +105,17 @@ TEST(LangageTest, ApplyTextsToEveryKindOfControl)
 {
     TLanguageGuard guard;
     QWidget root;
-    auto* act = new QAction(&root);
-    act->setObjectName(QStringLiteral("Act"));
-    auto* menu = new QMenu(&root);
-    menu->setObjectName(QStringLiteral("Menu"));
-    auto* label = new QLabel(&root);
-    label->setObjectName(QStringLiteral("Lbl"));
-    auto* button = new QPushButton(&root);
-    button->setObjectName(QStringLiteral("Btn"));
-    auto* group = new QGroupBox(&root);
-    group->setObjectName(QStringLiteral("Grp"));
-    auto* combo = new QComboBox(&root);
-    combo->setObjectName(QStringLiteral("Cmb"));
+    auto named = [&root]<class T>(T* o, const char* name) {
+        o->setParent(&root);
+        o->setObjectName(QLatin1String(name));
+        return o;
+    };
+    auto* act = named(new QAction, "Act");
+    auto* menu = named(new QMenu, "Menu");
+    auto* label = named(new QLabel, "Lbl");
+    auto* button = named(new QPushButton, "Btn");
+    auto* group = named(new QGroupBox, "Grp");
+    auto* combo = named(new QComboBox, "Cmb");
     combo->addItems({QString(), QString(), QString()});
     combo->setCurrentIndex(2);
     auto* tabs = new QTabWidget(&root);

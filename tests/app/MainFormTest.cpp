@@ -14,10 +14,8 @@
 #include "support/ProgramFixture.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,7 +23,6 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -90,20 +87,16 @@ TEST_F(MainFormTest, StartsOnTheCommandLineTraceAndBothViewsDrawIt)
     ASSERT_NE(CuttForm, nullptr);
     ASSERT_NE(TextForm, nullptr);
 
-    // The plan view is fitted to the trace: every fix lies in the drawing area.
+    // The plan view is fitted to the trace (every fix lies in the drawing area), and pixels are
+    // drawn where the fixes project, in the plan and in the profile.
     const TPlanProjection pr = PlanForm->Projection();
-    for (const TRec* R : SampleFixes(*Trj, 200)) {
-        const QPointF p = pr.ToScreen(*R);
-        EXPECT_GE(p.x(), 0);
-        EXPECT_LE(p.x(), PlanForm->width());
-        EXPECT_GE(p.y(), 0);
-        EXPECT_LE(p.y(), PlanForm->height() - PlanForm->BottomBand);
-    }
-
-    // Pixels are drawn where the fixes project, in the plan and in the profile.
     const QImage plan = PlanForm->grab().toImage();
+    const QRectF area(0, 0, PlanForm->width(), PlanForm->height() - PlanForm->BottomBand);
     QList<QPointF> planPts;
-    for (const TRec* R : SampleFixes(*Trj, 300)) planPts << pr.ToScreen(*R);
+    for (const TRec* R : SampleFixes(*Trj, 300)) {
+        planPts << pr.ToScreen(*R);
+        EXPECT_TRUE(area.contains(planPts.last())) << planPts.last().x() << " " << planPts.last().y();
+    }
     const QRgb planBack = WinColorToQColor(Colors[ciPlanBack]).rgb();
     EXPECT_GT(ShareDrawn(plan, planPts, planBack), 0.95);
     // ... and not everywhere: the corner away from the trace keeps the background.
@@ -307,16 +300,14 @@ TEST_F(MainFormTest, SavingATraceGoesThroughTheSaveDialog)
 TEST_F(MainFormTest, WorkingModesAreExclusive)
 {
     Start(IgcPlain);
-    EXPECT_TRUE(MainForm->TrjModeAct->isChecked());
-    MainForm->WptModeAct->trigger();
-    EXPECT_EQ(WptMode, 1);
-    EXPECT_EQ(TrjMode, 0);
-    EXPECT_TRUE(MainForm->WptModeAct->isChecked());
-    EXPECT_FALSE(MainForm->TrjModeAct->isChecked());
-    MainForm->TrjModeAct->trigger();
-    EXPECT_EQ(TrjMode, 1);
-    EXPECT_EQ(WptMode, 0);
-    EXPECT_FALSE(MainForm->WptModeAct->isChecked());
+    for (QAction* a : {MainForm->WptModeAct, MainForm->TrjModeAct}) {
+        a->trigger();
+        const bool wpt = a == MainForm->WptModeAct;
+        EXPECT_EQ(WptMode, int(wpt));
+        EXPECT_EQ(TrjMode, int(!wpt));
+        EXPECT_EQ(MainForm->WptModeAct->isChecked(), wpt);
+        EXPECT_EQ(MainForm->TrjModeAct->isChecked(), !wpt);
+    }
 }
 
 TEST_F(MainFormTest, TaskCommandsAssociateAndRemoveTheTurnPoints)
@@ -325,15 +316,15 @@ TEST_F(MainFormTest, TaskCommandsAssociateAndRemoveTheTurnPoints)
     Start(IgcWithTask);
     ASSERT_NE(Stn, nullptr);
     ASSERT_GT(Stn->Count, 2);
-    int reached = 0;
-    for (TTrn* P = Stn->First; P; P = P->Next) reached += P->Reached != 0;
-    EXPECT_EQ(reached, 0);
+    auto reached = [] {
+        int n = 0;
+        for (TTrn* P = Stn->First; P; P = P->Next) n += P->Reached != 0;
+        return n;
+    };
+    EXPECT_EQ(reached(), 0);
     EXPECT_TRUE(MainForm->AssocieAuto->isEnabled());
-
     MainForm->AssocieAuto->trigger();
-    reached = 0;
-    for (TTrn* P = Stn->First; P; P = P->Next) reached += P->Reached != 0;
-    EXPECT_GT(reached, 0);
+    EXPECT_GT(reached(), 0);
     EXPECT_TRUE(TextForm->PlainText().contains(QStringLiteral("Points atteints")));
 
     Trj->SelTrnIdx = 1;

@@ -59,27 +59,17 @@ TEST_F(OptionFormTest, SheetsShownByOpenFrom)
 {
     TOptionForm f;
     EXPECT_EQ(OptionForm, &f);
-    f.OpenFrom = 0;
-    f.show();
-    EXPECT_EQ(VisibleSheets(f).size(), 7);
-    EXPECT_EQ(f.PageControl->currentWidget(), f.UnitsSheet);
-    f.hide();
-
-    f.OpenFrom = 1;
-    f.show();
-    EXPECT_EQ(VisibleSheets(f), QList<QWidget*>{f.OtherSheet});
-    EXPECT_EQ(f.PageControl->currentWidget(), f.OtherSheet);
-    f.hide();
-
-    f.OpenFrom = 2;
-    f.show();
-    EXPECT_EQ(VisibleSheets(f), QList<QWidget*>{f.TrjSheet});
-    EXPECT_EQ(f.PageControl->currentWidget(), f.TrjSheet);
-    f.hide();
-
-    f.OpenFrom = 0;
-    f.show();
-    EXPECT_EQ(VisibleSheets(f).size(), 7);
+    // All seven sheets from the menu, one alone from elsewhere, all again from the menu.
+    const std::pair<int, QWidget*> rows[] = {
+        {0, f.UnitsSheet}, {1, f.OtherSheet}, {2, f.TrjSheet}, {0, nullptr}};
+    for (auto [from, sheet] : rows) {
+        f.OpenFrom = from;
+        f.show();
+        const QList<QWidget*> shown = VisibleSheets(f);
+        EXPECT_TRUE(from == 0 ? shown.size() == 7 : shown == QList<QWidget*>{sheet}) << from;
+        EXPECT_TRUE(!sheet || f.PageControl->currentWidget() == sheet) << from;
+        f.hide();
+    }
 }
 
 TEST_F(OptionFormTest, OkWritesWhatItConfirms)

@@ -36,12 +36,8 @@ TTrj* MakeTrace(const std::vector<TFix>& fixes)
     NewTrj();
     for (const TFix& f : fixes) {
         auto r = std::make_unique<TRec>();
-        r->Lat = f.Lat;
-        r->Lon = f.Lon;
-        r->Time = f.Time;
-        r->Alt = 1000;
-        r->Enl = f.Enl;
-        r->Kind = f.Kind;
+        std::tie(r->Lat, r->Lon, r->Time, r->Alt, r->Enl, r->Kind) =
+            std::tuple(f.Lat, f.Lon, f.Time, 1000, f.Enl, f.Kind);
         Trj->AddRec(r);
     }
     TrjLoaded();
@@ -53,16 +49,13 @@ TTrj* MakeTrace(const std::vector<TFix>& fixes)
 void MakeMap(TMap& M, QColor colour = QColor(200, 230, 200))
 {
     M = TMap();
-    auto set = [&](int i, int32 x, int32 y, int32 lat, int32 lon) {
-        M.Pos[i].X = x;
-        M.Pos[i].Y = y;
-        M.Pos[i].Lati = lat;
-        M.Pos[i].Long = lon;
-    };
-    set(0, 0, 0, 4600000, 500000);
-    set(1, 2000, 10, 4600500, 700000);
-    set(2, 5, 2000, 4400000, 500000);
-    set(3, 2010, 2005, 4400000, 700500);
+    const int32 pts[4][4] = {{0, 0, 4600000, 500000},
+                             {2000, 10, 4600500, 700000},
+                             {5, 2000, 4400000, 500000},
+                             {2010, 2005, 4400000, 700500}};
+    for (int i = 0; i < 4; ++i)
+        std::tie(M.Pos[i].X, M.Pos[i].Y, M.Pos[i].Lati, M.Pos[i].Long) =
+            std::tuple(pts[i][0], pts[i][1], pts[i][2], pts[i][3]);
     UpdateMapPointsValid(M);
     M.aX = 2e-6;
     M.aY = -1.5e-6;
@@ -82,10 +75,10 @@ QImage Render(TPlanForm& F, QSize size = QSize(800, 600))
     return RenderAt(F, size);
 }
 
-// An 800 x 600 view centred on (Lat, Lon) at that zoom.
-void Place(TPlanForm& F, int32 Lat, int32 Lon, double Zoom)
+// A view of that size centred on (Lat, Lon) at that zoom.
+void Place(TPlanForm& F, int32 Lat, int32 Lon, double Zoom, QSize Size = QSize(800, 600))
 {
-    F.resize(800, 600);
+    F.resize(Size);
     F.CtrLati = Lat;
     F.CtrLong = Lon;
     F.Zoom = Zoom;
@@ -98,6 +91,13 @@ void AddWpt(int32 Lat, int32 Lon, const char* Name = "")
     W->Lon = Lon;
     W->Name = QString::fromLatin1(Name);
     Swp->AddWpt(W);
+}
+
+// An 800 x 600 view fitted to what is loaded.
+void Fit(TPlanForm& F)
+{
+    F.resize(800, 600);
+    F.Ajuste(0);
 }
 
 // A zone set of one zone of that class, a polygon through the corners or else a circle.
@@ -232,10 +232,7 @@ TEST_F(PlanTest, ScreenToGeoOfTheViewUsesTheMapOnlyWhenItIsDrawn)
 {
     MakeMap(*Map);
     TPlanForm F;
-    F.resize(640, 480);
-    F.CtrLati = 4500000;
-    F.CtrLong = 600000;
-    F.Zoom = 0.01;
+    Place(F, 4500000, 600000, 0.01, QSize(640, 480));
     const TPos P{4510000, 620000};
     Opt->FondCarte = false;
     EXPECT_FALSE(F.Projection().ThroughMap());
@@ -337,8 +334,7 @@ TEST_F(PlanTest, EngineNoiseWidensThePenAndSelectionIsDrawnInItsColour)
     Opt->EngineAbsLevel = 400;
 
     TPlanForm F;
-    F.resize(800, 600);
-    F.Ajuste(0);
+    Fit(F);
     F.DrawCursor(false, nullptr);
     T->SelFirst = T->First->Next->Next;
     T->SelLast = T->Last;
@@ -398,16 +394,8 @@ TEST_F(PlanTest, ZoneOutlinesExpandArcsAndCircles)
         ASSERT_EQ(AO.Rings.size(), 1u);
         const auto& r = AO.Rings[0];
         // Point, start, a step every 5 degrees at most, end.
-        if (sign > 0)
-            EXPECT_EQ(r.size(), 20u);
-        else
-            EXPECT_TRUE(r.size() == 56u || r.size() == 57u) << r.size();
-        const TPos& midway = r[r.size() / 2];
-        const double brg = Bearing(centre, midway);
-        if (sign > 0)
-            EXPECT_NEAR(brg, 45, 3);
-        else
-            EXPECT_NEAR(brg, 225, 3);
+        EXPECT_TRUE(sign > 0 ? r.size() == 20u : r.size() == 56u || r.size() == 57u) << r.size();
+        EXPECT_NEAR(Bearing(centre, r[r.size() / 2]), sign > 0 ? 45 : 225, 3);
         for (size_t i = 1; i < r.size(); ++i) EXPECT_NEAR(Distance(centre, r[i]), 10.0, 0.05);
     }
 }
@@ -499,8 +487,7 @@ TEST_F(PlanTest, LiveSegmentAndScaleBand)
 {
     MakeTrace({{4500000, 600000, 1000000}, {4500000, 610000, 1001000}, {4500000, 620000, 1002000}});
     TPlanForm F;
-    F.resize(800, 600);
-    F.Ajuste(0);
+    Fit(F);
     Trj->LiveRec = Trj->First->Next;
     const TPlanProjection pr = F.Projection();
     const QPointF live = pr.ToScreen(4500000, 615000);
@@ -570,10 +557,7 @@ TEST_F(PlanTest, AjusteFitsTraceTaskWaypointsMapAndZones)
 TEST_F(PlanTest, CentralZoneAndZoomAroundAPoint)
 {
     TPlanForm F;
-    F.resize(1000, 600);
-    F.CtrLati = 4500000;
-    F.CtrLong = 600000;
-    F.Zoom = 0.05;
+    Place(F, 4500000, 600000, 0.05, QSize(1000, 600));
     const int h = 600 - F.BottomBand;
     auto recAt = [&](double x, double y) {
         TRec r;
@@ -622,8 +606,7 @@ TEST_F(PlanTest, ClickSelectsTheNearestFixOrWaypoint)
     AddWpt(4520000, 610000, "ONE");
     AddWpt(4480000, 615000, "TWO");
     TPlanForm F;
-    F.resize(800, 600);
-    F.Ajuste(0);
+    Fit(F);
     QSignalSpy fixSpy(&F, &TPlanForm::currentFixChanged);
     QSignalSpy wptSpy(&F, &TPlanForm::selectedWptChanged);
     const TRec* target = Trj->RecAt(23);
@@ -661,8 +644,7 @@ TEST_F(PlanTest, KeysStepThroughFixesAndZoom)
     for (int i = 0; i < 40; ++i) fixes.push_back({4500000, 600000 + i * 1000, 1000000 + i * 100});
     MakeTrace(fixes);
     TPlanForm F;
-    F.resize(800, 600);
-    F.Ajuste(0);
+    Fit(F);
     QSignalSpy spy(&F, &TPlanForm::currentFixChanged);
     EXPECT_EQ(Trj->CurRec, Trj->First);
     QTest::keyClick(&F, Qt::Key_Right);
@@ -701,8 +683,7 @@ TEST_F(PlanTest, MarksOfFreedObjectsAreNotDrawn)
 {
     MakeTrace({{4500000, 600000, 1000000}, {4500000, 610000, 1001000}});
     TPlanForm F;
-    F.resize(800, 600);
-    F.Ajuste(0);
+    Fit(F);
     F.DrawCursor(true, Trj->Last);
     const QPointF q = F.GeoToScreen(Trj->Last->Lat, Trj->Last->Lon);
     EXPECT_TRUE(ColourNear(Render(F), q + QPointF(6, 0), C(ciCursor), 1));

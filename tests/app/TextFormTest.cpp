@@ -24,11 +24,8 @@ protected:
         TTrj* T = NewTrj();
         auto add = [&](int32 time, int32 lat, int32 alt) {
             auto R = std::make_unique<TRec>();
-            R->Time = time;
-            R->Lat = lat;
-            R->Lon = 600000;
-            R->Alt = alt;
-            R->AltGps = alt + 20;
+            std::tie(R->Time, R->Lat, R->Lon, R->Alt, R->AltGps) =
+                std::tuple(time, lat, 600000, alt, alt + 20);
             EXPECT_TRUE(T->AddRec(R));
         };
         add(1000000, 4500000, 1000);
@@ -50,10 +47,7 @@ protected:
     {
         TTrn t;
         t.Name = QString::fromLatin1(Name);
-        t.Lat = Lat;
-        t.Lon = Lon;
-        t.Reached = Reached;
-        t.Time = Time;
+        std::tie(t.Lat, t.Lon, t.Reached, t.Time) = std::tuple(Lat, Lon, Reached, Time);
         ASSERT_NE(Task.AddTrn(t, -1), nullptr);
     }
 };
@@ -67,14 +61,13 @@ TEST_F(TextFormTest, CurrentFixAgainstThePreviousInMetricUnits)
     ASSERT_FALSE(rows.isEmpty());
     EXPECT_TRUE(rows.first().Header);
     EXPECT_EQ(rows.first().Label, QStringLiteral("Point courant"));
-    EXPECT_EQ(Value(rows, QStringLiteral("Heure UTC")), QStringLiteral("10:00:36"));
-    EXPECT_EQ(Value(rows, QStringLiteral("Heure locale")), QStringLiteral("12:00:36"));
-    EXPECT_EQ(Value(rows, QStringLiteral("Latitude")), QStringLiteral("N45°00.54'"));
-    EXPECT_EQ(Value(rows, QStringLiteral("Longitude")), QStringLiteral("E006°00.00'"));
-    EXPECT_EQ(Value(rows, QStringLiteral("Altitude pression")), QStringLiteral("1036 m"));
-    EXPECT_EQ(Value(rows, QStringLiteral("Altitude GPS")), QStringLiteral("1056 m"));
-    EXPECT_EQ(Value(rows, QStringLiteral("Vitesse")), QStringLiteral("100 km/h"));
-    EXPECT_EQ(Value(rows, QStringLiteral("Vario")), QStringLiteral("+1.0 m/s"));
+    const std::pair<const char*, const char*> expected[] = {
+        {"Heure UTC", "10:00:36"},       {"Heure locale", "12:00:36"},
+        {"Latitude", "N45°00.54'"},      {"Longitude", "E006°00.00'"},
+        {"Altitude pression", "1036 m"}, {"Altitude GPS", "1056 m"},
+        {"Vitesse", "100 km/h"},         {"Vario", "+1.0 m/s"}};
+    for (auto [label, value] : expected)
+        EXPECT_EQ(Value(rows, QString::fromUtf8(label)), QString::fromUtf8(value)) << label;
     // No task: no task lines.
     for (const TTextRow& r : rows) EXPECT_NE(r.Label, QStringLiteral("Circuit"));
 }

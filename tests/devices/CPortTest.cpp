@@ -120,15 +120,12 @@ TEST(CPortSettings, TextConverters)
     EXPECT_EQ(StrToRTS("Toggle"), rtsToggle);
     EXPECT_TRUE(ComStrToBool("yes"));
     EXPECT_FALSE(ComStrToBool("1"));
-    EXPECT_EQ(ComCharToStr('A'), "A");
-    EXPECT_EQ(ComCharToStr(13), "#13");
-    EXPECT_EQ(ComCharToStr(32), "#32");
-    EXPECT_EQ(ComCharToStr(200), "#200");
-    EXPECT_EQ(ComStrToChar("#13"), 13);
-    EXPECT_EQ(ComStrToChar("#"), '#');
-    EXPECT_EQ(ComStrToChar(""), 0);
-    EXPECT_EQ(ComStrToChar("#x1"), 0);
-    EXPECT_EQ(ComStrToChar("Qrs"), 'Q');
+    for (const auto& [c, text] :
+         {std::pair<int, const char*>{'A', "A"}, {13, "#13"}, {32, "#32"}, {200, "#200"}})
+        EXPECT_EQ(ComCharToStr(static_cast<uint8_t>(c)), text);
+    for (const auto& [text, c] :
+         {std::pair<const char*, int>{"#13", 13}, {"#", '#'}, {"", 0}, {"#x1", 0}, {"Qrs", 'Q'}})
+        EXPECT_EQ(ComStrToChar(text), c) << text;
     for (int c = 0; c < 256; ++c) EXPECT_EQ(ComStrToChar(ComCharToStr(static_cast<uint8_t>(c))), c);
 }
 
@@ -518,12 +515,10 @@ TEST(CPortStore, IniRoundTripInValueOrder)
               "FlowControl.ControlDTR FlowControl.DSRSensitivity FlowControl.OutCTSFlow "
               "FlowControl.OutDSRFlow FlowControl.TxContinueOnXoff FlowControl.XonXoffIn "
               "FlowControl.XonXoffOut FlowControl.XoffChar FlowControl.XonChar");
-    EXPECT_EQ(ini.ReadString("GpsPort", "BaudRate", ""), "Custom");
-    EXPECT_EQ(ini.ReadString("GpsPort", "StopBits", ""), "2");
-    EXPECT_EQ(ini.ReadString("GpsPort", "EventChar", ""), "#13");
-    EXPECT_EQ(ini.ReadString("GpsPort", "DiscardNull", ""), "Yes");
-    EXPECT_EQ(ini.ReadString("GpsPort", "FlowControl", ""), "Hardware");
-    EXPECT_EQ(ini.ReadString("GpsPort", "FlowControl.ControlRTS", ""), "Handshake");
+    const std::pair<const char*, const char*> stored[] = {
+        {"BaudRate", "Custom"}, {"StopBits", "2"},           {"EventChar", "#13"},
+        {"DiscardNull", "Yes"}, {"FlowControl", "Hardware"}, {"FlowControl.ControlRTS", "Handshake"}};
+    for (const auto& [key, text] : stored) EXPECT_EQ(ini.ReadString("GpsPort", key, ""), text) << key;
 
     TComPort b;
     b.Name = "GpsPort";

@@ -52,6 +52,24 @@ protected:
         s.StopCom();
         FreshModel::TearDown();
     }
+    // Ticks n times, letting the receiver answer between ticks.
+    void Spin(int n, int pumpMs)
+    {
+        for (int i = 0; i < n; ++i) {
+            s.Tick();
+            dev.Pump(pumpMs);
+            if (pumpMs) pty.WaitSlaveQueued(1, 3);
+        }
+    }
+    // Both ends agree on the number of records and the upload kept its order.
+    static void CheckUpload(const Sim::Upload& u, int xfer = -1)
+    {
+        EXPECT_TRUE(u.CountOk()) << u.Announced << " " << u.Items.size();
+        EXPECT_TRUE(u.OrderOk);
+        if (xfer >= 0) {
+            EXPECT_EQ(u.XferCommand, xfer);
+        }
+    }
     // Ticks until the command ends; the number of ticks.
     int Run(int maxTicks = 4000)
     {
@@ -125,11 +143,7 @@ TEST_F(GarminPty, TrackDownloadUnderFaults)
         TwoTracks();
         s.DownTrk("COM3");
         ASSERT_TRUE(ui.Enabled);
-        for (int i = 0; i < 12; ++i) { // identified, track log asked
-            s.Tick();
-            dev.Pump(2);
-            pty.WaitSlaveQueued(1, 3);
-        }
+        Spin(12, 2); // identified, track log asked
         f.apply(dev);
         Run();
         CheckTwoTracks();
@@ -159,9 +173,7 @@ TEST_F(GarminPty, UploadsDecodedByTheReceiver)
     EXPECT_EQ(ui.Text, "Points transférés : 5  -  Erreur(s) détectée(s): 0.");
     ASSERT_EQ(dev.Uploads.size(), 1);
     Sim::Upload u = dev.Uploads[0];
-    EXPECT_TRUE(u.CountOk()) << u.Announced;
-    EXPECT_TRUE(u.OrderOk);
-    EXPECT_EQ(u.XferCommand, 6);
+    CheckUpload(u, 6);
     ASSERT_EQ(u.Tracks.size(), 1);
     EXPECT_EQ(u.Tracks[0].Name, "Mon vol");
     ASSERT_EQ(u.Tracks[0].Points.size(), 5);
@@ -187,9 +199,7 @@ TEST_F(GarminPty, UploadsDecodedByTheReceiver)
     EXPECT_EQ(ui.Text, "Way-points transférés : 2  -  Erreur(s) détectée(s): 0.");
     ASSERT_EQ(dev.Uploads.size(), 2);
     u = dev.Uploads[1];
-    EXPECT_TRUE(u.CountOk());
-    EXPECT_TRUE(u.OrderOk);
-    EXPECT_EQ(u.XferCommand, 7);
+    CheckUpload(u, 7);
     ASSERT_EQ(u.Waypoints.size(), 2);
     EXPECT_EQ(u.Waypoints[0].Ident, "TWO   ");
     EXPECT_EQ(u.Waypoints[1].Ident, "FOUR  ");
@@ -207,9 +217,7 @@ TEST_F(GarminPty, UploadsDecodedByTheReceiver)
     Run();
     EXPECT_EQ(ui.Text, "Points transférés : 3  -  Erreur(s) détectée(s): 0.");
     u = dev.Uploads.back();
-    EXPECT_TRUE(u.CountOk());
-    EXPECT_TRUE(u.OrderOk);
-    EXPECT_EQ(u.XferCommand, 7);
+    CheckUpload(u, 7);
     ASSERT_EQ(u.Routes.size(), 1);
     EXPECT_EQ(u.Routes[0].Number, 5);
     ASSERT_EQ(u.Routes[0].Points.size(), 3);
@@ -222,8 +230,7 @@ TEST_F(GarminPty, UploadsDecodedByTheReceiver)
     Run();
     EXPECT_EQ(ui.Text, "Points transférés : 3  -  Erreur(s) détectée(s): 0.");
     u = dev.Uploads.back();
-    EXPECT_TRUE(u.CountOk()) << u.Announced << " " << u.Items.size();
-    EXPECT_TRUE(u.OrderOk);
+    CheckUpload(u);
     EXPECT_EQ(u.Items.size(), 6); // header, point, link, point, link, point
     ASSERT_EQ(u.Routes.size(), 1);
     EXPECT_EQ(u.Routes[0].Name, "Circuit");
@@ -275,10 +282,7 @@ TEST_F(GarminPty, PowerLampSilenceUnplugAndSpeed)
     s.Options.TrjGrmBox = true;
     dev.StaySilent();
     s.DownTrk("COM3");
-    for (int i = 0; i < 260; ++i) {
-        s.Tick();
-        dev.Pump(0);
-    }
+    Spin(260, 0);
     EXPECT_TRUE(ui.AdviceVisible());
     dev.StaySilent(0);
     Run();
@@ -305,10 +309,7 @@ TEST_F(GarminPty, WrongSpeedAndMissingPort)
     TwoTracks();
     link.Forced = br4800;
     s.DownTrk("COM3");
-    for (int i = 0; i < 260; ++i) {
-        s.Tick();
-        dev.Pump(0);
-    }
+    Spin(260, 0);
     EXPECT_TRUE(ui.AdviceVisible());
     EXPECT_GT(dev.Ignored, 0);
     EXPECT_TRUE(dev.Received.isEmpty());

@@ -1,28 +1,19 @@
 // Waypoint names for the receivers and the duplicate check before an upload.
 #include "devices/GpsNames.h"
 #include "model/Define.h"
-#include "platform/Msg.h"
+#include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class GpsNamesTest : public ::testing::Test
+class GpsNamesTest : public FreshModel
 {
 protected:
     void SetUp() override
     {
-        ModelInit();
+        FreshModel::SetUp();
         NewSwp();
-        Msg::ClearScript();
-        Msg::ClearLog();
-        Msg::SetHeadless(true);
-    }
-    void TearDown() override
-    {
-        Msg::ClearScript();
-        Msg::SetHeadless(false);
-        FreeSwpObject();
     }
     void Add(const QString& name, bool marked = false)
     {
@@ -37,13 +28,14 @@ protected:
 
 TEST_F(GpsNamesTest, GpsName)
 {
-    EXPECT_EQ(GpsName(QString::fromUtf8("Mont-Blanc é")), "MONT-BLANC  ");
-    EXPECT_EQ(GpsName(""), "");
-    EXPECT_EQ(GpsName("[\\]^_`"), "[\\]^_`");
-    EXPECT_EQ(GpsName("{|}~\x7f"), "     ");
-    EXPECT_EQ(GpsName(QString::fromUtf8("àÿ€\t")), "    ");
-    EXPECT_EQ(GpsName("az AZ 09 !@"), "AZ AZ 09 !@");
-    EXPECT_EQ(GpsName(QString::fromUtf8("a\U0001F600b")), "A B");
+    const std::pair<const char*, const char*> cases[] = {{"Mont-Blanc é", "MONT-BLANC  "},
+                                                         {"", ""},
+                                                         {"[\\]^_`", "[\\]^_`"},
+                                                         {"{|}~\x7f", "     "},
+                                                         {"àÿ€\t", "    "},
+                                                         {"az AZ 09 !@", "AZ AZ 09 !@"},
+                                                         {"a\U0001F600b", "A B"}};
+    for (const auto& [in, out] : cases) EXPECT_EQ(GpsName(QString::fromUtf8(in)), out) << in;
 }
 
 TEST_F(GpsNamesTest, CountsAndAsksInPairwiseOrder)

@@ -52,11 +52,12 @@ TEST(LoggerPure, RateHeaderAndDisplay)
         EXPECT_EQ(rate, r.rate) << r.text;
         EXPECT_EQ(info, r.info) << r.text;
     }
-    EXPECT_EQ(LoggHeaderDate("Date 150804\r\n"), "15/08/2004");
-    EXPECT_EQ(LoggHeaderDate("Date 150895\r\n"), "15/08/1995");
+    // The last: a header, but no date.
+    const std::pair<const char*, const char*> headers[] = {
+        {"150804", "15/08/2004"}, {"150895", "15/08/1995"}, {"      ", ""}, {"310204", ""}};
+    for (const auto& [date, text] : headers)
+        EXPECT_EQ(LoggHeaderDate(QString("Date %1\r\n").arg(date)), text);
     EXPECT_EQ(LoggTrjName("Date 150895\r\n"), "950815.");
-    EXPECT_EQ(LoggHeaderDate("Date       \r\n"), "");
-    EXPECT_EQ(LoggHeaderDate("Date 310204\r\n"), ""); // a header, but no date
     EXPECT_EQ(LoggLineDisplay(12, "15/08/2004", "101500 +45.5\r\n"), "0012: 15/08/04 101500 +45.5");
     EXPECT_EQ(LoggLineDisplay(12345, "15/08/2004", "x\r\n"), "2345: 15/08/04 x");
     EXPECT_EQ(LoggCommand(23, "001E"), "!CODE,________\r\n");
@@ -84,8 +85,7 @@ TEST_F(LoggerSessionTest, CommandsAdvanceOnOkayAndRepeatOtherwise)
     }
     EXPECT_EQ(r.link.Writes.mid(3), QList<QByteArray>({"!RATE,0258\r\n", "!SYNC\r\n", "!RECORD\r\n"}));
     r.link.Incoming = "OKAY\r\n";
-    r.s.Tick(); // 14: nothing more to send
-    r.s.Tick();
+    r.Ticks(2); // 14: nothing more to send
     EXPECT_EQ(r.ui.Text, "Rate 600s OK");
     EXPECT_FALSE(r.ui.Enabled);
     EXPECT_FALSE(r.link.Connected());
@@ -120,7 +120,7 @@ TEST_F(LoggerSessionTest, DumpGivesOneTracePerHeader)
     r.s.ShowRead();
     EXPECT_TRUE(Trj->Loaded);
     EXPECT_EQ(Trj->CurRec, Trj->Last);
-    for (int i = 0; i < 2; ++i) r.s.Tick();
+    r.Ticks(2);
     EXPECT_EQ(r.s.LoggState, lsFlight);
     EXPECT_EQ(r.s.LoggLines, 6);
     EXPECT_EQ(r.s.LoggErrors, 1);
@@ -150,8 +150,7 @@ TEST_F(LoggerSessionTest, BadHeaderDateStopsWithOneBoxAndKeepsWhatWasRead)
     ASSERT_TRUE(r.s.StartCom(1, "COM1"));
     r.link.Incoming = "OKAY\r\nDate 150804\r\n101500 +45.50000 +005.50000 +1200\r\n"
                       "Date 320804\r\n101600 +45.50000 +005.50000 +1200\r\nDate 150804\r\n";
-    r.s.Tick();
-    r.s.Tick();
+    r.Ticks(2);
     EXPECT_FALSE(r.ui.Enabled);
     EXPECT_EQ(Msg::Log().size(), 1);
     EXPECT_EQ(Msg::Log()[0].text, "Les données du Logger sont erronées !");
@@ -171,8 +170,7 @@ TEST_F(LoggerSessionTest, LineFailureKeepsTheFlightAndCloseMarksOnlyOwnTraces)
     Rig r;
     ASSERT_TRUE(r.s.StartCom(1, "COM1"));
     r.link.Incoming = "OKAY\r\nDate 150804\r\n101500 +45.50000 +005.50000 +1200\r\n101501 +45.5";
-    r.s.Tick();
-    r.s.Tick();
+    r.Ticks(2);
     r.link.ReadError = 3; // unplugged
     r.s.Tick();
     EXPECT_FALSE(r.ui.Enabled);

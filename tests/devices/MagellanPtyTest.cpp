@@ -7,6 +7,7 @@
 #include "platform/IniFile.h"
 #include "platform/ProgramDir.h"
 #include "sim/SimMagellan.h"
+#include "support/PrintQString.h"
 #include "support/SessionPty.h"
 
 #include <QCheckBox>
@@ -18,11 +19,6 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <gtest/gtest.h>
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

@@ -9,13 +9,13 @@
 
 namespace {
 
-QList<QByteArray> Lines(const char* Name)
+QList<QByteArray> Lines(const char* Name, const QByteArray& Prefix = "$PMGN")
 {
     QFile f(QStringLiteral(ZPH_TESTDATA "/magellan/") + QLatin1String(Name));
     QList<QByteArray> l;
     if (!f.open(QIODevice::ReadOnly)) return l;
     for (const QByteArray& s : f.readAll().split('\n'))
-        if (s.startsWith("$PMGN") && !s.startsWith("$PMGNCMD")) l << s.trimmed() + "\r\n";
+        if (s.startsWith(Prefix) && !s.startsWith("$PMGNCMD")) l << s.trimmed() + "\r\n";
     return l;
 }
 
@@ -63,6 +63,14 @@ protected:
             }
         }
     }
+    // Ticks n times, the receiver answering after each.
+    void Step(int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            s.Tick();
+            Answer();
+        }
+    }
     void Run(int Max = 5000)
     {
         for (int i = 0; i < Max && s.Running(); ++i) {
@@ -88,10 +96,7 @@ TEST_F(MagellanSessionTest, TrackWithoutHandshakeGoesInConsecutiveTicksAndSplits
     lists["TRACK"] = Lines("dusky.trk");
     s.DownTrk("COM1");
     EXPECT_EQ(ui.IntervalMs, 5);
-    for (int i = 0; i < 3; ++i) {
-        s.Tick();
-        Answer();
-    }
+    Step(3);
     EXPECT_EQ(got, (QList<QByteArray>{"PMGNCMD,HANDOFF", "PMGNCMD,NMEAOFF,2", "PMGNCMD,VERSION,2"}));
     Run();
     EXPECT_EQ(s.State(), 13);
@@ -133,10 +138,7 @@ TEST_F(MagellanSessionTest, LateAndWrongAcknowledgements)
     s.Options.FlowCheckBtn = true;
     answerCsm = false;
     s.GpsId("COM1");
-    s.Tick(); // HANDON
-    Answer();
-    s.Tick(); // NMEAOFF
-    Answer();
+    Step(2); // HANDON, NMEAOFF
     link.Incoming += MgnSentence("CSM", {"70"});
     s.Tick(); // late: dropped
     EXPECT_EQ(s.State(), 2);
@@ -180,11 +182,8 @@ TEST_F(MagellanSessionTest, SilenceShowsAdviceEveryFiveSecondsAndNeverResends)
 
 TEST_F(MagellanSessionTest, WaypointsThenRouteAsAContinuation)
 {
-    lists["WAYPOINT"] = Lines("magellan.rte").mid(0, 0);
-    for (const QByteArray& l : Lines("magellan.rte"))
-        if (l.startsWith("$PMGNWPL")) lists["WAYPOINT"] << l;
-    for (const QByteArray& l : Lines("magellan.rte"))
-        if (l.startsWith("$PMGNRTE")) lists["ROUTE"] << l;
+    lists["WAYPOINT"] = Lines("magellan.rte", "$PMGNWPL");
+    lists["ROUTE"] = Lines("magellan.rte", "$PMGNRTE");
     NewTrj();
     Msg::PushAnswer(mrYes); // read the waypoints first
     Msg::PushInput("1");    // route 1
@@ -203,10 +202,8 @@ TEST_F(MagellanSessionTest, WaypointsThenRouteAsAContinuation)
 
 TEST_F(MagellanSessionTest, ExploristRouteAndAnEmptyRouteKeepsTheTask)
 {
-    for (const QByteArray& l : Lines("magexplorist.rte"))
-        if (l.startsWith("$PMGNWPL")) lists["WAYPOINT"] << l;
-    for (const QByteArray& l : Lines("magexplorist.rte"))
-        if (l.startsWith("$PMGNRTE")) lists["ROUTE"] << l;
+    lists["WAYPOINT"] = Lines("magexplorist.rte", "$PMGNWPL");
+    lists["ROUTE"] = Lines("magexplorist.rte", "$PMGNRTE");
     NewTrj();
     s.DownWpt("COM1");
     Run();
@@ -281,10 +278,7 @@ TEST_F(MagellanSessionTest, UnplugKeepsTheTraceAndReleasesThePort)
     s.Options.FlowCheckBtn = false;
     lists["TRACK"] = Lines("dusky.trk");
     s.DownTrk("COM1");
-    for (int i = 0; i < 30; ++i) {
-        s.Tick();
-        Answer();
-    }
+    Step(30);
     link.ReadError = 5;
     Msg::PushAnswer(mrOk);
     s.Tick();
@@ -309,10 +303,7 @@ TEST_F(MagellanSessionTest, TraceButtonShowsOnlyTheTraceBeingReceived)
     s.Options.FlowCheckBtn = false;
     lists["TRACK"] = Lines("dusky.trk");
     s.DownTrk("COM1");
-    for (int i = 0; i < 20; ++i) {
-        s.Tick();
-        Answer();
-    }
+    Step(20);
     ASSERT_EQ(s.State(), 12);
     s.ShowTrace();
     ASSERT_NE(Trj, nullptr);

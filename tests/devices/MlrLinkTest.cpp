@@ -30,12 +30,11 @@ QByteArray TrackLine(const QByteArray& name, char flag = 'A', const QByteArray& 
 
 TEST(MlrLink, CommandsAndChecksums)
 {
-    EXPECT_EQ(MlrCommand("26,01,01"), MlrCmd::Ident);
-    EXPECT_EQ(MlrCommand("24,02,0100"), MlrCmd::Track19200);
-    EXPECT_EQ(MlrCommand("24,02,0101"), MlrCmd::Track38400);
-    EXPECT_EQ(MlrCommand("24,02,0300"), MlrCmd::Wpt19200);
-    EXPECT_EQ(MlrCommand("24,02,0301"), MlrCmd::Wpt38400);
-    EXPECT_EQ(MlrCommand("06,00"), MlrCmd::End);
+    const std::pair<const char*, QByteArray> commands[] = {
+        {"26,01,01", MlrCmd::Ident},        {"24,02,0100", MlrCmd::Track19200},
+        {"24,02,0101", MlrCmd::Track38400}, {"24,02,0300", MlrCmd::Wpt19200},
+        {"24,02,0301", MlrCmd::Wpt38400},   {"06,00", MlrCmd::End}};
+    for (const auto& [body, cmd] : commands) EXPECT_EQ(MlrCommand(body), cmd) << body;
     EXPECT_EQ(MlrSum16("$PMLR,06,00,"), std::make_pair(uint8_t(0x02), uint8_t(0xA9)));
 
     const QByteArray body = "GPWPL,1,2";

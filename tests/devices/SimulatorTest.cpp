@@ -93,19 +93,6 @@ TEST(Simulator, SilenceMergeAndHangUp)
     EXPECT_THROW(h.port.ReadStrAsync(s, 200, h.async.get()), EComPort);
 }
 
-TEST(Simulator, LoggerDump)
-{
-    Host h;
-    TSimLogger dev(h.pty);
-    dev.Dump = "Date 150804\r\n101500 4530.5000N...\r\n";
-    h.Send("!OUT\r\n");
-    EXPECT_EQ(h.Exchange(dev, "...\r\n"), "OKAY\r\n" + dev.Dump);
-    h.Send("!CLEAR\r\n!UNKNOWN\r\n");
-    dev.Pump(50);
-    EXPECT_TRUE(dev.Cleared);
-    EXPECT_EQ(dev.Commands.last(), "!UNKNOWN");
-}
-
 TEST(Simulator, NmeaSentences)
 {
     EXPECT_EQ(NmeaChecksum("PMGNCMD,HANDON"), "70");

@@ -81,9 +81,19 @@ std::vector<TStnRow> EngineSearch(const std::vector<TPos>& W, const TStnCalcCrit
     return e.TakeRows();
 }
 
-class CalcStnEngine : public FreshModel
+// Criteria with every distance allowed up to Max km.
+TStnCalcCriteria Open(int N, double Max = 1000)
 {
-};
+    TStnCalcCriteria C;
+    C.N = N;
+    C.DistMin = 0;
+    C.DistMax = Max;
+    C.DistMinSeg = 0;
+    C.OneDirection = false;
+    return C;
+}
+
+using CalcStnEngine = FreshModel;
 
 } // namespace
 
@@ -146,14 +156,8 @@ TEST_F(CalcStnEngine, ClosedCircuitsAndBoundaries)
     // A square of four waypoints plus its centre; start and finish fixed to one corner.
     std::vector<TPos> W{
         {4500000, 600000}, {4550000, 600000}, {4550000, 670000}, {4500000, 670000}, {4525000, 635000}};
-    TStnCalcCriteria C;
-    C.N = 2;
-    C.Pos[0] = {0, 0};
-    C.Pos[3] = {0, 0};
-    C.DistMin = 0;
-    C.DistMax = 1000;
-    C.DistMinSeg = 0;
-    C.OneDirection = false;
+    TStnCalcCriteria C = Open(2);
+    C.Pos[0] = C.Pos[3] = {0, 0};
     const auto both = EngineSearch(W, C);
     C.OneDirection = true;
     const auto one = EngineSearch(W, C);
@@ -177,14 +181,10 @@ TEST_F(CalcStnEngine, CylinderRadiusInKilometres)
 {
     // A start within 20 km of the centre, whatever the display unit.
     std::vector<TPos> W{{4500000, 600000}, {4510000, 600000}, {4520000, 600000}, {4530000, 600000}};
-    TStnCalcCriteria C;
-    C.N = 0;
+    TStnCalcCriteria C = Open(0);
     C.Factor = 1.8518;
     C.Pos[0] = {0, 20};
     C.Pos[1] = {3, 0};
-    C.DistMin = 0;
-    C.DistMax = 1000;
-    C.DistMinSeg = 0;
     const auto rows = EngineSearch(W, C);
     ASSERT_EQ(rows.size(), 2u); // 0 km and 11.1 km from the centre; 22.2 km is outside
     EXPECT_EQ(rows[0].W[0], 0);
@@ -195,12 +195,7 @@ TEST_F(CalcStnEngine, RowLimitAndAbort)
 {
     std::vector<TPos> W(30);
     for (int i = 0; i < 30; ++i) W[i] = {4500000 + i * 1000, 600000 + (i % 7) * 3000};
-    TStnCalcCriteria C;
-    C.N = 2;
-    C.DistMin = 0;
-    C.DistMax = 9990;
-    C.DistMinSeg = 0;
-    C.OneDirection = false;
+    const TStnCalcCriteria C = Open(2, 9990);
     TStnCalcEngine e(W, C);
     EXPECT_EQ(e.Combinations(), 30.0 * 30 * 30 * 30);
     EXPECT_EQ(e.FreeCount(), 4);

@@ -6,10 +6,10 @@
 #include "model/ModelUi.h"
 #include "model/Options.h"
 #include "support/Fixtures.h"
+#include "support/ModelBits.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -35,14 +35,6 @@ public:
         if (StnCalc) StnCalc->ModelChanged();
     }
 };
-
-bool WaitUntil(const std::function<bool()>& Done, int MaxMs = 60000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!Done() && t.elapsed() < MaxMs) QTest::qWait(5);
-    return Done();
-}
 
 class CalcStnTest : public FreshModel
 {
@@ -75,7 +67,7 @@ protected:
     void Search()
     {
         w->CalcBtnClick();
-        ASSERT_TRUE(WaitUntil([&] { return !w->Running(); }));
+        ASSERT_TRUE(WaitFor([&] { return !w->Running(); }, 60000));
     }
 
     Ui ui;
@@ -229,9 +221,9 @@ TEST_F(CalcStnTest, StopAndSetReplacedMidSearch)
     EXPECT_FALSE(w->CalcBtn->isEnabled());
     EXPECT_FALSE(w->NbVirEdit->isEnabled());
     EXPECT_TRUE(InfoPrgsForm->ProgressBar->isVisible());
-    ASSERT_TRUE(WaitUntil([&] { return w->Grid->Rows.size() > 0; }));
+    ASSERT_TRUE(WaitFor([&] { return w->Grid->Rows.size() > 0; }, 60000));
     InfoPrgsForm->EscBtn->click();
-    ASSERT_TRUE(WaitUntil([&] { return !w->Running(); }));
+    ASSERT_TRUE(WaitFor([&] { return !w->Running(); }, 60000));
     const size_t kept = w->Grid->Rows.size();
     EXPECT_GT(kept, 0u);
     EXPECT_TRUE(w->CalcBtn->isEnabled());
@@ -270,13 +262,8 @@ TEST_F(CalcStnTest, TooManyCombinationsAndWideDistances)
 {
     w->NbVirEdit->setValue(3);
     std::unique_ptr<TSwp> big = std::make_unique<TSwp>();
-    for (int i = 0; i < 100; ++i) {
-        auto p = std::make_unique<TWpt>();
-        p->Lat = 4500000 + i * 2000;
-        p->Lon = 600000 + (i % 10) * 5000;
-        p->Name = QStringLiteral("W%1").arg(i);
-        big->AddWpt(p);
-    }
+    for (int i = 0; i < 100; ++i)
+        AddWpt(*big, QStringLiteral("W%1").arg(i), 4500000 + i * 2000, 600000 + (i % 10) * 5000);
     SetSwp(std::move(big));
     w->CalcBtnClick(); // 100^5 candidates
     EXPECT_FALSE(w->Running());

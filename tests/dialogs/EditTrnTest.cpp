@@ -8,6 +8,7 @@
 #include "model/Sector.h"
 #include "model/Texts.h"
 #include "support/Fixtures.h"
+#include "support/ModelBits.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -157,14 +158,7 @@ protected:
         Trj->TimeLoc = 2;
         Trj->CurRec = Trj->RecAt(6); // 10:00:00
     }
-    TTrn* AddPoint(const QString& Name, int32 Lat)
-    {
-        TTrn t;
-        t.Name = Name;
-        t.Lat = Lat;
-        t.Lon = 600000;
-        return Stn->AddTrn(t, -1);
-    }
+    TTrn* AddPoint(const QString& Name, int32 Lat) { return AddTrn(*Stn, Name, Lat, 600000); }
 };
 
 } // namespace
@@ -283,11 +277,7 @@ TEST_F(EditTrnTest, ExtendedToggling)
 
     // A reference that belongs to a waypoint set is dropped, not freed, and not rewritten.
     NewSwp();
-    auto w = std::make_unique<TWpt>();
-    w->Name = "SETWPT";
-    w->Lat = 4515000;
-    w->Lon = 600000;
-    Swp->AddWpt(w);
+    AddWpt(*Swp, "SETWPT", 4515000, 600000);
     t->SetRefWpt(Swp->First, false);
     {
         TTrnEdit f;

@@ -9,9 +9,7 @@
 
 namespace {
 
-class PosEditTest : public FreshModel
-{
-};
+using PosEditTest = FreshModel;
 
 TMapCalPoint Point(int32 lat, int32 lon)
 {

@@ -7,6 +7,7 @@
 #include "files/TrjFileInfo.h"
 #include "model/Options.h"
 #include "support/Fixtures.h"
+#include "support/ModelBits.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -67,11 +68,7 @@ protected:
     {
         // A waypoint set with the names of the task, saved, and a task file naming it.
         TSwp s;
-        for (const char* n : {"AAA", "BBB"}) {
-            auto w = std::make_unique<TWpt>();
-            w->Name = QLatin1String(n);
-            s.AddWpt(w);
-        }
+        for (const char* n : {"AAA", "BBB"}) AddWpt(s, QLatin1String(n));
         QString err;
         ASSERT_TRUE(WriteSwpFile(s, fWpt.filePath(QStringLiteral("w.zph")), err));
         Put(QStringLiteral("task.zpt"),

@@ -8,14 +8,13 @@
 #include "model/Options.h"
 #include "platform/Msg.h"
 #include "support/Fixtures.h"
+#include "support/ModelBits.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,7 +24,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -256,19 +254,6 @@ TEST(FichDlgFilters, SaveExtensionOfEveryEntry)
 
 // ---- Offscreen runs -------------------------------------------------------------------------------
 
-// Waits, serving events, until Cond holds (at most 5 s).
-template <typename C> bool WaitFor(C Cond)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!Cond()) {
-        if (t.elapsed() > 5000) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 // Runs Step inside the dialog's modal loop.
 void InLoop(QDialog& D, std::function<void()> Step)
 {
@@ -296,16 +281,12 @@ QStringList Listed(QFileDialog& D, int Expect)
     return names;
 }
 
-class FichDlgRun : public ::testing::Test
+class FichDlgRun : public FreshModel
 {
 protected:
     void SetUp() override
     {
-        ModelDone();
-        ModelInit();
-        Language = 0;
-        Msg::ClearScript();
-        Msg::ClearLog();
+        FreshModel::SetUp();
         // These tests drive the file dialogs themselves; unscripted boxes still answer alone.
         Msg::SetHeadless(false);
         Msg::SetHandler([](const QString&, TMsgType, int Buttons, const QString&) {
@@ -323,7 +304,7 @@ protected:
         Msg::SetHandler(nullptr);
         Msg::SetInputHandler(nullptr);
         Msg::SetHeadless(true);
-        ModelDone();
+        FreshModel::TearDown();
     }
     QString Touch(const QString& Name, const QByteArray& B)
     {
@@ -652,7 +633,10 @@ TEST_F(FichDlgRun, PanelTextsShowWholeInBothLanguages)
             d.DlgKind = uint8(kind);
             d.InitialDir = tmp.path();
             QStringList faults;
+            QString title, cb1;
             InLoop(d, [&] {
+                title = d.windowTitle();
+                cb1 = d.CheckBox1->text();
                 const QRect panel = d.ExtPanel->rect();
                 QList<QWidget*> shown;
                 for (QWidget* w : std::initializer_list<QWidget*>{d.OptionBtn, d.CheckBox1, d.CheckBox2,
@@ -672,6 +656,16 @@ TEST_F(FichDlgRun, PanelTextsShowWholeInBothLanguages)
             });
             d.Execute();
             EXPECT_TRUE(faults.isEmpty()) << faults.join("; ").toStdString();
+            // The window takes its texts in the language of the moment.
+            const TFileKindRow row =
+                kind % 2 == 1 ? SaveKindRow(kind, lang, false, false) : OpenKindRow(kind, lang);
+            if (row.Applies) {
+                EXPECT_EQ(title, row.Title);
+            }
+            if (kind == fkSaveTrj) {
+                EXPECT_EQ(cb1, *row.CheckBox1.Text);
+                EXPECT_EQ(d.AllFilesLabel, lang ? "Every file (*.*)" : "Tous fichiers (*.*)");
+            }
         }
 }
 
@@ -739,25 +733,6 @@ TEST_F(FichDlgRun, PreviewFollowsTheFileUnderTheCursorAndTheOptionsButton)
     EXPECT_EQ(openFrom, (std::vector<int>{1, 2}));
 }
 
-TEST_F(FichDlgRun, EnglishTitlesAndTexts)
-{
-    Language = 1;
-    TSaveCustomDialog d;
-    NewTrj();
-    d.DlgKind = fkSaveTrj;
-    QString title, cb1;
-    InLoop(d, [&] {
-        title = d.windowTitle();
-        cb1 = d.CheckBox1->text();
-        d.reject();
-    });
-    d.Execute();
-    EXPECT_EQ(title, "Track file saving");
-    EXPECT_EQ(cb1, "Include the task");
-    EXPECT_EQ(d.AllFilesLabel, "Every file (*.*)");
-    Language = 0;
-}
-
 // ---- Through the file layer ---------------------------------------------------------------------
 
 TEST_F(FichDlgRun, FileLayerSavesAndOpensThroughTheInstalledDialogs)
@@ -766,13 +741,7 @@ TEST_F(FichDlgRun, FileLayerSavesAndOpensThroughTheInstalledDialogs)
     TSaveCustomDialog save;
     InstallFileDialogs(&open, &save);
     NewSwp();
-    for (int i = 0; i < 3; ++i) {
-        auto w = std::make_unique<TWpt>();
-        w->Name = QStringLiteral("WP%1").arg(i);
-        w->Lat = 4500000 + i * 1000;
-        w->Lon = 600000;
-        Swp->AddWpt(w);
-    }
+    for (int i = 0; i < 3; ++i) AddWpt(*Swp, QStringLiteral("WP%1").arg(i), 4500000 + i * 1000, 600000);
     // Save with the Zander entry and a name without extension, in a folder whose name has a dot.
     QDir(tmp.path()).mkdir("vols.2023");
     Opt->FichWayPoints = tmp.filePath("vols.2023/old.ZPH");

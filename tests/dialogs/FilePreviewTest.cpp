@@ -9,6 +9,7 @@
 #include "model/Options.h"
 #include "model/Texts.h"
 #include "support/Fixtures.h"
+#include "support/ModelBits.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -66,21 +67,10 @@ QStringList FromBytes(QStringList (*F)(QIODevice&), const QByteArray& B)
     return F(buf);
 }
 
-class FilePreviewTest : public ::testing::Test
+// The model's teardown sets the language back.
+class FilePreviewTest : public FreshModel
 {
 protected:
-    void SetUp() override
-    {
-        ModelDone();
-        ModelInit();
-        Language = 0;
-        ASSERT_TRUE(dir.isValid());
-    }
-    void TearDown() override
-    {
-        Language = 0;
-        ModelDone();
-    }
     QString Write(const QString& Name, const QByteArray& B)
     {
         const QString p = dir.filePath(Name);
@@ -154,19 +144,9 @@ TEST_F(FilePreviewTest, FilesWrittenByTheProgramPreviewAsTheyHold)
     // A task with three turn points and a set of four waypoints, written by the own writer.
     TStn task;
     const char* names[] = {"START", "TP1", "FINISH"};
-    for (int i = 0; i < 3; ++i) {
-        TTrn t;
-        t.Lat = 4500000 + i * 50000;
-        t.Lon = 500000;
-        t.Name = QString::fromLatin1(names[i]);
-        task.AddTrn(t, -1);
-    }
+    for (int i = 0; i < 3; ++i) AddTrn(task, QString::fromLatin1(names[i]), 4500000 + i * 50000, 500000);
     TSwp set;
-    for (int i = 0; i < 4; ++i) {
-        auto w = std::make_unique<TWpt>();
-        w->Name = QStringLiteral("W%1").arg(i);
-        set.AddWpt(w);
-    }
+    for (int i = 0; i < 4; ++i) AddWpt(set, QStringLiteral("W%1").arg(i));
     const QString stn = Write("task.ZPH", WriteZph(zcStn, nullptr, &task, &set));
     const QString wpt = Write("wpts.zph", WriteZph(zcSwp, nullptr, nullptr, &set));
 
@@ -345,7 +325,7 @@ TEST_F(FilePreviewTest, MapCalibrationAndDescriptionFacts)
     EXPECT_FALSE(FilePreview(fkOpenMap, 1, dir.filePath("gone.jpg")).Show);
 }
 
-TEST_F(FilePreviewTest, PipesAreNeverOpened)
+TEST_F(FilePreviewTest, PipesAndJunkAreHarmless)
 {
     // A named pipe would hold the dialog until someone writes into it.
     for (const char* n : {"p.igc", "p.ZPH", "p.jpg", "m.ini"})
@@ -356,11 +336,9 @@ TEST_F(FilePreviewTest, PipesAreNeverOpened)
     EXPECT_TRUE(FilePreview(fkOpenMap, 1, dir.filePath("p.jpg")).Lines.isEmpty());
     const QString img = Write("m.jpg", QByteArray(10, 'x'));
     EXPECT_EQ(MapImageLines(img).size(), 2); // the size, then neither file found
-}
 
-TEST_F(FilePreviewTest, BinaryCalibrationFileIsHarmless)
-{
-    const QString img = Write("m.jpg", QByteArray(10, 'x'));
+    // A binary calibration file is harmless.
+    QFile::remove(dir.filePath("m.ini"));
     QByteArray junk(4096, '\0');
     for (int i = 0; i < junk.size(); ++i) junk[i] = char((i * 131) & 0xFF);
     Write("m.ini", junk);

@@ -8,15 +8,7 @@
 
 namespace {
 
-class IniMapLogicTest : public FreshModel
-{
-protected:
-    void TearDown() override
-    {
-        Language = 0;
-        FreshModel::TearDown();
-    }
-};
+using IniMapLogicTest = FreshModel; // its teardown sets the language back
 
 // A W x H image calibrated on its corners: 46°N..45°N, 6°E..7°E.
 TMap Calibrated(int W = 300, int H = 200)

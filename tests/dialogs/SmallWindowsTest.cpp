@@ -7,6 +7,7 @@
 #include "dialogs/SelSort.h"
 #include "model/Define.h"
 #include "platform/Msg.h"
+#include "support/ModalScript.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -181,37 +182,31 @@ TEST_F(SmallWindows, MessageHelperShowsItsWindowsAfterTheScript)
     EXPECT_EQ(MessageDlg("scripted", TMsgType::Confirmation, mbYes | mbNo | mbCancel), mrCancel);
 
     // Then the message window: find it once it shows and press No.
-    QString seen;
-    QTimer::singleShot(0, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<TInfoForm*>(w); f && f->isVisible()) {
-                seen = f->Memo->toPlainText();
-                f->Buttons()[1]->click();
-            }
-    });
+    QString seen, prompt;
+    ModalScript script;
+    script
+        .Then<TInfoForm>([&](TInfoForm& f) {
+            seen = f.Memo->toPlainText();
+            f.Buttons()[1]->click();
+        })
+        .Then<TInputForm>([&](TInputForm& f) {
+            prompt = f.Memo->toPlainText();
+            f.Edit->setText("Nouveau nom");
+            f.OkBtn->click();
+        })
+        .Then<TInputForm>([](TInputForm& f) { f.EscBtn->click(); });
+    script.Start();
     EXPECT_EQ(MessageDlg("Enregistrer ?", TMsgType::Confirmation, mbYes | mbNo), mrNo);
     EXPECT_EQ(seen, "Enregistrer ?");
 
     // The input window, with the value given and the text typed.
-    QString prompt;
-    QTimer::singleShot(0, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<TInputForm*>(w); f && f->isVisible()) {
-                prompt = f->Memo->toPlainText();
-                f->Edit->setText("Nouveau nom");
-                f->OkBtn->click();
-            }
-    });
     QString v = "Ancien";
     EXPECT_TRUE(InputQuery("Renommer", "Nom du vol :\rau plus 15 caractères", v));
     EXPECT_EQ(v, "Nouveau nom");
     EXPECT_EQ(prompt, "Nom du vol :\nau plus 15 caractères");
-    QTimer::singleShot(0, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<TInputForm*>(w); f && f->isVisible()) f->EscBtn->click();
-    });
     EXPECT_FALSE(InputQuery("Renommer", "Nom", v));
     EXPECT_EQ(v, "Nouveau nom");
+    EXPECT_TRUE(script.Done());
 }
 
 // ---- Input window -----------------------------------------------------------------------------

@@ -39,9 +39,7 @@ void Edit(TSwpRow& R, int col, const QString& t)
 
 } // namespace
 
-class SwpRows : public FreshModel
-{
-};
+using SwpRows = FreshModel;
 
 TEST_F(SwpRows, AltitudeTexts)
 {

@@ -9,6 +9,7 @@
 #include "platform/Numbers.h"
 #include "platform/ProgramDir.h"
 #include "support/Fixtures.h"
+#include "support/ModelBits.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -27,12 +28,7 @@ const QString Invalid = QStringLiteral("Données saisies non valides.");
 TStn& MakeTask(std::initializer_list<TPos> Points)
 {
     NewTrj();
-    for (const TPos& p : Points) {
-        TTrn t;
-        t.Lat = p.Lat;
-        t.Lon = p.Lon;
-        Stn->AddTrn(t, -1);
-    }
+    for (const TPos& p : Points) AddTrn(*Stn, QString(), p.Lat, p.Lon);
     return *Stn;
 }
 
@@ -104,7 +100,6 @@ protected:
     void SetUp() override
     {
         FreshModel::SetUp();
-        Language = 0;
         f = std::make_unique<TFormTest>();
         f->show();
     }

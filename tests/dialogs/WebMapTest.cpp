@@ -4,6 +4,7 @@
 #include "platform/IniFile.h"
 #include "platform/ProgramDir.h"
 #include "support/Fixtures.h"
+#include "support/ModelBits.h"
 #include "support/TileStub.h"
 
 #include <QDir>
@@ -83,14 +84,7 @@ protected:
     void SetUp() override
     {
         FreshModel::SetUp();
-        Language = 0;
         QFile::remove(IniFileName());
-    }
-    void TearDown() override
-    {
-        TrjMode = 0;
-        WptMode = 0;
-        FreshModel::TearDown();
     }
 
     // A trace of Count fixes going north-east from 45°N 5°E, current fix Cur.
@@ -224,11 +218,7 @@ TEST_F(WebMapView, OfflineTheTraceShowsWithTheNotice)
 
 TEST_F(WebMapView, SelectedWaypoint)
 {
-    auto w = std::make_unique<TWpt>();
-    w->Name = QStringLiteral("ST AUBAN");
-    w->Lat = 4405000;
-    w->Lon = 598000;
-    NewSwp()->AddWpt(w);
+    AddWpt(*NewSwp(), QStringLiteral("ST AUBAN"), 4405000, 598000);
     WptMode = 1;
     TTileStub stub;
     TWebMapForm f(nullptr, QSize(1000, 800));

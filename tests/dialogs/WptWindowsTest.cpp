@@ -12,6 +12,7 @@
 #include "platform/Beep.h"
 #include "support/Fixtures.h"
 #include "support/ModalScript.h"
+#include "support/ModelBits.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -73,15 +74,6 @@ QPoint CellCentre(TSwpEdit& F, int Row, int Col)
 QString Cell(TSwpEdit& F, int Row, int Col)
 {
     return F.Grid->index(Row, Col).data().toString();
-}
-
-void AddWpt(TSwp& S, const char* Name, int32 Lat, int32 Lon)
-{
-    auto w = std::make_unique<TWpt>();
-    w->Name = QString::fromUtf8(Name);
-    w->Lat = Lat;
-    w->Lon = Lon;
-    S.AddWpt(w);
 }
 
 } // namespace

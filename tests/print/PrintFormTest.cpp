@@ -368,7 +368,6 @@ TEST_F(PrintFormTest, StoredValuesAndTheSetUpDialogs)
         return true;
     });
     PrintForm->ConfigBtn->click();
-    SetPageSetupRunner(nullptr);
     EXPECT_TRUE(PrintForm->PaysageBtn->isChecked());
 
     // A font size beyond the list is held to it.
@@ -380,7 +379,6 @@ TEST_F(PrintFormTest, StoredValuesAndTheSetUpDialogs)
         return true;
     });
     PrintForm->CtpFntBtn->click();
-    SetFontRunner(nullptr);
     EXPECT_EQ(PrintForm->S.PrnStyles[1].Size, 15);
     EXPECT_EQ(PrintForm->CtpFntBtn->text(), QStringLiteral("DejaVu Sans 15"));
 

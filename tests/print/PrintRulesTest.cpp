@@ -42,19 +42,10 @@ TEST(PrintRules, EnablementByView)
     for (const Row& r : rows) {
         SCOPED_TRACE(int(r.view));
         const TPrintEnables e = PrintEnables(r.view, s, true, 3);
-        EXPECT_EQ(e.MapPlan, r.map);
-        EXPECT_EQ(e.EchPlan, r.map);
-        EXPECT_EQ(e.SmpPlan, r.map);
-        EXPECT_EQ(e.MapSect, r.sect);
-        EXPECT_EQ(e.AdjPlan, r.adjPlan);
-        EXPECT_EQ(e.EchPlanBox, r.planBox);
-        EXPECT_EQ(e.Center, r.centre);
-        EXPECT_EQ(e.EchAlti, r.echAlti);
-        EXPECT_EQ(e.AdjCutt, r.adjCutt);
-        EXPECT_EQ(e.CuttScales, r.cuttBoxes);
-        EXPECT_EQ(e.HeightCutt, r.height);
-        EXPECT_EQ(e.Paysage, r.paysage);
-        EXPECT_EQ(e.PltPln, r.pltPln);
+        EXPECT_EQ(std::tuple(e.MapPlan, e.EchPlan, e.SmpPlan, e.MapSect, e.AdjPlan, e.EchPlanBox, e.Center,
+                             e.EchAlti, e.AdjCutt, e.CuttScales, e.HeightCutt, e.Paysage, e.PltPln),
+                  std::tuple(r.map, r.map, r.map, r.sect, r.adjPlan, r.planBox, r.centre, r.echAlti,
+                             r.adjCutt, r.cuttBoxes, r.height, r.paysage, r.pltPln));
         EXPECT_EQ(ShownCuttHeight(e, s), r.height ? 120 : 50);
     }
     EXPECT_FALSE(PrintEnables(pvPlan, s, false, 0).SmpPlan);

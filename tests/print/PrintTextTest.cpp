@@ -46,20 +46,14 @@ protected:
     TTrn& Add(int lat, int lon, const char* name, int reachedTime = 0)
     {
         TTrn t;
-        t.Lat = lat;
-        t.Lon = lon;
         t.Name = name;
-        t.Time = reachedTime;
-        t.Reached = reachedTime ? 1 : 0;
+        std::tie(t.Lat, t.Lon, t.Time, t.Reached) = std::tuple(lat, lon, reachedTime, reachedTime ? 1 : 0);
         return *Stn->AddTrn(t, -1);
     }
     void Fix(int time, int alt)
     {
         auto r = std::make_unique<TRec>();
-        r->Lat = 4500000;
-        r->Lon = 600000;
-        r->Time = time;
-        r->Alt = alt;
+        std::tie(r->Lat, r->Lon, r->Time, r->Alt) = std::tuple(4500000, 600000, time, alt);
         Trj->AddRec(r);
     }
     TInfoSource Src() const { return {Trj, Stn, 0, 10}; }
