@@ -115,7 +115,7 @@ void MakeMap()
     };
     Map->Pos = {pt(0, 0, top, left), pt(4000, 0, top, right), pt(0, 4000, bottom, left),
                 pt(4000, 4000, bottom, right)};
-    UpdateMapPointsValid(*Map);
+    for (TMapCalPoint& p : Map->Pos) p.Valid = true;
     Map->Lati_Min = bottom;
     Map->Lati_Max = top;
     Map->Long_Min = left;

@@ -104,10 +104,29 @@ const QRect NarrowMemo(175, 25, 290, 79);
 
 } // namespace
 
+namespace {
+
+const TFileKindMode KindModes[] = {
+    {fkOpenTrj, false, true},    {fkSaveTrj, true, false}, {fkOpenWpt, false, false},
+    {fkSaveWpt, true, false},    {fkOpenStn, false, false}, {fkSaveStn, true, false},
+    {fkOpenMap, false, false},   {fkReinstMap, false, true}, {fkOpenSmp, false, false},
+    {fkSaveSmp, true, false},
+};
+
+} // namespace
+
+const TFileKindMode* FileKindMode(int Kind)
+{
+    for (const TFileKindMode& m : KindModes)
+        if (int(m.Kind) == Kind) return &m;
+    return nullptr;
+}
+
 TFileKindRow OpenKindRow(int Kind, int Language)
 {
     TFileKindRow s;
-    if (Kind < 0 || Kind > 8 || (Kind % 2 == 1 && Kind != fkReinstMap)) return s;
+    const TFileKindMode* mode = FileKindMode(Kind);
+    if (!mode || mode->Save) return s;
     s.Applies = true;
     switch (Kind) {
     case fkOpenTrj: {
@@ -116,16 +135,15 @@ TFileKindRow OpenKindRow(int Kind, int Language)
         s.Memo = WideMemo;
         s.AllFormatsLabel = L(Language, "Vols tous formats", "Every flight");
         s.AllFilesLabel = AllFiles(Language);
-        s.Filter =
-            *s.AllFormatsLabel +
-            QStringLiteral(
-                "|*.ZPH;*.IGC;*.GPS;*.GPX;*.KML;*.LO4;*.TX4;*.TRK;*.DAT;*.GST;*.TRL;*.NMEA;*.RMC;*.GSD|"
-                "Zephalon (*.ZPH)|*.ZPH|IGC (*.GPS ou IGC)|*.GPS;*.IGC|GPS Exchange Format (*.GPX)|*.GPX|"
-                "KML Track (*.KML)|*.KML|LX computer (*.LO4 ou *.TX4)|*.LO4;*.TX4|"
-                "Garmin (*.TRK)|*.TRK|Skyforce Logger (*.DAT)|*.DAT|GeoSetter (*.GST)|*.GST|"
-                "Way 1.2 (*.TRL)|*.TRL|Nmea0183 (*.NMEA *.RMC)|*.NMEA;*.RMC|GSD (*.GSD)|*.GSD|") +
-            *s.AllFilesLabel + QStringLiteral("|*.*");
-        s.OptionsAdd = ofAllowMultiSelect | ofFileMustExist;
+        // Only the formats the program reads, in the all-formats entry too: a format offered
+        // but not read would end in "unknown file type" once chosen.
+        s.Filter = *s.AllFormatsLabel +
+                   QStringLiteral("|*.ZPH;*.IGC;*.GPS;*.GPX;*.KML;*.DAT;*.NMEA;*.RMC|"
+                                  "Zephalon (*.ZPH)|*.ZPH|IGC (*.GPS ou IGC)|*.GPS;*.IGC|"
+                                  "GPS Exchange Format (*.GPX)|*.GPX|KML Track (*.KML)|*.KML|"
+                                  "Skyforce Logger (*.DAT)|*.DAT|Nmea0183 (*.NMEA *.RMC)|*.NMEA;*.RMC|") +
+                   *s.AllFilesLabel + QStringLiteral("|*.*");
+        s.OptionsAdd = ofFileMustExist;
         s.OptionsRemove = ofOverwritePrompt;
         break;
     }
@@ -135,16 +153,13 @@ TFileKindRow OpenKindRow(int Kind, int Language)
         s.Memo = QRect(230, 25, 290, 79);
         s.AllFormatsLabel = L(Language, "Way-points tout format", "Every waypoints file");
         s.AllFilesLabel = AllFiles(Language);
+        // Only the formats the program reads (as for the traces).
         s.Filter = *s.AllFormatsLabel +
-                   QStringLiteral(
-                       "|*.ZPH;*.DBF;*.DA4;*.TPT;*.WPT;*.DAT;*.WPZ;*.DBT;*.CUP;*.GPX|Zephalon (*.ZPH)|*.ZPH|"
-                       "dBase (*.DBF)|*.DBF|LX computer (*.DA4)|*.DA4|*.TPT|*.TPT|"
-                       "Texte tabulé"
-                       " (*.WPT)|*.WPT|"
-                       "Cambridge (*.DAT)|*.DAT|Zander (*.WPZ)|*.WPZ|Volkslogger (*.DBT)|*.DBT|") +
+                   QStringLiteral("|*.ZPH;*.WPT;*.DAT;*.WPZ;*.CUP;*.GPX|Zephalon (*.ZPH)|*.ZPH|"
+                                  "Texte tabulé (*.WPT)|*.WPT|Cambridge (*.DAT)|*.DAT|Zander (*.WPZ)|*.WPZ|") +
                    *s.AllFilesLabel + QStringLiteral("|*.*");
         s.OptionsAdd = ofFileMustExist;
-        s.OptionsRemove = ofAllowMultiSelect | ofOverwritePrompt;
+        s.OptionsRemove = ofOverwritePrompt;
         break;
     case fkOpenStn:
         s.Title = L(Language, "Ouverture circuit", "Task opening");
@@ -154,7 +169,6 @@ TFileKindRow OpenKindRow(int Kind, int Language)
         s.AllFilesLabel = AllFiles(Language);
         s.Filter = QStringLiteral("Zephalon (*.ZPH)|*.ZPH");
         s.OptionsAdd = ofFileMustExist;
-        s.OptionsRemove = ofAllowMultiSelect;
         break;
     case fkOpenMap:
     case fkReinstMap:
@@ -163,10 +177,8 @@ TFileKindRow OpenKindRow(int Kind, int Language)
         s.Memo = WideMemo;
         s.Filter = QStringLiteral("All map|*.jpg;*.jpeg;*.bmp;*.wmf|JPEG - JPG|*.jpg;jpeg|Bitmap (bmp)|*.bmp|"
                                   "Windows meta file (wmf)|*.wmf");
-        s.OptionsAdd =
-            Kind == fkOpenMap ? unsigned(ofFileMustExist) : unsigned(ofAllowMultiSelect | ofFileMustExist);
-        s.OptionsRemove = Kind == fkOpenMap ? unsigned(ofAllowMultiSelect | ofOverwritePrompt)
-                                            : unsigned(ofOverwritePrompt);
+        s.OptionsAdd = ofFileMustExist;
+        s.OptionsRemove = ofOverwritePrompt;
         break;
     case fkOpenSmp:
         s.Title = QStringLiteral("Ouverture fichier de zone");
@@ -176,12 +188,17 @@ TFileKindRow OpenKindRow(int Kind, int Language)
         s.ComboBox = Shown();
         s.Memo = QRect(0, 0, 0, 0);
         s.AllFilesLabel = L(Language, "Tous fichiers de zone (*.*)", "All airspace file format (*.*)");
-        s.Filter = QStringLiteral("OpenAir (*.TXT)|*.TXT|Tim Newport-Peace (*.SUA ou *.AIR)|*.SUA;*.AIR|"
-                                  "Zander (*.AZ)|*.AZ|") +
-                   *s.AllFilesLabel + QStringLiteral("|*.*");
+        // OpenAir is the one airspace format read.
+        s.Filter = QStringLiteral("OpenAir (*.TXT)|*.TXT|") + *s.AllFilesLabel + QStringLiteral("|*.*");
         s.OptionsAdd = ofFileMustExist;
-        s.OptionsRemove = ofAllowMultiSelect | ofOverwritePrompt;
+        s.OptionsRemove = ofOverwritePrompt;
         break;
+    }
+    // One file or several: the kind's mode says.
+    if (mode->Several) {
+        s.OptionsAdd |= ofAllowMultiSelect;
+    } else {
+        s.OptionsRemove |= ofAllowMultiSelect;
     }
     return s;
 }
@@ -189,7 +206,8 @@ TFileKindRow OpenKindRow(int Kind, int Language)
 TFileKindRow SaveKindRow(int Kind, int Language, bool TaskHasTrns, bool SwpOpen)
 {
     TFileKindRow s;
-    if (Kind != fkSaveTrj && Kind != fkSaveWpt && Kind != fkSaveStn && Kind != fkSaveSmp) return s;
+    const TFileKindMode* mode = FileKindMode(Kind);
+    if (!mode || !mode->Save) return s;
     s.Applies = true;
     s.OptionsAdd = ofOverwritePrompt;
     s.OptionsRemove = ofAllowMultiSelect | ofFileMustExist;
@@ -600,7 +618,9 @@ void TSaveCustomDialog::accept()
 
 bool RunFileDialog(TOpenCustomDialog& Open, TSaveCustomDialog& Save, TFileKind Kind, TFileChoice& Choice)
 {
-    const bool save = Kind % 2 == 1;
+    const TFileKindMode* mode = FileKindMode(Kind);
+    if (!mode) return false;
+    const bool save = mode->Save;
     TOpenCustomDialog& d = save ? static_cast<TOpenCustomDialog&>(Save) : Open;
     d.DlgKind = Kind;
     const QString proposal = Choice.Files.value(0);

@@ -81,6 +81,17 @@ struct TFileKindRow
     unsigned ApplyOptions(unsigned Options) const { return (Options | OptionsAdd) & ~OptionsRemove; }
 };
 
+// What dialog each kind runs: an open or a save dialog, taking one file or several. One row per
+// kind; a kind's number says nothing about it.
+struct TFileKindMode
+{
+    TFileKind Kind;
+    bool Save;    // a save dialog (asks before replacing), else an open dialog
+    bool Several; // several files may be chosen
+};
+// The row of a kind, or null for a value that is no kind.
+const TFileKindMode* FileKindMode(int Kind);
+
 // The open dialog's row for a kind (0, 2, 4, 6, 7, 8; other kinds apply nothing).
 TFileKindRow OpenKindRow(int Kind, int Language);
 // The save dialog's row (1, 3, 5, 9); TaskHasTrns and SwpOpen enable the check boxes.

@@ -148,12 +148,13 @@ QStringList MapImageLines(const QString& ImagePath)
     QStringList lines;
     const QFileInfo fi(ImagePath);
     if (fi.size() > 0)
-        lines << fi.fileName().toUpper() + QStringLiteral(" : ") +
+        lines << fi.fileName() + QStringLiteral(" : ") +
                      QString::number(Round64(fi.size() / 1024.0)) + QStringLiteral("Ko");
     const QString cal = MapCalFileName(ImagePath);
     const QString desc = MapDescFileName(ImagePath);
-    const QString calName = QFileInfo(cal).fileName().toUpper();
-    const QString descName = QFileInfo(desc).fileName().toUpper();
+    // Names as on disk: they tell cases apart.
+    const QString calName = QFileInfo(cal).fileName();
+    const QString descName = QFileInfo(desc).fileName();
     if (QFileInfo(cal).isFile()) {
         QFile f(cal);
         QByteArray bytes;

@@ -74,7 +74,7 @@ QString IniMapCaption(const QString& ImagePath, TMap& M, TCurvMode Mode, int32 x
     if (IniMapPixelToPos(M, x, y, true, lat, lon))
         s += IniMapPosText(lat, lon, Utm);
     else
-        s += QStringLiteral("??? , ???");
+        s += QStringLiteral(" - ??? , ???");
     return s;
 }
 

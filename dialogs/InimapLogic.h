@@ -37,8 +37,9 @@ QString IniMapAreaText(TCurvMode Mode, const TMapRegion& R);
 // A position as the window shows it: latitude " , " longitude, or zone " , " northing " , "
 // easting.
 QString IniMapPosText(int32 Lat, int32 Lon, bool Utm);
-// Window caption for the pixel (x, y): file name, area, pixel and its position with curvature
-// (" - ??? , ???" when the pixel does not convert).
+// Window caption for the pixel (x, y): file name, area, pixel, " - " and its position with
+// curvature, or " - ??? , ???" when the pixel does not convert ("a.jpg - Secteur en haut à
+// gauche - 10 , 20 -  - ??? , ???").
 QString IniMapCaption(const QString& ImagePath, TMap& M, TCurvMode Mode, int32 x, int32 y, bool Utm);
 // Status line: what to click while capturing, else the state of the reference point under the
 // mouse.

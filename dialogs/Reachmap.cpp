@@ -132,7 +132,9 @@ TReachMapForm::TReachMapForm(QWidget* Parent) : QDialog(Parent)
     setFixedSize(489, 452);
 
     connect(Edit, &QLineEdit::textChanged, this, [this] { ReachMapFilter(); });
-    connect(ListBox, &QListWidget::currentRowChanged, this, [this] {
+    // The selection, not the current row: a mouse click moves the current row before it selects
+    // the item, the keys select first; once selected both mean the same.
+    connect(ListBox, &QListWidget::itemSelectionChanged, this, [this] {
         if (!fFilling) ReachMapShowInfo();
     });
     connect(ListBox, &QListWidget::itemDoubleClicked, this, [this] { ListBoxDblClick(); });
@@ -179,7 +181,7 @@ void TReachMapForm::FormActivate()
     Ini = std::make_unique<TMapCatalog>();
     if (!Opt->FichFondCarte.isEmpty()) {
         MapFile = Ini->PathOf(Opt->FichFondCarte);
-        DirName->setText(MapFolderKey(MapFile));
+        DirName->setText(MapFolderText(MapFile));
     } else {
         MapFile.clear();
         DirName->clear();
@@ -244,7 +246,7 @@ bool TReachMapForm::ReachMapShowInfo()
     MapFile = Ini->PathOf(SelName);
     const TMapInfo info = MapInfo(SelName, MapFile);
     if (info.ImageFound && info.CalFound) {
-        DirName->setText(MapFolderKey(MapFile));
+        DirName->setText(MapFolderText(MapFile));
         if (OtherMapBtn->isChecked()) {
             // The map clicked among the other folders makes its folder the active one; it stays
             // highlighted so that OK uses it.

@@ -46,16 +46,20 @@ std::optional<int32> ReadInt(const TIniFile& Ini, const QString& section, const 
     return int32(*v);
 }
 
-int32 ReadPixel(const TIniFile& Ini, int i, const char* field)
+// A pixel coordinate of point i, or nothing when absent, not a number or negative.
+std::optional<int32> ReadPixel(const TIniFile& Ini, int i, const char* field)
 {
     const auto v = ReadInt(Ini, SecDef, PosKey(i, field));
-    return v && *v >= 0 ? *v : MapPixMissing;
+    if (v && *v >= 0) return v;
+    return std::nullopt;
 }
 
-int32 ReadAngle(const TIniFile& Ini, int i, const char* field, int32 limit)
+// An angle of point i, or nothing when absent, not a number or beyond +-limit.
+std::optional<int32> ReadAngle(const TIniFile& Ini, int i, const char* field, int32 limit)
 {
     const auto v = ReadInt(Ini, SecDef, PosKey(i, field));
-    return v && *v >= -limit && *v <= limit ? *v : MapPosMissing;
+    if (v && *v >= -limit && *v <= limit) return v;
+    return std::nullopt;
 }
 
 bool FitsInt32(double v)
@@ -63,12 +67,12 @@ bool FitsInt32(double v)
     return std::isfinite(v) && v > -2147483648.5 && v < 2147483647.5;
 }
 
+// Whether every reference point is defined. Only the flag counts: a point never entered holds
+// plain zeros, which are not missing markers but are no calibration either.
 bool AllDefined(const TMap& M)
 {
     for (const TMapCalPoint& p : M.Pos)
-        if (p.X == MapPixMissing || p.Y == MapPixMissing || p.Lati == MapPosMissing ||
-            p.Long == MapPosMissing)
-            return false;
+        if (!p.Valid) return false;
     return true;
 }
 
@@ -179,13 +183,6 @@ QString MapDescFileName(const QString& ImagePath)
     return WithExtension(ImagePath, QStringLiteral(".map"));
 }
 
-void UpdateMapPointsValid(TMap& M)
-{
-    for (TMapCalPoint& p : M.Pos)
-        p.Valid = p.X != MapPixMissing && p.Y != MapPixMissing && p.Lati != MapPosMissing &&
-                  p.Long != MapPosMissing;
-}
-
 // ---- Real numbers ---------------------------------------------------------------------------
 
 QString MapCalFloatToStr(double v)
@@ -216,12 +213,17 @@ void ReadMapCal(const TIniFile& Ini, TMap& M, QString& Comment)
 {
     for (int i = 0; i < 4; ++i) {
         TMapCalPoint& p = M.Pos[size_t(i)];
-        p.X = ReadPixel(Ini, i, "X");
-        p.Y = ReadPixel(Ini, i, "Y");
-        p.Lati = ReadAngle(Ini, i, "Lati", MaxLati);
-        p.Long = ReadAngle(Ini, i, "Long", MaxLong);
+        const auto x = ReadPixel(Ini, i, "X");
+        const auto y = ReadPixel(Ini, i, "Y");
+        const auto lat = ReadAngle(Ini, i, "Lati", MaxLati);
+        const auto lon = ReadAngle(Ini, i, "Long", MaxLong);
+        p.X = x.value_or(MapPixMissing);
+        p.Y = y.value_or(MapPixMissing);
+        p.Lati = lat.value_or(MapPosMissing);
+        p.Long = lon.value_or(MapPosMissing);
+        // Defined only when read whole.
+        p.Valid = x && y && lat && lon;
     }
-    UpdateMapPointsValid(M);
     M.aLati = MapCalStrToFloat(Ini.ReadString(SecDef, QStringLiteral("aLati"), QString()));
     M.aLong = MapCalStrToFloat(Ini.ReadString(SecDef, QStringLiteral("aLong"), QString()));
     M.aX = MapCalStrToFloat(Ini.ReadString(SecDef, QStringLiteral("aX"), QString()));
@@ -479,8 +481,7 @@ bool WriteMapCalDef(TIniFile& Ini, const TMap& M, int& Undefined)
     Undefined = 0;
     for (int i = 0; i < 4; ++i) {
         const TMapCalPoint& p = M.Pos[size_t(i)];
-        if (p.X == MapPixMissing || p.Y == MapPixMissing || p.Lati == MapPosMissing ||
-            p.Long == MapPosMissing) {
+        if (!p.Valid) {
             ++Undefined;
             continue;
         }
@@ -508,8 +509,9 @@ bool WriteMapCalGeneral(TIniFile& Ini, const QString& Comment, int32 Width, int3
 
 bool WriteMapCalBounds(TIniFile& Ini, TMap& M, int32 Width, int32 Height)
 {
+    // Bounds only for a map that the loader will show: they place it in the catalogue.
     TMapBounds b;
-    if (!MapCornerBounds(M, Width, Height, b)) return true;
+    if (!IniMapUsable(M) || !MapCornerBounds(M, Width, Height, b)) return true;
     return Ini.WriteInteger(SecGeneral, QStringLiteral("Lati_Max"), b.Lati_Max) &&
            Ini.WriteInteger(SecGeneral, QStringLiteral("Lati_Min"), b.Lati_Min) &&
            Ini.WriteInteger(SecGeneral, QStringLiteral("Long_Max"), b.Long_Max) &&

@@ -25,9 +25,6 @@ void InitImageLimits();
 QString MapCalFileName(const QString& ImagePath);
 QString MapDescFileName(const QString& ImagePath);
 
-// Recomputes Valid of each reference point from its four values.
-void UpdateMapPointsValid(TMap& M);
-
 // ---- Real numbers of the calibration file ----------------------------------------------------
 
 // " 1.23450000000000E-0005": sign (blank or "-"), one digit, 14 decimals, "E", sign, 4 digits.
@@ -38,9 +35,13 @@ double MapCalStrToFloat(const QString& s);
 
 // ---- Reading --------------------------------------------------------------------------------
 
-// Reference points and coefficients (section "Def") into M, the comment into Comment. A value
-// that is absent, not a number or out of range reads as its missing marker, so that point is
-// undefined; an unreadable coefficient reads as 0.
+// Reference points and coefficients (section "Def") into M, the comment into Comment. A point is
+// defined (Valid) only when its four keys are read whole; a value that is absent, not a number
+// or out of range reads as its missing marker and leaves its point undefined. An unreadable
+// coefficient reads as 0.
+//
+// Everywhere below, a point counts as defined by its Valid flag alone: a point never entered
+// holds zeros, which are no missing markers.
 void ReadMapCal(const TIniFile& Ini, TMap& M, QString& Comment);
 // The same from a file; false (and nothing read) when the file does not exist.
 bool ReadMapCal(const QString& CalFile, TMap& M, QString& Comment);
@@ -105,8 +106,9 @@ bool MapCornerBounds(TMap& M, int32 Width, int32 Height, TMapBounds& B);
 bool WriteMapCalDef(TIniFile& Ini, const TMap& M, int& Undefined);
 // "Comment", "Width", "Height".
 bool WriteMapCalGeneral(TIniFile& Ini, const QString& Comment, int32 Width, int32 Height);
-// The bounds, only when every point is defined and the four corners convert (else nothing is
-// written and the result is true).
+// The bounds, only for a map that can be shown: every point defined, both conversions usable
+// (IniMapUsable) and the four corners converting (else nothing is written and the result is
+// true).
 bool WriteMapCalBounds(TIniFile& Ini, TMap& M, int32 Width, int32 Height);
 // The whole save into CalFile in the order above; a failed write is reported in a message box.
 bool SaveMapCal(const QString& CalFile, TMap& M, const QString& Comment, int32 Width, int32 Height);

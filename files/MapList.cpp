@@ -117,7 +117,7 @@ QStringList FilterMapNames(const TMapCatalog& Catalog, const QString& Typed, TMa
     for (const QString& name : Catalog.Names()) {
         if (!MapNameMatches(name, Typed)) continue;
         if (Filter != TMapFolderFilter::All) {
-            const bool same = MapFolderKey(Catalog.PathOf(name)) == DirName;
+            const bool same = MapFolderKey(Catalog.PathOf(name)) == MapAsciiLower(DirName);
             if (same != (Filter == TMapFolderFilter::Folder)) continue;
         }
         out << name;
@@ -160,7 +160,7 @@ TMapInfo MapInfo(const QString& Name, const QString& ImagePath)
         info.CalFound ? std::make_unique<TIniFile>(cal) : TIniFile::FromBytes(QByteArray());
     const QString comment = ini->ReadString(SecGeneral, QStringLiteral("Comment"), QString());
     if (!comment.isEmpty()) info.Lines << comment;
-    info.Lines << MapAsciiLower(ImagePath) << MapAsciiLower(cal);
+    info.Lines << ImagePath << cal; // as on disk: file names tell cases apart
     const auto bound = [&](const char* key) {
         return int32(ini->ReadInteger(SecGeneral, QLatin1String(key), MapPosMissing));
     };

@@ -65,7 +65,7 @@ enum class TMapFolderFilter
     Others  // maps of the other folders
 };
 // The names that the typed text and the folder filter leave, sorted. DirName is the active
-// folder as MapFolderKey gives it.
+// folder ending with "/" (MapFolderText); folders compare with their ASCII letters in any case.
 QStringList FilterMapNames(const TMapCatalog& Catalog, const QString& Typed, TMapFolderFilter Filter,
                            const QString& DirName);
 
@@ -84,5 +84,5 @@ struct TMapInfo
     bool CalFound = false;
 };
 // First line: the name and the image size in Ko, or which of the files are missing; then the
-// comment (when not empty), the image and calibration paths in lower case and the bounds.
+// comment (when not empty), the image and calibration paths as they are written and the bounds.
 TMapInfo MapInfo(const QString& Name, const QString& ImagePath);

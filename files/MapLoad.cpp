@@ -68,7 +68,7 @@ bool LoadMapFiles(const QString& Name)
         return false;
     }
     if (!QFileInfo(path).isFile()) {
-        Warn(QStringLiteral("Fichier carte de fond ") + path.toUpper() + QStringLiteral(" non trouvé."));
+        Warn(QStringLiteral("Fichier carte de fond ") + path + QStringLiteral(" non trouvé."));
         *Map = TMap();
         return false;
     }
@@ -81,7 +81,7 @@ bool LoadMapFiles(const QString& Name)
     }
     const QString cal = MapCalFileName(path);
     if (!QFileInfo(cal).isFile()) {
-        Warn(QStringLiteral("Fichier ") + cal.toUpper() + QStringLiteral(" non trouvé."));
+        Warn(QStringLiteral("Fichier ") + cal + QStringLiteral(" non trouvé."));
         *Map = TMap();
         return false;
     }
@@ -94,7 +94,7 @@ bool LoadMapFiles(const QString& Name)
     // Besides the four points and the size, the points must span the image: a calibration whose
     // conversions divide by zero would leave the views without a position.
     if (m.Width <= 0 || m.Height <= 0 || !IniMapUsable(m)) {
-        Warn(QStringLiteral("Fichier ") + cal.toUpper() + QStringLiteral(" non valide."));
+        Warn(QStringLiteral("Fichier ") + cal + QStringLiteral(" non valide."));
         *Map = TMap();
         return false;
     }
@@ -108,18 +108,23 @@ bool LoadMapFiles(const QString& Name)
 
 } // namespace
 
-QString MapFolderKey(const QString& Path)
+QString MapFolderText(const QString& Path)
 {
     if (Path.isEmpty()) return QString();
     QString dir = QDir::cleanPath(QFileInfo(Path).absolutePath());
     if (!dir.endsWith(u'/')) dir += u'/';
-    return MapAsciiLower(dir);
+    return dir;
+}
+
+QString MapFolderKey(const QString& Path)
+{
+    return MapAsciiLower(MapFolderText(Path));
 }
 
 bool LoadMapImage(const QString& Path, QImage& Image, QString& Error)
 {
     InitImageLimits();
-    const QString shown = Path.toUpper();
+    const QString shown = Path; // as on disk: file names tell cases apart
     if (QFileInfo(Path).suffix().compare(u"wmf", Qt::CaseInsensitive) == 0) {
         Error = Language == 1
                     ? QStringLiteral("File ") + shown + QStringLiteral(": WMF pictures are not supported.")

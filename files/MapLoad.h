@@ -19,6 +19,8 @@ void LoadMapBounds();
 // Error (user's language) when the picture cannot be read.
 bool LoadMapImage(const QString& Path, QImage& Image, QString& Error);
 
-// Folder of an image path as the catalogue compares it: ASCII letters lower-cased, ending with
-// "/"; empty for an empty path.
+// Folder of an image path as it is on disk, ending with "/" (what the chooser shows); empty for
+// an empty path.
+QString MapFolderText(const QString& Path);
+// The same as the catalogue compares folders: ASCII letters lower-cased.
 QString MapFolderKey(const QString& Path);

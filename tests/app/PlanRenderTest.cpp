@@ -56,7 +56,7 @@ void MakeMap(TMap& M, QColor colour = QColor(200, 230, 200))
     for (int i = 0; i < 4; ++i)
         std::tie(M.Pos[i].X, M.Pos[i].Y, M.Pos[i].Lati, M.Pos[i].Long) =
             std::tuple(pts[i][0], pts[i][1], pts[i][2], pts[i][3]);
-    UpdateMapPointsValid(M);
+    for (TMapCalPoint& p : M.Pos) p.Valid = true;
     M.aX = 2e-6;
     M.aY = -1.5e-6;
     M.Width = 2000;

@@ -26,17 +26,18 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <functional>
+#include <map>
 
 namespace {
 
 // ---- The table ----------------------------------------------------------------------------------
 
-const QString TrjOpenFilterFr =
-    "Vols tous formats|*.ZPH;*.IGC;*.GPS;*.GPX;*.KML;*.LO4;*.TX4;*.TRK;*.DAT;*.GST;*.TRL;*.NMEA;*.RMC;*.GSD|"
-    "Zephalon (*.ZPH)|*.ZPH|IGC (*.GPS ou IGC)|*.GPS;*.IGC|GPS Exchange Format (*.GPX)|*.GPX|"
-    "KML Track (*.KML)|*.KML|LX computer (*.LO4 ou *.TX4)|*.LO4;*.TX4|"
-    "Garmin (*.TRK)|*.TRK|Skyforce Logger (*.DAT)|*.DAT|GeoSetter (*.GST)|*.GST|"
-    "Way 1.2 (*.TRL)|*.TRL|Nmea0183 (*.NMEA *.RMC)|*.NMEA;*.RMC|GSD (*.GSD)|*.GSD|Tous fichiers (*.*)|*.*";
+const QString TrjOpenFilterFr = "Vols tous formats|*.ZPH;*.IGC;*.GPS;*.GPX;*.KML;*.DAT;*.NMEA;*.RMC|"
+                                "Zephalon (*.ZPH)|*.ZPH|IGC (*.GPS ou IGC)|*.GPS;*.IGC|"
+                                "GPS Exchange Format (*.GPX)|*.GPX|KML Track (*.KML)|*.KML|"
+                                "Skyforce Logger (*.DAT)|*.DAT|Nmea0183 (*.NMEA *.RMC)|*.NMEA;*.RMC|"
+                                "Tous fichiers (*.*)|*.*";
 const QString MapFilter = "All map|*.jpg;*.jpeg;*.bmp;*.wmf|JPEG - JPG|*.jpg;jpeg|Bitmap (bmp)|*.bmp|"
                           "Windows meta file (wmf)|*.wmf";
 
@@ -94,16 +95,13 @@ TEST(FichDlgTable, OpenTextsAndFilters)
     EXPECT_EQ(*s.AllFilesLabel, "Tous fichiers (*.*)");
     s = OpenKindRow(fkOpenTrj, 1);
     EXPECT_TRUE(s.Filter.startsWith("Every flight|*.ZPH;"));
-    EXPECT_TRUE(s.Filter.endsWith("|GSD (*.GSD)|*.GSD|Every file (*.*)|*.*"));
+    EXPECT_TRUE(s.Filter.endsWith("|Nmea0183 (*.NMEA *.RMC)|*.NMEA;*.RMC|Every file (*.*)|*.*"));
     EXPECT_TRUE(s.Filter.contains("|IGC (*.GPS ou IGC)|")); // labels without a twin stay French
 
     s = OpenKindRow(fkOpenWpt, 0);
-    EXPECT_EQ(s.Filter,
-              "Way-points tout format|*.ZPH;*.DBF;*.DA4;*.TPT;*.WPT;*.DAT;*.WPZ;*.DBT;*.CUP;*.GPX|Zephalon "
-              "(*.ZPH)|*.ZPH|"
-              "dBase (*.DBF)|*.DBF|LX computer (*.DA4)|*.DA4|*.TPT|*.TPT|Texte tabulé (*.WPT)|*.WPT|"
-              "Cambridge (*.DAT)|*.DAT|Zander (*.WPZ)|*.WPZ|Volkslogger (*.DBT)|*.DBT|"
-              "Tous fichiers (*.*)|*.*");
+    EXPECT_EQ(s.Filter, "Way-points tout format|*.ZPH;*.WPT;*.DAT;*.WPZ;*.CUP;*.GPX|Zephalon (*.ZPH)|*.ZPH|"
+                        "Texte tabulé (*.WPT)|*.WPT|Cambridge (*.DAT)|*.DAT|Zander (*.WPZ)|*.WPZ|"
+                        "Tous fichiers (*.*)|*.*");
     EXPECT_EQ(*s.CheckBox1.Text, "Ajouter aux way-points déjà ouverts");
     s = OpenKindRow(fkOpenWpt, 1);
     EXPECT_TRUE(s.Filter.startsWith("Every waypoints file|"));
@@ -123,9 +121,7 @@ TEST(FichDlgTable, OpenTextsAndFilters)
     EXPECT_FALSE(OpenKindRow(fkOpenMap, 0).AllFilesLabel.has_value());
 
     s = OpenKindRow(fkOpenSmp, 0);
-    EXPECT_EQ(s.Filter,
-              "OpenAir (*.TXT)|*.TXT|Tim Newport-Peace (*.SUA ou *.AIR)|*.SUA;*.AIR|Zander (*.AZ)|*.AZ|"
-              "Tous fichiers de zone (*.*)|*.*");
+    EXPECT_EQ(s.Filter, "OpenAir (*.TXT)|*.TXT|Tous fichiers de zone (*.*)|*.*");
     EXPECT_EQ(*s.CheckBox1.Text, "Ajouter au fichier de zone déjà ouvert");
     EXPECT_EQ(*s.CheckBox2.Text, "Détail des erreurs");
     EXPECT_EQ(*s.ComboBoxLbl.Text, "Type de zone par défaut :");
@@ -202,14 +198,14 @@ TEST(FichDlgTable, SaveKindsByTaskAndWaypointState)
 TEST(FichDlgFilters, LabelsAreNeverReadAsPatterns)
 {
     const QList<TDlgFilterEntry> e = ParseDlgFilter(TrjOpenFilterFr);
-    ASSERT_EQ(e.size(), 13);
+    ASSERT_EQ(e.size(), 8);
     EXPECT_EQ(e[2].Label, "IGC (*.GPS ou IGC)");
     EXPECT_EQ(e[2].Patterns, (QStringList{"*.GPS", "*.IGC"}));
     const QStringList q = DlgNameFilters(TrjOpenFilterFr);
-    ASSERT_EQ(q.size(), 13);
+    ASSERT_EQ(q.size(), 8);
     EXPECT_EQ(q[2], "IGC (*.GPS ou IGC) (*.GPS *.IGC)");
-    EXPECT_EQ(q[10], "Nmea0183 (*.NMEA *.RMC) (*.NMEA *.RMC)");
-    EXPECT_EQ(q[12], "Tous fichiers (*.*) (*)");
+    EXPECT_EQ(q[6], "Nmea0183 (*.NMEA *.RMC) (*.NMEA *.RMC)");
+    EXPECT_EQ(q[7], "Tous fichiers (*.*) (*)");
     // What the file dialog reads as patterns is the last parenthesised part.
     for (const QString& f : q) {
         const qsizetype open = f.lastIndexOf('(');
@@ -444,6 +440,88 @@ TEST_F(FichDlgRun, FiltersAgreeWithWhatTheFilesLayerReadsAndWrites)
         if (ext.isEmpty()) continue;
         QString error;
         EXPECT_TRUE(WriteSwpFile(*Swp, tmp.filePath("points" + ext), error)) << ext.toStdString();
+    }
+}
+
+TEST_F(FichDlgRun, EveryPatternOfferedForOpeningOpens)
+{
+    Msg::SetHeadless(true);
+    // Samples: real files of the test data, and files the program writes itself.
+    const QString data = QStringLiteral(ZPH_TESTDATA "/");
+    const QString igc = data + "igc/27GLQKF3.igc", nmea = data + "nmea/rl-traffic.nmea";
+    ASSERT_GT(OpenTrjFiles(igc, 0), 0);
+    ASSERT_TRUE(OpenSwpFile(data + "waypoints/euregio9.cup"));
+    QString error;
+    const QString trjZph = tmp.filePath("w/vol.zph"), trjDat = tmp.filePath("w/vol.dat");
+    const QString wptZph = tmp.filePath("w/points.zph"), wptWpt = tmp.filePath("w/points.wpt");
+    QDir(tmp.path()).mkdir("w");
+    ASSERT_TRUE(WriteTrjFile(*Trj, trjZph, false, false, error));
+    ASSERT_TRUE(WriteTrjFile(*Trj, trjDat, false, false, error));
+    ASSERT_TRUE(WriteSwpFile(*Swp, wptZph, error));
+    ASSERT_TRUE(WriteSwpFile(*Swp, wptWpt, error));
+    while (FirstTrj) CloseTrj(FirstTrj);
+    FreeSwp();
+
+    using Samples = std::map<QString, QString>; // upper-cased extension -> sample
+    const struct
+    {
+        TFileKind Kind;
+        Samples Files;
+        std::function<bool(const QString&)> Open;
+    } kinds[] = {
+        {fkOpenTrj,
+         {{"ZPH", trjZph},
+          {"IGC", igc},
+          {"GPS", igc},
+          {"GPX", data + "gpx/igc1.gpx"},
+          {"KML", data + "kml/27GLQKF3.igc.kml"},
+          {"DAT", trjDat},
+          {"NMEA", nmea},
+          {"RMC", nmea}},
+         [](const QString& f) {
+             const bool ok = OpenTrjFiles(f, 0) > 0;
+             while (FirstTrj) CloseTrj(FirstTrj);
+             return ok;
+         }},
+        {fkOpenWpt,
+         {{"ZPH", wptZph},
+          {"WPT", wptWpt},
+          {"DAT", data + "waypoints/euregio9.dat"},
+          {"WPZ", data + "waypoints/euregio9.wpz"},
+          {"CUP", data + "waypoints/euregio9.cup"},
+          {"GPX", data + "waypoints/expertgps.gpx"}},
+         [](const QString& f) {
+             const bool ok = OpenSwpFile(f);
+             FreeSwp();
+             return ok;
+         }},
+        {fkOpenSmp, {{"TXT", data + "openair/sample.txt"}}, [](const QString& f) { return OpenSmpFile(f); }},
+    };
+    for (const auto& k : kinds) {
+        const QString filter = OpenKindRow(k.Kind, 0).Filter;
+        const QList<TDlgFilterEntry> entries = ParseDlgFilter(filter);
+        Samples offered;
+        for (const TDlgFilterEntry& e : entries)
+            for (const QString& p : e.Patterns) {
+                if (p == QLatin1String("*.*")) continue;
+                const QString ext = p.mid(2).toUpper();
+                offered[ext] = k.Files.count(ext) ? k.Files.at(ext) : QString();
+            }
+        for (const auto& [ext, sample] : offered) {
+            SCOPED_TRACE(testing::Message() << "kind " << int(k.Kind) << " " << ext.toStdString());
+            ASSERT_FALSE(sample.isEmpty()) << "offered without a sample";
+            // The sample under the offered extension, which the all-formats entry matches.
+            const QString file =
+                tmp.filePath(QStringLiteral("w/sample%1.%2").arg(int(k.Kind)).arg(ext.toLower()));
+            QFile::remove(file);
+            ASSERT_TRUE(QFile::copy(sample, file));
+            EXPECT_TRUE(EntryMatches(filter, 1, file));
+            Msg::ClearLog();
+            EXPECT_TRUE(k.Open(file));
+            for (const Msg::Shown& m : Msg::Log())
+                EXPECT_FALSE(m.text.startsWith(QStringLiteral("Type de fichier inconnu"))) << m.text.toStdString();
+        }
+        EXPECT_EQ(offered.size(), k.Files.size());
     }
 }
 
@@ -819,6 +897,43 @@ TEST_F(FichDlgRun, DestroyedDialogsAnswerCancelled)
     }
     EXPECT_FALSE(OpenSwpFile(QString()));
     EXPECT_EQ(OpenTrjFiles(QString(), 1), 0);
+}
+
+TEST_F(FichDlgRun, EveryKindRunsAnOpenOrSaveDialogForOneOrSeveralFiles)
+{
+    // Without anyone to answer, the dialog is prepared and cancelled: what it was set up as stays.
+    Msg::SetHeadless(true);
+    const struct
+    {
+        TFileKind Kind;
+        bool Save, Several;
+    } rows[] = {
+        {fkOpenTrj, false, true},  {fkSaveTrj, true, false},  {fkOpenWpt, false, false}, {fkSaveWpt, true, false},
+        {fkOpenStn, false, false}, {fkSaveStn, true, false},  {fkOpenMap, false, false}, {fkReinstMap, false, true},
+        {fkOpenSmp, false, false}, {fkSaveSmp, true, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(int(r.Kind));
+        TOpenCustomDialog open;
+        TSaveCustomDialog save;
+        open.DlgKind = save.DlgKind = 99;
+        TFileChoice c;
+        EXPECT_FALSE(RunFileDialog(open, save, r.Kind, c));
+        TOpenCustomDialog& used = r.Save ? static_cast<TOpenCustomDialog&>(save) : open;
+        TOpenCustomDialog& unused = r.Save ? static_cast<TOpenCustomDialog&>(open) : save;
+        EXPECT_EQ(used.DlgKind, r.Kind);
+        EXPECT_EQ(unused.DlgKind, 99);
+        EXPECT_EQ(used.acceptMode(), r.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        EXPECT_EQ(used.fileMode(), r.Save      ? QFileDialog::AnyFile
+                                   : r.Several ? QFileDialog::ExistingFiles
+                                               : QFileDialog::ExistingFile);
+        EXPECT_EQ(bool(used.Options() & ofAllowMultiSelect), r.Several);
+    }
+    // A value that is no kind runs nothing.
+    TOpenCustomDialog open;
+    TSaveCustomDialog save;
+    TFileChoice c;
+    EXPECT_FALSE(RunFileDialog(open, save, TFileKind(10), c));
 }
 
 TEST_F(FichDlgRun, HookCarriesTheProposalsAndTheResults)

@@ -288,9 +288,9 @@ TEST_F(FilePreviewTest, MapSizeRoundsHalfToEven)
     const QString a = Write("a.jpg", QByteArray(1536, 'x'));
     const QString b = Write("Carte B.JPEG", QByteArray(2560, 'x'));
     const QString c = Write("c.bmp", QByteArray(3584, 'x')); // 3.5 -> 4
-    EXPECT_EQ(MapImageLines(a).first(), "A.JPG : 2Ko");
-    EXPECT_EQ(MapImageLines(b).first(), "CARTE B.JPEG : 2Ko");
-    EXPECT_EQ(MapImageLines(c).first(), "C.BMP : 4Ko");
+    EXPECT_EQ(MapImageLines(a).first(), "a.jpg : 2Ko");
+    EXPECT_EQ(MapImageLines(b).first(), "Carte B.JPEG : 2Ko");
+    EXPECT_EQ(MapImageLines(c).first(), "c.bmp : 4Ko");
     // An empty image has no size line.
     const QString e = Write("e.jpg", QByteArray());
     EXPECT_FALSE(MapImageLines(e).first().contains("Ko"));
@@ -298,18 +298,18 @@ TEST_F(FilePreviewTest, MapSizeRoundsHalfToEven)
 
 TEST_F(FilePreviewTest, MapCalibrationAndDescriptionFacts)
 {
-    const QString img = Write("alpes.jpg", QByteArray(2048, 'x'));
+    const QString img = Write("Alpes.jpg", QByteArray(2048, 'x'));
     // Neither file.
-    EXPECT_EQ(MapImageLines(img), (QStringList{"ALPES.JPG : 2Ko", "'ALPES.INI' et 'ALPES.MAP' non trouvé."}));
+    EXPECT_EQ(MapImageLines(img), (QStringList{"Alpes.jpg : 2Ko", "'Alpes.ini' et 'Alpes.map' non trouvé."}));
     Language = 1;
-    EXPECT_EQ(MapImageLines(img)[1], "'ALPES.INI' and 'ALPES.MAP' not found.");
+    EXPECT_EQ(MapImageLines(img)[1], "'Alpes.ini' and 'Alpes.map' not found.");
     // Description only.
-    Write("alpes.map", "[Map]\r\n");
-    EXPECT_EQ(MapImageLines(img)[1], "'ALPES.INI not found but 'ALPES.MAP' found.");
+    Write("Alpes.map", "[Map]\r\n");
+    EXPECT_EQ(MapImageLines(img)[1], "'Alpes.ini not found but 'Alpes.map' found.");
     Language = 0;
-    EXPECT_EQ(MapImageLines(img)[1], "'ALPES.INI' non trouvé, mais 'ALPES.MAP' trouvé.");
+    EXPECT_EQ(MapImageLines(img)[1], "'Alpes.ini' non trouvé, mais 'Alpes.map' trouvé.");
     // Calibration file: comment and bounds; missing bounds read as the missing marker.
-    Write("alpes.ini", "[General]\r\nComment=Alpes du Sud\r\nLati_Max=4512000\r\nLong_Max=612000\r\n"
+    Write("Alpes.ini", "[General]\r\nComment=Alpes du Sud\r\nLati_Max=4512000\r\nLong_Max=612000\r\n"
                        "Lati_Min=-4400000\r\n");
     const QStringList l = MapImageLines(img);
     ASSERT_EQ(l.size(), 4);

@@ -53,8 +53,9 @@ TEST_F(IniMapLogicTest, RegionsAndTextsAtTheBoundaryPixels)
     EXPECT_EQ(IniMapStatus(m, TCurvMode::None, At(0, 199), false),
               QStringLiteral("Définition du Secteur en bas à gauche : 0 , 199 - N45°00.00' , E006°00.00'"));
     m.Pos[3] = TMapCalPoint{};
-    EXPECT_TRUE(IniMapCaption(QStringLiteral("a.jpg"), m, TCurvMode::None, 10, 10, false)
-                    .endsWith(QStringLiteral("10 , 10 - ??? , ???")));
+    // A pixel without a position: its own separator after the pixel's.
+    EXPECT_EQ(IniMapCaption(QStringLiteral("/cartes/alpes.jpg"), m, TCurvMode::None, 10, 20, false),
+              QStringLiteral("alpes.jpg - Secteur en haut à gauche - 10 , 20 -  - ??? , ???"));
     EXPECT_EQ(IniMapStatus(m, TCurvMode::None, At(299, 199), false),
               QStringLiteral("Secteur en bas à droite : non défini."));
     Language = 1;

@@ -181,7 +181,7 @@ TEST_F(MapWindowsTest, CalibrationWindowFailuresAndCancelWriteNothing)
     const QString missing = dir.filePath(QStringLiteral("none.jpg"));
     EXPECT_EQ(f.Execute(missing), int(mrCancel));
     ASSERT_EQ(Msg::Log().size(), 1);
-    EXPECT_TRUE(Msg::Log()[0].text.contains(missing.toUpper()));
+    EXPECT_TRUE(Msg::Log()[0].text.contains(missing));
 
     // Points entered then cancelled are not written. A failed save (undefined points: a
     // warning, the comment box, then the failure with its reason) keeps the window and its
@@ -224,6 +224,65 @@ TEST_F(MapWindowsTest, CalibrationWindowFailuresAndCancelWriteNothing)
     second.Start();
     EXPECT_EQ(f.Execute(fresh), int(mrCancel));
     EXPECT_FALSE(f.MapDef);
+}
+
+TEST_F(MapWindowsTest, ThreePointsEnteredOnANewMapAreSavedAsThree)
+{
+    // A new image without calibration: three quarters clicked and typed, the fourth left out,
+    // saved after the warning.
+    const QString image = MakeImage(QStringLiteral("trois.jpg"), 400, 300);
+    TIniMapForm f;
+    ModalScript script;
+    script
+        .Then<TIniMapForm>([&](TIniMapForm& w) {
+            for (const QPoint p : {QPoint(20, 10), QPoint(380, 10), QPoint(20, 290)}) {
+                QTest::mouseMove(w.PaintBox, p);
+                QTest::mouseClick(w.PaintBox, Qt::LeftButton, {}, p);
+            }
+            Msg::PushAnswer(mrOk); // the warning
+            Msg::PushInput(QStringLiteral("trois points"));
+            w.OKBtnClick();
+        })
+        .Then<TPosEdit>([](TPosEdit& e) { TypePosition(e, "N46°00.00'", "E006°00.00'"); })
+        .Then<TPosEdit>([](TPosEdit& e) { TypePosition(e, "N46°00.00'", "E007°00.00'"); })
+        .Then<TPosEdit>([](TPosEdit& e) { TypePosition(e, "N45°00.00'", "E006°00.00'"); });
+    script.Start();
+    EXPECT_EQ(f.Execute(image), int(mrOk));
+    ASSERT_TRUE(script.Done());
+    ASSERT_FALSE(Msg::Log().isEmpty());
+    EXPECT_TRUE(Msg::Log()[0].text.startsWith(QStringLiteral("Des secteurs ne sont pas définis.")));
+
+    // The file holds the three points, the comment and the size; no fourth point, no bounds.
+    const QString cal = MapCalFileName(image);
+    const QByteArray text = ReadAll(cal);
+    EXPECT_TRUE(text.contains("Pos2_X=20"));
+    EXPECT_FALSE(text.contains("Pos3_")) << text.constData();
+    EXPECT_FALSE(text.contains("_Max") || text.contains("_Min")) << text.constData();
+    EXPECT_TRUE(text.contains("Comment=trois points")) << text.constData();
+
+    // Read back: three points, the map refused as a background.
+    TMap r;
+    QString comment;
+    ASSERT_TRUE(ReadMapCal(cal, r, comment));
+    EXPECT_EQ(QList<bool>({r.Pos[0].Valid, r.Pos[1].Valid, r.Pos[2].Valid, r.Pos[3].Valid}),
+              QList<bool>({true, true, true, false}));
+    ASSERT_TRUE(TMapCatalog().Write(QStringLiteral("Trois"), image));
+    Msg::ClearLog();
+    EXPECT_FALSE(LoadMap(QStringLiteral("Trois")));
+    EXPECT_FALSE(Map->Valid);
+
+    // Opened again, the window shows three points defined and the fourth not.
+    QString labels;
+    ModalScript again;
+    again.Then<TIniMapForm>([&](TIniMapForm& w) {
+        labels = w.Secteur0Label->text() + u'|' + w.Secteur1Label->text() + u'|' + w.Secteur2Label->text() +
+                 u'|' + w.Secteur3Label->text();
+        EXPECT_FALSE(w.CurvLatiBtn->isEnabled());
+        w.EscBtnClick();
+    });
+    again.Start();
+    EXPECT_EQ(f.Execute(image), int(mrCancel));
+    EXPECT_EQ(labels, QStringLiteral("OK|OK|OK|non OK"));
 }
 
 TEST_F(MapWindowsTest, CalibrationCaptureFromTheButtonsAndHelpBesideTheModalWindow)
@@ -298,7 +357,7 @@ TEST_F(MapWindowsTest, ChooserFiltersShowsFactsAndFollowsTheFolder)
     f.InstallMode = 0;
     f.FormActivate();
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Sélection carte de fond [Ain]"));
-    EXPECT_EQ(f.DirName->text(), MapFolderKey(c));
+    EXPECT_EQ(f.DirName->text(), QFileInfo(c).absolutePath() + u'/');
     EXPECT_EQ(f.SelMemo->toPlainText(), QStringLiteral("Aucune carte sélectionnée"));
     QTest::keyClicks(f.Edit, QStringLiteral("lo"));
     EXPECT_EQ(f.SelMemo->toPlainText().split(u'\n').first(),
@@ -310,7 +369,7 @@ TEST_F(MapWindowsTest, ChooserFiltersShowsFactsAndFollowsTheFolder)
     EXPECT_EQ(ListItems(f), (QStringList{"albi", "Alpes", "Lost"}));
     f.ListBox->setCurrentRow(1);
     EXPECT_TRUE(f.RepMapBtn->isChecked());
-    EXPECT_EQ(f.DirName->text(), MapFolderKey(a));
+    EXPECT_EQ(f.DirName->text(), QFileInfo(a).absolutePath() + u'/');
     EXPECT_EQ(ListItems(f), (QStringList{"albi", "Alpes"}));
     ASSERT_TRUE(f.ListBox->currentItem());
     EXPECT_EQ(f.ListBox->currentItem()->text(), QStringLiteral("Alpes"));
@@ -325,6 +384,57 @@ TEST_F(MapWindowsTest, ChooserFiltersShowsFactsAndFollowsTheFolder)
     f.OKBtnClick();
     EXPECT_FALSE(Map->Valid);
     EXPECT_TRUE(Opt->FichFondCarte.isEmpty());
+    f.FormClose();
+}
+
+TEST_F(MapWindowsTest, ChooserAnswersAMouseClickAsItAnswersTheKeys)
+{
+    const QString a = MakeImage(QStringLiteral("Sud/Alpes.jpg"), 20, 20);
+    const QString b = MakeImage(QStringLiteral("Sud/albi.jpg"), 20, 20);
+    const QString c = MakeImage(QStringLiteral("Est/Ain.jpg"), 20, 20);
+    for (const QString& i : {a, b, c}) Calibrate(i, 20, 20);
+    TMapCatalog cat;
+    ASSERT_TRUE(cat.Write(QStringLiteral("Alpes"), a));
+    ASSERT_TRUE(cat.Write(QStringLiteral("albi"), b));
+    ASSERT_TRUE(cat.Write(QStringLiteral("Ain"), c));
+    Opt->FichFondCarte = QStringLiteral("Ain");
+
+    TReachMapForm f;
+    f.InstallMode = 0;
+    f.FormActivate();
+    // Folders and paths are shown as they are on disk.
+    EXPECT_EQ(f.DirName->text(), dir.path() + QStringLiteral("/Est/"));
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    const auto click = [&f](const QString& name) {
+        const QList<QListWidgetItem*> found = f.ListBox->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        QTest::mouseClick(f.ListBox->viewport(), Qt::LeftButton, {},
+                          f.ListBox->visualItemRect(found.first()).center());
+    };
+
+    // Every map: the clicked map's facts.
+    click(QStringLiteral("Ain"));
+    EXPECT_EQ(f.SelName, QStringLiteral("Ain"));
+    const QStringList facts = f.SelMemo->toPlainText().split(u'\n');
+    ASSERT_GE(facts.size(), 4);
+    EXPECT_TRUE(facts[0].startsWith(QStringLiteral("Ain : ")));
+    EXPECT_EQ(facts.mid(2, 2), (QStringList{c, MapCalFileName(c)}));
+
+    // Among the other folders: the clicked map's folder becomes the active one, the map stays
+    // selected and OK uses it.
+    f.OtherMapBtn->setChecked(true);
+    EXPECT_EQ(ListItems(f), (QStringList{"albi", "Alpes"}));
+    click(QStringLiteral("albi"));
+    EXPECT_TRUE(f.RepMapBtn->isChecked());
+    EXPECT_EQ(f.DirName->text(), dir.path() + QStringLiteral("/Sud/"));
+    EXPECT_EQ(ListItems(f), (QStringList{"albi", "Alpes"}));
+    ASSERT_TRUE(f.ListBox->currentItem());
+    EXPECT_EQ(f.ListBox->currentItem()->text(), QStringLiteral("albi"));
+    EXPECT_TRUE(f.SelMemo->toPlainText().startsWith(QStringLiteral("albi : ")));
+    f.OKBtnClick();
+    EXPECT_EQ(Opt->FichFondCarte, QStringLiteral("albi"));
+    EXPECT_TRUE(Map->Valid);
     f.FormClose();
 }
 

@@ -227,6 +227,45 @@ TEST(MapCalFile, UndefinedPointKeysAndOtherSectionsStay)
     EXPECT_TRUE(r.Pos[0].Valid && r.Pos[2].Valid && r.Pos[3].Valid);
 }
 
+TEST(MapCalFile, OnlyEnteredPointsAreWrittenAndReadBack)
+{
+    // A map calibrated from scratch: the points not entered keep the zeros of a new map.
+    const TMap full = CornerMap();
+    for (int n = 0; n <= 4; ++n) {
+        SCOPED_TRACE(n);
+        TMap m;
+        for (int i = 0; i < n; ++i) m.Pos[size_t(i)] = full.Pos[size_t(i)];
+        QTemporaryDir dir;
+        const QString cal = dir.filePath(QStringLiteral("carte.ini"));
+        ASSERT_TRUE(SaveMapCal(cal, m, QStringLiteral("c"), 2000, 1500));
+        const QByteArray text = ReadAll(cal);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(text.contains("Pos" + QByteArray::number(i) + "_"), i < n) << i << text.constData();
+        EXPECT_EQ(text.contains("Lati_Max") || text.contains("Lati_Min") || text.contains("Long_Max") ||
+                      text.contains("Long_Min"),
+                  n == 4)
+            << text.constData();
+
+        TMap r;
+        QString comment;
+        ASSERT_TRUE(ReadMapCal(cal, r, comment));
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(r.Pos[size_t(i)].Valid, i < n) << i;
+            if (i < n) {
+                EXPECT_EQ(std::tuple(r.Pos[size_t(i)].X, r.Pos[size_t(i)].Y, r.Pos[size_t(i)].Lati,
+                                     r.Pos[size_t(i)].Long),
+                          std::tuple(full.Pos[size_t(i)].X, full.Pos[size_t(i)].Y, full.Pos[size_t(i)].Lati,
+                                     full.Pos[size_t(i)].Long));
+            }
+        }
+        EXPECT_EQ(IniMapUsable(r), n == 4);
+        // Neither the map being calibrated nor the one read back converts with a point missing.
+        int32 lat = 0, lon = 0;
+        EXPECT_EQ(IniMapPixelToPos(m, 10, 10, false, lat, lon), n == 4);
+        EXPECT_EQ(IniMapPixelToPos(r, 10, 10, false, lat, lon), n == 4);
+    }
+}
+
 TEST(MapCalFile, HostileValuesMakePointsUndefined)
 {
     const auto ini = TIniFile::FromBytes("[def]\n"
@@ -678,14 +717,14 @@ TEST_F(MapLoadTest, FailuresLeaveNoMapAndSaySo)
         EXPECT_EQ(ui.texts.last(), QString());
     };
 
-    const QString missing = dir.filePath(QStringLiteral("absente.jpg"));
+    const QString missing = dir.filePath(QStringLiteral("Absente.jpg"));
     Install(QStringLiteral("Absente"), missing);
-    expectFailure(QStringLiteral("Absente"), QStringLiteral("Fichier carte de fond ") + missing.toUpper() +
+    expectFailure(QStringLiteral("Absente"), QStringLiteral("Fichier carte de fond ") + missing +
                                                  QStringLiteral(" non trouvé."));
 
     const QString nocal = MakeMap(QStringLiteral("c"), QStringLiteral("nocal.jpg"), "JPG", false);
     Install(QStringLiteral("NoCal"), nocal);
-    expectFailure(QStringLiteral("NoCal"), QStringLiteral("Fichier ") + MapCalFileName(nocal).toUpper() +
+    expectFailure(QStringLiteral("NoCal"), QStringLiteral("Fichier ") + MapCalFileName(nocal) +
                                                QStringLiteral(" non trouvé."));
 
     // A calibration with a point missing, without its size, or with two points in one column.
@@ -706,7 +745,7 @@ TEST_F(MapLoadTest, FailuresLeaveNoMapAndSaySo)
     }
     for (const QString& p : {part, nosize, flat}) {
         Install(QStringLiteral("Bad"), p);
-        expectFailure(QStringLiteral("Bad"), QStringLiteral("Fichier ") + MapCalFileName(p).toUpper() +
+        expectFailure(QStringLiteral("Bad"), QStringLiteral("Fichier ") + MapCalFileName(p) +
                                                  QStringLiteral(" non valide."));
     }
 
@@ -715,13 +754,13 @@ TEST_F(MapLoadTest, FailuresLeaveNoMapAndSaySo)
     WriteAll(junk, "not a picture at all");
     Install(QStringLiteral("Junk"), junk);
     expectFailure(QStringLiteral("Junk"),
-                  QStringLiteral("Fichier ") + junk.toUpper() + QStringLiteral(" non valide."));
+                  QStringLiteral("Fichier ") + junk + QStringLiteral(" non valide."));
 
     // WMF pictures are refused with their own message.
     const QString wmf = dir.filePath(QStringLiteral("c/vieille.wmf"));
     WriteAll(wmf, QByteArray(64, '\x01'));
     Install(QStringLiteral("Wmf"), wmf);
-    expectFailure(QStringLiteral("Wmf"), QStringLiteral("Fichier ") + wmf.toUpper() +
+    expectFailure(QStringLiteral("Wmf"), QStringLiteral("Fichier ") + wmf +
                                              QStringLiteral(" : les images WMF ne sont pas supportées."));
 }
 

@@ -415,7 +415,7 @@ TEST_F(PlanRenderFixture, TraceOverTheMapFollowsItsCalibration)
     };
     Map->Pos = {pt(0, 0, lat0, lon0), pt(400, 0, lat0, lon0 + 40000), pt(0, 300, lat0 - 30000, lon0),
                 pt(400, 300, lat0 - 30000, lon0 + 40000)};
-    UpdateMapPointsValid(*Map);
+    for (TMapCalPoint& p : Map->Pos) p.Valid = true;
     Map->Lati_Min = lat0 - 30000;
     Map->Lati_Max = lat0;
     Map->Long_Min = lon0;
