@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -299,6 +300,7 @@ TStnCalc::TStnCalc(QWidget* Parent) : QDialog(Parent)
     StnGrid->verticalHeader()->setDefaultSectionSize(StnGrid->fontMetrics().height() + 6);
     Sorter = new TSortGrid(StnGrid);
     StnGrid->installEventFilter(this);
+    StnGrid->viewport()->installEventFilter(this);
 
     // Delete acts on the grid only: inside a cell editor the key edits the text.
     Efface = new QAction(QStringLiteral("&Effacer"), StnGrid);
@@ -478,6 +480,7 @@ void TStnCalc::CurrentCellChanged(const QModelIndex& Cur)
         UpdateEnabling();
         return;
     }
+    SelectRowsAt(Cur.row());
     if (Cur.row() >= TStnGridModel::FirstResultRow) {
         StnGrid->selectionModel()->select(Cur,
                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -749,8 +752,20 @@ void TStnCalc::closeEvent(QCloseEvent* E)
     QDialog::closeEvent(E);
 }
 
+void TStnCalc::SelectRowsAt(int Row)
+{
+    // Result rows are chosen whole; the criteria rows cell by cell.
+    StnGrid->setSelectionBehavior(Row >= TStnGridModel::FirstResultRow ? QAbstractItemView::SelectRows
+                                                                         : QAbstractItemView::SelectItems);
+}
+
 bool TStnCalc::eventFilter(QObject* O, QEvent* E)
 {
+    // A click selects as the row under it wants, before the grid makes its selection.
+    if (O == StnGrid->viewport() && E->type() == QEvent::MouseButtonPress) {
+        const QModelIndex at = StnGrid->indexAt(static_cast<QMouseEvent*>(E)->position().toPoint());
+        if (at.isValid()) SelectRowsAt(at.row());
+    }
     // Leaving the grid from a criteria row shows the criteria as the task (a cell editor of the
     // grid taking the focus is not leaving it).
     if (O == StnGrid && E->type() == QEvent::FocusOut && !Running()) {

@@ -146,6 +146,7 @@ private:
     void NbVirChanged(int Value);
     void UpdateEnabling();
     void CurrentCellChanged(const QModelIndex& Cur);
+    void SelectRowsAt(int Row);
     void Poll();
     void Finish();
     void SetInputsEnabled(bool On);

@@ -479,6 +479,8 @@ bool TSwpEdit::eventFilter(QObject* W, QEvent* E)
         if (from >= 0 && i.isValid() && i.row() != from) {
             Grid->MoveRow(from, i.row());
             SwpGrid->setCurrentIndex(Grid->index(i.row(), scName));
+            // A new order is a change of the set: it is kept on OK and asked for on quitting.
+            Changed = 1;
             Reordered = 1;
             return true;
         }

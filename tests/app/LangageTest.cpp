@@ -8,6 +8,7 @@
 #include "platform/ProgramDir.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QWidgetAction>
 #include <gtest/gtest.h>
 
 namespace {
@@ -181,6 +183,35 @@ TEST(LangageTest, MainWindowTextsMatchItsControls)
     Language = 0;
     SetFrenchTexts();
     EXPECT_EQ(MainForm->OuvreTrj->text(), QStringLiteral("&Ouvrir trajectoire..."));
+    DestroyForms();
+    ModelDone();
+    QFile::remove(IniFileName());
+}
+
+TEST(LangageTest, EveryActionHasACaptionInBothLanguages)
+{
+    TLanguageGuard guard;
+    ModelDone();
+    Msg::SetHeadless(true);
+    CreateForms(QString());
+    for (int lang : {0, 1}) {
+        Language = lang;
+        SetFrenchTexts();
+        int seen = 0;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            for (QAction* a : top->findChildren<QAction*>()) {
+                // Separators and the toolbar's slots for plain widgets carry no text of their own.
+                if (a->isSeparator() || qobject_cast<QWidgetAction*>(a) ||
+                    a->objectName().startsWith(QLatin1String("_q_")))
+                    continue;
+                ++seen;
+                const QString caption = QString(a->text()).remove(u'&');
+                const QString where = top->objectName() + u'/' + a->objectName();
+                EXPECT_FALSE(caption.trimmed().isEmpty()) << where.toStdString() << " language " << lang;
+                EXPECT_NE(caption, a->objectName()) << where.toStdString() << " language " << lang;
+            }
+        EXPECT_GT(seen, 40);
+    }
     DestroyForms();
     ModelDone();
     QFile::remove(IniFileName());

@@ -328,3 +328,30 @@ TEST_F(CalcStnTest, DeleteKeyClearsACellButNotInsideAnEditor)
     QTest::keyClick(w->StnGrid, Qt::Key_Delete);
     EXPECT_EQ(Cell(0, 1), "");
 }
+
+TEST_F(CalcStnTest, ClickSelectsWholeResultRows)
+{
+    Fix(1, Swp->First);
+    Search();
+    ASSERT_GT(w->Grid->Rows.size(), 3u);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    QItemSelectionModel* sel = w->StnGrid->selectionModel();
+    const auto click = [&](int Row, int Col) {
+        const QModelIndex i = w->Grid->index(Row, Col);
+        w->StnGrid->scrollTo(i);
+        QTest::mouseClick(w->StnGrid->viewport(), Qt::LeftButton, {}, w->StnGrid->visualRect(i).center());
+        EXPECT_EQ(w->StnGrid->currentIndex(), i);
+    };
+    // A result row is taken whole wherever it is clicked, again after a criteria cell.
+    for (const auto& [row, col] : {std::pair{4, 2}, std::pair{1, 1}, std::pair{3, 5}}) {
+        SCOPED_TRACE(row);
+        click(row, col);
+        if (row >= TStnGridModel::FirstResultRow) {
+            EXPECT_TRUE(sel->isRowSelected(row, {}));
+            EXPECT_EQ(sel->selectedRows().size(), 1);
+        } else {
+            EXPECT_EQ(sel->selectedIndexes(), QModelIndexList{w->Grid->index(row, col)});
+        }
+    }
+}
