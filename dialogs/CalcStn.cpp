@@ -4,6 +4,7 @@
 #include "dialogs/InfoPrgs.h"
 #include "dialogs/SelSort.h"
 #include "dialogs/SortGrid.h"
+#include "dialogs/ToolWindow.h"
 #include "model/Calc.h"
 #include "model/ModelUi.h"
 #include "model/Options.h"
@@ -259,7 +260,7 @@ TStnCalc::TStnCalc(QWidget* Parent) : QDialog(Parent)
     setObjectName(QStringLiteral("StnCalc"));
     setWindowTitle(QStringLiteral("Recherche points de virage"));
     setModal(false);
-    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    MakeToolWindow(this);
     if (!StnCalc) StnCalc = this;
 
     NbVirEdit = NewSpin(this, "NbVirEdit", 2, 3, 1);
@@ -553,6 +554,7 @@ void TStnCalc::SortBtnClick()
 {
     if (Running()) return;
     if (!SortSel) SortSel = new TSortSel(this);
+    OwnSharedWindow(SortSel, this);
     SortSel->Grid = StnGrid;
     SortSel->InitCol = 1;
     if (SortSel->exec() == mrOk) StnCalcSortGrid(SortSel->SortCol, SortSel->Descending != 0);
@@ -686,6 +688,7 @@ void TStnCalc::CalcBtnClick()
     Grid->DistWidth = C.DistMax * f >= 9999.95 ? 7 : 6;
 
     if (!InfoPrgsForm) InfoPrgsForm = new TInfoPrgsForm(this);
+    OwnSharedWindow(InfoPrgsForm, this);
     InfoPrgsForm->TimeLbl->setVisible(fixedOrCyl == 0);
     InfoPrgsForm->ProgressBar->setVisible(fixedOrCyl == 0);
     InfoPrgsForm->FoundLbl->clear();

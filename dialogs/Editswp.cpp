@@ -1,5 +1,6 @@
 // The waypoint-set editor.
 #include "dialogs/Editswp.h"
+#include "dialogs/ToolWindow.h"
 
 #include "dialogs/Editwpt.h"
 #include "dialogs/SelSort.h"
@@ -371,7 +372,8 @@ void TSwpEdit::DelBtnClick()
 
 void TSwpEdit::SortBtnClick()
 {
-    if (!SortSel) return;
+    if (!SortSel) SortSel = new TSortSel(this);
+    OwnSharedWindow(SortSel, this);
     SortSel->Grid = SwpGrid;
     SortSel->InitCol = 1;
     if (SortSel->exec() != QDialog::Accepted) return;
