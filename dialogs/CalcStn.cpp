@@ -104,15 +104,8 @@ int32 RadiusOfText(const QString& Text)
 
 QString TStnGridModel::DistText(double Km, int Width)
 {
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, Km, std::chars_format::fixed, 1);
-    const int len = int(r.ptr - buf);
-    if (len >= Width) return QString::fromLatin1(buf, len);
-    char pad[64];
-    const int blanks = Width - len;
-    std::fill(pad, pad + blanks, ' ');
-    std::copy(buf, r.ptr, pad + blanks);
-    return QString::fromLatin1(pad, Width);
+    char buf[32];
+    return QString::fromLatin1(buf, DistChars(Km, Width, buf));
 }
 
 int TStnGridModel::rowCount(const QModelIndex& P) const
@@ -240,20 +233,56 @@ void TStnGridModel::AppendRows(const std::vector<std::vector<TStnRow>>& Batches)
     endInsertRows();
 }
 
+TStnSortSpec TStnGridModel::SortSpec(int Col, bool Descending) const
+{
+    TStnSortSpec s;
+    s.Descending = Descending;
+    s.DistWidth = DistWidth;
+    if (Col == DistCol() || Col == FaiCol()) {
+        s.Kind = Col == DistCol() ? TStnSortSpec::Dist : TStnSortSpec::Fai;
+        return s;
+    }
+    s.Kind = TStnSortSpec::Name;
+    s.Pos = Col - 1;
+    std::vector<QString> names(Wpts.size());
+    for (size_t i = 0; i < Wpts.size(); ++i)
+        if (Wpts[i]) names[i] = Wpts[i]->Name;
+    s.NameRank = NameRanks(names);
+    return s;
+}
+
 void TStnGridModel::SortRows(int Col, bool Descending)
 {
     if (Rows.size() < 2 || Col < 1 || Col >= columnCount()) return;
-    std::vector<QString> keys(Rows.size());
-    for (size_t i = 0; i < Rows.size(); ++i) keys[i] = Text(int(i) + FirstResultRow, Col);
-    const std::vector<uint32_t> order = SortedOrder(keys, Descending);
-    keys.clear();
     std::deque<TStnRow> sorted;
-    for (uint32_t i : order) sorted.push_back(Rows[i]);
-    Rows.swap(sorted);
+    const std::atomic<bool> never{false};
+    SortStnRows(Rows, SortSpec(Col, Descending), sorted, never);
+    SetSortedRows(sorted);
+}
+
+void TStnGridModel::SetSortedRows(std::deque<TStnRow>& Sorted)
+{
+    Rows.swap(Sorted);
     emit dataChanged(index(FirstResultRow, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
 // ---- Window --------------------------------------------------------------------------------
+
+// One sort of the result rows on a worker thread; the rows it reads are not changed meanwhile
+// (whatever would change them stops the sort first).
+struct TStnCalc::TSortJob
+{
+    std::atomic<bool> Abort{false};
+    std::atomic<bool> Done{false};
+    bool Ok = false;
+    std::deque<TStnRow> Out;
+    std::thread Thread;
+    ~TSortJob()
+    {
+        Abort = true;
+        if (Thread.joinable()) Thread.join();
+    }
+};
 
 TStnCalc::TStnCalc(QWidget* Parent) : QDialog(Parent)
 {
@@ -338,6 +367,9 @@ TStnCalc::TStnCalc(QWidget* Parent) : QDialog(Parent)
     fPoll = new QTimer(this);
     fPoll->setInterval(100);
     connect(fPoll, &QTimer::timeout, this, [this] { Poll(); });
+    fSortPoll = new QTimer(this);
+    fSortPoll->setInterval(10);
+    connect(fSortPoll, &QTimer::timeout, this, [this] { PollSort(); });
 
     connect(ExitBtn, &QPushButton::clicked, this, [this] { close(); });
     connect(DelBtn, &QPushButton::clicked, Efface, &QAction::trigger);
@@ -376,6 +408,7 @@ TStnCalc::TStnCalc(QWidget* Parent) : QDialog(Parent)
 
 TStnCalc::~TStnCalc()
 {
+    StopSort();
     Stop();
 }
 
@@ -440,6 +473,7 @@ void TStnCalc::StnCalcSetTitles()
 
 void TStnCalc::NbVirChanged(int Value)
 {
+    StopSort();
     const TQuiet quiet(fQuiet);
     const int oldFin = fLastN + 2;
     TWpt* savedWpt = Grid->CritWpt[oldFin];
@@ -563,13 +597,7 @@ void TStnCalc::SortBtnClick()
 void TStnCalc::StnCalcSortGrid(int Col, bool Descending)
 {
     StnCalcSetTitles();
-    if (Grid->Rows.size() >= 2) {
-        ShowStatus(MsgSorting);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        Grid->SortRows(Col, Descending);
-        QApplication::restoreOverrideCursor();
-        ShowStatus(QString());
-    }
+    RequestSort(Col, Descending);
     Grid->setHeaderData(Col, Qt::Horizontal, MarkSortTitle(Grid->Titles.value(Col), Descending),
                         Qt::DisplayRole);
 }
@@ -579,7 +607,72 @@ void TStnCalc::ApplySortMarkers()
     const QStringList titles = Grid->Titles;
     for (int c = 1; c < titles.size(); ++c) {
         const int m = SortMarkerOf(titles[c]);
-        if (m != 0) Grid->SortRows(c, m < 0);
+        if (m != 0) RequestSort(c, m < 0);
+    }
+}
+
+void TStnCalc::RequestSort(int Col, bool Descending)
+{
+    if (Grid->Rows.size() < 2 || Col < 1 || Col >= Grid->columnCount()) return;
+    // Sorts follow each other in the order asked (each one stable on the order before it).
+    if (fSort)
+        fSortQueue.emplace_back(Col, Descending);
+    else
+        StartSort(Col, Descending);
+}
+
+void TStnCalc::StartSort(int Col, bool Descending)
+{
+    SortBusy(true);
+    auto job = std::make_unique<TSortJob>();
+    TSortJob* j = job.get();
+    const std::deque<TStnRow>* rows = &Grid->Rows;
+    j->Thread = std::thread([j, rows, spec = Grid->SortSpec(Col, Descending)] {
+        j->Ok = SortStnRows(*rows, spec, j->Out, j->Abort);
+        j->Done = true;
+    });
+    fSort = std::move(job);
+    fSortPoll->start();
+}
+
+void TStnCalc::PollSort()
+{
+    if (!fSort) {
+        fSortPoll->stop();
+        return;
+    }
+    if (!fSort->Done.load()) return;
+    fSort->Thread.join();
+    if (fSort->Ok) Grid->SetSortedRows(fSort->Out);
+    fSort.reset(); // frees the rows in their old order
+    if (!fSortQueue.empty()) {
+        const auto [col, desc] = fSortQueue.front();
+        fSortQueue.pop_front();
+        StartSort(col, desc);
+        return;
+    }
+    fSortPoll->stop();
+    SortBusy(false);
+}
+
+void TStnCalc::StopSort()
+{
+    fSortQueue.clear();
+    fSort.reset();
+    fSortPoll->stop();
+    SortBusy(false);
+}
+
+void TStnCalc::SortBusy(bool On)
+{
+    if (On == fSortBusy) return;
+    fSortBusy = On;
+    if (On) {
+        ShowStatus(MsgSorting);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+        ShowStatus(QString());
     }
 }
 
@@ -613,6 +706,7 @@ void TStnCalc::ModelChanged()
     const TQuiet quiet(fQuiet);
     if (fGeneration == WptGeneration) return;
     fGeneration = WptGeneration;
+    StopSort();
     Stop();
     for (int c = 0; c < 8; ++c) {
         Grid->CritWpt[c] = nullptr;
@@ -630,6 +724,7 @@ void TStnCalc::CalcBtnClick()
 {
     ModelChanged();
     if (Running() || Grid->columnCount() > 8) return;
+    StopSort();
     {
         const TQuiet quiet(fQuiet);
         Grid->ClearResults();
