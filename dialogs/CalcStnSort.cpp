@@ -127,7 +127,7 @@ bool SortStnRows(const std::deque<TStnRow>& Rows, const TStnSortSpec& Spec, std:
             switch (Spec.Kind) {
             case TStnSortSpec::Name: {
                 const uint16 w = r.W[size_t(Spec.Pos)];
-                k = w + 1 < Spec.NameRank.size() ? Spec.NameRank[w] : Spec.NameRank.back();
+                k = size_t(w) + 1 < Spec.NameRank.size() ? Spec.NameRank[w] : Spec.NameRank.back();
                 break;
             }
             case TStnSortSpec::Dist:

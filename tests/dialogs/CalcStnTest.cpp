@@ -370,9 +370,8 @@ TEST_F(CalcStnTest, SortRunsBesideTheWindowAndStopsForNewRows)
             r.Total = 100 + (x >> 8) % 400000 / 1000.0;
             for (int k = 0; k < 4; ++k) r.W[size_t(k)] = uint16((x >> (k * 7)) % w->Grid->Wpts.size());
         }
-        w->Grid->beginResetModel();
-        w->Grid->Rows = rows;
-        w->Grid->endResetModel();
+        w->Grid->ClearResults();
+        w->Grid->AppendRows({std::vector<TStnRow>(rows.begin(), rows.end())});
         return rows;
     };
     const std::deque<TStnRow> rows = fill();

@@ -279,7 +279,7 @@ TEST_F(EditTrnTest, RadiiCoupleOnlyCommittedNumbers)
         ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
         f.DefaultBox->click();
         f.TurnType->setCurrentIndex(1);
-        f.Radius1->setValue(1000);
+        f.Radius1->setValue(10000);
         f.Radius2->setValue(c.outerBefore);
         f.Radius1->setFocus();
         ASSERT_TRUE(f.Radius1->hasFocus());
@@ -290,7 +290,7 @@ TEST_F(EditTrnTest, RadiiCoupleOnlyCommittedNumbers)
         }
         EXPECT_EQ(f.Radius1->text(), c.typed);
         if (c.how == 0) QTest::keyClick(f.Radius1, Qt::Key_Return);
-        if (c.how == 1) f.Angle1->setFocus();
+        if (c.how == 1) f.NameEdit->setFocus();
         if (c.how == 2) f.OKBtnClick();
         EXPECT_EQ(f.Radius1->value(), QByteArray(c.typed).toInt());
         EXPECT_EQ(f.Radius2->value(), c.outerAfter);
