@@ -4,6 +4,7 @@
 #include "dialogs/InfoPrgs.h"
 #include "dialogs/SelSort.h"
 #include "dialogs/SortGrid.h"
+#include "dialogs/ToolWindow.h"
 #include "model/Calc.h"
 #include "model/ModelUi.h"
 #include "model/Options.h"
@@ -17,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -102,15 +104,8 @@ int32 RadiusOfText(const QString& Text)
 
 QString TStnGridModel::DistText(double Km, int Width)
 {
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, Km, std::chars_format::fixed, 1);
-    const int len = int(r.ptr - buf);
-    if (len >= Width) return QString::fromLatin1(buf, len);
-    char pad[64];
-    const int blanks = Width - len;
-    std::fill(pad, pad + blanks, ' ');
-    std::copy(buf, r.ptr, pad + blanks);
-    return QString::fromLatin1(pad, Width);
+    char buf[32];
+    return QString::fromLatin1(buf, DistChars(Km, Width, buf));
 }
 
 int TStnGridModel::rowCount(const QModelIndex& P) const
@@ -238,27 +233,63 @@ void TStnGridModel::AppendRows(const std::vector<std::vector<TStnRow>>& Batches)
     endInsertRows();
 }
 
+TStnSortSpec TStnGridModel::SortSpec(int Col, bool Descending) const
+{
+    TStnSortSpec s;
+    s.Descending = Descending;
+    s.DistWidth = DistWidth;
+    if (Col == DistCol() || Col == FaiCol()) {
+        s.Kind = Col == DistCol() ? TStnSortSpec::Dist : TStnSortSpec::Fai;
+        return s;
+    }
+    s.Kind = TStnSortSpec::Name;
+    s.Pos = Col - 1;
+    std::vector<QString> names(Wpts.size());
+    for (size_t i = 0; i < Wpts.size(); ++i)
+        if (Wpts[i]) names[i] = Wpts[i]->Name;
+    s.NameRank = NameRanks(names);
+    return s;
+}
+
 void TStnGridModel::SortRows(int Col, bool Descending)
 {
     if (Rows.size() < 2 || Col < 1 || Col >= columnCount()) return;
-    std::vector<QString> keys(Rows.size());
-    for (size_t i = 0; i < Rows.size(); ++i) keys[i] = Text(int(i) + FirstResultRow, Col);
-    const std::vector<uint32_t> order = SortedOrder(keys, Descending);
-    keys.clear();
     std::deque<TStnRow> sorted;
-    for (uint32_t i : order) sorted.push_back(Rows[i]);
-    Rows.swap(sorted);
+    const std::atomic<bool> never{false};
+    SortStnRows(Rows, SortSpec(Col, Descending), sorted, never);
+    SetSortedRows(sorted);
+}
+
+void TStnGridModel::SetSortedRows(std::deque<TStnRow>& Sorted)
+{
+    Rows.swap(Sorted);
     emit dataChanged(index(FirstResultRow, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
 // ---- Window --------------------------------------------------------------------------------
+
+// One sort of the result rows on a worker thread; the rows it reads are not changed meanwhile
+// (whatever would change them stops the sort first).
+struct TStnCalc::TSortJob
+{
+    std::atomic<bool> Abort{false};
+    std::atomic<bool> Done{false};
+    bool Ok = false;
+    std::deque<TStnRow> Out;
+    std::thread Thread;
+    ~TSortJob()
+    {
+        Abort = true;
+        if (Thread.joinable()) Thread.join();
+    }
+};
 
 TStnCalc::TStnCalc(QWidget* Parent) : QDialog(Parent)
 {
     setObjectName(QStringLiteral("StnCalc"));
     setWindowTitle(QStringLiteral("Recherche points de virage"));
     setModal(false);
-    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    MakeToolWindow(this);
     if (!StnCalc) StnCalc = this;
 
     NbVirEdit = NewSpin(this, "NbVirEdit", 2, 3, 1);
@@ -299,6 +330,7 @@ TStnCalc::TStnCalc(QWidget* Parent) : QDialog(Parent)
     StnGrid->verticalHeader()->setDefaultSectionSize(StnGrid->fontMetrics().height() + 6);
     Sorter = new TSortGrid(StnGrid);
     StnGrid->installEventFilter(this);
+    StnGrid->viewport()->installEventFilter(this);
 
     // Delete acts on the grid only: inside a cell editor the key edits the text.
     Efface = new QAction(QStringLiteral("&Effacer"), StnGrid);
@@ -335,6 +367,9 @@ TStnCalc::TStnCalc(QWidget* Parent) : QDialog(Parent)
     fPoll = new QTimer(this);
     fPoll->setInterval(100);
     connect(fPoll, &QTimer::timeout, this, [this] { Poll(); });
+    fSortPoll = new QTimer(this);
+    fSortPoll->setInterval(10);
+    connect(fSortPoll, &QTimer::timeout, this, [this] { PollSort(); });
 
     connect(ExitBtn, &QPushButton::clicked, this, [this] { close(); });
     connect(DelBtn, &QPushButton::clicked, Efface, &QAction::trigger);
@@ -373,6 +408,7 @@ TStnCalc::TStnCalc(QWidget* Parent) : QDialog(Parent)
 
 TStnCalc::~TStnCalc()
 {
+    StopSort();
     Stop();
 }
 
@@ -437,6 +473,7 @@ void TStnCalc::StnCalcSetTitles()
 
 void TStnCalc::NbVirChanged(int Value)
 {
+    StopSort();
     const TQuiet quiet(fQuiet);
     const int oldFin = fLastN + 2;
     TWpt* savedWpt = Grid->CritWpt[oldFin];
@@ -478,6 +515,7 @@ void TStnCalc::CurrentCellChanged(const QModelIndex& Cur)
         UpdateEnabling();
         return;
     }
+    SelectRowsAt(Cur.row());
     if (Cur.row() >= TStnGridModel::FirstResultRow) {
         StnGrid->selectionModel()->select(Cur,
                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -550,6 +588,7 @@ void TStnCalc::SortBtnClick()
 {
     if (Running()) return;
     if (!SortSel) SortSel = new TSortSel(this);
+    OwnSharedWindow(SortSel, this);
     SortSel->Grid = StnGrid;
     SortSel->InitCol = 1;
     if (SortSel->exec() == mrOk) StnCalcSortGrid(SortSel->SortCol, SortSel->Descending != 0);
@@ -558,13 +597,7 @@ void TStnCalc::SortBtnClick()
 void TStnCalc::StnCalcSortGrid(int Col, bool Descending)
 {
     StnCalcSetTitles();
-    if (Grid->Rows.size() >= 2) {
-        ShowStatus(MsgSorting);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        Grid->SortRows(Col, Descending);
-        QApplication::restoreOverrideCursor();
-        ShowStatus(QString());
-    }
+    RequestSort(Col, Descending);
     Grid->setHeaderData(Col, Qt::Horizontal, MarkSortTitle(Grid->Titles.value(Col), Descending),
                         Qt::DisplayRole);
 }
@@ -574,7 +607,72 @@ void TStnCalc::ApplySortMarkers()
     const QStringList titles = Grid->Titles;
     for (int c = 1; c < titles.size(); ++c) {
         const int m = SortMarkerOf(titles[c]);
-        if (m != 0) Grid->SortRows(c, m < 0);
+        if (m != 0) RequestSort(c, m < 0);
+    }
+}
+
+void TStnCalc::RequestSort(int Col, bool Descending)
+{
+    if (Grid->Rows.size() < 2 || Col < 1 || Col >= Grid->columnCount()) return;
+    // Sorts follow each other in the order asked (each one stable on the order before it).
+    if (fSort)
+        fSortQueue.emplace_back(Col, Descending);
+    else
+        StartSort(Col, Descending);
+}
+
+void TStnCalc::StartSort(int Col, bool Descending)
+{
+    SortBusy(true);
+    auto job = std::make_unique<TSortJob>();
+    TSortJob* j = job.get();
+    const std::deque<TStnRow>* rows = &Grid->Rows;
+    j->Thread = std::thread([j, rows, spec = Grid->SortSpec(Col, Descending)] {
+        j->Ok = SortStnRows(*rows, spec, j->Out, j->Abort);
+        j->Done = true;
+    });
+    fSort = std::move(job);
+    fSortPoll->start();
+}
+
+void TStnCalc::PollSort()
+{
+    if (!fSort) {
+        fSortPoll->stop();
+        return;
+    }
+    if (!fSort->Done.load()) return;
+    fSort->Thread.join();
+    if (fSort->Ok) Grid->SetSortedRows(fSort->Out);
+    fSort.reset(); // frees the rows in their old order
+    if (!fSortQueue.empty()) {
+        const auto [col, desc] = fSortQueue.front();
+        fSortQueue.pop_front();
+        StartSort(col, desc);
+        return;
+    }
+    fSortPoll->stop();
+    SortBusy(false);
+}
+
+void TStnCalc::StopSort()
+{
+    fSortQueue.clear();
+    fSort.reset();
+    fSortPoll->stop();
+    SortBusy(false);
+}
+
+void TStnCalc::SortBusy(bool On)
+{
+    if (On == fSortBusy) return;
+    fSortBusy = On;
+    if (On) {
+        ShowStatus(MsgSorting);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+        ShowStatus(QString());
     }
 }
 
@@ -608,6 +706,7 @@ void TStnCalc::ModelChanged()
     const TQuiet quiet(fQuiet);
     if (fGeneration == WptGeneration) return;
     fGeneration = WptGeneration;
+    StopSort();
     Stop();
     for (int c = 0; c < 8; ++c) {
         Grid->CritWpt[c] = nullptr;
@@ -625,6 +724,7 @@ void TStnCalc::CalcBtnClick()
 {
     ModelChanged();
     if (Running() || Grid->columnCount() > 8) return;
+    StopSort();
     {
         const TQuiet quiet(fQuiet);
         Grid->ClearResults();
@@ -683,6 +783,7 @@ void TStnCalc::CalcBtnClick()
     Grid->DistWidth = C.DistMax * f >= 9999.95 ? 7 : 6;
 
     if (!InfoPrgsForm) InfoPrgsForm = new TInfoPrgsForm(this);
+    OwnSharedWindow(InfoPrgsForm, this);
     InfoPrgsForm->TimeLbl->setVisible(fixedOrCyl == 0);
     InfoPrgsForm->ProgressBar->setVisible(fixedOrCyl == 0);
     InfoPrgsForm->FoundLbl->clear();
@@ -749,8 +850,20 @@ void TStnCalc::closeEvent(QCloseEvent* E)
     QDialog::closeEvent(E);
 }
 
+void TStnCalc::SelectRowsAt(int Row)
+{
+    // Result rows are chosen whole; the criteria rows cell by cell.
+    StnGrid->setSelectionBehavior(Row >= TStnGridModel::FirstResultRow ? QAbstractItemView::SelectRows
+                                                                         : QAbstractItemView::SelectItems);
+}
+
 bool TStnCalc::eventFilter(QObject* O, QEvent* E)
 {
+    // A click selects as the row under it wants, before the grid makes its selection.
+    if (O == StnGrid->viewport() && E->type() == QEvent::MouseButtonPress) {
+        const QModelIndex at = StnGrid->indexAt(static_cast<QMouseEvent*>(E)->position().toPoint());
+        if (at.isValid()) SelectRowsAt(at.row());
+    }
     // Leaving the grid from a criteria row shows the criteria as the task (a cell editor of the
     // grid taking the focus is not leaving it).
     if (O == StnGrid && E->type() == QEvent::FocusOut && !Running()) {

@@ -7,6 +7,7 @@
 // 2.. the circuits found. Columns: 0 row titles and running numbers, 1 start, 2..N+1 the
 // intermediate points, N+2 finish, then "Dist" and "FAI" (km, whatever the display unit).
 #include "dialogs/CalcStnEngine.h"
+#include "dialogs/CalcStnSort.h"
 #include "model/Define.h"
 
 #include <QAbstractTableModel>
@@ -64,8 +65,12 @@ public:
     void AppendRows(const std::vector<std::vector<TStnRow>>& Batches);
     // Rebuilds the titles (no sort marker).
     void SetTitles();
-    // Sorts the result rows by the column's text (stable, ordinal).
+    // Sorts the result rows by the column's text (stable, ordinal) at once.
     void SortRows(int Col, bool Descending);
+    // What sorting by the column needs, taken from the model (for a sort on another thread).
+    TStnSortSpec SortSpec(int Col, bool Descending) const;
+    // Takes rows sorted elsewhere (Sorted receives the old rows).
+    void SetSortedRows(std::deque<TStnRow>& Sorted);
 };
 
 // The integer at the start of a radius text up to its first blank; 0 when it is none.
@@ -129,6 +134,8 @@ public:
     void CalcBtnClick();
     void Stop();
     bool Running() const { return fEngine != nullptr; }
+    // A sort of the result rows runs on a worker thread (the window goes on answering).
+    bool Sorting() const { return fSort != nullptr; }
     void DefiniExecute();
     void EffaceExecute();
     void SortBtnClick();
@@ -146,10 +153,16 @@ private:
     void NbVirChanged(int Value);
     void UpdateEnabling();
     void CurrentCellChanged(const QModelIndex& Cur);
+    void SelectRowsAt(int Row);
     void Poll();
     void Finish();
     void SetInputsEnabled(bool On);
     void ApplySortMarkers();
+    void RequestSort(int Col, bool Descending);
+    void StartSort(int Col, bool Descending);
+    void PollSort();
+    void StopSort();
+    void SortBusy(bool On);
 
     std::unique_ptr<TStnCalcEngine> fEngine;
     std::thread fThread;
@@ -157,6 +170,11 @@ private:
     uint64_t fGeneration = 0;
     int fLastN = 2;
     int fQuiet = 0;
+    struct TSortJob;
+    std::unique_ptr<TSortJob> fSort;
+    std::deque<std::pair<int, bool>> fSortQueue; // sorts asked for while one runs
+    QTimer* fSortPoll = nullptr;
+    bool fSortBusy = false;
 };
 
 extern QPointer<TStnCalc> StnCalc;

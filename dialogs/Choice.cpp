@@ -1,5 +1,6 @@
 // The choice window.
 #include "dialogs/Choice.h"
+#include "dialogs/ToolWindow.h"
 
 #include "model/Define.h"
 #include "platform/Msg.h"
@@ -94,6 +95,7 @@ TFlightChoice ChooseFlights(const QString& FileName, const QStringList& Flights)
         own = std::make_unique<TChoiceForm>();
         form = own.get();
     }
+    OwnSharedWindow(form, MessageOwner());
     form->ListBox->clear();
     form->ListBox->addItems(Flights);
     form->setWindowTitle(FlightChoiceCaption(FileName));

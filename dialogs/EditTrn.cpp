@@ -54,6 +54,9 @@ QSpinBox* Spin(QWidget* Parent, const char* Name, int Max, int Step)
     auto* s = Named(Parent, Name, new QSpinBox(Parent));
     s->setRange(0, Max);
     s->setSingleStep(Step);
+    // The edits are coupled (one radius cuts the other): a number being typed is no value yet,
+    // only a committed one (Enter, leaving the edit, a step, OK) is.
+    s->setKeyboardTracking(false);
     return s;
 }
 
@@ -234,7 +237,8 @@ TTrnEdit::TTrnEdit(QWidget* Parent) : QDialog(Parent)
     for (const auto& [box, which] : spins) {
         const TSectEdit w = which;
         connect(box, &QSpinBox::valueChanged, this, [this, w] { SpinChange(w); });
-        box->installEventFilter(this);
+        // Emitted after the typed text became the value, when the edit is left or on Enter.
+        connect(box, &QSpinBox::editingFinished, this, [this, w] { SpinExit(w); });
     }
 }
 
@@ -251,14 +255,6 @@ QSpinBox* TTrnEdit::SpinOf(TSectEdit Which) const
         return Angle2;
     }
     return Radius1;
-}
-
-bool TTrnEdit::eventFilter(QObject* O, QEvent* E)
-{
-    if (E->type() == QEvent::FocusOut)
-        for (TSectEdit w : {TSectEdit::Radius1, TSectEdit::Radius2, TSectEdit::Angle1, TSectEdit::Angle2})
-            if (O == SpinOf(w)) SpinExit(w);
-    return QDialog::eventFilter(O, E);
 }
 
 void TTrnEdit::showEvent(QShowEvent* E)
@@ -481,6 +477,13 @@ TTrnEditTexts TTrnEdit::Texts() const
 
 void TTrnEdit::OKBtnClick()
 {
+    // A number still being typed counts, coupled as when its edit is left.
+    for (TSectEdit w : {TSectEdit::Radius1, TSectEdit::Radius2, TSectEdit::Angle1, TSectEdit::Angle2}) {
+        QSpinBox* s = SpinOf(w);
+        if (!s->hasFocus()) continue;
+        s->interpretText();
+        SpinExit(w);
+    }
     const bool create = CreateMode == 1;
     if (!Stn || (create ? !(Trj && Trj->CurRec) : !Stn->SelTrn)) {
         reject();

@@ -110,7 +110,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* E) override;
-    bool eventFilter(QObject* O, QEvent* E) override;
 
 private:
     void LoadPreset();

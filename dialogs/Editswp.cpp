@@ -1,5 +1,6 @@
 // The waypoint-set editor.
 #include "dialogs/Editswp.h"
+#include "dialogs/ToolWindow.h"
 
 #include "dialogs/Editwpt.h"
 #include "dialogs/SelSort.h"
@@ -371,7 +372,8 @@ void TSwpEdit::DelBtnClick()
 
 void TSwpEdit::SortBtnClick()
 {
-    if (!SortSel) return;
+    if (!SortSel) SortSel = new TSortSel(this);
+    OwnSharedWindow(SortSel, this);
     SortSel->Grid = SwpGrid;
     SortSel->InitCol = 1;
     if (SortSel->exec() != QDialog::Accepted) return;
@@ -479,6 +481,8 @@ bool TSwpEdit::eventFilter(QObject* W, QEvent* E)
         if (from >= 0 && i.isValid() && i.row() != from) {
             Grid->MoveRow(from, i.row());
             SwpGrid->setCurrentIndex(Grid->index(i.row(), scName));
+            // A new order is a change of the set: it is kept on OK and asked for on quitting.
+            Changed = 1;
             Reordered = 1;
             return true;
         }

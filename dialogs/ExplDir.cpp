@@ -1,5 +1,6 @@
 // The flight-file explorer window.
 #include "dialogs/ExplDir.h"
+#include "dialogs/ToolWindow.h"
 
 #include "dialogs/SelSort.h"
 #include "dialogs/SortGrid.h"
@@ -51,7 +52,6 @@ QPushButton* Button(QWidget* Parent, QLayout* L, const char* Name)
 TDirExplor::TDirExplor(QWidget* Parent) : QDialog(Parent)
 {
     setObjectName(QStringLiteral("DirExplor"));
-    setWindowFlag(Qt::WindowStaysOnTopHint);
     resize(760, 480);
 
     auto* main = new QVBoxLayout(this);
@@ -393,7 +393,8 @@ void TDirExplor::SortAndMark(int Col, bool Descending)
 
 void TDirExplor::SortBtnClick()
 {
-    if (!SortSel) return;
+    if (!SortSel) SortSel = new TSortSel(this);
+    OwnSharedWindow(SortSel, this);
     SortSel->Grid = ExpGrid;
     SortSel->InitCol = 1;
     if (SortSel->exec() != QDialog::Accepted) return;

@@ -1,5 +1,6 @@
 // The message window.
 #include "dialogs/Info.h"
+#include "dialogs/ToolWindow.h"
 
 #include "dialogs/Input.h"
 #include "model/Define.h"
@@ -185,7 +186,10 @@ void TInfoForm::reject()
 
 int ShowMessageWindow(const QString& Text, TMsgType Type, int Buttons, const QString& Caption)
 {
-    TInfoForm form;
+    // Above the window that asks, whatever that window's own place.
+    QWidget* owner = MessageOwner();
+    TInfoForm form(owner);
+    if (owner) form.setWindowFlag(Qt::WindowStaysOnTopHint, false);
     form.SetMessage(Text, Type, Buttons, Caption);
     const int r = form.exec();
     return r == 0 ? form.CancelResult() : r;

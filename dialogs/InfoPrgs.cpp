@@ -28,7 +28,8 @@ TInfoPrgsForm::TInfoPrgsForm(QWidget* Parent) : QDialog(Parent)
 {
     setObjectName(QStringLiteral("InfoPrgsForm"));
     setWindowTitle(QStringLiteral("Calcul en cours..."));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
+    // Above the window that shows it (its parent), not above every window.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     TimeLbl = new QLabel(this);
     TimeLbl->setObjectName(QStringLiteral("TimeLbl"));
     TimeLbl->setAlignment(Qt::AlignCenter);

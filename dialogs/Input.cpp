@@ -1,5 +1,6 @@
 // The one-value input window.
 #include "dialogs/Input.h"
+#include "dialogs/ToolWindow.h"
 
 #include "dialogs/Info.h"
 #include "model/Define.h"
@@ -74,7 +75,7 @@ void TInputForm::FormActivate()
 
 bool InputWindowQuery(const QString& Caption, const QString& Prompt, QString& Value)
 {
-    TInputForm form;
+    TInputForm form(MessageOwner());
     form.setWindowTitle(Caption);
     form.Memo->setPlainText(MsgLines(Prompt));
     form.Edit->setText(Value);
@@ -86,7 +87,7 @@ bool InputWindowQuery(const QString& Caption, const QString& Prompt, QString& Va
 
 bool InputWindowNumber(const QString& Caption, const QString& Prompt, int& Value)
 {
-    TInputForm form;
+    TInputForm form(MessageOwner());
     form.setWindowTitle(Caption);
     form.Memo->setPlainText(MsgLines(Prompt));
     form.Edit->hide();

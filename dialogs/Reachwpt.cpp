@@ -68,7 +68,7 @@ QString ReachWptStatus(const TWpt& W)
     return W.Comment.isEmpty() ? W.Name : W.Name + QStringLiteral("  -  ") + W.Comment;
 }
 
-TReachWptForm::TReachWptForm(QWidget* Parent) : QDialog(Parent, Qt::Dialog | Qt::WindowStaysOnTopHint)
+TReachWptForm::TReachWptForm(QWidget* Parent) : QDialog(Parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("ReachWptForm"));
     setModal(true);

@@ -26,7 +26,7 @@ bool TrjHoldsRec(const TTrj& T, const TRec* R)
     return false;
 }
 
-TTrjSel::TTrjSel(QWidget* Parent) : QDialog(Parent, Qt::Dialog | Qt::WindowStaysOnTopHint)
+TTrjSel::TTrjSel(QWidget* Parent) : QDialog(Parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("TrjSel"));
     setModal(false);

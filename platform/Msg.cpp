@@ -106,7 +106,10 @@ bool HaveWidgets()
 int BoxHandler(const QString& text, TMsgType type, int buttons, const QString& caption)
 {
     const int language = State().language;
-    QMessageBox box;
+    // Above the window that asks: the topmost modal window, else the active one.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner) owner = QApplication::activeWindow();
+    QMessageBox box(owner);
     box.setWindowTitle(caption.isEmpty() ? DefaultCaption(type, language) : caption);
     box.setText(Lines(text));
     switch (type) {
@@ -143,7 +146,9 @@ int BoxHandler(const QString& text, TMsgType type, int buttons, const QString& c
 bool InputDialogHandler(const QString& caption, const QString& prompt, QString& value)
 {
     const bool en = State().language == 1;
-    QInputDialog dlg;
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner) owner = QApplication::activeWindow();
+    QInputDialog dlg(owner);
     dlg.setInputMode(QInputDialog::TextInput);
     dlg.setWindowTitle(caption);
     dlg.setLabelText(Lines(prompt));

@@ -8,6 +8,7 @@
 #include "platform/ProgramDir.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -18,7 +19,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QWidgetAction>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -181,6 +184,42 @@ TEST(LangageTest, MainWindowTextsMatchItsControls)
     Language = 0;
     SetFrenchTexts();
     EXPECT_EQ(MainForm->OuvreTrj->text(), QStringLiteral("&Ouvrir trajectoire..."));
+    DestroyForms();
+    ModelDone();
+    QFile::remove(IniFileName());
+}
+
+TEST(LangageTest, EveryActionHasACaptionInBothLanguages)
+{
+    // The program's actions (named ones) and every entry of every menu, in both languages: a
+    // caption is never empty, and never the action's name in both languages (a name that is
+    // also a word of one language, as "Quitter" or "Refresh", is fine in that one).
+    TLanguageGuard guard;
+    ModelDone();
+    Msg::SetHeadless(true);
+    CreateForms(QString());
+    std::map<QAction*, std::pair<QString, QString>> seen; // action: where, caption of each language
+    for (int lang : {0, 1}) {
+        Language = lang;
+        SetFrenchTexts();
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            QList<QAction*> actions;
+            for (QAction* a : top->findChildren<QAction*>())
+                if (!a->objectName().isEmpty()) actions << a;
+            for (QMenu* m : top->findChildren<QMenu*>()) actions << m->actions();
+            for (QAction* a : actions) {
+                if (a->isSeparator() || qobject_cast<QWidgetAction*>(a)) continue;
+                const QString where = top->objectName() + u'/' + a->objectName() + u' ' + a->text();
+                EXPECT_FALSE(QString(a->text()).remove(u'&').trimmed().isEmpty())
+                    << where.toStdString() << " language " << lang;
+                auto& s = seen[a];
+                s.first = where;
+                if (a->text() != a->objectName()) s.second += QString::number(lang);
+            }
+        }
+    }
+    EXPECT_GT(seen.size(), 40u);
+    for (const auto& [a, s] : seen) EXPECT_FALSE(s.second.isEmpty()) << s.first.toStdString();
     DestroyForms();
     ModelDone();
     QFile::remove(IniFileName());

@@ -67,7 +67,7 @@ protected:
     void Search()
     {
         w->CalcBtnClick();
-        ASSERT_TRUE(WaitFor([&] { return !w->Running(); }, 60000));
+        ASSERT_TRUE(WaitFor([&] { return !w->Running() && !w->Sorting(); }, 60000));
     }
 
     Ui ui;
@@ -169,11 +169,13 @@ TEST_F(CalcStnTest, SearchSelectAndSort)
 
     // Sort by distance, then descending by the first point's name.
     w->StnCalcSortGrid(5, false);
+    ASSERT_TRUE(WaitFor([&] { return !w->Sorting(); }, 10000));
     EXPECT_EQ(w->Grid->Titles[5], "<Dist");
     for (size_t r = 3; r < found + 2; ++r) {
         ASSERT_LE(Cell(int(r) - 1, 5), Cell(int(r), 5));
     }
     w->StnCalcSortGrid(2, true);
+    ASSERT_TRUE(WaitFor([&] { return !w->Sorting(); }, 10000));
     EXPECT_EQ(w->Grid->Titles[5], "Dist");
     EXPECT_EQ(w->Grid->Titles[2], ">Point 1");
     for (size_t r = 3; r < found + 2; ++r) {
@@ -327,4 +329,71 @@ TEST_F(CalcStnTest, DeleteKeyClearsACellButNotInsideAnEditor)
     w->StnGrid->setFocus();
     QTest::keyClick(w->StnGrid, Qt::Key_Delete);
     EXPECT_EQ(Cell(0, 1), "");
+}
+
+TEST_F(CalcStnTest, ClickSelectsWholeResultRows)
+{
+    Fix(1, Swp->First);
+    Search();
+    ASSERT_GT(w->Grid->Rows.size(), 3u);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    QItemSelectionModel* sel = w->StnGrid->selectionModel();
+    const auto click = [&](int Row, int Col) {
+        const QModelIndex i = w->Grid->index(Row, Col);
+        w->StnGrid->scrollTo(i);
+        QTest::mouseClick(w->StnGrid->viewport(), Qt::LeftButton, {}, w->StnGrid->visualRect(i).center());
+        EXPECT_EQ(w->StnGrid->currentIndex(), i);
+    };
+    // A result row is taken whole wherever it is clicked, again after a criteria cell.
+    for (const auto& [row, col] : {std::pair{4, 2}, std::pair{1, 1}, std::pair{3, 5}}) {
+        SCOPED_TRACE(row);
+        click(row, col);
+        if (row >= TStnGridModel::FirstResultRow) {
+            EXPECT_TRUE(sel->isRowSelected(row, {}));
+            EXPECT_EQ(sel->selectedRows().size(), 1);
+        } else {
+            EXPECT_EQ(sel->selectedIndexes(), QModelIndexList{w->Grid->index(row, col)});
+        }
+    }
+}
+
+TEST_F(CalcStnTest, SortRunsBesideTheWindowAndStopsForNewRows)
+{
+    // A million rows as a search leaves them; the window answers while they are sorted.
+    for (TWpt* p = Swp->First; p; p = p->Next) w->Grid->Wpts.push_back(p);
+    const auto fill = [&] {
+        std::deque<TStnRow> rows(1000000);
+        uint32_t x = 99;
+        for (TStnRow& r : rows) {
+            x = x * 1664525u + 1013904223u;
+            r.Total = 100 + (x >> 8) % 400000 / 1000.0;
+            for (int k = 0; k < 4; ++k) r.W[size_t(k)] = uint16((x >> (k * 7)) % w->Grid->Wpts.size());
+        }
+        w->Grid->ClearResults();
+        w->Grid->AppendRows({std::vector<TStnRow>(rows.begin(), rows.end())});
+        return rows;
+    };
+    const std::deque<TStnRow> rows = fill();
+    TStnGridModel want;
+    want.N = 2;
+    want.Wpts = w->Grid->Wpts;
+    want.Rows = rows;
+    want.SortRows(2, true);
+
+    w->StnCalcSortGrid(2, true);
+    EXPECT_TRUE(w->Sorting()); // the call returned at once
+    EXPECT_EQ(w->Grid->Titles[2], ">Point 1");
+    ASSERT_TRUE(WaitFor([&] { return !w->Sorting(); }, 20000));
+    EXPECT_TRUE(w->Grid->Rows == want.Rows);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // A new point count drops the rows: the sort under way stops first.
+    fill();
+    w->StnCalcSortGrid(5, false);
+    ASSERT_TRUE(w->Sorting());
+    w->NbVirEdit->setValue(3);
+    EXPECT_FALSE(w->Sorting());
+    EXPECT_TRUE(w->Grid->Rows.empty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

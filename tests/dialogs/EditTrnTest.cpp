@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QSpinBox>
+#include <QTest>
 
 namespace {
 
@@ -251,6 +252,53 @@ TEST_F(EditTrnTest, OwnSectorAndDefaults)
     g.DefaultBox->click();
     g.OKBtnClick();
     EXPECT_EQ(t->Sect, TSect{});
+}
+
+TEST_F(EditTrnTest, RadiiCoupleOnlyCommittedNumbers)
+{
+    SmallTrace();
+    AddPoint("S", 4500000);
+    TTrn* t = AddPoint("T", 4510000);
+    AddPoint("F", 4520000);
+    Stn->SelTrn = t;
+    // Typed one key at a time, a partial number cuts nothing; each way of committing it couples
+    // (concentric circles of a turn: the ring at most ten times the inner radius).
+    const struct
+    {
+        const char* typed;
+        int outerBefore;
+        int outerAfter;
+        int how; // 0 Enter (the default button then closes), 1 leaving the edit, 2 OK
+    } cases[] = {{"1500", 20000, 15000, 0}, {"5000", 60000, 50000, 1}, {"3000", 40000, 30000, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        t->Sect = TSect{};
+        TTrnEdit f;
+        f.show();
+        f.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        f.DefaultBox->click();
+        f.TurnType->setCurrentIndex(1);
+        f.Radius1->setValue(10000);
+        f.Radius2->setValue(c.outerBefore);
+        f.Radius1->setFocus();
+        ASSERT_TRUE(f.Radius1->hasFocus());
+        f.Radius1->selectAll();
+        for (const char* k = c.typed; *k; ++k) {
+            QTest::keyClick(f.Radius1, *k);
+            EXPECT_EQ(f.Radius2->value(), c.outerBefore) << "after " << *k;
+        }
+        EXPECT_EQ(f.Radius1->text(), c.typed);
+        if (c.how == 0) QTest::keyClick(f.Radius1, Qt::Key_Return);
+        if (c.how == 1) f.NameEdit->setFocus();
+        if (c.how == 2) f.OKBtnClick();
+        EXPECT_EQ(f.Radius1->value(), QByteArray(c.typed).toInt());
+        EXPECT_EQ(f.Radius2->value(), c.outerAfter);
+        if (c.how == 1) f.OKBtnClick();
+        EXPECT_EQ(f.result(), QDialog::Accepted);
+        EXPECT_EQ(t->Sect.Rayon_Int, QByteArray(c.typed).toInt());
+        EXPECT_EQ(t->Sect.Rayon_Ext, c.outerAfter);
+    }
 }
 
 TEST_F(EditTrnTest, ExtendedToggling)

@@ -333,3 +333,24 @@ TEST_F(WptWindows, ReachByPrefix)
     f.OKBtnClick(); // two equal names: the later one
     EXPECT_EQ(Swp->SelWpt, Swp->Last);
 }
+
+TEST_F(WptWindows, GridRowDraggedMarksTheSetModified)
+{
+    ASSERT_TRUE(OpenSwpFile(Data + QStringLiteral("waypoints/euregio9.dat")));
+    Swp->Modified = false;
+    const QString first = Swp->First->Name, second = Swp->First->Next->Name;
+    TSwpEdit f;
+    f.resize(900, 500);
+    f.MarkedOnly = 0;
+    f.show();
+    QTest::mousePress(f.SwpGrid->viewport(), Qt::LeftButton, {}, CellCentre(f, 0, scNum));
+    QTest::mouseMove(f.SwpGrid->viewport(), CellCentre(f, 2, scNum));
+    QTest::mouseRelease(f.SwpGrid->viewport(), Qt::LeftButton, {}, CellCentre(f, 2, scNum));
+    ASSERT_EQ(Cell(f, 2, scName), first);
+    f.OKBtnClick();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(Swp->Modified);
+    ASSERT_EQ(Swp->Count, 99);
+    EXPECT_EQ(Swp->First->Name, second);
+    EXPECT_EQ(Swp->First->Next->Next->Name, first);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Ordering the circuit search's result rows by a column, fast enough for the ten million rows a
+// search may keep, and without a window, so that it can run on a worker thread.
+//
+// The order is the one of the column's texts compared as plain character strings (ordinal,
+// UTF-16 code units), stable in both directions (rows with equal texts keep their order). The
+// texts are never built: a name column sorts by the rank of each waypoint's name among all the
+// names, the Dist and FAI columns by their texts packed into one integer; a stable radix sort
+// then orders the keys.
+#include "dialogs/CalcStnEngine.h"
+
+#include <QString>
+#include <atomic>
+#include <deque>
+#include <vector>
+
+struct TStnSortSpec
+{
+    enum TKind { Name, Dist, Fai };
+    TKind Kind = Dist;
+    int Pos = 0; // for a name column: the position in TStnRow::W
+    int DistWidth = 6;
+    bool Descending = false;
+    // For a name column: the rank of each waypoint's name (by snapshot index); one more entry,
+    // last, is the rank of the empty text that a row shows for an index beyond the names.
+    std::vector<uint32_t> NameRank;
+};
+
+// The ranks of Names in ordinal order, equal texts sharing a rank, followed by the rank of "".
+std::vector<uint32_t> NameRanks(const std::vector<QString>& Names);
+
+// The distance text of a grid cell: Km with one decimal, padded on the left with blanks to
+// Width characters (a longer text is kept whole). Writes at most 32 characters to Buf and
+// returns their count.
+int DistChars(double Km, int Width, char* Buf);
+
+// Rows ordered as the specification asks, written to Out. Returns false, with Out undefined,
+// when Abort was raised meanwhile. Reads Rows only (the window may go on showing them).
+bool SortStnRows(const std::deque<TStnRow>& Rows, const TStnSortSpec& Spec, std::deque<TStnRow>& Out,
+                 const std::atomic<bool>& Abort);
