@@ -10,6 +10,7 @@
 #include "devices/Mlr.h"
 #include "devices/Nmea.h"
 #include "platform/Msg.h"
+#include "platform/WidgetFit.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -109,6 +110,8 @@ QStringList ApplyTexts(QObject* Root, const TUiText* Texts, std::size_t Count)
             ApplyToWidget(w, isRoot, hasText, text, hasHint, hint);
         }
     }
+    // New texts may bring a letter that another control of the window already uses.
+    if (auto* w = qobject_cast<QWidget*>(Root)) UniqueMnemonics(w->window());
     return missing;
 }
 

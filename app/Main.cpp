@@ -42,6 +42,7 @@
 #include "model/Sector.h"
 #include "model/Texts.h"
 #include "platform/Msg.h"
+#include "platform/WidgetFit.h"
 #include "print/Infoprnf.h"
 #include "print/Preview.h"
 #include "print/Print.h"
@@ -1279,6 +1280,7 @@ void CreateForms(const QString& StartTrj)
 {
     // The fixed order of the shared windows: the main window first (it loads the options),
     // then the plan view, the profile view and the calculations panel.
+    InstallWindowFit();
     new TMainForm;
     new TPlanForm(MainForm);
     new TCuttForm(MainForm);
