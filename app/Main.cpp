@@ -1,5 +1,6 @@
 // The main window and the start-up of the program.
 #include "app/Main.h"
+#include "app/LangSmall.h"
 #include "app/LangExplDir.h"
 #include "app/LangMaps.h"
 #include "app/LangPrint.h"
@@ -1309,6 +1310,7 @@ void CreateForms(const QString& StartTrj)
         f.exec();
     });
     CreateSmallWindows(MainForm);
+    RegisterSmallWindowTexts();
     CreateMapForms();
     CreateExplorer();
     new TStnCalc(MainForm);

@@ -14,6 +14,8 @@
 #include "devices/Nmea.h"
 #include "dialogs/ExplDir.h"
 #include "dialogs/FichDlg.h"
+#include "dialogs/folderBrowse.h"
+#include "files/FileCommon.h"
 #include "dialogs/Choice.h"
 #include "dialogs/Info.h"
 #include "dialogs/Input.h"
@@ -39,7 +41,9 @@
 #include <QStyleOptionGroupBox>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -96,10 +100,20 @@ QString Where(const QWidget* W)
     return path;
 }
 
+// Letters that only a French text holds.
+bool LooksFrench(const QString& T)
+{
+    static const QString accents = QStringLiteral("éèàêçôûîâù");
+    for (QChar c : T)
+        if (accents.contains(c.toLower())) return true;
+    return false;
+}
+
 class Checker
 {
 public:
     QStringList Faults;
+    bool English = false;
 
     // Every state of the window's tab widgets in turn.
     void Window(QWidget* W)
@@ -163,12 +177,22 @@ private:
             Add(QStringLiteral("%1 is %2 x %3, larger than the screen").arg(Where(W)).arg(W->width()).arg(W->height()));
     }
 
+    void Language(const QWidget* C, const QString& T)
+    {
+        if (English && LooksFrench(T)) Add(QStringLiteral("%1 \"%2\" is not English").arg(Where(C), T));
+    }
+
     void CheckAll(QWidget* W)
     {
         QHash<QChar, QString> keys;
+        Language(W, W->windowTitle());
         for (QWidget* c : W->findChildren<QWidget*>()) {
             if (c->window() != W || !c->isVisibleTo(W)) continue;
             Check(c);
+            Language(c, c->toolTip());
+            if (auto* b = qobject_cast<QAbstractButton*>(c)) Language(c, b->text());
+            if (auto* l = qobject_cast<QLabel*>(c)) Language(c, l->text());
+            if (auto* g = qobject_cast<QGroupBox*>(c)) Language(c, g->title());
             QString text;
             if (auto* b = qobject_cast<QAbstractButton*>(c)) {
                 auto* tb = qobject_cast<QToolButton*>(c);
@@ -326,6 +350,7 @@ TEST_P(WindowTexts, EveryWindowShowsItsTextsWholeWithItsOwnKeys)
     FormTest->OpenXmlClick();
 
     Checker check;
+    check.English = Language == 1;
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w->objectName().isEmpty() || qobject_cast<QMenu*>(w) || w->windowType() == Qt::Popup ||
             w->windowType() == Qt::ToolTip)
@@ -336,6 +361,43 @@ TEST_P(WindowTexts, EveryWindowShowsItsTextsWholeWithItsOwnKeys)
         if (!shown && w != MainForm) w->hide();
     }
     EXPECT_TRUE(check.Faults.isEmpty()) << check.Faults.join(u'\n').toStdString();
+
+    // The folder picker of the explorer and Qt's own buttons in it.
+    QString title, status;
+    QStringList buttons;
+    TBrowseForFolder::OnShow = [&](QFileDialog& D) {
+        title = D.windowTitle();
+        if (auto* l = D.findChild<QLabel*>(QStringLiteral("StatusText"))) status = l->text();
+        for (QPushButton* b : D.findChildren<QPushButton*>()) buttons << Drawn(b->text());
+        QTimer::singleShot(0, &D, &QDialog::reject);
+    };
+    DirExplor->BrwsFolderBtnClick();
+    TBrowseForFolder::OnShow = nullptr;
+    if (Language == 0) {
+        EXPECT_EQ(title, QStringLiteral("Sélectionner un répertoire"));
+        EXPECT_EQ(status, QStringLiteral("Choisissez un répertoire"));
+        EXPECT_TRUE(buttons.contains(QStringLiteral("Annuler"))) << buttons.join(u',').toStdString();
+    } else {
+        EXPECT_EQ(title, QStringLiteral("Select Folder"));
+        EXPECT_EQ(status, QStringLiteral("Please select a folder"));
+        EXPECT_TRUE(buttons.contains(QStringLiteral("Cancel"))) << buttons.join(u',').toStdString();
+    }
+}
+
+// A failed write names the file and the system's reason, each on a line of its own, so that a
+// long path never runs into the reason.
+TEST(FileMessages, PathAndReasonOnLinesOfTheirOwn)
+{
+    QTemporaryDir dir;
+    const QString bad = dir.filePath(QStringLiteral("missing/zephalon.tmp"));
+    QString error;
+    Language = 0;
+    ASSERT_FALSE(SaveFileAtomic(bad, "x", error));
+    EXPECT_EQ(error, QStringLiteral("Impossible d'enregistrer le fichier :\r") + bad + QStringLiteral("\rNo such file or directory"));
+    Language = 1;
+    ASSERT_FALSE(SaveFileAtomic(bad, "x", error));
+    EXPECT_EQ(error, QStringLiteral("Cannot save the file:\r") + bad + QStringLiteral("\rNo such file or directory"));
+    Language = 0;
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, WindowTexts, ::testing::Values(0, 1),
