@@ -12,14 +12,14 @@ const TUiText DirExplorTexts[] = {
     {"BrwsFolderBtn", "Explorer réseau", "Browse network", "Explore les répertoires locaux et réseaux.",
      "Browses the local and network folders."},
     {"OpenGrp", "Double-clique ouvre", "Double click opens",
-     "Sélectionne l'action pour le double clique sur le nom du fichier.",
+     "Sélectionne l'action pour le double clic sur le nom du fichier.",
      "Chooses what a double click on a file name does."},
     {"TrjRdoBtn", "Trajectoire + circuit", "Track + task",
-     "Le double clique ouvre la trajectoire avec son circuit.",
+     "Le double clic ouvre la trajectoire avec son circuit.",
      "A double click opens the track with its task."},
-    {"SwpRdoBtn", "Way-points", "Waypoints", "Le double clique ouvre les way-points.",
+    {"SwpRdoBtn", "Way-points", "Waypoints", "Le double clic ouvre les way-points.",
      "A double click opens the waypoints."},
-    {"StnRdoBtn", "Circuit", "Task", "Le double clique ouvre le circuit.", "A double click opens the task."},
+    {"StnRdoBtn", "Circuit", "Task", "Le double clic ouvre le circuit.", "A double click opens the task."},
     {"OpenTrnBtn", "Affecte circuit courant", "Apply current task"},
     {"CloseBtn", "&Fermer", "&Close", "Ferme cette fenêtre de recherche des points de virage.",
      "Closes this window."},
@@ -44,7 +44,7 @@ QStringList LangDirExplor(TDirExplor& F)
 {
     F.OpenTrnHintFmt = UiText("Affecte le circuit courant \"%1\" aux trajectoires après leur ouverture.",
                               "Applies the current task \"%1\" to the tracks after opening them.");
-    F.NoSwpText = UiText("Un fichier way-points doit être ouvert.", "A waypoints file must be opend.");
+    F.NoSwpText = UiText("Un fichier way-points doit être ouvert.", "A waypoints file must be opened.");
     F.UnreadableText = UiText("Impossible de lire le répertoire %1", "The folder %1 cannot be read.");
     return ApplyTexts(&F, DirExplorTexts);
 }

@@ -9,7 +9,9 @@
 #include "devices/Magellan.h"
 #include "devices/Mlr.h"
 #include "devices/Nmea.h"
+#include "model/Calc.h"
 #include "platform/Msg.h"
+#include "platform/WidgetFit.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -109,6 +111,8 @@ QStringList ApplyTexts(QObject* Root, const TUiText* Texts, std::size_t Count)
             ApplyToWidget(w, isRoot, hasText, text, hasHint, hint);
         }
     }
+    // New texts may bring a letter that another control of the window already uses.
+    if (auto* w = qobject_cast<QWidget*>(Root)) UniqueMnemonics(w->window());
     return missing;
 }
 
@@ -600,6 +604,13 @@ QStringList LangOptionForm(TOptionForm& F)
     QStringList missing = ApplyTexts(&F, OptionFormTexts);
     const QString styles = UiText("Plein\nTirets\nPoints\nTiret-point\nTiret-point-point",
                                   "Solid\nDash\nDot\nDash-dot\nDash-dot-dot");
+    // The classes' names stay the keys of the INI file; only their labels take the language.
+    static const char* const zoneEn[] = {"Class A", "Class B", "Class C", "Class D", "Class E",
+                                         "Class F", "Prohibited area", "Danger area", "Restricted area",
+                                         "Other area"};
+    for (int i = 1; i <= 10; ++i)
+        if (auto* l = F.findChild<QLabel*>(QStringLiteral("ZoneName%1").arg(i)))
+            l->setText(Language == 1 ? QString::fromLatin1(zoneEn[i - 1]) : ZoneClassNames[size_t(i)]);
     for (int i = 1; i <= 10; ++i)
         if (auto* c = F.findChild<QComboBox*>(QStringLiteral("ZoneStyle%1").arg(i)))
             SetComboItems(c, styles);
@@ -703,40 +714,51 @@ TSectEditSpecs SectEditSpecs(uint8 Kind, uint8 Shape)
 {
     Kind = NormalKind(Kind);
     if (Shape < 1 || Shape > SectTypeNames(Kind).size()) Shape = 1;
-    auto radius = [](bool visible, const char* hint) {
-        return TSectEditSpec{visible, 0, 100000, 100, QString::fromUtf8(hint)};
+    auto radius = [](bool visible, const char* hintFr, const char* hintEn) {
+        return TSectEditSpec{visible, 0, 100000, 100, UiText(hintFr, hintEn)};
     };
-    auto angle = [](bool visible, const char* hint) {
-        return TSectEditSpec{visible, 0, 180, 45, QString::fromUtf8(hint)};
+    auto angle = [](bool visible, const char* hintFr, const char* hintEn) {
+        return TSectEditSpec{visible, 0, 180, 45, UiText(hintFr, hintEn)};
     };
     TSectEditSpecs s;
     if (Shape == 1) {
         s.InnerRadius =
-            radius(true, "Rayon intérieur (m) : cercle ou secteur autour du point, ouvert de l'angle "
-                         "intérieur.");
-        s.InnerAngle = angle(true, "Demi-angle intérieur (°) : 0 ou 180 = cercle complet.");
+            radius(true,
+                   "Rayon intérieur (m) : cercle ou secteur autour du point, ouvert de l'angle "
+                   "intérieur.",
+                   "Inner radius (m): circle or sector around the point, opened by the inner angle.");
+        s.InnerAngle = angle(true, "Demi-angle intérieur (°) : 0 ou 180 = cercle complet.",
+                             "Inner half-angle (°): 0 or 180 = full circle.");
         s.OuterRadius =
-            radius(true, "Rayon extérieur (m) : longueur du secteur, demi-longueur de la ligne pour un "
-                         "demi-angle de 90°.");
-        s.OuterAngle = angle(true, "Demi-angle extérieur (°) : 45 = secteur FAI, 90 = ligne, 180 = cercle.");
+            radius(true,
+                   "Rayon extérieur (m) : longueur du secteur, demi-longueur de la ligne pour un "
+                   "demi-angle de 90°.",
+                   "Outer radius (m): length of the sector, half-length of the line for a half-angle of 90°.");
+        s.OuterAngle = angle(true, "Demi-angle extérieur (°) : 45 = secteur FAI, 90 = ligne, 180 = cercle.",
+                             "Outer half-angle (°): 45 = FAI sector, 90 = line, 180 = circle.");
     } else if (Kind == siTurn) {
-        s.InnerRadius = radius(true, "Rayon du cercle intérieur (m).");
-        s.OuterRadius = radius(true, "Rayon du cercle extérieur (m), au plus 10 fois le rayon intérieur.");
-        s.InnerAngle = angle(false, "");
-        s.OuterAngle = angle(false, "");
+        s.InnerRadius = radius(true, "Rayon du cercle intérieur (m).", "Radius of the inner circle (m).");
+        s.OuterRadius = radius(true, "Rayon du cercle extérieur (m), au plus 10 fois le rayon intérieur.",
+                               "Radius of the outer circle (m), at most 10 times the inner radius.");
+        s.InnerAngle = angle(false, "", "");
+        s.OuterAngle = angle(false, "", "");
     } else if (Kind == siExtStart) {
-        s.InnerRadius = radius(true, "Rayon du cercle autour du point de départ (m).");
+        s.InnerRadius = radius(true, "Rayon du cercle autour du point de départ (m).",
+                               "Radius of the circle around the start point (m).");
         s.OuterRadius =
-            radius(true, "Rayon extérieur (m) : limite de la zone derrière la courbe centrée sur le "
-                         "point suivant.");
-        s.InnerAngle = angle(false, "");
-        s.OuterAngle = angle(false, "");
+            radius(true,
+                   "Rayon extérieur (m) : limite de la zone derrière la courbe centrée sur le "
+                   "point suivant.",
+                   "Outer radius (m): limit of the area behind the curve centred on the next point.");
+        s.InnerAngle = angle(false, "", "");
+        s.OuterAngle = angle(false, "", "");
     } else { // finish and extended finish: a line along a course
-        s.InnerRadius = radius(false, "");
-        s.InnerAngle = angle(false, "");
-        s.OuterRadius = radius(true, "Demi-longueur de la ligne d'arrivée (m).");
-        s.OuterAngle =
-            TSectEditSpec{true, 0, 360, 5, QStringLiteral("Cap de la ligne d'arrivée (°, de 0 à 360).")};
+        s.InnerRadius = radius(false, "", "");
+        s.InnerAngle = angle(false, "", "");
+        s.OuterRadius = radius(true, "Demi-longueur de la ligne d'arrivée (m).", "Half-length of the finish line (m).");
+        s.OuterAngle = TSectEditSpec{true, 0, 360, 5,
+                                     UiText("Cap de la ligne d'arrivée (°, de 0 à 360).",
+                                            "Course of the finish line (°, from 0 to 360).")};
     }
     return s;
 }

@@ -1,5 +1,6 @@
 // The main window and the start-up of the program.
 #include "app/Main.h"
+#include "app/LangSmall.h"
 #include "app/LangExplDir.h"
 #include "app/LangMaps.h"
 #include "app/LangPrint.h"
@@ -42,6 +43,7 @@
 #include "model/Sector.h"
 #include "model/Texts.h"
 #include "platform/Msg.h"
+#include "platform/WidgetFit.h"
 #include "print/Infoprnf.h"
 #include "print/Preview.h"
 #include "print/Print.h"
@@ -1279,6 +1281,7 @@ void CreateForms(const QString& StartTrj)
 {
     // The fixed order of the shared windows: the main window first (it loads the options),
     // then the plan view, the profile view and the calculations panel.
+    InstallWindowFit();
     new TMainForm;
     new TPlanForm(MainForm);
     new TCuttForm(MainForm);
@@ -1307,6 +1310,7 @@ void CreateForms(const QString& StartTrj)
         f.exec();
     });
     CreateSmallWindows(MainForm);
+    RegisterSmallWindowTexts();
     CreateMapForms();
     CreateExplorer();
     new TStnCalc(MainForm);

@@ -271,6 +271,7 @@ void TOptionForm::BuildZones()
     for (int i = 1; i <= 10; ++i) {
         TZoneRow& r = ZoneRows[size_t(i)];
         auto* name = new QLabel(ZoneClassNames[size_t(i)], ZoneSheet);
+        name->setObjectName(QStringLiteral("ZoneName%1").arg(i));
         r.Draw = Named(new QCheckBox(ZoneSheet), "ZoneDraw");
         r.Color = Named(new QPushButton(ZoneSheet), "ZoneColor");
         r.Style = Combo(ZoneSheet, "ZoneStyle", QStringList(5, QString()));

@@ -100,7 +100,8 @@ TInfoForm::TInfoForm(QWidget* Parent) : QDialog(Parent)
     Memo = NewMessageMemo(this);
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setToolTip(QStringLiteral("Ferme cette fenêtre d'information."));
+    OKBtn->setToolTip(Tr(QStringLiteral("Ferme cette fenêtre d'information."),
+                         QStringLiteral("Closes this information window.")));
     OKBtn->setDefault(true);
     auto* v = new QVBoxLayout(this);
     v->addWidget(Memo, 1);

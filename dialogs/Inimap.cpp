@@ -156,7 +156,9 @@ TIniMapForm::TIniMapForm(QWidget* Parent) : QDialog(Parent)
 
     Panel = new QWidget(this);
     Panel->setObjectName(QStringLiteral("Panel"));
-    Panel->setFixedWidth(91);
+    // At least the panel's width, wider when its texts ask for more.
+    Panel->setMinimumWidth(91);
+    Panel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     const auto button = [this](const char* name, const char* text, const char* hint) {
         auto* b = new QPushButton(QString::fromUtf8(text), Panel);
         b->setObjectName(QLatin1String(name));
@@ -227,7 +229,7 @@ TIniMapForm::TIniMapForm(QWidget* Parent) : QDialog(Parent)
         row->addWidget(b);
         row->addWidget(l);
         col->addLayout(row);
-        b->setFixedWidth(48);
+        b->setMinimumWidth(48);
     }
     col->addWidget(ZoomPaintBox);
     col->addWidget(AffUtmBox);

@@ -46,7 +46,7 @@ TSortSel::TSortSel(QWidget* Parent) : QDialog(Parent)
     SortLbl->setObjectName(QStringLiteral("SortLbl"));
     SortBox = new QComboBox(this);
     SortBox->setObjectName(QStringLiteral("SortBox"));
-    SortBox->setToolTip(QStringLiteral("Colonne utlisée pour le tri."));
+    SortBox->setToolTip(QStringLiteral("Colonne utilisée pour le tri."));
     SortLbl->setBuddy(SortBox);
     const int boxH = SortBox->sizeHint().height();
     SortLbl->setGeometry(8, 68, 56, boxH);
@@ -55,12 +55,12 @@ TSortSel::TSortSel(QWidget* Parent) : QDialog(Parent)
     NormSortBtn = new QPushButton(QStringLiteral("&Tri <"), this);
     NormSortBtn->setObjectName(QStringLiteral("NormSortBtn"));
     NormSortBtn->setToolTip(
-        QStringLiteral("Tri le tableau par ordre croissant suivant la colonne sélectionnée ci-dessus."));
+        QStringLiteral("Trie le tableau par ordre croissant suivant la colonne sélectionnée ci-dessus."));
     NormSortBtn->setDefault(true);
     DecreaseBtn = new QPushButton(QStringLiteral("T&ri >"), this);
     DecreaseBtn->setObjectName(QStringLiteral("DecreaseBtn"));
     DecreaseBtn->setToolTip(
-        QStringLiteral("Tri le tableau par ordre décroissant suivant la colonne sélectionnée ci-dessus."));
+        QStringLiteral("Trie le tableau par ordre décroissant suivant la colonne sélectionnée ci-dessus."));
     EscBtn = new QPushButton(QStringLiteral("Annuler"), this);
     EscBtn->setObjectName(QStringLiteral("EscBtn"));
     EscBtn->setToolTip(QStringLiteral("Quitte cette fenêtre sans effectuer de classement"));

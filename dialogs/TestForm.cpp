@@ -19,6 +19,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -143,7 +146,10 @@ TFormTest::TFormTest(QWidget* Parent) : QWidget(Parent, Qt::Window)
     setObjectName(QStringLiteral("FormTest"));
     setWindowTitle(QStringLiteral("Test"));
     if (!FormTest) FormTest = this;
-    auto* top = new QGridLayout(this);
+    // The fields scroll inside the window when the screen is too small for all of them.
+    auto* body = new QWidget(this);
+    body->setObjectName(QStringLiteral("Body"));
+    auto* top = new QGridLayout(body);
     QGridLayout* l = nullptr;
 
     QGroupBox* pos = NewGroup(this, "PosGroup", l);
@@ -233,8 +239,24 @@ TFormTest::TFormTest(QWidget* Parent) : QWidget(Parent, Qt::Window)
     XmlMemo = new QPlainTextEdit(xml);
     XmlMemo->setObjectName(QStringLiteral("XmlMemo"));
     XmlMemo->setReadOnly(true);
+    // A few lines at least; a long document scrolls inside the window instead of making it
+    // taller than the screen.
+    XmlMemo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    XmlMemo->setMinimumHeight(XmlMemo->fontMetrics().lineSpacing() * 4 + 2 * XmlMemo->frameWidth() + 8);
     l->addWidget(XmlMemo, 1, 0, 1, 2);
     top->addWidget(xml, 3, 1);
+
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("Scroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(body);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+    QSize size = body->sizeHint() + QSize(scroll->verticalScrollBar()->sizeHint().width(), 0);
+    if (const QScreen* scr = screen()) size = size.boundedTo(scr->availableGeometry().size() * 0.9);
+    resize(size);
 
     connect(Button1, &QPushButton::clicked, this, &TFormTest::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TFormTest::Button2Click);

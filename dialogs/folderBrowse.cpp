@@ -62,11 +62,39 @@ QString BrowseRootFolder(TBrowseLocation Root, const QString& CustomRoot)
     }
 }
 
+namespace {
+
+const char* const CaptionFr = "Sélectionner un répertoire";
+const char* const CaptionEn = "Select Folder";
+const char* const StatusFr = "Choisissez un répertoire";
+const char* const StatusEn = "Please select a folder";
+
+// A default text of either language becomes the one of the language in use.
+void FollowLanguage(QString& Text, const char* Fr, const char* En)
+{
+    if (Text == QString::fromUtf8(Fr) || Text == QString::fromUtf8(En))
+        Text = QString::fromUtf8(Language == 1 ? En : Fr);
+}
+
+} // namespace
+
+QString BrowseDefaultCaption()
+{
+    return QString::fromUtf8(Language == 1 ? CaptionEn : CaptionFr);
+}
+
+QString BrowseDefaultStatus()
+{
+    return QString::fromUtf8(Language == 1 ? StatusEn : StatusFr);
+}
+
 TBrowseForFolder::TBrowseForFolder(QObject* Owner) : QObject(Owner) {}
 
 bool TBrowseForFolder::Execute()
 {
     fShellFlags |= BrowseValidateFlag;
+    FollowLanguage(Caption, CaptionFr, CaptionEn);
+    FollowLanguage(StatusText, StatusFr, StatusEn);
     QWidget* owner = nullptr;
     for (QObject* o = parent(); o && !owner; o = o->parent()) owner = qobject_cast<QWidget*>(o);
     QFileDialog dlg(owner ? owner->window() : nullptr, Caption);

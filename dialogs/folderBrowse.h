@@ -62,6 +62,10 @@ enum TBrowseLocation : uint8
 // else the home folder (CustomRoot for bl_CUSTOM when it is set).
 QString BrowseRootFolder(TBrowseLocation Root, const QString& CustomRoot = QString());
 
+// The default caption and status line, in the language in use.
+QString BrowseDefaultCaption();
+QString BrowseDefaultStatus();
+
 class TBrowseForFolder : public QObject
 {
     Q_OBJECT
@@ -70,10 +74,11 @@ public:
 
     QString CustomRoot; // root folder for bl_CUSTOM
     QString DisplayName;
-    QString StatusText = QStringLiteral("Plase select folder");
+    // Left at their defaults, they follow the language in use when the dialog runs.
+    QString StatusText = BrowseDefaultStatus();
     QString FolderName; // empty: the home folder
     TBrowseLocation Root = bl_STANDART;
-    QString Caption = QStringLiteral("Select Folder");
+    QString Caption = BrowseDefaultCaption();
 
     TBrowseFlags Flags() const { return BrowseFlagsFromShell(fShellFlags); }
     void SetFlags(TBrowseFlags Value) { fShellFlags = BrowseFlagsToShell(Value); }

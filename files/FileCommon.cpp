@@ -14,15 +14,16 @@ constexpr qint64 MaxFileSize = qint64(256) * 1024 * 1024;
 
 QString ReadFailure(const QString& FileName, const QString& Reason)
 {
-    return Tr(QStringLiteral("Impossible de lire le fichier %1 :\r%2"),
-              QStringLiteral("Cannot read the file %1:\r%2"))
+    // The path and the reason each on their own line: a long path never hides the reason.
+    return Tr(QStringLiteral("Impossible de lire le fichier :\r%1\r%2"),
+              QStringLiteral("Cannot read the file:\r%1\r%2"))
         .arg(FileName, Reason);
 }
 
 QString WriteFailure(const QString& FileName, const QString& Reason)
 {
-    return Tr(QStringLiteral("Impossible d'enregistrer le fichier %1 :\r%2"),
-              QStringLiteral("Cannot save the file %1:\r%2"))
+    return Tr(QStringLiteral("Impossible d'enregistrer le fichier :\r%1\r%2"),
+              QStringLiteral("Cannot save the file:\r%1\r%2"))
         .arg(FileName, Reason);
 }
 

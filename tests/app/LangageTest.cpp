@@ -180,7 +180,7 @@ TEST(LangageTest, MainWindowTextsMatchItsControls)
     SetFrenchTexts(); // every registered window follows the language
     EXPECT_EQ(MainForm->OuvreTrj->text(), QStringLiteral("&Open track..."));
     EXPECT_EQ(TextForm->windowTitle(), QStringLiteral("Calculations"));
-    EXPECT_EQ(DirExplor->NoSwpText, QStringLiteral("A waypoints file must be opend."));
+    EXPECT_EQ(DirExplor->NoSwpText, QStringLiteral("A waypoints file must be opened."));
     Language = 0;
     SetFrenchTexts();
     EXPECT_EQ(MainForm->OuvreTrj->text(), QStringLiteral("&Ouvrir trajectoire..."));

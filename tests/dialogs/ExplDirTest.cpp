@@ -232,7 +232,7 @@ TEST(FolderPicker, FlagsBothWaysAndCancelKeepsTheFolder)
     };
     EXPECT_FALSE(b.Execute());
     EXPECT_EQ(b.FolderName, dir.path());
-    EXPECT_EQ(shownStatus, QStringLiteral("Plase select folder"));
+    EXPECT_EQ(shownStatus, QStringLiteral("Choisissez un répertoire"));
     EXPECT_EQ(b.Flags(), BrowseBit(bf_EditBox));
     EXPECT_EQ(b.ShellFlags(), 0x30u);
 
