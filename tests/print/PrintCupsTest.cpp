@@ -5,7 +5,15 @@
 #include "support/CupsServer.h"
 #include "support/Fixtures.h"
 
+#include "platform/AtomicFile.h"
+
+#include <QDir>
+#include <QFile>
 #include <QTimer>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -87,9 +95,64 @@ TEST_F(CupsJob, RefusedQueueOrMissingLpNamesThePrinter)
     EXPECT_EQ(noLp.Run(), TPrintResult::Failed);
     SetLpProgram(QString());
     ASSERT_EQ(Msg::Log().size(), 2);
-    EXPECT_EQ(Msg::Log()[0].text, "L'imprimante \"Gone\" est indisponible !.");
-    EXPECT_EQ(Msg::Log()[1].text, "L'imprimante \"Zq\" est indisponible !.");
+    EXPECT_EQ(Msg::Log()[0].text, "L'imprimante \"Gone\" est indisponible !.\rCette imprimante n'existe pas.");
+    EXPECT_TRUE(Msg::Log()[1].text.startsWith("L'imprimante \"Zq\" est indisponible !.\r/nonexistent/lp: "));
     EXPECT_TRUE(noLp.LastError().contains("/nonexistent/lp"));
+}
+
+// The job asks for what the pilot chose (colour, paper) and names the document after the trace
+// and the view; the folder it came from is gone, with what a killed run had left.
+TEST_F(CupsJob, ColourPaperAndDocumentNameReachTheQueue)
+{
+    QTemporaryDir tmp;
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    ASSERT_TRUE(QDir(tmp.path()).mkpath(PrintFolderPrefix() + QString::number(child) + "-x1y2z3"));
+
+    NewTrj()->Name = "/data/vols/27GLQKF3.igc";
+    S.PrnView = pvPlan;
+    S.MonochBtn = false;
+    S.Paper = QPageSize(QPageSize::A3);
+    const int before = Server->Jobs("all").size();
+    TPrintJob job(S);
+    const TPrintResult r = job.Run();
+    qputenv("TMPDIR", savedTmp);
+    ASSERT_EQ(r, TPrintResult::Printed) << job.LastError().toStdString();
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
+    ASSERT_TRUE(Server->WaitCompleted(before + 1));
+    const QByteArray control = Server->ControlFile(before + 1);
+    EXPECT_TRUE(control.contains("print-color-mode\x00\x05" "color")) << control.toStdString();
+    EXPECT_TRUE(control.contains("27GLQKF3.igc - Vue en plan.pdf")) << control.toStdString();
+    EXPECT_TRUE(control.contains("iso_a3_297x420mm")) << control.toStdString();
+    const QByteArray data = Server->DataFile(before + 1);
+    EXPECT_TRUE(data.contains("/MediaBox [0 0 842 1191]") || data.contains("/MediaBox [0 0 841 1190]"));
+}
+
+// A document that cannot be written whole never reaches the queue, and the message says why.
+TEST_F(CupsJob, DocumentCutShortIsNotSent)
+{
+    QTemporaryDir tmp;
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    const int before = Server->Jobs("all").size();
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    TPrintJob job(S);
+    const TPrintResult r = job.Run();
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    qputenv("TMPDIR", savedTmp);
+    EXPECT_EQ(r, TPrintResult::Failed);
+    ASSERT_EQ(Msg::Log().size(), 1);
+    EXPECT_EQ(Msg::Log()[0].text, "L'imprimante \"Zq\" est indisponible !.\r" + SystemErrorText(EFBIG));
+    EXPECT_EQ(Server->Jobs("all").size(), before);
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
 }
 
 } // namespace

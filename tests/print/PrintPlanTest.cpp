@@ -481,7 +481,7 @@ TEST_F(PlanRenderFixture, MonochromePlanPageToPdf)
     S.PrinterName = PdfPrinterName;
     S.MonochBtn = true;
     S.AdjPlanBtn = false;
-    S.PrnStyles[psTrace].Width = 6; // a pixel at 100 dpi
+    S.PrnStyles[psTrace].Width = 1; // 0.26 mm: a pixel at 100 dpi
     S.PrnView = pvPlan;
     TPrintJob job(S);
     ASSERT_EQ(job.Run(), TPrintResult::Printed);
