@@ -152,7 +152,8 @@ bool PrinterPageLayout(const QString& Printer, bool Portrait, const QPageSize& P
         const QList<QPageSize> offered = QPrinterInfo::printerInfo(Printer).supportedPageSizes();
         const auto it = std::find_if(offered.begin(), offered.end(),
                                      [&](const QPageSize& p) { return p.isEquivalentTo(Paper); });
-        if (it == offered.end()) {
+        // A queue that names no papers (a raw one) takes what it is given.
+        if (!offered.isEmpty() && it == offered.end()) {
             Reason = FormatMsg(Tr(QStringLiteral("L'imprimante \"%s\" ne propose pas le papier %s."),
                                   QStringLiteral("The printer \"%s\" does not offer %s paper.")),
                                {Printer, Paper.name()});
@@ -160,7 +161,7 @@ bool PrinterPageLayout(const QString& Printer, bool Portrait, const QPageSize& P
         }
         // The least margins of that paper, which the printer gives with it.
         QPrinter p(QPrinterInfo::printerInfo(Printer), QPrinter::HighResolution);
-        p.setPageSize(*it);
+        p.setPageSize(it != offered.end() ? *it : Paper);
         QPageLayout own = p.pageLayout();
         own.setOrientation(Layout.orientation());
         own.setUnits(QPageLayout::Millimeter);
@@ -366,10 +367,9 @@ bool TPrintJob::SendToQueue(const QString& Pdf, const QPageLayout& Layout)
     QStringList args = {QStringLiteral("-d"), fS.PrinterName, QStringLiteral("-n"),
                         QString::number(std::clamp(fS.NbCopy, PrnCopiesMin, PrnCopiesMax)),
                         QStringLiteral("-t"), PrintJobTitle};
-    // The queue's own default is often monochrome: colour is asked unless the page is.
-    args << QStringLiteral("-o")
-         << (fS.MonochBtn ? QStringLiteral("print-color-mode=monochrome")
-                          : QStringLiteral("print-color-mode=color"));
+    // The queue's own default is often monochrome: colour is asked unless the page is; a
+    // monochrome page leaves the queue's setting as it is.
+    if (!fS.MonochBtn) args << QStringLiteral("-o") << QStringLiteral("print-color-mode=color");
     const QString media = Layout.pageSize().key();
     if (!media.isEmpty()) args << QStringLiteral("-o") << QStringLiteral("media=") + media;
     args << Pdf;

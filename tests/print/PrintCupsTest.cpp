@@ -131,6 +131,72 @@ TEST_F(CupsJob, ColourPaperAndDocumentNameReachTheQueue)
     EXPECT_TRUE(data.contains("/MediaBox [0 0 842 1191]") || data.contains("/MediaBox [0 0 841 1190]"));
 }
 
+// A queue that offers A4 and Letter only.
+const char* const SmallPpd = R"(*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "ZPSMALL.PPD"
+*Manufacturer: "Zephalon tests"
+*Product: "(Small)"
+*ModelName: "Small paper printer"
+*ShortNickName: "Small paper printer"
+*NickName: "Small paper printer"
+*PSVersion: "(3010.000) 0"
+*LanguageLevel: "3"
+*ColorDevice: True
+*DefaultColorSpace: RGB
+*FileSystem: False
+*Throughput: "1"
+*LandscapeOrientation: Plus90
+*TTRasterizer: Type42
+*OpenUI *PageSize/Media Size: PickOne
+*OrderDependency: 10 AnySetup *PageSize
+*DefaultPageSize: A4
+*PageSize A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*PageSize Letter/US Letter: "<</PageSize[612 792]>>setpagedevice"
+*CloseUI: *PageSize
+*OpenUI *PageRegion: PickOne
+*OrderDependency: 10 AnySetup *PageRegion
+*DefaultPageRegion: A4
+*PageRegion A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*PageRegion Letter/US Letter: "<</PageSize[612 792]>>setpagedevice"
+*CloseUI: *PageRegion
+*DefaultImageableArea: A4
+*ImageableArea A4/A4: "18 18 577 824"
+*ImageableArea Letter/US Letter: "18 18 594 774"
+*DefaultPaperDimension: A4
+*PaperDimension A4/A4: "595 842"
+*PaperDimension Letter/US Letter: "612 792"
+)";
+
+// A paper the queue does not offer gives one clear message, and nothing is sent.
+TEST_F(CupsJob, PaperTheQueueDoesNotOfferIsSaidOnce)
+{
+    QTemporaryDir dir;
+    const QString ppd = dir.filePath("small.ppd");
+    {
+        QFile f(ppd);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(SmallPpd);
+    }
+    QString err;
+    ASSERT_TRUE(Server->AddQueue("Zsmall", false, err, ppd)) << err.toStdString();
+    QPageLayout l;
+    QString why;
+    ASSERT_TRUE(PrinterPageLayout("Zsmall", true, QPageSize(QPageSize::Letter), l, why)) << why.toStdString();
+    EXPECT_TRUE(l.pageSize().isEquivalentTo(QPageSize(QPageSize::Letter)));
+    const int before = Server->Jobs("all").size();
+    S.PrinterName = "Zsmall";
+    S.Paper = QPageSize(QPageSize::A3);
+    TPrintJob job(S);
+    EXPECT_EQ(job.Run(), TPrintResult::Failed);
+    ASSERT_EQ(Msg::Log().size(), 1);
+    EXPECT_EQ(Msg::Log()[0].text, "L'imprimante \"Zsmall\" ne propose pas le papier A3.");
+    EXPECT_EQ(Server->Jobs("all").size(), before);
+}
+
 // A document that cannot be written whole never reaches the queue, and the message says why.
 TEST_F(CupsJob, DocumentCutShortIsNotSent)
 {
