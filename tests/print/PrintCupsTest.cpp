@@ -126,13 +126,13 @@ TEST_F(CupsJob, ColourPaperAndDocumentNameReachTheQueue)
     const QByteArray control = Server->ControlFile(before + 1);
     EXPECT_TRUE(control.contains("print-color-mode\x00\x05" "color")) << control.toStdString();
     EXPECT_TRUE(control.contains("27GLQKF3.igc - Vue en plan.pdf")) << control.toStdString();
-    EXPECT_TRUE(control.contains("iso_a3_297x420mm")) << control.toStdString();
+    EXPECT_TRUE(control.contains(QByteArray("\x00\x05media\x00\x02" "A3", 10)));
     const QByteArray data = Server->DataFile(before + 1);
-    EXPECT_TRUE(data.contains("/MediaBox [0 0 842 1191]") || data.contains("/MediaBox [0 0 841 1190]"));
+    EXPECT_TRUE(data.contains("/MediaBox [0 0 842.000000 1191.000000]")); // A3 in points
 }
 
 // A queue that offers A4 and Letter only.
-const char* const SmallPpd = R"(*PPD-Adobe: "4.3"
+const char* const SmallPpd = R"PPD(*PPD-Adobe: "4.3"
 *FormatVersion: "4.3"
 *FileVersion: "1.0"
 *LanguageVersion: English
@@ -169,7 +169,7 @@ const char* const SmallPpd = R"(*PPD-Adobe: "4.3"
 *DefaultPaperDimension: A4
 *PaperDimension A4/A4: "595 842"
 *PaperDimension Letter/US Letter: "612 792"
-)";
+)PPD";
 
 // A paper the queue does not offer gives one clear message, and nothing is sent.
 TEST_F(CupsJob, PaperTheQueueDoesNotOfferIsSaidOnce)

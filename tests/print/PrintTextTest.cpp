@@ -11,6 +11,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
 
 namespace {
 
@@ -132,15 +133,22 @@ TEST_F(TextFixture, FlightTimesUtcWithoutTaskLocalWithTask)
 // Texts of one line that share pixels, or that pass the block's right edge.
 QStringList Collisions(const TTextBlock& B, const TTextMeasure& M, int W)
 {
+    // The inked part of a text: its blanks on either side may overlap a neighbour's.
+    const auto ink = [&](const TTextItem& t) {
+        const QString lead = t.Text.left(t.Text.size() - QString(t.Text).remove(QRegularExpression("^ +")).size());
+        const int left = t.X + M.Width(lead, t.FontHeight);
+        return std::pair(left, left + M.Width(t.Text.trimmed(), t.FontHeight));
+    };
     QStringList out;
     for (size_t i = 0; i < B.Items.size(); ++i) {
         const TTextItem& a = B.Items[i];
-        if (a.X + M.Width(a.Text, a.FontHeight) > W) out << a.Text + " | edge";
+        const auto [al, ar] = ink(a);
+        if (ar > W) out << a.Text + " | edge";
         for (size_t j = i + 1; j < B.Items.size(); ++j) {
             const TTextItem& b = B.Items[j];
+            const auto [bl, br] = ink(b);
             const bool sameLine = a.Y < b.Y + M.Height(b.FontHeight) && b.Y < a.Y + M.Height(a.FontHeight);
-            if (sameLine && a.X < b.X + M.Width(b.Text, b.FontHeight) && b.X < a.X + M.Width(a.Text, a.FontHeight))
-                out << a.Text + " | " + b.Text;
+            if (sameLine && al < br && bl < ar) out << a.Text + " | " + b.Text;
         }
     }
     return out;
