@@ -66,8 +66,8 @@ void BM_PlanPageToPdf(benchmark::State& state)
 }
 BENCHMARK(BM_PlanPageToPdf)->Arg(600)->Arg(1200)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// The whole print run of that page to the "PDF" entry: drawing, the PDF in memory, the checked
-// write of the file.
+// The whole print run of that page to the "PDF" entry (in colour, and monochrome without the
+// map): drawing, the PDF in memory, the checked write of the file.
 void PlanJobSetUp(TPrintSettings& s, QTemporaryDir& Dir)
 {
     ModelDone();
@@ -90,6 +90,8 @@ void BM_PlanJobToPdf(benchmark::State& state)
     TPrintSettings s;
     QTemporaryDir dir;
     PlanJobSetUp(s, dir);
+    s.MonochBtn = state.range(0) != 0;
+    if (s.MonochBtn) s.MapPlanBtn = s.MapSectBtn = false; // a monochrome page has no map
     for (auto _ : state) {
         TPrintJob job(s);
         if (job.Run() != TPrintResult::Printed) state.SkipWithError("not printed");
@@ -98,7 +100,7 @@ void BM_PlanJobToPdf(benchmark::State& state)
     state.counters["PeakRssMB"] = PeakRssMB();
     SetPdfFileAsker(nullptr);
 }
-BENCHMARK(BM_PlanJobToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PlanJobToPdf)->ArgName("mono")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Esc pressed range(0) ms into the run of that page: the time from the press to the end of the
 // run (manual time), which nothing is written after.
