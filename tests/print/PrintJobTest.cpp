@@ -142,10 +142,16 @@ TEST_F(PdfJob, UnwritablePathNamesThePrinterAndLeavesNothing)
     EXPECT_EQ(Msg::Log()[0].text, "L'imprimante \"PDF\" est indisponible !.\r" + SystemErrorText(ENOENT));
     EXPECT_FALSE(job.LastError().isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    // The same in English.
+    Language = 1;
+    EXPECT_EQ(job.Run(), TPrintResult::Failed);
+    Language = 0;
+    ASSERT_EQ(Msg::Log().size(), 2);
+    EXPECT_EQ(Msg::Log()[1].text, "The printer \"PDF\" is unavailable!\r" + SystemErrorText(ENOENT));
     // No file chosen: nothing printed, nothing said.
     SetPdfFileAsker([](const QString&, QString&) { return false; });
     EXPECT_EQ(job.Run(), TPrintResult::Cancelled);
-    EXPECT_EQ(Msg::Log().size(), 1);
+    EXPECT_EQ(Msg::Log().size(), 2);
 }
 
 QByteArray Bytes(const QString& File)
