@@ -203,6 +203,21 @@ double RecSpeed(const TRec& A, const TRec& B)
     return Distance(A, B) / (RecTimeDiff(A, B) / 3600.0);
 }
 
+bool LegFlown(const TTrn& From)
+{
+    return From.Next && From.Reached > 0 && From.Next->Reached > 0 && From.Next->Time > From.Time;
+}
+
+bool TaskFlownInOrder(const TStn& Task)
+{
+    if (!Task.First || Task.First == Task.Last) return false;
+    for (const TTrn* t = Task.First; t; t = t->Next) {
+        if (t->Reached <= 0) return false;
+        if (t->Next && t->Next->Time < t->Time) return false;
+    }
+    return Task.Last->Time > Task.First->Time;
+}
+
 double RecVario(const TRec& A, const TRec& B)
 {
     // GPS altitude when the option shows it alone (1) or in the GPS-first form (3).

@@ -27,6 +27,12 @@ double RecTimeDiff(const TRec& A, const TRec& B);
 double RecSpeed(const TRec& A, const TRec& B); // km/h
 double RecVario(const TRec& A, const TRec& B); // m/s
 
+// A speed over the task means something only when every turn point was reached, each not
+// before the one before it, and the finish after the start.
+bool TaskFlownInOrder(const TStn& Task);
+// A leg's speed: both ends reached, the second after the first.
+bool LegFlown(const TTrn& From);
+
 // Local-time offset in hours at a UTC date-time: 1 in winter, 2 in European summer time
 // (last Sunday of March 01:00 UTC to last Sunday of October 01:00 UTC).
 int32 LocalTimeOffset(TDateTime utc);

@@ -9,9 +9,11 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 QPointer<TPreviewForm> PreviewForm;
 
@@ -183,13 +185,31 @@ void TPreviewForm::UpdatePreviewButtons()
     ZoomZero->setEnabled(b.Zero);
 }
 
+double PageFraction(int ViewPoint, int BoxPos, int BoxSize)
+{
+    return BoxSize > 0 ? std::clamp(double(ViewPoint - BoxPos) / BoxSize, 0.0, 1.0) : 0.5;
+}
+
+int ScrollToKeep(double Fraction, int BoxPos, int BoxSize, int ViewOffset)
+{
+    return qRound(BoxPos + Fraction * BoxSize) - ViewOffset;
+}
+
 void TPreviewForm::Rezoom(double Zoom)
 {
     TPrintForm* f = PrintForm;
     if (!f || f->Printing()) return;
+    // The point of the page at the middle of the view stays there.
+    QScrollBar* h = ScrollBox->horizontalScrollBar();
+    QScrollBar* v = ScrollBox->verticalScrollBar();
+    const QSize vp = ScrollBox->viewport()->size();
+    const double fx = PageFraction(h->value() + vp.width() / 2, PaintBox->x(), PaintBox->width());
+    const double fy = PageFraction(v->value() + vp.height() / 2, PaintBox->y(), PaintBox->height());
     f->Zoom = Zoom;
     UpdatePreviewButtons();
     f->PrintOrPreview();
+    h->setValue(ScrollToKeep(fx, PaintBox->x(), PaintBox->width(), vp.width() / 2));
+    v->setValue(ScrollToKeep(fy, PaintBox->y(), PaintBox->height(), vp.height() / 2));
 }
 
 void TPreviewForm::ZoomPlusExecute()

@@ -74,3 +74,9 @@ private:
 };
 
 extern QPointer<TPreviewForm> PreviewForm;
+
+// Where a point of the view (ViewPoint, in the scrolled surface) falls on a page surface placed
+// at BoxPos, as a fraction of its size (0 to 1); and the scroll value that brings that
+// fraction of a surface back to ViewOffset from the view's edge.
+double PageFraction(int ViewPoint, int BoxPos, int BoxSize);
+int ScrollToKeep(double Fraction, int BoxPos, int BoxSize, int ViewOffset);

@@ -847,8 +847,13 @@ void TPrintForm::ConfigBtnClick()
         printer.setOutputFormat(QPrinter::PdfFormat);
     else
         printer.setPrinterName(S.PrinterName);
+    // The set-up starts from the paper the page is laid out on now.
+    QPageLayout now;
+    QString why;
+    if (PrinterPageLayout(S.PrinterName, S.PortraitBtn, S.Paper, now, why)) printer.setPageSize(now.pageSize());
     printer.setPageOrientation(S.PortraitBtn ? QPageLayout::Portrait : QPageLayout::Landscape);
     if (!RunSetup(this, printer)) return;
+    S.Paper = printer.pageLayout().pageSize();
     S.PortraitBtn = printer.pageLayout().orientation() == QPageLayout::Portrait || PrnView == pvDetail;
     SyncOrientButtons();
     FillPrinterList();
@@ -944,10 +949,11 @@ void TPrintForm::PrintOrPreview()
     if (OutMode > 0) {
         if (!pv) return;
         ShowStatus(FormatMsg(PrintMsgTexts().PreviewStatus, {doc}));
-        // A preview never needs a queue: the chosen entry's paper, else the file's A4.
+        // A preview never needs a queue: the chosen entry's paper, else the paper alone.
         QPageLayout layout;
-        if (!PrinterPageLayout(S.PrinterName, S.PortraitBtn, layout))
-            PrinterPageLayout(PdfPrinterName, S.PortraitBtn, layout);
+        QString why;
+        if (!PrinterPageLayout(S.PrinterName, S.PortraitBtn, S.Paper, layout, why))
+            PrinterPageLayout(PdfPrinterName, S.PortraitBtn, S.Paper, layout, why);
         if (gHost && !pv->isVisible()) {
             QPoint o;
             QSize sz;

@@ -178,7 +178,7 @@ void DrawCutt(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1, i
         B.translate(-origin);
         B.setFont(font);
         B.setBrush(Qt::white);
-        B.setPen(QPen(Qt::black, std::max<int>(1, S.PrnStyles[psOther].Width)));
+        B.setPen(QPen(Qt::black, PenPx(S.PrnStyles[psOther].Width, C.PxPerMmY)));
         const QPen axisPen = B.pen();
         auto textAt = [&](int x, int top, const QString& s, bool bold) {
             QFont f = font;
@@ -276,7 +276,7 @@ void DrawCutt(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1, i
         // Profile, from the first selected fix at or after the window's start.
         const TCtp& st = S.PrnStyles[psTrace];
         const int base = std::max<int>(1, st.Width);
-        QPen pen = CtpPen(st, S.MonochBtn);
+        QPen pen = CtpPen(st, S.MonochBtn, C.PxPerMmY);
         pen.setCapStyle(Qt::RoundCap);
         pen.setJoinStyle(Qt::RoundJoin);
         const TRec* last = T.SelLast ? T.SelLast : T.Last;
@@ -286,13 +286,18 @@ void DrawCutt(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1, i
         int runWidth = base;
         auto flush = [&]() {
             if (run.size() >= 2) {
-                pen.setWidth(runWidth);
+                pen.setWidthF(PenPx(runWidth, C.PxPerMmY));
                 B.setPen(pen);
                 B.drawPolyline(run.data(), int(run.size()));
             }
             if (!run.empty()) run.erase(run.begin(), run.end() - 1);
         };
+        int k = 0;
         while (R->Time < F.TimeMax && R != last && R->Next) {
+            if (++k % YieldStride == 0) {
+                flush();
+                if (!C.Yield()) break;
+            }
             R = R->Next;
             const int w = TracePenWidth(T, *R, base);
             if (w != runWidth) {
@@ -309,7 +314,7 @@ void DrawCutt(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1, i
             QPen discPen = B.pen();
             discPen.setWidth(1);
             if (Mode == 0) discPen.setColor(task);
-            const int rd = Round(S.PrnRepSizeEdit * C.PxPerMmY * MmPerInch / 100 / 4 + st.Width);
+            const int rd = Round(S.PrnRepSizeEdit * C.PxPerMmY * MmPerInch / 100 / 4 + PenPx(st.Width, C.PxPerMmY));
             const TPrintMsgTexts& msg = PrintMsgTexts();
             for (const TTrn* Tn = Stn->First; Tn; Tn = Tn->Next) {
                 if (Tn->Reached <= 0) continue;
@@ -326,9 +331,6 @@ void DrawCutt(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1, i
             }
         }
     }
-    if (C.Active()) {
-        if (S.MonochBtn) img = img.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-        P.drawImage(QPoint(X1, Y1) + origin, img);
-    }
+    if (C.Active()) DrawBlockImage(P, QPoint(X1, Y1) + origin, img, S.MonochBtn);
     C.ShowStatus(QString());
 }

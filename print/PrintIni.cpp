@@ -206,7 +206,8 @@ bool SaveIni(const TPrintSettings& S, TIniFile& Ini)
                                                "Les paramètres de Zephalon ne peuvent être sauvegardés !"),
                                 QStringLiteral("Cannot write to the initialisation file\r%s .\r"
                                                "Zephalon's settings cannot be saved !")),
-                             {Ini.FileName()}),
+                             {Ini.FileName()}) +
+                       QStringLiteral("\r") + Ini.LastError(),
                    TMsgType::Information, mbOK);
     }
     return ok;

@@ -4,6 +4,7 @@
 // file; the dialog moves them in and out of its controls.
 #include "model/Define.h"
 
+#include <QPageSize>
 #include <QString>
 #include <array>
 
@@ -82,6 +83,7 @@ struct TPrintSettings
     bool PortraitBtn = true; // else landscape
     int NbCopy = 1;
     QString PrinterName;              // entry chosen in the printer list
+    QPageSize Paper;                  // chosen in the printer set-up; invalid: the printer's own
     QString CtrLatiEdit, CtrLongEdit; // centre of the plan at the chosen scale
 
     TPrintSettings();

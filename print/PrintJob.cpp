@@ -2,19 +2,26 @@
 
 #include "files/FileCommon.h"
 #include "model/Options.h"
+#include "platform/AtomicFile.h"
 #include "platform/Msg.h"
 #include "print/PrintMsg.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDebug>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
-#include <QTemporaryDir>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <sys/types.h>
+#include <unistd.h>
 
 const QString PdfPrinterName = QStringLiteral("PDF");
 const QString PrintJobTitle = QStringLiteral("Zephalon");
@@ -37,11 +44,49 @@ QString& LpProgram()
 
 bool DefaultAsk(const QString& Suggested, QString& FileName)
 {
-    const QString f =
-        QFileDialog::getSaveFileName(nullptr, QString(), Suggested, QStringLiteral("PDF (*.pdf *.PDF)"));
+    // Qt's own dialog, so that it speaks the program's language like every other window.
+    const QString f = QFileDialog::getSaveFileName(nullptr, QString(), Suggested,
+                                                   QStringLiteral("PDF (*.pdf *.PDF)"), nullptr,
+                                                   QFileDialog::DontUseNativeDialog);
     if (f.isEmpty()) return false;
     FileName = f;
     return true;
+}
+
+// The names of the views, as the dialog's buttons give them.
+QString ViewName(uint8 View)
+{
+    switch (View) {
+    case pvPlan:
+        return Tr(QStringLiteral("Vue en plan"), QStringLiteral("Plan view"));
+    case pvCutt:
+        return Tr(QStringLiteral("Vue en coupe"), QStringLiteral("Cross-section"));
+    case pvTask:
+        return Tr(QStringLiteral("Circuit avec détails"), QStringLiteral("Task with details"));
+    case pvWptList:
+        return Tr(QStringLiteral("Liste des way-points"), QStringLiteral("Waypoint list"));
+    default:
+        return Tr(QStringLiteral("Les 2 vues et détails"), QStringLiteral("Both views and details"));
+    }
+}
+
+// A process of that id still runs (or may: one we cannot signal is taken as running).
+bool ProcessAlive(pid_t Pid)
+{
+    if (Pid <= 0) return true;
+    return ::kill(Pid, 0) == 0 || errno != ESRCH;
+}
+
+// A new folder of ours under the temporary folder; empty with Reason set on failure.
+QString MakePrintFolder(QString& Reason)
+{
+    QByteArray tmpl = QFile::encodeName(QDir::tempPath() + u'/' + PrintFolderPrefix() +
+                                        QString::number(::getpid()) + QStringLiteral("-XXXXXX"));
+    if (!::mkdtemp(tmpl.data())) {
+        Reason = SystemErrorText(errno);
+        return QString();
+    }
+    return QFile::decodeName(tmpl);
 }
 
 // The hourglass for the time of a run, given back however the run ends.
@@ -95,6 +140,39 @@ bool PrinterPageLayout(const QString& Printer, bool Portrait, QPageLayout& Layou
     return true;
 }
 
+bool PrinterPageLayout(const QString& Printer, bool Portrait, const QPageSize& Paper, QPageLayout& Layout,
+                       QString& Reason)
+{
+    if (!PrinterPageLayout(Printer, Portrait, Layout)) {
+        Reason = Tr(QStringLiteral("Cette imprimante n'existe pas."), QStringLiteral("There is no such printer."));
+        return false;
+    }
+    if (!Paper.isValid()) return true;
+    if (Printer != PdfPrinterName) {
+        const QList<QPageSize> offered = QPrinterInfo::printerInfo(Printer).supportedPageSizes();
+        const auto it = std::find_if(offered.begin(), offered.end(),
+                                     [&](const QPageSize& p) { return p.isEquivalentTo(Paper); });
+        // A queue that names no papers (a raw one) takes what it is given.
+        if (!offered.isEmpty() && it == offered.end()) {
+            Reason = FormatMsg(Tr(QStringLiteral("L'imprimante \"%s\" ne propose pas le papier %s."),
+                                  QStringLiteral("The printer \"%s\" does not offer %s paper.")),
+                               {Printer, Paper.name()});
+            return false;
+        }
+        // The least margins of that paper, which the printer gives with it.
+        QPrinter p(QPrinterInfo::printerInfo(Printer), QPrinter::HighResolution);
+        p.setPageSize(it != offered.end() ? *it : Paper);
+        QPageLayout own = p.pageLayout();
+        own.setOrientation(Layout.orientation());
+        own.setUnits(QPageLayout::Millimeter);
+        own.setMargins(own.minimumMargins());
+        Layout = own;
+        return true;
+    }
+    Layout = QPageLayout(Paper, Layout.orientation(), QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    return true;
+}
+
 TPrinterGeometry GeometryOfLayout(const QPageLayout& Layout, int Dpi)
 {
     TPrinterGeometry g;
@@ -125,14 +203,57 @@ QString PrintDocName(const TPrintSettings& S)
     return name;
 }
 
-TPrintResult TPrintJob::Fail(const QString& Cause)
+QString PrintQueueDocName(const TPrintSettings& S)
+{
+    QString doc = QFileInfo(PrintDocName(S)).fileName();
+    if (doc.isEmpty()) doc = PrintJobTitle;
+    return doc + QStringLiteral(" - ") + ViewName(S.PrnView) + QStringLiteral(".pdf");
+}
+
+QString PrintFolderPrefix()
+{
+    return QStringLiteral("zephalon-print-");
+}
+
+int RemoveStalePrintFolders(const QString& TempDir)
+{
+    int removed = 0;
+    const QString prefix = PrintFolderPrefix();
+    const QStringList names =
+        QDir(TempDir).entryList({prefix + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QString& name : names) {
+        const QStringList parts = name.mid(prefix.size()).split(u'-');
+        bool ok = false;
+        const qlonglong pid = parts.size() == 2 ? parts[0].toLongLong(&ok) : 0;
+        if (!ok || pid <= 0 || pid == ::getpid() || ProcessAlive(pid_t(pid))) continue;
+        QDir d(TempDir + u'/' + name);
+        if (QFileInfo(d.path()).isSymLink()) continue;
+        if (d.removeRecursively()) ++removed;
+    }
+    return removed;
+}
+
+TPrintResult TPrintJob::FailWith(const QString& Message, const QString& Cause)
 {
     fError = Cause;
     qWarning().noquote() << "printing on" << fS.PrinterName << "failed:" << Cause;
     if (Progress) Progress->CloseProgress();
     if (Status) Status(QString());
-    MessageDlg(FormatMsg(PrintMsgTexts().PrinterFailure, {fS.PrinterName}), TMsgType::Information, mbOK);
+    MessageDlg(Message, TMsgType::Information, mbOK);
     return TPrintResult::Failed;
+}
+
+TPrintResult TPrintJob::Fail(const QString& Cause)
+{
+    QString m = FormatMsg(PrintMsgTexts().PrinterFailure, {fS.PrinterName});
+    if (!Cause.isEmpty()) m += QStringLiteral("\r") + Cause;
+    return FailWith(m, Cause);
+}
+
+bool TPrintJob::AbortSeen()
+{
+    if (qApp) QCoreApplication::processEvents();
+    return fAborted;
 }
 
 TPrintResult TPrintJob::Run()
@@ -142,6 +263,7 @@ TPrintResult TPrintJob::Run()
     fPages = 0;
     fError.clear();
     fOutput.clear();
+    RemoveStalePrintFolders(QDir::tempPath());
     const TPrintMsgTexts& m = PrintMsgTexts();
     const QString doc = PrintDocName(fS);
     if (fS.PrinterName.isEmpty()) fS.PrinterName = DefaultPrinterName();
@@ -158,48 +280,49 @@ TPrintResult TPrintJob::Run()
     if (Progress) Progress->ShowProgress(FormatMsg(m.ProgressText, {doc, fS.PrinterName}));
 
     QPageLayout layout;
-    if (!PrinterPageLayout(fS.PrinterName, fS.PortraitBtn, layout))
-        return Fail(QStringLiteral("no such printer"));
+    QString why;
+    if (!PrinterPageLayout(fS.PrinterName, fS.PortraitBtn, fS.Paper, layout, why)) {
+        if (QPrinterInfo::printerInfo(fS.PrinterName).isNull()) return Fail(why);
+        return FailWith(why, why);
+    }
     const TPrinterGeometry g = GeometryOfLayout(layout, PrintDpi);
-    QTemporaryDir tmp;
-    if (!tmp.isValid()) return Fail(QStringLiteral("no temporary folder: ") + tmp.errorString());
-    const QString pdf = tmp.filePath(QStringLiteral("job.pdf"));
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
     {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        printer.setResolution(PrintDpi);
-        printer.setFullPage(false);
-        printer.setPageLayout(layout);
-        printer.setDocName(PrintJobTitle);
-        printer.setCreator(PrintJobTitle);
-        if (!fS.MonochBtn) printer.setColorMode(QPrinter::Color);
+        QPdfWriter writer(&pdf);
+        writer.setResolution(PrintDpi);
+        writer.setPageLayout(layout);
+        writer.setTitle(PrintJobTitle);
+        writer.setCreator(PrintJobTitle);
         try {
-            if (!Render(printer, g)) return Fail(fError);
+            if (!Render(writer, g)) return Fail(fError);
+        } catch (const std::bad_alloc&) {
+            return Fail(SystemErrorText(ENOMEM));
         } catch (const std::exception& e) {
             return Fail(QString::fromLocal8Bit(e.what()));
-        } catch (...) {
-            return Fail(QStringLiteral("an unknown failure while drawing"));
         }
     }
+    pdf.close();
     if (Status) Status(FormatMsg(m.TransferStatus, {doc}));
-    if (fAborted) {
+    // The last chance for Esc: once the file is renamed or the queue has it, it is out.
+    if (fAborted || AbortSeen()) {
         if (Progress) Progress->CloseProgress();
         if (Status) Status(QString());
         return TPrintResult::Aborted;
     }
-    if (!Deliver(pdf, toFile)) return Fail(fError);
+    if (!Deliver(pdf.data(), toFile, layout)) return Fail(fError);
     if (Progress) Progress->CloseProgress();
     if (Status) Status(QString());
     return TPrintResult::Printed;
 }
 
-bool TPrintJob::Render(QPrinter& Printer, const TPrinterGeometry& G)
+bool TPrintJob::Render(QPdfWriter& Writer, const TPrinterGeometry& G)
 {
     TPageContext c;
     const TPageGeometry geo = PageGeometry(G, fS, 0, 0, 1, TPreviewArea());
     if (!geo.PageRect.Positive()) {
-        fError = QStringLiteral("the page has no printable area");
+        fError = Tr(QStringLiteral("La page n'a pas de zone imprimable."),
+                    QStringLiteral("The page has no printable area."));
         return false;
     }
     c.SetGeometry(geo);
@@ -210,41 +333,49 @@ bool TPrintJob::Render(QPrinter& Printer, const TPrinterGeometry& G)
     c.Visible = QRect(QPoint(0, 0), G.PageSize);
     c.Status = Status;
     QPainter p;
-    if (!p.begin(&Printer)) {
-        fError = QStringLiteral("the printer refused the job");
+    if (!p.begin(&Writer)) {
+        fError = SystemErrorText(ENOMEM);
         return false;
     }
     fPages = 1;
     c.NewPage = [&] {
-        if (!Printer.newPage()) return false;
+        if (!Writer.newPage()) return false;
         ++fPages;
         return true;
     };
     c.ProcessEvents = [] { QCoreApplication::processEvents(); };
     DrawPage(p, c, fS);
-    if (!p.end()) {
-        fError = QStringLiteral("the pages could not be finished");
-        return false;
-    }
+    p.end();
     return true;
 }
 
-bool TPrintJob::Deliver(const QString& Pdf, bool ToFile)
+bool TPrintJob::Deliver(const QByteArray& Pdf, bool ToFile, const QPageLayout& Layout)
 {
-    if (ToFile) {
-        QByteArray data;
-        QString err;
-        if (!ReadWholeFile(Pdf, data, err) || !SaveFileAtomic(fOutput, data, err)) {
-            fError = err;
-            return false;
-        }
-        return true;
-    }
+    if (ToFile) return WriteFileAtomic(fOutput, Pdf, fError);
+    // The queue gets a file named after the document, in a folder of this run that goes away
+    // with it (or, after a kill, with the next run).
+    const QString folder = MakePrintFolder(fError);
+    if (folder.isEmpty()) return false;
+    const QString file = folder + u'/' + PrintQueueDocName(fS);
+    const bool ok = WriteFileAtomic(file, Pdf, fError) && SendToQueue(file, Layout);
+    QDir(folder).removeRecursively();
+    return ok;
+}
+
+bool TPrintJob::SendToQueue(const QString& Pdf, const QPageLayout& Layout)
+{
+    QStringList args = {QStringLiteral("-d"), fS.PrinterName, QStringLiteral("-n"),
+                        QString::number(std::clamp(fS.NbCopy, PrnCopiesMin, PrnCopiesMax)),
+                        QStringLiteral("-t"), PrintJobTitle};
+    // The queue's own default is often monochrome: colour is asked unless the page is; a
+    // monochrome page leaves the queue's setting as it is.
+    if (!fS.MonochBtn) args << QStringLiteral("-o") << QStringLiteral("print-color-mode=color");
+    const QString media = Layout.pageSize().key();
+    if (!media.isEmpty()) args << QStringLiteral("-o") << QStringLiteral("media=") + media;
+    args << Pdf;
     QProcess lp;
     lp.setProcessChannelMode(QProcess::MergedChannels);
-    lp.start(LpProgram(), {QStringLiteral("-d"), fS.PrinterName, QStringLiteral("-n"),
-                           QString::number(std::clamp(fS.NbCopy, PrnCopiesMin, PrnCopiesMax)),
-                           QStringLiteral("-t"), PrintJobTitle, Pdf});
+    lp.start(LpProgram(), args);
     if (!lp.waitForStarted(10000)) {
         fError = LpProgram() + QStringLiteral(": ") + lp.errorString();
         return false;

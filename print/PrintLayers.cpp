@@ -45,13 +45,14 @@ void BoxedText(QPainter& P, int X, int Top, const QString& S)
 
 QPen StylePen(const TPlanDraw& D, int Style)
 {
-    return CtpPen(D.S.PrnStyles[Style], D.S.MonochBtn);
+    return CtpPen(D.S.PrnStyles[Style], D.S.MonochBtn, D.C.PxPerMmY);
 }
 
 // Radius of the passage disc: a quarter of the mark size plus the trace width.
 int DiscRadius(const TPlanDraw& D)
 {
-    return Round(D.S.PrnRepSizeEdit * D.C.PxPerMmY * MmPerInch / 100 / 4 + D.S.PrnStyles[psTrace].Width);
+    return Round(D.S.PrnRepSizeEdit * D.C.PxPerMmY * MmPerInch / 100 / 4 +
+                 PenPx(D.S.PrnStyles[psTrace].Width, D.C.PxPerMmY));
 }
 
 bool TraceShown(const TPlanDraw& D)
@@ -193,7 +194,9 @@ void DrawPlanWaypoints(TPlanDraw& D)
     const QFontMetrics fm(P.font(), P.device());
     // Names that would overlap one already printed are left out; the marks all stay.
     TLabelPlacer labels(std::max(8, 4 * h));
+    int k = 0;
     for (const TWpt* W = Swp->First; W; W = W->Next) {
+        if (++k % YieldStride == 0 && !D.C.Yield()) break;
         const QPointF f = D.PosF(*W);
         if (!MarkNear(D, f, margin)) continue;
         const QPoint q = PosToPage(f, D.Limit);
@@ -266,7 +269,7 @@ void DrawPlanTrnMarks(TPlanDraw& D)
         const QPointF pf = D.PosF(*T);
         if (!MarkNear(D, pf, 2.0 * r + 100 * h)) continue;
         const QPoint q = PosToPage(pf, D.Limit);
-        P.setPen(QPen(task, std::max<int>(1, wst.Width)));
+        P.setPen(QPen(task, PenPx(wst.Width, D.C.PxPerMmY)));
         P.setBrush(Qt::white);
         P.drawEllipse(QRect(q.x() - r, q.y() - r, 2 * r, 2 * r));
         P.fillRect(
@@ -318,7 +321,7 @@ void DrawPlanTrace(TPlanDraw& D)
     int runWidth = base;
     auto flush = [&]() {
         if (run.size() >= 2) {
-            pen.setWidth(runWidth);
+            pen.setWidthF(PenPx(runWidth, D.C.PxPerMmY));
             P.setPen(pen);
             P.drawPolyline(run.data(), int(run.size()));
         }
@@ -333,7 +336,12 @@ void DrawPlanTrace(TPlanDraw& D)
                           cell->TimeMin <= T.TimeMax;
     bool havePrev = false;
     QPointF prev;
+    int k = 0;
     for (const TRec* R = from; R; R = R->Next) {
+        if (++k % YieldStride == 0) {
+            flush(); // what is drawn so far stays drawn
+            if (!D.C.Yield()) break;
+        }
         const bool inWindow = !windowed || (cell->TimeMin < R->Time && R->Time < cell->TimeMax);
         if (inWindow && R->Lat != 0 && R->Lon != 0) {
             const QPointF q = D.PosF(*R);
@@ -426,7 +434,7 @@ void DrawPlanScaleBar(TPlanDraw& D)
     P.setFont(D.Font);
     const QFontMetrics fm(P.font(), P.device());
     const QColor col = D.Color(psOther);
-    QPen pen(col, std::max<int>(1, D.S.PrnStyles[psOther].Width));
+    QPen pen(col, PenPx(D.S.PrnStyles[psOther].Width, D.C.PxPerMmY));
     pen.setCapStyle(Qt::FlatCap);
     P.setPen(pen);
     P.setBrush(Qt::white);

@@ -27,5 +27,5 @@ struct TPrintMsgTexts
     QString WptListStatus = QStringLiteral("Impression de la liste des way-points %s.");
 };
 
-// The texts in use.
+// The texts in use, in the language chosen.
 TPrintMsgTexts& PrintMsgTexts();

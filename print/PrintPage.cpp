@@ -8,6 +8,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 const QString ResultsSample = QStringLiteral("00:0000°0000.00km0000.00km/h0");
@@ -61,6 +62,37 @@ TPageGeometry PageGeometry(const TPrinterGeometry& G, TPrintSettings& S, uint8 O
     return R;
 }
 
+// ---- Page context ----------------------------------------------------------------------------
+
+namespace {
+
+// Often enough for an Esc to answer well within a tenth of a second, rarely enough to cost
+// nothing next to the drawing.
+constexpr qint64 YieldEveryMs = 20;
+
+qint64 MonotonicMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+bool TPageContext::Yield() const
+{
+    if (Printing && ProcessEvents && MonotonicMs() - fLastYield >= YieldEveryMs) return YieldNow();
+    return Active();
+}
+
+bool TPageContext::YieldNow() const
+{
+    if (Printing && ProcessEvents) {
+        ProcessEvents();
+        fLastYield = MonotonicMs();
+    }
+    return Active();
+}
+
 // ---- Styles ----------------------------------------------------------------------------------
 
 Qt::PenStyle CtpPenStyle(uint8 Style)
@@ -84,9 +116,14 @@ QColor CtpColor(const TCtp& C, bool Monochrome)
     return Monochrome ? QColor(Qt::black) : WinColorToQColor(C.Color);
 }
 
-QPen CtpPen(const TCtp& C, bool Monochrome)
+double PenPx(double Units, double PxPerMm)
 {
-    QPen pen(CtpColor(C, Monochrome), std::max<int>(1, C.Width), CtpPenStyle(C.Style));
+    return std::max(1.0, std::max(1.0, Units) * PxPerMm * MmPerInch / 96);
+}
+
+QPen CtpPen(const TCtp& C, bool Monochrome, double PxPerMm)
+{
+    QPen pen(CtpColor(C, Monochrome), PenPx(C.Width, PxPerMm), CtpPenStyle(C.Style));
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
     return pen;
@@ -340,7 +377,7 @@ void DrawPage(QPainter& P, TPageContext& C, const TPrintSettings& S)
     P.setFont(C.PageFont);
     P.setPen(QPen(Qt::black, 1));
     P.setBrush(Qt::NoBrush);
-    if (C.Printing && C.ProcessEvents) C.ProcessEvents();
+    C.YieldNow();
 
     const TIntRect& pr = C.PageRect;
     if (!pr.Positive()) return;

@@ -82,7 +82,7 @@ struct TPageContext
     const bool* Aborted = nullptr; // the print job's abort flag
     // Printer only: ends the page and starts the next one (false when the printer refuses).
     std::function<bool()> NewPage;
-    // Printer only: lets the progress box's abort button act, once per page.
+    // Printer only: lets the progress box's abort button act (see Yield).
     std::function<void()> ProcessEvents;
     // Status bar text (empty clears it).
     std::function<void(const QString&)> Status;
@@ -102,13 +102,26 @@ struct TPageContext
     {
         if (Status) Status(Text);
     }
+    // Called between layers and within long loops: while printing, lets pending events (the
+    // progress box's Esc) run when some milliseconds of drawing have passed since the last
+    // time, so that an abort answers at once. True while the block may go on drawing.
+    bool Yield() const;
+    // Yields whatever the time since the last one.
+    bool YieldNow() const;
+
+private:
+    mutable qint64 fLastYield = 0; // ms, monotonic
 };
 
 // ---- Styles ----------------------------------------------------------------------------------
 
 Qt::PenStyle CtpPenStyle(uint8 Style);           // 0 solid .. 4 dash-dot-dot, others solid
 QColor CtpColor(const TCtp& C, bool Monochrome); // black when monochrome
-QPen CtpPen(const TCtp& C, bool Monochrome);     // colour, style and width (at least 1)
+// Page pixels of a style's pen width: a unit is one pixel of a 96 dpi screen, so that a width
+// is the same on the preview and on paper at any resolution; never below one pixel.
+double PenPx(double Units, double PxPerMm);
+// Colour, style and width on a page of PxPerMm pixels per millimetre.
+QPen CtpPen(const TCtp& C, bool Monochrome, double PxPerMm);
 // Cell height (ascent + descent) of a font size: Size/64 inch in pixels.
 int FontCellHeight(int Size, double PxPerMmY);
 // The font of that name whose cell height on the device is CellHeight pixels (as close as the

@@ -211,6 +211,27 @@ QImage PlanBitmap(const QRect& Block, const QRect& Visible, bool Monochrome, QPo
     return img;
 }
 
+void DrawBlockImage(QPainter& P, QPoint At, const QImage& Image, bool Monochrome)
+{
+    P.save();
+    P.setRenderHint(QPainter::LosslessImageRendering);
+    if (Monochrome) {
+        // Ink as set bits over a black-and-white table: a PDF takes it as a 1-bit mask painted
+        // in the pen's black.
+        QImage mono = Image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+        if (mono.colorCount() == 2 && mono.color(0) != QColor(Qt::black).rgba()) {
+            mono.invertPixels();
+            mono.setColorTable({QColor(Qt::black).rgba(), QColor(Qt::white).rgba()});
+        }
+        P.setPen(Qt::black);
+        P.setBackgroundMode(Qt::TransparentMode);
+        P.drawImage(At, mono);
+    } else {
+        P.drawImage(At, Image);
+    }
+    P.restore();
+}
+
 QImage PlanPageImage(TPageContext& C, const TPrintSettings& S, const QRect& Block, QPoint& Origin,
                      const QString& Status)
 {
@@ -266,19 +287,16 @@ void DrawPlan(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1, i
         B.setPen(QPen(Qt::black, 1));
         TPlanDraw D{
             B, C, S, F, Pr, Mode, W, H, std::max(PageCoordLimit, 2 * std::max(W, H)), Pr.ThroughMap(), font};
+        // Between layers the progress box's Esc may act; an abort leaves the rest undrawn.
+        using TLayer = void (*)(TPlanDraw&);
+        const TLayer layers[] = {DrawPlanWaypoints, DrawPlanGraticule, DrawPlanTrnMarks, DrawPlanPassage,
+                                 DrawPlanZones,     DrawPlanTrace,     DrawPlanTask,     DrawPlanScaleBar};
         if (D.MapDrawn) PaintMapUnderlay(B, Pr, QRectF(origin, img.size()));
-        DrawPlanWaypoints(D);
-        DrawPlanGraticule(D);
-        DrawPlanTrnMarks(D);
-        DrawPlanPassage(D);
-        if (S.SmpPlanBtn && Smp) DrawPlanZones(D);
-        DrawPlanTrace(D);
-        DrawPlanTask(D);
-        DrawPlanScaleBar(D);
+        for (TLayer layer : layers) {
+            if (!C.Yield()) break;
+            if (layer != DrawPlanZones || (S.SmpPlanBtn && Smp)) layer(D);
+        }
     }
-    if (C.Active()) {
-        if (S.MonochBtn) img = img.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-        P.drawImage(QPoint(X1, Y1) + origin, img);
-    }
+    if (C.Active()) DrawBlockImage(P, QPoint(X1, Y1) + origin, img, S.MonochBtn);
     C.ShowStatus(QString());
 }

@@ -16,6 +16,8 @@ constexpr double PrnZoomMin = 1e-7;
 // Points of single marks stay within this distance of the block's corner (larger blocks raise
 // it to twice their larger side).
 constexpr int32 PageCoordLimit = 10000;
+// Marks or segments drawn between two chances for the progress box's Esc to act.
+constexpr int YieldStride = 2048;
 
 // The integer of a scale text ("1/250000" or "250000": after the last "/"), Default when that
 // is not a positive integer.
@@ -94,6 +96,9 @@ struct TPlanDraw
 // images are painted in colour and reduced at the end. Origin is the block pixel of its
 // top-left corner.
 QImage PlanBitmap(const QRect& Block, const QRect& Visible, bool Monochrome, QPoint& Origin);
+// Puts a block's image on the page without loss (line art would blur as JPEG); a monochrome
+// block as one bit per pixel.
+void DrawBlockImage(QPainter& P, QPoint At, const QImage& Image, bool Monochrome);
 // The same at the page's resolution, the status line naming what is drawn.
 QImage PlanPageImage(TPageContext& C, const TPrintSettings& S, const QRect& Block, QPoint& Origin,
                      const QString& Status);

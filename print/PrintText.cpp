@@ -69,6 +69,14 @@ public:
     int TW(const QString& s) const { return m.Width(s, h); }
     void At(const QString& s, int x, int y, int clipRight = 0) { b.Items.push_back({s, x, y, h, clipRight}); }
     void RightAt(const QString& s, int right, int y) { At(s, right - TW(s), y); }
+    // At x, in a smaller font when the text would pass Right.
+    void AtFit(const QString& s, int x, int y, int right)
+    {
+        const int need = TW(s);
+        if (need <= right - x || need <= 0) return At(s, x, y);
+        const int fh = std::max(1, Trunc(double(std::max(1, right - x)) * h / need));
+        b.Items.push_back({s, x, y + (m.Height(h) - m.Height(fh)) / 2, fh});
+    }
     TTextBlock& b;
     const TTextMeasure& m;
     int h;
@@ -115,6 +123,29 @@ void TaskTable(TLayout& L, int W, int H, const TInfoSource& Src, int PageFontHei
     }
 }
 
+// The texts of one line right-aligned from the right edge, each at its own column when it
+// fits there and pushed left of its right-hand neighbour when it does not; an optional speed
+// (the first) is dropped rather than run into the text on the left that ends at LeftEnd.
+void RightColumns(TLayout& L, int Right, int Y, int LeftEnd, const QString& Speed, const QStringList& Others,
+                  const QStringList& Tails)
+{
+    const auto place = [&](bool withSpeed, bool commit) {
+        int edge = Right;
+        if (withSpeed) {
+            if (commit) L.RightAt(Speed, edge, Y);
+            edge -= L.TW(Speed);
+        }
+        for (qsizetype i = 0; i < Others.size(); ++i) {
+            const int r = std::min(Right - L.TW(Tails[i]), edge);
+            if (commit) L.RightAt(Others[i], r, Y);
+            edge = r - L.TW(Others[i]);
+        }
+        return edge;
+    };
+    const bool speed = !Speed.isEmpty() && place(true, false) >= LeftEnd;
+    place(speed, true);
+}
+
 void FlightWithTask(TLayout& L, int W, int H, const TInfoSource& Src, int PageFontHeight)
 {
     const TTrj& trj = *Src.Trj;
@@ -125,8 +156,10 @@ void FlightWithTask(TLayout& L, int W, int H, const TInfoSource& Src, int PageFo
     const TUnits u;
     const TPrintMsgTexts& m = PrintMsgTexts();
     const int x = Round(1.5 * Src.PxPerMmY);
-    const int xTime = W - L.TW(QStringLiteral("00:00:00XXX"));
+    const int R = W - x; // as far from the frame as the left texts
+    const int xTime = R - L.TW(QStringLiteral("00:00:00XX"));
     const QString speedTail = QStringLiteral(" 100.0 ") + u.SpeedLabel + QStringLiteral("   ");
+    const QString distTail = QStringLiteral("  100.0 ") + u.DistLabel + speedTail;
     if (trj.First) {
         const int y = Round(0.2 * rowH);
         L.At(u' ' + m.Start + QStringLiteral(" (Loc) : "), x, y);
@@ -137,21 +170,22 @@ void FlightWithTask(TLayout& L, int W, int H, const TInfoSource& Src, int PageFo
     for (const TTrn* t = task.First; t; t = t->Next, ++i) {
         const int y = Round((i + 0.8) * rowH);
         L.At(u' ' + TrnLabel(t, task.First, task.Last) + QStringLiteral(" : "), x, y);
-        L.At(u' ' + t->Name + u' ', L.TW(QStringLiteral("X : ")) + x, y, t->Reached > 0 ? xTime : 0);
+        // A long name is drawn smaller rather than cut by its time.
+        const int nameX = L.TW(QStringLiteral("X : ")) + x;
+        L.AtFit(u' ' + t->Name + u' ', nameX, y, t->Reached > 0 ? xTime : R);
         if (t->Reached > 0) L.At(u' ' + TimeToHms(LocalTime(trj, t->Time)) + u' ', xTime, y);
         if (!t->Next) continue;
         const int yl = Round((i + 1.3) * rowH);
         const double leg = Distance(t, t->Next);
         total += leg;
-        L.RightAt(u' ' + CapToStr(Bearing(t, t->Next)) + u' ',
-                  W - L.TW(QStringLiteral("  100.0 ") + u.DistLabel + QStringLiteral("  100.0 ") +
-                           u.SpeedLabel + QStringLiteral("   ")),
-                  yl);
-        L.RightAt(u' ' + StrWD(leg / u.Dist, 3, 1) + u' ' + u.DistLabel + u' ', W - L.TW(speedTail), yl);
-        if (t->Reached > 0 && t->Next->Reached > 0)
-            L.RightAt(u' ' + StrWD(RecSpeed(PassageFix(*t), PassageFix(*t->Next)) / u.Speed, 4, 1) + u' ' +
-                          u.SpeedLabel + u' ',
-                      W, yl);
+        const QString speed = LegFlown(*t) ? u' ' +
+                                                 StrWD(RecSpeed(PassageFix(*t), PassageFix(*t->Next)) / u.Speed, 4, 1) +
+                                                 u' ' + u.SpeedLabel + u' '
+                                           : QString();
+        RightColumns(L, R, yl, x, speed,
+                     {u' ' + StrWD(leg / u.Dist, 3, 1) + u' ' + u.DistLabel + u' ',
+                      u' ' + CapToStr(Bearing(t, t->Next)) + u' '},
+                     {speedTail, distTail});
     }
     if (trj.Last) {
         const int y = Round((N + 0.4) * rowH);
@@ -159,27 +193,31 @@ void FlightWithTask(TLayout& L, int W, int H, const TInfoSource& Src, int PageFo
         L.At(u' ' + TimeToHms(LocalTime(trj, trj.Last->Time)) + u' ', xTime, y);
     }
     const int yt = (N + 1) * rowH;
-    L.RightAt(u' ' + StrWD(total / u.Dist, 3, 1) + u' ' + u.DistLabel + u' ', W - L.TW(speedTail), yt);
     const TTrn* first = task.First;
     const TTrn* last = task.Last;
+    int leftEnd = x;
     if (first && last && first->Reached > 0 && last->Reached > 0) {
-        L.At(EarthModelNames[std::clamp(Opt ? Opt->EarthModel : 0, 0, 1)], x, yt);
-        // Equal passage times give no speed at all rather than one over a made-up second.
-        if (first != last && first->Time != last->Time)
-            L.RightAt(
-                u' ' +
-                    StrWD(total / RecTimeDiff(PassageFix(*first), PassageFix(*last)) * 3600 / u.Speed, 4, 1) +
-                    u' ' + u.SpeedLabel + u' ',
-                W, yt);
+        const QString& model = EarthModelNames[std::clamp(Opt ? Opt->EarthModel : 0, 0, 1)];
+        L.At(model, x, yt);
+        leftEnd = x + L.TW(model + u' ');
     }
+    // Only a task flown in order has a speed: a finish reached before a turn point, or right
+    // after the start, gives none.
+    const QString speed =
+        TaskFlownInOrder(task)
+            ? u' ' + StrWD(total / RecTimeDiff(PassageFix(*first), PassageFix(*last)) * 3600 / u.Speed, 4, 1) +
+                  u' ' + u.SpeedLabel + u' '
+            : QString();
+    RightColumns(L, R, yt, leftEnd, speed, {u' ' + StrWD(total / u.Dist, 3, 1) + u' ' + u.DistLabel + u' '},
+                 {speedTail});
     if (N == 4 || N == 5) {
         const int y = Round((N + 1.5) * rowH);
         double fai = 0;
         if (IsFaiTriangle(task, fai))
             L.RightAt(QStringLiteral("FAI Tri : ") + StrWD(fai / u.Dist, 3, 1) + u' ' + u.DistLabel + u' ',
-                      W - L.TW(speedTail), y);
+                      R - L.TW(speedTail), y);
         else
-            L.RightAt(QStringLiteral("Triangle non FAI "), W, y);
+            L.RightAt(QStringLiteral("Triangle non FAI "), R, y);
     }
 }
 
@@ -477,7 +515,7 @@ void DrawWptList(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1
         if (rows.empty()) break;
         const TTextBlock B = WptListPage(col, Y1, rows, n, M, fontH);
         P.save();
-        P.setPen(QPen(Qt::black, std::max<int>(1, S.PrnStyles[psOther].Width)));
+        P.setPen(QPen(Qt::black, PenPx(S.PrnStyles[psOther].Width, C.PxPerMmY)));
         P.setBrush(Qt::NoBrush);
         for (const QLine& l : B.Lines) P.drawLine(l);
         P.setClipRect(QRect(QPoint(X1, Y1), QPoint(X2, Y2)), Qt::IntersectClip);
@@ -487,8 +525,7 @@ void DrawWptList(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1
         n += int(rows.size());
         ++p;
         if (C.Previewing() || !w) break;
-        if (C.ProcessEvents) C.ProcessEvents();
-        if (!C.Active()) break;
+        if (!C.YieldNow()) break;
         if (!C.NewPage || !C.NewPage()) throw std::runtime_error("the printer refused a new page");
     }
     C.ShowStatus(QString());
@@ -505,13 +542,16 @@ QString TitleText(const TPrintSettings& S, const TTrj* T, const QString& Text, b
     };
     if (Full) {
         QString name, date;
-        if (S.PrnView == pvTask) {
+        // A task that came with the trace has no file of its own: the page takes the flight's
+        // title, as the flight's other pages do.
+        const bool flight = T && (S.PrnView != pvTask || !Opt || Opt->FichCircuit.isEmpty());
+        if (S.PrnView == pvTask && !flight) {
             name = DocFilePart(Opt ? Opt->FichCircuit : QString());
             date = TitleDate(Today);
         } else if (S.PrnView == pvWptList) {
             name = DocFilePart(Opt ? Opt->FichWayPoints : QString());
             date = TitleDate(Today);
-        } else if (T) {
+        } else if (flight) {
             name = T->Name;
             const qsizetype dot = name.indexOf(u'.');
             if (dot >= 0) name = name.left(dot + 4);
@@ -519,7 +559,7 @@ QString TitleText(const TPrintSettings& S, const TTrj* T, const QString& Text, b
         }
         if (S.NomFichBtn) join(name);
         if (S.DateBtn) join(date);
-        if (T && S.PrnView != pvTask && S.PrnView != pvWptList) {
+        if (flight && S.PrnView != pvWptList) {
             if (S.PltBtn) join(T->Pilot);
             if (S.PlnBtn) join(T->GliderId);
         }

@@ -148,9 +148,11 @@ void DrawPlanZones(TPlanDraw& D)
         DrawPageLine(D, D.PosF(ClipToZoneBox(box, A, B, c1)), D.PosF(ClipToZoneBox(box, B, A, c2)));
     };
     const double kmToPx = 180 / Pi * 100000 / EarthRadiusKm;
+    int k = 0;
     for (const TMpf* Z = Smp->First; Z; Z = Z->Next) {
+        if (++k % 16 == 0 && !D.C.Yield()) break; // a zone may hold thousands of segments
         const TCtp& st = D.S.PrnZoneStyles[std::clamp<int>(Z->Class, 1, 10)];
-        P.setPen(CtpPen(st, D.S.MonochBtn));
+        P.setPen(CtpPen(st, D.S.MonochBtn, D.C.PxPerMmY));
         if (!st.Draw) continue;
         const TPos* prevEnd = nullptr; // end of the outline so far
         const TPos* firstStart = nullptr;

@@ -27,6 +27,8 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -199,6 +201,20 @@ TEST_F(PrintFormTest, PreviewKeepsTheCommentAndANewOpeningReloadsIt)
     }
     EXPECT_FALSE(PreviewForm->ZoomPlus->isEnabled());
     EXPECT_GT(box->width(), 7 * fit.width());
+    // A zoom keeps the point at the middle of the view where it was (here the page's middle,
+    // then a point scrolled to at zoom 4).
+    const auto middle = [&] {
+        const QWidget* vp = PreviewForm->ScrollBox->viewport();
+        return QPointF(box->mapFrom(vp, vp->rect().center())) / box->width();
+    };
+    EXPECT_NEAR(middle().x(), 0.5, 0.01);
+    EXPECT_NEAR(middle().y() * box->width() / box->height(), 0.5, 0.01);
+    PreviewForm->ZoomMoins->trigger();
+    PreviewForm->ScrollBox->horizontalScrollBar()->setValue(box->width() / 5);
+    const QPointF before = middle();
+    PreviewForm->ZoomPlus->trigger();
+    EXPECT_NEAR(middle().x(), before.x(), 0.005);
+    EXPECT_NEAR(middle().y(), before.y(), 0.005);
     PreviewForm->ZoomZero->trigger();
     EXPECT_EQ(box->size(), fit);
     EXPECT_FALSE(PreviewForm->ZoomMoins->isEnabled() || PreviewForm->ZoomZero->isEnabled());

@@ -7,12 +7,18 @@
 #include "files/WptFormats.h"
 #include "model/Options.h"
 #include "model/Sector.h"
+#include "platform/AtomicFile.h"
 #include "support/Fixtures.h"
 #include "support/PdfProbe.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -133,13 +139,105 @@ TEST_F(PdfJob, UnwritablePathNamesThePrinterAndLeavesNothing)
     TPrintJob job(S);
     EXPECT_EQ(job.Run(), TPrintResult::Failed);
     ASSERT_EQ(Msg::Log().size(), 1);
-    EXPECT_EQ(Msg::Log()[0].text, "L'imprimante \"PDF\" est indisponible !.");
+    EXPECT_EQ(Msg::Log()[0].text, "L'imprimante \"PDF\" est indisponible !.\r" + SystemErrorText(ENOENT));
     EXPECT_FALSE(job.LastError().isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    // The same in English.
+    Language = 1;
+    EXPECT_EQ(job.Run(), TPrintResult::Failed);
+    Language = 0;
+    ASSERT_EQ(Msg::Log().size(), 2);
+    EXPECT_EQ(Msg::Log()[1].text, "The printer \"PDF\" is unavailable!\r" + SystemErrorText(ENOENT));
     // No file chosen: nothing printed, nothing said.
     SetPdfFileAsker([](const QString&, QString&) { return false; });
     EXPECT_EQ(job.Run(), TPrintResult::Cancelled);
-    EXPECT_EQ(Msg::Log().size(), 1);
+    EXPECT_EQ(Msg::Log().size(), 2);
+}
+
+QByteArray Bytes(const QString& File)
+{
+    QFile f(File);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString& File, const QByteArray& Data)
+{
+    QFile f(File);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(Data), Data.size());
+}
+
+// A file-size limit stops the write of the PDF part-way: the run fails saying why, and the
+// PDF of an earlier print stays byte for byte, with nothing else left beside it.
+TEST_F(PdfJob, WriteStoppedPartWayKeepsTheOldPdfAndSaysWhy)
+{
+    TReadReport r;
+    ASSERT_TRUE(LoadIgcTrj(ZPH_TESTDATA "/igc/01lz1hq1.igc", true, r));
+    S.PrnView = pvDetail;
+    const QByteArray old = "%PDF-1.4 an earlier print\n";
+    WriteBytes(out, old);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 20000; // far below the page's size
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    TPrintJob job(S);
+    const TPrintResult result = job.Run();
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    EXPECT_EQ(result, TPrintResult::Failed);
+    ASSERT_EQ(Msg::Log().size(), 1);
+    EXPECT_EQ(Msg::Log()[0].text, "L'imprimante \"PDF\" est indisponible !.\r" + SystemErrorText(EFBIG));
+    EXPECT_EQ(Bytes(out), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+              QStringList{"page.pdf"});
+}
+
+// Esc pressed while the plan is being drawn stops the run before anything is written.
+TEST_F(PdfJob, EscWhileThePageIsDrawnWritesNothing)
+{
+    TReadReport r;
+    ASSERT_TRUE(LoadIgcTrj(ZPH_TESTDATA "/igc/01lz1hq1.igc", true, r));
+    const QByteArray old = "%PDF-1.4 an earlier print\n";
+    WriteBytes(out, old);
+    for (uint8 view : {pvPlan, pvCutt}) {
+        S.PrnView = view;
+        TPrintJob job(S);
+        const QString drawing = view == pvPlan ? PrintMsgTexts().PlanStatus : PrintMsgTexts().CuttStatus;
+        bool pressed = false;
+        job.Status = [&](const QString& t) {
+            if (t == drawing && !pressed) {
+                pressed = true;
+                QTimer::singleShot(0, [&] { job.Abort(); });
+            }
+        };
+        EXPECT_EQ(job.Run(), TPrintResult::Aborted) << int(view);
+        EXPECT_TRUE(pressed);
+        EXPECT_EQ(Bytes(out), old);
+    }
+    EXPECT_TRUE(Msg::Log().isEmpty());
+}
+
+// Print folders left by a killed run go at the next run; one whose program still runs stays.
+TEST(PrintFolders, OnlyThoseOfEndedProgramsAreRemoved)
+{
+    QTemporaryDir tmp;
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child); // its id now names no process
+    const QString prefix = PrintFolderPrefix();
+    const QString dead = prefix + QString::number(child) + "-a1B2c3";
+    const QString parent = prefix + QString::number(getppid()) + "-d4E5f6";
+    const QString own = prefix + QString::number(getpid()) + "-g7H8i9";
+    const QString other = "other-" + QString::number(child) + "-a1B2c3";
+    for (const QString& d : {dead, parent, own, other}) {
+        ASSERT_TRUE(QDir(tmp.path()).mkdir(d));
+        WriteBytes(tmp.filePath(d + "/doc.pdf"), "%PDF");
+    }
+    EXPECT_EQ(RemoveStalePrintFolders(tmp.path()), 1);
+    EXPECT_FALSE(QFileInfo::exists(tmp.filePath(dead)));
+    for (const QString& d : {parent, own, other}) EXPECT_TRUE(QFileInfo::exists(tmp.filePath(d))) << d.toStdString();
 }
 
 TEST(PrintMsgTest, PlacesAreFilledOnceLeftToRight)

@@ -213,10 +213,11 @@ TEST(StyleTest, PenColourAndFontRule)
     c.Color = 0x0000FF; // red in the Windows order
     c.Style = 3;
     c.Width = 0;
-    EXPECT_EQ(CtpPen(c, false).color(), QColor(255, 0, 0));
-    EXPECT_EQ(CtpPen(c, true).color(), QColor(Qt::black));
-    EXPECT_EQ(CtpPen(c, false).style(), Qt::DashDotLine);
-    EXPECT_EQ(CtpPen(c, false).width(), 1);
+    const double screen = 96 / MmPerInch;
+    EXPECT_EQ(CtpPen(c, false, screen).color(), QColor(255, 0, 0));
+    EXPECT_EQ(CtpPen(c, true, screen).color(), QColor(Qt::black));
+    EXPECT_EQ(CtpPen(c, false, screen).style(), Qt::DashDotLine);
+    EXPECT_EQ(CtpPen(c, false, screen).width(), 1);
     EXPECT_EQ(CtpPenStyle(4), Qt::DashDotDotLine);
     EXPECT_EQ(CtpPenStyle(9), Qt::SolidLine);
     // Size 7 at 600 dpi: 7/64 inch, 66 pixels from the top of the tallest letter to the bottom

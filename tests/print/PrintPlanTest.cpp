@@ -318,6 +318,34 @@ TEST_F(PlanRenderFixture, TraceAlongAParallelLiesOnItsRow)
     EXPECT_FALSE(Dark(1050, 750));
 }
 
+// A style's width is a physical one: the trace is as thick on a 600 dpi page as on the
+// preview of a 96 dpi screen (one unit a pixel there), the engine-noise factor on top.
+TEST_F(PlanRenderFixture, TraceAsThickOnPaperAsOnThePreview)
+{
+    NewTrj();
+    for (int i = 0; i < 5; ++i) AddFix(1000 * i, 4500000, 590000 + 5000 * i, 500);
+    TrjLoaded();
+    S.PrnStyles[psTrace].Width = 3;
+    const auto thickness = [&](double pxPerMm) {
+        C.PxPerMmX = C.PxPerMmY = pxPerMm;
+        const int w = Round(120 * pxPerMm), h = Round(80 * pxPerMm);
+        C.PageRect = {0, 0, w, h};
+        C.Visible = QRect();
+        Img = QImage(w, h, QImage::Format_RGB32);
+        Img.fill(Qt::white);
+        {
+            QPainter p(&Img);
+            DrawPlan(p, C, S, 0, 0, w, h, -3);
+        }
+        int rows = 0;
+        for (int y = 0; y < h; ++y) rows += Dark(w / 2, y);
+        return rows / pxPerMm; // mm
+    };
+    const double paper = thickness(600 / MmPerInch), screen = thickness(96 / MmPerInch);
+    EXPECT_NEAR(screen, 3 * MmPerInch / 96, 0.01);
+    EXPECT_NEAR(paper, screen, 0.05);
+}
+
 // Legs join turn points of consecutive numbers only.
 TEST_F(PlanRenderFixture, LegsBetweenConsecutiveNumbers)
 {
@@ -481,7 +509,7 @@ TEST_F(PlanRenderFixture, MonochromePlanPageToPdf)
     S.PrinterName = PdfPrinterName;
     S.MonochBtn = true;
     S.AdjPlanBtn = false;
-    S.PrnStyles[psTrace].Width = 6; // a pixel at 100 dpi
+    S.PrnStyles[psTrace].Width = 1; // 0.26 mm: a pixel at 100 dpi
     S.PrnView = pvPlan;
     TPrintJob job(S);
     ASSERT_EQ(job.Run(), TPrintResult::Printed);
@@ -495,6 +523,27 @@ TEST_F(PlanRenderFixture, MonochromePlanPageToPdf)
     ASSERT_FALSE(rows.empty());
     EXPECT_LE(rows.back() - rows.front(), 1);
     for (int dx : {-40, 40}) EXPECT_LT(qGray(page.pixel(x + dx, rows.front())), 128) << dx;
+
+    // The block goes in without loss: one bit per pixel in monochrome, never as JPEG in colour.
+    const auto images = [&] {
+        QStringList rows = PdfTool("pdfimages", {"-list", out}).split('\n', Qt::SkipEmptyParts);
+        return rows.mid(2); // past the two heading lines
+    };
+    const QStringList mono = images();
+    ASSERT_EQ(mono.size(), 1);
+    const QStringList f = mono[0].simplified().split(' ');
+    ASSERT_GT(f.size(), 8) << mono[0].toStdString();
+    EXPECT_EQ(f[7], "1") << mono[0].toStdString(); // bits per component
+    EXPECT_NE(f[8], "jpeg");
+    S.MonochBtn = false;
+    SetPdfFileAsker([&](const QString&, QString& name) {
+        name = out;
+        return true;
+    });
+    TPrintJob colour(S);
+    ASSERT_EQ(colour.Run(), TPrintResult::Printed);
+    SetPdfFileAsker(nullptr);
+    for (const QString& row : images()) EXPECT_FALSE(row.contains("jpeg")) << row.toStdString();
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
 
 namespace {
 
@@ -124,9 +125,61 @@ TEST_F(TextFixture, FlightTimesUtcWithoutTaskLocalWithTask)
     EXPECT_TRUE(Find(loc, " 13:00:00 "));
     EXPECT_EQ(Count(loc, "km/h"), 2); // leg and mean speeds
 
-    // Equal passage times give no mean speed.
+    // Equal passage times give no speed at all.
     Stn->Last->Time = Stn->First->Time;
-    EXPECT_EQ(Count(InfoLayout(400, 600, -1, Src(), S, M, 20), "km/h"), 1);
+    EXPECT_EQ(Count(InfoLayout(400, 600, -1, Src(), S, M, 20), "km/h"), 0);
+}
+
+// Texts of one line that share pixels, or that pass the block's right edge.
+QStringList Collisions(const TTextBlock& B, const TTextMeasure& M, int W)
+{
+    // The inked part of a text: its blanks on either side may overlap a neighbour's.
+    const auto ink = [&](const TTextItem& t) {
+        const QString lead = t.Text.left(t.Text.size() - QString(t.Text).remove(QRegularExpression("^ +")).size());
+        const int left = t.X + M.Width(lead, t.FontHeight);
+        return std::pair(left, left + M.Width(t.Text.trimmed(), t.FontHeight));
+    };
+    QStringList out;
+    for (size_t i = 0; i < B.Items.size(); ++i) {
+        const TTextItem& a = B.Items[i];
+        const auto [al, ar] = ink(a);
+        if (ar > W) out << a.Text + " | edge";
+        for (size_t j = i + 1; j < B.Items.size(); ++j) {
+            const TTextItem& b = B.Items[j];
+            const auto [bl, br] = ink(b);
+            const bool sameLine = a.Y < b.Y + M.Height(b.FontHeight) && b.Y < a.Y + M.Height(a.FontHeight);
+            if (sameLine && al < br && bl < ar) out << a.Text + " | " + b.Text;
+        }
+    }
+    return out;
+}
+
+TEST_F(TextFixture, TaskSpeedOnlyForATaskFlownInOrder)
+{
+    NewTrj();
+    Fix(1000000, 500);
+    Fix(1400000, 800);
+    Add(4500000, 600000, "Dep", 1020000);
+    TTrn& mid = Add(4600000, 600000, "ARDLETHAN BIG NAME OF A FIELD", 1100000);
+    TTrn& arr = Add(4500000, 600000, "Arr", 1200000);
+    const auto speeds = [&] { return Count(InfoLayout(400, 600, -1, Src(), S, M, 20), "km/h"); };
+    EXPECT_EQ(speeds(), 3); // two legs and the task
+    const TTextBlock whole = InfoLayout(400, 600, -1, Src(), S, M, 20);
+    EXPECT_EQ(Collisions(whole, M, 400 - 15), QStringList()); // 1.5 mm clear of the frame
+    ASSERT_TRUE(Find(whole, "ARDLETHAN BIG NAME OF A FIELD"));
+
+    // A turn point not reached: no task speed, no speed on its legs.
+    mid.Reached = 0;
+    EXPECT_EQ(speeds(), 0);
+    // Reached out of order: the finish before the turn point.
+    mid.Reached = 1;
+    mid.Time = 1300000;
+    EXPECT_EQ(speeds(), 1); // only the first leg was flown forwards
+    // The finish seconds after the start with nothing between: no speed runs into the total.
+    mid.Time = 1020100;
+    arr.Time = 1020200;
+    const TTextBlock fast = InfoLayout(400, 600, -1, Src(), S, M, 20);
+    EXPECT_EQ(Collisions(fast, M, 400 - 15), QStringList());
 }
 
 TEST_F(TextFixture, TurnPointCellTimeAltitudeAndSectorRadius)
@@ -221,6 +274,14 @@ TEST_F(TextFixture, TitlesInBothLanguages)
     S.PrnView = pvWptList;
     Opt->FichWayPoints = "/data/wp/euregio9.dat";
     EXPECT_EQ(TitleText(S, Trj, "Page 1/2", true, QDate()), "euregio9.dat - Page 1/2");
+    // The task page of a task read from a file is named after the file and dated today; one
+    // that came with the trace takes the flight's title.
+    S.PrnView = pvTask;
+    S.DateBtn = true;
+    Opt->FichCircuit = "/data/task.zpt";
+    EXPECT_EQ(TitleText(S, Trj, QString(), true, QDate(2026, 12, 7)), "task.zpt - lun. 7 décembre 2026");
+    Opt->FichCircuit.clear();
+    EXPECT_EQ(TitleText(S, Trj, QString(), true, QDate(2026, 12, 7)), "rl-traffic - jeu. 21 janvier 2010");
 
     // A title wider than the page less 8 mm is drawn smaller.
     const TTitleLayout wide = TitleLayout(QString(300, 'x'), {0, 0, 1000, 2800}, 10, 10, M);

@@ -85,13 +85,14 @@ void TCupsServer::Stop()
     }
 }
 
-bool TCupsServer::AddQueue(const QString& Name, bool MakeDefault, QString& Error)
+bool TCupsServer::AddQueue(const QString& Name, bool MakeDefault, QString& Error, const QString& Ppd)
 {
     int rc = 1;
-    QStringList out = Run(QStringLiteral("lpadmin"),
-                          {QStringLiteral("-p"), Name, QStringLiteral("-E"), QStringLiteral("-v"),
-                           QStringLiteral("file:///dev/null"), QStringLiteral("-m"), QStringLiteral("raw")},
-                          &rc);
+    QStringList args = {QStringLiteral("-p"), Name, QStringLiteral("-E"), QStringLiteral("-v"),
+                        QStringLiteral("file:///dev/null")};
+    args << (Ppd.isEmpty() ? QStringList{QStringLiteral("-m"), QStringLiteral("raw")}
+                           : QStringList{QStringLiteral("-P"), Ppd});
+    QStringList out = Run(QStringLiteral("lpadmin"), args, &rc);
     if (rc == 0 && MakeDefault) out = Run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), Name}, &rc);
     if (rc != 0) Error = out.join(u'\n');
     return rc == 0;

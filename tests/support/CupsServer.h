@@ -16,8 +16,9 @@ public:
     // Starts the scheduler and waits until it answers; false with the reason.
     bool Start(QString& Error);
     void Stop();
-    // A raw queue on a device that discards its output; optionally the default one.
-    bool AddQueue(const QString& Name, bool MakeDefault, QString& Error);
+    // A raw queue on a device that discards its output; optionally the default one; with a PPD
+    // file, the queue that file describes (its papers, ...).
+    bool AddQueue(const QString& Name, bool MakeDefault, QString& Error, const QString& Ppd = QString());
     // "lpstat -W <which> -o" lines (which: completed, not-completed, all).
     QStringList Jobs(const QString& Which) const;
     // Waits until the queue holds Count completed jobs (true) or a while passes.
