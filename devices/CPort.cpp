@@ -1,12 +1,11 @@
 #include "devices/CPort.h"
 
+#include "model/Define.h"
 #include "platform/IniFile.h"
 #include "platform/Msg.h"
-#include "platform/ProgramDir.h"
 #include "platform/Text1252.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QMetaObject>
 #include <algorithm>
 #include <array>
@@ -105,6 +104,14 @@ EComPort::EComPort(int code, int winCode, const QString& detail) : WinCode(winCo
     fWhat = fMessage.toStdString();
 }
 
+EComPort EComPort::Told(int code, int winCode, const QString& message)
+{
+    EComPort e(code, winCode);
+    e.fMessage = message;
+    e.fWhat = message.toStdString();
+    return e;
+}
+
 // ---- Converters ----------------------------------------------------------------------------
 
 int32_t BaudRateValue(TBaudRate rate, int32_t custom)
@@ -194,36 +201,6 @@ uint8_t ComStrToChar(const QString& s)
     }
     const QByteArray b = ToWin1252(s.left(1));
     return b.isEmpty() ? 0 : static_cast<uint8_t>(b[0]);
-}
-
-// ---- Port names ----------------------------------------------------------------------------
-
-QString NormalizeComPort(const QString& text)
-{
-    QString t = text;
-    if (t.left(3).toUpper() == QLatin1String("COM")) t = t.mid(3);
-    bool ok = false;
-    int n = t.trimmed().toInt(&ok);
-    if (!ok || n < 1 || n > 96) n = 1;
-    return QStringLiteral("COM%1").arg(n);
-}
-
-int ComPortNumber(const QString& port)
-{
-    return NormalizeComPort(port).mid(3).toInt();
-}
-
-QString ComDevicePath(const QString& port)
-{
-    const int n = ComPortNumber(port);
-    TIniFile ini(IniFileName());
-    const QString dev =
-        ini.ReadString(QStringLiteral("Interface"), QStringLiteral("Device_COM%1").arg(n), QString())
-            .trimmed();
-    if (!dev.isEmpty()) return dev;
-    const QString usb = QStringLiteral("/dev/ttyUSB%1").arg(n - 1);
-    if (QFileInfo::exists(usb)) return usb;
-    return QStringLiteral("/dev/ttyS%1").arg(n - 1);
 }
 
 // ---- Setting objects -----------------------------------------------------------------------
@@ -526,7 +503,11 @@ void TCustomComPort::Open()
     if (fConnected) return;
     CallBeforeOpen();
     const QString path = DevicePath();
-    if (!fLine.Open(path)) throw EComPort(1, fLine.LastError(), path);
+    if (!fLine.Open(path))
+        throw EComPort::Told(1, fLine.LastError(),
+                             Tr(QStringLiteral("Impossible d'ouvrir le port %1 (%2 : %3)."),
+                                QStringLiteral("Cannot open port %1 (%2: %3)."))
+                                 .arg(fPort, path, SerialLine::Reason(fLine.LastError())));
     fConnected = true;
     fTxQueue.clear();
     fTxQueued = 0;
@@ -575,29 +556,57 @@ void TCustomComPort::Close()
         }
     };
     guard([&] { CallBeforeClose(); });
-    const auto deadline = Clock::now() + std::chrono::milliseconds(DrainTimeMs());
-    // The output still queued leaves within the bounded wait; reads in progress are dropped.
+    const int drainMs = DrainTimeMs();
+    const auto deadline = Clock::now() + std::chrono::milliseconds(drainMs);
+    // Everything written leaves before the line closes, within a bounded wait (a last command
+    // written just before closing must reach the device); only the input is discarded.
     guard([&] {
         while (fLine.IsOpen() && !fTxQueue.isEmpty() && Clock::now() < deadline) {
             PumpTx(2);
             if (!fTxQueue.isEmpty()) fLine.WaitWritable(std::min(MsLeft(deadline), 20));
         }
     });
-    guard([&] {
-        if (fLine.IsOpen() && !fLine.Purge(true, false)) throw EComPort(5, fLine.LastError(), fLine.Path());
-    });
     StopEventThread();
-    fLine.Close(MsLeft(deadline));
+    const bool stuck = !fTxQueue.isEmpty();
+    if (fLine.IsOpen()) {
+        // A device that goes at this moment leaves its error; a line that stalls, a time-out.
+        const bool drained = fLine.Close(stuck ? 0 : std::max(1, MsLeft(deadline)));
+        const int err = stuck ? ETIMEDOUT : fLine.LastError();
+        if ((stuck || !drained) && !first) {
+            const bool gone = err == EIO || err == ENXIO || err == ENODEV;
+            first = std::make_exception_ptr(EComPort::Told(2, err, gone ? LostText(err) : UnsentText(err, drainMs)));
+        }
+    }
     fConnected = false;
     fTxQueue.clear();
     guard([&] { CallAfterClose(); });
     if (first) std::rethrow_exception(first);
 }
 
+QString TCustomComPort::LostText(int err) const
+{
+    return Tr(QStringLiteral("Le port %1 a été déconnecté (%2 : %3)."),
+              QStringLiteral("Port %1 was disconnected (%2: %3)."))
+        .arg(fPort, fLine.Path(), SerialLine::Reason(err));
+}
+
+QString TCustomComPort::UnsentText(int err, int ms) const
+{
+    if (err == ETIMEDOUT)
+        return Tr(QStringLiteral("Le port %1 n'a pas pu envoyer ses dernières données en %2 ms (%3)."),
+                  QStringLiteral("Port %1 could not send its last data within %2 ms (%3)."))
+            .arg(fPort)
+            .arg(ms)
+            .arg(fLine.Path());
+    return Tr(QStringLiteral("Le port %1 n'a pas pu envoyer ses dernières données (%2 : %3)."),
+              QStringLiteral("Port %1 could not send its last data (%2: %3)."))
+        .arg(fPort, fLine.Path(), SerialLine::Reason(err));
+}
+
 [[noreturn]] void TCustomComPort::LoseDevice(int code)
 {
     const int err = fLine.LastError();
-    const QString what = fLine.Path() + QStringLiteral(" is gone");
+    const QString text = LostText(err);
     try {
         CallBeforeClose();
     } catch (...) {
@@ -607,7 +616,7 @@ void TCustomComPort::Close()
         CallAfterClose();
     } catch (...) {
     }
-    throw EComPort(code, err, what);
+    throw EComPort::Told(code, err, text);
 }
 
 // ---- Notifications -------------------------------------------------------------------------

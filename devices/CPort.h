@@ -3,12 +3,12 @@
 // non-blocking reads and writes of one operation record (TComAsync), the line-state queries,
 // the optional event thread and the settings store. The line itself is platform/SerialLine.
 //
-// Ports keep the Windows names "COM1".."COM96"; at open a name resolves to a device path:
-// key "Device_COMn" of section "Interface" of the INI file when present, else /dev/ttyUSB(n-1)
-// when it exists, else /dev/ttyS(n-1).
+// Ports keep the Windows names "COM1".."COM96"; at open a name resolves to a device path
+// (devices/ComPorts.h).
 //
 // Every failure raises EComPort (code and text of the error table). Device windows catch it
 // at the edge of their timer tick.
+#include "devices/ComPorts.h"
 #include "platform/SerialLine.h"
 
 #include <QByteArray>
@@ -181,6 +181,9 @@ class EComPort : public std::exception
 public:
     // detail: what failed, e.g. the device path; winCode: the system's error code, -1 when none.
     explicit EComPort(int code, int winCode = -1, const QString& detail = QString());
+    // An error told to the user in the program's own words (the port lost, not opened, its
+    // last output not sent).
+    static EComPort Told(int code, int winCode, const QString& message);
     const char* what() const noexcept override { return fWhat.c_str(); }
     const QString& Message() const { return fMessage; }
 
@@ -454,6 +457,9 @@ private:
     void CallAfterClose();
     void Release();
     [[noreturn]] void LoseDevice(int code);
+    // What the user is told when the device went away, or when the output could not leave.
+    QString LostText(int err) const;
+    QString UnsentText(int err, int ms) const;
     void PumpTx(int code);
     bool ReadIsImmediate() const;
     bool NeedsEventThread() const;
@@ -496,12 +502,6 @@ private:
 class TComPort : public TCustomComPort
 {
 };
-
-// "COMn" from any port text (see SetPort), and the number n.
-QString NormalizeComPort(const QString& text);
-int ComPortNumber(const QString& port);
-// Device path of "COMn" (see the head of this file).
-QString ComDevicePath(const QString& port);
 
 // Text converters of the settings store; a text that matches nothing gives the default.
 QString BaudRateToStr(TBaudRate v);

@@ -1,5 +1,6 @@
 #include "devices/DeviceForm.h"
 
+#include "devices/ComPortBox.h"
 #include "model/Define.h"
 #include "platform/IniFile.h"
 #include "platform/ProgramDir.h"
@@ -23,7 +24,7 @@ TDeviceForm::TDeviceForm(QWidget* parent) : QDialog(parent)
     TimerCom->setInterval(200);
     connect(TimerCom, &QTimer::timeout, this, &TDeviceForm::TimerComTimer);
 
-    ComNbEdit = new QComboBox(this);
+    ComNbEdit = new TComPortBox(this);
     ComNbEdit->setObjectName(QStringLiteral("ComNbEdit"));
     for (int n = 1; n <= kPortCount; ++n) ComNbEdit->addItem(QStringLiteral("COM%1").arg(n));
 

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -393,24 +398,66 @@ bool SerialLine::Errors(ErrorCounts& counts)
     return true;
 }
 
-void SerialLine::Close(int drainMs)
+bool SerialLine::Drain(int ms)
 {
-    if (fFd < 0) return;
-    // Let the output leave for a bounded time, then discard the rest: closing a terminal
-    // would otherwise wait (up to half a minute) for a line that may never drain.
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(drainMs > 0 ? drainMs : 0);
-    for (;;) {
-        int queued = 0;
-        if (::ioctl(fFd, TIOCOUTQ, &queued) != 0 || queued <= 0) break;
-        if (Clock::now() >= deadline) break;
-        ::usleep(2000);
+    if (!CheckOpen()) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(ms, 0));
+    // tcdrain() returns only once the last bit has left the transmitter, but takes no time
+    // limit: it runs in a helper thread on a descriptor of its own. A drain that outlives the
+    // limit ends by itself when the output is discarded (as closing does) or the device goes.
+    struct State
+    {
+        std::mutex m;
+        std::condition_variable cv;
+        bool done = false;
+        int err = 0;
+    };
+    auto st = std::make_shared<State>();
+    const int fd = ::fcntl(fFd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return Fail();
+    try {
+        std::thread([st, fd] {
+            int r = 0;
+            do
+                r = ::tcdrain(fd);
+            while (r != 0 && errno == EINTR);
+            const int err = r == 0 ? 0 : errno;
+            ::close(fd);
+            std::lock_guard<std::mutex> g(st->m);
+            st->done = true;
+            st->err = err;
+            st->cv.notify_all();
+        }).detach();
+    } catch (const std::system_error& e) {
+        ::close(fd);
+        fErr = e.code().value();
+        return false;
     }
-    ::ioctl(fFd, TCFLSH, TCIOFLUSH);
+    std::unique_lock<std::mutex> g(st->m);
+    if (!st->cv.wait_until(g, deadline, [&] { return st->done; })) {
+        fErr = ETIMEDOUT;
+        return false;
+    }
+    fErr = st->err;
+    return fErr == 0;
+}
+
+bool SerialLine::Close(int drainMs)
+{
+    if (fFd < 0) return true;
+    // The output leaves first. Only what could not leave in time is discarded (closing a
+    // terminal would otherwise wait up to half a minute for it): discarding the output of a
+    // pseudo-terminal throws away what its other side has not read yet, so a last command
+    // written just before closing would be lost.
+    const bool drained = drainMs > 0 && Drain(drainMs);
+    const int err = drained ? 0 : drainMs > 0 ? fErr : 0;
+    ::ioctl(fFd, TCFLSH, drained ? TCIFLUSH : TCIOFLUSH);
     ::ioctl(fFd, TIOCNXCL);
     if (fLocked) ::flock(fFd, LOCK_UN);
     ::close(fFd);
     fFd = -1;
     fLocked = false;
     fMarkState = 0;
+    fErr = err;
+    return drained || drainMs <= 0;
 }

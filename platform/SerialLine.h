@@ -105,9 +105,15 @@ public:
     // Cumulative error counters of the driver; a line without counters answers zeros.
     bool Errors(ErrorCounts& counts);
 
-    // Waits at most drainMs for the output to leave, discards what is left, gives the device
-    // back and closes it. Always leaves the line closed.
-    void Close(int drainMs);
+    // Waits at most ms milliseconds until every byte written has left the line (the driver's
+    // queue and the device's own transmitter). False when it could not: LastError() is
+    // ETIMEDOUT when the time ran out, the system's code when the line failed.
+    bool Drain(int ms);
+    // Waits at most drainMs for the output to leave (see Drain; 0 does not wait), discards what
+    // could not leave and what was received but not read, gives the device back and closes
+    // it. Always leaves the line closed; false when some output could not leave (LastError()
+    // says why).
+    bool Close(int drainMs);
 
     int LastError() const { return fErr; }
     static QString Reason(int err);

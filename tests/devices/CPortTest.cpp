@@ -66,15 +66,6 @@ TEST(CPortNames, PortTextIsNormalised)
     EXPECT_EQ(p.Port(), "COM12");
 }
 
-TEST(CPortNames, ComNameResolvesThroughTheIniThenTheSystemNames)
-{
-    TIniFile ini(IniFileName());
-    ASSERT_TRUE(ini.WriteString("Interface", "Device_COM5", "/dev/my-gps"));
-    EXPECT_EQ(ComDevicePath("COM5"), "/dev/my-gps");
-    const QString usb = "/dev/ttyUSB40";
-    EXPECT_EQ(ComDevicePath("COM41"), QFileInfo::exists(usb) ? usb : QString("/dev/ttyS40"));
-}
-
 TEST(CPortSettings, SettingObjectsFollowTheirRules)
 {
     TComPort p;
@@ -152,8 +143,7 @@ TEST(CPortOpen, MissingDeviceNamesPathAndReason)
     QString msg;
     EXPECT_EQ(CodeOf([&] { p.Open(); }, &msg), 1);
     EXPECT_FALSE(p.Connected());
-    EXPECT_EQ(msg, "Unable to open com port (win error code: 2)\n"
-                   "/dev/zephalon-no-such-port: No such file or directory");
+    EXPECT_EQ(msg, "Impossible d'ouvrir le port COM9 (/dev/zephalon-no-such-port : No such file or directory).");
     // A file that is no terminal is refused too.
     QTemporaryDir dir;
     QFile f(dir.filePath("plain"));
