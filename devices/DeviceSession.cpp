@@ -1,5 +1,6 @@
 #include "devices/DeviceSession.h"
 
+#include "model/ModelUi.h"
 #include "model/Texts.h"
 
 #include <QElapsedTimer>
@@ -166,8 +167,21 @@ void TDeviceSession::Info(const QString& Text, bool Centred)
 void TDeviceSession::Finish(const QString& Result)
 {
     SetTimer(false);
+    // Whatever share of the items the bar counted, a finished transfer shows a full bar.
+    SetProgress(100);
     Info(Result, true);
     if (OnCommandEnd) OnCommandEnd();
+}
+
+void TDeviceSession::FinishDownload(const QString& Result)
+{
+    Finish(Result);
+    ShowReceived();
+}
+
+void TDeviceSession::ShowReceived()
+{
+    if (ModelUi()) ModelUi()->FitViews();
 }
 
 void TDeviceSession::SetProgress(int Position)

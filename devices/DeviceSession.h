@@ -193,8 +193,12 @@ protected:
     void SetInfo(const QString& Text);
     // The status text, aligned through OnInfoAlign first.
     void Info(const QString& Text, bool Centred = false);
-    // Timer off, the result centred, then OnCommandEnd.
+    // Timer off, a full progress bar, the result centred, then OnCommandEnd.
     void Finish(const QString& Result);
+    // As Finish, for a download that brought data into the model: the views then show it.
+    void FinishDownload(const QString& Result);
+    // The plan and profile views fitted to the data, so that what arrived is in sight.
+    static void ShowReceived();
     void SetProgress(int Position);
     int Ask(const QString& Text, TMsgType Type, int Buttons);
     void SetTimer(bool On);

@@ -309,10 +309,10 @@ void TGarminSession::Command(int r, uint8_t id, const QByteArray& data)
             ++fStep;
             break;
         case 81:
-            End(Text(13));
+            Finish(Text(13));
             break;
         case 86:
-            End(Text(14));
+            Finish(Text(14));
             break;
         case 90:
             SendPacket(GarminPid::Ack, QByteArray(1, '\xFF'));
@@ -320,19 +320,12 @@ void TGarminSession::Command(int r, uint8_t id, const QByteArray& data)
             fStep = 91;
             break;
         case 91:
-            End(Text(15));
+            Finish(Text(15));
             break;
         default:
             break;
         }
     }
-}
-
-void TGarminSession::End(const QString& Result)
-{
-    Info(Result, true);
-    SetTimer(false);
-    if (OnCommandEnd) OnCommandEnd();
 }
 
 void TGarminSession::Progress()
@@ -454,8 +447,7 @@ void TGarminSession::Track(int r, uint8_t id, const QByteArray& data)
         if (fFlights->NoTime > 0) s += Text(20).arg(fFlights->NoTime);
         fLastFlights = fFlights->FlightCount;
         fFlights.reset();
-        End(s);
-        if (ModelUi()) ModelUi()->FitViews();
+        FinishDownload(s);
         break;
     }
     case 20: {
@@ -548,7 +540,7 @@ void TGarminSession::Track(int r, uint8_t id, const QByteArray& data)
         if (good) fStep = CheckAck() == 1 ? 28 : 26;
         break;
     case 28:
-        End(Text(3).arg(fItemCount).arg(fErrorCount));
+        Finish(Text(3).arg(fItemCount).arg(fErrorCount));
         break;
     default:
         break;
@@ -604,8 +596,7 @@ void TGarminSession::Waypoints(int r, uint8_t id, const QByteArray& data)
         break;
     }
     case 34:
-        End(Text(4).arg(fItemCount).arg(fErrorCount));
-        if (ModelUi()) ModelUi()->FitViews();
+        FinishDownload(Text(4).arg(fItemCount).arg(fErrorCount));
         break;
     case 40:
         if (!GarminCanEncodeWpt(fProt.WptType)) {
@@ -655,7 +646,7 @@ void TGarminSession::Waypoints(int r, uint8_t id, const QByteArray& data)
         if (good) fStep = CheckAck() == 1 ? 46 : 44;
         break;
     case 46:
-        End(Text(5).arg(fItemCount).arg(fErrorCount));
+        Finish(Text(5).arg(fItemCount).arg(fErrorCount));
         break;
     default:
         break;
@@ -734,8 +725,7 @@ void TGarminSession::Route(int r, uint8_t id, const QByteArray& data)
         break;
     }
     case 54:
-        End(Text(4).arg(fRoute.Taken()).arg(fErrorCount));
-        if (ModelUi()) ModelUi()->FitViews();
+        FinishDownload(Text(4).arg(fRoute.Taken()).arg(fErrorCount));
         break;
     case 60: {
         if (!Stn) {
@@ -822,7 +812,7 @@ void TGarminSession::Route(int r, uint8_t id, const QByteArray& data)
         if (good) fStep = CheckAck() == 1 ? 70 : 68;
         break;
     case 70:
-        End(Text(3).arg(fItemCount).arg(fErrorCount));
+        Finish(Text(3).arg(fItemCount).arg(fErrorCount));
         break;
     default:
         break;

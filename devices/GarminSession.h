@@ -79,7 +79,6 @@ private:
     void Track(int Result, uint8_t Id, const QByteArray& Data);
     void Waypoints(int Result, uint8_t Id, const QByteArray& Data);
     void Route(int Result, uint8_t Id, const QByteArray& Data);
-    void End(const QString& Result);
     void Progress();
     bool Refuse(int Type);
     bool TooMany(int Records);

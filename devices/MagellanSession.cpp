@@ -517,7 +517,7 @@ void TMagellanSession::Step()
         TrackPoint();
         break;
     case 13:
-        Finish(Text(MsgPointsRead).arg(fCount).arg(FlightCount()).arg(fErrorCount));
+        FinishDownload(Text(MsgPointsRead).arg(fCount).arg(FlightCount()).arg(fErrorCount));
         break;
     case 30:
         MgnSendSentence("CMD", {"WAYPOINT"});
@@ -531,9 +531,8 @@ void TMagellanSession::Step()
         WptSentence();
         break;
     case 33:
-        Finish(Text(MsgWptRead).arg(fCount).arg(fErrorCount));
+        FinishDownload(Text(MsgWptRead).arg(fCount).arg(fErrorCount));
         fWptsLoaded = true;
-        if (ModelUi()) ModelUi()->FitViews();
         if (fRouteAfterWpt) {
             fRouteAfterWpt = false;
             AskRouteAndStart(fPort);
@@ -582,8 +581,7 @@ void TMagellanSession::Step()
         RteSentence();
         break;
     case 53:
-        Finish(Text(MsgRteReadMgn).arg(fRouteNo).arg(fErrorCount));
-        if (ModelUi()) ModelUi()->FitViews();
+        FinishDownload(Text(MsgRteReadMgn).arg(fRouteNo).arg(fErrorCount));
         break;
     case 60:
         fCount = fErrorCount = 0;

@@ -541,7 +541,7 @@ void TMlrSession::TrackLine(const QByteArray& Line)
         Link().ClearBuffer(true, true);
         fRx.clear();
         FinishFlights();
-        Finish(Text(MsgPointsRead).arg(fPointNo).arg(FlightCount()).arg(fErrorCount));
+        FinishDownload(Text(MsgPointsRead).arg(fPointNo).arg(FlightCount()).arg(fErrorCount));
         return;
     }
     int no = -1;
@@ -584,11 +584,14 @@ void TMlrSession::BinaryTrack()
     int n = 0;
     bool got = false;
     TDateTime last = 0;
+    int lastNo = 0;
     while (fBlocks.TakeBlock(p, n)) {
         got = true;
         for (int i = 0; i < n; ++i) {
             const TMlrTrackRecord r = MlrDecodeTrackRecord(p + i * MlrTrackRecLen);
-            fPointNo = r.PointNo;
+            // The receiver numbers its records from 0: the count is of the records taken.
+            ++fPointNo;
+            lastNo = r.PointNo;
             TRec f;
             f.Lat = r.Lat;
             f.Lon = r.Lon;
@@ -599,7 +602,7 @@ void TMlrSession::BinaryTrack()
     }
     if (got) {
         Useful();
-        PointInfo(fPointNo, last);
+        PointInfo(lastNo, last);
     }
     if (fBlocks.TakeEnd()) {
         Useful();
@@ -608,7 +611,7 @@ void TMlrSession::BinaryTrack()
         PortReset();
         Send(MlrCmd::End);
         FinishFlights();
-        Finish(Text(MsgPointsRead).arg(fPointNo).arg(FlightCount()).arg(fErrorCount));
+        FinishDownload(Text(MsgPointsRead).arg(fPointNo).arg(FlightCount()).arg(fErrorCount));
         return;
     }
     CheckSilence(MsgCheckNmea);
@@ -642,8 +645,7 @@ void TMlrSession::BinaryWpt()
         PortReset();
         Send(MlrCmd::End);
         fWpt.Complete();
-        Finish(Text(MsgWptRead).arg(fPointNo).arg(fErrorCount));
-        if (ModelUi()) ModelUi()->FitViews();
+        FinishDownload(Text(MsgWptRead).arg(fPointNo).arg(fErrorCount));
         return;
     }
     CheckSilence(MsgCheckNmea);
@@ -740,8 +742,7 @@ void TMlrSession::EndTextWpt()
         }
         route.Commit(Stn);
     }
-    Finish(Text(MsgWptRead).arg(fPointNo).arg(fErrorCount));
-    if (ModelUi()) ModelUi()->FitViews();
+    FinishDownload(Text(MsgWptRead).arg(fPointNo).arg(fErrorCount));
 }
 
 // ---- Uploads ---------------------------------------------------------------------------------
