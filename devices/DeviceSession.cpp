@@ -314,7 +314,9 @@ QString TTransferSession::LastFixText() const
 {
     const TTrj* t = FlightTrj();
     if (!t || !t->Last) return QString();
-    return QStringLiteral("  %1 %2  %3m").arg(LatiToStr(t->Last->Lat), LongToStr(t->Last->Lon)).arg(t->Last->Alt);
+    return QStringLiteral("  %1 %2  %3m")
+        .arg(LatiToStr(t->Last->Lat), LongToStr(t->Last->Lon))
+        .arg(t->Last->Alt);
 }
 
 bool TTransferSession::PrepareWaypoints(bool Interrupted)

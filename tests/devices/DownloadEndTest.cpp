@@ -79,7 +79,8 @@ TEST_F(MlrEnd, TrackInEveryModeCountsTheRecordsAndComesIntoView)
         dev.TextMode = mode == 0;
         for (int i = 0; i < 17; ++i) {
             dev.TrackRecords << TSimMlr::TrackRecord(i, Utc(10, 0, i * 2), 45.5 + i * 1e-4, 6.25, 1000 + i);
-            dev.TextSentences << TSimMlr::TrackSentence(i, 45.5, 6.25, 800 + i, Utc(9, 0, i * 2), false, false);
+            dev.TextSentences << TSimMlr::TrackSentence(i, 45.5, 6.25, 800 + i, Utc(9, 0, i * 2), false,
+                                                        false);
         }
         dev.RecordsPerBlock = 5;
         s.Options.TrjMde = mode;
@@ -128,7 +129,8 @@ TEST_F(LoggerEnd, DumpComesIntoView)
 TEST_F(NmeaEnd, LiveTraceComesIntoViewOnceItIsDrawn)
 {
     dev.Queue << TSimNmea::Pgrmz(1500);
-    for (int i = 0; i < 8; ++i) dev.Queue << TSimNmea::Rmc(QTime(12, 0, i * 2), QDate(2024, 5, 1), 45, 6 + i * 1e-3);
+    for (int i = 0; i < 8; ++i)
+        dev.Queue << TSimNmea::Rmc(QTime(12, 0, i * 2), QDate(2024, 5, 1), 45, 6 + i * 1e-3);
     s.StartReading("COM7", br4800);
     Run(400, [this] { return s.FixCount >= 8; });
     ASSERT_NE(s.LiveTrj(), nullptr);
@@ -140,7 +142,8 @@ TEST_F(GarminEnd, TwoTracksEndWithAFullBarInView)
 {
     // Track headers count among the records the receiver announces.
     dev.SetCapabilities("A010 A100 D108 A201 D202 D108 D210 A301 D310 D301");
-    const uint32_t t0 = static_cast<uint32_t>(QDate(1989, 12, 31).daysTo(QDate(2024, 7, 14)) * 86400 + 9 * 3600);
+    const uint32_t t0 =
+        static_cast<uint32_t>(QDate(1989, 12, 31).daysTo(QDate(2024, 7, 14)) * 86400 + 9 * 3600);
     TSimGarmin::Track a{"ACTIVE LOG", {}}, b{"SAVED", {}};
     for (uint32_t k = 0; k < 4; ++k) {
         TSimGarmin::TrkPt p;
