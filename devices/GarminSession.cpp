@@ -330,7 +330,9 @@ void TGarminSession::Command(int r, uint8_t id, const QByteArray& data)
 
 void TGarminSession::Progress()
 {
-    SetProgress(fItemTotal > 0 ? std::clamp(fItemCount * 100 / fItemTotal, 1, 100) : 1);
+    // Headers and links are among the records announced: the bar counts them too.
+    const int done = fItemCount + fOtherRecords;
+    SetProgress(fItemTotal > 0 ? std::clamp(done * 100 / fItemTotal, 1, 100) : 1);
 }
 
 bool TGarminSession::Refuse(int Type)
@@ -387,7 +389,7 @@ void TGarminSession::Track(int r, uint8_t id, const QByteArray& data)
         break;
     case 12:
         if (good && id == GarminPid::Records) {
-            fItemCount = fErrorCount = 0;
+            fItemCount = fErrorCount = fOtherRecords = 0;
             fItemTotal = U16(data);
             TFlightSplitter::TOptions o;
             o.SplitByGap = Options.TrjTimeBox;
@@ -404,6 +406,7 @@ void TGarminSession::Track(int r, uint8_t id, const QByteArray& data)
         if (id == GarminPid::TrkHdr) {
             SendAck(id);
             if (Repeated(id, data)) break;
+            ++fOtherRecords;
             fFlights->TrackHeader();
         } else if (id == GarminPid::TrkData) {
             SendAck(id);
@@ -470,7 +473,7 @@ void TGarminSession::Track(int r, uint8_t id, const QByteArray& data)
         if (TooMany(fItemTotal + (header ? 1 : 0))) break;
         SendPacket(GarminPid::Records,
                    GarminInt16ToBytes(static_cast<int16_t>(fItemTotal + (header ? 1 : 0))));
-        fItemCount = fErrorCount = 0;
+        fItemCount = fErrorCount = fOtherRecords = 0;
         Progress();
         fStep = 21;
         break;
@@ -559,7 +562,7 @@ void TGarminSession::Waypoints(int r, uint8_t id, const QByteArray& data)
         break;
     case 31:
         if (good && id == GarminPid::Records) {
-            fItemCount = fErrorCount = 0;
+            fItemCount = fErrorCount = fOtherRecords = 0;
             fItemTotal = U16(data);
             fHasLastWpt = false;
             fStep = 32;
@@ -605,7 +608,7 @@ void TGarminSession::Waypoints(int r, uint8_t id, const QByteArray& data)
             break;
         }
         SendPacket(GarminPid::Records, GarminInt16ToBytes(static_cast<int16_t>(fItemTotal)));
-        fItemCount = fErrorCount = 0;
+        fItemCount = fErrorCount = fOtherRecords = 0;
         Progress();
         fStep = 41;
         break;
@@ -684,7 +687,7 @@ void TGarminSession::Route(int r, uint8_t id, const QByteArray& data)
         break;
     case 51:
         if (good && id == GarminPid::Records) {
-            fItemCount = fErrorCount = 0;
+            fItemCount = fErrorCount = fOtherRecords = 0;
             fItemTotal = U16(data);
             fStep = 52;
         }
@@ -698,9 +701,11 @@ void TGarminSession::Route(int r, uint8_t id, const QByteArray& data)
         if (id == GarminPid::RteHdr) {
             SendAck(id);
             if (Repeated(id, data)) break;
+            ++fOtherRecords;
             fRoute.Header(GarminDecodeRteHdr(fProt.RteHdrType, data));
         } else if (id == GarminPid::RteLink) {
             SendAck(id);
+            ++fOtherRecords;
         } else if (id == GarminPid::RteWpt) {
             SendAck(id);
             if (Repeated(id, data)) break;
@@ -753,7 +758,7 @@ void TGarminSession::Route(int r, uint8_t id, const QByteArray& data)
         const int records = 1 + n + (links ? std::max(n - 1, 0) : 0);
         if (TooMany(records)) break;
         SendPacket(GarminPid::Records, GarminInt16ToBytes(static_cast<int16_t>(records)));
-        fItemCount = fErrorCount = 0;
+        fItemCount = fErrorCount = fOtherRecords = 0;
         fStep = 61;
         break;
     }

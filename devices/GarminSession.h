@@ -109,6 +109,7 @@ private:
     // Transfers
     int fItemTotal = 0;
     int fItemCount = 0;
+    int fOtherRecords = 0; // headers and links of the records taken
     int fErrorCount = 0;
     QString fRteName;
     QString fTrkName;

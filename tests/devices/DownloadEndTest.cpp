@@ -158,6 +158,8 @@ TEST_F(GarminEnd, TwoTracksEndWithAFullBarInView)
     dev.Tracks = {a, b};
     ui.IntervalMs = 40;
     s.DownTrk("COM3");
+    Run(4000, [this] { return s.StepNo() == 14; });
+    EXPECT_EQ(ui.Progress, 100) << "the headers count on the bar as they count among the records";
     Run();
     EXPECT_EQ(ui.Text, QStringLiteral("Points lus : 8 sur 2 vol(s)  -  Erreur(s) détectée(s): 0."));
     EXPECT_EQ(ui.Progress, 100);
