@@ -7,10 +7,14 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
 const QString kSection = QStringLiteral("Interface");
@@ -216,4 +220,69 @@ void TDeviceForm::closeEvent(QCloseEvent* event)
     TimerCom->stop();
     HideAdvice();
     QDialog::closeEvent(event);
+}
+
+// ---- TTransferForm ---------------------------------------------------------------------------
+
+TTransferForm::TTransferForm(QWidget* parent, const char* Name, int Ports) : TDeviceForm(parent)
+{
+    setObjectName(QString::fromLatin1(Name));
+    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    TimerCom->setInterval(40);
+
+    ComBox = Named(new QGroupBox(this), "ComBox");
+    ComNbLbl = Named(new QLabel(ComBox), "ComNbLbl");
+    ComNbEdit->setParent(ComBox);
+    while (ComNbEdit->count() > Ports) ComNbEdit->removeItem(Ports);
+    ComNbLbl->setBuddy(ComNbEdit);
+    ComGrid = new QGridLayout(ComBox);
+    ComGrid->addWidget(ComNbLbl, 0, 0);
+    ComGrid->addWidget(ComNbEdit, 0, 1);
+
+    CloseBtn = Named(new QPushButton(this), "CloseBtn");
+    connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+TTransferForm::~TTransferForm() = default;
+
+void TTransferForm::LayOut(QLayout* Controls, bool Progress)
+{
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(Controls);
+    main->addWidget(Info);
+    if (Progress)
+        main->addWidget(PgrsBar);
+    else
+        PgrsBar->hide();
+    Info->setMinimumHeight(34);
+    Info->setWordWrap(true);
+    main->setSizeConstraint(QLayout::SetFixedSize); // a fixed border
+}
+
+void TTransferForm::SetLink(ISerialLink* Link)
+{
+    TimerCom->stop();
+    MakeSession(Link ? *Link : fPortLink);
+}
+
+void TTransferForm::showEvent(QShowEvent* event)
+{
+    TDeviceForm::showEvent(event);
+    FormActivate();
+}
+
+void TTransferForm::FormClose()
+{
+    if (!BeginClose()) return;
+    HideAdvice();
+    if (WriteNumCom()) WriteSettings();
+    CloseSession();
+    EndClose();
+}
+
+void TTransferForm::done(int r)
+{
+    FormClose();
+    TDeviceForm::done(r);
 }

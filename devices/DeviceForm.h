@@ -5,10 +5,15 @@
 #include "devices/DeviceSession.h"
 
 #include <QDialog>
+#include <QPushButton>
 #include <functional>
+#include <memory>
 
 class QComboBox;
+class QGridLayout;
+class QGroupBox;
 class QLabel;
+class QLayout;
 class QMessageBox;
 class QProgressBar;
 class QTimer;
@@ -89,4 +94,79 @@ private:
     TDeviceSession* fSession = nullptr;
     QMessageBox* fAdvice = nullptr;
     bool fFormClosed = false;
+};
+
+// What the transfer windows (Garmin, MLR, Magellan) share: the port group and the close button,
+// the session made on the window's own port (or on a link a test gives), activation when shown
+// and closing when done, and the command buttons that hand the boxes' settings to the session
+// before it starts on the chosen port.
+class TTransferForm : public TDeviceForm
+{
+    Q_OBJECT
+public:
+    // Ports: how many entries of the port list the window offers.
+    TTransferForm(QWidget* parent, const char* Name, int Ports);
+    ~TTransferForm() override;
+
+    QGroupBox* ComBox; // the port list and its label, on the first row of ComGrid
+    QLabel* ComNbLbl;
+    QPushButton* CloseBtn;
+
+    // The link the session talks through (the window's port unless a test gave another).
+    void SetLink(ISerialLink* Link);
+    virtual void FormActivate() = 0;
+    // Timer off, advice hidden, "Num_Com" and the window's own keys written, the session
+    // closed, the owner window brought forward.
+    void FormClose();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void done(int r) override;
+
+    template <class W> static W* Named(W* w, const char* Name)
+    {
+        w->setObjectName(QString::fromLatin1(Name));
+        return w;
+    }
+    // The window's controls above the status panel (and the progress bar when shown).
+    void LayOut(QLayout* Controls, bool Progress);
+
+    // A new session on Link (SetLink); the derived window's constructor calls SetLink(nullptr).
+    virtual void MakeSession(ISerialLink& Link) = 0;
+    virtual void CloseSession() = 0;
+    // The window's boxes into the session's options.
+    virtual void SetOptions() {}
+    // The window's own keys of "Interface", once "Num_Com" was written.
+    virtual void WriteSettings() {}
+
+    QGridLayout* ComGrid;
+
+private:
+    TComPortLink fPortLink;
+};
+
+// A transfer window with its session S.
+template <class S> class TSessionForm : public TTransferForm
+{
+public:
+    using TTransferForm::TTransferForm;
+    ~TSessionForm() override { DetachSession(); }
+
+    S& Session() { return *fSession; }
+
+protected:
+    void MakeSession(ISerialLink& Link) override
+    {
+        fSession = std::make_unique<S>(Link, DeviceUi());
+        HookSession(*fSession, CloseBtn);
+    }
+    void CloseSession() override { fSession->Close(); }
+    // The settings handed over, then the command on the chosen port.
+    void Run(void (S::*Command)(const QString& Port))
+    {
+        SetOptions();
+        (fSession.get()->*Command)(PortName());
+    }
+
+    std::unique_ptr<S> fSession;
 };

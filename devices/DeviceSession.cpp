@@ -1,5 +1,8 @@
 #include "devices/DeviceSession.h"
 
+#include "devices/GpsNames.h"
+#include "model/Calc.h"
+#include "model/ModelUi.h"
 #include "model/Texts.h"
 
 #include <QElapsedTimer>
@@ -166,8 +169,21 @@ void TDeviceSession::Info(const QString& Text, bool Centred)
 void TDeviceSession::Finish(const QString& Result)
 {
     SetTimer(false);
+    // Whatever share of the items the bar counted, a finished transfer shows a full bar.
+    SetProgress(100);
     Info(Result, true);
     if (OnCommandEnd) OnCommandEnd();
+}
+
+void TDeviceSession::FinishDownload(const QString& Result)
+{
+    Finish(Result);
+    ShowReceived();
+}
+
+void TDeviceSession::ShowReceived()
+{
+    if (ModelUi()) ModelUi()->FitViews();
 }
 
 void TDeviceSession::SetProgress(int Position)
@@ -222,4 +238,138 @@ QString DeviceText(TDeviceText Id)
         return Tr(QStringLiteral("Vérification des way-points"), QStringLiteral("Checking the waypoints"));
     }
     return QString();
+}
+
+// ---- TTransferSession ------------------------------------------------------------------------
+
+int TTransferSession::FlightCount() const
+{
+    return fFlights ? fFlights->FlightCount : fLastFlights;
+}
+
+void TTransferSession::Close()
+{
+    SetTimer(false);
+    if (Ui().Prompts) Ui().Prompts->HideAdvice();
+    try {
+        if (Link().Connected()) LastWords();
+    } catch (const EComPort&) {
+        // The port is released below whatever happened here.
+    }
+    KeepWhatCame();
+    try {
+        Link().Close();
+    } catch (const EComPort& e) {
+        Ask(e.Message(), TMsgType::Error, mbOK);
+    }
+    Stopped();
+    fState = 255;
+    fWpt.Close();
+    ShowStatus(QString());
+}
+
+void TTransferSession::Failed(const QString& /*Message*/)
+{
+    // A receiver that went away: what came is kept.
+    KeepWhatCame();
+    Stopped();
+    fState = 255;
+}
+
+void TTransferSession::KeepWhatCame()
+{
+    FinishFlights();
+    // Waypoints of an interrupted transfer stay in the set, which must then be saved.
+    if (fWptOpen && fWpt.Added > 0) CompleteWaypoints();
+}
+
+void TTransferSession::StartFlights(const QString& Source, bool SplitByGap, int GapMinutes, bool SplitByFlag)
+{
+    TFlightSplitter::TOptions o;
+    o.SplitByGap = SplitByGap;
+    o.GapMinutes = GapMinutes;
+    o.SplitByFlag = SplitByFlag;
+    fFlights = std::make_unique<TFlightSplitter>(Source, o);
+    fLastFlights = 0;
+}
+
+bool TTransferSession::AddFix(const TRec& Fix, TDateTime T, bool NewTrackFlag)
+{
+    if (fFlights && fFlights->AddPoint(Fix, T, true, NewTrackFlag)) return true;
+    ++fErrorCount;
+    return false;
+}
+
+void TTransferSession::FinishFlights()
+{
+    // Only a track download under way owns traces; other transfers touch none.
+    if (!fFlights) return;
+    fFlights->Finish();
+    fLastFlights = fFlights->FlightCount;
+    fFlights.reset();
+    NotifyModelChanged();
+}
+
+QString TTransferSession::LastFixText() const
+{
+    const TTrj* t = FlightTrj();
+    if (!t || !t->Last) return QString();
+    return QStringLiteral("  %1 %2  %3m")
+        .arg(LatiToStr(t->Last->Lat), LongToStr(t->Last->Lon))
+        .arg(t->Last->Alt);
+}
+
+bool TTransferSession::PrepareWaypoints(bool Interrupted)
+{
+    fWptOpen = false;
+    if (!fWpt.Prepare(Interrupted)) return false;
+    fWptOpen = true;
+    return true;
+}
+
+bool TTransferSession::AddWaypoint(const TWptBase& W)
+{
+    return fWpt.Add(W);
+}
+
+void TTransferSession::CompleteWaypoints()
+{
+    fWpt.Complete();
+    fWptOpen = false;
+}
+
+TWptBase TTransferSession::RoutePoint(const QString& Name)
+{
+    TWptBase t;
+    t.Name = Name;
+    const QString name = Name.trimmed();
+    for (const TWpt* w = Swp ? Swp->First : nullptr; w; w = w->Next) {
+        if (w->Name.trimmed() != name) continue;
+        t.Lat = w->Lat;
+        t.Lon = w->Lon;
+        t.Comment = w->Comment.left(WptCommentLen);
+        t.Alt = w->Alt;
+        return t;
+    }
+    ++fErrorCount; // left at 0/0: not linked to a waypoint
+    return t;
+}
+
+bool TTransferSession::AskRouteNumber(bool Read, int& Number)
+{
+    return Ui().Prompts &&
+           Ui().Prompts->InputNumber(DeviceText(TDeviceText::RteCaption),
+                                     DeviceText(Read ? TDeviceText::RteRead : TDeviceText::RteWrite), Number);
+}
+
+bool TTransferSession::CheckUpload(int NameLen, bool OnlyMarked, uint16_t& Count, bool Centred)
+{
+    if (!Swp) {
+        Ask(DeviceText(TDeviceText::NoSwp), TMsgType::Warning, mbOK);
+        return false;
+    }
+    Info(DeviceText(TDeviceText::CheckNames), Centred);
+    const bool go = CheckGpsNames(NameLen, OnlyMarked, Count);
+    Info(QString());
+    return go;
 }

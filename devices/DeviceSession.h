@@ -7,6 +7,7 @@
 // No port error escapes a tick: the session stops the timer, releases the port and shows one
 // message.
 #include "devices/CPort.h"
+#include "devices/Download.h"
 #include "devices/LinkTrace.h"
 #include "platform/Msg.h"
 
@@ -193,8 +194,12 @@ protected:
     void SetInfo(const QString& Text);
     // The status text, aligned through OnInfoAlign first.
     void Info(const QString& Text, bool Centred = false);
-    // Timer off, the result centred, then OnCommandEnd.
+    // Timer off, a full progress bar, the result centred, then OnCommandEnd.
     void Finish(const QString& Result);
+    // As Finish, for a download that brought data into the model: the views then show it.
+    void FinishDownload(const QString& Result);
+    // The plan and profile views fitted to the data, so that what arrived is in sight.
+    static void ShowReceived();
     void SetProgress(int Position);
     int Ask(const QString& Text, TMsgType Type, int Buttons);
     void SetTimer(bool On);
@@ -208,4 +213,71 @@ private:
     TDeviceUi fUi;
     TLinkTrace fTrace;
     bool fInTick = false;
+};
+
+// ---- The transfer sessions -----------------------------------------------------------------------
+
+// What the receivers that exchange tracks, waypoints and routes (MLR, Magellan) share around
+// their own protocol steps: the command state (255 idle), the error count, the flights of a
+// track download, the waypoint set of a waypoint download, the route's turn points taken from
+// the waypoints, and the ending of a transfer by a new command, a failure or the closing of the
+// window, which keeps what came.
+class TTransferSession : public TDeviceSession
+{
+public:
+    using TDeviceSession::TDeviceSession;
+
+    int State() const { return fState; }
+    int ErrorCount() const { return fErrorCount; }
+    // Flights of the track download under way, else of the last one.
+    int FlightCount() const;
+    const QString& OldSwpFile() const { return fWpt.OldSwpFile; }
+
+    // The window closes: timer off, advice hidden, what came kept, the protocol's last words
+    // said, the port closed (a failure reported), the waypoint file closed for a download that
+    // brought nothing reopened.
+    void Close();
+
+protected:
+    void Failed(const QString& Message) override;
+    // Said before the port closes with the window (no port error escapes it).
+    virtual void LastWords() {}
+    // The protocol's own state back to rest after a transfer ended by closing or failure.
+    virtual void Stopped() {}
+
+    // A transfer cut short by another command, a failure or the closing keeps what it brought.
+    void KeepWhatCame();
+
+    // Flights: a track download owns the traces it made from StartFlights to FinishFlights.
+    void StartFlights(const QString& Source, bool SplitByGap, int GapMinutes, bool SplitByFlag);
+    bool FlightsOpen() const { return fFlights != nullptr; }
+    TTrj* FlightTrj() const { return fFlights ? fFlights->Current() : nullptr; }
+    // A fix at date-time T; false when refused (counted then in the error count).
+    bool AddFix(const TRec& Fix, TDateTime T, bool NewTrackFlag);
+    void FinishFlights();
+    // "  latitude longitude  altitude m" of the last fix of the flight under way, or nothing.
+    QString LastFixText() const;
+
+    // Waypoints: Prepare asks about the open set (false: the download does not start).
+    bool PrepareWaypoints(bool Interrupted);
+    bool AddWaypoint(const TWptBase& W);
+    void CompleteWaypoints();
+
+    // The waypoint named so (blanks around the names ignored) as a route point; a name with no
+    // waypoint stays at 0/0 and counts an error.
+    TWptBase RoutePoint(const QString& Name);
+    // The route number asked of the user (Read: to read, else to write); false on Cancel.
+    bool AskRouteNumber(bool Read, int& Number);
+    // Before a waypoint upload: the set is open and its names checked for the receiver (names
+    // of NameLen characters, OnlyMarked the marked ones); Count of those to send.
+    bool CheckUpload(int NameLen, bool OnlyMarked, uint16_t& Count, bool Centred);
+
+    int fState = 255;
+    int fErrorCount = 0;
+
+private:
+    std::unique_ptr<TFlightSplitter> fFlights;
+    int fLastFlights = 0;
+    TWptDownload fWpt;
+    bool fWptOpen = false; // a waypoint download added to the set and has not completed
 };

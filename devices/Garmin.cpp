@@ -9,27 +9,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTimer>
-#include <QVBoxLayout>
 
-namespace {
-template <class W> W* Named(W* w, const char* Name)
+TGarminForm::TGarminForm(QWidget* parent) : TSessionForm(parent, "GarminForm", 96)
 {
-    w->setObjectName(QString::fromLatin1(Name));
-    return w;
-}
-} // namespace
-
-TGarminForm::TGarminForm(QWidget* parent) : TDeviceForm(parent)
-{
-    setObjectName(QStringLiteral("GarminForm"));
-    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    TimerCom->setInterval(40);
-
     TrjBox = Named(new QGroupBox(this), "TrjBox");
     DownTrkBtn = Named(new QPushButton(TrjBox), "DownTrkBtn");
     TrjTimeBox = Named(new QCheckBox(TrjBox), "TrjTimeBox");
@@ -57,15 +41,8 @@ TGarminForm::TGarminForm(QWidget* parent) : TDeviceForm(parent)
     DownWptBtn = Named(new QPushButton(this), "DownWptBtn");
     DownRteBtn = Named(new QPushButton(this), "DownRteBtn");
     UpRteBtn = Named(new QPushButton(this), "UpRteBtn");
-    ComBox = Named(new QGroupBox(this), "ComBox");
-    ComNbLbl = Named(new QLabel(ComBox), "ComNbLbl");
-    ComNbEdit->setParent(ComBox);
-    auto* cl = new QHBoxLayout(ComBox);
-    cl->addWidget(ComNbLbl);
-    cl->addWidget(ComNbEdit);
     OffBtn = Named(new QPushButton(this), "OffBtn");
     OffBtn->installEventFilter(this);
-    CloseBtn = Named(new QPushButton(this), "CloseBtn");
     TraceBtn = Named(new QPushButton(this), "TraceBtn");
 
     auto* grid = new QGridLayout;
@@ -79,14 +56,8 @@ TGarminForm::TGarminForm(QWidget* parent) : TDeviceForm(parent)
     grid->addWidget(OffBtn, 4, 1);
     grid->addWidget(TraceBtn, 5, 0);
     grid->addWidget(CloseBtn, 5, 1);
-    auto* main = new QVBoxLayout(this);
-    main->addLayout(grid);
-    main->addWidget(Info);
-    main->addWidget(PgrsBar);
-    Info->setMinimumHeight(34);
-    Info->setWordWrap(true);
     resize(352, 263);
-    main->setSizeConstraint(QLayout::SetFixedSize); // a fixed border
+    LayOut(grid, true);
 
     connect(DownTrkBtn, &QPushButton::clicked, this, &TGarminForm::DownTrkBtnClick);
     connect(UpTrkBtn, &QPushButton::clicked, this, &TGarminForm::UpTrkBtnClick);
@@ -96,27 +67,11 @@ TGarminForm::TGarminForm(QWidget* parent) : TDeviceForm(parent)
     connect(UpRteBtn, &QPushButton::clicked, this, &TGarminForm::UpRteBtnClick);
     connect(OffBtn, &QPushButton::clicked, this, &TGarminForm::OffBtnClick);
     connect(TraceBtn, &QPushButton::clicked, this, &TGarminForm::TraceBtnClick);
-    connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
 
-    MakeSession(fPortLink);
+    SetLink(nullptr);
 }
 
-TGarminForm::~TGarminForm()
-{
-    DetachSession();
-}
-
-void TGarminForm::MakeSession(ISerialLink& Link)
-{
-    fSession = std::make_unique<TGarminSession>(Link, DeviceUi());
-    HookSession(*fSession, CloseBtn);
-}
-
-void TGarminForm::SetLink(ISerialLink* Link)
-{
-    TimerCom->stop();
-    MakeSession(Link ? *Link : fPortLink);
-}
+TGarminForm::~TGarminForm() = default;
 
 void TGarminForm::SetOptions()
 {
@@ -125,12 +80,6 @@ void TGarminForm::SetOptions()
     o.TrjTimeEdit = TrjTimeEdit->value();
     o.TrjGrmBox = TrjGrmBox->isChecked();
     o.SelOnlyBtn = SelOnlyBtn->isChecked();
-}
-
-void TGarminForm::showEvent(QShowEvent* event)
-{
-    TDeviceForm::showEvent(event);
-    FormActivate();
 }
 
 void TGarminForm::FormActivate()
@@ -145,20 +94,6 @@ void TGarminForm::FormActivate()
     StartTrace();
 }
 
-void TGarminForm::FormClose()
-{
-    if (!BeginClose()) return;
-    WriteNumCom();
-    fSession->Close();
-    EndClose();
-}
-
-void TGarminForm::done(int r)
-{
-    FormClose();
-    TDeviceForm::done(r);
-}
-
 bool TGarminForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == OffBtn && event->type() == QEvent::MouseButtonPress)
@@ -168,38 +103,32 @@ bool TGarminForm::eventFilter(QObject* watched, QEvent* event)
 
 void TGarminForm::DownTrkBtnClick()
 {
-    SetOptions();
-    fSession->DownTrk(PortName());
+    Run(&TGarminSession::DownTrk);
 }
 
 void TGarminForm::UpTrkBtnClick()
 {
-    SetOptions();
-    fSession->UpTrk(PortName());
+    Run(&TGarminSession::UpTrk);
 }
 
 void TGarminForm::DownWptBtnClick()
 {
-    SetOptions();
-    fSession->DownWpt(PortName());
+    Run(&TGarminSession::DownWpt);
 }
 
 void TGarminForm::UpWptBtnClick()
 {
-    SetOptions();
-    fSession->UpWpt(PortName());
+    Run(&TGarminSession::UpWpt);
 }
 
 void TGarminForm::DownRteBtnClick()
 {
-    SetOptions();
-    fSession->DownRte(PortName());
+    Run(&TGarminSession::DownRte);
 }
 
 void TGarminForm::UpRteBtnClick()
 {
-    SetOptions();
-    fSession->UpRte(PortName());
+    Run(&TGarminSession::UpRte);
 }
 
 void TGarminForm::OffBtnClick()

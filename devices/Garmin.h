@@ -12,7 +12,7 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 
-class TGarminForm : public TDeviceForm
+class TGarminForm : public TSessionForm<TGarminSession>
 {
     Q_OBJECT
 public:
@@ -32,18 +32,10 @@ public:
     QPushButton* DownWptBtn;
     QPushButton* DownRteBtn;
     QPushButton* UpRteBtn;
-    QGroupBox* ComBox;
-    QLabel* ComNbLbl;
     QPushButton* OffBtn;
-    QPushButton* CloseBtn;
     QPushButton* TraceBtn;
 
-    TGarminSession& Session() { return *fSession; }
-    // The link the session talks through (the window's port unless a test gave another).
-    void SetLink(ISerialLink* Link);
-
-    void FormActivate();
-    void FormClose();
+    void FormActivate() override;
     void DownTrkBtnClick();
     void UpTrkBtnClick();
     void DownWptBtnClick();
@@ -57,14 +49,6 @@ public:
     Qt::KeyboardModifiers OffShift;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void done(int r) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void SetOptions();
-    void MakeSession(ISerialLink& Link);
-
-    TComPortLink fPortLink;
-    std::unique_ptr<TGarminSession> fSession;
+    void SetOptions() override;
 };

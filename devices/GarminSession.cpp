@@ -309,10 +309,10 @@ void TGarminSession::Command(int r, uint8_t id, const QByteArray& data)
             ++fStep;
             break;
         case 81:
-            End(Text(13));
+            Finish(Text(13));
             break;
         case 86:
-            End(Text(14));
+            Finish(Text(14));
             break;
         case 90:
             SendPacket(GarminPid::Ack, QByteArray(1, '\xFF'));
@@ -320,7 +320,7 @@ void TGarminSession::Command(int r, uint8_t id, const QByteArray& data)
             fStep = 91;
             break;
         case 91:
-            End(Text(15));
+            Finish(Text(15));
             break;
         default:
             break;
@@ -328,16 +328,11 @@ void TGarminSession::Command(int r, uint8_t id, const QByteArray& data)
     }
 }
 
-void TGarminSession::End(const QString& Result)
-{
-    Info(Result, true);
-    SetTimer(false);
-    if (OnCommandEnd) OnCommandEnd();
-}
-
 void TGarminSession::Progress()
 {
-    SetProgress(fItemTotal > 0 ? std::clamp(fItemCount * 100 / fItemTotal, 1, 100) : 1);
+    // Headers and links are among the records announced: the bar counts them too.
+    const int done = fItemCount + fOtherRecords;
+    SetProgress(fItemTotal > 0 ? std::clamp(done * 100 / fItemTotal, 1, 100) : 1);
 }
 
 bool TGarminSession::Refuse(int Type)
@@ -394,7 +389,7 @@ void TGarminSession::Track(int r, uint8_t id, const QByteArray& data)
         break;
     case 12:
         if (good && id == GarminPid::Records) {
-            fItemCount = fErrorCount = 0;
+            fItemCount = fErrorCount = fOtherRecords = 0;
             fItemTotal = U16(data);
             TFlightSplitter::TOptions o;
             o.SplitByGap = Options.TrjTimeBox;
@@ -411,6 +406,7 @@ void TGarminSession::Track(int r, uint8_t id, const QByteArray& data)
         if (id == GarminPid::TrkHdr) {
             SendAck(id);
             if (Repeated(id, data)) break;
+            ++fOtherRecords;
             fFlights->TrackHeader();
         } else if (id == GarminPid::TrkData) {
             SendAck(id);
@@ -454,8 +450,7 @@ void TGarminSession::Track(int r, uint8_t id, const QByteArray& data)
         if (fFlights->NoTime > 0) s += Text(20).arg(fFlights->NoTime);
         fLastFlights = fFlights->FlightCount;
         fFlights.reset();
-        End(s);
-        if (ModelUi()) ModelUi()->FitViews();
+        FinishDownload(s);
         break;
     }
     case 20: {
@@ -478,7 +473,7 @@ void TGarminSession::Track(int r, uint8_t id, const QByteArray& data)
         if (TooMany(fItemTotal + (header ? 1 : 0))) break;
         SendPacket(GarminPid::Records,
                    GarminInt16ToBytes(static_cast<int16_t>(fItemTotal + (header ? 1 : 0))));
-        fItemCount = fErrorCount = 0;
+        fItemCount = fErrorCount = fOtherRecords = 0;
         Progress();
         fStep = 21;
         break;
@@ -548,7 +543,7 @@ void TGarminSession::Track(int r, uint8_t id, const QByteArray& data)
         if (good) fStep = CheckAck() == 1 ? 28 : 26;
         break;
     case 28:
-        End(Text(3).arg(fItemCount).arg(fErrorCount));
+        Finish(Text(3).arg(fItemCount).arg(fErrorCount));
         break;
     default:
         break;
@@ -567,7 +562,7 @@ void TGarminSession::Waypoints(int r, uint8_t id, const QByteArray& data)
         break;
     case 31:
         if (good && id == GarminPid::Records) {
-            fItemCount = fErrorCount = 0;
+            fItemCount = fErrorCount = fOtherRecords = 0;
             fItemTotal = U16(data);
             fHasLastWpt = false;
             fStep = 32;
@@ -604,8 +599,7 @@ void TGarminSession::Waypoints(int r, uint8_t id, const QByteArray& data)
         break;
     }
     case 34:
-        End(Text(4).arg(fItemCount).arg(fErrorCount));
-        if (ModelUi()) ModelUi()->FitViews();
+        FinishDownload(Text(4).arg(fItemCount).arg(fErrorCount));
         break;
     case 40:
         if (!GarminCanEncodeWpt(fProt.WptType)) {
@@ -614,7 +608,7 @@ void TGarminSession::Waypoints(int r, uint8_t id, const QByteArray& data)
             break;
         }
         SendPacket(GarminPid::Records, GarminInt16ToBytes(static_cast<int16_t>(fItemTotal)));
-        fItemCount = fErrorCount = 0;
+        fItemCount = fErrorCount = fOtherRecords = 0;
         Progress();
         fStep = 41;
         break;
@@ -655,7 +649,7 @@ void TGarminSession::Waypoints(int r, uint8_t id, const QByteArray& data)
         if (good) fStep = CheckAck() == 1 ? 46 : 44;
         break;
     case 46:
-        End(Text(5).arg(fItemCount).arg(fErrorCount));
+        Finish(Text(5).arg(fItemCount).arg(fErrorCount));
         break;
     default:
         break;
@@ -693,7 +687,7 @@ void TGarminSession::Route(int r, uint8_t id, const QByteArray& data)
         break;
     case 51:
         if (good && id == GarminPid::Records) {
-            fItemCount = fErrorCount = 0;
+            fItemCount = fErrorCount = fOtherRecords = 0;
             fItemTotal = U16(data);
             fStep = 52;
         }
@@ -707,9 +701,11 @@ void TGarminSession::Route(int r, uint8_t id, const QByteArray& data)
         if (id == GarminPid::RteHdr) {
             SendAck(id);
             if (Repeated(id, data)) break;
+            ++fOtherRecords;
             fRoute.Header(GarminDecodeRteHdr(fProt.RteHdrType, data));
         } else if (id == GarminPid::RteLink) {
             SendAck(id);
+            ++fOtherRecords;
         } else if (id == GarminPid::RteWpt) {
             SendAck(id);
             if (Repeated(id, data)) break;
@@ -734,8 +730,7 @@ void TGarminSession::Route(int r, uint8_t id, const QByteArray& data)
         break;
     }
     case 54:
-        End(Text(4).arg(fRoute.Taken()).arg(fErrorCount));
-        if (ModelUi()) ModelUi()->FitViews();
+        FinishDownload(Text(4).arg(fRoute.Taken()).arg(fErrorCount));
         break;
     case 60: {
         if (!Stn) {
@@ -763,7 +758,7 @@ void TGarminSession::Route(int r, uint8_t id, const QByteArray& data)
         const int records = 1 + n + (links ? std::max(n - 1, 0) : 0);
         if (TooMany(records)) break;
         SendPacket(GarminPid::Records, GarminInt16ToBytes(static_cast<int16_t>(records)));
-        fItemCount = fErrorCount = 0;
+        fItemCount = fErrorCount = fOtherRecords = 0;
         fStep = 61;
         break;
     }
@@ -822,7 +817,7 @@ void TGarminSession::Route(int r, uint8_t id, const QByteArray& data)
         if (good) fStep = CheckAck() == 1 ? 70 : 68;
         break;
     case 70:
-        End(Text(3).arg(fItemCount).arg(fErrorCount));
+        Finish(Text(3).arg(fItemCount).arg(fErrorCount));
         break;
     default:
         break;

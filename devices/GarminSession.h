@@ -79,7 +79,6 @@ private:
     void Track(int Result, uint8_t Id, const QByteArray& Data);
     void Waypoints(int Result, uint8_t Id, const QByteArray& Data);
     void Route(int Result, uint8_t Id, const QByteArray& Data);
-    void End(const QString& Result);
     void Progress();
     bool Refuse(int Type);
     bool TooMany(int Records);
@@ -110,6 +109,7 @@ private:
     // Transfers
     int fItemTotal = 0;
     int fItemCount = 0;
+    int fOtherRecords = 0; // headers and links of the records taken
     int fErrorCount = 0;
     QString fRteName;
     QString fTrkName;

@@ -265,6 +265,7 @@ void TLoggerSession::DownloadStep()
         if (LoggState == lsFlight) FinishFlight(true);
         LoggState = lsIdle;
         SetInfo(CFormat(MsgTexts.Counters, LoggLines, LoggErrors));
+        ShowReceived();
         if (OnDownloadEnd) OnDownloadEnd();
     }
 }

@@ -9,29 +9,15 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 const QString kSection = QStringLiteral("Interface");
-
-template <class W> W* Named(W* w, const char* Name)
-{
-    w->setObjectName(QString::fromLatin1(Name));
-    return w;
-}
 } // namespace
 
-TMagellanForm::TMagellanForm(QWidget* parent) : TDeviceForm(parent)
+TMagellanForm::TMagellanForm(QWidget* parent) : TSessionForm(parent, "MagellanForm", 8)
 {
-    setObjectName(QStringLiteral("MagellanForm"));
-    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    TimerCom->setInterval(40);
-
     TrjBox = Named(new QGroupBox(this), "TrjBox");
     DownTrkBtn = Named(new QPushButton(TrjBox), "DownTrkBtn");
     TrjTimeBox = Named(new QCheckBox(TrjBox), "TrjTimeBox");
@@ -85,25 +71,16 @@ TMagellanForm::TMagellanForm(QWidget* parent) : TDeviceForm(parent)
 
     NmeaOneBtn = Named(new QCheckBox(this), "NmeaOneBtn");
 
-    ComBox = Named(new QGroupBox(this), "ComBox");
-    ComNbLbl = Named(new QLabel(ComBox), "ComNbLbl");
-    ComNbEdit->setParent(ComBox);
-    while (ComNbEdit->count() > 8) ComNbEdit->removeItem(8);
-    ComNbLbl->setBuddy(ComNbEdit);
     ComSpeedLbl = Named(new QLabel(ComBox), "ComSpeedLbl");
     ComSpeedEdit = Named(new QComboBox(ComBox), "ComSpeedEdit");
     for (int i = 0; i < 6; ++i) ComSpeedEdit->addItem(QString::number(TMagellanSession::Speed(i)));
     ComSpeedLbl->setBuddy(ComSpeedEdit);
     FlowCheckBtn = Named(new QCheckBox(ComBox), "FlowCheckBtn");
-    auto* cl = new QGridLayout(ComBox);
-    cl->addWidget(ComNbLbl, 0, 0);
-    cl->addWidget(ComNbEdit, 0, 1);
-    cl->addWidget(ComSpeedLbl, 1, 0);
-    cl->addWidget(ComSpeedEdit, 1, 1);
-    cl->addWidget(FlowCheckBtn, 2, 0, 1, 2);
+    ComGrid->addWidget(ComSpeedLbl, 1, 0);
+    ComGrid->addWidget(ComSpeedEdit, 1, 1);
+    ComGrid->addWidget(FlowCheckBtn, 2, 0, 1, 2);
 
     GpsIdBtn = Named(new QPushButton(this), "GpsIdBtn");
-    CloseBtn = Named(new QPushButton(this), "CloseBtn");
 
     auto* grid = new QGridLayout;
     grid->addWidget(TrjBox, 0, 0);
@@ -119,13 +96,7 @@ TMagellanForm::TMagellanForm(QWidget* parent) : TDeviceForm(parent)
     bl->addWidget(GpsIdBtn);
     bl->addWidget(CloseBtn);
     grid->addLayout(bl, 3, 1);
-    auto* main = new QVBoxLayout(this);
-    main->addLayout(grid);
-    main->addWidget(Info);
-    PgrsBar->hide();
-    Info->setMinimumHeight(34);
-    Info->setWordWrap(true);
-    main->setSizeConstraint(QLayout::SetFixedSize);
+    LayOut(grid, false);
 
     connect(DownTrkBtn, &QPushButton::clicked, this, &TMagellanForm::DownTrkBtnClick);
     connect(TraceBtn, &QPushButton::clicked, this, &TMagellanForm::TraceBtnClick);
@@ -135,27 +106,11 @@ TMagellanForm::TMagellanForm(QWidget* parent) : TDeviceForm(parent)
     connect(UpRteBtn, &QPushButton::clicked, this, &TMagellanForm::UpRteBtnClick);
     connect(EraseBtn, &QPushButton::clicked, this, &TMagellanForm::EraseBtnClick);
     connect(GpsIdBtn, &QPushButton::clicked, this, &TMagellanForm::GpsIdBtnClick);
-    connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
 
-    MakeSession(fPortLink);
+    SetLink(nullptr);
 }
 
-TMagellanForm::~TMagellanForm()
-{
-    DetachSession();
-}
-
-void TMagellanForm::MakeSession(ISerialLink& Link)
-{
-    fSession = std::make_unique<TMagellanSession>(Link, DeviceUi());
-    HookSession(*fSession, CloseBtn);
-}
-
-void TMagellanForm::SetLink(ISerialLink* Link)
-{
-    TimerCom->stop();
-    MakeSession(Link ? *Link : fPortLink);
-}
+TMagellanForm::~TMagellanForm() = default;
 
 void TMagellanForm::SetOptions()
 {
@@ -173,12 +128,6 @@ void TMagellanForm::SetOptions()
     o.DelOneRteBtn = DelOneRteBtn->isChecked();
     o.DelAllRteBtn = DelAllRteBtn->isChecked();
     o.DelAllBtn = DelAllBtn->isChecked();
-}
-
-void TMagellanForm::showEvent(QShowEvent* event)
-{
-    TDeviceForm::showEvent(event);
-    FormActivate();
 }
 
 void TMagellanForm::FormActivate()
@@ -199,67 +148,48 @@ void TMagellanForm::FormActivate()
     StartTrace();
 }
 
-void TMagellanForm::FormClose()
+void TMagellanForm::WriteSettings()
 {
-    if (!BeginClose()) return;
-    HideAdvice();
-    if (WriteNumCom()) {
-        TIniFile ini(IniFileName());
-        ini.WriteInteger(kSection, QStringLiteral("Mode_Mgn"), ComSpeedEdit->currentIndex());
-        ini.WriteBool(kSection, QStringLiteral("Flow_Check_Mgn"), FlowCheckBtn->isChecked());
-        ini.WriteInteger(kSection, QStringLiteral("WptN_Lng_Mgn"), WptLenNmeEdit->value());
-        ini.WriteBool(kSection, QStringLiteral("Set_Nmea_On"), NmeaOneBtn->isChecked());
-    }
-    fSession->Close();
-    EndClose();
-}
-
-void TMagellanForm::done(int r)
-{
-    FormClose();
-    TDeviceForm::done(r);
+    TIniFile ini(IniFileName());
+    ini.WriteInteger(kSection, QStringLiteral("Mode_Mgn"), ComSpeedEdit->currentIndex());
+    ini.WriteBool(kSection, QStringLiteral("Flow_Check_Mgn"), FlowCheckBtn->isChecked());
+    ini.WriteInteger(kSection, QStringLiteral("WptN_Lng_Mgn"), WptLenNmeEdit->value());
+    ini.WriteBool(kSection, QStringLiteral("Set_Nmea_On"), NmeaOneBtn->isChecked());
 }
 
 void TMagellanForm::DownTrkBtnClick()
 {
-    SetOptions();
-    fSession->DownTrk(PortName());
+    Run(&TMagellanSession::DownTrk);
 }
 
 void TMagellanForm::DownWptBtnClick()
 {
-    SetOptions();
-    fSession->DownWpt(PortName());
+    Run(&TMagellanSession::DownWpt);
 }
 
 void TMagellanForm::DownRteBtnClick()
 {
-    SetOptions();
-    fSession->DownRte(PortName());
+    Run(&TMagellanSession::DownRte);
 }
 
 void TMagellanForm::UpWptBtnClick()
 {
-    SetOptions();
-    fSession->UpWpt(PortName());
+    Run(&TMagellanSession::UpWpt);
 }
 
 void TMagellanForm::UpRteBtnClick()
 {
-    SetOptions();
-    fSession->UpRte(PortName());
+    Run(&TMagellanSession::UpRte);
 }
 
 void TMagellanForm::EraseBtnClick()
 {
-    SetOptions();
-    fSession->Erase(PortName());
+    Run(&TMagellanSession::Erase);
 }
 
 void TMagellanForm::GpsIdBtnClick()
 {
-    SetOptions();
-    fSession->GpsId(PortName());
+    Run(&TMagellanSession::GpsId);
 }
 
 void TMagellanForm::TraceBtnClick()

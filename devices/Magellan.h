@@ -13,7 +13,7 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 
-class TMagellanForm : public TDeviceForm
+class TMagellanForm : public TSessionForm<TMagellanSession>
 {
     Q_OBJECT
 public:
@@ -38,20 +38,12 @@ public:
     QCheckBox *DelTrkBtn, *DelSelWptBtn, *DelAllWptBtn, *DelOneRteBtn, *DelAllRteBtn, *DelAllBtn;
     QPushButton* EraseBtn;
     QCheckBox* NmeaOneBtn;
-    QGroupBox* ComBox;
-    QLabel* ComNbLbl;
     QComboBox* ComSpeedEdit;
     QLabel* ComSpeedLbl;
     QCheckBox* FlowCheckBtn;
     QPushButton* GpsIdBtn;
-    QPushButton* CloseBtn;
 
-    TMagellanSession& Session() { return *fSession; }
-    // The link the session talks through (the window's port unless a test gave another).
-    void SetLink(ISerialLink* Link);
-
-    void FormActivate();
-    void FormClose();
+    void FormActivate() override;
     void DownTrkBtnClick();
     void DownWptBtnClick();
     void DownRteBtnClick();
@@ -62,13 +54,6 @@ public:
     void TraceBtnClick();
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void done(int r) override;
-
-private:
-    void SetOptions();
-    void MakeSession(ISerialLink& Link);
-
-    TComPortLink fPortLink;
-    std::unique_ptr<TMagellanSession> fSession;
+    void SetOptions() override;
+    void WriteSettings() override;
 };

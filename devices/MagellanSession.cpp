@@ -61,27 +61,11 @@ QString TMagellanSession::Text(TTextId Id)
             QStringLiteral("The waypoints have not been read from the GPS.\r\nIf the waypoints of the GPS "
                            "route differ from those of the PC,\r\n errors may follow.\r\nRead the waypoints "
                            "of the GPS before going on?"));
-    case MsgPointsRead:
-        return DeviceText(TDeviceText::PointsRead);
-    case MsgWptRead:
-        return DeviceText(TDeviceText::WptRead);
     case MsgWptSentMgn:
         return Tr(QStringLiteral("Way-points transférés : %1."), QStringLiteral("Waypoints sent: %1."));
     case MsgRteReadMgn:
         return Tr(QStringLiteral("Route %1 reçue du GPS  -  Erreur(s) détectée(s): %2."),
                   QStringLiteral("Route %1 received from the GPS  -  Error(s) detected: %2."));
-    case MsgRteSent:
-        return DeviceText(TDeviceText::RteSent);
-    case MsgRteCaption:
-        return DeviceText(TDeviceText::RteCaption);
-    case MsgRteRead:
-        return DeviceText(TDeviceText::RteRead);
-    case MsgRteWrite:
-        return DeviceText(TDeviceText::RteWrite);
-    case MsgNoSwp:
-        return DeviceText(TDeviceText::NoSwp);
-    case MsgCheckNames:
-        return DeviceText(TDeviceText::CheckNames);
     case MsgErased:
         return Tr(QStringLiteral("Vérifier que les données sont effacées"),
                   QStringLiteral("Check that the data are erased"));
@@ -89,7 +73,7 @@ QString TMagellanSession::Text(TTextId Id)
     return QString();
 }
 
-TMagellanSession::TMagellanSession(ISerialLink& Link, const TDeviceUi& Ui) : TDeviceSession(Link, Ui) {}
+TMagellanSession::TMagellanSession(ISerialLink& Link, const TDeviceUi& Ui) : TTransferSession(Link, Ui) {}
 
 TMagellanSession::~TMagellanSession() = default;
 
@@ -101,11 +85,6 @@ int TMagellanSession::Speed(int Index)
 int TMagellanSession::TickMs(int Index)
 {
     return SpeedOf(Index).Ms;
-}
-
-int TMagellanSession::FlightCount() const
-{
-    return fFlights ? fFlights->FlightCount : fLastFlights;
 }
 
 QString TMagellanSession::VerText() const
@@ -162,9 +141,7 @@ void TMagellanSession::Activate()
 bool TMagellanSession::StartCom(int Target, bool ForceHandshake, const QString& Port)
 {
     SetTimer(false);
-    // A transfer cut short by another command keeps what it brought.
-    FinishFlights();
-    KeepWaypoints();
+    KeepWhatCame();
     fReader.Clear();
     fRxGood = false;
     fPort = Port;
@@ -205,13 +182,11 @@ void TMagellanSession::DownWpt(const QString& Port)
 {
     const bool interrupted = fState >= 30 && fState <= 35;
     SetTimer(false);
-    KeepWaypoints();
-    fWptDownload = false;
-    if (!fWpt.Prepare(interrupted)) {
+    KeepWhatCame();
+    if (!PrepareWaypoints(interrupted)) {
         fRouteAfterWpt = false;
         return;
     }
-    fWptDownload = true;
     StartCom(30, false, Port);
 }
 
@@ -235,7 +210,7 @@ void TMagellanSession::DownRte(const QString& Port)
 void TMagellanSession::AskRouteAndStart(const QString& Port)
 {
     int n = 1;
-    if (!Ui().Prompts || !Ui().Prompts->InputNumber(Text(MsgRteCaption), Text(MsgRteRead), n)) return;
+    if (!AskRouteNumber(true, n)) return;
     fRouteNo = QString::number(n);
     fRoute.Begin(fRouteNo, false);
     fRouteTaken = 0;
@@ -245,15 +220,8 @@ void TMagellanSession::AskRouteAndStart(const QString& Port)
 void TMagellanSession::UpWpt(const QString& Port)
 {
     fRouteAfterWpt = false;
-    if (!Swp) {
-        Ask(Text(MsgNoSwp), TMsgType::Warning, mbOK);
-        return;
-    }
-    Info(Text(MsgCheckNames), true);
     fSendCount = 0;
-    const bool go = CheckGpsNames(Options.WptLenNmeEdit, Options.SelOnlyBtn, fSendCount);
-    Info(QString());
-    if (go) StartCom(40, true, Port);
+    if (CheckUpload(Options.WptLenNmeEdit, Options.SelOnlyBtn, fSendCount, true)) StartCom(40, true, Port);
 }
 
 void TMagellanSession::UpRte(const QString& Port)
@@ -261,7 +229,7 @@ void TMagellanSession::UpRte(const QString& Port)
     fRouteAfterWpt = false;
     if (!Stn || Stn->Count == 0) return;
     int n = 1;
-    if (!Ui().Prompts || !Ui().Prompts->InputNumber(Text(MsgRteCaption), Text(MsgRteWrite), n)) return;
+    if (!AskRouteNumber(false, n)) return;
     fRouteNo = QString::number(n);
     StartCom(60, true, Port);
 }
@@ -275,7 +243,7 @@ void TMagellanSession::Erase(const QString& Port)
 void TMagellanSession::ShowTrace()
 {
     // Only a trace this download is filling is touched, and only once it holds a fix.
-    TTrj* t = fState == 12 && fFlights ? fFlights->Current() : nullptr;
+    TTrj* t = fState == 12 ? FlightTrj() : nullptr;
     if (t && t->First) {
         if (Trj != t) SetCurrentTrj(t);
         TrjLoaded(t);
@@ -284,54 +252,12 @@ void TMagellanSession::ShowTrace()
     RefreshViews();
 }
 
-void TMagellanSession::Close()
+void TMagellanSession::Stopped()
 {
-    SetTimer(false);
     fRouteAfterWpt = false;
-    if (Ui().Prompts) Ui().Prompts->HideAdvice();
-    FinishFlights();
-    KeepWaypoints();
-    try {
-        Link().Close();
-    } catch (const EComPort& e) {
-        Ask(e.Message(), TMsgType::Error, mbOK);
-    }
-    fState = 255;
-    fWpt.Close();
-    ShowStatus(QString());
-}
-
-void TMagellanSession::Failed(const QString& /*Message*/)
-{
-    // A receiver that went away: what came is kept.
-    FinishFlights();
-    KeepWaypoints();
-    fRouteAfterWpt = false;
-    fState = 255;
 }
 
 // ---- Helpers ---------------------------------------------------------------------------------
-
-void TMagellanSession::FinishFlights()
-{
-    // Only a track download under way owns traces; other transfers touch none.
-    if (!fFlights) return;
-    fFlights->Finish();
-    fLastFlights = fFlights->FlightCount;
-    if (fLastFlights > 0) {
-        TrjMode = 1;
-        WptMode = 0;
-    }
-    fFlights.reset();
-    NotifyModelChanged();
-}
-
-void TMagellanSession::KeepWaypoints()
-{
-    if (fState != 32 || !fWptDownload || fWpt.Added == 0) return;
-    fWpt.Complete();
-    fWptDownload = false;
-}
 
 void TMagellanSession::Ack()
 {
@@ -502,11 +428,7 @@ void TMagellanSession::Step()
     case 10: {
         MgnSendSentence("CMD", {"TRACK", "2"});
         fCount = fErrorCount = 0;
-        TFlightSplitter::TOptions o;
-        o.SplitByGap = Options.TrjTimeBox;
-        o.GapMinutes = Options.TrjTimeEdit;
-        fFlights = std::make_unique<TFlightSplitter>(QStringLiteral("GPS Magellan"), o);
-        fLastFlights = 0;
+        StartFlights(QStringLiteral("GPS Magellan"), Options.TrjTimeBox, Options.TrjTimeEdit, false);
         fState = fHandshake ? 11 : 12;
         break;
     }
@@ -517,7 +439,7 @@ void TMagellanSession::Step()
         TrackPoint();
         break;
     case 13:
-        Finish(Text(MsgPointsRead).arg(fCount).arg(FlightCount()).arg(fErrorCount));
+        FinishDownload(DeviceText(TDeviceText::PointsRead).arg(fCount).arg(FlightCount()).arg(fErrorCount));
         break;
     case 30:
         MgnSendSentence("CMD", {"WAYPOINT"});
@@ -531,9 +453,8 @@ void TMagellanSession::Step()
         WptSentence();
         break;
     case 33:
-        Finish(Text(MsgWptRead).arg(fCount).arg(fErrorCount));
+        FinishDownload(DeviceText(TDeviceText::WptRead).arg(fCount).arg(fErrorCount));
         fWptsLoaded = true;
-        if (ModelUi()) ModelUi()->FitViews();
         if (fRouteAfterWpt) {
             fRouteAfterWpt = false;
             AskRouteAndStart(fPort);
@@ -582,8 +503,7 @@ void TMagellanSession::Step()
         RteSentence();
         break;
     case 53:
-        Finish(Text(MsgRteReadMgn).arg(fRouteNo).arg(fErrorCount));
-        if (ModelUi()) ModelUi()->FitViews();
+        FinishDownload(Text(MsgRteReadMgn).arg(fRouteNo).arg(fErrorCount));
         break;
     case 60:
         fCount = fErrorCount = 0;
@@ -598,7 +518,7 @@ void TMagellanSession::Step()
         RouteUpload();
         break;
     case 65:
-        Finish(Text(MsgRteSent).arg(fRouteNo));
+        Finish(DeviceText(TDeviceText::RteSent).arg(fRouteNo));
         break;
     case 70:
         if (Options.DelTrkBtn) {
@@ -654,8 +574,7 @@ void TMagellanSession::Step()
         if (!fDrtAsked) {
             SetTimer(false);
             int n = 1;
-            const bool ok =
-                Ui().Prompts && Ui().Prompts->InputNumber(Text(MsgRteCaption), Text(MsgRteRead), n);
+            const bool ok = AskRouteNumber(true, n);
             SetTimer(true);
             // Route numbers start at 1 here: 0 would go as "-1".
             if (!ok || n < 1) {
@@ -729,7 +648,10 @@ void TMagellanSession::TrackPoint()
         good = MgnParseTime(fRx.Field(7), time) && good;
         good = MgnParseDate(fRx.Field(10), Today ? Today() : UtcToday(), date) && good;
         if (good && !MgnDateTime(date, time, fDateTime)) good = false;
-        if (!good || !fFlights || !fFlights->AddPoint(fix, fDateTime, true, false)) ++fErrorCount;
+        if (!good)
+            ++fErrorCount;
+        else
+            AddFix(fix, fDateTime, false);
         ++fCount;
     } else if (fRxGood && fRx.Command == "CMD" && fRx.Field(1) == "END") {
         FinishFlights();
@@ -750,12 +672,7 @@ void TMagellanSession::TrackInfo()
                  .arg(sec / 60 % 60, 2, 10, QLatin1Char('0'))
                  .arg(sec % 60, 2, 10, QLatin1Char('0'));
     }
-    const TTrj* t = fFlights ? fFlights->Current() : nullptr;
-    if (t && t->Last)
-        s += QStringLiteral("  %1 %2  %3m")
-                 .arg(LatiToStr(t->Last->Lat), LongToStr(t->Last->Lon))
-                 .arg(t->Last->Alt);
-    Info(s);
+    Info(s + LastFixText());
 }
 
 // ---- Waypoints and route ---------------------------------------------------------------------
@@ -767,12 +684,11 @@ void TMagellanSession::WptSentence()
         if (Repeated()) return;
         Ack();
         TWptBase w;
-        if (!MgnParseWpl(fRx, w) || !fWpt.Add(w)) ++fErrorCount;
+        if (!MgnParseWpl(fRx, w) || !AddWaypoint(w)) ++fErrorCount;
         ++fCount;
         Info(QStringLiteral("%1  %2").arg(fCount, 4, 10, QLatin1Char('0')).arg(w.Name));
     } else if (fRx.Command == "CMD" && fRx.Field(1) == "END") {
-        fWpt.Complete();
-        fWptDownload = false;
+        CompleteWaypoints();
         EndByNmea(33);
         Ack();
     }
@@ -787,19 +703,7 @@ void TMagellanSession::RteSentence()
         if (fRx.Field(3) != "c" || FromWin1252(fRx.Field(4)) != fRouteNo) return;
         fRoute.Header(fRouteNo);
         for (const QString& name : MgnRouteNames(fRx)) {
-            TWptBase t;
-            t.Name = name;
-            const TWpt* w = Swp ? Swp->First : nullptr;
-            while (w && w->Name != name) w = w->Next;
-            if (w) {
-                t.Lat = w->Lat;
-                t.Lon = w->Lon;
-                t.Comment = w->Comment;
-                t.Alt = w->Alt;
-            } else {
-                ++fErrorCount; // left at 0/0: not linked to a waypoint
-            }
-            fRoute.Point(t);
+            fRoute.Point(RoutePoint(name));
             Info(fRouteNo + QStringLiteral("  ") + name);
         }
     } else if (fRx.Command == "CMD" && fRx.Field(1) == "END") {

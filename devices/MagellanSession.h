@@ -7,12 +7,11 @@
 // With the handshake, each sentence is acknowledged by a "CSM" repeating its checksum; a wait
 // state goes on at the right one and sends again otherwise.
 #include "devices/DeviceSession.h"
-#include "devices/Download.h"
 #include "devices/MagellanLink.h"
 
 #include <functional>
 
-class TMagellanSession : public TDeviceSession
+class TMagellanSession : public TTransferSession
 {
 public:
     TMagellanSession(ISerialLink& Link, const TDeviceUi& Ui);
@@ -40,7 +39,6 @@ public:
     static int TickMs(int Index);
 
     void Activate();
-    void Close();
     bool StartCom(int Target, bool ForceHandshake, const QString& Port);
 
     void GpsId(const QString& Port);
@@ -53,10 +51,7 @@ public:
     // The trace being received made current, showing its last fix.
     void ShowTrace();
 
-    int State() const { return fState; }
     int Count() const { return fCount; }
-    int ErrorCount() const { return fErrorCount; }
-    int FlightCount() const;
     bool Handshake() const { return fHandshake; }
     bool WptsLoaded() const { return fWptsLoaded; }
     const QString& RouteNo() const { return fRouteNo; }
@@ -73,23 +68,15 @@ public:
     {
         MsgCheckLink,
         MsgWptFirst,
-        MsgPointsRead,
-        MsgWptRead,
         MsgWptSentMgn,
         MsgRteReadMgn,
-        MsgRteSent,
-        MsgRteCaption,
-        MsgRteRead,
-        MsgRteWrite,
-        MsgNoSwp,
-        MsgCheckNames,
         MsgErased,
     };
     static QString Text(TTextId Id);
 
 protected:
     void Step() override;
-    void Failed(const QString& Message) override;
+    void Stopped() override;
 
 private:
     void Ack();
@@ -103,8 +90,6 @@ private:
     void Silence();
     void Advice();
     void AskRouteAndStart(const QString& Port);
-    void FinishFlights();
-    void KeepWaypoints();
     void TrackPoint();
     void TrackInfo();
     void WptSentence();
@@ -115,11 +100,9 @@ private:
     void RteUpload();
 
     int fTarget = 255;
-    int fState = 255;
     int fCount = 0;
     uint16_t fSendCount = 0;
     int fIdleTicks = 0;
-    int fErrorCount = 0;
     bool fHandshake = false;
     bool fWptsLoaded = false;
     bool fRouteAfterWpt = false;
@@ -137,10 +120,6 @@ private:
     QByteArray fLastSentSum, fPrevSentSum;
     QByteArray fLastRaw; // last data sentence taken
 
-    std::unique_ptr<TFlightSplitter> fFlights;
-    int fLastFlights = 0;
-    TWptDownload fWpt;
-    bool fWptDownload = false;
     TRouteCollector fRoute;
     int fRouteTaken = 0;
 

@@ -4,26 +4,16 @@
 #include "platform/ProgramDir.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 const QString kSection = QStringLiteral("Interface");
-
-template <class W> W* Named(W* w, const char* Name)
-{
-    w->setObjectName(QString::fromLatin1(Name));
-    return w;
-}
 
 int Checked(QRadioButton* b, QRadioButton* c)
 {
@@ -38,13 +28,8 @@ void Check(int Mode, QRadioButton* a, QRadioButton* b, QRadioButton* c)
 }
 } // namespace
 
-TMlrForm::TMlrForm(QWidget* parent) : TDeviceForm(parent)
+TMlrForm::TMlrForm(QWidget* parent) : TSessionForm(parent, "MlrForm", 8)
 {
-    setObjectName(QStringLiteral("MlrForm"));
-    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    TimerCom->setInterval(40);
-
     TrjBox = Named(new QGroupBox(this), "TrjBox");
     TrjMde0 = Named(new QRadioButton(TrjBox), "TrjMde0");
     TrjMde1 = Named(new QRadioButton(TrjBox), "TrjMde1");
@@ -104,15 +89,7 @@ TMlrForm::TMlrForm(QWidget* parent) : TDeviceForm(parent)
     sl->addWidget(SelScrBtn, 1, 0);
     sl->addWidget(UpSmpBtn, 1, 1);
 
-    ComBox = Named(new QGroupBox(this), "ComBox");
-    ComNbLbl = Named(new QLabel(ComBox), "ComNbLbl");
-    ComNbEdit->setParent(ComBox);
-    while (ComNbEdit->count() > 8) ComNbEdit->removeItem(8);
-    auto* cl = new QHBoxLayout(ComBox);
-    cl->addWidget(ComNbLbl);
-    cl->addWidget(ComNbEdit);
     GpsIdBtn = Named(new QPushButton(this), "GpsIdBtn");
-    CloseBtn = Named(new QPushButton(this), "CloseBtn");
 
     auto* grid = new QGridLayout;
     grid->addWidget(TrjBox, 0, 0);
@@ -124,13 +101,7 @@ TMlrForm::TMlrForm(QWidget* parent) : TDeviceForm(parent)
     bl->addWidget(GpsIdBtn);
     bl->addWidget(CloseBtn);
     grid->addLayout(bl, 2, 1);
-    auto* main = new QVBoxLayout(this);
-    main->addLayout(grid);
-    main->addWidget(Info);
-    PgrsBar->hide();
-    Info->setMinimumHeight(34);
-    Info->setWordWrap(true);
-    main->setSizeConstraint(QLayout::SetFixedSize);
+    LayOut(grid, false);
 
     connect(TrjTimeBox, &QCheckBox::clicked, this,
             [this] { TrjMlrBox->setChecked(!TrjTimeBox->isChecked()); });
@@ -144,27 +115,11 @@ TMlrForm::TMlrForm(QWidget* parent) : TDeviceForm(parent)
     connect(UpRteBtn, &QPushButton::clicked, this, &TMlrForm::UpRteBtnClick);
     connect(UpSmpBtn, &QPushButton::clicked, this, &TMlrForm::UpSmpBtnClick);
     connect(GpsIdBtn, &QPushButton::clicked, this, &TMlrForm::GpsIdBtnClick);
-    connect(CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
 
-    MakeSession(fPortLink);
+    SetLink(nullptr);
 }
 
-TMlrForm::~TMlrForm()
-{
-    DetachSession();
-}
-
-void TMlrForm::MakeSession(ISerialLink& Link)
-{
-    fSession = std::make_unique<TMlrSession>(Link, DeviceUi());
-    HookSession(*fSession, CloseBtn);
-}
-
-void TMlrForm::SetLink(ISerialLink* Link)
-{
-    TimerCom->stop();
-    MakeSession(Link ? *Link : fPortLink);
-}
+TMlrForm::~TMlrForm() = default;
 
 void TMlrForm::SetOptions()
 {
@@ -175,12 +130,6 @@ void TMlrForm::SetOptions()
     o.TrjTimeEdit = TrjTimeEdit->value();
     o.TrjMlrBox = TrjMlrBox->isChecked();
     o.SelOnlyBtn = SelOnlyBtn->isChecked();
-}
-
-void TMlrForm::showEvent(QShowEvent* event)
-{
-    TDeviceForm::showEvent(event);
-    FormActivate();
 }
 
 void TMlrForm::FormActivate()
@@ -203,29 +152,16 @@ void TMlrForm::FormActivate()
     fSession->Activate(); // "Log" is read with the port but has no effect here
 }
 
-void TMlrForm::FormClose()
+void TMlrForm::WriteSettings()
 {
-    if (!BeginClose()) return;
-    HideAdvice();
-    if (WriteNumCom()) {
-        TIniFile ini(IniFileName());
-        ini.WriteInteger(kSection, QStringLiteral("Mode_Trj_Mlr"), Checked(TrjMde1, TrjMde2));
-        ini.WriteInteger(kSection, QStringLiteral("Mode_Wpt_Mlr"), Checked(WptMde1, WptMde2));
-    }
-    fSession->Close();
-    EndClose();
-}
-
-void TMlrForm::done(int r)
-{
-    FormClose();
-    TDeviceForm::done(r);
+    TIniFile ini(IniFileName());
+    ini.WriteInteger(kSection, QStringLiteral("Mode_Trj_Mlr"), Checked(TrjMde1, TrjMde2));
+    ini.WriteInteger(kSection, QStringLiteral("Mode_Wpt_Mlr"), Checked(WptMde1, WptMde2));
 }
 
 void TMlrForm::DownTrkBtnClick()
 {
-    SetOptions();
-    fSession->DownTrk(PortName());
+    Run(&TMlrSession::DownTrk);
 }
 
 void TMlrForm::DownWptBtnClick(int Tag)
@@ -236,14 +172,12 @@ void TMlrForm::DownWptBtnClick(int Tag)
 
 void TMlrForm::UpWptBtnClick()
 {
-    SetOptions();
-    fSession->UpWpt(PortName());
+    Run(&TMlrSession::UpWpt);
 }
 
 void TMlrForm::UpRteBtnClick()
 {
-    SetOptions();
-    fSession->UpRte(PortName());
+    Run(&TMlrSession::UpRte);
 }
 
 void TMlrForm::UpSmpBtnClick()
@@ -257,6 +191,5 @@ void TMlrForm::UpSmpBtnClick()
 
 void TMlrForm::GpsIdBtnClick()
 {
-    SetOptions();
-    fSession->GpsId(PortName());
+    Run(&TMlrSession::GpsId);
 }

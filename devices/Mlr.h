@@ -14,7 +14,7 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 
-class TMlrForm : public TDeviceForm
+class TMlrForm : public TSessionForm<TMlrSession>
 {
     Q_OBJECT
 public:
@@ -42,20 +42,12 @@ public:
     QSpinBox* NbPtCrcEdit;
     QLabel* NbPtCrcLbl;
     QCheckBox* SelScrBtn;
-    QGroupBox* ComBox;
-    QLabel* ComNbLbl;
     QPushButton* GpsIdBtn;
-    QPushButton* CloseBtn;
 
     // The visible area of the plan view (the main window installs it); false when none.
     std::function<bool(TMlrView&)> PlanView;
 
-    TMlrSession& Session() { return *fSession; }
-    // The link the session talks through (the window's port unless a test gave another).
-    void SetLink(ISerialLink* Link);
-
-    void FormActivate();
-    void FormClose();
+    void FormActivate() override;
     void DownTrkBtnClick();
     void DownWptBtnClick(int Tag);
     void UpWptBtnClick();
@@ -64,13 +56,6 @@ public:
     void GpsIdBtnClick();
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void done(int r) override;
-
-private:
-    void SetOptions();
-    void MakeSession(ISerialLink& Link);
-
-    TComPortLink fPortLink;
-    std::unique_ptr<TMlrSession> fSession;
+    void SetOptions() override;
+    void WriteSettings() override;
 };

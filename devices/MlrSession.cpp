@@ -41,21 +41,9 @@ QString TMlrSession::Text(TTextId Id)
     case MsgRteWarn:
         return Tr(QStringLiteral("Attention les way-points du GPS doivent exister sur le PC.\rContinuer ?"),
                   QStringLiteral("Beware: the waypoints of the GPS must exist on the PC.\rContinue?"));
-    case MsgRteCaption:
-        return DeviceText(TDeviceText::RteCaption);
-    case MsgRteRead:
-        return DeviceText(TDeviceText::RteRead);
-    case MsgRteWrite:
-        return DeviceText(TDeviceText::RteWrite);
-    case MsgPointsRead:
-        return DeviceText(TDeviceText::PointsRead);
-    case MsgWptRead:
-        return DeviceText(TDeviceText::WptRead);
     case MsgWptSent:
         return Tr(QStringLiteral("Way-points transmis au GPS : %1."),
                   QStringLiteral("Waypoints sent to the GPS: %1."));
-    case MsgRteSent:
-        return DeviceText(TDeviceText::RteSent);
     case MsgCheckTrace:
         return Tr(
             QStringLiteral("Vérifier la connexion GPS<->PC\r\net que la sortie série du GPS est sur TRACE."),
@@ -79,24 +67,15 @@ QString TMlrSession::Text(TTextId Id)
                       "%1 points vont être transférés vers le GPS.\r\nEtes-vous sûr de vouloir continuer ?"),
                   QStringLiteral(
                       "%1 points are going to be sent to the GPS.\r\nAre you sure you want to continue?"));
-    case MsgNoSwp:
-        return DeviceText(TDeviceText::NoSwp);
-    case MsgCheckNames:
-        return DeviceText(TDeviceText::CheckNames);
     case MsgZoneSent:
         return Tr(QStringLiteral("Nb de point transmis : %1"), QStringLiteral("Number of points sent: %1"));
     }
     return QString();
 }
 
-TMlrSession::TMlrSession(ISerialLink& Link, const TDeviceUi& Ui) : TDeviceSession(Link, Ui) {}
+TMlrSession::TMlrSession(ISerialLink& Link, const TDeviceUi& Ui) : TTransferSession(Link, Ui) {}
 
 TMlrSession::~TMlrSession() = default;
-
-int TMlrSession::FlightCount() const
-{
-    return fFlights ? fFlights->FlightCount : fLastFlights;
-}
 
 // ---- Commands --------------------------------------------------------------------------------
 
@@ -109,9 +88,7 @@ void TMlrSession::Activate()
 bool TMlrSession::StartCom(int State, const QString& Port)
 {
     SetTimer(false);
-    // A transfer cut short by another command keeps what it brought.
-    FinishFlights();
-    KeepWaypoints();
+    KeepWhatCame();
     fRx.clear();
     fState = State;
     return StartLink(Port);
@@ -133,19 +110,16 @@ void TMlrSession::DownWpt(int Tag, const QString& Port)
 {
     const bool interrupted = fState >= 30 && fState <= 49;
     SetTimer(false);
-    KeepWaypoints();
+    KeepWhatCame();
     fWantWpt = Tag == 0 || Tag == 2;
     fWantRte = Tag == 1 || Tag == 2;
     if (fWantRte && !Stn) return;
-    if (fWantWpt && !fWpt.Prepare(interrupted)) return;
+    if (fWantWpt && !PrepareWaypoints(interrupted)) return;
     if (fWantRte && !fWantWpt && Ask(Text(MsgRteWarn), TMsgType::Confirmation, mbOK | mbCancel) != mrOk)
         return;
     if (fWantRte) {
         int n = 0;
-        if (!Ui().Prompts || !Ui().Prompts->InputNumber(Text(MsgRteCaption), Text(MsgRteRead), n)) {
-            SetTimer(false);
-            return;
-        }
+        if (!AskRouteNumber(true, n)) return;
         fRouteNo = TwoDigits(n);
     }
     StartCom(Options.WptMde != 0 && Tag == 0 ? 40 : 30, Port);
@@ -153,15 +127,8 @@ void TMlrSession::DownWpt(int Tag, const QString& Port)
 
 void TMlrSession::UpWpt(const QString& Port)
 {
-    if (!Swp) {
-        Ask(Text(MsgNoSwp), TMsgType::Warning, mbOK);
-        return;
-    }
-    Info(Text(MsgCheckNames));
     uint16_t count = 0;
-    const bool go = CheckGpsNames(6, Options.SelOnlyBtn, count);
-    Info(QString());
-    if (!go) return;
+    if (!CheckUpload(6, Options.SelOnlyBtn, count, false)) return;
     fPointNo = count;
     StartCom(50, Port);
 }
@@ -170,10 +137,7 @@ void TMlrSession::UpRte(const QString& Port)
 {
     if (!Stn || Stn->Count == 0) return;
     int n = 0;
-    if (!Ui().Prompts || !Ui().Prompts->InputNumber(Text(MsgRteCaption), Text(MsgRteWrite), n)) {
-        SetTimer(false);
-        return;
-    }
+    if (!AskRouteNumber(false, n)) return;
     fRouteNo = TwoDigits(n);
     StartCom(60, Port);
 }
@@ -187,48 +151,20 @@ void TMlrSession::UpSmp(TSln Points, const QString& Port)
     StartCom(90, Port);
 }
 
-void TMlrSession::Close()
+void TMlrSession::LastWords()
 {
-    SetTimer(false);
-    if (Ui().Prompts) Ui().Prompts->HideAdvice();
-    try {
-        if (Link().Connected() && fFast) {
-            // The receiver listens at 4800 bit/s, one stop bit, whatever speed the data came at.
-            PortReset();
-            Send(MlrCmd::End);
-        }
-    } catch (const EComPort&) {
-        // The port is released below whatever happened here.
-    }
-    FinishFlights();
-    KeepWaypoints();
-    try {
-        Link().Close();
-    } catch (const EComPort& e) {
-        Ask(e.Message(), TMsgType::Error, mbOK);
-    }
-    fFast = false;
-    fState = 255;
-    fWpt.Close();
-    ShowStatus(QString());
+    if (!fFast) return;
+    // The receiver listens at 4800 bit/s, one stop bit, whatever speed the data came at.
+    PortReset();
+    Send(MlrCmd::End);
 }
 
-void TMlrSession::Failed(const QString& /*Message*/)
+void TMlrSession::Stopped()
 {
-    // A device that went away: what came is kept.
-    FinishFlights();
-    KeepWaypoints();
     fFast = false;
-    fState = 255;
 }
 
 // ---- Helpers ---------------------------------------------------------------------------------
-
-void TMlrSession::KeepWaypoints()
-{
-    // Waypoints of an interrupted transfer stay in the set, which must then be saved.
-    if ((fState == 31 || fState == 43) && fWantWpt && fWpt.Added > 0) fWpt.Complete();
-}
 
 void TMlrSession::PortReset()
 {
@@ -295,42 +231,19 @@ QString TMlrSession::Source() const
 
 void TMlrSession::StartFlights()
 {
-    TFlightSplitter::TOptions o;
-    o.SplitByGap = Options.TrjTimeBox;
-    o.GapMinutes = Options.TrjTimeEdit;
-    o.SplitByFlag = Options.TrjMlrBox;
-    fFlights = std::make_unique<TFlightSplitter>(Source(), o);
+    TTransferSession::StartFlights(Source(), Options.TrjTimeBox, Options.TrjTimeEdit, Options.TrjMlrBox);
 }
 
-void TMlrSession::AddFix(const TRec& Fix, TDateTime T, bool Flag)
+void TMlrSession::AddMlrFix(const TRec& Fix, TDateTime T, bool Flag)
 {
-    if (!fFlights) StartFlights();
-    if (!fFlights->AddPoint(Fix, T, true, Options.TrjMlrBox && Flag)) {
-        ++fErrorCount;
-        return;
-    }
-    TTrj* t = fFlights->Current();
+    if (!AddFix(Fix, T, Options.TrjMlrBox && Flag)) return;
+    TTrj* t = FlightTrj();
     if (t && t->Pilot.isEmpty()) t->Pilot = fId.PilotName();
-}
-
-void TMlrSession::FinishFlights()
-{
-    if (!fFlights) return;
-    fFlights->Finish();
-    fLastFlights = fFlights->FlightCount;
-    fFlights.reset();
-    NotifyModelChanged();
 }
 
 void TMlrSession::PointInfo(int No, TDateTime T)
 {
-    QString s = QStringLiteral("%1  %2").arg(No, 4, 10, QLatin1Char('0')).arg(DateTimeText(T));
-    const TTrj* t = fFlights ? fFlights->Current() : nullptr;
-    if (t && t->Last)
-        s += QStringLiteral("  %1 %2  %3m")
-                 .arg(LatiToStr(t->Last->Lat), LongToStr(t->Last->Lon))
-                 .arg(t->Last->Alt);
-    Info(s);
+    Info(QStringLiteral("%1  %2").arg(No, 4, 10, QLatin1Char('0')).arg(DateTimeText(T)) + LastFixText());
 }
 
 // ---- Tick ------------------------------------------------------------------------------------
@@ -358,8 +271,7 @@ void TMlrSession::Step()
         fRx.clear();
         SetInterval(100);
         fPointNo = fErrorCount = 0;
-        fFlights.reset();
-        fLastFlights = 0;
+        StartFlights();
         fLostInPass = false;
         fPassStartNo = 0;
         fLastData = Now();
@@ -437,7 +349,7 @@ void TMlrSession::Step()
         UploadRte();
         break;
     case 63:
-        Finish(Text(MsgRteSent).arg(fRouteNo));
+        Finish(DeviceText(TDeviceText::RteSent).arg(fRouteNo));
         break;
     case 70:
         Info(QString());
@@ -521,7 +433,7 @@ void TMlrSession::TrackLine(const QByteArray& Line)
             r.Lat = l.Lat;
             r.Lon = l.Lon;
             r.Alt = l.Alt;
-            AddFix(r, l.T, l.NewFlight);
+            AddMlrFix(r, l.T, l.NewFlight);
         }
         PointInfo(fPointNo, l.T);
         ++fPointNo;
@@ -541,7 +453,7 @@ void TMlrSession::TrackLine(const QByteArray& Line)
         Link().ClearBuffer(true, true);
         fRx.clear();
         FinishFlights();
-        Finish(Text(MsgPointsRead).arg(fPointNo).arg(FlightCount()).arg(fErrorCount));
+        FinishDownload(DeviceText(TDeviceText::PointsRead).arg(fPointNo).arg(FlightCount()).arg(fErrorCount));
         return;
     }
     int no = -1;
@@ -564,10 +476,7 @@ void TMlrSession::BinaryStart(char Kind)
     if (fBlocks.TakeStart()) {
         Useful();
         fErrorCount = 0;
-        if (Kind == 'T') {
-            fFlights.reset();
-            fLastFlights = 0;
-        }
+        if (Kind == 'T') StartFlights();
         ++fState;
         if (Kind == 'T')
             BinaryTrack();
@@ -584,22 +493,25 @@ void TMlrSession::BinaryTrack()
     int n = 0;
     bool got = false;
     TDateTime last = 0;
+    int lastNo = 0;
     while (fBlocks.TakeBlock(p, n)) {
         got = true;
         for (int i = 0; i < n; ++i) {
             const TMlrTrackRecord r = MlrDecodeTrackRecord(p + i * MlrTrackRecLen);
-            fPointNo = r.PointNo;
+            // The receiver numbers its records from 0: the count is of the records taken.
+            ++fPointNo;
+            lastNo = r.PointNo;
             TRec f;
             f.Lat = r.Lat;
             f.Lon = r.Lon;
             f.Alt = r.Alt;
-            AddFix(f, r.T, r.NewFlight);
+            AddMlrFix(f, r.T, r.NewFlight);
             last = r.T;
         }
     }
     if (got) {
         Useful();
-        PointInfo(fPointNo, last);
+        PointInfo(lastNo, last);
     }
     if (fBlocks.TakeEnd()) {
         Useful();
@@ -608,7 +520,7 @@ void TMlrSession::BinaryTrack()
         PortReset();
         Send(MlrCmd::End);
         FinishFlights();
-        Finish(Text(MsgPointsRead).arg(fPointNo).arg(FlightCount()).arg(fErrorCount));
+        FinishDownload(DeviceText(TDeviceText::PointsRead).arg(fPointNo).arg(FlightCount()).arg(fErrorCount));
         return;
     }
     CheckSilence(MsgCheckNmea);
@@ -629,7 +541,7 @@ void TMlrSession::BinaryWpt()
             w.Alt = r.Alt;
             w.Name = r.Name;
             ++fPointNo;
-            if (!fWpt.Add(w)) ++fErrorCount;
+            if (!AddWaypoint(w)) ++fErrorCount;
         }
     }
     if (got) {
@@ -641,9 +553,8 @@ void TMlrSession::BinaryWpt()
         SetTimer(false);
         PortReset();
         Send(MlrCmd::End);
-        fWpt.Complete();
-        Finish(Text(MsgWptRead).arg(fPointNo).arg(fErrorCount));
-        if (ModelUi()) ModelUi()->FitViews();
+        CompleteWaypoints();
+        FinishDownload(DeviceText(TDeviceText::WptRead).arg(fPointNo).arg(fErrorCount));
         return;
     }
     CheckSilence(MsgCheckNmea);
@@ -691,7 +602,7 @@ void TMlrSession::WptLine(const QByteArray& Line)
                 b.Lon = w.Lon;
                 b.Name = w.Name.trimmed();
                 b.Comment = w.Comment;
-                if (!fWpt.Add(b)) ++fErrorCount;
+                if (!AddWaypoint(b)) ++fErrorCount;
             }
         }
         ++fPointNo;
@@ -717,31 +628,15 @@ void TMlrSession::EndTextWpt()
     SetTimer(false);
     PortReset();
     Send(MlrCmd::End);
-    if (fWantWpt) fWpt.Complete();
+    if (fWantWpt) CompleteWaypoints();
     if (fWantRte) {
         TRouteCollector route;
         route.Begin(fRouteNo, false);
         route.Header(fRouteNo);
-        for (const QString& n : fRteNames) {
-            TWptBase t;
-            t.Name = n;
-            bool found = false;
-            for (const TWpt* w = Swp ? Swp->First : nullptr; w; w = w->Next) {
-                if (w->Name.trimmed() != n) continue;
-                t.Lat = w->Lat;
-                t.Lon = w->Lon;
-                t.Comment = w->Comment.left(WptCommentLen);
-                t.Alt = w->Alt;
-                found = true;
-                break;
-            }
-            if (!found) ++fErrorCount;
-            route.Point(t);
-        }
+        for (const QString& n : fRteNames) route.Point(RoutePoint(n));
         route.Commit(Stn);
     }
-    Finish(Text(MsgWptRead).arg(fPointNo).arg(fErrorCount));
-    if (ModelUi()) ModelUi()->FitViews();
+    FinishDownload(DeviceText(TDeviceText::WptRead).arg(fPointNo).arg(fErrorCount));
 }
 
 // ---- Uploads ---------------------------------------------------------------------------------

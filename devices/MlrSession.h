@@ -7,14 +7,13 @@
 // Every command is written at 4800 bit/s, one stop bit; the binary data follows at 19200 or
 // 38400 bit/s, two stop bits, and the port goes back to 4800 before the end command.
 #include "devices/DeviceSession.h"
-#include "devices/Download.h"
 #include "devices/MlrLink.h"
 #include "devices/MlrZones.h"
 
 #include <QSet>
 #include <functional>
 
-class TMlrSession : public TDeviceSession
+class TMlrSession : public TTransferSession
 {
 public:
     TMlrSession(ISerialLink& Link, const TDeviceUi& Ui);
@@ -33,7 +32,6 @@ public:
     TOptions Options;
 
     void Activate();
-    void Close();
 
     bool StartCom(int State, const QString& Port);
     void GpsId(const QString& Port);
@@ -45,39 +43,28 @@ public:
     // The zone outlines (already built by the window) are sent.
     void UpSmp(TSln Points, const QString& Port);
 
-    int State() const { return fState; }
     int PointNo() const { return fPointNo; }
-    int ErrorCount() const { return fErrorCount; }
-    int FlightCount() const;
     int SentCount() const { return fSentCount; }
     bool Fast() const { return fFast; }
     const TMlrIdent& Ident() const { return fId; }
     const QString& RouteNo() const { return fRouteNo; }
-    const QString& OldSwpFile() const { return fWpt.OldSwpFile; }
 
     enum TTextId
     {
         MsgRteWarn,
-        MsgRteCaption,
-        MsgRteRead,
-        MsgRteWrite,
-        MsgPointsRead,
-        MsgWptRead,
         MsgWptSent,
-        MsgRteSent,
         MsgCheckTrace,
         MsgCheckWpts,
         MsgCheckNmea,
         MsgZoneConfirm,
-        MsgNoSwp,
-        MsgCheckNames,
         MsgZoneSent,
     };
     static QString Text(TTextId Id);
 
 protected:
     void Step() override;
-    void Failed(const QString& Message) override;
+    void LastWords() override;
+    void Stopped() override;
 
 private:
     void PortReset();
@@ -89,9 +76,7 @@ private:
     void ToFast(bool Wpt);
     QString Source() const;
     void StartFlights();
-    void AddFix(const TRec& Fix, TDateTime T, bool Flag);
-    void FinishFlights();
-    void KeepWaypoints();
+    void AddMlrFix(const TRec& Fix, TDateTime T, bool Flag);
     void PointInfo(int No, TDateTime T);
 
     void Identify();
@@ -107,10 +92,8 @@ private:
     void UploadRte();
     void UploadZone();
 
-    int fState = 255;
     int fPointNo = 0;
     int fSentCount = 0;
-    int fErrorCount = 0;
     int fSilentTicks = 0;
     qint64 fLastData = 0;
     bool fFast = false;
@@ -119,9 +102,6 @@ private:
     QByteArray fRx;
     TMlrBlockReader fBlocks;
     TMlrIdent fId;
-    std::unique_ptr<TFlightSplitter> fFlights;
-    int fLastFlights = 0;
-    TWptDownload fWpt;
 
     // Text track passes: a line numbered above the expected one means the pass lost a point.
     bool fLostInPass = false;

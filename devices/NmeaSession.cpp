@@ -270,6 +270,8 @@ void TNmeaSession::TakeRmc(const QString& Line)
     if (FixCount == 2) {
         TrjLoaded(T);
         if ((T = LiveTrj())) T->CurRec = T->First;
+        // The trace is drawn from now on: it comes into sight.
+        ShowReceived();
         RefreshViews();
     }
     ++FixCount;

@@ -81,7 +81,8 @@ TEST_F(MlrPty, BinaryTrackThroughSplitMergedAndCorruptWrites)
         ASSERT_FALSE(dev.Commands.isEmpty());
         EXPECT_EQ(dev.Commands.last(), "06,00");
         EXPECT_EQ(dev.BadSpeedCommands, 0) << "every command at 4800 bit/s, one stop bit";
-        EXPECT_EQ(ui.Text, QStringLiteral("Points lus : 39 sur 2 vol(s)  -  Erreur(s) détectée(s): 0."));
+        EXPECT_EQ(ui.Text, QStringLiteral("Points lus : 40 sur 2 vol(s)  -  Erreur(s) détectée(s): 0."))
+            << "the count is of the records taken, not the last record's number";
     }
 }
 

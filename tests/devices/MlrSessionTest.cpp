@@ -117,7 +117,8 @@ TEST_F(MlrSessionTest, BinaryTrackSplitsFlightsAndNamesThem)
     EXPECT_EQ(link.Writes.contains(MlrCmd::Track38400), true);
     EXPECT_EQ(link.Writes.last(), MlrCmd::End);
     EXPECT_EQ(link.WriteSpeeds.last(), std::make_pair(br4800, sbOneStopBit));
-    EXPECT_EQ(ui.Text, "Points lus : 3 sur 2 vol(s)  -  Erreur(s) détectée(s): 0.");
+    EXPECT_EQ(ui.Text, "Points lus : 4 sur 2 vol(s)  -  Erreur(s) détectée(s): 0.")
+        << "records numbered from 0";
     EXPECT_FALSE(ui.Enabled);
 
     ModelDone();
