@@ -39,6 +39,7 @@
 #include "files/MapLoad.h"
 #include "files/RecFile.h"
 #include "model/Options.h"
+#include "platform/AtomicFile.h"
 #include "model/Sector.h"
 #include "model/Texts.h"
 #include "platform/Msg.h"
@@ -1348,6 +1349,12 @@ void DestroyForms()
     SetModelUi(nullptr);
     delete MainForm; // the views are its children
     MainForm = nullptr;
+}
+
+void PrepareProcess()
+{
+    IgnoreFileSizeSignal();
+    PrepareWebEngine();
 }
 
 void StartZephalon(const QString& StartTrj)
