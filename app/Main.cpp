@@ -1,5 +1,6 @@
 // The main window and the start-up of the program.
 #include "app/Main.h"
+#include "app/AppStyle.h"
 #include "app/LangExplDir.h"
 #include "app/LangMaps.h"
 #include "app/LangPrint.h"
@@ -1367,6 +1368,7 @@ void StartZephalon(const QString& StartTrj)
     Language = 0;
     ModelInit();
     InitImageLimits();
+    InstallAppStyle();
     CreateForms(StartTrj);
 }
 
