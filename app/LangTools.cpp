@@ -51,7 +51,7 @@ const TUiText FormTestTexts[] = {
 
 QStringList LangWebMapForm(TWebMapForm& F)
 {
-    F.CaptionText = UiText("Visualisation Google Map", "Map view");
+    F.CaptionText = UiText("Visualisation carte web", "Web map view");
     F.setWindowTitle(F.CaptionText);
     return ApplyTexts(&F, WebMapFormTexts);
 }

@@ -1,6 +1,7 @@
 // The main window and the start-up of the program.
 #include "app/Main.h"
 #include "app/LangSmall.h"
+#include "app/AppStyle.h"
 #include "app/LangExplDir.h"
 #include "app/LangMaps.h"
 #include "app/LangPrint.h"
@@ -40,6 +41,7 @@
 #include "files/MapLoad.h"
 #include "files/RecFile.h"
 #include "model/Options.h"
+#include "platform/AtomicFile.h"
 #include "model/Sector.h"
 #include "model/Texts.h"
 #include "platform/Msg.h"
@@ -1354,6 +1356,12 @@ void DestroyForms()
     MainForm = nullptr;
 }
 
+void PrepareProcess()
+{
+    IgnoreFileSizeSignal();
+    PrepareWebEngine();
+}
+
 void StartZephalon(const QString& StartTrj)
 {
     InitFormatSettings();
@@ -1364,6 +1372,7 @@ void StartZephalon(const QString& StartTrj)
     Language = 0;
     ModelInit();
     InitImageLimits();
+    InstallAppStyle();
     CreateForms(StartTrj);
 }
 

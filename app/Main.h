@@ -26,6 +26,11 @@ public:
     bool notify(QObject* Receiver, QEvent* Event) override;
 };
 
+// Before the application object: what the process needs from its first instruction (a file-size
+// limit makes writes fail instead of ending the program; the web map's engine can be loaded
+// later without being set up here).
+void PrepareProcess();
+
 // Starts the program in an application object: settings, shared windows, the trace named on
 // the command line; runs the event loop and returns its exit code.
 int RunZephalon(QApplication& app);

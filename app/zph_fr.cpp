@@ -1,10 +1,9 @@
 // Zephalon: start-up.
 #include "app/Main.h"
-#include "dialogs/WebMap.h"
 
 int main(int argc, char** argv)
 {
-    PrepareWebEngine();
+    PrepareProcess();
     TZephalonApp app(argc, argv);
     return RunZephalon(app);
 }

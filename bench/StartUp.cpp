@@ -1,7 +1,8 @@
 // Start-up of the whole process on a long flight: the real program, offscreen, from its exec
 // to the first painting of the plan view with the command line's 65,535-fix IGC trace loaded,
-// fitted and drawn; against a minimal Qt widgets program built the same way, measured in the
-// same run. The time is the program's; the counters give the yardstick's time and the ratio.
+// fitted and drawn (and with no trace); against a minimal Qt widgets program built the same
+// way, measured in the same run. The time is the program's; the counters give the
+// yardstick's time and the ratio.
 #include "BenchSupport.h"
 
 #include <QCoreApplication>
@@ -96,9 +97,9 @@ double TimeToPainted(const QString& Program, const QStringList& Args, const QStr
     return ms;
 }
 
-void BM_ProcessStartUpToFirstPlanPaint65535(benchmark::State& state)
+// The program with Args against the yardstick, alternately, in the same run.
+void MeasureAgainstMinimal(benchmark::State& state, const QStringList& Args)
 {
-    static TFlight flight;
     const QString dir = QCoreApplication::applicationDirPath();
     const QString program = dir + QStringLiteral("/../zephalon");
     const QString minimal = dir + QStringLiteral("/bench_minimal_widgets");
@@ -106,7 +107,7 @@ void BM_ProcessStartUpToFirstPlanPaint65535(benchmark::State& state)
     double zph = 0, base = 0;
     int runs = 0;
     for (auto _ : state) {
-        const double a = TimeToPainted(program, {flight.igc}, home.path());
+        const double a = TimeToPainted(program, Args, home.path());
         const double b = TimeToPainted(minimal, {}, home.path());
         if (a < 0 || b < 0) {
             state.SkipWithError("a program never reported its first painting");
@@ -122,7 +123,23 @@ void BM_ProcessStartUpToFirstPlanPaint65535(benchmark::State& state)
         state.counters["ratio"] = zph / base;
     }
 }
+
+void BM_ProcessStartUpToFirstPlanPaint65535(benchmark::State& state)
+{
+    static TFlight flight;
+    MeasureAgainstMinimal(state, {flight.igc});
+}
 BENCHMARK(BM_ProcessStartUpToFirstPlanPaint65535)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+
+// The same with no trace: the program's own start-up.
+void BM_ProcessStartUpToFirstPlanPaintNoTrace(benchmark::State& state)
+{
+    MeasureAgainstMinimal(state, {});
+}
+BENCHMARK(BM_ProcessStartUpToFirstPlanPaintNoTrace)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);

@@ -56,6 +56,8 @@ void BM_WebMapPageLoad(benchmark::State& State)
 {
     TWebMapForm form(nullptr, QSize(1200, 900));
     form.show();
+    auto* view = qobject_cast<QWebEngineView*>(form.WebBrowser);
+    if (!view) return State.SkipWithError("no web view");
     // Tiles are not part of the measure: every request for the network is refused at once.
     struct TBlock : QWebEngineUrlRequestInterceptor
     {
@@ -65,13 +67,13 @@ void BM_WebMapPageLoad(benchmark::State& State)
             if (s == u"http" || s == u"https") Info.block(true);
         }
     } block;
-    form.WebBrowser->page()->profile()->setUrlRequestInterceptor(&block);
+    view->page()->profile()->setUrlRequestInterceptor(&block);
     TrjMode = 1;
     form.SetSettings(FullTrace());
     for (auto _ : State) {
         QEventLoop loop;
         bool ok = false;
-        const auto c = QObject::connect(form.WebBrowser, &QWebEngineView::loadFinished, &loop, [&](bool Ok) {
+        const auto c = QObject::connect(view, &QWebEngineView::loadFinished, &loop, [&](bool Ok) {
             ok = Ok;
             loop.quit();
         });
@@ -81,7 +83,7 @@ void BM_WebMapPageLoad(benchmark::State& State)
         QObject::disconnect(c);
         if (!ok) State.SkipWithError("page not loaded");
     }
-    form.WebBrowser->page()->profile()->setUrlRequestInterceptor(nullptr);
+    view->page()->profile()->setUrlRequestInterceptor(nullptr);
     form.close();
 }
 

@@ -1,4 +1,5 @@
 #include "dialogs/WebMap.h"
+#include "dialogs/WebMapView.h"
 
 #include "files/FileCommon.h"
 #include "platform/IniFile.h"
@@ -7,7 +8,6 @@
 #include "platform/ProgramDir.h"
 #include "platform/WinColor.h"
 
-#include <QBuffer>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QCoreApplication>
@@ -24,13 +24,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineUrlRequestJob>
-#include <QWebEngineUrlScheme>
-#include <QWebEngineUrlSchemeHandler>
-#include <QWebEngineView>
+#include <QLibrary>
 #include <algorithm>
 #include <unistd.h>
 
@@ -38,7 +32,6 @@ TWebMapForm* WebMapForm = nullptr;
 
 namespace {
 
-const QByteArray Scheme = QByteArrayLiteral("zph");
 const QString PageName = QStringLiteral("zephalon.tmp");
 const QString ScriptName = QStringLiteral("zephalon-map.js");
 
@@ -56,24 +49,6 @@ QByteArray MimeOf(const QString& Name)
     if (Name.endsWith(u".png")) return QByteArrayLiteral("image/png");
     return QByteArrayLiteral("application/octet-stream");
 }
-
-// Serves what WebMapResource finds.
-class TWebMapSchemeHandler : public QWebEngineUrlSchemeHandler
-{
-public:
-    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
-
-    void requestStarted(QWebEngineUrlRequestJob* Job) override
-    {
-        QByteArray data, mime;
-        if (!WebMapResource(Job->requestUrl().path(), data, mime))
-            return Job->fail(QWebEngineUrlRequestJob::UrlNotFound);
-        auto* buf = new QBuffer(Job);
-        buf->setData(data);
-        buf->open(QIODevice::ReadOnly);
-        Job->reply(mime, buf);
-    }
-};
 
 } // namespace
 
@@ -104,18 +79,38 @@ void PrepareWebEngine()
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    if (QWebEngineUrlScheme::schemeByName(Scheme).name().isEmpty()) {
-        QWebEngineUrlScheme s(Scheme);
-        s.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-        s.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
-        QWebEngineUrlScheme::registerScheme(s);
-    }
 }
 
-void InstallWebMapScheme(QWebEngineProfile* Profile)
+QWidget* CreateWebMapView(QWidget* Parent, QString& Reason)
 {
-    if (!Profile->urlSchemeHandler(Scheme))
-        Profile->installUrlSchemeHandler(Scheme, new TWebMapSchemeHandler(Profile));
+    static TCreateWebMapViewFn create = nullptr;
+    if (!create) {
+        // Beside the program, else in the build's folder (tests and benchmarks run from
+        // folders of their own).
+        QStringList dirs{QCoreApplication::applicationDirPath()};
+#ifdef ZPH_WEBVIEW_DIR
+        dirs << QStringLiteral(ZPH_WEBVIEW_DIR);
+#endif
+        QString error;
+        for (const QString& dir : dirs) {
+            const QString file = dir + QStringLiteral("/lib") + QLatin1String(WebMapViewLibrary) + QStringLiteral(".so");
+            if (!QFile::exists(file)) continue;
+            QLibrary lib(file);
+            create = reinterpret_cast<TCreateWebMapViewFn>(lib.resolve(WebMapViewEntry));
+            if (create) break;
+            if (error.isEmpty()) error = lib.errorString();
+        }
+        if (!create) {
+            Reason = !error.isEmpty() ? error
+                                      : Tr(QStringLiteral("Bibliothèque de la carte web introuvable : %1"),
+                                           QStringLiteral("Web map library not found: %1"))
+                                            .arg(QStringLiteral("lib") + QLatin1String(WebMapViewLibrary) +
+                                                 QStringLiteral(".so"));
+            return nullptr;
+        }
+    }
+    return create(Parent, &WebMapResource,
+                  QStringLiteral(" Zephalon/") + QCoreApplication::applicationVersion());
 }
 
 QUrl WebMapPageUrl()
@@ -179,7 +174,7 @@ TWebMapForm::~TWebMapForm()
 
 void TWebMapForm::FormCreate(QSize MainClient)
 {
-    CaptionText = QStringLiteral("Visualisation Google Map");
+    CaptionText = QStringLiteral("Visualisation carte web");
     setWindowTitle(CaptionText);
     auto* top = new QVBoxLayout(this);
     PageControl = Named(new QTabWidget(this), "PageControl");
@@ -188,16 +183,14 @@ void TWebMapForm::FormCreate(QSize MainClient)
     ViewTab = Named(new QWidget, "ViewTab");
     auto* viewLay = new QVBoxLayout(ViewTab);
     viewLay->setContentsMargins(0, 0, 0, 0);
-    WebBrowser = Named(new QWebEngineView(ViewTab), "WebBrowser");
-    // A profile of the window's own, kept in memory: nothing is left on disk and several
-    // copies of the program never share a profile folder.
-    auto* profile = new QWebEngineProfile(this);
-    InstallWebMapScheme(profile);
-    // The tile services ask the programs that use them to say who they are.
-    profile->setHttpUserAgent(profile->httpUserAgent() + QStringLiteral(" Zephalon/") +
-                              QCoreApplication::applicationVersion());
-    WebBrowser->setPage(new QWebEnginePage(profile, WebBrowser));
-    WebBrowser->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    WebBrowser = CreateWebMapView(ViewTab, fNoView);
+    if (!WebBrowser) {
+        auto* why = new QLabel(fNoView, ViewTab);
+        why->setWordWrap(true);
+        why->setAlignment(Qt::AlignCenter);
+        WebBrowser = why;
+    }
+    WebBrowser->setObjectName(QStringLiteral("WebBrowser"));
     viewLay->addWidget(WebBrowser);
     PageControl->addTab(ViewTab, QStringLiteral("Google &Map"));
 
@@ -377,10 +370,14 @@ void TWebMapForm::ShowMap()
         return;
     }
     PageFile() = TempFile;
+    if (!fNoView.isEmpty()) {
+        MessageDlg(fNoView, TMsgType::Error, mbOK);
+        return;
+    }
     // A new address each time, so the view never keeps an older page.
     QUrl url = WebMapPageUrl();
     url.setQuery(QStringLiteral("n=%1").arg(++fLoads));
-    WebBrowser->load(url);
+    WebBrowser->setProperty("url", url);
 }
 
 void TWebMapForm::RefreshBtnClick()

@@ -4,7 +4,8 @@
 //
 // The page is written to "zephalon.tmp" in the program folder and loaded through the program's
 // own URL scheme, which serves it as HTML together with the map library's files from the
-// desktop's package folder; the map tiles come from the network.
+// desktop's package folder; the map tiles come from the network. The web view comes from a
+// library loaded when the window is first built (WebMapView.h).
 #include "dialogs/WebMapPage.h"
 
 #include <QColor>
@@ -19,14 +20,14 @@ class QPushButton;
 class QRadioButton;
 class QSlider;
 class QTabWidget;
-class QWebEngineProfile;
-class QWebEngineView;
 
-// Before the application object exists: the URL scheme of the map page, and, when the program
-// runs as root, the web engine's sandbox switched off (the engine refuses to start otherwise).
+// Before the application object exists, without loading the web engine: the contexts the
+// engine shares with the windows, and, when the program runs as root, the engine's sandbox
+// switched off (the engine refuses to start otherwise).
 void PrepareWebEngine();
-// Serves the scheme in a profile (idempotent). The window does it for its own profile.
-void InstallWebMapScheme(QWebEngineProfile* Profile);
+// The web view of the map window, from its library (loaded at the first call, then kept); on
+// failure a null pointer and Reason says why.
+QWidget* CreateWebMapView(QWidget* Parent, QString& Reason);
 // What the scheme serves for a path of its addresses: "/zephalon.tmp" the page file,
 // "/zephalon-map.js" the map script, "/leaflet/..." the map library's files. False for
 // anything else, a path that leaves the library's folder included.
@@ -56,7 +57,8 @@ public:
 
     QTabWidget* PageControl = nullptr;
     QWidget* ViewTab = nullptr;
-    QWebEngineView* WebBrowser = nullptr;
+    // The QWebEngineView, or a label that says why there is none.
+    QWidget* WebBrowser = nullptr;
     QWidget* OptionTab = nullptr;
     QGroupBox* MapTypeGroup = nullptr;
     QRadioButton* MapTypeItems[3] = {};
@@ -112,6 +114,7 @@ private:
     int fMapType = 0;
     bool fSettingsRead = false;
     int fLoads = 0;
+    QString fNoView; // why there is no web view
 };
 
 extern TWebMapForm* WebMapForm;

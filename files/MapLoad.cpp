@@ -1,7 +1,9 @@
 #include "files/MapLoad.h"
 
+#include "files/FileCommon.h"
 #include "files/MapCal.h"
 #include "files/MapList.h"
+#include "files/MapLoadWmf.h"
 #include "model/Define.h"
 #include "model/ModelUi.h"
 #include "model/Options.h"
@@ -74,12 +76,19 @@ bool LoadMapFiles(const QString& Name)
     }
     TMap m;
     QString error;
-    if (!LoadMapImage(path, m.Image, error)) {
+    const QString cal = MapCalFileName(path);
+    // A metafile is drawn at the size its calibration was made at.
+    QSize size;
+    if (QFileInfo(cal).isFile()) {
+        TMap sized;
+        ReadMapCalGeneral(TIniFile(cal), sized);
+        size = QSize(sized.Width, sized.Height);
+    }
+    if (!LoadMapImage(path, m.Image, error, size)) {
         Warn(error);
         *Map = TMap();
         return false;
     }
-    const QString cal = MapCalFileName(path);
     if (!QFileInfo(cal).isFile()) {
         Warn(QStringLiteral("Fichier ") + cal + QStringLiteral(" non trouvé."));
         *Map = TMap();
@@ -121,16 +130,23 @@ QString MapFolderKey(const QString& Path)
     return MapAsciiLower(MapFolderText(Path));
 }
 
-bool LoadMapImage(const QString& Path, QImage& Image, QString& Error)
+bool LoadMapImage(const QString& Path, QImage& Image, QString& Error, QSize Size)
 {
     InitImageLimits();
     const QString shown = Path; // as on disk: file names tell cases apart
     if (QFileInfo(Path).suffix().compare(u"wmf", Qt::CaseInsensitive) == 0) {
-        Error = Language == 1
-                    ? QStringLiteral("File ") + shown + QStringLiteral(": WMF pictures are not supported.")
-                    : QStringLiteral("Fichier ") + shown +
-                          QStringLiteral(" : les images WMF ne sont pas supportées.");
-        return false;
+        QByteArray data;
+        QString why;
+        QImage img;
+        if (!ReadWholeFile(Path, data, Error)) return false;
+        if (!RenderWmf(data, Size, img, why)) {
+            Error = Language == 1 ? QStringLiteral("File ") + shown + QStringLiteral(": ") + why + u'.'
+                                  : QStringLiteral("Fichier ") + shown + QStringLiteral(" : ") + why + u'.';
+            return false;
+        }
+        Image = std::move(img);
+        Error.clear();
+        return true;
     }
     QImageReader reader(Path);
     QImage img = ImageFileComplete(Path) ? reader.read() : QImage();

@@ -15,9 +15,10 @@ bool LoadMap(const QString& Name);
 // calibration files) when that folder differs from Sml->Dir.
 void LoadMapBounds();
 
-// Reads a map image (JPEG, BMP and the other formats Qt reads; WMF is not supported). False with
-// Error (user's language) when the picture cannot be read.
-bool LoadMapImage(const QString& Path, QImage& Image, QString& Error);
+// Reads a map image (JPEG, BMP and the other formats Qt reads; a Windows metafile is drawn at
+// Size when valid, the size its calibration was made at, else at its own size). False with
+// Error (user's language) when the picture cannot be read, saying why for a metafile.
+bool LoadMapImage(const QString& Path, QImage& Image, QString& Error, QSize Size = QSize());
 
 // Folder of an image path as it is on disk, ending with "/" (what the chooser shows); empty for
 // an empty path.

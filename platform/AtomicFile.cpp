@@ -6,35 +6,14 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
-#include <mutex>
 #include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-// A file-size limit (ulimit -f) would otherwise end the program with SIGXFSZ in the middle of
-// a save instead of letting the write fail with EFBIG. Only the default action is replaced: a
-// handler someone installed on purpose is kept.
-void IgnoreFileSizeSignal()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        struct sigaction old
-        {
-        };
-        if (sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL &&
-            !(old.sa_flags & SA_SIGINFO)) {
-            struct sigaction ign
-            {
-            };
-            ign.sa_handler = SIG_IGN;
-            sigemptyset(&ign.sa_mask);
-            sigaction(SIGXFSZ, &ign, nullptr);
-        }
-    });
-}
 
 bool WriteAll(int fd, const char* p, size_t n, int& err)
 {
@@ -72,7 +51,11 @@ int CreateTemp(const QByteArray& Target, QByteArray& TempPath, int& err)
                    QByteArray::number(counter++) + '-' + QByteArray::number(rd() & 0xFFFFF, 36) + ".tmp";
         // 0666 under the umask, as a plain new file would be.
         const int fd = ::open(TempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) return fd;
+        if (fd >= 0) {
+            // Held until the file is closed: the mark of a writer at work for a later clean-up.
+            ::flock(fd, LOCK_EX);
+            return fd;
+        }
         if (errno != EEXIST) {
             err = errno;
             return -1;
@@ -90,7 +73,69 @@ void SyncFolder(const QByteArray& Target)
     ::close(fd);
 }
 
+// The process id a temporary file's name carries (".zph-<pid>-<n>-<random>.tmp"), or 0 when
+// the name is not one of ours.
+pid_t TempOwner(const char* Name)
+{
+    if (std::strncmp(Name, ".zph-", 5) != 0) return 0;
+    const size_t len = std::strlen(Name);
+    if (len < 9 || std::strcmp(Name + len - 4, ".tmp") != 0) return 0;
+    long pid = 0;
+    const char* p = Name + 5;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        pid = pid * 10 + (*p - '0');
+        if (pid > 0x7FFFFFFF) return 0;
+    }
+    return *p == '-' && pid > 0 ? pid_t(pid) : 0;
+}
+
 } // namespace
+
+void RemoveStaleTempFiles(const QString& Folder)
+{
+    const QByteArray folder = QFile::encodeName(Folder);
+    const int dfd = ::open(folder.isEmpty() ? "." : folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd < 0) return;
+    DIR* d = ::fdopendir(dfd);
+    if (!d) {
+        ::close(dfd);
+        return;
+    }
+    while (const dirent* e = ::readdir(d)) {
+        const pid_t owner = TempOwner(e->d_name);
+        if (owner == 0) continue;
+        // A writer that is still running keeps its file: its process exists, or it holds the
+        // lock taken while writing (a process of another pid namespace, a pid reused since).
+        if (::kill(owner, 0) == 0 || errno != ESRCH) continue;
+        const int fd = ::openat(dfd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st
+        {
+        };
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(dfd, e->d_name, 0);
+        ::close(fd); // the lock goes with it
+    }
+    ::closedir(d);
+}
+
+void IgnoreFileSizeSignal()
+{
+    // A file-size limit (ulimit -f) would otherwise end the program with SIGXFSZ at the first
+    // write that meets it, instead of letting that write fail with EFBIG ("File too large").
+    // Only the default action is replaced: a handler someone installed on purpose is kept.
+    struct sigaction old
+    {
+    };
+    if (sigaction(SIGXFSZ, nullptr, &old) == 0 && old.sa_handler == SIG_DFL && !(old.sa_flags & SA_SIGINFO)) {
+        struct sigaction ign
+        {
+        };
+        ign.sa_handler = SIG_IGN;
+        sigemptyset(&ign.sa_mask);
+        sigaction(SIGXFSZ, &ign, nullptr);
+    }
+}
 
 QString SystemErrorText(int Err)
 {
@@ -136,6 +181,9 @@ bool WriteFileAtomic(const QString& FileName, const QByteArray& Data, QString& R
             return false;
         }
     }
+
+    // What an earlier run killed in the middle of a save left beside the file.
+    RemoveStaleTempFiles(QFile::decodeName(FolderOf(target)));
 
     int err = 0;
     QByteArray temp;

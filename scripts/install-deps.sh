@@ -11,7 +11,7 @@ pkgs=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-webengine-dev libjs-leaflet
   qt6-svg-dev qt6-image-formats-plugins qt6-translations-l10n
   libgl1-mesa-dev libxkbcommon-dev
-  libgeographiclib-dev
+  libgeographiclib-dev libwmf-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   poppler-utils cups-client cups-daemon locales

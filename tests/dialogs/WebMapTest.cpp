@@ -1,5 +1,6 @@
 // The web-map window in the offscreen web view, its tiles served by a loopback stub.
 #include "dialogs/WebMap.h"
+#include "app/LangTools.h"
 #include "app/Main.h"
 #include "platform/IniFile.h"
 #include "platform/ProgramDir.h"
@@ -78,6 +79,14 @@ QJsonObject MapState(QWebEnginePage* Page)
     return QJsonDocument::fromJson(RunJs(Page, js).toString().toUtf8()).object();
 }
 
+// The window's web view (from the library the window loads).
+QWebEngineView* View(TWebMapForm& F)
+{
+    auto* v = qobject_cast<QWebEngineView*>(F.WebBrowser);
+    EXPECT_TRUE(v) << "no web view";
+    return v;
+}
+
 class WebMapView : public FreshModel
 {
 protected:
@@ -108,16 +117,16 @@ protected:
     // Shows the map and waits for the page and for the tiles to answer.
     QJsonObject Show(TWebMapForm& F, TTileStub& Stub)
     {
-        Stub.Intercept(F.WebBrowser->page()->profile());
+        Stub.Intercept(View(F)->page()->profile());
         F.show();
-        QSignalSpy loaded(F.WebBrowser, &QWebEngineView::loadFinished);
+        QSignalSpy loaded(View(F), &QWebEngineView::loadFinished);
         F.ShowMap();
         EXPECT_TRUE(loaded.wait(30000));
         EXPECT_TRUE(!loaded.isEmpty() && loaded.first().first().toBool());
         QJsonObject s;
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
-                s = MapState(F.WebBrowser->page());
+                s = MapState(View(F)->page());
                 return s.value(QStringLiteral("loaded")).toInt() +
                            s.value(QStringLiteral("failed")).toInt() >=
                        4;
@@ -165,7 +174,7 @@ TEST_F(WebMapView, TraceOnEachMapType)
         EXPECT_EQ(st.value(QStringLiteral("color")).toString(), "#FF0000");
         EXPECT_EQ(st.value(QStringLiteral("weight")).toInt(), 6);
         EXPECT_EQ(st.value(QStringLiteral("notice")).toString(), "");
-        EXPECT_EQ(f.windowTitle(), "Visualisation Google Map - Trj: Vol");
+        EXPECT_EQ(f.windowTitle(), "Visualisation carte web - Trj: Vol");
 
         // Tiles of the chosen layers only, at the chosen zoom, around the centre.
         const double n = std::pow(2.0, 12);
@@ -234,7 +243,7 @@ TEST_F(WebMapView, SelectedWaypoint)
     EXPECT_NEAR(st.value(QStringLiteral("markerLng")).toDouble(), 5.98, 1e-6);
     EXPECT_FALSE(st.contains(QStringLiteral("points")));
     EXPECT_EQ(st.value(QStringLiteral("notice")).toString(), "");
-    EXPECT_EQ(f.windowTitle(), "Visualisation Google Map - Wpt: ST AUBAN");
+    EXPECT_EQ(f.windowTitle(), "Visualisation carte web - Wpt: ST AUBAN");
 }
 
 TEST_F(WebMapView, SettingsKeptAcrossActivationsWrittenAtClose)
@@ -296,7 +305,12 @@ TEST_F(WebMapView, MainWindowCommandShowsTheMap)
     ASSERT_NE(WebMapForm, nullptr);
     EXPECT_TRUE(WebMapForm->isVisible());
     EXPECT_EQ(WebMapForm->PageControl->currentWidget(), WebMapForm->ViewTab);
-    EXPECT_EQ(WebMapForm->windowTitle(), "Visualisation Google Map - Trj: Vol");
+    EXPECT_EQ(WebMapForm->windowTitle(), "Visualisation carte web - Trj: Vol");
+    Language = 1;
+    LangWebMapForm(*WebMapForm);
+    EXPECT_EQ(WebMapForm->windowTitle(), "Web map view");
+    Language = 0;
+    LangWebMapForm(*WebMapForm);
     EXPECT_EQ(WebMapForm->RefreshBtn->text(), "&Rafraîchir");
     EXPECT_GE(WebMapForm->width(), WebMapForm->MinWidth);
     // The canvas fills the view as laid out in the window just shown.

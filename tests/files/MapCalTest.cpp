@@ -756,12 +756,12 @@ TEST_F(MapLoadTest, FailuresLeaveNoMapAndSaySo)
     expectFailure(QStringLiteral("Junk"),
                   QStringLiteral("Fichier ") + junk + QStringLiteral(" non valide."));
 
-    // WMF pictures are refused with their own message.
+    // A metafile that is not one says why.
     const QString wmf = dir.filePath(QStringLiteral("c/vieille.wmf"));
     WriteAll(wmf, QByteArray(64, '\x01'));
     Install(QStringLiteral("Wmf"), wmf);
     expectFailure(QStringLiteral("Wmf"), QStringLiteral("Fichier ") + wmf +
-                                             QStringLiteral(" : les images WMF ne sont pas supportées."));
+                                             QStringLiteral(" : format de métafichier non reconnu."));
 }
 
 TEST_F(MapLoadTest, ImageLimitRaised)

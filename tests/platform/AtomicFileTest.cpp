@@ -5,7 +5,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -94,4 +99,98 @@ TEST_F(AtomicFile, RefusalsGiveTheSystemsReasonAndChangeNothing)
         EXPECT_EQ(reason, QLatin1String(c.reason)) << c.path.toStdString();
     }
     EXPECT_EQ(Entries(), (QStringList{QStringLiteral("ro.zph"), QStringLiteral("sub")}));
+}
+
+namespace {
+
+// The id of a process that has ended (and been reaped).
+pid_t DeadPid()
+{
+    const pid_t p = fork();
+    if (p == 0) _exit(0);
+    waitpid(p, nullptr, 0);
+    return p;
+}
+
+QString TempName(pid_t Pid, const char* Rest)
+{
+    return QStringLiteral(".zph-%1-%2").arg(Pid).arg(QLatin1String(Rest));
+}
+
+} // namespace
+
+TEST_F(AtomicFile, ASaveRemovesWhatKilledSavesLeftButNotWhatIsBeingWritten)
+{
+    const pid_t dead = DeadPid();
+    // A writer at work in another process: alive, holding its file locked.
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t writer = fork();
+    if (writer == 0) {
+        const QByteArray n = QFile::encodeName(dir.filePath(TempName(getpid(), "0-live.tmp")));
+        const int fd = open(n.constData(), O_WRONLY | O_CREAT, 0644);
+        flock(fd, LOCK_EX);
+        [[maybe_unused]] const ssize_t w = write(ready[1], "x", 1);
+        pause();
+        _exit(0);
+    }
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    close(ready[0]);
+    close(ready[1]);
+
+    const QString leftA = TempName(dead, "0-abc.tmp"), leftB = TempName(dead, "7-zz.tmp");
+    const QString live = TempName(writer, "0-live.tmp");
+    // A file named for a dead process but locked (a writer whose pid this system does not see).
+    const QString locked = TempName(dead, "1-lck.tmp");
+    for (const QString& n : {leftA, leftB, locked, QStringLiteral(".zph-notes.tmp"), QStringLiteral("zph-1-2.tmp"),
+                             QStringLiteral(".zph-%1-1.txt").arg(dead)})
+        Write(dir.filePath(n), "partial", 0644);
+    QFile lock(dir.filePath(locked));
+    ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
+    ASSERT_EQ(flock(lock.handle(), LOCK_EX | LOCK_NB), 0);
+
+    QString reason;
+    ASSERT_TRUE(WriteFileAtomic(Path("a.zph"), "saved", reason)) << reason.toStdString();
+    QStringList expected{QStringLiteral("a.zph"), live, locked, QStringLiteral(".zph-notes.tmp"),
+                         QStringLiteral("zph-1-2.tmp"), QStringLiteral(".zph-%1-1.txt").arg(dead)};
+    expected.sort();
+    QStringList got = Entries();
+    got.sort();
+    EXPECT_EQ(got, expected);
+
+    kill(writer, SIGKILL);
+    waitpid(writer, nullptr, 0);
+    lock.close();
+    ASSERT_TRUE(WriteFileAtomic(Path("a.zph"), "saved again", reason));
+    got = Entries();
+    EXPECT_FALSE(got.contains(live));
+    EXPECT_FALSE(got.contains(locked));
+}
+
+TEST_F(AtomicFile, TheTemporaryFileOfASaveKilledMidWayGoesWithTheNextSave)
+{
+    const QString target = Path("big.zph");
+    const QByteArray big(64 << 20, 'x');
+    bool left = false;
+    for (int attempt = 0; attempt < 20 && !left; ++attempt) {
+        const pid_t child = fork();
+        if (child == 0) {
+            QString r;
+            for (;;) WriteFileAtomic(target, big, r);
+        }
+        // Killed as soon as its temporary file shows.
+        for (int i = 0; i < 4000; ++i) {
+            if (Entries().filter(QStringLiteral(".tmp")).size() > 0) break;
+            usleep(500);
+        }
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        left = !Entries().filter(QStringLiteral(".tmp")).isEmpty();
+    }
+    ASSERT_TRUE(left) << "no save was killed with its temporary file present";
+    QString reason;
+    ASSERT_TRUE(WriteFileAtomic(target, "small", reason));
+    EXPECT_EQ(Entries(), QStringList{QStringLiteral("big.zph")});
+    EXPECT_EQ(Read(target), "small");
 }
