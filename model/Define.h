@@ -268,6 +268,8 @@ struct TMapCalPoint
     int32 Y = 0;    // pixel row
     int32 Lati = 0; // 1e-5 degree
     int32 Long = 0;
+    // Defined: set only when the point is entered or read whole. The values alone never say it
+    // (a point never entered holds zeros).
     bool Valid = false;
 };
 

@@ -432,6 +432,11 @@ TEST_F(MapWindowsTest, ChooserAnswersAMouseClickAsItAnswersTheKeys)
     ASSERT_TRUE(f.ListBox->currentItem());
     EXPECT_EQ(f.ListBox->currentItem()->text(), QStringLiteral("albi"));
     EXPECT_TRUE(f.SelMemo->toPlainText().startsWith(QStringLiteral("albi : ")));
+    // The keys the same way.
+    QTest::keyClick(f.ListBox, Qt::Key_Down);
+    EXPECT_TRUE(f.SelMemo->toPlainText().startsWith(QStringLiteral("Alpes : ")));
+    QTest::keyClick(f.ListBox, Qt::Key_Up);
+    EXPECT_TRUE(f.SelMemo->toPlainText().startsWith(QStringLiteral("albi : ")));
     f.OKBtnClick();
     EXPECT_EQ(Opt->FichFondCarte, QStringLiteral("albi"));
     EXPECT_TRUE(Map->Valid);
