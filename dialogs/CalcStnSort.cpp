@@ -9,6 +9,8 @@
 #include <numeric>
 #include <string>
 #include <string_view>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -31,41 +33,60 @@ template <class F> void InParallel(size_t N, F Work)
 
 struct TKeyed
 {
-    uint64_t Key;
+    uint32_t Key;
     uint32_t Index;
 };
 
-// Stable least-significant-digit radix sort by byte, skipping the bytes that all keys share.
-bool RadixSort(std::vector<TKeyed>& A, const std::atomic<bool>& Abort)
+template <class T> std::unique_ptr<T[]> Uninitialised(size_t N)
 {
-    const size_t n = A.size();
-    std::array<std::array<size_t, 256>, 8> count{};
-    for (const TKeyed& k : A)
-        for (int b = 0; b < 8; ++b) ++count[size_t(b)][(k.Key >> (8 * b)) & 0xFF];
-    std::vector<TKeyed> tmp;
-    for (int b = 0; b < 8; ++b) {
-        auto& c = count[size_t(b)];
-        if (std::any_of(c.begin(), c.end(), [n](size_t v) { return v == n; })) continue;
+    return std::unique_ptr<T[]>(new T[N]);
+}
+
+// Stable least-significant-digit radix sort by byte, skipping the bytes that all keys share.
+// Count holds the keys' byte counts (Count[b][v]: keys whose byte b is v).
+bool RadixSort(std::unique_ptr<TKeyed[]>& A, size_t N, std::array<std::array<size_t, 256>, 4>& Count,
+               const std::atomic<bool>& Abort)
+{
+    std::unique_ptr<TKeyed[]> tmp;
+    for (int b = 0; b < 4; ++b) {
+        auto& c = Count[size_t(b)];
+        if (std::any_of(c.begin(), c.end(), [N](size_t v) { return v == N; })) continue;
         if (Abort.load(std::memory_order_relaxed)) return false;
-        if (tmp.empty()) tmp.resize(n);
+        if (!tmp) tmp = Uninitialised<TKeyed>(N);
         size_t at = 0;
         for (size_t& v : c) at += std::exchange(v, at);
-        for (const TKeyed& k : A) tmp[c[(k.Key >> (8 * b)) & 0xFF]++] = k;
+        const TKeyed* a = A.get();
+        TKeyed* t = tmp.get();
+        for (size_t i = 0; i < N; ++i) t[c[(a[i].Key >> (8 * b)) & 0xFF]++] = a[i];
         A.swap(tmp);
     }
     return true;
 }
 
-// The key of a distance text: its characters, the first in the high byte, zeros after the end
-// (no text holds a zero character, so a shorter text that begins a longer one comes first).
-// False when the text does not fit in eight characters.
-bool DistKey(double Km, int Width, uint64_t& Key)
+// The key of a distance text: its characters four bits each, the first in the high bits, zero
+// after the end; the codes keep the characters' order (end < blank < "." < digits). False when
+// the text does not fit (more than eight characters, or others than those).
+bool DistKey(double Km, int Width, uint32_t& Key)
 {
     char buf[32];
     const int len = DistChars(Km, Width, buf);
     if (len > 8) return false;
-    uint64_t k = 0;
-    for (int i = 0; i < 8; ++i) k = (k << 8) | (i < len ? uint8_t(buf[i]) : 0u);
+    uint32_t k = 0;
+    for (int i = 0; i < 8; ++i) {
+        uint32_t code = 0;
+        if (i < len) {
+            const char ch = buf[i];
+            if (ch == ' ')
+                code = 1;
+            else if (ch == '.')
+                code = 2;
+            else if (ch >= '0' && ch <= '9')
+                code = uint32_t(ch - '0') + 3;
+            else
+                return false;
+        }
+        k = (k << 4) | code;
+    }
     Key = k;
     return true;
 }
@@ -113,17 +134,20 @@ int DistChars(double Km, int Width, char* Buf)
     return std::min(32, blanks + len);
 }
 
-bool SortStnRows(const std::deque<TStnRow>& Rows, const TStnSortSpec& Spec, std::deque<TStnRow>& Out,
-                 const std::atomic<bool>& Abort)
+bool SortStnOrder(const std::deque<TStnRow>& Rows, const std::vector<uint32_t>& Order, const TStnSortSpec& Spec,
+                  std::vector<uint32_t>& NewOrder, const std::atomic<bool>& Abort)
 {
-    const size_t n = Rows.size();
-    std::vector<TKeyed> keyed(n);
-    std::atomic<bool> tooLong{false};
+    const size_t n = Order.empty() ? Rows.size() : Order.size();
+    auto keyed = Uninitialised<TKeyed>(n);
+    std::atomic<bool> unpacked{false};
+    std::mutex countLock;
+    std::array<std::array<size_t, 256>, 4> count{};
     InParallel(n, [&](size_t From, size_t To) {
+        std::array<std::array<size_t, 256>, 4> c{};
         auto it = Rows.begin() + std::ptrdiff_t(From);
-        for (size_t i = From; i < To; ++i, ++it) {
-            const TStnRow& r = *it;
-            uint64_t k = 0;
+        for (size_t i = From; i < To; ++i) {
+            const TStnRow& r = Order.empty() ? *it++ : Rows[Order[i]];
+            uint32_t k = 0;
             switch (Spec.Kind) {
             case TStnSortSpec::Name: {
                 const uint16 w = r.W[size_t(Spec.Pos)];
@@ -131,37 +155,43 @@ bool SortStnRows(const std::deque<TStnRow>& Rows, const TStnSortSpec& Spec, std:
                 break;
             }
             case TStnSortSpec::Dist:
-                if (!DistKey(r.Total, Spec.DistWidth, k)) tooLong = true;
+                if (!DistKey(r.Total, Spec.DistWidth, k)) unpacked = true;
                 break;
             case TStnSortSpec::Fai:
-                if (r.Fai >= 0 && !DistKey(r.Fai, Spec.DistWidth, k)) tooLong = true;
+                if (r.Fai >= 0 && !DistKey(r.Fai, Spec.DistWidth, k)) unpacked = true;
                 break;
             }
-            keyed[i] = {Spec.Descending ? ~k : k, uint32_t(i)};
+            if (Spec.Descending) k = ~k;
+            keyed[i] = {k, uint32_t(i)};
+            for (int b = 0; b < 4; ++b) ++c[size_t(b)][(k >> (8 * b)) & 0xFF];
         }
+        const std::lock_guard<std::mutex> lock(countLock);
+        for (int b = 0; b < 4; ++b)
+            for (int v = 0; v < 256; ++v) count[size_t(b)][size_t(v)] += c[size_t(b)][size_t(v)];
     });
     if (Abort.load()) return false;
-    if (tooLong) {
-        // Texts beyond eight characters (not made by any search): compared whole.
+    const auto row = [&](size_t i) -> const TStnRow& { return Order.empty() ? Rows[i] : Rows[Order[i]]; };
+    if (unpacked) {
+        // Texts that no search makes (longer than eight characters): compared whole.
         std::vector<std::string> text(n);
         char buf[32];
         for (size_t i = 0; i < n; ++i) {
-            const TStnRow& r = Rows[i];
-            const double v = Spec.Kind == TStnSortSpec::Fai ? r.Fai : r.Total;
+            const double v = Spec.Kind == TStnSortSpec::Fai ? row(i).Fai : row(i).Total;
             if (Spec.Kind == TStnSortSpec::Dist || v >= 0) text[i].assign(buf, size_t(DistChars(v, Spec.DistWidth, buf)));
         }
-        std::stable_sort(keyed.begin(), keyed.end(), [&](const TKeyed& a, const TKeyed& b) {
+        std::stable_sort(keyed.get(), keyed.get() + n, [&](const TKeyed& a, const TKeyed& b) {
             return Spec.Descending ? text[b.Index] < text[a.Index] : text[a.Index] < text[b.Index];
         });
-    } else if (!RadixSort(keyed, Abort)) {
+    } else if (!RadixSort(keyed, n, count, Abort)) {
         return false;
     }
     if (Abort.load()) return false;
-    Out.clear();
-    Out.resize(n);
+    NewOrder.resize(n);
     InParallel(n, [&](size_t From, size_t To) {
-        auto o = Out.begin() + std::ptrdiff_t(From);
-        for (size_t i = From; i < To; ++i, ++o) *o = Rows[keyed[i].Index];
+        for (size_t i = From; i < To; ++i) {
+            const uint32_t k = keyed[i].Index;
+            NewOrder[i] = Order.empty() ? k : Order[k];
+        }
     });
     return !Abort.load();
 }
