@@ -53,7 +53,7 @@ TEST(CalcStnSort, SameOrderAsTheTextsSortedStably)
     const std::vector<QString> names = {"b", "Z", "a", "ABC", "é", "ABC", "", "zz", "A", "ABCD"};
     std::mt19937 rng(11);
     std::deque<TStnRow> rows(5000);
-    const double dists[] = {98.5, 312.4, 0.25, 0.35, 9999.95, 10000.0, 299.95, 300, 12.05};
+    const double dists[] = {98.5, 312.4, 0.25, 0.35, 9999.95, 10000.0, 299.95, 300, 12.05, 99999.95, 1234567.8};
     for (TStnRow& r : rows) {
         for (uint16& w : r.W) w = uint16(rng() % (names.size() + 2));
         r.Total = rng() % 3 ? dists[rng() % std::size(dists)] : (rng() % 2000000) / 97.0;
