@@ -27,7 +27,6 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
-#include <charconv>
 #include <cmath>
 #include <unordered_map>
 

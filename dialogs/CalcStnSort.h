@@ -36,7 +36,7 @@ std::vector<uint32_t> NameRanks(const std::vector<QString>& Names);
 int DistChars(double Km, int Width, char* Buf);
 
 // The rows shown in Order (Order[i] is the index in Rows of the i-th row shown; an empty Order
-// shows them as they are) sorted by the specification: NewOrder receives the new order, in
+// shows them as they are) sorted as Spec asks: NewOrder receives the new order, in
 // the same terms. Returns false, with NewOrder undefined, when Abort was raised meanwhile.
 // Reads Rows and Order only (the window may go on showing them).
 bool SortStnOrder(const std::deque<TStnRow>& Rows, const std::vector<uint32_t>& Order, const TStnSortSpec& Spec,
