@@ -146,6 +146,7 @@ void BM_Sort(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         m.Rows.assign(rows.begin(), rows.end());
+        m.Order.clear();
         state.ResumeTiming();
         m.SortRows(col, false);
     }

@@ -27,7 +27,6 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
-#include <charconv>
 #include <cmath>
 #include <unordered_map>
 
@@ -130,7 +129,7 @@ QString TStnGridModel::Text(int Row, int Col) const
     }
     const size_t i = size_t(Row - FirstResultRow);
     if (i >= Rows.size()) return QString();
-    const TStnRow& r = Rows[i];
+    const TStnRow& r = this->Row(i);
     if (Col == 0) return QString::number(i + 1);
     if (IsPosCol(Col)) {
         const uint16 w = r.W[Col - 1];
@@ -219,6 +218,7 @@ void TStnGridModel::ClearResults()
     if (Rows.empty()) return;
     beginRemoveRows(QModelIndex(), FirstResultRow, FirstResultRow + int(Rows.size()) - 1);
     std::deque<TStnRow>().swap(Rows);
+    std::vector<uint32_t>().swap(Order);
     endRemoveRows();
 }
 
@@ -230,6 +230,9 @@ void TStnGridModel::AppendRows(const std::vector<std::vector<TStnRow>>& Batches)
     const int first = rowCount();
     beginInsertRows(QModelIndex(), first, first + int(n) - 1);
     for (const auto& b : Batches) Rows.insert(Rows.end(), b.begin(), b.end());
+    // Rows found after a sort go below the sorted ones.
+    if (!Order.empty())
+        for (size_t i = Order.size(); i < Rows.size(); ++i) Order.push_back(uint32_t(i));
     endInsertRows();
 }
 
@@ -254,15 +257,15 @@ TStnSortSpec TStnGridModel::SortSpec(int Col, bool Descending) const
 void TStnGridModel::SortRows(int Col, bool Descending)
 {
     if (Rows.size() < 2 || Col < 1 || Col >= columnCount()) return;
-    std::deque<TStnRow> sorted;
+    std::vector<uint32_t> order;
     const std::atomic<bool> never{false};
-    SortStnRows(Rows, SortSpec(Col, Descending), sorted, never);
-    SetSortedRows(sorted);
+    SortStnOrder(Rows, Order, SortSpec(Col, Descending), order, never);
+    SetOrder(order);
 }
 
-void TStnGridModel::SetSortedRows(std::deque<TStnRow>& Sorted)
+void TStnGridModel::SetOrder(std::vector<uint32_t>& NewOrder)
 {
-    Rows.swap(Sorted);
+    Order.swap(NewOrder);
     emit dataChanged(index(FirstResultRow, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
@@ -275,7 +278,7 @@ struct TStnCalc::TSortJob
     std::atomic<bool> Abort{false};
     std::atomic<bool> Done{false};
     bool Ok = false;
-    std::deque<TStnRow> Out;
+    std::vector<uint32_t> Out;
     std::thread Thread;
     ~TSortJob()
     {
@@ -534,7 +537,7 @@ void TStnCalc::StnCalcRowToTask(int Row)
     }
     const bool criteria = Row < TStnGridModel::FirstResultRow;
     if (criteria) Row = 0;
-    const TStnRow* r = criteria ? nullptr : &Grid->Rows[size_t(Row - TStnGridModel::FirstResultRow)];
+    const TStnRow* r = criteria ? nullptr : &Grid->Row(size_t(Row - TStnGridModel::FirstResultRow));
     while (Stn->First) Stn->DeleteTrn(Stn->First);
     for (int c = 1; c <= Grid->N + 2; ++c) {
         const TWpt* w = criteria ? Grid->CritWpt[c] : Grid->Wpts[r->W[c - 1]];
@@ -627,8 +630,9 @@ void TStnCalc::StartSort(int Col, bool Descending)
     auto job = std::make_unique<TSortJob>();
     TSortJob* j = job.get();
     const std::deque<TStnRow>* rows = &Grid->Rows;
-    j->Thread = std::thread([j, rows, spec = Grid->SortSpec(Col, Descending)] {
-        j->Ok = SortStnRows(*rows, spec, j->Out, j->Abort);
+    const std::vector<uint32_t>* order = &Grid->Order;
+    j->Thread = std::thread([j, rows, order, spec = Grid->SortSpec(Col, Descending)] {
+        j->Ok = SortStnOrder(*rows, *order, spec, j->Out, j->Abort);
         j->Done = true;
     });
     fSort = std::move(job);
@@ -643,8 +647,8 @@ void TStnCalc::PollSort()
     }
     if (!fSort->Done.load()) return;
     fSort->Thread.join();
-    if (fSort->Ok) Grid->SetSortedRows(fSort->Out);
-    fSort.reset(); // frees the rows in their old order
+    if (fSort->Ok) Grid->SetOrder(fSort->Out);
+    fSort.reset();
     if (!fSortQueue.empty()) {
         const auto [col, desc] = fSortQueue.front();
         fSortQueue.pop_front();
@@ -715,6 +719,7 @@ void TStnCalc::ModelChanged()
     }
     Grid->beginResetModel();
     std::deque<TStnRow>().swap(Grid->Rows);
+    Grid->Order.clear();
     Grid->Wpts.clear();
     Grid->endResetModel();
     UpdateEnabling();

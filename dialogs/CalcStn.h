@@ -41,6 +41,8 @@ public:
     std::array<QString, 8> CritRadius;
     QStringList Titles;
     std::deque<TStnRow> Rows; // circuits found (a deque grows without moving millions of rows)
+    // The order the rows are shown in: result row i shows Rows[Order[i]]; empty, as found.
+    std::vector<uint32_t> Order;
     std::vector<TWpt*> Wpts;  // the waypoints of the search, by snapshot index
     int DistWidth = 6;        // characters of the Dist and FAI texts
 
@@ -55,6 +57,8 @@ public:
     int DistCol() const { return N + 3; }
     int FaiCol() const { return N + 4; }
     bool IsPosCol(int Col) const { return Col >= 1 && Col <= N + 2; }
+    // The circuit of result row I (0 for the first result row).
+    const TStnRow& Row(size_t I) const { return Order.empty() ? Rows[I] : Rows[Order[I]]; }
     // Text of a cell (what the grid shows).
     QString Text(int Row, int Col) const;
     // Distance text: one decimal, padded on the left to Width characters.
@@ -69,8 +73,8 @@ public:
     void SortRows(int Col, bool Descending);
     // What sorting by the column needs, taken from the model (for a sort on another thread).
     TStnSortSpec SortSpec(int Col, bool Descending) const;
-    // Takes rows sorted elsewhere (Sorted receives the old rows).
-    void SetSortedRows(std::deque<TStnRow>& Sorted);
+    // Takes an order of the rows made elsewhere (NewOrder receives the old one).
+    void SetOrder(std::vector<uint32_t>& NewOrder);
 };
 
 // The integer at the start of a radius text up to its first blank; 0 when it is none.

@@ -5,8 +5,9 @@
 // The order is the one of the column's texts compared as plain character strings (ordinal,
 // UTF-16 code units), stable in both directions (rows with equal texts keep their order). The
 // texts are never built: a name column sorts by the rank of each waypoint's name among all the
-// names, the Dist and FAI columns by their texts packed into one integer; a stable radix sort
-// then orders the keys.
+// names, the Dist and FAI columns by their texts packed four bits a character into one integer;
+// a stable radix sort then orders the keys. The rows themselves never move: the result is the
+// order in which to show them.
 #include "dialogs/CalcStnEngine.h"
 
 #include <QString>
@@ -34,7 +35,9 @@ std::vector<uint32_t> NameRanks(const std::vector<QString>& Names);
 // returns their count.
 int DistChars(double Km, int Width, char* Buf);
 
-// Rows ordered as the specification asks, written to Out. Returns false, with Out undefined,
-// when Abort was raised meanwhile. Reads Rows only (the window may go on showing them).
-bool SortStnRows(const std::deque<TStnRow>& Rows, const TStnSortSpec& Spec, std::deque<TStnRow>& Out,
-                 const std::atomic<bool>& Abort);
+// The rows shown in Order (Order[i] is the index in Rows of the i-th row shown; an empty Order
+// shows them as they are) sorted as Spec asks: NewOrder receives the new order, in
+// the same terms. Returns false, with NewOrder undefined, when Abort was raised meanwhile.
+// Reads Rows and Order only (the window may go on showing them).
+bool SortStnOrder(const std::deque<TStnRow>& Rows, const std::vector<uint32_t>& Order, const TStnSortSpec& Spec,
+                  std::vector<uint32_t>& NewOrder, const std::atomic<bool>& Abort);

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -125,9 +126,13 @@ TEST_F(ToolWindows, WhatTheExplorerOpensComesAboveIt)
     ModalScript script;
     script
         .Then<TDirExplor>([&](TDirExplor& e) {
+            // Whatever happens, the explorer closes (its modal loop would hold the test).
+            QTimer::singleShot(20000, &e, [&e] { e.reject(); });
             EXPECT_FALSE(e.windowFlags() & Qt::WindowStaysOnTopHint);
             EXPECT_EQ(e.parentWidget(), MainForm);
             // Alt+T: the sort window "Tri", then a message, both above the explorer.
+            e.activateWindow();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &e; }, 5000));
             QTest::keyClick(&e, Qt::Key_T, Qt::AltModifier);
             MessageDlg(QStringLiteral("?"), TMsgType::Information, mbOK);
         })

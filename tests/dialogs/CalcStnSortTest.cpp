@@ -53,7 +53,7 @@ TEST(CalcStnSort, SameOrderAsTheTextsSortedStably)
     const std::vector<QString> names = {"b", "Z", "a", "ABC", "é", "ABC", "", "zz", "A", "ABCD"};
     std::mt19937 rng(11);
     std::deque<TStnRow> rows(5000);
-    const double dists[] = {98.5, 312.4, 0.25, 0.35, 9999.95, 10000.0, 299.95, 300, 12.05};
+    const double dists[] = {98.5, 312.4, 0.25, 0.35, 9999.95, 10000.0, 299.95, 300, 12.05, 99999.95, 1234567.8};
     for (TStnRow& r : rows) {
         for (uint16& w : r.W) w = uint16(rng() % (names.size() + 2));
         r.Total = rng() % 3 ? dists[rng() % std::size(dists)] : (rng() % 2000000) / 97.0;
@@ -76,23 +76,32 @@ TEST(CalcStnSort, SameOrderAsTheTextsSortedStably)
                     const double v = kind == TStnSortSpec::Dist ? r.Total : r.Fai;
                     return v < 0 ? QString() : QString::fromStdString(PlainDistText(v, width));
                 };
-                std::vector<size_t> want(rows.size());
-                std::iota(want.begin(), want.end(), 0);
-                std::stable_sort(want.begin(), want.end(), [&](size_t a, size_t b) {
-                    const QString ta = text(rows[a]), tb = text(rows[b]);
-                    return desc ? View(tb) < View(ta) : View(ta) < View(tb);
-                });
-                std::deque<TStnRow> out;
-                ASSERT_TRUE(SortStnRows(rows, s, out, never));
-                ASSERT_EQ(out.size(), rows.size());
-                for (size_t i = 0; i < want.size(); ++i) ASSERT_EQ(out[i], rows[want[i]]) << i;
+                // From the order found, and from a shown order that is already another one.
+                std::vector<uint32_t> shown(rows.size());
+                std::iota(shown.begin(), shown.end(), 0u);
+                std::shuffle(shown.begin(), shown.end(), rng);
+                for (const std::vector<uint32_t>& before : {std::vector<uint32_t>{}, shown}) {
+                    std::vector<uint32_t> want = before;
+                    if (want.empty()) {
+                        want.resize(rows.size());
+                        std::iota(want.begin(), want.end(), 0u);
+                    }
+                    std::stable_sort(want.begin(), want.end(), [&](uint32_t a, uint32_t b) {
+                        const QString ta = text(rows[a]), tb = text(rows[b]);
+                        return desc ? View(tb) < View(ta) : View(ta) < View(tb);
+                    });
+                    std::vector<uint32_t> got;
+                    ASSERT_TRUE(SortStnOrder(rows, before, s, got, never));
+                    ASSERT_EQ(got, want);
+                }
             }
 }
 
 TEST(CalcStnSort, AbortedSortSaysSo)
 {
-    std::deque<TStnRow> rows(1000), out;
+    std::deque<TStnRow> rows(1000);
+    std::vector<uint32_t> out;
     for (size_t i = 0; i < rows.size(); ++i) rows[i].Total = double(rows.size() - i);
     const std::atomic<bool> abort{true};
-    EXPECT_FALSE(SortStnRows(rows, TStnSortSpec{}, out, abort));
+    EXPECT_FALSE(SortStnOrder(rows, {}, TStnSortSpec{}, out, abort));
 }
