@@ -103,30 +103,33 @@ void BM_PlanJobToPdf(benchmark::State& state)
 BENCHMARK(BM_PlanJobToPdf)->ArgName("mono")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Esc pressed range(0) ms into the run of that page: the time from the press to the end of the
-// run (manual time), which nothing is written after.
+// run (manual time), after which nothing is written.
 void BM_EscWhilePlanDraws(benchmark::State& state)
 {
     TPrintSettings s;
     QTemporaryDir dir;
     PlanJobSetUp(s, dir);
     int aborted = 0;
+    double worst = 0;
     for (auto _ : state) {
         TPrintJob job(s);
         QElapsedTimer clock;
-        qint64 pressed = -1;
-        QTimer::singleShot(int(state.range(0)), [&] {
-            pressed = clock.nsecsElapsed();
-            job.Abort();
-        });
+        // The key is down at the due time; the timer's call comes when events are next let in.
+        const qint64 due = state.range(0) * 1000000;
+        QTimer::singleShot(int(state.range(0)), Qt::PreciseTimer, [&] { job.Abort(); });
         clock.start();
-        aborted += job.Run() == TPrintResult::Aborted;
+        const bool stopped = job.Run() == TPrintResult::Aborted;
         const qint64 end = clock.nsecsElapsed();
-        state.SetIterationTime(pressed < 0 ? 0 : (end - pressed) / 1e9);
+        aborted += stopped;
+        const double latency = stopped ? std::max<qint64>(0, end - due) / 1e9 : 0;
+        worst = std::max(worst, latency);
+        state.SetIterationTime(latency);
     }
     state.counters["Aborted"] = aborted;
+    state.counters["WorstMs"] = worst * 1000;
     SetPdfFileAsker(nullptr);
 }
-BENCHMARK(BM_EscWhilePlanDraws)->Arg(100)->Arg(250)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_EscWhilePlanDraws)->Arg(100)->Arg(250)->Arg(600)->Arg(1000)->Arg(1400)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_GermanAirspacePlan(benchmark::State& state)
 {

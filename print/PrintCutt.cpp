@@ -331,6 +331,6 @@ void DrawCutt(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1, i
             }
         }
     }
-    if (C.Active()) DrawBlockImage(P, QPoint(X1, Y1) + origin, img, S.MonochBtn);
+    if (C.Active()) DrawBlockImage(P, C, QPoint(X1, Y1) + origin, img, S.MonochBtn);
     C.ShowStatus(QString());
 }
