@@ -2,8 +2,9 @@
 // - A colour A4 plan page at 600 dpi (1/1000000 centred on the data) to PDF, with 65,535 fixes,
 //   5,000 waypoints, 500 zones and a 4000 x 4000 calibrated map: target under 1.5 s and 400 MB
 //   peak resident memory (PeakRssMB); the same at 1200 dpi is reported. The same page through
-//   the whole print run to the "PDF" entry (file size PdfMB), and the time from Esc pressed
-//   while it draws to the end of the run: target under 100 ms.
+//   the whole print run to the "PDF" entry (file size PdfMB; blocks embedded without loss), and
+//   the time from Esc pressed while it draws to the end of the run: target under 100 ms
+//   (WorstMs).
 // - The Germany OpenAir file on a 600-dpi plan page centred on it, at 1/5000 and at 1/1000000:
 //   target under 0.5 s each.
 // - A 190 x 100 mm cross-section of 65,535 fixes at 600 dpi: target under 0.3 s; a task page of

@@ -220,7 +220,7 @@ void DrawBlockImage(QPainter& P, const TPageContext& C, QPoint At, const QImage&
     // A page's block is compressed as it is put on a PDF page, which takes a while: it goes in
     // bands, letting Esc act between two. Each band but the first starts on the last row of the
     // one before, so that no seam shows where two meet.
-    constexpr int Band = 256;
+    constexpr int Band = 128;
     for (int top = 0; top < Image.height(); top += Band) {
         if (top > 0 && !C.Yield()) break;
         const int from = std::max(0, top - 1);
