@@ -4,13 +4,13 @@
 #include "model/Options.h"
 #include "platform/AtomicFile.h"
 #include "platform/Msg.h"
+#include "print/PdfAsk.h"
 #include "print/PrintMsg.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QDebug>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
@@ -40,17 +40,6 @@ QString& LpProgram()
 {
     static QString program = QStringLiteral("lp");
     return program;
-}
-
-bool DefaultAsk(const QString& Suggested, QString& FileName)
-{
-    // Qt's own dialog, so that it speaks the program's language like every other window.
-    const QString f = QFileDialog::getSaveFileName(nullptr, QString(), Suggested,
-                                                   QStringLiteral("PDF (*.pdf *.PDF)"), nullptr,
-                                                   QFileDialog::DontUseNativeDialog);
-    if (f.isEmpty()) return false;
-    FileName = f;
-    return true;
 }
 
 // The names of the views, as the dialog's buttons give them.
@@ -272,7 +261,7 @@ TPrintResult TPrintJob::Run()
         const QString suggested = (doc.isEmpty() ? PrintJobTitle : doc) + QStringLiteral(".pdf");
         QString chosen;
         const TPdfFileAsker& ask = Asker();
-        if (!(ask ? ask(suggested, chosen) : DefaultAsk(suggested, chosen)) || chosen.isEmpty())
+        if (!(ask ? ask(suggested, chosen) : AskPdfFile(suggested, chosen)) || chosen.isEmpty())
             return TPrintResult::Cancelled;
         fOutput = chosen;
     }
