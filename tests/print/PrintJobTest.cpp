@@ -93,6 +93,23 @@ TEST_F(PdfJob, DetailPageOfAFlightWithItsTask)
     EXPECT_EQ(qGray(page.pixel(30, page.height() / 2)), 255);
 }
 
+// The paper chosen in the set-up is the page's, on the preview and in the file.
+TEST_F(PdfJob, ChosenPaperIsThePages)
+{
+    NewTrj();
+    S.PrnView = pvDetail;
+    S.Paper = QPageSize(QPageSize::A3);
+    QPageLayout l;
+    QString why;
+    ASSERT_TRUE(PrinterPageLayout(PdfPrinterName, true, S.Paper, l, why));
+    const QSize paper = GeometryOfLayout(l, 600).PhysSize; // 297 x 420 mm
+    EXPECT_NEAR(paper.width(), 297 / MmPerInch * 600, 5);
+    EXPECT_NEAR(paper.height(), 420 / MmPerInch * 600, 5);
+    TPrintJob job(S);
+    ASSERT_EQ(job.Run(), TPrintResult::Printed);
+    EXPECT_TRUE(PdfInfo(out, "Page size").endsWith("(A3)")) << PdfInfo(out, "Page size").toStdString();
+}
+
 TEST_F(PdfJob, WaypointListRunsOverItsPages)
 {
     TReadReport r;
