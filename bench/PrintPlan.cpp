@@ -130,7 +130,15 @@ void BM_EscWhilePlanDraws(benchmark::State& state)
     state.counters["WorstMs"] = worst * 1000;
     SetPdfFileAsker(nullptr);
 }
-BENCHMARK(BM_EscWhilePlanDraws)->Arg(100)->Arg(250)->Arg(600)->Arg(1000)->Arg(1400)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_EscWhilePlanDraws)
+    ->Arg(100)
+    ->Arg(250)
+    ->Arg(600)
+    ->Arg(1000)
+    ->Arg(1400)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 void BM_GermanAirspacePlan(benchmark::State& state)
 {

@@ -23,7 +23,8 @@ QVariant TFileListTexts::data(const QModelIndex& Index, int Role) const
         if (folder) return fLang == 1 ? QStringLiteral("Folder") : QStringLiteral("Dossier");
         const QString ext = fs->fileInfo(src).suffix();
         if (ext.isEmpty()) return fLang == 1 ? QStringLiteral("File") : QStringLiteral("Fichier");
-        return fLang == 1 ? ext.toUpper() + QStringLiteral(" file") : QStringLiteral("Fichier ") + ext.toUpper();
+        return fLang == 1 ? ext.toUpper() + QStringLiteral(" file")
+                          : QStringLiteral("Fichier ") + ext.toUpper();
     }
     default:
         return loc.toString(fs->lastModified(src), QStringLiteral("d MMM yyyy HH:mm"));

@@ -9,7 +9,8 @@
 class TFileListTexts : public QIdentityProxyModel
 {
 public:
-    explicit TFileListTexts(int Language, QObject* Parent = nullptr) : QIdentityProxyModel(Parent), fLang(Language)
+    explicit TFileListTexts(int Language, QObject* Parent = nullptr)
+        : QIdentityProxyModel(Parent), fLang(Language)
     {
     }
     QVariant data(const QModelIndex& Index, int Role) const override;

@@ -133,7 +133,8 @@ bool PrinterPageLayout(const QString& Printer, bool Portrait, const QPageSize& P
                        QString& Reason)
 {
     if (!PrinterPageLayout(Printer, Portrait, Layout)) {
-        Reason = Tr(QStringLiteral("Cette imprimante n'existe pas."), QStringLiteral("There is no such printer."));
+        Reason =
+            Tr(QStringLiteral("Cette imprimante n'existe pas."), QStringLiteral("There is no such printer."));
         return false;
     }
     if (!Paper.isValid()) return true;
@@ -353,9 +354,10 @@ bool TPrintJob::Deliver(const QByteArray& Pdf, bool ToFile, const QPageLayout& L
 
 bool TPrintJob::SendToQueue(const QString& Pdf, const QPageLayout& Layout)
 {
-    QStringList args = {QStringLiteral("-d"), fS.PrinterName, QStringLiteral("-n"),
-                        QString::number(std::clamp(fS.NbCopy, PrnCopiesMin, PrnCopiesMax)),
-                        QStringLiteral("-t"), PrintJobTitle};
+    QStringList args = {
+        QStringLiteral("-d"), fS.PrinterName,
+        QStringLiteral("-n"), QString::number(std::clamp(fS.NbCopy, PrnCopiesMin, PrnCopiesMax)),
+        QStringLiteral("-t"), PrintJobTitle};
     // The queue's own default is often monochrome: colour is asked unless the page is; a
     // monochrome page leaves the queue's setting as it is.
     if (!fS.MonochBtn) args << QStringLiteral("-o") << QStringLiteral("print-color-mode=color");

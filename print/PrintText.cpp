@@ -179,10 +179,10 @@ void FlightWithTask(TLayout& L, int W, int H, const TInfoSource& Src, int PageFo
         const int yl = Round((i + 1.3) * rowH);
         const double leg = Distance(t, t->Next);
         total += leg;
-        const QString speed = LegFlown(*t) ? u' ' +
-                                                 StrWD(RecSpeed(PassageFix(*t), PassageFix(*t->Next)) / u.Speed, 4, 1) +
-                                                 u' ' + u.SpeedLabel + u' '
-                                           : QString();
+        const QString speed =
+            LegFlown(*t) ? u' ' + StrWD(RecSpeed(PassageFix(*t), PassageFix(*t->Next)) / u.Speed, 4, 1) +
+                               u' ' + u.SpeedLabel + u' '
+                         : QString();
         RightColumns(L, R, yl, x, speed,
                      {u' ' + StrWD(leg / u.Dist, 3, 1) + u' ' + u.DistLabel + u' ',
                       u' ' + CapToStr(Bearing(t, t->Next)) + u' '},
@@ -206,7 +206,8 @@ void FlightWithTask(TLayout& L, int W, int H, const TInfoSource& Src, int PageFo
     // after the start, gives none.
     const QString speed =
         TaskFlownInOrder(task)
-            ? u' ' + StrWD(total / RecTimeDiff(PassageFix(*first), PassageFix(*last)) * 3600 / u.Speed, 4, 1) +
+            ? u' ' +
+                  StrWD(total / RecTimeDiff(PassageFix(*first), PassageFix(*last)) * 3600 / u.Speed, 4, 1) +
                   u' ' + u.SpeedLabel + u' '
             : QString();
     RightColumns(L, R, yt, leftEnd, speed, {u' ' + StrWD(total / u.Dist, 3, 1) + u' ' + u.DistLabel + u' '},

@@ -15,8 +15,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileSystemModel>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QTimer>
 #include <cerrno>
 #include <csignal>
@@ -258,7 +258,8 @@ TEST(PrintFolders, OnlyThoseOfEndedProgramsAreRemoved)
     }
     EXPECT_EQ(RemoveStalePrintFolders(tmp.path()), 1);
     EXPECT_FALSE(QFileInfo::exists(tmp.filePath(dead)));
-    for (const QString& d : {parent, own, other}) EXPECT_TRUE(QFileInfo::exists(tmp.filePath(d))) << d.toStdString();
+    for (const QString& d : {parent, own, other})
+        EXPECT_TRUE(QFileInfo::exists(tmp.filePath(d))) << d.toStdString();
 }
 
 // The file list of the dialog that asks the PDF's name speaks the program's language, whatever
@@ -283,12 +284,15 @@ TEST(PdfAskTest, FileListInTheProgramsLanguage)
         t.setSourceModel(&fs);
         const QModelIndex file = t.mapFromSource(fs.index(dir.filePath("page.pdf")));
         const QModelIndex folder = t.mapFromSource(fs.index(dir.filePath("vols")));
-        const auto cell = [&](const QModelIndex& i, int col) { return t.index(i.row(), col, i.parent()).data().toString(); };
+        const auto cell = [&](const QModelIndex& i, int col) {
+            return t.index(i.row(), col, i.parent()).data().toString();
+        };
         EXPECT_EQ(cell(file, 0), "page.pdf");
         EXPECT_EQ(cell(folder, 2), lang ? "Folder" : "Dossier");
         EXPECT_EQ(cell(file, 2), lang ? "PDF file" : "Fichier PDF");
         EXPECT_EQ(cell(file, 1), lang ? "2.00 KiB" : "2,00 Kio");
-        EXPECT_EQ(cell(file, 3), lang ? "7 Dec 2026 02:56" : "7 déc. 2026 02:56") << cell(file, 3).toStdString();
+        EXPECT_EQ(cell(file, 3), lang ? "7 Dec 2026 02:56" : "7 déc. 2026 02:56")
+            << cell(file, 3).toStdString();
     }
     // The dialog itself is Qt's own and lists through those texts.
     bool listed = false;

@@ -44,7 +44,8 @@ QStringList Collisions(const TTextBlock& B, const TTextMeasure& M, int W)
 {
     // The inked part of a text: its blanks on either side may overlap a neighbour's.
     const auto ink = [&](const TTextItem& t) {
-        const QString lead = t.Text.left(t.Text.size() - QString(t.Text).remove(QRegularExpression("^ +")).size());
+        const QString lead =
+            t.Text.left(t.Text.size() - QString(t.Text).remove(QRegularExpression("^ +")).size());
         const int left = t.X + M.Width(lead, t.FontHeight);
         return std::pair(left, left + M.Width(t.Text.trimmed(), t.FontHeight));
     };
