@@ -2,8 +2,9 @@
 // - A colour A4 plan page at 600 dpi (1/1000000 centred on the data) to PDF, with 65,535 fixes,
 //   5,000 waypoints, 500 zones and a 4000 x 4000 calibrated map: target under 1.5 s and 400 MB
 //   peak resident memory (PeakRssMB); the same at 1200 dpi is reported. The same page through
-//   the whole print run to the "PDF" entry (file size PdfMB), and the time from Esc pressed
-//   while it draws to the end of the run: target under 100 ms.
+//   the whole print run to the "PDF" entry (file size PdfMB; blocks embedded without loss), and
+//   the time from Esc pressed while it draws to the end of the run: target under 100 ms
+//   (WorstMs).
 // - The Germany OpenAir file on a 600-dpi plan page centred on it, at 1/5000 and at 1/1000000:
 //   target under 0.5 s each.
 // - A 190 x 100 mm cross-section of 65,535 fixes at 600 dpi: target under 0.3 s; a task page of
@@ -103,30 +104,41 @@ void BM_PlanJobToPdf(benchmark::State& state)
 BENCHMARK(BM_PlanJobToPdf)->ArgName("mono")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Esc pressed range(0) ms into the run of that page: the time from the press to the end of the
-// run (manual time), which nothing is written after.
+// run (manual time), after which nothing is written.
 void BM_EscWhilePlanDraws(benchmark::State& state)
 {
     TPrintSettings s;
     QTemporaryDir dir;
     PlanJobSetUp(s, dir);
     int aborted = 0;
+    double worst = 0;
     for (auto _ : state) {
         TPrintJob job(s);
         QElapsedTimer clock;
-        qint64 pressed = -1;
-        QTimer::singleShot(int(state.range(0)), [&] {
-            pressed = clock.nsecsElapsed();
-            job.Abort();
-        });
+        // The key is down at the due time; the timer's call comes when events are next let in.
+        const qint64 due = state.range(0) * 1000000;
+        QTimer::singleShot(int(state.range(0)), Qt::PreciseTimer, [&] { job.Abort(); });
         clock.start();
-        aborted += job.Run() == TPrintResult::Aborted;
+        const bool stopped = job.Run() == TPrintResult::Aborted;
         const qint64 end = clock.nsecsElapsed();
-        state.SetIterationTime(pressed < 0 ? 0 : (end - pressed) / 1e9);
+        aborted += stopped;
+        const double latency = stopped ? std::max<qint64>(0, end - due) / 1e9 : 0;
+        worst = std::max(worst, latency);
+        state.SetIterationTime(latency);
     }
     state.counters["Aborted"] = aborted;
+    state.counters["WorstMs"] = worst * 1000;
     SetPdfFileAsker(nullptr);
 }
-BENCHMARK(BM_EscWhilePlanDraws)->Arg(100)->Arg(250)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_EscWhilePlanDraws)
+    ->Arg(100)
+    ->Arg(250)
+    ->Arg(600)
+    ->Arg(1000)
+    ->Arg(1400)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 void BM_GermanAirspacePlan(benchmark::State& state)
 {

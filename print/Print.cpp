@@ -850,7 +850,8 @@ void TPrintForm::ConfigBtnClick()
     // The set-up starts from the paper the page is laid out on now.
     QPageLayout now;
     QString why;
-    if (PrinterPageLayout(S.PrinterName, S.PortraitBtn, S.Paper, now, why)) printer.setPageSize(now.pageSize());
+    if (PrinterPageLayout(S.PrinterName, S.PortraitBtn, S.Paper, now, why))
+        printer.setPageSize(now.pageSize());
     printer.setPageOrientation(S.PortraitBtn ? QPageLayout::Portrait : QPageLayout::Landscape);
     if (!RunSetup(this, printer)) return;
     S.Paper = printer.pageLayout().pageSize();

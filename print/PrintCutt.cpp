@@ -314,7 +314,8 @@ void DrawCutt(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1, i
             QPen discPen = B.pen();
             discPen.setWidth(1);
             if (Mode == 0) discPen.setColor(task);
-            const int rd = Round(S.PrnRepSizeEdit * C.PxPerMmY * MmPerInch / 100 / 4 + PenPx(st.Width, C.PxPerMmY));
+            const int rd =
+                Round(S.PrnRepSizeEdit * C.PxPerMmY * MmPerInch / 100 / 4 + PenPx(st.Width, C.PxPerMmY));
             const TPrintMsgTexts& msg = PrintMsgTexts();
             for (const TTrn* Tn = Stn->First; Tn; Tn = Tn->Next) {
                 if (Tn->Reached <= 0) continue;
@@ -331,6 +332,6 @@ void DrawCutt(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1, i
             }
         }
     }
-    if (C.Active()) DrawBlockImage(P, QPoint(X1, Y1) + origin, img, S.MonochBtn);
+    if (C.Active()) DrawBlockImage(P, C, QPoint(X1, Y1) + origin, img, S.MonochBtn);
     C.ShowStatus(QString());
 }

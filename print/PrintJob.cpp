@@ -4,13 +4,13 @@
 #include "model/Options.h"
 #include "platform/AtomicFile.h"
 #include "platform/Msg.h"
+#include "print/PdfAsk.h"
 #include "print/PrintMsg.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QDebug>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
@@ -40,17 +40,6 @@ QString& LpProgram()
 {
     static QString program = QStringLiteral("lp");
     return program;
-}
-
-bool DefaultAsk(const QString& Suggested, QString& FileName)
-{
-    // Qt's own dialog, so that it speaks the program's language like every other window.
-    const QString f = QFileDialog::getSaveFileName(nullptr, QString(), Suggested,
-                                                   QStringLiteral("PDF (*.pdf *.PDF)"), nullptr,
-                                                   QFileDialog::DontUseNativeDialog);
-    if (f.isEmpty()) return false;
-    FileName = f;
-    return true;
 }
 
 // The names of the views, as the dialog's buttons give them.
@@ -144,7 +133,8 @@ bool PrinterPageLayout(const QString& Printer, bool Portrait, const QPageSize& P
                        QString& Reason)
 {
     if (!PrinterPageLayout(Printer, Portrait, Layout)) {
-        Reason = Tr(QStringLiteral("Cette imprimante n'existe pas."), QStringLiteral("There is no such printer."));
+        Reason =
+            Tr(QStringLiteral("Cette imprimante n'existe pas."), QStringLiteral("There is no such printer."));
         return false;
     }
     if (!Paper.isValid()) return true;
@@ -272,7 +262,7 @@ TPrintResult TPrintJob::Run()
         const QString suggested = (doc.isEmpty() ? PrintJobTitle : doc) + QStringLiteral(".pdf");
         QString chosen;
         const TPdfFileAsker& ask = Asker();
-        if (!(ask ? ask(suggested, chosen) : DefaultAsk(suggested, chosen)) || chosen.isEmpty())
+        if (!(ask ? ask(suggested, chosen) : AskPdfFile(suggested, chosen)) || chosen.isEmpty())
             return TPrintResult::Cancelled;
         fOutput = chosen;
     }
@@ -364,9 +354,10 @@ bool TPrintJob::Deliver(const QByteArray& Pdf, bool ToFile, const QPageLayout& L
 
 bool TPrintJob::SendToQueue(const QString& Pdf, const QPageLayout& Layout)
 {
-    QStringList args = {QStringLiteral("-d"), fS.PrinterName, QStringLiteral("-n"),
-                        QString::number(std::clamp(fS.NbCopy, PrnCopiesMin, PrnCopiesMax)),
-                        QStringLiteral("-t"), PrintJobTitle};
+    QStringList args = {
+        QStringLiteral("-d"), fS.PrinterName,
+        QStringLiteral("-n"), QString::number(std::clamp(fS.NbCopy, PrnCopiesMin, PrnCopiesMax)),
+        QStringLiteral("-t"), PrintJobTitle};
     // The queue's own default is often monochrome: colour is asked unless the page is; a
     // monochrome page leaves the queue's setting as it is.
     if (!fS.MonochBtn) args << QStringLiteral("-o") << QStringLiteral("print-color-mode=color");

@@ -211,23 +211,30 @@ QImage PlanBitmap(const QRect& Block, const QRect& Visible, bool Monochrome, QPo
     return img;
 }
 
-void DrawBlockImage(QPainter& P, QPoint At, const QImage& Image, bool Monochrome)
+void DrawBlockImage(QPainter& P, const TPageContext& C, QPoint At, const QImage& Image, bool Monochrome)
 {
     P.save();
     P.setRenderHint(QPainter::LosslessImageRendering);
-    if (Monochrome) {
-        // Ink as set bits over a black-and-white table: a PDF takes it as a 1-bit mask painted
-        // in the pen's black.
-        QImage mono = Image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-        if (mono.colorCount() == 2 && mono.color(0) != QColor(Qt::black).rgba()) {
-            mono.invertPixels();
-            mono.setColorTable({QColor(Qt::black).rgba(), QColor(Qt::white).rgba()});
+    P.setPen(Qt::black);
+    P.setBackgroundMode(Qt::TransparentMode);
+    // A page's block is compressed as it is put on a PDF page, which takes a while: it goes in
+    // bands, letting Esc act between two. Each band but the first starts on the last row of the
+    // one before, so that no seam shows where two meet.
+    constexpr int Band = 128;
+    for (int top = 0; top < Image.height(); top += Band) {
+        if (top > 0 && !C.Yield()) break;
+        const int from = std::max(0, top - 1);
+        QImage band = Image.copy(0, from, Image.width(), std::min(Image.height(), top + Band) - from);
+        if (Monochrome) {
+            // Ink as set bits over a black-and-white table: a PDF takes it as a 1-bit mask
+            // painted in the pen's black.
+            band = band.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+            if (band.colorCount() == 2 && band.color(0) != QColor(Qt::black).rgba()) {
+                band.invertPixels();
+                band.setColorTable({QColor(Qt::black).rgba(), QColor(Qt::white).rgba()});
+            }
         }
-        P.setPen(Qt::black);
-        P.setBackgroundMode(Qt::TransparentMode);
-        P.drawImage(At, mono);
-    } else {
-        P.drawImage(At, Image);
+        P.drawImage(At + QPoint(0, from), band);
     }
     P.restore();
 }
@@ -297,6 +304,6 @@ void DrawPlan(QPainter& P, TPageContext& C, const TPrintSettings& S, int32 X1, i
             if (layer != DrawPlanZones || (S.SmpPlanBtn && Smp)) layer(D);
         }
     }
-    if (C.Active()) DrawBlockImage(P, QPoint(X1, Y1) + origin, img, S.MonochBtn);
+    if (C.Active()) DrawBlockImage(P, C, QPoint(X1, Y1) + origin, img, S.MonochBtn);
     C.ShowStatus(QString());
 }

@@ -98,7 +98,7 @@ struct TPlanDraw
 QImage PlanBitmap(const QRect& Block, const QRect& Visible, bool Monochrome, QPoint& Origin);
 // Puts a block's image on the page without loss (line art would blur as JPEG); a monochrome
 // block as one bit per pixel.
-void DrawBlockImage(QPainter& P, QPoint At, const QImage& Image, bool Monochrome);
+void DrawBlockImage(QPainter& P, const TPageContext& C, QPoint At, const QImage& Image, bool Monochrome);
 // The same at the page's resolution, the status line naming what is drawn.
 QImage PlanPageImage(TPageContext& C, const TPrintSettings& S, const QRect& Block, QPoint& Origin,
                      const QString& Status);

@@ -91,6 +91,7 @@ void TaskTable(TLayout& L, int W, int H, const TInfoSource& Src, int PageFontHei
     RowMetrics(H, N, 1.2, L.m, PageFontHeight, L.h, rowH);
     const TUnits u;
     const int x = Round(1.5 * Src.PxPerMmY);
+    const int R = W - x; // as far from the frame as the left texts
     double total = 0;
     for (const TTrn* t = task.First; t && t->Next; t = t->Next) total += Distance(t, t->Next);
     int i = 0;
@@ -102,24 +103,24 @@ void TaskTable(TLayout& L, int W, int H, const TInfoSource& Src, int PageFontHei
             const int yl = Round((i + 0.8) * rowH);
             const double leg = Distance(t, t->Next);
             L.RightAt(u' ' + CapToStr(Bearing(t, t->Next)) + u' ',
-                      W - L.TW(QStringLiteral("    1000 ") + u.DistLabel + QStringLiteral("  100.0 %   ")),
+                      R - L.TW(QStringLiteral("    1000 ") + u.DistLabel + QStringLiteral("  100.0 %   ")),
                       yl);
             L.RightAt(u' ' + StrWD(leg / u.Dist, 3, 1) + u' ' + u.DistLabel + u' ',
-                      W - L.TW(QStringLiteral(" 100.0 %   ")), yl);
-            if (total > 1.0) L.RightAt(u' ' + StrWD(leg / total * 100, 5, 1) + QStringLiteral(" % "), W, yl);
+                      R - L.TW(QStringLiteral(" 100.0 %   ")), yl);
+            if (total > 1.0) L.RightAt(u' ' + StrWD(leg / total * 100, 5, 1) + QStringLiteral(" % "), R, yl);
         }
     }
     L.At(EarthModelNames[std::clamp(Opt ? Opt->EarthModel : 0, 0, 1)], x, N * rowH);
-    L.RightAt(u' ' + StrWD(total / u.Dist, 3, 1) + u' ' + u.DistLabel + QStringLiteral("    100.0 % "), W,
+    L.RightAt(u' ' + StrWD(total / u.Dist, 3, 1) + u' ' + u.DistLabel + QStringLiteral("    100.0 % "), R,
               N * rowH);
     if (N == 4 || N == 5) {
         const int y = Round((N + 0.5) * rowH);
         double fai = 0;
         if (IsFaiTriangle(task, fai))
             L.RightAt(QStringLiteral("FAI Tri : ") + StrWD(fai / u.Dist, 3, 1) + u' ' + u.DistLabel + u' ',
-                      W - L.TW(QStringLiteral(" 100.0 %   ")), y);
+                      R - L.TW(QStringLiteral(" 100.0 %   ")), y);
         else
-            L.RightAt(QStringLiteral("Triangle non FAI "), W, y);
+            L.RightAt(QStringLiteral("Triangle non FAI "), R, y);
     }
 }
 
@@ -178,10 +179,10 @@ void FlightWithTask(TLayout& L, int W, int H, const TInfoSource& Src, int PageFo
         const int yl = Round((i + 1.3) * rowH);
         const double leg = Distance(t, t->Next);
         total += leg;
-        const QString speed = LegFlown(*t) ? u' ' +
-                                                 StrWD(RecSpeed(PassageFix(*t), PassageFix(*t->Next)) / u.Speed, 4, 1) +
-                                                 u' ' + u.SpeedLabel + u' '
-                                           : QString();
+        const QString speed =
+            LegFlown(*t) ? u' ' + StrWD(RecSpeed(PassageFix(*t), PassageFix(*t->Next)) / u.Speed, 4, 1) +
+                               u' ' + u.SpeedLabel + u' '
+                         : QString();
         RightColumns(L, R, yl, x, speed,
                      {u' ' + StrWD(leg / u.Dist, 3, 1) + u' ' + u.DistLabel + u' ',
                       u' ' + CapToStr(Bearing(t, t->Next)) + u' '},
@@ -205,7 +206,8 @@ void FlightWithTask(TLayout& L, int W, int H, const TInfoSource& Src, int PageFo
     // after the start, gives none.
     const QString speed =
         TaskFlownInOrder(task)
-            ? u' ' + StrWD(total / RecTimeDiff(PassageFix(*first), PassageFix(*last)) * 3600 / u.Speed, 4, 1) +
+            ? u' ' +
+                  StrWD(total / RecTimeDiff(PassageFix(*first), PassageFix(*last)) * 3600 / u.Speed, 4, 1) +
                   u' ' + u.SpeedLabel + u' '
             : QString();
     RightColumns(L, R, yt, leftEnd, speed, {u' ' + StrWD(total / u.Dist, 3, 1) + u' ' + u.DistLabel + u' '},

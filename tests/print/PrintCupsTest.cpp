@@ -95,7 +95,8 @@ TEST_F(CupsJob, RefusedQueueOrMissingLpNamesThePrinter)
     EXPECT_EQ(noLp.Run(), TPrintResult::Failed);
     SetLpProgram(QString());
     ASSERT_EQ(Msg::Log().size(), 2);
-    EXPECT_EQ(Msg::Log()[0].text, "L'imprimante \"Gone\" est indisponible !.\rCette imprimante n'existe pas.");
+    EXPECT_EQ(Msg::Log()[0].text,
+              "L'imprimante \"Gone\" est indisponible !.\rCette imprimante n'existe pas.");
     EXPECT_TRUE(Msg::Log()[1].text.startsWith("L'imprimante \"Zq\" est indisponible !.\r/nonexistent/lp: "));
     EXPECT_TRUE(noLp.LastError().contains("/nonexistent/lp"));
 }
@@ -121,12 +122,17 @@ TEST_F(CupsJob, ColourPaperAndDocumentNameReachTheQueue)
     const TPrintResult r = job.Run();
     qputenv("TMPDIR", savedTmp);
     ASSERT_EQ(r, TPrintResult::Printed) << job.LastError().toStdString();
-    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+              QStringList());
     ASSERT_TRUE(Server->WaitCompleted(before + 1));
     const QByteArray control = Server->ControlFile(before + 1);
-    EXPECT_TRUE(control.contains("print-color-mode\x00\x05" "color")) << control.toStdString();
+    EXPECT_TRUE(control.contains("print-color-mode\x00\x05"
+                                 "color"))
+        << control.toStdString();
     EXPECT_TRUE(control.contains("27GLQKF3.igc - Vue en plan.pdf")) << control.toStdString();
-    EXPECT_TRUE(control.contains(QByteArray("\x00\x05media\x00\x02" "A3", 10)));
+    EXPECT_TRUE(control.contains(QByteArray("\x00\x05media\x00\x02"
+                                            "A3",
+                                            10)));
     const QByteArray data = Server->DataFile(before + 1);
     EXPECT_TRUE(data.contains("/MediaBox [0 0 842.000000 1191.000000]")); // A3 in points
 }
@@ -218,7 +224,8 @@ TEST_F(CupsJob, DocumentCutShortIsNotSent)
     ASSERT_EQ(Msg::Log().size(), 1);
     EXPECT_EQ(Msg::Log()[0].text, "L'imprimante \"Zq\" est indisponible !.\r" + SystemErrorText(EFBIG));
     EXPECT_EQ(Server->Jobs("all").size(), before);
-    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+              QStringList());
 }
 
 } // namespace

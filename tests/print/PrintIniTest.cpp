@@ -133,7 +133,8 @@ TEST_F(PrintIniTest, ReadOnlyFileShowsTheMessageWithItsPathAndKeepsValues)
     ASSERT_EQ(Msg::Log().size(), 1);
     EXPECT_TRUE(Msg::Log()[0].text.contains(bad));
     EXPECT_TRUE(Msg::Log()[0].text.startsWith("Impossible d'écrire"));
-    EXPECT_TRUE(Msg::Log()[0].text.endsWith("sauvegardés !\rNot a directory")) << Msg::Log()[0].text.toStdString();
+    EXPECT_TRUE(Msg::Log()[0].text.endsWith("sauvegardés !\rNot a directory"))
+        << Msg::Log()[0].text.toStdString();
     EXPECT_EQ(s.TopEdit, 21);
 }
 

@@ -8,11 +8,15 @@
 #include "model/Options.h"
 #include "model/Sector.h"
 #include "platform/AtomicFile.h"
+#include "print/PdfAsk.h"
 #include "support/Fixtures.h"
 #include "support/PdfProbe.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QTimer>
 #include <cerrno>
 #include <csignal>
@@ -87,6 +91,23 @@ TEST_F(PdfJob, DetailPageOfAFlightWithItsTask)
         dark += qGray(page.pixel(39, y)) < 128 || qGray(page.pixel(40, y)) < 128;
     EXPECT_GT(dark, 95);
     EXPECT_EQ(qGray(page.pixel(30, page.height() / 2)), 255);
+}
+
+// The paper chosen in the set-up is the page's, on the preview and in the file.
+TEST_F(PdfJob, ChosenPaperIsThePages)
+{
+    NewTrj();
+    S.PrnView = pvDetail;
+    S.Paper = QPageSize(QPageSize::A3);
+    QPageLayout l;
+    QString why;
+    ASSERT_TRUE(PrinterPageLayout(PdfPrinterName, true, S.Paper, l, why));
+    const QSize paper = GeometryOfLayout(l, 600).PhysSize; // 297 x 420 mm
+    EXPECT_NEAR(paper.width(), 297 / MmPerInch * 600, 5);
+    EXPECT_NEAR(paper.height(), 420 / MmPerInch * 600, 5);
+    TPrintJob job(S);
+    ASSERT_EQ(job.Run(), TPrintResult::Printed);
+    EXPECT_TRUE(PdfInfo(out, "Page size").endsWith("(A3)")) << PdfInfo(out, "Page size").toStdString();
 }
 
 TEST_F(PdfJob, WaypointListRunsOverItsPages)
@@ -237,7 +258,56 @@ TEST(PrintFolders, OnlyThoseOfEndedProgramsAreRemoved)
     }
     EXPECT_EQ(RemoveStalePrintFolders(tmp.path()), 1);
     EXPECT_FALSE(QFileInfo::exists(tmp.filePath(dead)));
-    for (const QString& d : {parent, own, other}) EXPECT_TRUE(QFileInfo::exists(tmp.filePath(d))) << d.toStdString();
+    for (const QString& d : {parent, own, other})
+        EXPECT_TRUE(QFileInfo::exists(tmp.filePath(d))) << d.toStdString();
+}
+
+// The file list of the dialog that asks the PDF's name speaks the program's language, whatever
+// the system's.
+TEST(PdfAskTest, FileListInTheProgramsLanguage)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("vols"));
+    WriteBytes(dir.filePath("page.pdf"), QByteArray(2048, 'x'));
+    const QDateTime when(QDate(2026, 12, 7), QTime(2, 56));
+    {
+        QFile f(dir.filePath("page.pdf"));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+    }
+    QFileSystemModel fs;
+    const QModelIndex root = fs.setRootPath(dir.path());
+    while (fs.rowCount(root) < 2 || fs.data(fs.index(dir.filePath("page.pdf"), 3)).toString().isEmpty())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    for (int lang : {0, 1}) {
+        TFileListTexts t(lang);
+        t.setSourceModel(&fs);
+        const QModelIndex file = t.mapFromSource(fs.index(dir.filePath("page.pdf")));
+        const QModelIndex folder = t.mapFromSource(fs.index(dir.filePath("vols")));
+        const auto cell = [&](const QModelIndex& i, int col) {
+            return t.index(i.row(), col, i.parent()).data().toString();
+        };
+        EXPECT_EQ(cell(file, 0), "page.pdf");
+        EXPECT_EQ(cell(folder, 2), lang ? "Folder" : "Dossier");
+        EXPECT_EQ(cell(file, 2), lang ? "PDF file" : "Fichier PDF");
+        EXPECT_EQ(cell(file, 1), lang ? "2.00 KiB" : "2,00 Kio");
+        EXPECT_EQ(cell(file, 3), lang ? "7 Dec 2026 02:56" : "7 déc. 2026 02:56")
+            << cell(file, 3).toStdString();
+    }
+    // The dialog itself is Qt's own and lists through those texts.
+    bool listed = false;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
+                listed = dynamic_cast<TFileListTexts*>(d->proxyModel()) != nullptr;
+                d->selectFile(dir.filePath("new.pdf"));
+                QMetaObject::invokeMethod(d, "accept");
+            }
+    });
+    QString chosen;
+    EXPECT_TRUE(AskPdfFile(dir.filePath("page.pdf"), chosen));
+    EXPECT_TRUE(listed);
+    EXPECT_EQ(chosen, dir.filePath("new.pdf"));
 }
 
 TEST(PrintMsgTest, PlacesAreFilledOnceLeftToRight)

@@ -39,6 +39,31 @@ int Count(const TTextBlock& B, const QString& part)
     return n;
 }
 
+// Texts of one line that share pixels, or that pass the block's right edge.
+QStringList Collisions(const TTextBlock& B, const TTextMeasure& M, int W)
+{
+    // The inked part of a text: its blanks on either side may overlap a neighbour's.
+    const auto ink = [&](const TTextItem& t) {
+        const QString lead =
+            t.Text.left(t.Text.size() - QString(t.Text).remove(QRegularExpression("^ +")).size());
+        const int left = t.X + M.Width(lead, t.FontHeight);
+        return std::pair(left, left + M.Width(t.Text.trimmed(), t.FontHeight));
+    };
+    QStringList out;
+    for (size_t i = 0; i < B.Items.size(); ++i) {
+        const TTextItem& a = B.Items[i];
+        const auto [al, ar] = ink(a);
+        if (ar > W) out << a.Text + " | edge";
+        for (size_t j = i + 1; j < B.Items.size(); ++j) {
+            const TTextItem& b = B.Items[j];
+            const auto [bl, br] = ink(b);
+            const bool sameLine = a.Y < b.Y + M.Height(b.FontHeight) && b.Y < a.Y + M.Height(a.FontHeight);
+            if (sameLine && al < br && bl < ar) out << a.Text + " | " + b.Text;
+        }
+    }
+    return out;
+}
+
 class TextFixture : public FreshModel
 {
 protected:
@@ -79,7 +104,8 @@ TEST_F(TextFixture, TaskTableRowsLegsAndPercentages)
     EXPECT_EQ(Count(b, " % "), 2 + 1); // two legs and the total
     const TTextItem* total = Find(b, "100.0 % ");
     EXPECT_EQ(total->Y, 180);
-    EXPECT_EQ(total->X + M.Width(total->Text, 20), 400);
+    EXPECT_EQ(total->X + M.Width(total->Text, 20), 400 - 15); // 1.5 mm clear of the frame
+    EXPECT_EQ(Collisions(b, M, 400 - 15), QStringList());
     EXPECT_FALSE(Find(b, "FAI"));
 
     // A short task has no leg percentages.
@@ -128,30 +154,6 @@ TEST_F(TextFixture, FlightTimesUtcWithoutTaskLocalWithTask)
     // Equal passage times give no speed at all.
     Stn->Last->Time = Stn->First->Time;
     EXPECT_EQ(Count(InfoLayout(400, 600, -1, Src(), S, M, 20), "km/h"), 0);
-}
-
-// Texts of one line that share pixels, or that pass the block's right edge.
-QStringList Collisions(const TTextBlock& B, const TTextMeasure& M, int W)
-{
-    // The inked part of a text: its blanks on either side may overlap a neighbour's.
-    const auto ink = [&](const TTextItem& t) {
-        const QString lead = t.Text.left(t.Text.size() - QString(t.Text).remove(QRegularExpression("^ +")).size());
-        const int left = t.X + M.Width(lead, t.FontHeight);
-        return std::pair(left, left + M.Width(t.Text.trimmed(), t.FontHeight));
-    };
-    QStringList out;
-    for (size_t i = 0; i < B.Items.size(); ++i) {
-        const TTextItem& a = B.Items[i];
-        const auto [al, ar] = ink(a);
-        if (ar > W) out << a.Text + " | edge";
-        for (size_t j = i + 1; j < B.Items.size(); ++j) {
-            const TTextItem& b = B.Items[j];
-            const auto [bl, br] = ink(b);
-            const bool sameLine = a.Y < b.Y + M.Height(b.FontHeight) && b.Y < a.Y + M.Height(a.FontHeight);
-            if (sameLine && al < br && bl < ar) out << a.Text + " | " + b.Text;
-        }
-    }
-    return out;
 }
 
 TEST_F(TextFixture, TaskSpeedOnlyForATaskFlownInOrder)
