@@ -840,6 +840,11 @@ void TGarminSession::FinishInterrupted()
         fFlights.reset();
         RefreshViews();
     }
+    // Waypoints of an interrupted download stay in the set, which must then be saved.
+    if (fStep == 33 && !fHandshakeOn && fWpt.Added > 0) {
+        fWpt.Complete();
+        fWpt.Added = 0;
+    }
 }
 
 void TGarminSession::Failed(const QString&)

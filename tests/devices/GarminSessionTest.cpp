@@ -391,6 +391,37 @@ TEST_F(GarminSessionTest, WaypointDownloadPreparationAndClosing)
     EXPECT_EQ(WptMode, 1);
 }
 
+TEST_F(GarminSessionTest, InterruptedWaypointsAreKeptToBeSaved)
+{
+    // Cut by the closing of the window, then by a receiver that went away.
+    for (bool unplug : {false, true}) {
+        SCOPED_TRACE(unplug);
+        ModelDone();
+        ModelInit();
+        s.DownWpt("COM1");
+        Identify(1, "A010 A100 D108");
+        Tick();
+        Feed(27, U16(3));
+        Tick(2);
+        Sent();
+        TWptBase w;
+        w.Name = "Bel";
+        w.Lat = 4600000;
+        Device(35, GarminEncodeWpt(108, w));
+        ASSERT_EQ(s.StepNo(), 33);
+        if (unplug) {
+            link.ReadError = 5;
+            Tick();
+        } else {
+            s.Close();
+        }
+        ASSERT_NE(Swp, nullptr);
+        EXPECT_EQ(Swp->Count, 1);
+        EXPECT_TRUE(Swp->Modified) << "what came is not lost without a question";
+        link.ReadError = 0;
+    }
+}
+
 TEST_F(GarminSessionTest, RouteDownloadTakesTheChosenRoute)
 {
     NewTrj();
