@@ -48,13 +48,22 @@ public:
     {
         Icon().paint(P, R, Qt::AlignCenter, M, S);
     }
-    QPixmap pixmap(const QSize& Size, QIcon::Mode M, QIcon::State S) override { return Icon().pixmap(Size, M, S); }
+    QPixmap pixmap(const QSize& Size, QIcon::Mode M, QIcon::State S) override
+    {
+        return Icon().pixmap(Size, M, S);
+    }
     QPixmap scaledPixmap(const QSize& Size, QIcon::Mode M, QIcon::State S, qreal Scale) override
     {
         return Icon().pixmap(Size, Scale, M, S);
     }
-    QSize actualSize(const QSize& Size, QIcon::Mode M, QIcon::State S) override { return Icon().actualSize(Size, M, S); }
-    QList<QSize> availableSizes(QIcon::Mode M, QIcon::State S) override { return Icon().availableSizes(M, S); }
+    QSize actualSize(const QSize& Size, QIcon::Mode M, QIcon::State S) override
+    {
+        return Icon().actualSize(Size, M, S);
+    }
+    QList<QSize> availableSizes(QIcon::Mode M, QIcon::State S) override
+    {
+        return Icon().availableSizes(M, S);
+    }
     // The style has every one of its icons: asking does not read it.
     bool isNull() override { return fRead && fIcon.isNull(); }
     QString key() const override { return QStringLiteral("zph-later"); }

@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLibrary>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -24,7 +25,6 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <QLibrary>
 #include <algorithm>
 #include <unistd.h>
 
@@ -93,7 +93,8 @@ QWidget* CreateWebMapView(QWidget* Parent, QString& Reason)
 #endif
         QString error;
         for (const QString& dir : dirs) {
-            const QString file = dir + QStringLiteral("/lib") + QLatin1String(WebMapViewLibrary) + QStringLiteral(".so");
+            const QString file =
+                dir + QStringLiteral("/lib") + QLatin1String(WebMapViewLibrary) + QStringLiteral(".so");
             if (!QFile::exists(file)) continue;
             QLibrary lib(file);
             create = reinterpret_cast<TCreateWebMapViewFn>(lib.resolve(WebMapViewEntry));

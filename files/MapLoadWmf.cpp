@@ -60,11 +60,16 @@ const TWmfLib& WmfLib()
 QString ErrorText(wmf_error_t E)
 {
     switch (E) {
-    case wmf_E_InsMem: return Say("mémoire insuffisante", "not enough memory");
-    case wmf_E_BadFile: return Say("fichier illisible", "unreadable file");
-    case wmf_E_BadFormat: return Say("format de métafichier non reconnu", "metafile format not recognised");
-    case wmf_E_EOF: return Say("métafichier tronqué", "metafile cut short");
-    default: return Say("le métafichier ne peut pas être dessiné", "the metafile cannot be drawn");
+    case wmf_E_InsMem:
+        return Say("mémoire insuffisante", "not enough memory");
+    case wmf_E_BadFile:
+        return Say("fichier illisible", "unreadable file");
+    case wmf_E_BadFormat:
+        return Say("format de métafichier non reconnu", "metafile format not recognised");
+    case wmf_E_EOF:
+        return Say("métafichier tronqué", "metafile cut short");
+    default:
+        return Say("le métafichier ne peut pas être dessiné", "the metafile cannot be drawn");
     }
 }
 
@@ -73,13 +78,20 @@ QString ErrorText(wmf_error_t E)
 wmfMapping* FontMap()
 {
     static const char* names[][2] = {
-        {"Times-Roman", "LiberationSerif-Regular.ttf"},      {"Times-Italic", "LiberationSerif-Italic.ttf"},
-        {"Times-Bold", "LiberationSerif-Bold.ttf"},          {"Times-BoldItalic", "LiberationSerif-BoldItalic.ttf"},
-        {"Helvetica", "LiberationSans-Regular.ttf"},         {"Helvetica-Oblique", "LiberationSans-Italic.ttf"},
-        {"Helvetica-Bold", "LiberationSans-Bold.ttf"},       {"Helvetica-BoldOblique", "LiberationSans-BoldItalic.ttf"},
-        {"Courier", "LiberationMono-Regular.ttf"},           {"Courier-Oblique", "LiberationMono-Italic.ttf"},
-        {"Courier-Bold", "LiberationMono-Bold.ttf"},         {"Courier-BoldOblique", "LiberationMono-BoldItalic.ttf"},
-        {"Symbol", "LiberationSans-Regular.ttf"},            {"ZapfDingbats", "LiberationSans-Regular.ttf"},
+        {"Times-Roman", "LiberationSerif-Regular.ttf"},
+        {"Times-Italic", "LiberationSerif-Italic.ttf"},
+        {"Times-Bold", "LiberationSerif-Bold.ttf"},
+        {"Times-BoldItalic", "LiberationSerif-BoldItalic.ttf"},
+        {"Helvetica", "LiberationSans-Regular.ttf"},
+        {"Helvetica-Oblique", "LiberationSans-Italic.ttf"},
+        {"Helvetica-Bold", "LiberationSans-Bold.ttf"},
+        {"Helvetica-BoldOblique", "LiberationSans-BoldItalic.ttf"},
+        {"Courier", "LiberationMono-Regular.ttf"},
+        {"Courier-Oblique", "LiberationMono-Italic.ttf"},
+        {"Courier-Bold", "LiberationMono-Bold.ttf"},
+        {"Courier-BoldOblique", "LiberationMono-BoldItalic.ttf"},
+        {"Symbol", "LiberationSans-Regular.ttf"},
+        {"ZapfDingbats", "LiberationSans-Regular.ttf"},
     };
     static wmfMapping map[std::size(names) + 1] = {};
     for (size_t i = 0; i < std::size(names); ++i) {
@@ -133,7 +145,8 @@ bool RenderWmf(const QByteArray& Data, QSize Size, QImage& Image, QString& Why)
     }
     const TWmfLib& lib = WmfLib();
     if (!lib.error.isEmpty()) {
-        Why = Say("bibliothèque libwmf indisponible (%1)", "libwmf library not available (%1)").arg(lib.error);
+        Why =
+            Say("bibliothèque libwmf indisponible (%1)", "libwmf library not available (%1)").arg(lib.error);
         return false;
     }
     static char fontDir[] = "/usr/share/fonts/truetype/liberation2";
@@ -143,8 +156,8 @@ bool RenderWmf(const QByteArray& Data, QSize Size, QImage& Image, QString& Why)
     options.fontdirs = fontDirs;
     options.font.ps = FontMap();
     wmfAPI* api = nullptr;
-    const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_FONTDIRS | WMF_OPT_FONTMAP | WMF_OPT_IGNORE_NONFATAL |
-                                WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
+    const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_FONTDIRS | WMF_OPT_FONTMAP |
+                                WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
     wmf_error_t err = lib.api_create(&api, flags, &options);
     if (err != wmf_E_None) {
         if (api) lib.api_destroy(api);
@@ -152,7 +165,8 @@ bool RenderWmf(const QByteArray& Data, QSize Size, QImage& Image, QString& Why)
         return false;
     }
     // The library only reads the bytes.
-    err = lib.mem_open(api, reinterpret_cast<unsigned char*>(const_cast<char*>(Data.constData())), long(Data.size()));
+    err = lib.mem_open(api, reinterpret_cast<unsigned char*>(const_cast<char*>(Data.constData())),
+                       long(Data.size()));
     const bool opened = err == wmf_E_None;
     wmfD_Rect box{};
     if (err == wmf_E_None) err = lib.scan(api, 0, &box);
@@ -168,7 +182,9 @@ bool RenderWmf(const QByteArray& Data, QSize Size, QImage& Image, QString& Why)
     const bool tooLarge = bytes > double(QImageReader::allocationLimit()) * 1024 * 1024;
     QImage img;
     if (err == wmf_E_None && (w == 0 || h == 0 || tooLarge)) {
-        Why = tooLarge ? Say("image de %1 x %2 points trop grande", "picture of %1 x %2 pixels too large").arg(w).arg(h)
+        Why = tooLarge ? Say("image de %1 x %2 points trop grande", "picture of %1 x %2 pixels too large")
+                             .arg(w)
+                             .arg(h)
                        : Say("métafichier de taille nulle", "metafile of no size");
     } else if (err == wmf_E_None) {
         wmf_gd_t* out = WMF_GD_GetData(api);
@@ -181,8 +197,10 @@ bool RenderWmf(const QByteArray& Data, QSize Size, QImage& Image, QString& Why)
         const auto* png = reinterpret_cast<const uchar*>(out->memory);
         const qsizetype len = err == wmf_E_None ? PngLength(png) : -1;
         if (len > 0) img.loadFromData(png, int(len), "PNG");
-        if (err == wmf_E_None && img.isNull()) Why = ErrorText(wmf_E_DeviceError);
-        else if (err != wmf_E_None) Why = ErrorText(err);
+        if (err == wmf_E_None && img.isNull())
+            Why = ErrorText(wmf_E_DeviceError);
+        else if (err != wmf_E_None)
+            Why = ErrorText(err);
     } else {
         Why = ErrorText(err);
     }

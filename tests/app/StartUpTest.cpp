@@ -75,9 +75,9 @@ TEST(StartUp, TheFirstPaintingLoadsNoWebEngineNorImagePlugins)
     EXPECT_EQ(Mapped("WebEngine").join(u' ').toStdString(), "");
     EXPECT_EQ(Mapped("imageformats").join(u' ').toStdString(), "");
 
-    for (QStyle::StandardPixmap sp : {QStyle::SP_BrowserReload, QStyle::SP_DialogCloseButton,
-                                      QStyle::SP_ToolBarHorizontalExtensionButton,
-                                      QStyle::SP_ToolBarVerticalExtensionButton}) {
+    for (QStyle::StandardPixmap sp :
+         {QStyle::SP_BrowserReload, QStyle::SP_DialogCloseButton, QStyle::SP_ToolBarHorizontalExtensionButton,
+          QStyle::SP_ToolBarVerticalExtensionButton}) {
         const QIcon icon = MainForm->style()->standardIcon(sp);
         EXPECT_FALSE(icon.isNull()) << sp;
         const QImage img = icon.pixmap(16, 16).toImage();

@@ -712,7 +712,7 @@ TEST_F(MapLoadTest, FailuresLeaveNoMapAndSaySo)
         EXPECT_FALSE(LoadMap(name)) << name.toStdString();
         EXPECT_FALSE(Map->Valid);
         EXPECT_TRUE(Map->Image.isNull());
-        EXPECT_EQ(Messages(), QStringList(message));
+        EXPECT_EQ(Messages().join(u'|').toStdString(), message.toStdString());
         EXPECT_EQ(Opt->FichFondCarte, QStringLiteral("old"));
         EXPECT_EQ(ui.texts.last(), QString());
     };

@@ -1,8 +1,8 @@
 // Windows metafile maps: drawn into an image, at the calibration's size, shown and refused with
 // the reason.
+#include "files/MapLoadWmf.h"
 #include "files/MapCal.h"
 #include "files/MapLoad.h"
-#include "files/MapLoadWmf.h"
 #include "model/Define.h"
 #include "model/ModelUi.h"
 #include "model/Options.h"
@@ -45,17 +45,17 @@ void Record(QByteArray& B, int Function, std::initializer_list<int> Params)
 QByteArray TwoRectangles()
 {
     QByteArray body;
-    Record(body, 0x020B, {0, 0});                   // window origin
-    Record(body, 0x020C, {100, 200});               // window extent (y, x)
-    Record(body, 0x02FC, {0, 0x00FF, 0x0000, 0});   // brush 0: solid red
-    Record(body, 0x02FC, {0, 0x0000, 0x00FF, 0});   // brush 1: solid blue
-    Record(body, 0x02FA, {5, 0, 0, 0, 0});          // pen 2: none
-    Record(body, 0x012D, {2});                      // select the pen
-    Record(body, 0x012D, {0});                      // select red
-    Record(body, 0x041B, {50, 100, 0, 0});          // rectangle (bottom, right, top, left)
-    Record(body, 0x012D, {1});                      // select blue
+    Record(body, 0x020B, {0, 0});                 // window origin
+    Record(body, 0x020C, {100, 200});             // window extent (y, x)
+    Record(body, 0x02FC, {0, 0x00FF, 0x0000, 0}); // brush 0: solid red
+    Record(body, 0x02FC, {0, 0x0000, 0x00FF, 0}); // brush 1: solid blue
+    Record(body, 0x02FA, {5, 0, 0, 0, 0});        // pen 2: none
+    Record(body, 0x012D, {2});                    // select the pen
+    Record(body, 0x012D, {0});                    // select red
+    Record(body, 0x041B, {50, 100, 0, 0});        // rectangle (bottom, right, top, left)
+    Record(body, 0x012D, {1});                    // select blue
     Record(body, 0x041B, {100, 200, 50, 100});
-    Record(body, 0x0000, {});                       // end
+    Record(body, 0x0000, {}); // end
     QByteArray w;
     const quint16 placeable[10] = {0xCDD7, 0x9AC6, 0, 0, 0, 200, 100, 96, 0, 0};
     quint16 sum = 0;
@@ -68,8 +68,8 @@ QByteArray TwoRectangles()
     Put16(w, 9);      // header words
     Put16(w, 0x0300); // version
     Put32(w, quint32(9 + body.size() / 2));
-    Put16(w, 3);      // objects
-    Put32(w, 8);      // largest record
+    Put16(w, 3); // objects
+    Put32(w, 8); // largest record
     Put16(w, 0);
     return w + body;
 }
@@ -79,8 +79,10 @@ struct TSpot
     double fx, fy; // fraction of the width and height
     QRgb colour;
 };
-const TSpot Spots[] = {{0.25, 0.25, qRgb(255, 0, 0)}, {0.75, 0.75, qRgb(0, 0, 255)},
-                       {0.75, 0.25, qRgb(255, 255, 255)}, {0.25, 0.75, qRgb(255, 255, 255)}};
+const TSpot Spots[] = {{0.25, 0.25, qRgb(255, 0, 0)},
+                       {0.75, 0.75, qRgb(0, 0, 255)},
+                       {0.75, 0.25, qRgb(255, 255, 255)},
+                       {0.25, 0.75, qRgb(255, 255, 255)}};
 
 void ExpectDrawing(const QImage& Img)
 {
@@ -138,7 +140,8 @@ TEST_F(WmfMap, ShownWithItsCalibrationLikeTheOtherMaps)
     ASSERT_TRUE(ini.WriteString(QStringLiteral("Liste_Cartes"), QStringLiteral("Relief"), path));
     ASSERT_TRUE(ini.UpdateFile());
 
-    ASSERT_TRUE(LoadMap(QStringLiteral("Relief"))) << (Msg::Log().isEmpty() ? "" : Msg::Log().first().text.toStdString());
+    ASSERT_TRUE(LoadMap(QStringLiteral("Relief")))
+        << (Msg::Log().isEmpty() ? "" : Msg::Log().first().text.toStdString());
     EXPECT_TRUE(Map->Valid);
     EXPECT_EQ(Map->Image.size(), QSize(400, 200));
     ExpectDrawing(Map->Image);
@@ -183,8 +186,10 @@ TEST_F(WmfMap, AMetafileThatCannotBeDrawnSaysWhy)
             QString error;
             EXPECT_FALSE(LoadMapImage(path, img, error)) << c.name;
             EXPECT_TRUE(img.isNull());
-            EXPECT_TRUE(error.contains(QString::fromUtf8(lang ? c.english : c.french))) << error.toStdString();
-            EXPECT_TRUE(error.startsWith(lang ? QStringLiteral("File ") : QStringLiteral("Fichier "))) << error.toStdString();
+            EXPECT_TRUE(error.contains(QString::fromUtf8(lang ? c.english : c.french)))
+                << error.toStdString();
+            EXPECT_TRUE(error.startsWith(lang ? QStringLiteral("File ") : QStringLiteral("Fichier ")))
+                << error.toStdString();
         }
     }
     Language = 0;

@@ -4,9 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <csignal>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -143,8 +143,8 @@ TEST_F(AtomicFile, ASaveRemovesWhatKilledSavesLeftButNotWhatIsBeingWritten)
     const QString live = TempName(writer, "0-live.tmp");
     // A file named for a dead process but locked (a writer whose pid this system does not see).
     const QString locked = TempName(dead, "1-lck.tmp");
-    for (const QString& n : {leftA, leftB, locked, QStringLiteral(".zph-notes.tmp"), QStringLiteral("zph-1-2.tmp"),
-                             QStringLiteral(".zph-%1-1.txt").arg(dead)})
+    for (const QString& n : {leftA, leftB, locked, QStringLiteral(".zph-notes.tmp"),
+                             QStringLiteral("zph-1-2.tmp"), QStringLiteral(".zph-%1-1.txt").arg(dead)})
         Write(dir.filePath(n), "partial", 0644);
     QFile lock(dir.filePath(locked));
     ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
@@ -152,8 +152,12 @@ TEST_F(AtomicFile, ASaveRemovesWhatKilledSavesLeftButNotWhatIsBeingWritten)
 
     QString reason;
     ASSERT_TRUE(WriteFileAtomic(Path("a.zph"), "saved", reason)) << reason.toStdString();
-    QStringList expected{QStringLiteral("a.zph"), live, locked, QStringLiteral(".zph-notes.tmp"),
-                         QStringLiteral("zph-1-2.tmp"), QStringLiteral(".zph-%1-1.txt").arg(dead)};
+    QStringList expected{QStringLiteral("a.zph"),
+                         live,
+                         locked,
+                         QStringLiteral(".zph-notes.tmp"),
+                         QStringLiteral("zph-1-2.tmp"),
+                         QStringLiteral(".zph-%1-1.txt").arg(dead)};
     expected.sort();
     QStringList got = Entries();
     got.sort();
