@@ -227,7 +227,7 @@ void TDeviceForm::closeEvent(QCloseEvent* event)
 TTransferForm::TTransferForm(QWidget* parent, const char* Name, int Ports) : TDeviceForm(parent)
 {
     setObjectName(QString::fromLatin1(Name));
-    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint |
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     TimerCom->setInterval(40);
 

@@ -303,7 +303,7 @@ void TDirExplor::FileListBoxChange()
         const int row = i;
         fRowOfFile[size_t(i)] = row;
         ExpGrid->setItem(row, 0, new QTableWidgetItem(QString::number(i)));
-        auto* name = new QTableWidgetItem(Files[i].toUpper());
+        auto* name = new QTableWidgetItem(Files[i]); // as on disk
         name->setData(FileNameRole, Files[i]);
         name->setData(FileIndexRole, i);
         ExpGrid->setItem(row, 1, name);

@@ -74,7 +74,7 @@ THelpForm::THelpForm(QWidget* Parent) : QDialog(Parent)
 {
     setObjectName(QStringLiteral("HelpForm"));
     setWindowTitle(QStringLiteral("Aide de Zephalon"));
-    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
     Memo = new QPlainTextEdit(this);
     Memo->setObjectName(QStringLiteral("Memo"));
     Memo->setReadOnly(true);

@@ -2,6 +2,7 @@
 
 #include "dialogs/Help.h"
 #include "dialogs/Inimap.h"
+#include "dialogs/ToolWindow.h"
 #include "files/MapCal.h"
 #include "files/MapLoad.h"
 #include "files/RecFile.h"
@@ -426,5 +427,6 @@ void TReachMapForm::HelpBtnClick()
         own = std::make_unique<THelpForm>(this);
         form = own.get();
     }
+    OwnSharedWindow(form, this); // above the chooser that opens it
     form->exec();
 }

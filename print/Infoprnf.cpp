@@ -14,7 +14,6 @@ TInfoPrnForm::TInfoPrnForm(QWidget* Parent) : QDialog(Parent)
 {
     setObjectName(QStringLiteral("InfoPrnForm"));
     if (!InfoPrnForm) InfoPrnForm = this;
-    setWindowFlag(Qt::WindowStaysOnTopHint);
     // While a page is drawn the events it lets in are for this box (its Esc) only: the other
     // windows must not change what is being printed.
     setWindowModality(Qt::ApplicationModal);

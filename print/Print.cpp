@@ -240,7 +240,6 @@ TPrintForm::~TPrintForm()
 
 void TPrintForm::FormCreate()
 {
-    setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowModality(Qt::ApplicationModal);
     auto* top = new QVBoxLayout(this);
     PageControl = Named<QTabWidget>(this, "PageControl");

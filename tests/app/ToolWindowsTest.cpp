@@ -6,6 +6,11 @@
 #include "dialogs/Info.h"
 #include "dialogs/InfoPrgs.h"
 #include "dialogs/SelSort.h"
+#include "devices/Garmin.h"
+#include "devices/Logger.h"
+#include "devices/Magellan.h"
+#include "devices/Mlr.h"
+#include "devices/Nmea.h"
 #include "support/ModalScript.h"
 #include "support/ProgramFixture.h"
 
@@ -172,4 +177,21 @@ TEST_F(ToolWindows, SearchWindowMnemonicsActOnItsOwnButtons)
     QTest::keyClick(StnCalc->StnGrid, Qt::Key_F, Qt::AltModifier);
     EXPECT_FALSE(StnCalc->isVisible()) << "Alt+F did not close the window";
     EXPECT_FALSE(MainForm->menuBar()->activeAction());
+}
+
+TEST_F(ToolWindows, NoDialogStaysAboveEveryWindow)
+{
+    // Only the modeless message window of a link in trouble stays above everything: it must be
+    // seen over the modal device window that reports it.
+    std::vector<std::unique_ptr<QWidget>> made;
+    made.emplace_back(new TGarminForm(MainForm));
+    made.emplace_back(new TMlrForm(MainForm));
+    made.emplace_back(new TMagellanForm(MainForm));
+    made.emplace_back(new TLoggForm(MainForm));
+    made.emplace_back(new TNmeaForm(MainForm));
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (qobject_cast<TInfoForm*>(w)) continue;
+        SCOPED_TRACE(w->objectName().toStdString());
+        EXPECT_FALSE(w->windowFlags() & Qt::WindowStaysOnTopHint);
+    }
 }

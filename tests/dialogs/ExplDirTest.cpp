@@ -84,7 +84,8 @@ protected:
 TEST_F(Explorer, GridOfRealFlightsAndTheCache)
 {
     Show();
-    EXPECT_EQ(Column(1), (QStringList{"A_FLIGHT.IGC", "B_FLIGHT.IGC", "C_XCS.IGC", "EMPTY.ZPH", "JUNK.IGC"}));
+    // Names as they are on disk: on Linux the case is part of the name.
+    EXPECT_EQ(Column(1), (QStringList{"A_flight.igc", "b_Flight.IGC", "c_Xcs.Igc", "empty.zph", "junk.igc"}));
     for (int row = 0; row <= 2; ++row) {
         TTrjFileInfo info;
         ASSERT_TRUE(ReadTrjFileInfo(fDir.filePath(F->RowFile(row)), 0, info));
@@ -144,7 +145,7 @@ TEST_F(Explorer, SortKeysTitleClicksAndTheSortWindow)
     EXPECT_EQ(F->ExpGrid->horizontalHeaderItem(1)->text(), QStringLiteral("<Fichier"));
     click(1, Qt::NoModifier);
     EXPECT_EQ(F->ExpGrid->horizontalHeaderItem(1)->text(), QStringLiteral(">Fichier"));
-    EXPECT_EQ(Column(1).first(), QStringLiteral("JUNK.IGC"));
+    EXPECT_EQ(Column(1).first(), QStringLiteral("junk.igc"));
     EXPECT_EQ(Column(0), (QStringList{"0", "1", "2", "3", "4"}));
     click(7, Qt::ShiftModifier);
     EXPECT_EQ(F->ExpGrid->horizontalHeaderItem(1)->text(), QStringLiteral("Fichier"));
@@ -153,7 +154,7 @@ TEST_F(Explorer, SortKeysTitleClicksAndTheSortWindow)
     for (const QString& t : Column(7)) d.push_back(ExplSortKey(7, t));
     EXPECT_TRUE(std::is_sorted(d.rbegin(), d.rend()));
     // The row keeps its real file name when it moves.
-    for (int row = 0; row < F->ExpGrid->rowCount(); ++row) EXPECT_EQ(F->RowFile(row).toUpper(), Cell(row, 1));
+    for (int row = 0; row < F->ExpGrid->rowCount(); ++row) EXPECT_EQ(F->RowFile(row), Cell(row, 1));
 
     TSortSel sel;
     SortSel = &sel;
