@@ -5,13 +5,13 @@
 #include "model/Define.h"
 
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QLayout>
 #include <QScreen>
 #include <QTextLayout>
-#include <QtMath>
 #include <QVBoxLayout>
+#include <QtMath>
 #include <algorithm>
 
 QPointer<TInfoForm> InfoForm;

@@ -220,10 +220,7 @@ namespace {
 class TColumnFitter : public QObject
 {
 public:
-    explicit TColumnFitter(QAbstractItemView* View) : QObject(View), fView(View)
-    {
-        setObjectName(Name());
-    }
+    explicit TColumnFitter(QAbstractItemView* View) : QObject(View), fView(View) { setObjectName(Name()); }
 
     static void Watch(QAbstractItemView* View)
     {

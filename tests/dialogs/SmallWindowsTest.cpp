@@ -12,18 +12,18 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QLayout>
 #include <QScreen>
-#include <QTextBlock>
-#include <QTextLayout>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -196,14 +196,15 @@ TEST_F(SmallWindows, MessageWindowIsAsTallAsItsText)
         QCoreApplication::processEvents();
         const QFontMetrics fm(f.Memo->font());
         int lines = 0;
-        for (QTextBlock b = f.Memo->document()->begin(); b.isValid(); b = b.next()) lines += b.layout()->lineCount();
+        for (QTextBlock b = f.Memo->document()->begin(); b.isValid(); b = b.next())
+            lines += b.layout()->lineCount();
         EXPECT_GE(lines, c.Lines) << c.Text.toStdString();
         const int textH = lines * fm.lineSpacing();
         EXPECT_GE(f.Memo->viewport()->height(), textH) << c.Text.toStdString();
         EXPECT_LE(f.Memo->height(), textH + 2 * fm.lineSpacing()) << c.Text.toStdString();
         const QMargins m = f.layout()->contentsMargins();
-        EXPECT_LE(f.height(), f.Memo->height() + f.OKBtn->height() + m.top() + m.bottom() +
-                                  f.layout()->spacing() + 2)
+        EXPECT_LE(f.height(),
+                  f.Memo->height() + f.OKBtn->height() + m.top() + m.bottom() + f.layout()->spacing() + 2)
             << c.Text.toStdString();
         EXPECT_EQ(f.Memo->horizontalScrollBar()->maximum(), 0) << c.Text.toStdString();
         EXPECT_EQ(f.Memo->verticalScrollBar()->maximum(), 0) << c.Text.toStdString();
