@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
@@ -182,7 +183,10 @@ int TitleWidth(const QWidget* Window)
 void FitTitle(QWidget* Window)
 {
     if (!Window || Window->windowTitle().isEmpty()) return;
-    const int need = TitleWidth(Window);
+    if (Window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) return;
+    int need = TitleWidth(Window);
+    // Never wider than the screen: a very long title is cut there.
+    if (const QScreen* s = Window->screen()) need = std::min(need, s->availableGeometry().width());
     if (Window->width() >= need) return;
     // Only the size: a minimum set here would take the place of the one the window's layout
     // computes from its contents. A window of fixed size stays fixed, at the new width.

@@ -3,6 +3,7 @@
 // is larger than the screen, and no two controls of a window or entries of a menu share a
 // mnemonic letter.
 #include "app/LangPrint.h"
+#include "app/LangSearch.h"
 #include "app/LangTools.h"
 #include "app/Langage.h"
 #include "app/Main.h"
@@ -13,6 +14,7 @@
 #include "devices/Mlr.h"
 #include "devices/Nmea.h"
 #include "dialogs/Choice.h"
+#include "dialogs/EditTrn.h"
 #include "dialogs/ExplDir.h"
 #include "dialogs/FichDlg.h"
 #include "dialogs/Info.h"
@@ -346,6 +348,9 @@ TEST_P(WindowTexts, EveryWindowShowsItsTextsWholeWithItsOwnKeys)
     LangLoggForm(*logger);
     auto* nmea = Own(new TNmeaForm(MainForm));
     LangNmeaForm(*nmea);
+    auto* trn = Own(new TTrnEdit(MainForm));
+    trn->CreateMode = 1;
+    LangTrnEdit(*trn);
     auto* open = Own(new TOpenCustomDialog(MainForm));
     open->DlgKind = fkOpenTrj;
     auto* save = Own(new TSaveCustomDialog(MainForm));
