@@ -177,7 +177,11 @@ int TitleWidth(const QWidget* Window)
         f.setPointSizeF(f.pointSizeF() * 1.25);
     else
         f.setPixelSize(qRound(f.pixelSize() * 1.25));
-    return QFontMetrics(f).horizontalAdvance(Window->windowTitle()) + FrameAllowance;
+    // The window system shows the program's name after the title (as Qt hands it over).
+    QString shown = Window->windowTitle();
+    const QString program = QGuiApplication::applicationDisplayName();
+    if (!program.isEmpty() && !shown.endsWith(program)) shown += QStringLiteral(" \u2014 ") + program;
+    return QFontMetrics(f).horizontalAdvance(shown) + FrameAllowance;
 }
 
 void FitTitle(QWidget* Window)
