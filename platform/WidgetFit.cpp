@@ -298,7 +298,8 @@ public:
         if (type == QEvent::Show) {
             UniqueMnemonics(w);
             for (QAbstractItemView* v : w->findChildren<QAbstractItemView*>())
-                if (v->window() == w) TColumnFitter::Watch(v);
+                if (v->window() == w && (qobject_cast<QTableView*>(v) || qobject_cast<QTreeView*>(v)))
+                    TColumnFitter::Watch(v);
         }
         if (!(w->windowFlags() & Qt::FramelessWindowHint)) FitTitle(w);
         return false;
