@@ -9,10 +9,10 @@ namespace {
 
 const TUiText StnCalcTexts[] = {
     {"", "Recherche points de virage", "Turn point search"},
-    {"NbVirLbl", "Nb de point (départ et arrivée non compris)",
+    {"NbVirLbl", "Nb de points (départ et arrivée non compris)",
      "Number of points (start and finish excluded)"},
     {"NbVirEdit", nullptr, nullptr,
-     "Nombre de point de virage des circuits, sans compter le départ et l'arrivée.",
+     "Nombre de points de virage des circuits, sans compter le départ et l'arrivée.",
      "Number of turn points of the circuits, start and finish not counted."},
     {"DistMinLbl", "Distance minimale circuit", "Minimum circuit distance"},
     {"DistMinEdit", nullptr, nullptr, "Distance minimale des circuits à sélectionner.",

@@ -32,8 +32,10 @@ const TUiText InfoPrgsTexts[] = {
 };
 
 const TUiText ChoiceTexts[] = {
-    {"CancelBtn", "Annuler", "Cancel", "Annule l'ouverture des trajectoires.", "Cancels the opening of the tracks."},
-    {"OKBtn", "OK", "OK", "Ouvre la trajectoire sélectionnée dans la liste.", "Opens the track selected in the list."},
+    {"CancelBtn", "Annuler", "Cancel", "Annule l'ouverture des trajectoires.",
+     "Cancels the opening of the tracks."},
+    {"OKBtn", "OK", "OK", "Ouvre la trajectoire sélectionnée dans la liste.",
+     "Opens the track selected in the list."},
     {"AllBtn", "&Tout", "&All", "Ouvre toutes les trajectoires indiquées ci-dessus.",
      "Opens all the tracks listed above."},
 };
@@ -42,9 +44,10 @@ const TUiText ChoiceTexts[] = {
 
 QStringList LangSortSel(TSortSel& F)
 {
-    F.Memo->setPlainText(UiText("Remarque : Pour trier plus rapidement, cliquer directement sur n'importe quelle "
-                                "entête de colonne du tableau.",
-                                "Note: to sort faster, click any column title of the grid."));
+    F.Memo->setPlainText(
+        UiText("Remarque : Pour trier plus rapidement, cliquer directement sur n'importe quelle "
+               "entête de colonne du tableau.",
+               "Note: to sort faster, click any column title of the grid."));
     return ApplyTexts(&F, SortSelTexts);
 }
 
@@ -69,7 +72,8 @@ void RegisterSmallWindowTexts()
     });
     RegisterLangRoutine(QStringLiteral("InfoForm"), [] {
         if (InfoForm)
-            InfoForm->OKBtn->setToolTip(UiText("Ferme cette fenêtre d'information.", "Closes this information window."));
+            InfoForm->OKBtn->setToolTip(
+                UiText("Ferme cette fenêtre d'information.", "Closes this information window."));
     });
     RegisterLangRoutine(QStringLiteral("ChoiceForm"), [] {
         if (ChoiceForm) LangChoiceForm(*ChoiceForm);

@@ -605,9 +605,9 @@ QStringList LangOptionForm(TOptionForm& F)
     const QString styles = UiText("Plein\nTirets\nPoints\nTiret-point\nTiret-point-point",
                                   "Solid\nDash\nDot\nDash-dot\nDash-dot-dot");
     // The classes' names stay the keys of the INI file; only their labels take the language.
-    static const char* const zoneEn[] = {"Class A", "Class B", "Class C", "Class D", "Class E",
-                                         "Class F", "Prohibited area", "Danger area", "Restricted area",
-                                         "Other area"};
+    static const char* const zoneEn[] = {"Class A",         "Class B",   "Class C",         "Class D",
+                                         "Class E",         "Class F",   "Prohibited area", "Danger area",
+                                         "Restricted area", "Other area"};
     for (int i = 1; i <= 10; ++i)
         if (auto* l = F.findChild<QLabel*>(QStringLiteral("ZoneName%1").arg(i)))
             l->setText(Language == 1 ? QString::fromLatin1(zoneEn[i - 1]) : ZoneClassNames[size_t(i)]);
@@ -729,11 +729,11 @@ TSectEditSpecs SectEditSpecs(uint8 Kind, uint8 Shape)
                    "Inner radius (m): circle or sector around the point, opened by the inner angle.");
         s.InnerAngle = angle(true, "Demi-angle intérieur (°) : 0 ou 180 = cercle complet.",
                              "Inner half-angle (°): 0 or 180 = full circle.");
-        s.OuterRadius =
-            radius(true,
-                   "Rayon extérieur (m) : longueur du secteur, demi-longueur de la ligne pour un "
-                   "demi-angle de 90°.",
-                   "Outer radius (m): length of the sector, half-length of the line for a half-angle of 90°.");
+        s.OuterRadius = radius(
+            true,
+            "Rayon extérieur (m) : longueur du secteur, demi-longueur de la ligne pour un "
+            "demi-angle de 90°.",
+            "Outer radius (m): length of the sector, half-length of the line for a half-angle of 90°.");
         s.OuterAngle = angle(true, "Demi-angle extérieur (°) : 45 = secteur FAI, 90 = ligne, 180 = cercle.",
                              "Outer half-angle (°): 45 = FAI sector, 90 = line, 180 = circle.");
     } else if (Kind == siTurn) {
@@ -755,7 +755,8 @@ TSectEditSpecs SectEditSpecs(uint8 Kind, uint8 Shape)
     } else { // finish and extended finish: a line along a course
         s.InnerRadius = radius(false, "", "");
         s.InnerAngle = angle(false, "", "");
-        s.OuterRadius = radius(true, "Demi-longueur de la ligne d'arrivée (m).", "Half-length of the finish line (m).");
+        s.OuterRadius =
+            radius(true, "Demi-longueur de la ligne d'arrivée (m).", "Half-length of the finish line (m).");
         s.OuterAngle = TSectEditSpec{true, 0, 360, 5,
                                      UiText("Cap de la ligne d'arrivée (°, de 0 à 360).",
                                             "Course of the finish line (°, from 0 to 360).")};

@@ -6,9 +6,13 @@
 #include "model/Define.h"
 
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QTextLayout>
 #include <QVBoxLayout>
+#include <QtMath>
 #include <algorithm>
 
 QPointer<TInfoForm> InfoForm;
@@ -118,14 +122,40 @@ void TInfoForm::SetText(const QString& Text)
 {
     const QString t = MsgLines(Text);
     Memo->setPlainText(t);
-    // Wide and tall enough for the text, within reason.
+    // As wide and as tall as the text, within the screen: a longer line wraps, a longer text
+    // scrolls.
+    QSize screen(1024, 768);
+    if (const QScreen* s = this->screen()) screen = s->availableGeometry().size();
     const QFontMetrics fm(Memo->font());
+    const int margins = 2 * qCeil(Memo->document()->documentMargin()) + 2 * Memo->frameWidth() + 4;
     int w = 0;
-    const QStringList lines = t.split(u'\n');
-    for (const QString& l : lines) w = std::max(w, fm.horizontalAdvance(l));
-    const int h = int(lines.size()) * fm.lineSpacing();
-    Memo->setMinimumSize(std::clamp(w + 16, 240, 720), std::clamp(h + 12, 2 * fm.lineSpacing(), 480));
-    adjustSize();
+    for (const QString& l : t.split(u'\n')) w = std::max(w, fm.horizontalAdvance(l));
+    const int maxW = std::max(240, screen.width() * 3 / 4);
+    const bool wrap = w + margins > maxW;
+    Memo->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    const int width = std::clamp(w + margins, 240, maxW);
+    // Lines as the memo breaks them.
+    int lines = 0;
+    QTextOption opt;
+    opt.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    for (const QString& p : t.split(u'\n')) {
+        QTextLayout tl(p, Memo->font());
+        tl.setTextOption(opt);
+        tl.beginLayout();
+        for (QTextLine line = tl.createLine(); line.isValid(); line = tl.createLine()) {
+            line.setLineWidth(width - margins);
+            ++lines;
+        }
+        tl.endLayout();
+    }
+    const int textH = std::max(1, lines) * fm.lineSpacing();
+    const int maxH = std::max(2 * fm.lineSpacing(), screen.height() / 2);
+    Memo->setMinimumWidth(width);
+    Memo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    Memo->setFixedHeight(std::min(textH + margins, maxH));
+    // Not adjustSize(): it makes a window at least 100 pixels high.
+    layout()->activate();
+    resize(sizeHint());
 }
 
 void TInfoForm::ShowText(const QString& Text)

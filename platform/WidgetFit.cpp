@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
@@ -176,13 +177,20 @@ int TitleWidth(const QWidget* Window)
         f.setPointSizeF(f.pointSizeF() * 1.25);
     else
         f.setPixelSize(qRound(f.pixelSize() * 1.25));
-    return QFontMetrics(f).horizontalAdvance(Window->windowTitle()) + FrameAllowance;
+    // The window system shows the program's name after the title (as Qt hands it over).
+    QString shown = Window->windowTitle();
+    const QString program = QGuiApplication::applicationDisplayName();
+    if (!program.isEmpty() && !shown.endsWith(program)) shown += QStringLiteral(" \u2014 ") + program;
+    return QFontMetrics(f).horizontalAdvance(shown) + FrameAllowance;
 }
 
 void FitTitle(QWidget* Window)
 {
     if (!Window || Window->windowTitle().isEmpty()) return;
-    const int need = TitleWidth(Window);
+    if (Window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) return;
+    int need = TitleWidth(Window);
+    // Never wider than the screen: a very long title is cut there.
+    if (const QScreen* s = Window->screen()) need = std::min(need, s->availableGeometry().width());
     if (Window->width() >= need) return;
     // Only the size: a minimum set here would take the place of the one the window's layout
     // computes from its contents. A window of fixed size stays fixed, at the new width.
@@ -220,10 +228,7 @@ namespace {
 class TColumnFitter : public QObject
 {
 public:
-    explicit TColumnFitter(QAbstractItemView* View) : QObject(View), fView(View)
-    {
-        setObjectName(Name());
-    }
+    explicit TColumnFitter(QAbstractItemView* View) : QObject(View), fView(View) { setObjectName(Name()); }
 
     static void Watch(QAbstractItemView* View)
     {
@@ -293,7 +298,8 @@ public:
         if (type == QEvent::Show) {
             UniqueMnemonics(w);
             for (QAbstractItemView* v : w->findChildren<QAbstractItemView*>())
-                if (v->window() == w) TColumnFitter::Watch(v);
+                if (v->window() == w && (qobject_cast<QTableView*>(v) || qobject_cast<QTreeView*>(v)))
+                    TColumnFitter::Watch(v);
         }
         if (!(w->windowFlags() & Qt::FramelessWindowHint)) FitTitle(w);
         return false;

@@ -26,8 +26,8 @@ void UniqueMnemonics(QMenu* Menu);
 // widget share it with the window but not with the other pages. The menus are done as well.
 void UniqueMnemonics(QWidget* Window);
 
-// Width a window needs to show its title whole: the title in the bold title-bar font plus the
-// frame's icon and buttons.
+// Width a window needs to show its title whole: the title, followed by the program's name as the
+// window system shows it, in the bold title-bar font, plus the frame's icon and buttons.
 int TitleWidth(const QWidget* Window);
 // Widens the window to TitleWidth (raising its maximum when needed; a window of fixed size keeps
 // a fixed size). The window's minimum is left to its layout.

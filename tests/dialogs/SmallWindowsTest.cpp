@@ -12,13 +12,18 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -172,6 +177,39 @@ TEST_F(SmallWindows, ShowTextIsModelessAndOnTop)
     EXPECT_EQ(f.Memo->toPlainText(), "Liaison perdue\nNouvel essai");
     f.OKBtn->click();
     EXPECT_FALSE(f.isVisible());
+}
+
+// A message window is as tall as its text: one line gives a short window, more lines a taller
+// one; a line longer than the screen allows wraps instead of running out of the window.
+TEST_F(SmallWindows, MessageWindowIsAsTallAsItsText)
+{
+    const QString longLine = QStringLiteral("Impossible d'enregistrer le fichier ") + QString(300, u'x');
+    struct Case
+    {
+        QString Text;
+        int Lines; // lines shown at least
+    } cases[] = {{"Fichier enregistré.", 1}, {"Ligne 1\rLigne 2\rLigne 3\rLigne 4", 4}, {longLine, 2}};
+    for (const Case& c : cases) {
+        TInfoForm f;
+        f.SetMessage(c.Text, TMsgType::Information, mbOK, QString());
+        f.show();
+        QCoreApplication::processEvents();
+        const QFontMetrics fm(f.Memo->font());
+        int lines = 0;
+        for (QTextBlock b = f.Memo->document()->begin(); b.isValid(); b = b.next())
+            lines += b.layout()->lineCount();
+        EXPECT_GE(lines, c.Lines) << c.Text.toStdString();
+        const int textH = lines * fm.lineSpacing();
+        EXPECT_GE(f.Memo->viewport()->height(), textH) << c.Text.toStdString();
+        EXPECT_LE(f.Memo->height(), textH + 2 * fm.lineSpacing()) << c.Text.toStdString();
+        const QMargins m = f.layout()->contentsMargins();
+        EXPECT_LE(f.height(),
+                  f.Memo->height() + f.OKBtn->height() + m.top() + m.bottom() + f.layout()->spacing() + 2)
+            << c.Text.toStdString();
+        EXPECT_EQ(f.Memo->horizontalScrollBar()->maximum(), 0) << c.Text.toStdString();
+        EXPECT_EQ(f.Memo->verticalScrollBar()->maximum(), 0) << c.Text.toStdString();
+        EXPECT_LE(f.width(), f.screen()->availableGeometry().width());
+    }
 }
 
 TEST_F(SmallWindows, MessageHelperShowsItsWindowsAfterTheScript)

@@ -359,7 +359,7 @@ TEST_F(PrintFormTest, TextsInBothLanguages)
     EXPECT_EQ(PrintForm->PrintBtn->text(), QStringLiteral("&Print"));
     EXPECT_EQ(PreviewForm->ZoomPlus->toolTip(), QStringLiteral("Zooms in."));
     EXPECT_EQ(PrintForm->MsgTexts.BadCoord, QStringLiteral("Invalid data entered."));
-    EXPECT_EQ(MainForm->Imprime->text(), QStringLiteral("&Print..."));
+    EXPECT_EQ(MainForm->Imprime->text(), QStringLiteral("P&rint...")); // "&p" is the waypoints' entry
     Language = 0;
     SetFrenchTexts();
     EXPECT_EQ(PrintForm->VueDetailBtn->text(), QStringLiteral("&Les 2 vues et détails"));
