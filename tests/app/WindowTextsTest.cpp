@@ -50,18 +50,7 @@
 #include <QTreeView>
 #include <gtest/gtest.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-// The web map's engine is a large uninstrumented library: it frees objects through sized deletes
-// of another type and keeps process-lifetime allocations, as do fontconfig and udev under it.
-extern "C" const char* __asan_default_options()
-{
-    return "new_delete_type_mismatch=0";
-}
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libQt6WebEngineCore.so\nleak:libfontconfig.so\nleak:libudev.so\n";
-}
-#endif
+#include "support/WebEngineSanitizer.h"
 
 namespace {
 
