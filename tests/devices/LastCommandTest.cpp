@@ -18,6 +18,7 @@
 #include "support/Fixtures.h"
 #include "support/PtyFixture.h"
 
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
@@ -152,4 +153,28 @@ TEST_F(LastCommand, LoggerBackToRecording)
         f.CloseBtn->click();
         EXPECT_EQ(Unread(pty), "!RECORD\r\n");
     }
+}
+
+TEST_F(LastCommand, LoggerThatTakesNothingMoreIsToldAtClose)
+{
+    PtyFixture pty;
+    ASSERT_TRUE(pty.BindPort(kPort));
+    TLoggForm f;
+    f.show();
+    f.EcartBtn->click();
+    // The logger never reads: its side of the line fills up and the commands wait in the port.
+    QElapsedTimer clock;
+    clock.start();
+    while (f.TimerCom->isActive() && clock.elapsed() < 20000 && f.Session.Link().Connected()) {
+        f.Session.Tick();
+        if (f.ComPort.ComPort().LineErrors().Has(ceTxFull)) break;
+    }
+    ASSERT_TRUE(f.ComPort.ComPort().Connected());
+    clock.restart();
+    f.CloseBtn->click();
+    EXPECT_LT(clock.elapsed(), 5000);
+    ASSERT_EQ(Msg::Log().size(), 1);
+    EXPECT_TRUE(Msg::Log()[0].text.startsWith("Le port COM6 n'a pas pu envoyer ses dernières données"))
+        << Msg::Log()[0].text.toStdString();
+    EXPECT_FALSE(f.ComPort.Connected());
 }
