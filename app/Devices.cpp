@@ -126,6 +126,7 @@ void TMainForm::RestoreNormalGeometry()
     // The place the main window had before the receiver window came, on the screen it is on now.
     QRect r = fNormalGeometry;
     if (QScreen* scr = screen())
-        r = KeepOnScreen(r, FrameMargins(this), scr->availableGeometry(), minimumSizeHint().expandedTo(minimumSize()));
+        r = KeepOnScreen(r, FrameMargins(this), scr->availableGeometry(),
+                         minimumSizeHint().expandedTo(minimumSize()));
     setGeometry(r);
 }

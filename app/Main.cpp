@@ -895,9 +895,10 @@ void TMainForm::NmeaFormExtExecute(QObject*)
         if (isMaximized()) showNormal();
         // Both windows with their title bars on this screen.
         const QWidget* nmea = NmeaForm;
-        const TNmeaLayout l = ComputeNmeaLayout(scr->availableGeometry(), NmeaPanelWidth, FrameMargins(this),
-                                                FrameMargins(nmea, this), minimumSizeHint().expandedTo(minimumSize()),
-                                                nmea ? nmea->minimumSizeHint().expandedTo(nmea->minimumSize()) : QSize());
+        const TNmeaLayout l =
+            ComputeNmeaLayout(scr->availableGeometry(), NmeaPanelWidth, FrameMargins(this),
+                              FrameMargins(nmea, this), minimumSizeHint().expandedTo(minimumSize()),
+                              nmea ? nmea->minimumSizeHint().expandedTo(nmea->minimumSize()) : QSize());
         setGeometry(l.Main);
         fNmeaRect = l.Nmea;
     }

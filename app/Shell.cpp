@@ -51,8 +51,8 @@ TViewSizes ComputeViewSizes(QSize Central, bool Nmea)
     return s;
 }
 
-TNmeaLayout ComputeNmeaLayout(QRect Available, int NmeaWidth, QMargins MainFrame, QMargins NmeaFrame, QSize MainMin,
-                              QSize NmeaMin)
+TNmeaLayout ComputeNmeaLayout(QRect Available, int NmeaWidth, QMargins MainFrame, QMargins NmeaFrame,
+                              QSize MainMin, QSize NmeaMin)
 {
     const QRect& A = Available;
     auto across = [](QMargins m) { return m.left() + m.right(); };
@@ -86,7 +86,8 @@ QMargins FrameMargins(const QWidget* Window, const QWidget* Like)
 {
     auto of = [](const QWidget* w) {
         const QRect f = w->frameGeometry(), g = w->geometry();
-        return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+        return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+                        f.bottom() - g.bottom());
     };
     if (!Window) return {};
     const QMargins m = of(Window);

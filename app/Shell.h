@@ -64,8 +64,8 @@ struct TNmeaLayout
     QRect Main;
     QRect Nmea;
 };
-TNmeaLayout ComputeNmeaLayout(QRect Available, int NmeaWidth, QMargins MainFrame = {}, QMargins NmeaFrame = {},
-                              QSize MainMin = {}, QSize NmeaMin = {});
+TNmeaLayout ComputeNmeaLayout(QRect Available, int NmeaWidth, QMargins MainFrame = {},
+                              QMargins NmeaFrame = {}, QSize MainMin = {}, QSize NmeaMin = {});
 // The client area Client moved, and shrunk when it must, so that with its frame it lies inside
 // Available (the title bar first, should the minimum size not fit).
 QRect KeepOnScreen(QRect Client, QMargins Frame, QRect Available, QSize Min = {});

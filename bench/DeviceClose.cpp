@@ -100,8 +100,8 @@ struct Figures
     }
 };
 
-template <class Form> void CloseAndTime(benchmark::State& state, Form& f, PtyFixture& pty, const QByteArray& command,
-                                        Figures& fig)
+template <class Form>
+void CloseAndTime(benchmark::State& state, Form& f, PtyFixture& pty, const QByteArray& command, Figures& fig)
 {
     WireWatch watch(pty, command);
     const auto t0 = Clock::now();
@@ -128,7 +128,8 @@ void BM_MlrCloseToEndOnTheWire(benchmark::State& state)
         TSimMlr dev(pty);
         for (int k = 0; k < 400; ++k)
             dev.TrackRecords << TSimMlr::TrackRecord(
-                k, QDateTime(QDate(2026, 7, 15), QTime(10, 0), Qt::UTC).addSecs(k * 4), 45.5 + k * 1e-4, 6.25, 1000 + k);
+                k, QDateTime(QDate(2026, 7, 15), QTime(10, 0), Qt::UTC).addSecs(k * 4), 45.5 + k * 1e-4, 6.25,
+                1000 + k);
         TMlrForm f;
         f.show();
         f.DownTrkBtn->click();

@@ -42,10 +42,12 @@ TEST_F(WindowPlacement, BothWindowsAndTheirTitleBarsStayOnTheScreen)
     const QSize mainMin(600, 400);
     // Screens as their available areas (a panel at the top or the bottom, a second screen to
     // the right or above the first).
-    const QRect screens[] = {QRect(0, 0, 1024, 768),     QRect(0, 27, 1024, 741),     QRect(0, 0, 1280, 800),
-                             QRect(0, 0, 1600, 1000),    QRect(0, 0, 1600, 960),      QRect(0, 0, 1920, 1040),
-                             QRect(1920, 0, 1024, 768),  QRect(0, -768, 1366, 740),   QRect(2560, 30, 2560, 1410)};
-    const QMargins frames[] = {QMargins(), QMargins(1, 20, 1, 1), QMargins(4, 30, 4, 4), QMargins(10, 37, 10, 10)};
+    const QRect screens[] = {
+        QRect(0, 0, 1024, 768),    QRect(0, 27, 1024, 741),   QRect(0, 0, 1280, 800),
+        QRect(0, 0, 1600, 1000),   QRect(0, 0, 1600, 960),    QRect(0, 0, 1920, 1040),
+        QRect(1920, 0, 1024, 768), QRect(0, -768, 1366, 740), QRect(2560, 30, 2560, 1410)};
+    const QMargins frames[] = {QMargins(), QMargins(1, 20, 1, 1), QMargins(4, 30, 4, 4),
+                               QMargins(10, 37, 10, 10)};
     for (const QRect& a : screens)
         for (const QMargins& m : frames) {
             SCOPED_TRACE(QStringLiteral("%1,%2 %3x%4 frame top %5")
@@ -67,7 +69,8 @@ TEST_F(WindowPlacement, BothWindowsAndTheirTitleBarsStayOnTheScreen)
             EXPECT_GE(l.Nmea.width(), NmeaPanelWidth);
         }
     // A minimum wider than the screen leaves: the windows overlap, each still on the screen.
-    const TNmeaLayout tight = ComputeNmeaLayout(QRect(0, 0, 1024, 768), 360, {}, {}, QSize(900, 400), QSize(300, 300));
+    const TNmeaLayout tight =
+        ComputeNmeaLayout(QRect(0, 0, 1024, 768), 360, {}, {}, QSize(900, 400), QSize(300, 300));
     EXPECT_EQ(tight.Main, QRect(0, 0, 900, 768));
     EXPECT_EQ(tight.Nmea, QRect(664, 0, 360, 768));
 }
@@ -86,7 +89,8 @@ TEST(KeepOnScreen, TitleBarAndEdgesComeBackOnTheScreen)
         {QRect(800, 600, 600, 400), QRect(420, 364, 600, 400)}, // past the bottom right corner
         {QRect(0, 0, 1600, 1000), QRect(4, 30, 1016, 734)},     // larger than the screen
     };
-    for (const auto& row : table) EXPECT_EQ(KeepOnScreen(row.in, m, a), row.out) << row.in.x() << "," << row.in.y();
+    for (const auto& row : table)
+        EXPECT_EQ(KeepOnScreen(row.in, m, a), row.out) << row.in.x() << "," << row.in.y();
     // A minimum larger than the screen keeps the title bar and the left edge on it.
     EXPECT_EQ(KeepOnScreen(QRect(0, 0, 1600, 1000), m, a, QSize(1100, 800)), QRect(4, 30, 1100, 800));
 }

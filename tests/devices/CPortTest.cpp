@@ -143,7 +143,8 @@ TEST(CPortOpen, MissingDeviceNamesPathAndReason)
     QString msg;
     EXPECT_EQ(CodeOf([&] { p.Open(); }, &msg), 1);
     EXPECT_FALSE(p.Connected());
-    EXPECT_EQ(msg, "Impossible d'ouvrir le port COM9 (/dev/zephalon-no-such-port : No such file or directory).");
+    EXPECT_EQ(msg,
+              "Impossible d'ouvrir le port COM9 (/dev/zephalon-no-such-port : No such file or directory).");
     // A file that is no terminal is refused too.
     QTemporaryDir dir;
     QFile f(dir.filePath("plain"));

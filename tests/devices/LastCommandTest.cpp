@@ -84,13 +84,15 @@ TEST_F(LastCommand, MlrEndOfFastDownload)
         ASSERT_TRUE(pty.BindPort(kPort));
         TSimMlr dev(pty);
         for (int k = 0; k < 400; ++k)
-            dev.TrackRecords << TSimMlr::TrackRecord(k, QDateTime(QDate(2026, 7, 15), QTime(10, 0), Qt::UTC).addSecs(k * 4),
-                                                     45.5 + k * 1e-4, 6.25, 1000 + k);
+            dev.TrackRecords << TSimMlr::TrackRecord(
+                k, QDateTime(QDate(2026, 7, 15), QTime(10, 0), Qt::UTC).addSecs(k * 4), 45.5 + k * 1e-4, 6.25,
+                1000 + k);
         TMlrForm f;
         f.show();
         f.DownTrkBtn->click();
         // Closed in the middle of the download at the fast speed.
-        ASSERT_TRUE(Drive(f.Session(), dev, pty, [&] { return f.Session().Fast() && Trj && Trj->RecCount > 20; }));
+        ASSERT_TRUE(
+            Drive(f.Session(), dev, pty, [&] { return f.Session().Fast() && Trj && Trj->RecCount > 20; }));
         f.CloseBtn->click();
         EXPECT_TRUE(Unread(pty).endsWith(MlrCmd::End));
     }

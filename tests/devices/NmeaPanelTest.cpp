@@ -30,7 +30,8 @@ TEST_F(NmeaPanel, ThreeLinesShowWholeInBothLanguages)
         f.setGeometry(QRect(900, 0, 360, 700));
         f.show();
         const TNmeaTexts& t = f.MsgTexts;
-        for (const QString& first : {t.Reading, t.BadRmc, t.NoRmc, t.NoData, QStringLiteral("A:   23/03/94   12:35:19")}) {
+        for (const QString& first :
+             {t.Reading, t.BadRmc, t.NoRmc, t.NoData, QStringLiteral("A:   23/03/94   12:35:19")}) {
             f.Session.InfoL1 = first;
             f.Session.InfoL2 = QStringLiteral("N45°30.5000'   E006°15.0000'");
             f.Session.InfoL3 = QStringLiteral("123kts     270°     1500ft");
