@@ -4,11 +4,14 @@
 #include "app/Langage.h"
 #include "app/Main.h"
 #include "app/Plan.h"
+#include "app/Shell.h"
 #include "app/Text.h"
 #include "devices/DeviceViews.h"
 #include "devices/Logger.h"
 #include "devices/Nmea.h"
 #include "dialogs/Info.h"
+
+#include <QScreen>
 
 namespace {
 
@@ -113,7 +116,17 @@ void TMainForm::NmeaFormRedExecute()
 {
     if (fNmeaLayout) {
         fNmeaLayout = false;
-        if (fNormalGeometry.isValid()) setGeometry(fNormalGeometry);
+        if (fNormalGeometry.isValid()) RestoreNormalGeometry();
     }
     ArrangeViews();
+}
+
+void TMainForm::RestoreNormalGeometry()
+{
+    // The place the main window had before the receiver window came, on the screen it is on now.
+    QRect r = fNormalGeometry;
+    if (QScreen* scr = screen())
+        r = KeepOnScreen(r, FrameMargins(this), scr->availableGeometry(),
+                         minimumSizeHint().expandedTo(minimumSize()));
+    setGeometry(r);
 }

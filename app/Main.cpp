@@ -34,6 +34,7 @@
 #include "devices/Garmin.h"
 #include "devices/Magellan.h"
 #include "devices/Mlr.h"
+#include "devices/Nmea.h"
 #include "dialogs/CalcStn.h"
 #include "dialogs/EditTrn.h"
 #include "dialogs/Input.h"
@@ -880,7 +881,7 @@ void TMainForm::ArrangeViews()
     if (!NmeaActive && fNmeaLayout) {
         // The receiver window closed: the main window takes its place back.
         fNmeaLayout = false;
-        if (fNormalGeometry.isValid()) setGeometry(fNormalGeometry);
+        if (fNormalGeometry.isValid()) RestoreNormalGeometry();
         fNmeaRect = QRect();
     }
     const TViewSizes s = ComputeViewSizes(HSplit->size(), fNmeaLayout);
@@ -895,8 +896,13 @@ void TMainForm::NmeaFormExtExecute(QObject*)
         fNmeaLayout = true;
     }
     if (QScreen* scr = screen()) {
-        const TNmeaLayout l = ComputeNmeaLayout(scr->availableGeometry(), NmeaPanelWidth);
         if (isMaximized()) showNormal();
+        // Both windows with their title bars on this screen.
+        const QWidget* nmea = NmeaForm;
+        const TNmeaLayout l =
+            ComputeNmeaLayout(scr->availableGeometry(), NmeaPanelWidth, FrameMargins(this),
+                              FrameMargins(nmea, this), minimumSizeHint().expandedTo(minimumSize()),
+                              nmea ? nmea->minimumSizeHint().expandedTo(nmea->minimumSize()) : QSize());
         setGeometry(l.Main);
         fNmeaRect = l.Nmea;
     }

@@ -199,6 +199,7 @@ public slots:
     // The reduced layout beside the live receiver window: the main window takes back its
     // place, the receiver window stays where it is.
     void NmeaFormRedExecute();
+    void RestoreNormalGeometry();
     // The serial logger window (modal, freed after use) and the live receiver window (beside
     // the views until closed; a second command brings it to the front).
     void LoggerExecute();

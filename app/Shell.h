@@ -6,10 +6,13 @@
 #include "files/RecFile.h"
 
 #include <QList>
+#include <QMargins>
 #include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
+
+class QWidget;
 
 class TIniFile;
 class QWidget;
@@ -51,13 +54,24 @@ struct TViewSizes
 TViewSizes ComputeViewSizes(QSize Central, bool Nmea);
 // The NMEA layout on a screen's available area: the main window keeps the left part and the
 // live receiver window gets a strip of NmeaWidth pixels on the right (at least half the screen
-// stays with the main window).
+// stays with the main window, unless the receiver window's minimum width needs more). Both
+// windows' frames (title bar and borders, the margins the window system adds around the
+// client area) lie inside the area; a window whose minimum size does not leave room for the
+// other overlaps it rather than leaving the screen. Main and Nmea are client areas (what
+// setGeometry takes).
 struct TNmeaLayout
 {
     QRect Main;
     QRect Nmea;
 };
-TNmeaLayout ComputeNmeaLayout(QRect Available, int NmeaWidth);
+TNmeaLayout ComputeNmeaLayout(QRect Available, int NmeaWidth, QMargins MainFrame = {},
+                              QMargins NmeaFrame = {}, QSize MainMin = {}, QSize NmeaMin = {});
+// The client area Client moved, and shrunk when it must, so that with its frame it lies inside
+// Available (the title bar first, should the minimum size not fit).
+QRect KeepOnScreen(QRect Client, QMargins Frame, QRect Available, QSize Min = {});
+// The margins the window system puts around a top-level window's client area; a window not
+// decorated yet (not shown) borrows those of Like.
+QMargins FrameMargins(const QWidget* Window, const QWidget* Like = nullptr);
 constexpr int NmeaPanelWidth = 360;
 
 // ---- Fit flag ------------------------------------------------------------------------------------

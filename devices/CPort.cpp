@@ -574,7 +574,8 @@ void TCustomComPort::Close()
         const int err = stuck ? ETIMEDOUT : fLine.LastError();
         if ((stuck || !drained) && !first) {
             const bool gone = err == EIO || err == ENXIO || err == ENODEV;
-            first = std::make_exception_ptr(EComPort::Told(2, err, gone ? LostText(err) : UnsentText(err, drainMs)));
+            first = std::make_exception_ptr(
+                EComPort::Told(2, err, gone ? LostText(err) : UnsentText(err, drainMs)));
         }
     }
     fConnected = false;

@@ -41,7 +41,8 @@ QStringList DevicesOfKind(const QDir& dir, const QString& kind)
 QString Resolve(int n, const TIniFile& ini, const QStringList& usb)
 {
     const QString dev =
-        ini.ReadString(QStringLiteral("Interface"), QStringLiteral("Device_COM%1").arg(n), QString()).trimmed();
+        ini.ReadString(QStringLiteral("Interface"), QStringLiteral("Device_COM%1").arg(n), QString())
+            .trimmed();
     if (!dev.isEmpty()) return dev;
     if (n >= 1 && n <= usb.size()) return usb[n - 1];
     return QDir(Root()).filePath(QStringLiteral("ttyS%1").arg(n - 1));
@@ -78,7 +79,8 @@ QStringList UsbSerialDevices()
 {
     const QDir dir(Root());
     QStringList out;
-    for (const char* kind : {"ttyUSB", "ttyACM", "rfcomm"}) out += DevicesOfKind(dir, QString::fromLatin1(kind));
+    for (const char* kind : {"ttyUSB", "ttyACM", "rfcomm"})
+        out += DevicesOfKind(dir, QString::fromLatin1(kind));
     return out;
 }
 

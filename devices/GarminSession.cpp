@@ -860,8 +860,9 @@ void TGarminSession::Close()
     FinishInterrupted();
     try {
         Link().Close();
-    } catch (const EComPort&) {
-        // The window goes whatever closing the port says.
+    } catch (const EComPort& e) {
+        // The window goes all the same; the user learns that the last command may not have left.
+        Ask(e.Message(), TMsgType::Error, mbOK);
     }
     fWpt.Close();
     ShowStatus(QString());

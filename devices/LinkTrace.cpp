@@ -4,6 +4,10 @@
 #include "platform/Msg.h"
 #include "platform/ProgramDir.h"
 
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
 namespace {
 
 constexpr int kBytesPerLine = 16;
@@ -47,7 +51,7 @@ bool TLinkTrace::Open(const QString& dir)
     // windows (or two programs) from sharing a file.
     for (int tries = 0; tries < 1000; ++tries) {
         fFile.setFileName(FreeFileName(folder));
-        if (fFile.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return true;
+        if (fFile.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) return true;
         if (!fFile.exists()) break;
     }
     Fail(Tr(QStringLiteral("Impossible de créer le fichier de trace %1 : %2"),
@@ -84,21 +88,37 @@ void TLinkTrace::Write(bool tx, const QByteArray& bytes)
 {
     if (!fFile.isOpen() || bytes.isEmpty()) return;
     const QByteArray entry = EntryBytes(fClock(), tx, bytes);
-    if (fFile.write(entry) != entry.size() || !fFile.flush())
-        Fail(Tr(QStringLiteral("Erreur d'écriture du fichier de trace %1 : %2"),
-                QStringLiteral("Cannot write the trace file %1: %2"))
-                 .arg(fFile.fileName(), fFile.errorString()));
+    // Straight to the descriptor, so that a failure keeps the system's reason.
+    const int fd = fFile.handle();
+    qsizetype done = 0;
+    while (done < entry.size()) {
+        const ssize_t n = ::write(fd, entry.constData() + done, static_cast<size_t>(entry.size() - done));
+        if (n > 0) {
+            done += n;
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            WriteFailed(n < 0 ? errno : ENOSPC);
+            return;
+        }
+    }
 }
 
 void TLinkTrace::Close()
 {
     if (!fFile.isOpen()) return;
-    const bool ok = fFile.flush();
+    // Nothing is buffered here: the entries went out as they came. The descriptor is closed
+    // last through a copy, so that what the system says on closing is ours to read.
+    const int fd = ::dup(fFile.handle());
     fFile.close();
-    if (!ok || fFile.error() != QFileDevice::NoError)
-        Fail(Tr(QStringLiteral("Erreur d'écriture du fichier de trace %1 : %2"),
-                QStringLiteral("Cannot write the trace file %1: %2"))
-                 .arg(fFile.fileName(), fFile.errorString()));
+    if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) WriteFailed(errno);
+}
+
+void TLinkTrace::WriteFailed(int err)
+{
+    Fail(Tr(QStringLiteral("Erreur d'écriture du fichier de trace %1 : %2"),
+            QStringLiteral("Cannot write the trace file %1: %2"))
+             .arg(fFile.fileName(), QString::fromLocal8Bit(std::strerror(err))));
 }
 
 void TLinkTrace::Fail(const QString& message)

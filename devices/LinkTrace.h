@@ -46,6 +46,8 @@ public:
 
 private:
     void Fail(const QString& message);
+    // Reports a failed write with the system's reason.
+    void WriteFailed(int err);
 
     QFile fFile;
     ClockFn fClock;

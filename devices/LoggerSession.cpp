@@ -170,8 +170,10 @@ void TLoggerSession::CloseSession()
     SetTimer(false);
     try {
         Link().Close();
-    } catch (...) {
-        // Closing the window releases the port whatever it says.
+    } catch (const EComPort& e) {
+        // The port is released all the same; the user learns that the last command may not
+        // have left.
+        Ask(e.Message(), TMsgType::Error, mbOK);
     }
     for (TTrj* T : CreatedTrj()) {
         if (!T->Loaded) TrjLoaded(T);

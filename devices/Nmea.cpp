@@ -46,6 +46,7 @@ TNmeaForm::TNmeaForm(QWidget* Parent)
     InfoL2 = Named(new QLabel(Info), "InfoL2");
     InfoL3 = Named(new QLabel(Info), "InfoL3");
     for (QLabel* l : {InfoL1, InfoL2, InfoL3}) infoLayout->addWidget(l);
+    FitInfo();
 
     CloseBtn = Named(new QPushButton(this), "CloseBtn");
     MoreBtn = Named(new QPushButton(this), "MoreBtn");
@@ -193,6 +194,21 @@ void TNmeaForm::ShowInfo()
     InfoL1->setText(Session.InfoL1);
     InfoL2->setText(Session.InfoL2);
     InfoL3->setText(Session.InfoL3);
+    FitInfo();
+}
+
+void TNmeaForm::FitInfo()
+{
+    // The panel is a label, and a label's size ignores the layout it holds: it is given the
+    // size its three lines need, each a whole line high even while empty.
+    for (QLabel* l : {InfoL1, InfoL2, InfoL3}) l->setMinimumHeight(l->fontMetrics().height());
+    Info->setMinimumSize(Info->layout()->totalMinimumSize());
+}
+
+void TNmeaForm::changeEvent(QEvent* Event)
+{
+    TDeviceForm::changeEvent(Event);
+    if (Event->type() == QEvent::FontChange || Event->type() == QEvent::StyleChange) FitInfo();
 }
 
 void TNmeaForm::ShowAdvice(const QString& Text)

@@ -53,10 +53,12 @@ public:
 protected:
     void showEvent(QShowEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
 
 private:
     void FormClose();
     void ShowInfo();
+    void FitInfo();
     bool fClosed = false;
     bool fExtended = true;
 };

@@ -4,17 +4,17 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/serial.h>
+#include <memory>
+#include <mutex>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <system_error>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 // The kernel's termios with free input and output speeds (glibc's termios only knows the
@@ -418,8 +418,7 @@ bool SerialLine::Drain(int ms)
     try {
         std::thread([st, fd] {
             int r = 0;
-            do
-                r = ::tcdrain(fd);
+            do r = ::tcdrain(fd);
             while (r != 0 && errno == EINTR);
             const int err = r == 0 ? 0 : errno;
             ::close(fd);

@@ -411,6 +411,7 @@ TEST_F(MainFormTest, LayoutClientAreaAndNmeaLayout)
     EXPECT_GT(sb, 0);
     EXPECT_EQ(o, MainForm->mapToGlobal(QPoint(0, MainForm->menuBar()->height())));
 
+    MainForm->setGeometry(QRect(10, 10, 600, 500)); // on the test screen, whatever its size
     const QRect before = MainForm->geometry();
     NmeaActive = true;
     MainForm->NmeaFormExtExecute();

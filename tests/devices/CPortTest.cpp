@@ -143,7 +143,8 @@ TEST(CPortOpen, MissingDeviceNamesPathAndReason)
     QString msg;
     EXPECT_EQ(CodeOf([&] { p.Open(); }, &msg), 1);
     EXPECT_FALSE(p.Connected());
-    EXPECT_EQ(msg, "Impossible d'ouvrir le port COM9 (/dev/zephalon-no-such-port : No such file or directory).");
+    EXPECT_EQ(msg,
+              "Impossible d'ouvrir le port COM9 (/dev/zephalon-no-such-port : No such file or directory).");
     // A file that is no terminal is refused too.
     QTemporaryDir dir;
     QFile f(dir.filePath("plain"));
@@ -347,6 +348,42 @@ TEST(CPortIo, UnpluggedDeviceIsReportedOnceAndReleased)
     // Later reads fail too instead of answering "nothing" for ever.
     EXPECT_EQ(CodeOf([&] { o.port.ReadStrAsync(s, 200, o.async.get()); }), 3);
     EXPECT_NO_THROW(o.port.Close());
+}
+
+TEST(CPortIo, ClosingSendsWhatWasWrittenAndReportsWhatCouldNotLeave)
+{
+    // What is written just before closing reaches the other side, however soon it reads.
+    OpenPort o;
+    for (int i = 0; i < 50; ++i) {
+        o.port.Open();
+        const QByteArray last = "last command " + QByteArray::number(i) + "\r\n";
+        o.port.WriteStrAsync(last, o.async.get());
+        EXPECT_NO_THROW(o.port.Close());
+        EXPECT_EQ(o.pty.ReadMasterExactly(int(last.size()), 500), last) << i;
+    }
+    // Input not read yet is discarded.
+    o.port.Open();
+    ASSERT_TRUE(o.pty.WriteMaster("stale"));
+    ASSERT_TRUE(o.pty.WaitSlaveQueued(5));
+    o.port.Close();
+    EXPECT_EQ(o.pty.SlaveQueued(), 0);
+
+    // A line that takes nothing more: the wait is bounded, the rest discarded, the user told.
+    o.port.Timeouts().SetWriteTotalMultiplier(0);
+    o.port.Timeouts().SetWriteTotalConstant(100);
+    o.port.Open();
+    o.port.WriteStrAsync(QByteArray(1 << 20, 'x'), o.async.get());
+    QElapsedTimer clock;
+    clock.start();
+    QString msg;
+    EXPECT_EQ(CodeOf([&] { o.port.Close(); }, &msg), 2);
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(msg, QStringLiteral("Le port COM7 n'a pas pu envoyer ses dernières données en 100 ms (%1).")
+                       .arg(o.pty.SlavePath()));
+    EXPECT_FALSE(o.port.Connected());
+    while (!o.pty.ReadMaster(20).isEmpty()) {
+    }
+    EXPECT_NO_THROW(o.port.Open());
 }
 
 TEST(CPortIo, CloseReleasesAfterTheDeviceWentAway)

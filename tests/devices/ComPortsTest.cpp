@@ -72,7 +72,8 @@ TEST_F(ComPortDevices, UsbThenAcmThenBluetoothEachByNumberThenBuiltInPorts)
     ASSERT_TRUE(TIniFile(IniFileName()).DeleteKey("Interface", "Device_COM2"));
 
     // Each port talks to its own device.
-    for (auto [port, pty] : {std::pair<const char*, PtyFixture*>{"COM2", &usb10}, {"COM3", &acm0}, {"COM6", &s5}}) {
+    for (auto [port, pty] :
+         {std::pair<const char*, PtyFixture*>{"COM2", &usb10}, {"COM3", &acm0}, {"COM6", &s5}}) {
         TComPort p;
         p.SetPort(port);
         std::unique_ptr<TComAsync> a;
@@ -92,7 +93,8 @@ TEST_F(ComPortDevices, UsbThenAcmThenBluetoothEachByNumberThenBuiltInPorts)
     } catch (const EComPort& e) {
         EXPECT_EQ(e.Code, 1);
         EXPECT_EQ(e.Message(),
-                  QStringLiteral("Impossible d'ouvrir le port COM7 (%1 : No such file or directory).").arg(Path("ttyS6")));
+                  QStringLiteral("Impossible d'ouvrir le port COM7 (%1 : No such file or directory).")
+                      .arg(Path("ttyS6")));
     }
 }
 

@@ -120,7 +120,9 @@ TEST(LinkTrace, FailuresAreReportedOnceAndLoggingStops)
     trace.Write(true, QByteArray(40, 'y'));
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(reports.size(), 1);
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_EQ(reports[0],
+              "Erreur d'écriture du fichier de trace " + dir.filePath("_Zph-0.log") + " : File too large");
     EXPECT_FALSE(trace.IsOpen());
     trace.Close();
     EXPECT_EQ(reports.size(), 1);

@@ -11,19 +11,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-// Closing a pseudo-terminal discards what the other side has not read yet (a real line drains
-// first): the device takes its bytes before the port closes.
-class PtyLink : public TComPortLink
-{
-public:
-    std::function<void()> BeforeClose;
-    void Close() override
-    {
-        if (BeforeClose && Connected()) BeforeClose();
-        TComPortLink::Close();
-    }
-};
-
 // Sim is the simulated device on the master side, Session ours on port "COM<Port>"; Run stops
 // after MaxTicks ticks by default.
 template <class Sim, class Session, int Port, int MaxTicks> class SessionPty : public FreshModel
@@ -31,7 +18,7 @@ template <class Sim, class Session, int Port, int MaxTicks> class SessionPty : p
 protected:
     PtyFixture pty;
     Sim dev{pty};
-    PtyLink link;
+    TComPortLink link;
     FakeDeviceUi ui;
     Session s{link, ui.Ui()};
     qint64 now = 0;
@@ -42,9 +29,6 @@ protected:
         ASSERT_TRUE(pty.Ok()) << pty.Error().toStdString();
         ASSERT_TRUE(pty.BindPort(Port));
         s.Clock = [this] { return now; };
-        link.BeforeClose = [this] {
-            for (int i = 0; i < 5; ++i) dev.Pump(2);
-        };
     }
     void TearDown() override
     {

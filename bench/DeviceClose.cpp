@@ -1,0 +1,188 @@
+// Closing the MLR and Magellan windows right after their last command: the time from the close
+// until the whole command can be read on the device's side of the pseudo-terminal (a reader
+// thread waits there), and the time the close itself takes. Each iteration first runs the
+// window against its simulated receiver up to the moment of the closing.
+#include "BenchSupport.h"
+#include "devices/Magellan.h"
+#include "devices/MagellanSession.h"
+#include "devices/Mlr.h"
+#include "devices/MlrLink.h"
+#include "platform/IniFile.h"
+#include "platform/Msg.h"
+#include "platform/ProgramDir.h"
+#include "sim/SimMagellan.h"
+#include "sim/SimMlr.h"
+#include "support/PtyFixture.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <atomic>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kPort = 6;
+
+double Ms(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Ticks until Ready holds right after a tick, the device answering between ticks.
+bool Drive(TDeviceSession& s, TSimDevice& dev, PtyFixture& pty, const std::function<bool()>& Ready)
+{
+    qint64 now = 0;
+    s.Clock = [&now] { return now; };
+    for (int i = 0; i < 3000 && s.Running(); ++i) {
+        s.Tick();
+        now += 40;
+        if (Ready()) return true;
+        dev.Pump(1);
+        pty.WaitSlaveQueued(1, 2);
+    }
+    return false;
+}
+
+// Waits on the device's side for bytes that end with Command; the moment they are all there.
+class WireWatch
+{
+public:
+    WireWatch(PtyFixture& pty, QByteArray command) : fPty(pty), fCommand(std::move(command))
+    {
+        fThread = std::thread([this] {
+            QByteArray got;
+            const auto end = Clock::now() + std::chrono::seconds(5);
+            while (Clock::now() < end) {
+                got += fPty.ReadMaster(2);
+                if (got.endsWith(fCommand)) {
+                    fAt = Clock::now();
+                    fSeen = true;
+                    return;
+                }
+            }
+        });
+    }
+    ~WireWatch() { Join(); }
+    void Join()
+    {
+        if (fThread.joinable()) fThread.join();
+    }
+    bool Seen() const { return fSeen; }
+    Clock::time_point At() const { return fAt; }
+
+private:
+    PtyFixture& fPty;
+    QByteArray fCommand;
+    std::thread fThread;
+    std::atomic<bool> fSeen{false};
+    Clock::time_point fAt;
+};
+
+struct Figures
+{
+    std::vector<double> wire, close;
+    void Report(benchmark::State& state)
+    {
+        std::sort(wire.begin(), wire.end());
+        std::sort(close.begin(), close.end());
+        if (wire.empty()) return;
+        state.counters["wire_median_ms"] = wire[wire.size() / 2];
+        state.counters["wire_max_ms"] = wire.back();
+        state.counters["close_median_ms"] = close[close.size() / 2];
+        state.counters["close_max_ms"] = close.back();
+    }
+};
+
+template <class Form>
+void CloseAndTime(benchmark::State& state, Form& f, PtyFixture& pty, const QByteArray& command, Figures& fig)
+{
+    WireWatch watch(pty, command);
+    const auto t0 = Clock::now();
+    f.CloseBtn->click();
+    const auto t1 = Clock::now();
+    watch.Join();
+    if (!watch.Seen()) {
+        state.SkipWithError("the last command did not arrive");
+        return;
+    }
+    fig.wire.push_back(Ms(watch.At() - t0));
+    fig.close.push_back(Ms(t1 - t0));
+    state.SetIterationTime(std::chrono::duration<double>(watch.At() - t0).count());
+}
+
+void BM_MlrCloseToEndOnTheWire(benchmark::State& state)
+{
+    Figures fig;
+    for (auto _ : state) {
+        ModelDone();
+        ModelInit();
+        PtyFixture pty;
+        pty.BindPort(kPort);
+        TSimMlr dev(pty);
+        for (int k = 0; k < 400; ++k)
+            dev.TrackRecords << TSimMlr::TrackRecord(
+                k, QDateTime(QDate(2026, 7, 15), QTime(10, 0), Qt::UTC).addSecs(k * 4), 45.5 + k * 1e-4, 6.25,
+                1000 + k);
+        TMlrForm f;
+        f.show();
+        f.DownTrkBtn->click();
+        if (!Drive(f.Session(), dev, pty, [&] { return f.Session().Fast() && Trj && Trj->RecCount > 20; })) {
+            state.SkipWithError("the download did not start");
+            break;
+        }
+        CloseAndTime(state, f, pty, MlrCmd::End, fig);
+    }
+    fig.Report(state);
+}
+BENCHMARK(BM_MlrCloseToEndOnTheWire)->Iterations(30)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_MagellanCloseToNmeaOnOnTheWire(benchmark::State& state)
+{
+    {
+        TIniFile ini(IniFileName());
+        ini.WriteBool("Interface", "Set_Nmea_On", true);
+        ini.WriteBool("Interface", "Flow_Check_Mgn", false);
+    }
+    Figures fig;
+    for (auto _ : state) {
+        ModelDone();
+        ModelInit();
+        PtyFixture pty;
+        pty.BindPort(kPort);
+        TSimMagellan dev(pty);
+        dev.Lists["TRACK"] = {"PMGNTRK,4549.957,N,00651.877,E,01000,M,100000.00,A,,150824"};
+        TMagellanForm f;
+        f.show();
+        f.DownTrkBtn->click();
+        if (!Drive(f.Session(), dev, pty, [&] { return f.Session().State() == 202; })) {
+            state.SkipWithError("the track did not end");
+            break;
+        }
+        CloseAndTime(state, f, pty, NmeaSentence("PMGNCMD,NMEAON,2"), fig);
+    }
+    fig.Report(state);
+}
+BENCHMARK(BM_MagellanCloseToNmeaOnOnTheWire)->Iterations(30)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("ZEPHALON_HOME", home.path().toUtf8());
+    QApplication app(argc, argv);
+    Msg::SetHeadless(true);
+    {
+        TIniFile ini(IniFileName());
+        ini.WriteInteger("Interface", "Num_Com", kPort);
+    }
+    return RunBenchmarks(argc, argv);
+}
