@@ -126,10 +126,7 @@ void BM_MlrCloseToEndOnTheWire(benchmark::State& state)
         PtyFixture pty;
         pty.BindPort(kPort);
         TSimMlr dev(pty);
-        for (int k = 0; k < 400; ++k)
-            dev.TrackRecords << TSimMlr::TrackRecord(
-                k, QDateTime(QDate(2026, 7, 15), QTime(10, 0), Qt::UTC).addSecs(k * 4), 45.5 + k * 1e-4, 6.25,
-                1000 + k);
+        dev.LoadLongFlight(400);
         TMlrForm f;
         f.show();
         f.DownTrkBtn->click();

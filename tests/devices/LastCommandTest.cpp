@@ -83,10 +83,7 @@ TEST_F(LastCommand, MlrEndOfFastDownload)
         PtyFixture pty;
         ASSERT_TRUE(pty.BindPort(kPort));
         TSimMlr dev(pty);
-        for (int k = 0; k < 400; ++k)
-            dev.TrackRecords << TSimMlr::TrackRecord(
-                k, QDateTime(QDate(2026, 7, 15), QTime(10, 0), Qt::UTC).addSecs(k * 4), 45.5 + k * 1e-4, 6.25,
-                1000 + k);
+        dev.LoadLongFlight(400);
         TMlrForm f;
         f.show();
         f.DownTrkBtn->click();

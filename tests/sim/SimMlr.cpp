@@ -115,6 +115,13 @@ QList<QByteArray> TSimMlr::RouteSentences(const QByteArray& RouteNo, const QList
     return out;
 }
 
+void TSimMlr::LoadLongFlight(int Count)
+{
+    const QDateTime start(QDate(2026, 7, 15), QTime(10, 0), Qt::UTC);
+    for (int k = 0; k < Count; ++k)
+        TrackRecords << TrackRecord(k, start.addSecs(k * 4), 45.5 + k * 1e-4, 6.25, 1000 + k);
+}
+
 QByteArray TSimMlr::TrackRecord(int PointNo, const QDateTime& Utc, double Lat, double Lon, double AltM,
                                 bool NewFlight)
 {

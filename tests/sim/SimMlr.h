@@ -68,6 +68,8 @@ public:
     static QByteArray TrackRecord(int PointNo, const QDateTime& Utc, double Lat, double Lon, double AltM,
                                   bool NewFlight = false);
     static QByteArray WaypointRecord(const QByteArray& Name, double Lat, double Lon, double AltM);
+    // A long flight of Count records, 4 s apart from 10:00 UTC on 15/07/2026, climbing north.
+    void LoadLongFlight(int Count);
 
     // Blocks of a binary stream, for tests that check the host's parser directly.
     static QList<QByteArray> Blocks(char kindLetter, int startBlock, const QList<QByteArray>& records,
