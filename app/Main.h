@@ -37,8 +37,9 @@ int RunZephalon(QApplication& app);
 
 // Start-up without the event loop: formats, options object, image limits, then the shared
 // windows in their fixed order (the main window first, which loads the options; then the plan
-// view, the profile view and the calculations panel). StartTrj is opened when the main window
-// is first shown. DestroyForms frees them again (the model is left as it is).
+// view, the profile view and the calculations panel, and the small message windows; the others
+// follow the first painting, see EnsureForms). StartTrj is opened when the main window is first
+// painted. DestroyForms frees them again (the model is left as it is).
 void StartZephalon(const QString& StartTrj);
 void CreateForms(const QString& StartTrj);
 void DestroyForms();

@@ -1,10 +1,10 @@
 // What the process is given before its application object.
-#include "app/Main.h"
 #include "app/Langage.h"
+#include "app/Main.h"
 #include "app/Plan.h"
+#include "dialogs/CalcStn.h"
 #include "dialogs/Editswp.h"
 #include "dialogs/Editwpt.h"
-#include "dialogs/CalcStn.h"
 #include "dialogs/ExplDir.h"
 #include "dialogs/Reachmap.h"
 #include "dialogs/TestForm.h"
@@ -142,8 +142,8 @@ TEST(StartUp, SecondaryWindowsComeRightAfterTheFirstPainting)
     EXPECT_FALSE(watch.ExplorerThen);
     EXPECT_FALSE(watch.PrintThen);
     EXPECT_FALSE(watch.MadeThen);
-    for (QWidget* w : std::initializer_list<QWidget*>{DirExplor, PrintForm, PreviewForm, SwpEdit, WptEdit, StnCalc,
-                                                      ReachMapForm, FormTest})
+    for (QWidget* w : std::initializer_list<QWidget*>{DirExplor, PrintForm, PreviewForm, SwpEdit, WptEdit,
+                                                      StnCalc, ReachMapForm, FormTest})
         EXPECT_NE(w, nullptr);
     ASSERT_FALSE(DirExplor.isNull());
     EXPECT_EQ(DirExplor->NoSwpText, QStringLiteral("A waypoints file must be opened."));
