@@ -296,7 +296,11 @@ QAction* TMainForm::NewAction(const char* Name, void (TMainForm::*Slot)(), const
 {
     auto* a = new QAction(Icon, QString::fromLatin1(Name), this);
     a->setObjectName(QString::fromLatin1(Name));
-    connect(a, &QAction::triggered, this, Slot);
+    // A command used before the secondary windows were made makes them first.
+    connect(a, &QAction::triggered, this, [this, Slot] {
+        EnsureForms();
+        (this->*Slot)();
+    });
     return a;
 }
 
@@ -659,6 +663,26 @@ void TMainForm::FormFirstPaint()
     if (Opt->FondCarte && !Opt->FichFondCarte.isEmpty()) LoadMap(Opt->FichFondCarte);
     if (!StartTrjFile.isEmpty()) OpenTrajectories(StartTrjFile);
     RefreshViews();
+    // The other windows are made once this painting is on screen; a window that is not
+    // painted gets them a little later all the same.
+    if (!fFormsMade && fPaintWatched) {
+        fAwaitFormsPaint = true;
+        if (fPaintWatched != this) fPaintWatched->installEventFilter(this);
+        QTimer::singleShot(1000, this, [] { EnsureForms(); });
+    }
+}
+
+namespace {
+const QEvent::Type MakeFormsEvent = QEvent::Type(QEvent::User + 27);
+}
+
+void TMainForm::customEvent(QEvent* Event)
+{
+    if (Event->type() == MakeFormsEvent) {
+        EnsureForms();
+        return;
+    }
+    QMainWindow::customEvent(Event);
 }
 
 void TMainForm::closeEvent(QCloseEvent* e)
@@ -686,6 +710,13 @@ bool TMainForm::eventFilter(QObject* Watched, QEvent* Event)
         fAwaitPaint = false;
         if (Watched != this) Watched->removeEventFilter(this);
         QMetaObject::invokeMethod(this, &TMainForm::FormFirstPaint, Qt::QueuedConnection);
+        return QMainWindow::eventFilter(Watched, Event);
+    }
+    if (Event->type() == QEvent::Paint && fAwaitFormsPaint && Watched == fPaintWatched) {
+        // Posted below the painting's own work, so that this frame is finished first.
+        fAwaitFormsPaint = false;
+        if (Watched != this) Watched->removeEventFilter(this);
+        QCoreApplication::postEvent(this, new QEvent(MakeFormsEvent), Qt::LowEventPriority);
         return QMainWindow::eventFilter(Watched, Event);
     }
     if (Event->type() == QEvent::MouseButtonPress) {
@@ -984,6 +1015,7 @@ void TMainForm::WebMapExecute()
 
 void TMainForm::TestBtnClick()
 {
+    EnsureForms();
     if (!FormTest) return;
     FormTest->show();
     FormTest->raise();
@@ -1319,27 +1351,36 @@ void CreateForms(const QString& StartTrj)
     });
     CreateSmallWindows(MainForm);
     RegisterSmallWindowTexts();
-    CreateMapForms();
-    CreateExplorer();
-    new TStnCalc(MainForm);
-    RegisterSearchTexts();
     SetSectEditUi({[](uint8 Kind, QComboBox* List) { FillSectTypeList(Kind, List); },
                    [](uint8 Kind, uint8 Shape, QSpinBox* R1, QSpinBox* A2, QSpinBox* A1, QSpinBox* R2) {
                        SetSectHints(Kind, Shape, R1, A2, A1, R2);
                    }});
     PlanForm->StnSearchRadii = [] { return StnCalc ? StnCalc->SearchRadii() : std::vector<double>(); };
-    CreateWptForms();
-    CreatePrintForms();
-    new TFormTest(MainForm);
-    RegisterLangRoutine(QStringLiteral("FormTest"), [] {
-        if (FormTest) LangFormTest(*FormTest);
-    });
     SetDeviceViews(MainDeviceViews());
     SetFlightChoiceHook([](const QString& FileName, const QStringList& Flights, int& Index) {
         const TFlightChoice c = ChooseFlights(FileName, Flights);
         Index = c.Index;
         return c.Result;
     });
+}
+
+void EnsureForms()
+{
+    if (!MainForm || MainForm->fFormsMade) return;
+    MainForm->fFormsMade = true;
+    MainForm->fAwaitFormsPaint = false;
+    CreateMapForms();
+    CreateExplorer();
+    new TStnCalc(MainForm);
+    RegisterSearchTexts();
+    CreateWptForms();
+    CreatePrintForms();
+    new TFormTest(MainForm);
+    RegisterLangRoutine(QStringLiteral("FormTest"), [] {
+        if (FormTest) LangFormTest(*FormTest);
+    });
+    // Made after the texts were first assigned: they take the language in use now.
+    if (MainForm->fFirstShown) SetFrenchTexts();
 }
 
 void DestroyForms()

@@ -37,11 +37,16 @@ int RunZephalon(QApplication& app);
 
 // Start-up without the event loop: formats, options object, image limits, then the shared
 // windows in their fixed order (the main window first, which loads the options; then the plan
-// view, the profile view and the calculations panel). StartTrj is opened when the main window
-// is first shown. DestroyForms frees them again (the model is left as it is).
+// view, the profile view and the calculations panel, and the small message windows; the others
+// follow the first painting, see EnsureForms). StartTrj is opened when the main window is first
+// painted. DestroyForms frees them again (the model is left as it is).
 void StartZephalon(const QString& StartTrj);
 void CreateForms(const QString& StartTrj);
 void DestroyForms();
+// The windows that the first painting does not need (map, explorer, circuit search, waypoint,
+// print and test windows): made once the main window has been painted, or at once by whatever
+// needs them earlier (every command of the main window calls it). Does nothing the second time.
+void EnsureForms();
 
 // True while the live NMEA receiver window is open: the views draw the live segment and the
 // main window keeps its NMEA layout.
@@ -129,6 +134,8 @@ public:
     QString StartTrjFile;
     // True once the start-up's files are opened (after the first painting of the window).
     bool StartDone() const { return fStartDone; }
+    // True once the windows that wait for the first painting have been made.
+    bool FormsMade() const { return fFormsMade; }
 
     // IModelUi
     void ShowStatus(const QString& Text) override;
@@ -209,8 +216,10 @@ protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
+    void customEvent(QEvent* Event) override;
 
 private:
+    friend void EnsureForms();
     void FormCreate();
     void BuildActions();
     void BuildMenus();
@@ -227,6 +236,8 @@ private:
     bool fFirstShown = false;
     bool fAwaitPaint = false;
     bool fStartDone = false;
+    bool fAwaitFormsPaint = false;
+    bool fFormsMade = false;
     QObject* fPaintWatched = nullptr;
     bool fBtnClick = false; // the last trigger came from a tool-bar click
     bool fNmeaLayout = false;

@@ -170,6 +170,7 @@ TEST(LangageTest, MainWindowTextsMatchItsControls)
     ModelDone();
     Msg::SetHeadless(true);
     CreateForms(QString());
+    EnsureForms();
     EXPECT_TRUE(LangMainForm(*MainForm).isEmpty());
     EXPECT_TRUE(LangTextForm(*TextForm).isEmpty());
     EXPECT_TRUE(LangDirExplor(*DirExplor).isEmpty());
@@ -198,6 +199,7 @@ TEST(LangageTest, EveryActionHasACaptionInBothLanguages)
     ModelDone();
     Msg::SetHeadless(true);
     CreateForms(QString());
+    EnsureForms();
     std::map<QAction*, std::pair<QString, QString>> seen; // action: where, caption of each language
     for (int lang : {0, 1}) {
         Language = lang;

@@ -1,6 +1,18 @@
 // What the process is given before its application object.
+#include "app/Langage.h"
 #include "app/Main.h"
+#include "app/Plan.h"
+#include "dialogs/CalcStn.h"
+#include "dialogs/Editswp.h"
+#include "dialogs/Editwpt.h"
+#include "dialogs/ExplDir.h"
+#include "dialogs/Reachmap.h"
+#include "dialogs/TestForm.h"
+#include "model/Define.h"
 #include "platform/AtomicFile.h"
+#include "platform/Msg.h"
+#include "print/Preview.h"
+#include "print/Print.h"
 
 #include <QApplication>
 #include <QFile>
@@ -8,6 +20,7 @@
 #include <QPixmap>
 #include <QStyle>
 #include <QTemporaryDir>
+#include <QTest>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -88,4 +101,64 @@ TEST(StartUp, TheFirstPaintingLoadsNoWebEngineNorImagePlugins)
         EXPECT_TRUE(drawn) << sp;
     }
     DestroyForms();
+}
+
+namespace {
+
+// What was made when the plan view was painted for the first time.
+struct TFirstPaintWatch : QObject
+{
+    bool Painted = false, ExplorerThen = true, PrintThen = true, MadeThen = true;
+    bool eventFilter(QObject*, QEvent* Event) override
+    {
+        if (Event->type() == QEvent::Paint && !Painted) {
+            Painted = true;
+            ExplorerThen = !DirExplor.isNull();
+            PrintThen = !PrintForm.isNull();
+            MadeThen = MainForm->FormsMade();
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+// The windows that the first painting does not show are made after it, at once, and in the
+// language then in use; a command given before them makes them first and still works.
+TEST(StartUp, SecondaryWindowsComeRightAfterTheFirstPainting)
+{
+    QTemporaryDir home;
+    qputenv("ZEPHALON_HOME", home.path().toUtf8());
+    Msg::SetHeadless(true);
+    StartZephalon(QString());
+    TFirstPaintWatch watch;
+    PlanForm->installEventFilter(&watch);
+    MainForm->resize(1000, 700);
+    MainForm->show();
+    Language = 1;
+    SetFrenchTexts();
+    ASSERT_TRUE(QTest::qWaitFor([] { return MainForm->FormsMade(); }, 5000));
+    EXPECT_TRUE(watch.Painted);
+    EXPECT_FALSE(watch.ExplorerThen);
+    EXPECT_FALSE(watch.PrintThen);
+    EXPECT_FALSE(watch.MadeThen);
+    for (QWidget* w : std::initializer_list<QWidget*>{DirExplor, PrintForm, PreviewForm, SwpEdit, WptEdit,
+                                                      StnCalc, ReachMapForm, FormTest})
+        EXPECT_NE(w, nullptr);
+    ASSERT_FALSE(DirExplor.isNull());
+    EXPECT_EQ(DirExplor->NoSwpText, QStringLiteral("A waypoints file must be opened."));
+    Language = 0;
+    SetFrenchTexts();
+    DestroyForms();
+
+    // The print command at once, before any painting.
+    StartZephalon(QString());
+    ASSERT_TRUE(PrintForm.isNull());
+    MainForm->Imprime->trigger();
+    ASSERT_FALSE(PrintForm.isNull());
+    EXPECT_TRUE(PrintForm->isVisible());
+    EXPECT_TRUE(MainForm->FormsMade());
+    PrintForm->close();
+    DestroyForms();
+    ModelDone();
 }

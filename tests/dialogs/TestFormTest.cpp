@@ -220,6 +220,7 @@ TEST(TestWindowStart, ShownByTheTestButton)
     TIniFile(IniFileName()).WriteString("Interface", "Test_Btn", "1");
     StartZephalon(QString());
     MainForm->show();
+    EnsureForms();
     ASSERT_NE(FormTest, nullptr);
     EXPECT_TRUE(MainForm->TestBtn->isEnabled());
     EXPECT_FALSE(FormTest->isVisible());

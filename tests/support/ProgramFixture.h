@@ -34,13 +34,13 @@ protected:
         QFile::remove(IniFileName());
     }
     // Starts as the program does with File on its command line and shows the main window, its
-    // start-up finished.
+    // start-up finished and the windows made after its first painting there.
     static void StartProgram(const QString& File = QString(), int Width = 1200, int Height = 800)
     {
         StartZephalon(File);
         MainForm->resize(Width, Height);
         MainForm->show();
-        ASSERT_TRUE(QTest::qWaitFor([] { return MainForm->StartDone(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([] { return MainForm->StartDone() && MainForm->FormsMade(); }, 10000));
         QCoreApplication::processEvents();
     }
 };
