@@ -130,11 +130,15 @@ QStringList LangWptActions(TMainForm& F)
     return ApplyTexts(&F, ActionTexts);
 }
 
-void RegisterWptLangRoutines()
+void RegisterWptActionTexts()
 {
     RegisterLangRoutine(QStringLiteral("WptActions"), [] {
         if (MainForm) LangWptActions(*MainForm);
     });
+}
+
+void RegisterWptLangRoutines()
+{
     RegisterLangRoutine(QStringLiteral("SwpEdit"), [] {
         if (SwpEdit) LangSwpEdit(*SwpEdit);
     });

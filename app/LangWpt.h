@@ -14,5 +14,8 @@ QStringList LangTrjSel(TTrjSel& F);
 QStringList LangReachWptForm(TReachWptForm& F);
 // The main window's commands that open them.
 QStringList LangWptActions(TMainForm& F);
-// Registers the routines above for the windows created at start-up.
+// Registers LangWptActions with the main window: its menu shows before the way-point windows
+// are made.
+void RegisterWptActionTexts();
+// Registers the routines of the way-point windows, when they are made.
 void RegisterWptLangRoutines();

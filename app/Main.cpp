@@ -1349,6 +1349,7 @@ void CreateForms(const QString& StartTrj)
         f.OpenFrom = uint8(OpenFrom);
         f.exec();
     });
+    RegisterWptActionTexts();
     CreateSmallWindows(MainForm);
     RegisterSmallWindowTexts();
     SetSectEditUi({[](uint8 Kind, QComboBox* List) { FillSectTypeList(Kind, List); },

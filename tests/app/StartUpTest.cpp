@@ -15,6 +15,8 @@
 #include "print/Print.h"
 
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QFile>
 #include <QIcon>
 #include <QPixmap>
@@ -109,6 +111,7 @@ namespace {
 struct TFirstPaintWatch : QObject
 {
     bool Painted = false, ExplorerThen = true, PrintThen = true, MadeThen = true;
+    QStringList RawMenuTitles; // menus showing their object name instead of a text
     bool eventFilter(QObject*, QEvent* Event) override
     {
         if (Event->type() == QEvent::Paint && !Painted) {
@@ -116,6 +119,8 @@ struct TFirstPaintWatch : QObject
             ExplorerThen = !DirExplor.isNull();
             PrintThen = !PrintForm.isNull();
             MadeThen = MainForm->FormsMade();
+            for (QAction* a : MainForm->menuBar()->actions())
+                if (a->menu() && a->text() == a->menu()->objectName()) RawMenuTitles << a->text();
         }
         return false;
     }
@@ -142,6 +147,7 @@ TEST(StartUp, SecondaryWindowsComeRightAfterTheFirstPainting)
     EXPECT_FALSE(watch.ExplorerThen);
     EXPECT_FALSE(watch.PrintThen);
     EXPECT_FALSE(watch.MadeThen);
+    EXPECT_TRUE(watch.RawMenuTitles.isEmpty()) << watch.RawMenuTitles.join(u' ').toStdString();
     for (QWidget* w : std::initializer_list<QWidget*>{DirExplor, PrintForm, PreviewForm, SwpEdit, WptEdit,
                                                       StnCalc, ReachMapForm, FormTest})
         EXPECT_NE(w, nullptr);
