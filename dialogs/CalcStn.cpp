@@ -435,6 +435,7 @@ void TStnCalc::Open()
     }
     show();
     raise();
+    activateWindow(); // opened from the menu: its keys are the pilot's next ones
 }
 
 void TStnCalc::StnCalcSetColumns()
