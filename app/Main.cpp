@@ -933,7 +933,10 @@ void TMainForm::NmeaFormExtExecute(QObject*)
         const TNmeaLayout l =
             ComputeNmeaLayout(scr->availableGeometry(), NmeaPanelWidth, FrameMargins(this),
                               FrameMargins(nmea, this), minimumSizeHint().expandedTo(minimumSize()),
-                              nmea ? nmea->minimumSizeHint().expandedTo(nmea->minimumSize()) : QSize());
+                              nmea ? nmea->minimumSizeHint()
+                                         .expandedTo(nmea->minimumSize())
+                                         .expandedTo(QSize(TitleWidth(nmea), 0)) // its title whole
+                                   : QSize());
         setGeometry(l.Main);
         fNmeaRect = l.Nmea;
     }

@@ -5,6 +5,7 @@
 #include "app/Plan.h"
 #include "app/Shell.h"
 #include "app/Text.h"
+#include "devices/Nmea.h"
 #include "files/RecFile.h"
 #include "model/Options.h"
 #include "platform/IniFile.h"
@@ -422,6 +423,22 @@ TEST_F(MainFormTest, LayoutClientAreaAndNmeaLayout)
     MainForm->ArrangeViews();
     EXPECT_EQ(MainForm->geometry(), before);
     EXPECT_FALSE(MainForm->NmeaFormRect().isValid());
+}
+
+// The receiver window keeps the strip it is given: a strip narrower than its title would be
+// widened over the main window and hide the calculations panel.
+TEST_F(MainFormTest, ReceiverWindowKeepsItsStripBesideTheMainWindow)
+{
+    Start(QString());
+    MainForm->setGeometry(QRect(10, 10, 600, 500));
+    MainForm->NmeaExecute();
+    ASSERT_NE(NmeaForm, nullptr);
+    QTest::qWait(50);
+    const QRect strip = MainForm->NmeaFormRect();
+    ASSERT_TRUE(strip.isValid());
+    EXPECT_EQ(NmeaForm->geometry(), strip);
+    EXPECT_FALSE(NmeaForm->geometry().intersects(MainForm->geometry()));
+    NmeaForm->close();
 }
 
 TEST_F(MainFormTest, StatusBarAndAboutBox)
