@@ -160,6 +160,15 @@ protected:
         Trj->CurRec = Trj->RecAt(6); // 10:00:00
     }
     TTrn* AddPoint(const QString& Name, int32 Lat) { return AddTrn(*Stn, Name, Lat, 600000); }
+    // Start, turn, finish on the trace; the turn selected.
+    TTrn* SelectedTurn()
+    {
+        SmallTrace();
+        AddPoint("S", 4500000);
+        TTrn* t = AddPoint("T", 4510000);
+        AddPoint("F", 4520000);
+        return Stn->SelTrn = t;
+    }
 };
 
 } // namespace
@@ -224,11 +233,7 @@ TEST_F(EditTrnTest, RefusedOkWritesNothingThenCancel)
 
 TEST_F(EditTrnTest, OwnSectorAndDefaults)
 {
-    SmallTrace();
-    AddPoint("S", 4500000);
-    TTrn* t = AddPoint("T", 4510000);
-    AddPoint("F", 4520000);
-    Stn->SelTrn = t;
+    TTrn* t = SelectedTurn();
     TTrnEdit f;
     f.show();
     EXPECT_EQ(f.Kind, siTurn);
@@ -256,11 +261,7 @@ TEST_F(EditTrnTest, OwnSectorAndDefaults)
 
 TEST_F(EditTrnTest, RadiiCoupleOnlyCommittedNumbers)
 {
-    SmallTrace();
-    AddPoint("S", 4500000);
-    TTrn* t = AddPoint("T", 4510000);
-    AddPoint("F", 4520000);
-    Stn->SelTrn = t;
+    TTrn* t = SelectedTurn();
     // Typed one key at a time, a partial number cuts nothing; each way of committing it couples
     // (concentric circles of a turn: the ring at most ten times the inner radius).
     const struct
@@ -303,11 +304,7 @@ TEST_F(EditTrnTest, RadiiCoupleOnlyCommittedNumbers)
 
 TEST_F(EditTrnTest, ExtendedToggling)
 {
-    SmallTrace();
-    AddPoint("S", 4500000);
-    TTrn* t = AddPoint("T", 4510000);
-    AddPoint("F", 4520000);
-    Stn->SelTrn = t;
+    TTrn* t = SelectedTurn();
     {
         TTrnEdit f;
         f.show();

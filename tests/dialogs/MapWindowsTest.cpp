@@ -340,16 +340,16 @@ TEST_F(MapWindowsTest, LensEnlargesThePixelsAroundTheMouseWithTheMarks)
               qRgb(255, 255, 255));
 }
 
-TEST_F(MapWindowsTest, ChooserFiltersShowsFactsAndFollowsTheFolder)
+TEST_F(MapWindowsTest, ChooserFiltersShowsFactsAndFollowsTheFolderByMouseAndKeys)
 {
-    const QString a = MakeImage(QStringLiteral("one/Alpes.jpg"), 20, 20);
-    const QString b = MakeImage(QStringLiteral("one/albi.jpg"), 20, 20);
-    const QString c = MakeImage(QStringLiteral("two/Ain.jpg"), 20, 20);
-    for (const QString& i : {a, b, c}) Calibrate(i, 20, 20);
+    const QString a = MakeImage(QStringLiteral("Sud/Alpes.jpg"), 20, 20);
+    const QString b = MakeImage(QStringLiteral("Sud/albi.jpg"), 20, 20);
+    const QString c = MakeImage(QStringLiteral("Est/Ain.jpg"), 20, 20);
     TMapCatalog cat;
-    ASSERT_TRUE(cat.Write(QStringLiteral("Alpes"), a));
-    ASSERT_TRUE(cat.Write(QStringLiteral("albi"), b));
-    ASSERT_TRUE(cat.Write(QStringLiteral("Ain"), c));
+    for (const auto& [name, path] : {std::pair{"Alpes", a}, {"albi", b}, {"Ain", c}}) {
+        Calibrate(path, 20, 20);
+        ASSERT_TRUE(cat.Write(QString::fromLatin1(name), path));
+    }
     ASSERT_TRUE(cat.Write(QStringLiteral("Lost"), dir.filePath(QStringLiteral("lost.jpg"))));
     Opt->FichFondCarte = QStringLiteral("Ain");
 
@@ -357,53 +357,13 @@ TEST_F(MapWindowsTest, ChooserFiltersShowsFactsAndFollowsTheFolder)
     f.InstallMode = 0;
     f.FormActivate();
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Sélection carte de fond [Ain]"));
-    EXPECT_EQ(f.DirName->text(), QFileInfo(c).absolutePath() + u'/');
+    // Folders and paths are shown as they are on disk.
+    EXPECT_EQ(f.DirName->text(), dir.path() + QStringLiteral("/Est/"));
     EXPECT_EQ(f.SelMemo->toPlainText(), QStringLiteral("Aucune carte sélectionnée"));
     QTest::keyClicks(f.Edit, QStringLiteral("lo"));
     EXPECT_EQ(f.SelMemo->toPlainText().split(u'\n').first(),
               QStringLiteral("Lost : fichier BMP et INI non trouvés"));
     f.Edit->clear();
-
-    // A map clicked among the other folders makes its folder active and stays selected.
-    f.OtherMapBtn->setChecked(true);
-    EXPECT_EQ(ListItems(f), (QStringList{"albi", "Alpes", "Lost"}));
-    f.ListBox->setCurrentRow(1);
-    EXPECT_TRUE(f.RepMapBtn->isChecked());
-    EXPECT_EQ(f.DirName->text(), QFileInfo(a).absolutePath() + u'/');
-    EXPECT_EQ(ListItems(f), (QStringList{"albi", "Alpes"}));
-    ASSERT_TRUE(f.ListBox->currentItem());
-    EXPECT_EQ(f.ListBox->currentItem()->text(), QStringLiteral("Alpes"));
-    EXPECT_TRUE(f.SelMemo->toPlainText().contains(QStringLiteral("note")));
-    f.OKBtnClick();
-    EXPECT_TRUE(Map->Valid);
-    EXPECT_EQ(Opt->FichFondCarte, QStringLiteral("Alpes"));
-    f.FormClose();
-
-    // OK with nothing selected leaves no background map.
-    f.FormActivate();
-    f.OKBtnClick();
-    EXPECT_FALSE(Map->Valid);
-    EXPECT_TRUE(Opt->FichFondCarte.isEmpty());
-    f.FormClose();
-}
-
-TEST_F(MapWindowsTest, ChooserAnswersAMouseClickAsItAnswersTheKeys)
-{
-    const QString a = MakeImage(QStringLiteral("Sud/Alpes.jpg"), 20, 20);
-    const QString b = MakeImage(QStringLiteral("Sud/albi.jpg"), 20, 20);
-    const QString c = MakeImage(QStringLiteral("Est/Ain.jpg"), 20, 20);
-    for (const QString& i : {a, b, c}) Calibrate(i, 20, 20);
-    TMapCatalog cat;
-    ASSERT_TRUE(cat.Write(QStringLiteral("Alpes"), a));
-    ASSERT_TRUE(cat.Write(QStringLiteral("albi"), b));
-    ASSERT_TRUE(cat.Write(QStringLiteral("Ain"), c));
-    Opt->FichFondCarte = QStringLiteral("Ain");
-
-    TReachMapForm f;
-    f.InstallMode = 0;
-    f.FormActivate();
-    // Folders and paths are shown as they are on disk.
-    EXPECT_EQ(f.DirName->text(), dir.path() + QStringLiteral("/Est/"));
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     const auto click = [&f](const QString& name) {
@@ -424,7 +384,7 @@ TEST_F(MapWindowsTest, ChooserAnswersAMouseClickAsItAnswersTheKeys)
     // Among the other folders: the clicked map's folder becomes the active one, the map stays
     // selected and OK uses it.
     f.OtherMapBtn->setChecked(true);
-    EXPECT_EQ(ListItems(f), (QStringList{"albi", "Alpes"}));
+    EXPECT_EQ(ListItems(f), (QStringList{"albi", "Alpes", "Lost"}));
     click(QStringLiteral("albi"));
     EXPECT_TRUE(f.RepMapBtn->isChecked());
     EXPECT_EQ(f.DirName->text(), dir.path() + QStringLiteral("/Sud/"));
@@ -435,11 +395,19 @@ TEST_F(MapWindowsTest, ChooserAnswersAMouseClickAsItAnswersTheKeys)
     // The keys the same way.
     QTest::keyClick(f.ListBox, Qt::Key_Down);
     EXPECT_TRUE(f.SelMemo->toPlainText().startsWith(QStringLiteral("Alpes : ")));
+    EXPECT_TRUE(f.SelMemo->toPlainText().contains(QStringLiteral("note")));
     QTest::keyClick(f.ListBox, Qt::Key_Up);
     EXPECT_TRUE(f.SelMemo->toPlainText().startsWith(QStringLiteral("albi : ")));
     f.OKBtnClick();
     EXPECT_EQ(Opt->FichFondCarte, QStringLiteral("albi"));
     EXPECT_TRUE(Map->Valid);
+    f.FormClose();
+
+    // OK with nothing selected leaves no background map.
+    f.FormActivate();
+    f.OKBtnClick();
+    EXPECT_FALSE(Map->Valid);
+    EXPECT_TRUE(Opt->FichFondCarte.isEmpty());
     f.FormClose();
 }
 
