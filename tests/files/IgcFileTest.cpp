@@ -99,7 +99,8 @@ TEST_F(IgcFileTest, FixesTaskPositionsEngineNoiseAndMidnight)
     EXPECT_GT(Trj->EnlMax, 0); // ENL at bytes 39-41
     // C3513650S14643183E LOCKHART SIL
     const TTrn* P = Trj->Stn->First->Next;
-    EXPECT_EQ(std::tuple(P->Lat, P->Lon), std::tuple(-(3500000 + (13650 * 5 + 1) / 3), 14600000 + (43183 * 5 + 1) / 3));
+    EXPECT_EQ(std::tuple(P->Lat, P->Lon),
+              std::tuple(-(3500000 + (13650 * 5 + 1) / 3), 14600000 + (43183 * 5 + 1) / 3));
 
     // West longitudes.
     ASSERT_TRUE(LoadIgcTrj(Sample("27GLQKF3.igc"), true, R));
@@ -111,7 +112,8 @@ TEST_F(IgcFileTest, FixesTaskPositionsEngineNoiseAndMidnight)
 
     // 22:43:17 to 04:43:01 the next day.
     ASSERT_TRUE(LoadIgcTrj(Sample("2016-11-08-xcs-aaa-02.igc"), true, R));
-    EXPECT_EQ(std::tuple(Trj->First->Time, Trj->Last->Time), std::tuple(Hms(22, 43, 17), TimeUnitsPerDay + Hms(4, 43, 1)));
+    EXPECT_EQ(std::tuple(Trj->First->Time, Trj->Last->Time),
+              std::tuple(Hms(22, 43, 17), TimeUnitsPerDay + Hms(4, 43, 1)));
     for (const TRec* Q = Trj->First; Q && Q->Next; Q = Q->Next) ASSERT_LE(Q->Time, Q->Next->Time);
 
     // The explorer's way: the declared task is left out.
@@ -361,9 +363,12 @@ TEST_F(IgcFileTest, SummaryOfAFileReadsItsHeadAndTailOnly)
     const int pages = CachedPages(path);
     ASSERT_TRUE(ReadIgcSummaryData(igc.constData(), igc.size(), fromMemory));
     EXPECT_EQ(std::tuple(fromFile.HasTask, fromFile.Pilot, fromFile.Duration, fromMemory.Duration),
-              std::tuple(true, QStringLiteral("Ann"), Hms(17, 46, 39) - Hms(10, 0, 0), Hms(17, 46, 39) - Hms(10, 0, 0)));
+              std::tuple(true, QStringLiteral("Ann"), Hms(17, 46, 39) - Hms(10, 0, 0),
+                         Hms(17, 46, 39) - Hms(10, 0, 0)));
     EXPECT_DOUBLE_EQ(fromFile.TaskDistKm, fromMemory.TaskDistKm);
     EXPECT_GT(igc.size(), 1000000);
     // The head block (twice 64 KiB here) and a few pages of the tail, not the whole file.
-    if (dropped) EXPECT_LE(pages, 48) << "of " << igc.size() / 4096;
+    if (dropped) {
+        EXPECT_LE(pages, 48) << "of " << igc.size() / 4096;
+    }
 }

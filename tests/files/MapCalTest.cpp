@@ -715,7 +715,8 @@ TEST_F(MapLoadTest, FailuresLeaveNoMapAndSaySo)
     const QString part = MakeMap(QStringLiteral("c"), QStringLiteral("part.jpg"));
     ASSERT_TRUE(TIniFile(MapCalFileName(part)).DeleteKey(QStringLiteral("Def"), QStringLiteral("Pos2_Lati")));
     const QString nosize = MakeMap(QStringLiteral("c"), QStringLiteral("nosize.jpg"));
-    ASSERT_TRUE(TIniFile(MapCalFileName(nosize)).DeleteKey(QStringLiteral("General"), QStringLiteral("Height")));
+    ASSERT_TRUE(
+        TIniFile(MapCalFileName(nosize)).DeleteKey(QStringLiteral("General"), QStringLiteral("Height")));
     const QString flat = MakeMap(QStringLiteral("c"), QStringLiteral("flat.jpg"));
     ASSERT_TRUE(TIniFile(MapCalFileName(flat)).WriteString(QStringLiteral("Def"), QStringLiteral("Pos1_X"),
                                                            QStringLiteral("0")));

@@ -82,7 +82,8 @@ TEST_F(RecFileTest, OpeningShowsStatusAndAsksTheAssociation)
               std::tuple(QStringLiteral("Ouverture du fichier trajectoire ") + f, QString(), f));
     EXPECT_GT(ui.Refreshes, 0);
     ASSERT_TRUE(Shown(AssocQuestion));
-    EXPECT_EQ(std::tuple(Msg::Log().last().buttons, Opt->AssocAuto), std::tuple(mbYes | mbNo | mbIgnore | mbAll, 0));
+    EXPECT_EQ(std::tuple(Msg::Log().last().buttons, Opt->AssocAuto),
+              std::tuple(mbYes | mbNo | mbIgnore | mbAll, 0));
     for (const TTrn* P = Stn->First; P; P = P->Next) EXPECT_EQ(P->Reached, 0); // No: nothing associated
 
     // Opens the trace again with an answer ready (0: none) and says whether the question came.
@@ -290,7 +291,8 @@ TEST_F(RecFileTest, SaveQuestionsAndFailures)
     target = Path(QStringLiteral("w.zph"));
     Msg::PushAnswer(mrYes);
     EXPECT_TRUE(AskSaveSwp());
-    EXPECT_EQ(std::tuple(Swp->Modified, Opt->FichWayPoints, QFile::exists(target)), std::tuple(false, target, true));
+    EXPECT_EQ(std::tuple(Swp->Modified, Opt->FichWayPoints, QFile::exists(target)),
+              std::tuple(false, target, true));
 }
 
 TEST_F(RecFileTest, OpeningWaypointsAndTasks)
@@ -391,7 +393,8 @@ TEST_F(RecFileTest, AFileOfSeveralFlightsKeepsTheChosenOnes)
     EXPECT_EQ(OpenTrjFiles(gpx, 1), 1);
     EXPECT_EQ(offered.size(), 4);
     ASSERT_EQ(TrjCount(), 1);
-    EXPECT_EQ(std::tuple(Trj->RecCount, Trj->Name), std::tuple(113, offered.at(2))); // the third track, the long one
+    EXPECT_EQ(std::tuple(Trj->RecCount, Trj->Name),
+              std::tuple(113, offered.at(2))); // the third track, the long one
 
     answer(mrAll, 0);
     EXPECT_EQ(OpenTrjFiles(gpx, 1), 4);

@@ -176,13 +176,14 @@ const std::vector<TKind>& Kinds()
 // modified, the messages shown}.
 QStringList SaveInChild(const TKind& K, const QString& Path, bool Large, rlim_t Limit)
 {
-    return InChild(Limit, [&] {
-               K.Fill(Large);
-               const bool saved = K.Save(Path, Large);
-               QString shown;
-               for (const Msg::Shown& s : Msg::Log()) shown += s.text;
-               return QStringLiteral("%1|%2|%3").arg(saved).arg(K.Modified()).arg(shown);
-           })
+    return InChild(Limit,
+                   [&] {
+                       K.Fill(Large);
+                       const bool saved = K.Save(Path, Large);
+                       QString shown;
+                       for (const Msg::Shown& s : Msg::Log()) shown += s.text;
+                       return QStringLiteral("%1|%2|%3").arg(saved).arg(K.Modified()).arg(shown);
+                   })
         .split(u'|');
 }
 

@@ -360,10 +360,15 @@ TEST_F(TrjFormats, DatLine)
     EXPECT_EQ(std::tuple(r.AltGps, r.Lon), std::tuple(-12, 525000));
     // Field errors are counted one by one: 60 seconds, five digits, out of range, longitude and
     // altitude missing, a field too many, no believable altitude.
-    for (const auto& [line, errors] : {std::pair("126000 +45.1 +5.1 +100", 1), {"12345 +45.1 +5.1 +100", 1},
-                                       {"123456 +95.1 +185.1 +100", 2}, {"123456 +45.1 +5.1 abc x", 2},
-                                       {"123456 +45.1", 2}, {"123456", 3}, {"", 4},
-                                       {"123456 +45.1 +5.1 +100 +100 +7", 1}, {"123456 +45.1 +5.1 +100 +999999", 1}})
+    for (const auto& [line, errors] : {std::pair("126000 +45.1 +5.1 +100", 1),
+                                       {"12345 +45.1 +5.1 +100", 1},
+                                       {"123456 +95.1 +185.1 +100", 2},
+                                       {"123456 +45.1 +5.1 abc x", 2},
+                                       {"123456 +45.1", 2},
+                                       {"123456", 3},
+                                       {"", 4},
+                                       {"123456 +45.1 +5.1 +100 +100 +7", 1},
+                                       {"123456 +45.1 +5.1 +100 +999999", 1}})
         EXPECT_EQ(ParseDatLine(QString::fromLatin1(line), r), errors) << line;
     // Only the first 255 characters count.
     EXPECT_EQ(ParseDatLine("123456 +45.1 +5.1 +100" + QString(300, ' ') + "junk", r), 0);
@@ -373,7 +378,8 @@ TEST_F(TrjFormats, DatLine)
     EXPECT_EQ(d, Day(2004, 8, 15));
     EXPECT_TRUE(ParseDatHeader("Date 150895", d));
     EXPECT_EQ(d, Day(1995, 8, 15));
-    for (const char* bad : {"Date 310204", "Date", "123456 +45 +5 +1"}) EXPECT_FALSE(ParseDatHeader(bad, d)) << bad;
+    for (const char* bad : {"Date 310204", "Date", "123456 +45 +5 +1"})
+        EXPECT_FALSE(ParseDatHeader(bad, d)) << bad;
 }
 
 TEST_F(TrjFormats, DatFileWithTwoFlights)
@@ -461,7 +467,8 @@ TEST_F(TrjFormats, FixesAtTheSameTimeAreKeptAndCounted)
     EXPECT_EQ(R.Retimed, 183);
     const auto F = Fixes(Trj);
     ASSERT_EQ(F.size(), 184u);
-    EXPECT_EQ(std::tuple(F[0].Time, F[183].Time, F[183].Lat), std::tuple(Hms(10, 0, 0), Hms(10, 3, 3), 4511830));
+    EXPECT_EQ(std::tuple(F[0].Time, F[183].Time, F[183].Lat),
+              std::tuple(Hms(10, 0, 0), Hms(10, 3, 3), 4511830));
 }
 
 TEST_F(TrjFormats, KmlTimedLineStringWinsOverUntimedOnes)

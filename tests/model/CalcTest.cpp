@@ -349,8 +349,12 @@ TEST(CalcUtm, BothWaysWithBandsAndSpecialZones)
     EXPECT_EQ(std::tuple(zone, e), std::tuple(QStringLiteral("32T"), 500000));
     // Band letters: C at 80 S, X from 72 N to 84 N, N from the equator. Norway: 60 N 5 E belongs
     // to zone 32V, not 31V; Svalbard: 78 N 10 E to 33X.
-    for (auto [la, lo, want] : {std::tuple(-7999000, 0, "31C"), {8300000, 0, "31X"}, {0, 100000, "31N"},
-                                {-1, 100000, "31M"}, {6000000, 500000, "32V"}, {7800000, 1000000, "33X"}}) {
+    for (auto [la, lo, want] : {std::tuple(-7999000, 0, "31C"),
+                                {8300000, 0, "31X"},
+                                {0, 100000, "31N"},
+                                {-1, 100000, "31M"},
+                                {6000000, 500000, "32V"},
+                                {7800000, 1000000, "33X"}}) {
         LatLonToUtm(la, lo, zone, n, e);
         EXPECT_EQ(zone, QLatin1String(want)) << la << " " << lo;
     }

@@ -106,7 +106,8 @@ TEST_F(ModelTest, AddRecLinksCountsBoundsAndHandsAFreshFix)
     EXPECT_EQ(r->Time, 0);
     *r = TRec{{4400000, 200000}, 200, 1200, 700, 0};
     ASSERT_TRUE(T.AddRec(r));
-    EXPECT_EQ(std::tuple(T.RecCount, T.First, T.Last->Prev, first->Next), std::tuple(2, first, first, T.Last));
+    EXPECT_EQ(std::tuple(T.RecCount, T.First, T.Last->Prev, first->Next),
+              std::tuple(2, first, first, T.Last));
     EXPECT_EQ(std::tie(T.LatMin, T.LatMax, T.LonMin, T.LonMax),
               std::make_tuple(4400000, 4500000, -100000, 200000));
     EXPECT_EQ(std::tie(T.AltMin, T.AltMax, T.AltGpsMin, T.AltGpsMax, T.EnlMax),
@@ -259,7 +260,8 @@ TEST_F(ModelTest, DeleteTrnRenumbersAndFreesOnlyOwnedReferences)
 
     Watch(shared);
     Stn->DeleteTrn(borrower);
-    EXPECT_EQ(std::tuple(gWatchedFreed, Swp->First, shared->Name), std::tuple(false, shared, QStringLiteral("SET WPT")));
+    EXPECT_EQ(std::tuple(gWatchedFreed, Swp->First, shared->Name),
+              std::tuple(false, shared, QStringLiteral("SET WPT")));
     Watch(nullptr);
 
     TStn other; // a turn point of another task is left alone
