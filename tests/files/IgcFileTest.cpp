@@ -99,8 +99,8 @@ TEST_F(IgcFileTest, FixesTaskPositionsEngineNoiseAndMidnight)
     EXPECT_GT(Trj->EnlMax, 0); // ENL at bytes 39-41
     // C3513650S14643183E LOCKHART SIL
     const TTrn* P = Trj->Stn->First->Next;
-    EXPECT_EQ(P->Lat, -(3500000 + (13650 * 5 + 1) / 3));
-    EXPECT_EQ(P->Lon, 14600000 + (43183 * 5 + 1) / 3);
+    EXPECT_EQ(std::tuple(P->Lat, P->Lon),
+              std::tuple(-(3500000 + (13650 * 5 + 1) / 3), 14600000 + (43183 * 5 + 1) / 3));
 
     // West longitudes.
     ASSERT_TRUE(LoadIgcTrj(Sample("27GLQKF3.igc"), true, R));
@@ -112,8 +112,8 @@ TEST_F(IgcFileTest, FixesTaskPositionsEngineNoiseAndMidnight)
 
     // 22:43:17 to 04:43:01 the next day.
     ASSERT_TRUE(LoadIgcTrj(Sample("2016-11-08-xcs-aaa-02.igc"), true, R));
-    EXPECT_EQ(Trj->First->Time, Hms(22, 43, 17));
-    EXPECT_EQ(Trj->Last->Time, TimeUnitsPerDay + Hms(4, 43, 1));
+    EXPECT_EQ(std::tuple(Trj->First->Time, Trj->Last->Time),
+              std::tuple(Hms(22, 43, 17), TimeUnitsPerDay + Hms(4, 43, 1)));
     for (const TRec* Q = Trj->First; Q && Q->Next; Q = Q->Next) ASSERT_LE(Q->Time, Q->Next->Time);
 
     // The explorer's way: the declared task is left out.
@@ -176,10 +176,8 @@ TEST_F(IgcFileTest, DamagedRecordsAreCountedAndSkipped)
     ASSERT_TRUE(LoadIgcTrjData(text, QStringLiteral("d.igc"), true, R));
     EXPECT_EQ(std::tuple(R.Fixes, R.Rejected, Trj->Date, Trj->First->Enl, Trj->Last->Enl),
               std::tuple(3, 9, EncodeDate(2003, 2, 1), 123, 0));
-    EXPECT_EQ(std::tuple(Trj->Pilot, Trj->Source),
-              std::tuple(QStringLiteral("Ann"), QStringLiteral("XXXABC")));
-    EXPECT_EQ(Trj->Last->Alt, -10);
-    EXPECT_EQ(Trj->Last->AltGps, -2);
+    EXPECT_EQ(std::tuple(Trj->Pilot, Trj->Source, Trj->Last->Alt, Trj->Last->AltGps),
+              std::tuple(QStringLiteral("Ann"), QStringLiteral("XXXABC"), -10, -2));
     // Only one valid point after the header: the take-off line, so no task.
     EXPECT_EQ(Trj->Stn->Count, 0);
 
@@ -187,8 +185,7 @@ TEST_F(IgcFileTest, DamagedRecordsAreCountedAndSkipped)
     TReadReport R2;
     const int before = TrjCount();
     EXPECT_FALSE(LoadIgcTrjData(QByteArray("garbage\nB12\n"), QStringLiteral("g.igc"), true, R2));
-    EXPECT_EQ(TrjCount(), before);
-    EXPECT_EQ(R2.Rejected, 1);
+    EXPECT_EQ(std::tuple(TrjCount(), R2.Rejected), std::tuple(before, 1));
 }
 
 TEST_F(IgcFileTest, TraceOf65536FixesKeeps65535)
@@ -365,10 +362,9 @@ TEST_F(IgcFileTest, SummaryOfAFileReadsItsHeadAndTailOnly)
     ASSERT_TRUE(ReadIgcSummary(path, fromFile));
     const int pages = CachedPages(path);
     ASSERT_TRUE(ReadIgcSummaryData(igc.constData(), igc.size(), fromMemory));
-    EXPECT_TRUE(fromFile.HasTask);
-    EXPECT_EQ(fromFile.Pilot, QStringLiteral("Ann"));
-    EXPECT_EQ(fromFile.Duration, fromMemory.Duration);
-    EXPECT_EQ(fromFile.Duration, Hms(17, 46, 39) - Hms(10, 0, 0));
+    EXPECT_EQ(std::tuple(fromFile.HasTask, fromFile.Pilot, fromFile.Duration, fromMemory.Duration),
+              std::tuple(true, QStringLiteral("Ann"), Hms(17, 46, 39) - Hms(10, 0, 0),
+                         Hms(17, 46, 39) - Hms(10, 0, 0)));
     EXPECT_DOUBLE_EQ(fromFile.TaskDistKm, fromMemory.TaskDistKm);
     EXPECT_GT(igc.size(), 1000000);
     // The head block (twice 64 KiB here) and a few pages of the tail, not the whole file.

@@ -52,33 +52,27 @@ TMap TurnedMap()
     return m;
 }
 
-// The reference points, curvature coefficients and bounds of two maps.
+auto Tup(const TMapCalPoint& p)
+{
+    return std::tuple(p.X, p.Y, p.Lati, p.Long, p.Valid);
+}
+
+// The reference points (all defined in e), curvature coefficients and bounds of two maps.
 void ExpectSamePoints(const TMap& m, const TMap& e)
 {
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(m.Pos[i].X, e.Pos[i].X) << i;
-        EXPECT_EQ(m.Pos[i].Y, e.Pos[i].Y) << i;
-        EXPECT_EQ(m.Pos[i].Lati, e.Pos[i].Lati) << i;
-        EXPECT_EQ(m.Pos[i].Long, e.Pos[i].Long) << i;
-        EXPECT_TRUE(m.Pos[i].Valid) << i;
-    }
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(Tup(m.Pos[i]), Tup(e.Pos[i])) << i;
 }
 
 void ExpectCoefs(const TMap& m, double aLong, double aLati, double aX, double aY)
 {
-    EXPECT_EQ(m.aLong, aLong);
-    EXPECT_EQ(m.aLati, aLati);
-    EXPECT_EQ(m.aX, aX);
-    EXPECT_EQ(m.aY, aY);
+    EXPECT_EQ(std::tuple(m.aLong, m.aLati, m.aX, m.aY), std::tuple(aLong, aLati, aX, aY));
 }
 
 // Lati_Max, Lati_Min, Long_Max, Long_Min of a map, its bounds or a catalogue entry.
 template <class B> void ExpectBounds(const B& b, int32 LatMax, int32 LatMin, int32 LonMax, int32 LonMin)
 {
-    EXPECT_EQ(b.Lati_Max, LatMax);
-    EXPECT_EQ(b.Lati_Min, LatMin);
-    EXPECT_EQ(b.Long_Max, LonMax);
-    EXPECT_EQ(b.Long_Min, LonMin);
+    EXPECT_EQ(std::tuple(b.Lati_Max, b.Lati_Min, b.Long_Max, b.Long_Min),
+              std::tuple(LatMax, LatMin, LonMax, LonMin));
 }
 
 // Pixel -> position -> pixel within a pixel, over the whole 2000 x 1500 image.
@@ -229,7 +223,10 @@ TEST(MapCalFile, UndefinedPointKeysAndOtherSectionsStay)
 
 TEST(MapCalFile, OnlyEnteredPointsAreWrittenAndReadBack)
 {
-    // A map calibrated from scratch: the points not entered keep the zeros of a new map.
+    // A map calibrated from scratch: the points not entered keep the zeros of a new map (a point
+    // never entered shows 0, not an empty field); the reader marks them missing.
+    for (const TMapCalPoint& p : TMap().Pos) EXPECT_EQ(Tup(p), std::tuple(0, 0, 0, 0, false));
+    ExpectCoefs(TMap(), 0, 0, 0, 0);
     const TMap full = CornerMap();
     for (int n = 0; n <= 4; ++n) {
         SCOPED_TRACE(n);
@@ -249,15 +246,7 @@ TEST(MapCalFile, OnlyEnteredPointsAreWrittenAndReadBack)
         TMap r;
         QString comment;
         ASSERT_TRUE(ReadMapCal(cal, r, comment));
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(r.Pos[size_t(i)].Valid, i < n) << i;
-            if (i < n) {
-                EXPECT_EQ(std::tuple(r.Pos[size_t(i)].X, r.Pos[size_t(i)].Y, r.Pos[size_t(i)].Lati,
-                                     r.Pos[size_t(i)].Long),
-                          std::tuple(full.Pos[size_t(i)].X, full.Pos[size_t(i)].Y, full.Pos[size_t(i)].Lati,
-                                     full.Pos[size_t(i)].Long));
-            }
-        }
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(Tup(r.Pos[i]), i < n ? Tup(full.Pos[i]) : Tup(Missing())) << i;
         EXPECT_EQ(IniMapUsable(r), n == 4);
         // Neither the map being calibrated nor the one read back converts with a point missing.
         int32 lat = 0, lon = 0;
@@ -378,13 +367,8 @@ TEST(MapDesc, ImportIsAllOrNothing)
         QString comment = QStringLiteral("before"), error;
         EXPECT_FALSE(ImportMapDesc(*TIniFile::FromBytes(text), m, comment, error)) << to;
         EXPECT_FALSE(error.isEmpty());
-        const TMap t = TurnedMap();
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(m.Pos[i].X, t.Pos[i].X) << to;
-            EXPECT_EQ(m.Pos[i].Lati, t.Pos[i].Lati) << to;
-        }
-        EXPECT_EQ(m.aLati, 4);
-        EXPECT_EQ(comment, QStringLiteral("before"));
+        ExpectSamePoints(m, TurnedMap());
+        EXPECT_EQ(std::tuple(m.aLati, comment), std::tuple(4, QStringLiteral("before"))) << to;
     }
 
     // From a file the error is shown, naming the value that did not convert.
@@ -729,20 +713,13 @@ TEST_F(MapLoadTest, FailuresLeaveNoMapAndSaySo)
 
     // A calibration with a point missing, without its size, or with two points in one column.
     const QString part = MakeMap(QStringLiteral("c"), QStringLiteral("part.jpg"));
-    {
-        TIniFile ini(MapCalFileName(part));
-        ASSERT_TRUE(ini.DeleteKey(QStringLiteral("Def"), QStringLiteral("Pos2_Lati")));
-    }
+    ASSERT_TRUE(TIniFile(MapCalFileName(part)).DeleteKey(QStringLiteral("Def"), QStringLiteral("Pos2_Lati")));
     const QString nosize = MakeMap(QStringLiteral("c"), QStringLiteral("nosize.jpg"));
-    {
-        TIniFile ini(MapCalFileName(nosize));
-        ASSERT_TRUE(ini.DeleteKey(QStringLiteral("General"), QStringLiteral("Height")));
-    }
+    ASSERT_TRUE(
+        TIniFile(MapCalFileName(nosize)).DeleteKey(QStringLiteral("General"), QStringLiteral("Height")));
     const QString flat = MakeMap(QStringLiteral("c"), QStringLiteral("flat.jpg"));
-    {
-        TIniFile ini(MapCalFileName(flat));
-        ASSERT_TRUE(ini.WriteString(QStringLiteral("Def"), QStringLiteral("Pos1_X"), QStringLiteral("0")));
-    }
+    ASSERT_TRUE(TIniFile(MapCalFileName(flat)).WriteString(QStringLiteral("Def"), QStringLiteral("Pos1_X"),
+                                                           QStringLiteral("0")));
     for (const QString& p : {part, nosize, flat}) {
         Install(QStringLiteral("Bad"), p);
         expectFailure(QStringLiteral("Bad"), QStringLiteral("Fichier ") + MapCalFileName(p) +
@@ -786,26 +763,4 @@ TEST_F(MapLoadTest, NoCurrentMapMeansNoCatalogue)
     EXPECT_TRUE(Sml->Dir.isEmpty());
     EXPECT_EQ(MapFolderKey(QStringLiteral("/Cartes/Été/A.JPG")), QStringLiteral("/cartes/Été/"));
     EXPECT_EQ(MapFolderKey(QStringLiteral("/a.jpg")), QStringLiteral("/"));
-}
-
-TEST(MapCalPoints, NewMapAtZeroUntilTheReaderMarksWhatIsMissing)
-{
-    // A point never entered shows 0, not an empty field.
-    const TMap fresh;
-    for (const TMapCalPoint& p : fresh.Pos) {
-        EXPECT_EQ(std::tuple(p.X, p.Y, p.Lati, p.Long, p.Valid), std::tuple(0, 0, 0, 0, false));
-    }
-    EXPECT_EQ(std::tuple(fresh.aLong, fresh.aLati, fresh.aX, fresh.aY), std::tuple(0.0, 0.0, 0.0, 0.0));
-    QTemporaryDir dir;
-    const QString cal = dir.filePath(QStringLiteral("m.cal"));
-    WriteAll(cal, "[Def]\nPos0_X=10\nPos0_Y=20\nPos0_Lati=4500000\nPos0_Long=600000\n");
-    TMap m;
-    QString comment;
-    ASSERT_TRUE(ReadMapCal(cal, m, comment));
-    EXPECT_TRUE(m.Pos[0].Valid);
-    for (int i = 1; i < 4; ++i) {
-        const TMapCalPoint& p = m.Pos[size_t(i)];
-        EXPECT_EQ(std::tuple(p.X, p.Y, p.Lati, p.Long, p.Valid),
-                  std::tuple(MapPixMissing, MapPixMissing, MapPosMissing, MapPosMissing, false));
-    }
 }

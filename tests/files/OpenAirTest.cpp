@@ -73,21 +73,18 @@ TEST_F(OpenAir, TheFormatsSample)
     TReadReport R;
     auto S = Read("/openair/sample.txt", 10, R);
     ASSERT_TRUE(S);
-    EXPECT_EQ(R.Rejected, 0);
-    EXPECT_EQ(S->Count, 25);
+    EXPECT_EQ(std::tuple(R.Rejected, S->Count), std::tuple(0, 25));
     EXPECT_EQ(Count(*S), std::tuple(104, 17, 5)); // points, arcs, circles
     const auto Z = Zones(*S);
 
     // A circle around V X= of 5 NM.
-    EXPECT_EQ(Z[0]->Name, "RENO-C");
-    EXPECT_EQ(Z[0]->Class, 3); // "AC C  * This is a comment"
-    EXPECT_EQ(Z[0]->Floor, "SFC");
-    EXPECT_EQ(Z[0]->Ceiling, "8400 ft");
+    // Class from "AC C  * This is a comment".
+    EXPECT_EQ(std::tuple(Z[0]->Name, Z[0]->Class, Z[0]->Floor, Z[0]->Ceiling),
+              std::tuple(QStringLiteral("RENO-C"), 3, QStringLiteral("SFC"), QStringLiteral("8400 ft")));
     auto E = Elements(*Z[0]);
     ASSERT_EQ(E.size(), 1u);
     ASSERT_EQ(E[0]->Kind, dkCircle);
-    EXPECT_EQ(E[0]->Lat, 3949500);   // 39:29.7 N
-    EXPECT_EQ(E[0]->Lon, -11977500); // 119:46.5 W
+    EXPECT_EQ(std::tuple(E[0]->Lat, E[0]->Lon), std::tuple(3949500, -11977500)); // 39:29.7 N 119:46.5 W
     EXPECT_DOUBLE_EQ(static_cast<TDrd2*>(E[0])->Radius, 5 * 1852.0);
 
     // DA arcs from angles, a DB arc between points, the direction variable.
@@ -218,13 +215,11 @@ TEST_F(OpenAir, HostileAndBrokenRecords)
     ASSERT_TRUE(S);
     const auto Z = Zones(*S);
     ASSERT_EQ(Z.size(), 3u);
-    EXPECT_EQ(Z[0]->Name, "Good");
-    EXPECT_EQ(Z[0]->Class, 9); // AY overrides AC
-    EXPECT_EQ(Z[0]->Count, 1);
-    EXPECT_EQ(Z[1]->Name, "Stale centre");
-    EXPECT_EQ(Z[1]->Count, 1);
-    EXPECT_EQ(Z[2]->Name, "lower");
-    EXPECT_EQ(Z[2]->Class, 3);
+    // AY overrides AC.
+    EXPECT_EQ(
+        std::tuple(Z[0]->Name, Z[0]->Class, Z[0]->Count, Z[1]->Name, Z[1]->Count, Z[2]->Name, Z[2]->Class),
+        std::tuple(QStringLiteral("Good"), 9, 1, QStringLiteral("Stale centre"), 1, QStringLiteral("lower"),
+                   3));
     // DP first, DC -1, DC 1e300, 61 minutes, no hemisphere, DA 1,2, DB one point, DB radius 0,
     // XX, V Q, the empty zone, V X=garbage, the DA without centre.
     EXPECT_EQ(R.Rejected, 13);

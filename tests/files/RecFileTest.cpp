@@ -78,14 +78,12 @@ TEST_F(RecFileTest, OpeningShowsStatusAndAsksTheAssociation)
     Msg::PushAnswer(mrNo);
     EXPECT_EQ(OpenTrjFiles(f, 1), 1);
     ASSERT_FALSE(ui.Status.isEmpty());
-    EXPECT_EQ(ui.Status.first(), QStringLiteral("Ouverture du fichier trajectoire ") + f);
-    EXPECT_EQ(ui.Status.last(), QString());
+    EXPECT_EQ(std::tuple(ui.Status.first(), ui.Status.last(), Opt->FichTrajectoire),
+              std::tuple(QStringLiteral("Ouverture du fichier trajectoire ") + f, QString(), f));
     EXPECT_GT(ui.Refreshes, 0);
-    EXPECT_EQ(Opt->FichTrajectoire, f);
     ASSERT_TRUE(Shown(AssocQuestion));
-    const Msg::Shown& q = Msg::Log().last();
-    EXPECT_EQ(q.buttons, mbYes | mbNo | mbIgnore | mbAll);
-    EXPECT_EQ(Opt->AssocAuto, 0);
+    EXPECT_EQ(std::tuple(Msg::Log().last().buttons, Opt->AssocAuto),
+              std::tuple(mbYes | mbNo | mbIgnore | mbAll, 0));
     for (const TTrn* P = Stn->First; P; P = P->Next) EXPECT_EQ(P->Reached, 0); // No: nothing associated
 
     // Opens the trace again with an answer ready (0: none) and says whether the question came.
@@ -167,10 +165,8 @@ TEST_F(RecFileTest, TheOpenDialogHookGivesSeveralFiles)
     });
     Opt->FichTrajectoire = QStringLiteral("/somewhere/last.igc");
     EXPECT_EQ(OpenTrjFiles(QString(), 1), 2);
-    EXPECT_EQ(asked, fkOpenTrj);
-    EXPECT_EQ(proposed, QStringLiteral("/somewhere/last.igc"));
-    EXPECT_EQ(TrjCount(), 2);
-    EXPECT_EQ(Opt->FichTrajectoire, Sample("27GLQKF3.igc"));
+    EXPECT_EQ(std::tuple(asked, proposed, TrjCount(), Opt->FichTrajectoire),
+              std::tuple(fkOpenTrj, QStringLiteral("/somewhere/last.igc"), 2, Sample("27GLQKF3.igc")));
 
     SetFileDialogHook([](TFileKind, TFileChoice&) { return false; }); // cancelled
     EXPECT_EQ(OpenTrjFiles(QString(), 1), 0);
@@ -213,9 +209,8 @@ TEST_F(RecFileTest, SavingATraceWithItsTaskAndWaypoints)
     ASSERT_EQ(OpenTrjFiles(saved, 1), 1);
     ASSERT_TRUE(Swp);
     ASSERT_EQ(Swp->Count, 1);
-    EXPECT_EQ(Swp->First->Name, QStringLiteral("CARRIED"));
-    EXPECT_EQ(Opt->FichWayPoints, saved);
-    EXPECT_EQ(Trj->Stn->Count, T->Stn->Count);
+    EXPECT_EQ(std::tuple(Swp->First->Name, Opt->FichWayPoints, Trj->Stn->Count),
+              std::tuple(QStringLiteral("CARRIED"), saved, T->Stn->Count));
 
     // The explorer's way leaves the task and the waypoints in the file.
     Swp->Modified = false;
@@ -265,8 +260,7 @@ TEST_F(RecFileTest, SaveQuestionsAndFailures)
     target = Path(QStringLiteral("kept.zph"));
     Msg::PushAnswer(mrYes);
     EXPECT_TRUE(AskSaveTrj(T));
-    EXPECT_FALSE(T->Modified);
-    EXPECT_EQ(T->FileName, target);
+    EXPECT_EQ(std::tuple(T->Modified, T->FileName), std::tuple(false, target));
     // Now an own-format file: Yes writes it over without a dialog.
     T->Modified = true;
     Msg::PushAnswer(mrYes);
@@ -297,9 +291,8 @@ TEST_F(RecFileTest, SaveQuestionsAndFailures)
     target = Path(QStringLiteral("w.zph"));
     Msg::PushAnswer(mrYes);
     EXPECT_TRUE(AskSaveSwp());
-    EXPECT_FALSE(Swp->Modified);
-    EXPECT_EQ(Opt->FichWayPoints, target);
-    EXPECT_TRUE(QFile::exists(target));
+    EXPECT_EQ(std::tuple(Swp->Modified, Opt->FichWayPoints, QFile::exists(target)),
+              std::tuple(false, target, true));
 }
 
 TEST_F(RecFileTest, OpeningWaypointsAndTasks)
@@ -357,8 +350,7 @@ TEST_F(RecFileTest, OpeningWaypointsAndTasks)
     EXPECT_EQ(Opt->FichCircuit, t2);
     TReadReport R;
     auto carried = ReadZphSwp(t2, R);
-    ASSERT_TRUE(carried);
-    EXPECT_EQ(carried->Count, 4);
+    ASSERT_TRUE(carried && carried->Count == 4);
     Stn->Modified = true;
     Msg::PushAnswer(mrCancel);
     EXPECT_FALSE(OpenStnFile(tf));
@@ -401,8 +393,8 @@ TEST_F(RecFileTest, AFileOfSeveralFlightsKeepsTheChosenOnes)
     EXPECT_EQ(OpenTrjFiles(gpx, 1), 1);
     EXPECT_EQ(offered.size(), 4);
     ASSERT_EQ(TrjCount(), 1);
-    EXPECT_EQ(Trj->RecCount, 113); // the third track, the long one
-    EXPECT_EQ(Trj->Name, offered.at(2));
+    EXPECT_EQ(std::tuple(Trj->RecCount, Trj->Name),
+              std::tuple(113, offered.at(2))); // the third track, the long one
 
     answer(mrAll, 0);
     EXPECT_EQ(OpenTrjFiles(gpx, 1), 4);

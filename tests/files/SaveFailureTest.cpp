@@ -172,6 +172,21 @@ const std::vector<TKind>& Kinds()
     return k;
 }
 
+// Fills and saves K in a child under Limit: {whether it said it saved, whether the object is still
+// modified, the messages shown}.
+QStringList SaveInChild(const TKind& K, const QString& Path, bool Large, rlim_t Limit)
+{
+    return InChild(Limit,
+                   [&] {
+                       K.Fill(Large);
+                       const bool saved = K.Save(Path, Large);
+                       QString shown;
+                       for (const Msg::Shown& s : Msg::Log()) shown += s.text;
+                       return QStringLiteral("%1|%2|%3").arg(saved).arg(K.Modified()).arg(shown);
+                   })
+        .split(u'|');
+}
+
 enum class TFailure
 {
     FileLimit,
@@ -187,9 +202,8 @@ protected:
     {
         QTemporaryDir probe;
         const QString p = probe.filePath(QLatin1String(K.File));
-        QFile f(p);
-        if (!f.open(QIODevice::WriteOnly) || f.write(Old) != Old.size()) return -1;
-        f.close();
+        WriteAll(p, Old);
+        if (HasFatalFailure()) return -1;
         const QString r = InChild(0, [&] {
             K.Fill(Large);
             return K.Save(p, Large) ? QStringLiteral("ok") : QStringLiteral("failed");
@@ -234,11 +248,7 @@ TEST_P(SaveFailureTest, OldFileKeptAndReasonShown)
         ASSERT_TRUE(wanted > 6 * 1024 && wanted < 16 * 1024) << K.Name << " " << wanted;
 
     const QString path = QDir(folder).filePath(QLatin1String(K.File));
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(old), old.size());
-    }
+    ASSERT_NO_FATAL_FAILURE(WriteAll(path, old));
     rlim_t limit = 0;
     QString reason;
     if (failure == TFailure::FileLimit) {
@@ -255,22 +265,13 @@ TEST_P(SaveFailureTest, OldFileKeptAndReasonShown)
     }
     const QStringList before = QDir(folder).entryList(QDir::Files | QDir::Hidden);
 
-    const QString result = InChild(limit, [&] {
-        K.Fill(large);
-        const bool saved = K.Save(path, large);
-        QString shown;
-        for (const Msg::Shown& s : Msg::Log()) shown += s.text;
-        return QStringLiteral("%1|%2|%3").arg(saved).arg(K.Modified()).arg(shown);
-    });
-    const QStringList parts = result.split(u'|');
-    ASSERT_EQ(parts.size(), 3) << result.toStdString();
+    const QStringList parts = SaveInChild(K, path, large, limit);
+    ASSERT_EQ(parts.size(), 3) << parts.join(u'|').toStdString();
     EXPECT_EQ(parts[0], QStringLiteral("0")) << K.Name << ": the failed save said it succeeded";
     EXPECT_EQ(parts[1], QStringLiteral("1")) << K.Name << ": no longer marked modified";
     EXPECT_TRUE(parts[2].contains(reason)) << K.Name << ": " << parts[2].toStdString();
 
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), old) << K.Name << ": the old file changed";
+    EXPECT_EQ(ReadAll(path), old) << K.Name << ": the old file changed";
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), before)
         << K.Name << ": temporary file left";
 }
@@ -293,25 +294,14 @@ TEST_F(SaveFailureTest, ReadOnlyFilesAreRefusedAndKeepTheirBytesAndMode)
         const TKind& K = Kinds()[i];
         SCOPED_TRACE(K.Name);
         const QString path = tmp.filePath(QLatin1String(K.File));
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(old), old.size());
-        f.close();
-        ASSERT_TRUE(f.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-        const QString result = InChild(0, [&] {
-            K.Fill(false);
-            const bool saved = K.Save(path, false);
-            return QStringLiteral("%1|%2|%3").arg(saved).arg(K.Modified()).arg(Msg::Log().value(0).text);
-        });
-        const QStringList parts = result.split(u'|');
-        ASSERT_EQ(parts.size(), 3) << result.toStdString();
-        EXPECT_EQ(parts[0], QStringLiteral("0"));
-        EXPECT_EQ(parts[1], QStringLiteral("1"));
+        ASSERT_NO_FATAL_FAILURE(WriteAll(path, old));
+        ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        const QStringList parts = SaveInChild(K, path, false, 0);
+        ASSERT_EQ(parts.size(), 3) << parts.join(u'|').toStdString();
+        EXPECT_EQ(std::pair(parts[0], parts[1]), std::pair(QStringLiteral("0"), QStringLiteral("1")));
         EXPECT_TRUE(parts[2].contains(QStringLiteral("Permission denied"))) << parts[2].toStdString();
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll(), old);
-        f.close();
-        EXPECT_EQ(f.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther),
+        EXPECT_EQ(ReadAll(path), old);
+        EXPECT_EQ(QFile::permissions(path) & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther),
                   QFile::Permissions());
     }
 }

@@ -137,20 +137,16 @@ TEST_F(TrjFormats, GpxSegmentsBadPointsAndTimes)
     EXPECT_EQ(Trj->Date, Day(2021, 6, 1));
     const auto F = Fixes(Trj);
     ASSERT_EQ(F.size(), 6u);
-    EXPECT_EQ(F[0].Lat, 4500001);
-    EXPECT_EQ(F[0].Alt, 500); // the extension's ele is not the fix's
-    EXPECT_EQ(F[0].Time, Hms(23, 59, 58));
-    EXPECT_EQ(F[1].Time, TimeUnitsPerDay + Hms(0, 0, 1));   // after midnight
-    EXPECT_EQ(F[2].Kind, 1);                                // second segment: pen up
-    EXPECT_EQ(F[2].Time, TimeUnitsPerDay + Hms(0, 0, 1.5)); // 02:00:01.5+02:00
-    EXPECT_EQ(F[1].Kind, 0);
-    EXPECT_EQ(F[3].Time, TimeUnitsPerDay + Hms(0, 0, 2));
+    // The extension's ele is not the fix's.
+    EXPECT_EQ(std::tuple(F[0].Lat, F[0].Alt, F[0].Time), std::tuple(4500001, 500, Hms(23, 59, 58)));
+    // After midnight; the second segment starts pen up, at 02:00:01.5+02:00.
+    EXPECT_EQ(std::tuple(F[1].Time, F[1].Kind, F[2].Kind, F[2].Time, F[3].Time),
+              std::tuple(TimeUnitsPerDay + Hms(0, 0, 1), 0, 1, TimeUnitsPerDay + Hms(0, 0, 1.5),
+                         TimeUnitsPerDay + Hms(0, 0, 2)));
     // The fix an hour back keeps its position one second after the previous fix, and so does
     // the point without time; at whole seconds, as the formats we write store them.
-    EXPECT_EQ(F[4].Time, TimeUnitsPerDay + Hms(0, 0, 3));
-    EXPECT_EQ(F[4].Lon, 580000);
-    EXPECT_EQ(F[5].Time, TimeUnitsPerDay + Hms(0, 0, 4));
-    EXPECT_EQ(F[5].Lat, 4540000);
+    EXPECT_EQ(std::tuple(F[4].Time, F[4].Lon, F[5].Time, F[5].Lat),
+              std::tuple(TimeUnitsPerDay + Hms(0, 0, 3), 580000, TimeUnitsPerDay + Hms(0, 0, 4), 4540000));
 }
 
 TEST_F(TrjFormats, GpxWithoutTracksOrCut)
@@ -182,8 +178,7 @@ TEST_F(TrjFormats, KmlLineStringSpreadOverItsTimeSpan)
 {
     TReadReport R;
     ASSERT_TRUE(LoadKmlTrj(Data("/kml/skydrop.kml"), R));
-    EXPECT_EQ(R.Traces, 1);
-    EXPECT_EQ(R.Rejected, 0);
+    EXPECT_EQ(std::tuple(R.Traces, R.Rejected), std::tuple(1, 0));
     ASSERT_TRUE(Trj);
     EXPECT_EQ(Trj->RecCount, 1329);
     EXPECT_EQ(Trj->Name, "skydrop - Flight");
@@ -228,15 +223,12 @@ TEST_F(TrjFormats, KmlHandMade)
 <Placemark><LineString><coordinates>1,2,3 4,5,6</coordinates></LineString></Placemark></kml>)";
     TReadReport R;
     ASSERT_TRUE(LoadKmlTrjData(kml, "m.kml", R));
-    EXPECT_EQ(R.Traces, 1);
-    EXPECT_EQ(R.Rejected, 2); // the bad altitude, the coordinate without time
+    // Rejected: the bad altitude, the coordinate without time.
+    EXPECT_EQ(std::tuple(R.Traces, R.Rejected), std::tuple(1, 2));
     const auto F = Fixes(Trj);
     ASSERT_EQ(F.size(), 4u);
-    EXPECT_EQ(F[1].Lat, 4520000);
-    EXPECT_EQ(F[2].Kind, 1);
-    EXPECT_EQ(F[2].Lat, 4600000);
-    EXPECT_EQ(F[2].Alt, 200);
-    EXPECT_EQ(F[3].Time, Hms(10, 5, 10));
+    EXPECT_EQ(std::tuple(F[1].Lat, F[2].Kind, F[2].Lat, F[2].Alt, F[3].Time),
+              std::tuple(4520000, 1, 4600000, 200, Hms(10, 5, 10)));
 
     // Line strings without time span: one second apart, no date.
     Restart(R);
@@ -246,12 +238,8 @@ TEST_F(TrjFormats, KmlHandMade)
     EXPECT_EQ(R.Rejected, 2);
     const auto G = Fixes(Trj);
     ASSERT_EQ(G.size(), 2u);
-    EXPECT_EQ(Trj->Date, 0);
-    EXPECT_EQ(G[0].Lon, 100000);
-    EXPECT_EQ(G[0].Lat, 200000);
-    EXPECT_EQ(G[0].Alt, 3);
-    EXPECT_EQ(G[1].Time, 28);
-    EXPECT_EQ(G[1].Alt, 0);
+    EXPECT_EQ(std::tuple(Trj->Date, G[0].Lon, G[0].Lat, G[0].Alt, G[1].Time, G[1].Alt),
+              std::tuple(0, 100000, 200000, 3, 28, 0));
 }
 
 TEST_F(TrjFormats, KmlOddNesting)
@@ -262,9 +250,7 @@ TEST_F(TrjFormats, KmlOddNesting)
     kml += "<gx:coord>5 45 100</gx:coord></gx:Track></LineString></kml>";
     TReadReport R;
     ASSERT_TRUE(LoadKmlTrjData(kml, "odd.kml", R));
-    EXPECT_EQ(R.Traces, 1);
-    EXPECT_EQ(Trj->RecCount, 1);
-    EXPECT_EQ(Trj->First->Lat, 4500000);
+    EXPECT_EQ(std::tuple(R.Traces, Trj->RecCount, Trj->First->Lat), std::tuple(1, 1, 4500000));
 }
 
 TEST_F(TrjFormats, KmlWriterReadsBack)
@@ -290,9 +276,7 @@ TEST_F(TrjFormats, KmlWriterReadsBack)
     CloseAllTrj();
     TReadReport R;
     ASSERT_TRUE(LoadKmlTrjData(kml, "back.kml", R));
-    EXPECT_EQ(R.Traces, 1);
-    EXPECT_EQ(R.Rejected, 0);
-    EXPECT_EQ(Trj->Date, Day(2023, 7, 30));
+    EXPECT_EQ(std::tuple(R.Traces, R.Rejected, Trj->Date), std::tuple(1, 0, Day(2023, 7, 30)));
     EXPECT_EQ(Trj->Name, "back - Vol <test> & co");
     EXPECT_EQ(Kept(Fixes(Trj)), Kept(before));
     // And the same text again.
@@ -346,9 +330,7 @@ TEST_F(TrjFormats, NmeaHandMade)
     log += line("GPRMC,00000");                                          // too short
     TReadReport R;
     ASSERT_TRUE(LoadNmeaTrjData(log, "n.nmea", R));
-    EXPECT_EQ(R.Fixes, 3);
-    EXPECT_EQ(R.Rejected, 4);
-    EXPECT_EQ(Trj->Date, Day(1999, 12, 31));
+    EXPECT_EQ(std::tuple(R.Fixes, R.Rejected, Trj->Date), std::tuple(3, 4, Day(1999, 12, 31)));
     const auto F = Fixes(Trj);
     ASSERT_EQ(F.size(), 3u);
     // Pressure altitude in metres.
@@ -375,18 +357,19 @@ TEST_F(TrjFormats, DatLine)
     // Blanks and signs are free; the GPS altitude is optional.
     r = TRec();
     EXPECT_EQ(ParseDatLine("000001\t45.5   5.25 -12", r), 0);
-    EXPECT_EQ(r.AltGps, -12);
-    EXPECT_EQ(r.Lon, 525000);
-    // Field errors are counted one by one.
-    EXPECT_EQ(ParseDatLine("126000 +45.1 +5.1 +100", r), 1);   // 60 seconds
-    EXPECT_EQ(ParseDatLine("12345 +45.1 +5.1 +100", r), 1);    // five digits
-    EXPECT_EQ(ParseDatLine("123456 +95.1 +185.1 +100", r), 2); // out of range
-    EXPECT_EQ(ParseDatLine("123456 +45.1 +5.1 abc x", r), 2);
-    EXPECT_EQ(ParseDatLine("123456 +45.1", r), 2); // longitude, altitude missing
-    EXPECT_EQ(ParseDatLine("123456", r), 3);
-    EXPECT_EQ(ParseDatLine("", r), 4);
-    EXPECT_EQ(ParseDatLine("123456 +45.1 +5.1 +100 +100 +7", r), 1); // a field too many
-    EXPECT_EQ(ParseDatLine("123456 +45.1 +5.1 +100 +999999", r), 1); // no believable altitude
+    EXPECT_EQ(std::tuple(r.AltGps, r.Lon), std::tuple(-12, 525000));
+    // Field errors are counted one by one: 60 seconds, five digits, out of range, longitude and
+    // altitude missing, a field too many, no believable altitude.
+    for (const auto& [line, errors] : {std::pair("126000 +45.1 +5.1 +100", 1),
+                                       {"12345 +45.1 +5.1 +100", 1},
+                                       {"123456 +95.1 +185.1 +100", 2},
+                                       {"123456 +45.1 +5.1 abc x", 2},
+                                       {"123456 +45.1", 2},
+                                       {"123456", 3},
+                                       {"", 4},
+                                       {"123456 +45.1 +5.1 +100 +100 +7", 1},
+                                       {"123456 +45.1 +5.1 +100 +999999", 1}})
+        EXPECT_EQ(ParseDatLine(QString::fromLatin1(line), r), errors) << line;
     // Only the first 255 characters count.
     EXPECT_EQ(ParseDatLine("123456 +45.1 +5.1 +100" + QString(300, ' ') + "junk", r), 0);
 
@@ -395,9 +378,8 @@ TEST_F(TrjFormats, DatLine)
     EXPECT_EQ(d, Day(2004, 8, 15));
     EXPECT_TRUE(ParseDatHeader("Date 150895", d));
     EXPECT_EQ(d, Day(1995, 8, 15));
-    EXPECT_FALSE(ParseDatHeader("Date 310204", d));
-    EXPECT_FALSE(ParseDatHeader("Date", d));
-    EXPECT_FALSE(ParseDatHeader("123456 +45 +5 +1", d));
+    for (const char* bad : {"Date 310204", "Date", "123456 +45 +5 +1"})
+        EXPECT_FALSE(ParseDatHeader(bad, d)) << bad;
 }
 
 TEST_F(TrjFormats, DatFileWithTwoFlights)
@@ -418,17 +400,12 @@ TEST_F(TrjFormats, DatFileWithTwoFlights)
     EXPECT_EQ(R.Retimed, 1);
     const auto T = Traces();
     ASSERT_EQ(T.size(), 3u);
-    EXPECT_EQ(T[0]->Date, 0);
-    EXPECT_EQ(T[1]->Date, Day(2004, 8, 15));
+    EXPECT_EQ(std::tuple(T[0]->Date, T[1]->Date, T[2]->Date, T[2]->First->Lat),
+              std::tuple(0, Day(2004, 8, 15), Day(2005, 1, 1), 4600000));
     const auto F = Fixes(T[1]);
     ASSERT_EQ(F.size(), 3u);
-    EXPECT_EQ(F[0].Alt, 500);
-    EXPECT_EQ(F[1].Alt, 501);
-    EXPECT_EQ(F[1].Time, F[0].Time + 28);
-    EXPECT_EQ(F[2].Time, TimeUnitsPerDay + Hms(0, 0, 2));
-    EXPECT_EQ(F[2].AltGps, 512);
-    EXPECT_EQ(T[2]->Date, Day(2005, 1, 1));
-    EXPECT_EQ(T[2]->First->Lat, 4600000);
+    EXPECT_EQ(std::tuple(F[0].Alt, F[1].Alt, F[1].Time, F[2].Time, F[2].AltGps),
+              std::tuple(500, 501, F[0].Time + 28, TimeUnitsPerDay + Hms(0, 0, 2), 512));
 }
 
 TEST_F(TrjFormats, DatWriterReadsBack)
@@ -453,8 +430,7 @@ TEST_F(TrjFormats, DatWriterReadsBack)
     CloseAllTrj();
     TReadReport R;
     ASSERT_TRUE(LoadDatTrjData(dat, "w.dat", R));
-    EXPECT_EQ(R.Rejected, 0);
-    EXPECT_EQ(Trj->Date, Day(1998, 2, 3));
+    EXPECT_EQ(std::tuple(R.Rejected, Trj->Date), std::tuple(0, Day(1998, 2, 3)));
     EXPECT_EQ(Kept(Fixes(Trj)), Kept(before));
     EXPECT_EQ(WriteDatTrj(*Trj), dat);
 }
@@ -474,9 +450,7 @@ TEST_F(TrjFormats, TraceLimitIsKept)
     }
     TReadReport R;
     ASSERT_TRUE(LoadDatTrjData(dat, "big.dat", R));
-    EXPECT_EQ(R.Fixes, 65535);
-    EXPECT_EQ(R.Rejected, n - 65535);
-    EXPECT_EQ(Trj->RecCount, 65535);
+    EXPECT_EQ(std::tuple(R.Fixes, R.Rejected, Trj->RecCount), std::tuple(65535, n - 65535, 65535));
 }
 
 TEST_F(TrjFormats, FixesAtTheSameTimeAreKeptAndCounted)
@@ -493,9 +467,8 @@ TEST_F(TrjFormats, FixesAtTheSameTimeAreKeptAndCounted)
     EXPECT_EQ(R.Retimed, 183);
     const auto F = Fixes(Trj);
     ASSERT_EQ(F.size(), 184u);
-    EXPECT_EQ(F[0].Time, Hms(10, 0, 0));
-    EXPECT_EQ(F[183].Time, Hms(10, 3, 3));
-    EXPECT_EQ(F[183].Lat, 4511830);
+    EXPECT_EQ(std::tuple(F[0].Time, F[183].Time, F[183].Lat),
+              std::tuple(Hms(10, 0, 0), Hms(10, 3, 3), 4511830));
 }
 
 TEST_F(TrjFormats, KmlTimedLineStringWinsOverUntimedOnes)

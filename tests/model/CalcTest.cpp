@@ -337,35 +337,27 @@ TEST(CalcUtm, BothWaysWithBandsAndSpecialZones)
     int32 n = 0, e = 0, lat = 0, lon = 0;
     // Geographic example: 33.3 N 44.4 E is 38N 444140.54 3684706.36.
     LatLonToUtm(3330000, 4440000, zone, n, e);
-    EXPECT_EQ(zone, "38S");
-    EXPECT_EQ(e, 444141);
-    EXPECT_EQ(n, 3684706);
+    EXPECT_EQ(std::tuple(zone, e, n), std::tuple(QStringLiteral("38S"), 444141, 3684706));
     // Mirrored in the south: northing from the 10,000,000 m false origin, band H.
     LatLonToUtm(-3330000, 4440000, zone, n, e);
-    EXPECT_EQ(zone, "38H");
-    EXPECT_EQ(e, 444141);
-    EXPECT_EQ(n, 10000000 - 3684706);
+    EXPECT_EQ(std::tuple(zone, e, n), std::tuple(QStringLiteral("38H"), 444141, 10000000 - 3684706));
     ASSERT_TRUE(UtmToLatLon("38H", n, e, lat, lon));
     EXPECT_NEAR(lat, -3330000, 1);
     EXPECT_NEAR(lon, 4440000, 1);
     // On the central meridian of zone 32 the easting is the false easting.
     LatLonToUtm(4500000, 900000, zone, n, e);
-    EXPECT_EQ(zone, "32T");
-    EXPECT_EQ(e, 500000);
-    // Band letters: C at 80 S, X from 72 N to 84 N, N from the equator.
-    LatLonToUtm(-7999000, 0, zone, n, e);
-    EXPECT_EQ(zone.back(), 'C');
-    LatLonToUtm(8300000, 0, zone, n, e);
-    EXPECT_EQ(zone, "31X");
-    LatLonToUtm(0, 100000, zone, n, e);
-    EXPECT_EQ(zone, "31N");
-    LatLonToUtm(-1, 100000, zone, n, e);
-    EXPECT_EQ(zone, "31M");
-    // Norway: 60 N 5 E belongs to zone 32V, not 31V; Svalbard: 78 N 10 E to 33X.
-    LatLonToUtm(6000000, 500000, zone, n, e);
-    EXPECT_EQ(zone, "32V");
-    LatLonToUtm(7800000, 1000000, zone, n, e);
-    EXPECT_EQ(zone, "33X");
+    EXPECT_EQ(std::tuple(zone, e), std::tuple(QStringLiteral("32T"), 500000));
+    // Band letters: C at 80 S, X from 72 N to 84 N, N from the equator. Norway: 60 N 5 E belongs
+    // to zone 32V, not 31V; Svalbard: 78 N 10 E to 33X.
+    for (auto [la, lo, want] : {std::tuple(-7999000, 0, "31C"),
+                                {8300000, 0, "31X"},
+                                {0, 100000, "31N"},
+                                {-1, 100000, "31M"},
+                                {6000000, 500000, "32V"},
+                                {7800000, 1000000, "33X"}}) {
+        LatLonToUtm(la, lo, zone, n, e);
+        EXPECT_EQ(zone, QLatin1String(want)) << la << " " << lo;
+    }
     // Round trips over a grid of positions.
     for (int la = -79; la <= 83; la += 9)
         for (int lo = -179; lo <= 179; lo += 17) {

@@ -92,10 +92,8 @@ TEST_F(ModelTest, AddRecDayRuleBoundaries)
     // A flight across midnight stays in order, the fixes after the first wrap included.
     TTrj T;
     for (int32 t : {2399000, 1000, 2000}) ASSERT_TRUE(Add(T, t));
-    EXPECT_EQ(T.RecAt(1)->Time, 2401000);
-    EXPECT_EQ(T.RecAt(2)->Time, 2402000);
-    EXPECT_EQ(T.TimeMin, 2399000);
-    EXPECT_EQ(T.TimeMax, 2402000);
+    EXPECT_EQ(std::tuple(T.RecAt(1)->Time, T.RecAt(2)->Time, T.TimeMin, T.TimeMax),
+              std::tuple(2401000, 2402000, 2399000, 2402000));
 }
 
 TEST_F(ModelTest, AddRecLinksCountsBoundsAndHandsAFreshFix)
@@ -108,10 +106,8 @@ TEST_F(ModelTest, AddRecLinksCountsBoundsAndHandsAFreshFix)
     EXPECT_EQ(r->Time, 0);
     *r = TRec{{4400000, 200000}, 200, 1200, 700, 0};
     ASSERT_TRUE(T.AddRec(r));
-    EXPECT_EQ(T.RecCount, 2);
-    EXPECT_EQ(T.First, first);
-    EXPECT_EQ(T.Last->Prev, first);
-    EXPECT_EQ(first->Next, T.Last);
+    EXPECT_EQ(std::tuple(T.RecCount, T.First, T.Last->Prev, first->Next),
+              std::tuple(2, first, first, T.Last));
     EXPECT_EQ(std::tie(T.LatMin, T.LatMax, T.LonMin, T.LonMax),
               std::make_tuple(4400000, 4500000, -100000, 200000));
     EXPECT_EQ(std::tie(T.AltMin, T.AltMax, T.AltGpsMin, T.AltGpsMax, T.EnlMax),
@@ -128,9 +124,7 @@ TEST_F(ModelTest, FullTraceRefusesWithOneMessageAndCallerKeepsItsFix)
     TRec* mine = r.get();
     EXPECT_FALSE(T.AddRec(r));
     EXPECT_FALSE(T.AddRec(r));
-    EXPECT_EQ(r.get(), mine);
-    EXPECT_EQ(r->Lat, 123);
-    EXPECT_EQ(T.RecCount, 65535);
+    EXPECT_EQ(std::tuple(r.get(), r->Lat, T.RecCount), std::tuple(mine, 123, 65535));
     EXPECT_EQ(T.InsertRecAt(100), nullptr);
     ASSERT_EQ(Msg::Log().size(), 1);
     EXPECT_EQ(Msg::Log()[0].text, "Nombre maximum de points atteint (65535).");
@@ -182,14 +176,10 @@ TEST_F(ModelTest, FindNearestTimeAndInsertRecAt)
     // 150.5 rounds half to even
     EXPECT_EQ(std::tie(mid->Time, mid->Lat, mid->Lon, mid->Alt, mid->AltGps),
               std::make_tuple(1050, 150, -300, 600, 550));
-    // Both neighbours must be at least 10 units away.
-    EXPECT_EQ(I.InsertRecAt(1009), nullptr);
-    EXPECT_EQ(I.InsertRecAt(1041), nullptr);
-    EXPECT_EQ(I.InsertRecAt(1000), nullptr);
+    // Both neighbours must be at least 10 units away; none outside the trace (999, 1101).
+    for (int32 t : {1009, 1041, 1000, 999, 1101}) EXPECT_EQ(I.InsertRecAt(t), nullptr) << t;
     EXPECT_NE(I.InsertRecAt(1010), nullptr);
     EXPECT_NE(I.InsertRecAt(1040), nullptr);
-    EXPECT_EQ(I.InsertRecAt(999), nullptr); // outside the trace
-    EXPECT_EQ(I.InsertRecAt(1101), nullptr);
     EXPECT_EQ(I.RecCount, 5);
     EXPECT_TRUE(Msg::Log().isEmpty());
 }
@@ -204,11 +194,8 @@ TEST_F(ModelTest, DeleteRecMovesCursorsAndBounds)
     T.CurRec = T.Cursor = T.SelLast = mid;
     T.SelFirst = T.First;
     T.DeleteRec(mid);
-    EXPECT_EQ(T.RecCount, 2);
-    EXPECT_EQ(T.CurRec, T.Last);
-    EXPECT_EQ(T.SelLast, T.First);
-    EXPECT_EQ(T.AltMax, 200);
-    EXPECT_EQ(T.First->Next, T.Last);
+    EXPECT_EQ(std::tuple(T.RecCount, T.CurRec, T.SelLast, T.AltMax, T.First->Next),
+              std::tuple(2, T.Last, T.First, 200, T.Last));
     EXPECT_GE(ui.changed, 1);
 }
 
@@ -273,18 +260,14 @@ TEST_F(ModelTest, DeleteTrnRenumbersAndFreesOnlyOwnedReferences)
 
     Watch(shared);
     Stn->DeleteTrn(borrower);
-    EXPECT_FALSE(gWatchedFreed);
-    EXPECT_EQ(Swp->First, shared);
-    EXPECT_EQ(shared->Name, "SET WPT");
+    EXPECT_EQ(std::tuple(gWatchedFreed, Swp->First, shared->Name),
+              std::tuple(false, shared, QStringLiteral("SET WPT")));
     Watch(nullptr);
 
     TStn other; // a turn point of another task is left alone
     TTrn* foreign = other.AddTrn(tpl, -1);
     Stn->DeleteTrn(foreign);
-    EXPECT_EQ(other.Count, 1);
-    EXPECT_EQ(Stn->Count, 2);
-
-    EXPECT_EQ(ui.emptied, 0);
+    EXPECT_EQ(std::tuple(other.Count, Stn->Count, ui.emptied), std::tuple(1, 2, 0));
     Stn->DeleteTrn(Stn->First);
     Stn->DeleteTrn(Stn->First);
     EXPECT_EQ(std::tie(Stn->Count, Stn->First, Stn->Last), std::make_tuple(0, nullptr, nullptr));
@@ -304,11 +287,9 @@ TEST_F(ModelTest, FreedWaypointsLeaveNoDanglingReference)
     Stn->AddTrn(tpl, -1)->SetRefWpt(a, false);
     Stn->AddTrn(tpl, -1)->SetRefWpt(b, false);
     Swp->DeleteWpt(a);
-    EXPECT_EQ(Stn->First->RefWpt, nullptr);
-    EXPECT_EQ(Stn->Last->RefWpt, b);
+    EXPECT_EQ(std::tuple(Stn->First->RefWpt, Stn->Last->RefWpt), std::tuple(nullptr, b));
     FreeSwpObject();
-    EXPECT_EQ(Swp, nullptr);
-    EXPECT_EQ(Stn->Last->RefWpt, nullptr);
+    EXPECT_EQ(std::tuple(Swp, Stn->Last->RefWpt), std::tuple(nullptr, nullptr));
 }
 
 // ---- Waypoint sets ---------------------------------------------------------------------------
@@ -355,9 +336,7 @@ TEST_F(ModelTest, TraceChainOrderCurrentAndClosing)
     CloseTrj(C); // the next neighbour becomes current
     EXPECT_EQ(std::tie(Trj, A->NextTrj, B->PrevTrj), std::make_tuple(B, B, A));
     CloseTrj(B); // no next: the previous one
-    EXPECT_EQ(Trj, A);
-    EXPECT_EQ(Stn, A->Stn.get());
-    EXPECT_EQ(ui.changed, before + 2);
+    EXPECT_EQ(std::tuple(Trj, Stn, ui.changed), std::tuple(A, A->Stn.get(), before + 2));
     NewTrj();
     CloseAllTrj();
     EXPECT_EQ(std::tie(Trj, FirstTrj, Stn), std::make_tuple(nullptr, nullptr, nullptr));
@@ -371,8 +350,7 @@ TEST_F(ModelTest, TrjLoadedFinishesOrClosesTheTrace)
     SetCurrentTrj(A);
     NewTrj();    // between A and B
     TrjLoaded(); // no fix: closed, and A (not B) is current again
-    EXPECT_EQ(TrjCount(), 2);
-    EXPECT_EQ(Trj, A);
+    EXPECT_EQ(std::tuple(TrjCount(), Trj), std::tuple(2, A));
     CloseTrj(B);
 
     Trj->Date = EncodeDate(2023, 7, 1);

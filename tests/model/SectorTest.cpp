@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <array>
 #include <gtest/gtest.h>
 #include <numbers>
 
@@ -433,6 +434,11 @@ protected:
         t.Time = 123; // stale values the search must replace
         return task.AddTrn(t, -1);
     }
+    // S, two 500 m cylinders and F, in that order.
+    std::array<TTrn*, 4> Course(TStn& task, const TPos& a, const TPos& b)
+    {
+        return {Add(task, S, Line), Add(task, a, Cyl), Add(task, b, Cyl), Add(task, F, Line)};
+    }
     static std::vector<int32> Times(const TStn& task)
     {
         std::vector<int32> v;
@@ -443,25 +449,16 @@ protected:
     const TSect Cyl = MakeSect(1, 0, 500, 0, 180, 0);
 };
 
-TEST_F(PassageTest, TraceGeometryIsAsPlanned)
-{
-    // The expected times come from plain distances; make sure each was found.
-    EXPECT_GT(StartLast, StartFirst);
-    EXPECT_GT(T1In, StartLast);
-    EXPECT_GT(T2In, T1In);
-    EXPECT_GT(FIn, T2In);
-    EXPECT_NEAR(Distance(*T.Last, F) * 1000, 450, 2);
-}
-
 TEST_F(PassageTest, ReachedTimesInOrder)
 {
+    // The expected times come from plain distances; make sure each was found.
+    EXPECT_TRUE(StartFirst < StartLast && StartLast < T1In && T1In < T2In && T2In < FIn);
+    EXPECT_NEAR(Distance(*T.Last, F) * 1000, 450, 2);
+
     TStn task;
-    TTrn* s = Add(task, S, Line);
-    TTrn* t1 = Add(task, T1, Cyl);
-    TTrn* t2 = Add(task, T2, Cyl);
-    TTrn* f = Add(task, F, Line);
+    const auto trns = Course(task, T1, T2);
     FindReachedTrn(T, task);
-    for (TTrn* t : {s, t1, t2, f}) EXPECT_EQ(t->Reached, 1);
+    for (TTrn* t : trns) EXPECT_EQ(t->Reached, 1);
     // The start is the last departure from behind the line before the first turn point.
     const std::vector<int32> expected{StartLast, T1In, T2In, FIn};
     EXPECT_EQ(Times(task), expected);
@@ -476,10 +473,7 @@ TEST_F(PassageTest, ReachedTimesInOrder)
 TEST_F(PassageTest, WindowsAreHonoured)
 {
     TStn task;
-    TTrn* s = Add(task, S, Line);
-    TTrn* t1 = Add(task, T1, Cyl);
-    TTrn* t2 = Add(task, T2, Cyl);
-    TTrn* f = Add(task, F, Line);
+    auto [s, t1, t2, f] = Course(task, T1, T2);
     // The start window covers only the first crossing: that one counts.
     s->TimeMin = 1000000;
     s->TimeMax = StartFirst + 300;
@@ -506,10 +500,7 @@ TEST_F(PassageTest, OrderIsHonoured)
 {
     // T2 before T1: T1 is passed before T2 and never again, so it stays unreached.
     TStn task;
-    TTrn* s = Add(task, S, Line);
-    TTrn* t2 = Add(task, T2, Cyl);
-    TTrn* t1 = Add(task, T1, Cyl);
-    TTrn* f = Add(task, F, Line);
+    auto [s, t2, t1, f] = Course(task, T2, T1);
     FindReachedTrn(T, task);
     EXPECT_EQ(std::tuple(s->Reached, t2->Time, t1->Reached, t1->Time, f->Reached, f->Time),
               std::tuple(1, T2In, 0, 0, 1, FIn));
@@ -538,14 +529,9 @@ TEST_F(SectorTest, EarthModelDecidesNearTheRadius)
     // 10040 m north on the sphere lies inside a 10 km cylinder on the ellipsoid.
     const TPos t{0, 1000000};
     const TPos fix = At(t, 0, 10040);
-    TStn task;
-    for (const TPos& p : {At(t, 270, 50000), t, At(t, 90, 50000)}) {
-        TTrn trn;
-        trn.Lat = p.Lat;
-        trn.Lon = p.Lon;
-        trn.Sect = MakeSect(1, 0, 10000, 0, 180, 0);
-        task.AddTrn(trn, -1);
-    }
+    TaskBuilder b;
+    for (const TPos& p : {At(t, 270, 50000), t, At(t, 90, 50000)}) b.Add(p, MakeSect(1, 0, 10000, 0, 180, 0));
+    TStn& task = b.Task;
     TTrj trace;
     auto r = std::make_unique<TRec>();
     r->Lat = fix.Lat;

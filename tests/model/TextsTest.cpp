@@ -70,14 +70,14 @@ TEST(TextsCoord, FormatCoordPartsAndCarries)
 {
     OptScope o(1);
     QString d, s, m;
-    FormatCoord(-4520576, d, 2, s, m); // mode 2: always seconds
-    EXPECT_EQ(d + "|" + m + "|" + s, "045|12|21");
-    FormatCoord(4520576, d, 1, s, m); // mode 1: the option's hundredths
-    EXPECT_EQ(d + "|" + m + "|" + s, "045|12|35");
-    FormatCoord(599999, d, 2, s, m); // 5°59'59.96" -> 6°00'00"
-    EXPECT_EQ(d + "|" + m + "|" + s, "006|00|00");
-    FormatCoord(17999999, d, 1, s, m);
-    EXPECT_EQ(d + "|" + m + "|" + s, "180|00|00");
+    // Mode 2: always seconds; mode 1: the option's hundredths. 5°59'59.96" gives 6°00'00".
+    for (auto [v, mode, want] : {std::tuple(-4520576, 2, "045|12|21"),
+                                 {4520576, 1, "045|12|35"},
+                                 {599999, 2, "006|00|00"},
+                                 {17999999, 1, "180|00|00"}}) {
+        FormatCoord(v, d, mode, s, m);
+        EXPECT_EQ(d + "|" + m + "|" + s, want) << v;
+    }
 
     EXPECT_EQ(FormatCoordDdmm(4520576, false, 2), "4512.346,N");
     EXPECT_EQ(FormatCoordDdmm(-599999, true, 2), "00559.999,W");
@@ -201,9 +201,7 @@ TEST(TextsMisc, CoursesDecimalDegreesAndAttributes)
     int32 v = 0;
     EXPECT_EQ(StrToCoordInt("45,12345"), 4512345);
     EXPECT_EQ(StrToCoordInt("-1.5"), -150000);
-    EXPECT_FALSE(StrToCoordInt("abc", v));
-    EXPECT_FALSE(StrToCoordInt("", v));
-    EXPECT_FALSE(StrToCoordInt("1e30", v));
+    for (const char* bad : {"abc", "", "1e30"}) EXPECT_FALSE(StrToCoordInt(bad, v)) << bad;
     EXPECT_EQ(StrToCoordInt("abc"), 0);
     EXPECT_TRUE(StrToCoordInt(" 5.5 ", v));
     EXPECT_EQ(v, 550000);
