@@ -57,14 +57,8 @@ void MakeMap(TMap& M, QColor colour = QColor(200, 230, 200))
         std::tie(M.Pos[i].X, M.Pos[i].Y, M.Pos[i].Lati, M.Pos[i].Long) =
             std::tuple(pts[i][0], pts[i][1], pts[i][2], pts[i][3]);
     for (TMapCalPoint& p : M.Pos) p.Valid = true;
-    M.aX = 2e-6;
-    M.aY = -1.5e-6;
-    M.Width = 2000;
-    M.Height = 2000;
-    M.Lati_Min = 4400000;
-    M.Lati_Max = 4600500;
-    M.Long_Min = 500000;
-    M.Long_Max = 700500;
+    std::tie(M.aX, M.aY, M.Width, M.Height) = std::tuple(2e-6, -1.5e-6, 2000, 2000);
+    std::tie(M.Lati_Min, M.Lati_Max, M.Long_Min, M.Long_Max) = std::tuple(4400000, 4600500, 500000, 700500);
     M.Image = QImage(200, 200, QImage::Format_RGB32);
     M.Image.fill(colour);
     M.Valid = true;
@@ -564,14 +558,12 @@ TEST_F(PlanTest, CentralZoneAndZoomAroundAPoint)
         F.ScreenToGeo(qRound(x), qRound(y), r.Lat, r.Lon);
         return r;
     };
-    TRec r = recAt(500, h / 2.0);
-    EXPECT_TRUE(F.IsInCentralZone(&r));
-    r = recAt(210, 0.21 * h);
-    EXPECT_TRUE(F.IsInCentralZone(&r));
-    r = recAt(190, h / 2.0);
-    EXPECT_FALSE(F.IsInCentralZone(&r));
-    r = recAt(500, 0.85 * h);
-    EXPECT_FALSE(F.IsInCentralZone(&r));
+    const std::tuple<double, double, bool> cases[] = {
+        {500, h / 2.0, true}, {210, 0.21 * h, true}, {190, h / 2.0, false}, {500, 0.85 * h, false}};
+    for (auto [x, y, central] : cases) {
+        TRec r = recAt(x, y);
+        EXPECT_EQ(F.IsInCentralZone(&r), central) << x << " " << y;
+    }
     EXPECT_FALSE(F.IsInCentralZone(nullptr));
 
     // Zoom keeping a point under its pixel (the wheel), then centring on it (the NMEA window).
@@ -647,21 +639,15 @@ TEST_F(PlanTest, KeysStepThroughFixesAndZoom)
     Fit(F);
     QSignalSpy spy(&F, &TPlanForm::currentFixChanged);
     EXPECT_EQ(Trj->CurRec, Trj->First);
-    QTest::keyClick(&F, Qt::Key_Right);
-    EXPECT_EQ(Trj->CurRec, Trj->RecAt(1));
-    QTest::keyClick(&F, Qt::Key_PageDown);
-    EXPECT_EQ(Trj->CurRec, Trj->RecAt(11));
-    QTest::keyClick(&F, Qt::Key_Left);
-    EXPECT_EQ(Trj->CurRec, Trj->RecAt(10));
-    QTest::keyClick(&F, Qt::Key_PageUp);
-    QTest::keyClick(&F, Qt::Key_PageUp);
-    EXPECT_EQ(Trj->CurRec, Trj->First); // stops at the first fix
-    QTest::keyClick(&F, Qt::Key_End);
-    EXPECT_EQ(Trj->CurRec, Trj->Last);
-    QTest::keyClick(&F, Qt::Key_Right);
-    EXPECT_EQ(Trj->CurRec, Trj->Last);
-    QTest::keyClick(&F, Qt::Key_Home);
-    EXPECT_EQ(Trj->CurRec, Trj->First);
+    // Each key and the fix it leads to; the ends stop the steps.
+    const std::pair<Qt::Key, int> steps[] = {{Qt::Key_Right, 1},  {Qt::Key_PageDown, 11}, {Qt::Key_Left, 10},
+                                             {Qt::Key_PageUp, 0}, {Qt::Key_PageUp, 0},    {Qt::Key_End, 39},
+                                             {Qt::Key_Right, 39}, {Qt::Key_Home, 0}};
+    for (auto [key, index] : steps) {
+        QTest::keyClick(&F, key);
+        EXPECT_EQ(Trj->CurRec, Trj->RecAt(index)) << key;
+    }
+    EXPECT_EQ(Trj->Last, Trj->RecAt(39));
     EXPECT_EQ(spy.count(), 8);
 
     // Zoomed in, a step that leaves the central zone brings the fix back to the centre.
