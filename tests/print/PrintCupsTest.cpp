@@ -182,11 +182,7 @@ TEST_F(CupsJob, PaperTheQueueDoesNotOfferIsSaidOnce)
 {
     QTemporaryDir dir;
     const QString ppd = dir.filePath("small.ppd");
-    {
-        QFile f(ppd);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(SmallPpd);
-    }
+    WriteAll(ppd, SmallPpd);
     QString err;
     ASSERT_TRUE(Server->AddQueue("Zsmall", false, err, ppd)) << err.toStdString();
     QPageLayout l;

@@ -110,9 +110,7 @@ TEST_F(PrintIniTest, Windows1252FileKeepsItsEncodingAndAccentedKeys)
         s.PrnNbMeridEdit = 6;
         ASSERT_TRUE(SaveIni(s, ini));
     }
-    QFile f(Path());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray out = f.readAll();
+    const QByteArray out = ReadAll(Path());
     EXPECT_TRUE(out.contains("Nb_mini_M\xe9ridien/parral\xe8le=6\r\n"));
     EXPECT_TRUE(out.contains("Zone R\xe9glement\xe9"
                              "e Draw=0\r\n"));
@@ -123,9 +121,7 @@ TEST_F(PrintIniTest, ReadOnlyFileShowsTheMessageWithItsPathAndKeepsValues)
 {
     // A folder that is a plain file cannot hold the profile, even for root.
     const QString bad = dir.filePath("plain/Zephalon.ini");
-    QFile blocker(dir.filePath("plain"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    WriteAll(dir.filePath("plain"), "");
     TPrintSettings s;
     s.TopEdit = 21;
     TIniFile ini(bad);
