@@ -85,11 +85,9 @@ TEST_F(PrintIniTest, SaveWritesKeysByKindAndNotTheCommentOfThisPrint)
 
     TPrintSettings back;
     LoadIni(back, ini);
-    EXPECT_EQ(back.CmntEdit, "Concours %s %1");
-    EXPECT_EQ(back.TopEdit, 17);
-    EXPECT_EQ(back.HauteurCoupe, 120);
-    EXPECT_EQ(back.PrnStyles[psWaypoints].Police, "DejaVu Sans");
-    EXPECT_FALSE(back.PrnZoneStyles[9].Draw);
+    EXPECT_EQ(std::tuple(back.CmntEdit, back.TopEdit, back.HauteurCoupe, back.PrnStyles[psWaypoints].Police,
+                         back.PrnZoneStyles[9].Draw),
+              std::tuple(QString("Concours %s %1"), 17, 120, QString("DejaVu Sans"), false));
 }
 
 TEST_F(PrintIniTest, Windows1252FileKeepsItsEncodingAndAccentedKeys)

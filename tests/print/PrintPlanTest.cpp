@@ -444,10 +444,8 @@ TEST_F(PlanRenderFixture, TraceOverTheMapFollowsItsCalibration)
     Map->Pos = {pt(0, 0, lat0, lon0), pt(400, 0, lat0, lon0 + 40000), pt(0, 300, lat0 - 30000, lon0),
                 pt(400, 300, lat0 - 30000, lon0 + 40000)};
     for (TMapCalPoint& p : Map->Pos) p.Valid = true;
-    Map->Lati_Min = lat0 - 30000;
-    Map->Lati_Max = lat0;
-    Map->Long_Min = lon0;
-    Map->Long_Max = lon0 + 40000;
+    std::tie(Map->Lati_Min, Map->Lati_Max, Map->Long_Min, Map->Long_Max) =
+        std::tuple(lat0 - 30000, lat0, lon0, lon0 + 40000);
     Map->Valid = true;
     Opt->FondCarte = true;
     S.MapPlanBtn = true;
