@@ -146,13 +146,9 @@ protected:
         *Map = TMap();
         Opt->FondCarte = false;
         Opt->AutoSelectionCarte = false;
-        Opt->EngineRelLevel = 0;
-        Opt->EngineAbsLevel = 500;
-        Opt->EngineCoefWidth = 3;
+        std::tie(Opt->EngineRelLevel, Opt->EngineAbsLevel, Opt->EngineCoefWidth) = std::tuple(0, 500, 3);
         Colors = DefaultColors();
-        SyncTrj = false;
-        TrjMode = 1;
-        WptMode = 0;
+        std::tie(SyncTrj, TrjMode, WptMode) = std::tuple(false, 1, 0);
     }
 };
 
@@ -318,9 +314,7 @@ TEST_F(PlanTest, EngineNoiseWidensThePenAndSelectionIsDrawnInItsColour)
                          {4500000, 620000, 1002000, 0},
                          {4500000, 630000, 1003000, 0}});
     EXPECT_EQ(T->EnlMax, 900);
-    Opt->EngineRelLevel = 50;
-    Opt->EngineAbsLevel = 400;
-    Opt->EngineCoefWidth = 4;
+    std::tie(Opt->EngineRelLevel, Opt->EngineAbsLevel, Opt->EngineCoefWidth) = std::tuple(50, 400, 4);
     EXPECT_EQ(TracePenWidth(*T, *T->First->Next, 1), 4);
     EXPECT_EQ(TracePenWidth(*T, *T->First, 1), 1);
     Opt->EngineAbsLevel = 900; // must be passed, not reached
@@ -397,9 +391,8 @@ TEST_F(PlanTest, ZoneOutlinesExpandArcsAndCircles)
 TEST_F(PlanTest, ZonesTaskAndWaypointsAreDrawnInTheirStyles)
 {
     SetZone(4, {{4490000, 590000}, {4490000, 610000}, {4510000, 610000}, {4510000, 590000}});
-    Opt->ZoneStyles[4].Draw = true;
+    std::tie(Opt->ZoneStyles[4].Draw, Opt->ZoneStyles[4].Style) = std::tuple(true, 0);
     Opt->ZoneStyles[4].Color = 0x00A0A0; // olive-ish
-    Opt->ZoneStyles[4].Style = 0;
 
     NewSwp();
     AddWpt(4495000, 595000, "ALPHA");
@@ -431,9 +424,7 @@ TEST_F(PlanTest, ZoneEdgesStayRightWhenZoomedFarIn)
     // outline is clipped before the pen runs along it and the visible edge stays in place.
     SetZone(7, {{4480000, 580000}, {4480000, 640000}, {4520000, 640000}, {4520000, 580000}});
     Opt->ZoneStyles[7] = TCtp{};
-    Opt->ZoneStyles[7].Color = 0x0000C0;
-    Opt->ZoneStyles[7].Style = 0;
-    Opt->ZoneStyles[7].Width = 3;
+    std::tie(Opt->ZoneStyles[7].Color, Opt->ZoneStyles[7].Width) = std::tuple(0x0000C0, 3);
     MakeTrace({{4400000, 500000, 1000000}, {4600000, 700000, 1001000}});
     AddTurnPoints({{4500000, 580000}});
     TPlanForm F;

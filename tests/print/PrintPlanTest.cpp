@@ -168,9 +168,7 @@ protected:
     TTrn& AddTrn(int32 lat, int32 lon, int32 radius = 0)
     {
         TTrn t;
-        t.Lat = lat;
-        t.Lon = lon;
-        t.Name = "T";
+        std::tie(t.Lat, t.Lon, t.Name) = std::tuple(lat, lon, "T");
         if (radius) {
             t.Sect.Type_Sect = 1;
             t.Sect.Rayon_Ext = radius;
