@@ -199,17 +199,15 @@ TEST_F(OptionFormTest, TextsInBothLanguages)
 {
     TOptionForm f;
     EXPECT_TRUE(LangOptionForm(f).isEmpty());
-    EXPECT_EQ(f.windowTitle(), QStringLiteral("Options"));
-    EXPECT_EQ(f.PageControl->tabText(f.PageControl->indexOf(f.OtherSheet)), QStringLiteral("Autres options"));
-    EXPECT_EQ(f.EscBtn->text(), QStringLiteral("Annuler"));
-    EXPECT_EQ(f.AssocCombo->itemText(1), QStringLiteral("Jamais"));
-    EXPECT_EQ(f.ZoneRows[5].Style->itemText(1), QStringLiteral("Tirets"));
+    EXPECT_EQ(QStringList({f.windowTitle(), f.PageControl->tabText(f.PageControl->indexOf(f.OtherSheet)),
+                           f.EscBtn->text(), f.AssocCombo->itemText(1), f.ZoneRows[5].Style->itemText(1)}),
+              QStringList({"Options", "Autres options", "Annuler", "Jamais", "Tirets"}));
     f.AssocCombo->setCurrentIndex(2);
     Language = 1;
     EXPECT_TRUE(LangOptionForm(f).isEmpty());
-    EXPECT_EQ(f.PageControl->tabText(f.PageControl->indexOf(f.UnitsSheet)), QStringLiteral("Units"));
-    EXPECT_EQ(f.EscBtn->text(), QStringLiteral("Cancel"));
-    EXPECT_EQ(f.AssocCombo->itemText(1), QStringLiteral("Never"));
+    EXPECT_EQ(QStringList({f.PageControl->tabText(f.PageControl->indexOf(f.UnitsSheet)), f.EscBtn->text(),
+                           f.AssocCombo->itemText(1)}),
+              QStringList({"Units", "Cancel", "Never"}));
     EXPECT_EQ(f.AssocCombo->currentIndex(), 2); // the choice survives the new texts
     Language = 0;
 }
