@@ -82,17 +82,13 @@ TEST_F(CuttTest, FitWindowCoversTheTraceWithMarginsAndMinimumSpans)
     // An 88 m range (500..588 with the GPS curve) is shown in the middle of 100 m, plus margins.
     EXPECT_EQ(T->ViewAltMin, 500 - 6 - 5);
     EXPECT_EQ(T->ViewAltMax, 588 + 6 + 5);
-    for (TRec* R = T->First; R; R = R->Next) R->Alt = R->AltGps = 300;
-    T->ComputeBounds();
-    CuttFitWindow(*T);
-    EXPECT_EQ(T->ViewAltMin, 245);
-    EXPECT_EQ(T->ViewAltMax, 355);
-    // On the ground the window does not go below 0 m and keeps its 110 m.
-    for (TRec* R = T->First; R; R = R->Next) R->Alt = R->AltGps = 2;
-    T->ComputeBounds();
-    CuttFitWindow(*T);
-    EXPECT_EQ(T->ViewAltMin, 0);
-    EXPECT_EQ(T->ViewAltMax, 110);
+    // A level flight; on the ground the window does not go below 0 m and keeps its 110 m.
+    for (auto [alt, lo, hi] : {std::tuple(300, 245, 355), std::tuple(2, 0, 110)}) {
+        for (TRec* R = T->First; R; R = R->Next) R->Alt = R->AltGps = alt;
+        T->ComputeBounds();
+        CuttFitWindow(*T);
+        EXPECT_EQ(std::pair(T->ViewAltMin, T->ViewAltMax), std::pair(lo, hi)) << alt;
+    }
     // The bare window that loading leaves is fitted by the view, a fitted one is kept.
     EXPECT_FALSE(CuttWindowUnfitted(*T));
     TrjLoaded();
@@ -153,9 +149,8 @@ TEST_F(CuttTest, RealIgcProfileIsDrawnWhereTheFixesFall)
     int total = 0, drawn = 0;
     for (const TRec* R = Trj->First; R; R = R->Next) {
         ++total;
-        if (ColourNear(img, QPointF(pr.TimeToX(R->Time), pr.AltToY(R->Alt)), C(ciAltCurve)) ||
-            ColourNear(img, QPointF(pr.TimeToX(R->Time), pr.AltToY(R->Alt)), C(ciCursor)))
-            ++drawn;
+        const QPointF q(pr.TimeToX(R->Time), pr.AltToY(R->Alt));
+        drawn += ColourNear(img, q, C(ciAltCurve)) || ColourNear(img, q, C(ciCursor));
     }
     EXPECT_GT(drawn, total * 98 / 100);
 }

@@ -72,9 +72,7 @@ TEST_F(DevicesTest, LiveReceiverFromTheMainWindow)
     f->LectBtn->click();
     f->TimerCom->setInterval(20);
     ASSERT_TRUE(WaitFor([] { return Trj && Trj->RecCount == 5; }));
-    EXPECT_EQ(Trj->CurRec, Trj->Last);
-    EXPECT_EQ(Trj->LiveRec, Trj->Last);
-    EXPECT_EQ(Trj->SelLast, Trj->Last);
+    EXPECT_EQ(std::tie(Trj->CurRec, Trj->LiveRec, Trj->SelLast), std::tuple(Trj->Last, Trj->Last, Trj->Last));
     EXPECT_TRUE(f->InfoL3->text().endsWith("1500ft"));
 
     // Silence: the advice in the shared message window, gone at the next line.
@@ -123,9 +121,7 @@ TEST_F(DevicesTest, LoggerFromTheMainWindow)
     EXPECT_EQ(LoggForm, nullptr);
     EXPECT_EQ(PlanForm->ComMode, 0);
     ASSERT_NE(Trj, nullptr);
-    EXPECT_EQ(Trj->RecCount, 2);
-    EXPECT_EQ(Trj->SaveState, 2);
-    EXPECT_EQ(TrjMode, 1);
+    EXPECT_EQ(std::tie(Trj->RecCount, Trj->SaveState, TrjMode), std::tuple(2, 2, 1));
 }
 
 TEST_F(DevicesTest, TextsFollowTheLanguage)

@@ -86,11 +86,8 @@ TEST(LangageTest, SectEditsVisibleByKindAndShape)
                 EXPECT_FALSE(e->toolTip().isEmpty()) << where;
             }
         // Radii in metres by 100 up to 100 km; angles by 45 up to 180 except the finish course.
-        EXPECT_EQ(r1->maximum(), 100000);
-        EXPECT_EQ(r1->singleStep(), 100);
-        EXPECT_EQ(r2->maximum(), 100000);
-        EXPECT_EQ(a1->maximum(), 180);
-        EXPECT_EQ(a1->singleStep(), 45);
+        EXPECT_EQ(std::tuple(r1->maximum(), r1->singleStep(), r2->maximum(), a1->maximum(), a1->singleStep()),
+                  std::tuple(100000, 100, 100000, 180, 45));
         const bool course = (c.Kind == siFinish || c.Kind == siExtFinish) && c.Shape == 2;
         EXPECT_EQ(a2->maximum(), course ? 360 : 180) << where;
     }
@@ -138,30 +135,20 @@ TEST(LangageTest, ApplyTextsToEveryKindOfControl)
     };
     Language = 0;
     EXPECT_EQ(ApplyTexts(&root, texts), QStringList{QStringLiteral("Absent")});
-    EXPECT_EQ(root.windowTitle(), QStringLiteral("Fenêtre"));
-    EXPECT_EQ(act->text(), QStringLiteral("&Ouvrir"));
-    EXPECT_EQ(act->toolTip(), QStringLiteral("Ouvre."));
-    EXPECT_EQ(act->statusTip(), QStringLiteral("Ouvre."));
-    EXPECT_EQ(menu->title(), QStringLiteral("&Fichier"));
-    EXPECT_EQ(label->text(), QStringLiteral("Ligne 1\nLigne 2"));
-    EXPECT_EQ(button->text(), QStringLiteral("Annuler"));
-    EXPECT_EQ(button->toolTip(), QStringLiteral("Ferme."));
-    EXPECT_EQ(group->title(), QStringLiteral("Groupe"));
-    EXPECT_EQ(combo->itemText(1), QStringLiteral("deux"));
+    EXPECT_EQ(QStringList({root.windowTitle(), act->text(), act->toolTip(), act->statusTip(), menu->title(),
+                           label->text(), button->text(), button->toolTip(), group->title(),
+                           combo->itemText(1), tabs->tabText(0), tabs->tabToolTip(0)}),
+              QStringList({"Fenêtre", "&Ouvrir", "Ouvre.", "Ouvre.", "&Fichier", "Ligne 1\nLigne 2",
+                           "Annuler", "Ferme.", "Groupe", "deux", "Feuille", "Bulle"}));
     EXPECT_EQ(combo->currentIndex(), 2);
-    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Feuille"));
-    EXPECT_EQ(tabs->tabToolTip(0), QStringLiteral("Bulle"));
 
     Language = 1;
     ApplyTexts(&root, texts);
-    EXPECT_EQ(root.windowTitle(), QStringLiteral("Window"));
-    EXPECT_EQ(act->text(), QStringLiteral("&Open"));
-    EXPECT_EQ(label->text(), QStringLiteral("Ligne 1\nLigne 2")); // no twin: the French text
-    EXPECT_EQ(button->text(), QStringLiteral("Cancel"));
-    EXPECT_EQ(button->toolTip(), QStringLiteral("Ferme."));
-    EXPECT_EQ(combo->itemText(0), QStringLiteral("one"));
+    // A text without its twin stays French.
+    EXPECT_EQ(QStringList({root.windowTitle(), act->text(), label->text(), button->text(), button->toolTip(),
+                           combo->itemText(0), tabs->tabText(0)}),
+              QStringList({"Window", "&Open", "Ligne 1\nLigne 2", "Cancel", "Ferme.", "one", "Sheet"}));
     EXPECT_EQ(combo->currentIndex(), 2);
-    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Sheet"));
 }
 
 TEST(LangageTest, MainWindowTextsMatchItsControls)

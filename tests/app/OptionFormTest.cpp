@@ -106,12 +106,9 @@ TEST_F(OptionFormTest, OkWritesWhatItConfirms)
         EXPECT_EQ(std::tie(o.UniteDistance, o.UniteVario, o.UniteAltitude, o.EarthModel, o.UniteLatiLong,
                            o.Altitude, o.SelWidth, o.EngineAbsLevel, o.MinTri1, o.MaxTri0),
                   std::make_tuple(1, 2, 1, 1, 0, 2, 5, 321, 30, 41));
-        EXPECT_TRUE(o.FondCarte);
-        EXPECT_EQ(o.AssocAuto, 2);
-        EXPECT_FALSE(o.AutoFit);
-        EXPECT_FALSE(o.ZoneStyles[3].Draw);
-        EXPECT_EQ(o.ZoneStyles[3].Width, 4);
-        EXPECT_EQ(o.ZoneStyles[3].Color, 0x00ABCDEF);
+        const TCtp& z = o.ZoneStyles[3];
+        EXPECT_EQ(std::tie(o.FondCarte, o.AssocAuto, o.AutoFit, z.Draw, z.Width, z.Color),
+                  std::make_tuple(true, 2, false, false, 4, decltype(z.Color)(0x00ABCDEF)));
         const TSect& t = o.Secteurs[siTurn];
         EXPECT_EQ(std::tie(t.Type_Sect, t.Rayon_Int, t.Rayon_Ext, t.Zone_Fermee),
                   std::make_tuple(2, 1000, 5000, 1));
@@ -150,9 +147,9 @@ TEST_F(OptionFormTest, StoredValuesTheEditsCannotShowSurviveUntouched)
     EXPECT_EQ(f.TurnType->currentIndex(), 0);
     f.SectKindCombo->setCurrentIndex(siStart);
     f.OKBtn->click();
-    EXPECT_EQ(Opt->UniteLatiLong, 2);
-    EXPECT_EQ(Opt->Secteurs[siFinish].Rayon_Ext, 500000);
-    EXPECT_EQ(Opt->Secteurs[siFinish].Type_Sect, 9);
+    EXPECT_EQ(
+        std::tie(Opt->UniteLatiLong, Opt->Secteurs[siFinish].Rayon_Ext, Opt->Secteurs[siFinish].Type_Sect),
+        std::make_tuple(2, 500000, 9));
 
     TOptionForm g;
     g.CoordCombo->setCurrentIndex(1);
@@ -202,17 +199,15 @@ TEST_F(OptionFormTest, TextsInBothLanguages)
 {
     TOptionForm f;
     EXPECT_TRUE(LangOptionForm(f).isEmpty());
-    EXPECT_EQ(f.windowTitle(), QStringLiteral("Options"));
-    EXPECT_EQ(f.PageControl->tabText(f.PageControl->indexOf(f.OtherSheet)), QStringLiteral("Autres options"));
-    EXPECT_EQ(f.EscBtn->text(), QStringLiteral("Annuler"));
-    EXPECT_EQ(f.AssocCombo->itemText(1), QStringLiteral("Jamais"));
-    EXPECT_EQ(f.ZoneRows[5].Style->itemText(1), QStringLiteral("Tirets"));
+    EXPECT_EQ(QStringList({f.windowTitle(), f.PageControl->tabText(f.PageControl->indexOf(f.OtherSheet)),
+                           f.EscBtn->text(), f.AssocCombo->itemText(1), f.ZoneRows[5].Style->itemText(1)}),
+              QStringList({"Options", "Autres options", "Annuler", "Jamais", "Tirets"}));
     f.AssocCombo->setCurrentIndex(2);
     Language = 1;
     EXPECT_TRUE(LangOptionForm(f).isEmpty());
-    EXPECT_EQ(f.PageControl->tabText(f.PageControl->indexOf(f.UnitsSheet)), QStringLiteral("Units"));
-    EXPECT_EQ(f.EscBtn->text(), QStringLiteral("Cancel"));
-    EXPECT_EQ(f.AssocCombo->itemText(1), QStringLiteral("Never"));
+    EXPECT_EQ(QStringList({f.PageControl->tabText(f.PageControl->indexOf(f.UnitsSheet)), f.EscBtn->text(),
+                           f.AssocCombo->itemText(1)}),
+              QStringList({"Units", "Cancel", "Never"}));
     EXPECT_EQ(f.AssocCombo->currentIndex(), 2); // the choice survives the new texts
     Language = 0;
 }

@@ -57,14 +57,8 @@ void MakeMap(TMap& M, QColor colour = QColor(200, 230, 200))
         std::tie(M.Pos[i].X, M.Pos[i].Y, M.Pos[i].Lati, M.Pos[i].Long) =
             std::tuple(pts[i][0], pts[i][1], pts[i][2], pts[i][3]);
     for (TMapCalPoint& p : M.Pos) p.Valid = true;
-    M.aX = 2e-6;
-    M.aY = -1.5e-6;
-    M.Width = 2000;
-    M.Height = 2000;
-    M.Lati_Min = 4400000;
-    M.Lati_Max = 4600500;
-    M.Long_Min = 500000;
-    M.Long_Max = 700500;
+    std::tie(M.aX, M.aY, M.Width, M.Height) = std::tuple(2e-6, -1.5e-6, 2000, 2000);
+    std::tie(M.Lati_Min, M.Lati_Max, M.Long_Min, M.Long_Max) = std::tuple(4400000, 4600500, 500000, 700500);
     M.Image = QImage(200, 200, QImage::Format_RGB32);
     M.Image.fill(colour);
     M.Valid = true;
@@ -152,13 +146,9 @@ protected:
         *Map = TMap();
         Opt->FondCarte = false;
         Opt->AutoSelectionCarte = false;
-        Opt->EngineRelLevel = 0;
-        Opt->EngineAbsLevel = 500;
-        Opt->EngineCoefWidth = 3;
+        std::tie(Opt->EngineRelLevel, Opt->EngineAbsLevel, Opt->EngineCoefWidth) = std::tuple(0, 500, 3);
         Colors = DefaultColors();
-        SyncTrj = false;
-        TrjMode = 1;
-        WptMode = 0;
+        std::tie(SyncTrj, TrjMode, WptMode) = std::tuple(false, 1, 0);
     }
 };
 
@@ -324,9 +314,7 @@ TEST_F(PlanTest, EngineNoiseWidensThePenAndSelectionIsDrawnInItsColour)
                          {4500000, 620000, 1002000, 0},
                          {4500000, 630000, 1003000, 0}});
     EXPECT_EQ(T->EnlMax, 900);
-    Opt->EngineRelLevel = 50;
-    Opt->EngineAbsLevel = 400;
-    Opt->EngineCoefWidth = 4;
+    std::tie(Opt->EngineRelLevel, Opt->EngineAbsLevel, Opt->EngineCoefWidth) = std::tuple(50, 400, 4);
     EXPECT_EQ(TracePenWidth(*T, *T->First->Next, 1), 4);
     EXPECT_EQ(TracePenWidth(*T, *T->First, 1), 1);
     Opt->EngineAbsLevel = 900; // must be passed, not reached
@@ -403,9 +391,8 @@ TEST_F(PlanTest, ZoneOutlinesExpandArcsAndCircles)
 TEST_F(PlanTest, ZonesTaskAndWaypointsAreDrawnInTheirStyles)
 {
     SetZone(4, {{4490000, 590000}, {4490000, 610000}, {4510000, 610000}, {4510000, 590000}});
-    Opt->ZoneStyles[4].Draw = true;
+    std::tie(Opt->ZoneStyles[4].Draw, Opt->ZoneStyles[4].Style) = std::tuple(true, 0);
     Opt->ZoneStyles[4].Color = 0x00A0A0; // olive-ish
-    Opt->ZoneStyles[4].Style = 0;
 
     NewSwp();
     AddWpt(4495000, 595000, "ALPHA");
@@ -437,9 +424,7 @@ TEST_F(PlanTest, ZoneEdgesStayRightWhenZoomedFarIn)
     // outline is clipped before the pen runs along it and the visible edge stays in place.
     SetZone(7, {{4480000, 580000}, {4480000, 640000}, {4520000, 640000}, {4520000, 580000}});
     Opt->ZoneStyles[7] = TCtp{};
-    Opt->ZoneStyles[7].Color = 0x0000C0;
-    Opt->ZoneStyles[7].Style = 0;
-    Opt->ZoneStyles[7].Width = 3;
+    std::tie(Opt->ZoneStyles[7].Color, Opt->ZoneStyles[7].Width) = std::tuple(0x0000C0, 3);
     MakeTrace({{4400000, 500000, 1000000}, {4600000, 700000, 1001000}});
     AddTurnPoints({{4500000, 580000}});
     TPlanForm F;
@@ -564,14 +549,12 @@ TEST_F(PlanTest, CentralZoneAndZoomAroundAPoint)
         F.ScreenToGeo(qRound(x), qRound(y), r.Lat, r.Lon);
         return r;
     };
-    TRec r = recAt(500, h / 2.0);
-    EXPECT_TRUE(F.IsInCentralZone(&r));
-    r = recAt(210, 0.21 * h);
-    EXPECT_TRUE(F.IsInCentralZone(&r));
-    r = recAt(190, h / 2.0);
-    EXPECT_FALSE(F.IsInCentralZone(&r));
-    r = recAt(500, 0.85 * h);
-    EXPECT_FALSE(F.IsInCentralZone(&r));
+    const std::tuple<double, double, bool> cases[] = {
+        {500, h / 2.0, true}, {210, 0.21 * h, true}, {190, h / 2.0, false}, {500, 0.85 * h, false}};
+    for (auto [x, y, central] : cases) {
+        TRec r = recAt(x, y);
+        EXPECT_EQ(F.IsInCentralZone(&r), central) << x << " " << y;
+    }
     EXPECT_FALSE(F.IsInCentralZone(nullptr));
 
     // Zoom keeping a point under its pixel (the wheel), then centring on it (the NMEA window).
@@ -647,21 +630,15 @@ TEST_F(PlanTest, KeysStepThroughFixesAndZoom)
     Fit(F);
     QSignalSpy spy(&F, &TPlanForm::currentFixChanged);
     EXPECT_EQ(Trj->CurRec, Trj->First);
-    QTest::keyClick(&F, Qt::Key_Right);
-    EXPECT_EQ(Trj->CurRec, Trj->RecAt(1));
-    QTest::keyClick(&F, Qt::Key_PageDown);
-    EXPECT_EQ(Trj->CurRec, Trj->RecAt(11));
-    QTest::keyClick(&F, Qt::Key_Left);
-    EXPECT_EQ(Trj->CurRec, Trj->RecAt(10));
-    QTest::keyClick(&F, Qt::Key_PageUp);
-    QTest::keyClick(&F, Qt::Key_PageUp);
-    EXPECT_EQ(Trj->CurRec, Trj->First); // stops at the first fix
-    QTest::keyClick(&F, Qt::Key_End);
-    EXPECT_EQ(Trj->CurRec, Trj->Last);
-    QTest::keyClick(&F, Qt::Key_Right);
-    EXPECT_EQ(Trj->CurRec, Trj->Last);
-    QTest::keyClick(&F, Qt::Key_Home);
-    EXPECT_EQ(Trj->CurRec, Trj->First);
+    // Each key and the fix it leads to; the ends stop the steps.
+    const std::pair<Qt::Key, int> steps[] = {{Qt::Key_Right, 1},  {Qt::Key_PageDown, 11}, {Qt::Key_Left, 10},
+                                             {Qt::Key_PageUp, 0}, {Qt::Key_PageUp, 0},    {Qt::Key_End, 39},
+                                             {Qt::Key_Right, 39}, {Qt::Key_Home, 0}};
+    for (auto [key, index] : steps) {
+        QTest::keyClick(&F, key);
+        EXPECT_EQ(Trj->CurRec, Trj->RecAt(index)) << key;
+    }
+    EXPECT_EQ(Trj->Last, Trj->RecAt(39));
     EXPECT_EQ(spy.count(), 8);
 
     // Zoomed in, a step that leaves the central zone brings the fix back to the centre.

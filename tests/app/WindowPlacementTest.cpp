@@ -50,13 +50,8 @@ TEST_F(WindowPlacement, BothWindowsAndTheirTitleBarsStayOnTheScreen)
                                QMargins(10, 37, 10, 10)};
     for (const QRect& a : screens)
         for (const QMargins& m : frames) {
-            SCOPED_TRACE(QStringLiteral("%1,%2 %3x%4 frame top %5")
-                             .arg(a.x())
-                             .arg(a.y())
-                             .arg(a.width())
-                             .arg(a.height())
-                             .arg(m.top())
-                             .toStdString());
+            SCOPED_TRACE(::testing::Message() << a.x() << "," << a.y() << " " << a.width() << "x"
+                                              << a.height() << " frame top " << m.top());
             const TNmeaLayout l = ComputeNmeaLayout(a, NmeaPanelWidth, m, m, mainMin, nmeaMin);
             const QRect mainFrame = l.Main.marginsAdded(m), nmeaFrame = l.Nmea.marginsAdded(m);
             EXPECT_TRUE(a.contains(mainFrame)) << mainFrame.top() << " " << mainFrame.bottom();

@@ -199,6 +199,13 @@ private:
     void CheckAll(QWidget* W)
     {
         QHash<QChar, QString> keys;
+        const auto key = [&](const QString& T) {
+            const QChar k = Mnemonic(T);
+            if (k.isNull()) return;
+            if (keys.contains(k))
+                Add(QStringLiteral("%1: \"%2\" and \"%3\" share %4").arg(W->objectName(), keys[k], T, k));
+            keys[k] = T;
+        };
         Language(W, W->windowTitle());
         for (QWidget* c : W->findChildren<QWidget*>()) {
             if (c->window() != W || !c->isVisibleTo(W)) continue;
@@ -216,29 +223,11 @@ private:
             } else if (auto* g = qobject_cast<QGroupBox*>(c)) {
                 text = g->title();
             } else if (auto* t = qobject_cast<QTabWidget*>(c)) {
-                for (int i = 0; i < t->count(); ++i) {
-                    const QChar k = Mnemonic(t->tabText(i));
-                    if (k.isNull()) continue;
-                    if (keys.contains(k))
-                        Add(QStringLiteral("%1: \"%2\" and \"%3\" share %4")
-                                .arg(W->objectName(), keys[k], t->tabText(i), k));
-                    keys[k] = t->tabText(i);
-                }
+                for (int i = 0; i < t->count(); ++i) key(t->tabText(i));
             } else if (auto* bar = qobject_cast<QMenuBar*>(c)) {
-                for (QAction* a : bar->actions()) {
-                    const QChar k = Mnemonic(a->text());
-                    if (k.isNull()) continue;
-                    if (keys.contains(k))
-                        Add(QStringLiteral("%1: \"%2\" and \"%3\" share %4")
-                                .arg(W->objectName(), keys[k], a->text(), k));
-                    keys[k] = a->text();
-                }
+                for (QAction* a : bar->actions()) key(a->text());
             }
-            const QChar k = Mnemonic(text);
-            if (k.isNull()) continue;
-            if (keys.contains(k))
-                Add(QStringLiteral("%1: \"%2\" and \"%3\" share %4").arg(W->objectName(), keys[k], text, k));
-            keys[k] = text;
+            key(text);
         }
     }
 

@@ -77,9 +77,7 @@ TEST_F(CupsJob, AbortSendsNothingThenAJobOfTwoCopies)
     const int id = before + 1;
     const QByteArray control = Server->ControlFile(id);
     EXPECT_TRUE(control.contains(QByteArray("\x00\x08job-name\x00\x08Zephalon", 20)));
-    EXPECT_TRUE(control.contains(QByteArray("\x00\x06"
-                                            "copies\x00\x04\x00\x00\x00\x02",
-                                            14)));
+    EXPECT_TRUE(control.contains(QByteArray("\x00\006copies\x00\x04\x00\x00\x00\x02", 14)));
     EXPECT_TRUE(Server->DataFile(id).startsWith("%PDF"));
     EXPECT_EQ(job.Pages(), 2);
 }
@@ -126,13 +124,9 @@ TEST_F(CupsJob, ColourPaperAndDocumentNameReachTheQueue)
               QStringList());
     ASSERT_TRUE(Server->WaitCompleted(before + 1));
     const QByteArray control = Server->ControlFile(before + 1);
-    EXPECT_TRUE(control.contains("print-color-mode\x00\x05"
-                                 "color"))
-        << control.toStdString();
+    EXPECT_TRUE(control.contains(QByteArray("print-color-mode\x00\005color", 23))) << control.toStdString();
     EXPECT_TRUE(control.contains("27GLQKF3.igc - Vue en plan.pdf")) << control.toStdString();
-    EXPECT_TRUE(control.contains(QByteArray("\x00\x05media\x00\x02"
-                                            "A3",
-                                            10)));
+    EXPECT_TRUE(control.contains(QByteArray("\x00\x05media\x00\002A3", 11)));
     const QByteArray data = Server->DataFile(before + 1);
     EXPECT_TRUE(data.contains("/MediaBox [0 0 842.000000 1191.000000]")); // A3 in points
 }
@@ -182,11 +176,7 @@ TEST_F(CupsJob, PaperTheQueueDoesNotOfferIsSaidOnce)
 {
     QTemporaryDir dir;
     const QString ppd = dir.filePath("small.ppd");
-    {
-        QFile f(ppd);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(SmallPpd);
-    }
+    WriteAll(ppd, SmallPpd);
     QString err;
     ASSERT_TRUE(Server->AddQueue("Zsmall", false, err, ppd)) << err.toStdString();
     QPageLayout l;

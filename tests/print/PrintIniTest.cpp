@@ -85,11 +85,9 @@ TEST_F(PrintIniTest, SaveWritesKeysByKindAndNotTheCommentOfThisPrint)
 
     TPrintSettings back;
     LoadIni(back, ini);
-    EXPECT_EQ(back.CmntEdit, "Concours %s %1");
-    EXPECT_EQ(back.TopEdit, 17);
-    EXPECT_EQ(back.HauteurCoupe, 120);
-    EXPECT_EQ(back.PrnStyles[psWaypoints].Police, "DejaVu Sans");
-    EXPECT_FALSE(back.PrnZoneStyles[9].Draw);
+    EXPECT_EQ(std::tuple(back.CmntEdit, back.TopEdit, back.HauteurCoupe, back.PrnStyles[psWaypoints].Police,
+                         back.PrnZoneStyles[9].Draw),
+              std::tuple(QString("Concours %s %1"), 17, 120, QString("DejaVu Sans"), false));
 }
 
 TEST_F(PrintIniTest, Windows1252FileKeepsItsEncodingAndAccentedKeys)
@@ -110,9 +108,7 @@ TEST_F(PrintIniTest, Windows1252FileKeepsItsEncodingAndAccentedKeys)
         s.PrnNbMeridEdit = 6;
         ASSERT_TRUE(SaveIni(s, ini));
     }
-    QFile f(Path());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray out = f.readAll();
+    const QByteArray out = ReadAll(Path());
     EXPECT_TRUE(out.contains("Nb_mini_M\xe9ridien/parral\xe8le=6\r\n"));
     EXPECT_TRUE(out.contains("Zone R\xe9glement\xe9"
                              "e Draw=0\r\n"));
@@ -123,9 +119,7 @@ TEST_F(PrintIniTest, ReadOnlyFileShowsTheMessageWithItsPathAndKeepsValues)
 {
     // A folder that is a plain file cannot hold the profile, even for root.
     const QString bad = dir.filePath("plain/Zephalon.ini");
-    QFile blocker(dir.filePath("plain"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    WriteAll(dir.filePath("plain"), "");
     TPrintSettings s;
     s.TopEdit = 21;
     TIniFile ini(bad);

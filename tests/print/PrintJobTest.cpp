@@ -175,19 +175,6 @@ TEST_F(PdfJob, UnwritablePathNamesThePrinterAndLeavesNothing)
     EXPECT_EQ(Msg::Log().size(), 2);
 }
 
-QByteArray Bytes(const QString& File)
-{
-    QFile f(File);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString& File, const QByteArray& Data)
-{
-    QFile f(File);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(Data), Data.size());
-}
-
 // A file-size limit stops the write of the PDF part-way: the run fails saying why, and the
 // PDF of an earlier print stays byte for byte, with nothing else left beside it.
 TEST_F(PdfJob, WriteStoppedPartWayKeepsTheOldPdfAndSaysWhy)
@@ -196,7 +183,7 @@ TEST_F(PdfJob, WriteStoppedPartWayKeepsTheOldPdfAndSaysWhy)
     ASSERT_TRUE(LoadIgcTrj(ZPH_TESTDATA "/igc/01lz1hq1.igc", true, r));
     S.PrnView = pvDetail;
     const QByteArray old = "%PDF-1.4 an earlier print\n";
-    WriteBytes(out, old);
+    WriteAll(out, old);
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -209,7 +196,7 @@ TEST_F(PdfJob, WriteStoppedPartWayKeepsTheOldPdfAndSaysWhy)
     EXPECT_EQ(result, TPrintResult::Failed);
     ASSERT_EQ(Msg::Log().size(), 1);
     EXPECT_EQ(Msg::Log()[0].text, "L'imprimante \"PDF\" est indisponible !.\r" + SystemErrorText(EFBIG));
-    EXPECT_EQ(Bytes(out), old);
+    EXPECT_EQ(ReadAll(out), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
               QStringList{"page.pdf"});
 }
@@ -220,7 +207,7 @@ TEST_F(PdfJob, EscWhileThePageIsDrawnWritesNothing)
     TReadReport r;
     ASSERT_TRUE(LoadIgcTrj(ZPH_TESTDATA "/igc/01lz1hq1.igc", true, r));
     const QByteArray old = "%PDF-1.4 an earlier print\n";
-    WriteBytes(out, old);
+    WriteAll(out, old);
     for (uint8 view : {pvPlan, pvCutt}) {
         S.PrnView = view;
         TPrintJob job(S);
@@ -234,7 +221,7 @@ TEST_F(PdfJob, EscWhileThePageIsDrawnWritesNothing)
         };
         EXPECT_EQ(job.Run(), TPrintResult::Aborted) << int(view);
         EXPECT_TRUE(pressed);
-        EXPECT_EQ(Bytes(out), old);
+        EXPECT_EQ(ReadAll(out), old);
     }
     EXPECT_TRUE(Msg::Log().isEmpty());
 }
@@ -254,7 +241,7 @@ TEST(PrintFolders, OnlyThoseOfEndedProgramsAreRemoved)
     const QString other = "other-" + QString::number(child) + "-a1B2c3";
     for (const QString& d : {dead, parent, own, other}) {
         ASSERT_TRUE(QDir(tmp.path()).mkdir(d));
-        WriteBytes(tmp.filePath(d + "/doc.pdf"), "%PDF");
+        WriteAll(tmp.filePath(d + "/doc.pdf"), "%PDF");
     }
     EXPECT_EQ(RemoveStalePrintFolders(tmp.path()), 1);
     EXPECT_FALSE(QFileInfo::exists(tmp.filePath(dead)));
@@ -268,7 +255,7 @@ TEST(PdfAskTest, FileListInTheProgramsLanguage)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir("vols"));
-    WriteBytes(dir.filePath("page.pdf"), QByteArray(2048, 'x'));
+    WriteAll(dir.filePath("page.pdf"), QByteArray(2048, 'x'));
     const QDateTime when(QDate(2026, 12, 7), QTime(2, 56));
     {
         QFile f(dir.filePath("page.pdf"));

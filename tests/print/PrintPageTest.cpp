@@ -30,10 +30,8 @@ TEST(PageGeometryTest, MarginsAreRaisedToThePrintableArea)
     s.RightEdit = 3;
     s.BottomEdit = 10;
     const TPageGeometry g = PageGeometry(A4Printer(), s, 0, 0, 1, {});
-    EXPECT_EQ(s.LeftEdit, 4);  // trunc(94 / 23.62) + 1
-    EXPECT_EQ(s.TopEdit, 12);  // wider than the strip: kept
-    EXPECT_EQ(s.RightEdit, 5); // trunc(118 / 23.62) + 1
-    EXPECT_EQ(s.BottomEdit, 10);
+    // Left trunc(94 / 23.62) + 1, right trunc(118 / 23.62) + 1; top and bottom wider than the strips: kept.
+    EXPECT_EQ(std::tuple(s.LeftEdit, s.TopEdit, s.RightEdit, s.BottomEdit), std::tuple(4, 12, 5, 10));
     EXPECT_EQ(g.UnprintRight, 118);
     EXPECT_NEAR(g.PxPerMmX, 600 / 25.4, 1e-9);
     EXPECT_EQ(g.PageRect.Left, Round(4 * g.PxPerMmX) - 94);
@@ -114,9 +112,7 @@ protected:
     TTrn& AddTrn(int lat, int lon, const char* name)
     {
         TTrn t;
-        t.Lat = lat;
-        t.Lon = lon;
-        t.Name = name;
+        std::tie(t.Lat, t.Lon, t.Name) = std::tuple(lat, lon, name);
         return *Stn->AddTrn(t, -1);
     }
 };

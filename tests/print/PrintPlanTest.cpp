@@ -168,9 +168,7 @@ protected:
     TTrn& AddTrn(int32 lat, int32 lon, int32 radius = 0)
     {
         TTrn t;
-        t.Lat = lat;
-        t.Lon = lon;
-        t.Name = "T";
+        std::tie(t.Lat, t.Lon, t.Name) = std::tuple(lat, lon, "T");
         if (radius) {
             t.Sect.Type_Sect = 1;
             t.Sect.Rayon_Ext = radius;
@@ -295,12 +293,34 @@ protected:
         DrawPlan(p, C, S, 0, 0, 2000, 1500, Mode);
     }
     bool Dark(int x, int y) const { return qGray(Img.pixel(x, y)) < 200; }
+    // Five fixes along the parallel of the page's centre, 5000 units apart.
+    void ParallelTrace()
+    {
+        NewTrj();
+        for (int i = 0; i < 5; ++i) AddFix(1000 * i, 4500000, 590000 + 5000 * i, 500);
+    }
+    // A zone of class 1 (drawn in black) made of those elements, added to the zone set.
+    std::unique_ptr<TSmp> Zones;
+    void AddZone(std::initializer_list<TDrd*> Elements)
+    {
+        if (!Zones) Zones = std::make_unique<TSmp>();
+        auto z = std::make_unique<TMpf>();
+        z->Class = 1;
+        for (TDrd* d : Elements) {
+            d->Prev = z->Last;
+            (z->Last ? z->Last->Next : z->First) = d;
+            z->Last = d;
+            ++z->Count;
+        }
+        Zones->AddMpf(z);
+        S.PrnZoneStyles[1].Draw = true;
+        S.PrnZoneStyles[1].Color = 0;
+    }
 };
 
 TEST_F(PlanRenderFixture, TraceAlongAParallelLiesOnItsRow)
 {
-    NewTrj();
-    for (int i = 0; i < 5; ++i) AddFix(1000 * i, 4500000, 590000 + 5000 * i, 500);
+    ParallelTrace();
     AddFix(6000, 0, 620000, 500);         // latitude 0: skipped
     AddFix(7000, 4500000, 10000000, 500); // far east: the line keeps its row to the edge
     TrjLoaded();
@@ -322,8 +342,7 @@ TEST_F(PlanRenderFixture, TraceAlongAParallelLiesOnItsRow)
 // preview of a 96 dpi screen (one unit a pixel there), the engine-noise factor on top.
 TEST_F(PlanRenderFixture, TraceAsThickOnPaperAsOnThePreview)
 {
-    NewTrj();
-    for (int i = 0; i < 5; ++i) AddFix(1000 * i, 4500000, 590000 + 5000 * i, 500);
+    ParallelTrace();
     TrjLoaded();
     S.PrnStyles[psTrace].Width = 3;
     const auto thickness = [&](double pxPerMm) {
@@ -361,20 +380,13 @@ TEST_F(PlanRenderFixture, LegsBetweenConsecutiveNumbers)
 
 TEST_F(PlanRenderFixture, CircleOfTenKmIsTenMmInRadius)
 {
-    auto set = std::make_unique<TSmp>();
-    auto z = std::make_unique<TMpf>();
-    auto c = std::make_unique<TDrd2>();
+    auto* c = new TDrd2;
     c->Kind = dkCircle;
     c->Lat = 4500000;
     c->Lon = 600000;
     c->Radius = 10000;
-    z->First = z->Last = c.release();
-    z->Class = 1;
-    z->Count = 1;
-    set->AddMpf(z);
-    SetSmp(std::move(set));
-    S.PrnZoneStyles[1].Draw = true;
-    S.PrnZoneStyles[1].Color = 0;
+    AddZone({c});
+    SetSmp(std::move(Zones));
     Render();
     EXPECT_TRUE(Dark(1000, 650) || Dark(1000, 649) || Dark(1000, 651));
     EXPECT_TRUE(Dark(900, 750) || Dark(899, 750) || Dark(901, 750));
@@ -386,18 +398,6 @@ TEST_F(PlanRenderFixture, CircleOfTenKmIsTenMmInRadius)
 // points near the poles and the date line: drawn, no more.
 TEST_F(PlanRenderFixture, HostileZones)
 {
-    auto set = std::make_unique<TSmp>();
-    auto zone = [&](std::initializer_list<TDrd*> elements) {
-        auto z = std::make_unique<TMpf>();
-        z->Class = 1;
-        for (TDrd* d : elements) {
-            d->Prev = z->Last;
-            (z->Last ? z->Last->Next : z->First) = d;
-            z->Last = d;
-            ++z->Count;
-        }
-        set->AddMpf(z);
-    };
     auto point = [](int32 lat, int32 lon) {
         auto* d = new TDrd;
         d->Lat = lat;
@@ -413,12 +413,10 @@ TEST_F(PlanRenderFixture, HostileZones)
     huge->Lat = 4500000 - Round(5000000 / MetresPerUnit); // its northern edge on the centre
     huge->Lon = 600000;
     huge->Radius = 5000000;
-    zone({point(4500000, 600000)});
-    zone({arc, point(8999999, 17999999), point(-8999999, -17999999)});
-    zone({huge});
-    SetSmp(std::move(set));
-    S.PrnZoneStyles[1].Draw = true;
-    S.PrnZoneStyles[1].Color = 0;
+    AddZone({point(4500000, 600000)});
+    AddZone({arc, point(8999999, 17999999), point(-8999999, -17999999)});
+    AddZone({huge});
+    SetSmp(std::move(Zones));
     Render();
     EXPECT_TRUE(Dark(1000, 750) || Dark(1000, 749) || Dark(1000, 751));
     // 90 mm aside, the circle's edge is 8 pixels lower.
@@ -444,10 +442,8 @@ TEST_F(PlanRenderFixture, TraceOverTheMapFollowsItsCalibration)
     Map->Pos = {pt(0, 0, lat0, lon0), pt(400, 0, lat0, lon0 + 40000), pt(0, 300, lat0 - 30000, lon0),
                 pt(400, 300, lat0 - 30000, lon0 + 40000)};
     for (TMapCalPoint& p : Map->Pos) p.Valid = true;
-    Map->Lati_Min = lat0 - 30000;
-    Map->Lati_Max = lat0;
-    Map->Long_Min = lon0;
-    Map->Long_Max = lon0 + 40000;
+    std::tie(Map->Lati_Min, Map->Lati_Max, Map->Long_Min, Map->Long_Max) =
+        std::tuple(lat0 - 30000, lat0, lon0, lon0 + 40000);
     Map->Valid = true;
     Opt->FondCarte = true;
     S.MapPlanBtn = true;
@@ -502,18 +498,21 @@ TEST_F(PlanRenderFixture, MonochromePlanPageToPdf)
     TrjLoaded();
     QTemporaryDir dir;
     const QString out = dir.filePath("plan.pdf");
-    SetPdfFileAsker([&](const QString&, QString& name) {
-        name = out;
-        return true;
-    });
+    const auto print = [&] {
+        SetPdfFileAsker([&](const QString&, QString& name) {
+            name = out;
+            return true;
+        });
+        TPrintJob job(S);
+        ASSERT_EQ(job.Run(), TPrintResult::Printed);
+        SetPdfFileAsker(nullptr);
+    };
     S.PrinterName = PdfPrinterName;
     S.MonochBtn = true;
     S.AdjPlanBtn = false;
     S.PrnStyles[psTrace].Width = 1; // 0.26 mm: a pixel at 100 dpi
     S.PrnView = pvPlan;
-    TPrintJob job(S);
-    ASSERT_EQ(job.Run(), TPrintResult::Printed);
-    SetPdfFileAsker(nullptr);
+    print();
     const QImage page = PdfPage(out, 1);
     ASSERT_FALSE(page.isNull());
     const int x = page.width() / 2;
@@ -538,13 +537,7 @@ TEST_F(PlanRenderFixture, MonochromePlanPageToPdf)
         EXPECT_NE(f[8], "jpeg");
     }
     S.MonochBtn = false;
-    SetPdfFileAsker([&](const QString&, QString& name) {
-        name = out;
-        return true;
-    });
-    TPrintJob colour(S);
-    ASSERT_EQ(colour.Run(), TPrintResult::Printed);
-    SetPdfFileAsker(nullptr);
+    print();
     for (const QString& row : images()) EXPECT_FALSE(row.contains("jpeg")) << row.toStdString();
 }
 

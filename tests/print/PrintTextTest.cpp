@@ -145,10 +145,9 @@ TEST_F(TextFixture, FlightTimesUtcWithoutTaskLocalWithTask)
     Add(4500000, 600000, "Dep", 1020000);
     Add(4550000, 600000, "Arr", 1070000);
     const TTextBlock loc = InfoLayout(400, 600, -1, Src(), S, M, 20);
-    EXPECT_TRUE(Find(loc, " Début (Loc) : "));
-    EXPECT_TRUE(Find(loc, " 12:00:00 "));
-    EXPECT_TRUE(Find(loc, " 12:12:00 ")); // the first passage, local
-    EXPECT_TRUE(Find(loc, " 13:00:00 "));
+    // Start, first passage and end, local.
+    for (const char* t : {" Début (Loc) : ", " 12:00:00 ", " 12:12:00 ", " 13:00:00 "})
+        EXPECT_TRUE(Find(loc, t)) << t;
     EXPECT_EQ(Count(loc, "km/h"), 2); // leg and mean speeds
 
     // Equal passage times give no speed at all.
@@ -194,9 +193,8 @@ TEST_F(TextFixture, TurnPointCellTimeAltitudeAndSectorRadius)
     TTrn& mid = Add(-4550000, -600000, "Virage");
     Add(4500000, 600000, "Arrivee");
     const TTextBlock reached = InfoLayout(300, 90, 0, Src(), S, M, 20);
-    EXPECT_TRUE(Find(reached, "10:06:00"));
-    EXPECT_TRUE(Find(reached, "1234m"));
-    EXPECT_TRUE(Find(reached, "N45°00'00\"  E006°00'00\""));
+    for (const char* t : {"10:06:00", "1234m", "N45°00'00\"  E006°00'00\""})
+        EXPECT_TRUE(Find(reached, t)) << t;
     const TTextBlock unreached = InfoLayout(300, 90, 1, Src(), S, M, 20);
     EXPECT_FALSE(Find(unreached, ":00:"));
     EXPECT_TRUE(Find(unreached, "S45°30'00\"  W006°00'00\""));
