@@ -106,6 +106,20 @@ protected:
         p.NewTrack = flag;
         return GarminEncodeTrkPt(type, p);
     }
+    // A way-point download of Count records, up to the first one ("Bel") taken.
+    void DownWaypointsUpToBel(int Count)
+    {
+        s.DownWpt("COM1");
+        Identify(1, "A010 A100 D108");
+        Tick();
+        Feed(27, U16(Count));
+        Tick(2);
+        Sent();
+        TWptBase w;
+        w.Name = "Bel";
+        w.Lat = 4600000;
+        Device(35, GarminEncodeWpt(108, w));
+    }
     // The track-log command sent and acknowledged.
     void AskTrackLog()
     {
@@ -372,16 +386,7 @@ TEST_F(GarminSessionTest, WaypointDownloadPreparationAndClosing)
     // "Yes": added to the set, which is then modified; a bad record counts as an error.
     Swp->Modified = false;
     Msg::PushAnswer(mrYes);
-    s.DownWpt("COM1");
-    Identify(1, "A010 A100 D108");
-    Tick();
-    Feed(27, U16(2));
-    Tick(2);
-    Sent();
-    TWptBase w;
-    w.Name = "Bel";
-    w.Lat = 4600000;
-    Device(35, GarminEncodeWpt(108, w));
+    DownWaypointsUpToBel(2);
     Device(35, "bad");
     Device(12, U16(7));
     Tick();
@@ -398,16 +403,7 @@ TEST_F(GarminSessionTest, InterruptedWaypointsAreKeptToBeSaved)
         SCOPED_TRACE(unplug);
         ModelDone();
         ModelInit();
-        s.DownWpt("COM1");
-        Identify(1, "A010 A100 D108");
-        Tick();
-        Feed(27, U16(3));
-        Tick(2);
-        Sent();
-        TWptBase w;
-        w.Name = "Bel";
-        w.Lat = 4600000;
-        Device(35, GarminEncodeWpt(108, w));
+        DownWaypointsUpToBel(3);
         ASSERT_EQ(s.StepNo(), 33);
         if (unplug) {
             link.ReadError = 5;
