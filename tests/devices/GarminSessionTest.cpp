@@ -523,19 +523,17 @@ TEST_F(GarminSessionTest, UploadsRefusedWithoutLayoutAndPower)
     EXPECT_TRUE(Msg::Log().back().text.contains("D106"));
 
     // Lamp: packet 15 without identification; power off: ACK 255 then the command.
-    s.Off("COM1", true, true);
-    Tick();
-    QList<Pkt> sent = Sent();
-    ASSERT_EQ(sent.size(), 1);
-    EXPECT_EQ(sent[0].id, 15);
-    EXPECT_EQ(sent[0].data, QByteArray(1, '\0'));
-    Tick();
-    EXPECT_EQ(ui.Text, "Vérifier que la lumière du GPS est bien allumée.");
-    s.Off("COM1", true, false);
-    Tick();
-    EXPECT_EQ(Sent()[0].data, QByteArray(1, '\1'));
-    Tick();
-    EXPECT_EQ(ui.Text, "Vérifier que la lumière du GPS est bien éteinte");
+    for (bool on : {true, false}) {
+        s.Off("COM1", true, on);
+        Tick();
+        const QList<Pkt> lamp = Sent();
+        ASSERT_EQ(lamp.size(), 1);
+        EXPECT_EQ(lamp[0].id, 15);
+        EXPECT_EQ(lamp[0].data, QByteArray(1, on ? '\0' : '\1'));
+        Tick();
+        EXPECT_EQ(ui.Text, on ? "Vérifier que la lumière du GPS est bien allumée."
+                              : "Vérifier que la lumière du GPS est bien éteinte");
+    }
     Msg::PushAnswer(mrNo);
     s.Off("COM1", false, false);
     EXPECT_FALSE(ui.Enabled);
@@ -543,7 +541,7 @@ TEST_F(GarminSessionTest, UploadsRefusedWithoutLayoutAndPower)
     s.Off("COM1", false, false);
     Identify(1, "A010");
     Tick();
-    sent = Sent();
+    const QList<Pkt> sent = Sent();
     ASSERT_EQ(sent.size(), 2);
     EXPECT_EQ(sent[0].id, 6);
     EXPECT_EQ(sent[0].data, QByteArray(1, '\xFF'));
