@@ -12,6 +12,7 @@
 #include "platform/ProgramDir.h"
 #include "sim/SimMagellan.h"
 #include "sim/SimMlr.h"
+#include "support/DeviceDrive.h"
 #include "support/PtyFixture.h"
 
 #include <QApplication>
@@ -33,21 +34,6 @@ constexpr int kPort = 6;
 double Ms(Clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-// Ticks until Ready holds right after a tick, the device answering between ticks.
-bool Drive(TDeviceSession& s, TSimDevice& dev, PtyFixture& pty, const std::function<bool()>& Ready)
-{
-    qint64 now = 0;
-    s.Clock = [&now] { return now; };
-    for (int i = 0; i < 3000 && s.Running(); ++i) {
-        s.Tick();
-        now += 40;
-        if (Ready()) return true;
-        dev.Pump(1);
-        pty.WaitSlaveQueued(1, 2);
-    }
-    return false;
 }
 
 // Waits on the device's side for bytes that end with Command; the moment they are all there.
@@ -117,7 +103,11 @@ void CloseAndTime(benchmark::State& state, Form& f, PtyFixture& pty, const QByte
     state.SetIterationTime(std::chrono::duration<double>(watch.At() - t0).count());
 }
 
-void BM_MlrCloseToEndOnTheWire(benchmark::State& state)
+// Runs Form against Sim (set up by Prepare) up to Ready, then times the close until Command
+// is on the wire.
+template <class Sim, class Form>
+void CloseToCommand(benchmark::State& state, const std::function<void(Sim&)>& Prepare,
+                    const std::function<bool(Form&)>& Ready, const QByteArray& command, const char* failure)
 {
     Figures fig;
     for (auto _ : state) {
@@ -125,18 +115,26 @@ void BM_MlrCloseToEndOnTheWire(benchmark::State& state)
         ModelInit();
         PtyFixture pty;
         pty.BindPort(kPort);
-        TSimMlr dev(pty);
-        dev.LoadLongFlight(400);
-        TMlrForm f;
+        Sim dev(pty);
+        Prepare(dev);
+        Form f;
         f.show();
         f.DownTrkBtn->click();
-        if (!Drive(f.Session(), dev, pty, [&] { return f.Session().Fast() && Trj && Trj->RecCount > 20; })) {
-            state.SkipWithError("the download did not start");
+        if (!DriveUntil(f.Session(), dev, pty, [&] { return Ready(f); })) {
+            state.SkipWithError(failure);
             break;
         }
-        CloseAndTime(state, f, pty, MlrCmd::End, fig);
+        CloseAndTime(state, f, pty, command, fig);
     }
     fig.Report(state);
+}
+
+void BM_MlrCloseToEndOnTheWire(benchmark::State& state)
+{
+    CloseToCommand<TSimMlr, TMlrForm>(
+        state, [](TSimMlr& dev) { dev.LoadLongFlight(400); },
+        [](TMlrForm& f) { return f.Session().Fast() && Trj && Trj->RecCount > 20; }, MlrCmd::End,
+        "the download did not start");
 }
 BENCHMARK(BM_MlrCloseToEndOnTheWire)->Iterations(30)->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -147,24 +145,13 @@ void BM_MagellanCloseToNmeaOnOnTheWire(benchmark::State& state)
         ini.WriteBool("Interface", "Set_Nmea_On", true);
         ini.WriteBool("Interface", "Flow_Check_Mgn", false);
     }
-    Figures fig;
-    for (auto _ : state) {
-        ModelDone();
-        ModelInit();
-        PtyFixture pty;
-        pty.BindPort(kPort);
-        TSimMagellan dev(pty);
-        dev.Lists["TRACK"] = {"PMGNTRK,4549.957,N,00651.877,E,01000,M,100000.00,A,,150824"};
-        TMagellanForm f;
-        f.show();
-        f.DownTrkBtn->click();
-        if (!Drive(f.Session(), dev, pty, [&] { return f.Session().State() == 202; })) {
-            state.SkipWithError("the track did not end");
-            break;
-        }
-        CloseAndTime(state, f, pty, NmeaSentence("PMGNCMD,NMEAON,2"), fig);
-    }
-    fig.Report(state);
+    CloseToCommand<TSimMagellan, TMagellanForm>(
+        state,
+        [](TSimMagellan& dev) {
+            dev.Lists["TRACK"] = {"PMGNTRK,4549.957,N,00651.877,E,01000,M,100000.00,A,,150824"};
+        },
+        [](TMagellanForm& f) { return f.Session().State() == 202; }, NmeaSentence("PMGNCMD,NMEAON,2"),
+        "the track did not end");
 }
 BENCHMARK(BM_MagellanCloseToNmeaOnOnTheWire)->Iterations(30)->UseManualTime()->Unit(benchmark::kMillisecond);
 

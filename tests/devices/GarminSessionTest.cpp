@@ -106,6 +106,20 @@ protected:
         p.NewTrack = flag;
         return GarminEncodeTrkPt(type, p);
     }
+    // A way-point download of Count records, up to the first one ("Bel") taken.
+    void DownWaypointsUpToBel(int Count)
+    {
+        s.DownWpt("COM1");
+        Identify(1, "A010 A100 D108");
+        Tick();
+        Feed(27, U16(Count));
+        Tick(2);
+        Sent();
+        TWptBase w;
+        w.Name = "Bel";
+        w.Lat = 4600000;
+        Device(35, GarminEncodeWpt(108, w));
+    }
     // The track-log command sent and acknowledged.
     void AskTrackLog()
     {
@@ -372,16 +386,7 @@ TEST_F(GarminSessionTest, WaypointDownloadPreparationAndClosing)
     // "Yes": added to the set, which is then modified; a bad record counts as an error.
     Swp->Modified = false;
     Msg::PushAnswer(mrYes);
-    s.DownWpt("COM1");
-    Identify(1, "A010 A100 D108");
-    Tick();
-    Feed(27, U16(2));
-    Tick(2);
-    Sent();
-    TWptBase w;
-    w.Name = "Bel";
-    w.Lat = 4600000;
-    Device(35, GarminEncodeWpt(108, w));
+    DownWaypointsUpToBel(2);
     Device(35, "bad");
     Device(12, U16(7));
     Tick();
@@ -398,16 +403,7 @@ TEST_F(GarminSessionTest, InterruptedWaypointsAreKeptToBeSaved)
         SCOPED_TRACE(unplug);
         ModelDone();
         ModelInit();
-        s.DownWpt("COM1");
-        Identify(1, "A010 A100 D108");
-        Tick();
-        Feed(27, U16(3));
-        Tick(2);
-        Sent();
-        TWptBase w;
-        w.Name = "Bel";
-        w.Lat = 4600000;
-        Device(35, GarminEncodeWpt(108, w));
+        DownWaypointsUpToBel(3);
         ASSERT_EQ(s.StepNo(), 33);
         if (unplug) {
             link.ReadError = 5;
@@ -527,19 +523,17 @@ TEST_F(GarminSessionTest, UploadsRefusedWithoutLayoutAndPower)
     EXPECT_TRUE(Msg::Log().back().text.contains("D106"));
 
     // Lamp: packet 15 without identification; power off: ACK 255 then the command.
-    s.Off("COM1", true, true);
-    Tick();
-    QList<Pkt> sent = Sent();
-    ASSERT_EQ(sent.size(), 1);
-    EXPECT_EQ(sent[0].id, 15);
-    EXPECT_EQ(sent[0].data, QByteArray(1, '\0'));
-    Tick();
-    EXPECT_EQ(ui.Text, "Vérifier que la lumière du GPS est bien allumée.");
-    s.Off("COM1", true, false);
-    Tick();
-    EXPECT_EQ(Sent()[0].data, QByteArray(1, '\1'));
-    Tick();
-    EXPECT_EQ(ui.Text, "Vérifier que la lumière du GPS est bien éteinte");
+    for (bool on : {true, false}) {
+        s.Off("COM1", true, on);
+        Tick();
+        const QList<Pkt> lamp = Sent();
+        ASSERT_EQ(lamp.size(), 1);
+        EXPECT_EQ(lamp[0].id, 15);
+        EXPECT_EQ(lamp[0].data, QByteArray(1, on ? '\0' : '\1'));
+        Tick();
+        EXPECT_EQ(ui.Text, on ? "Vérifier que la lumière du GPS est bien allumée."
+                              : "Vérifier que la lumière du GPS est bien éteinte");
+    }
     Msg::PushAnswer(mrNo);
     s.Off("COM1", false, false);
     EXPECT_FALSE(ui.Enabled);
@@ -547,7 +541,7 @@ TEST_F(GarminSessionTest, UploadsRefusedWithoutLayoutAndPower)
     s.Off("COM1", false, false);
     Identify(1, "A010");
     Tick();
-    sent = Sent();
+    const QList<Pkt> sent = Sent();
     ASSERT_EQ(sent.size(), 2);
     EXPECT_EQ(sent[0].id, 6);
     EXPECT_EQ(sent[0].data, QByteArray(1, '\xFF'));

@@ -16,6 +16,7 @@
 #include "sim/SimMagellan.h"
 #include "sim/SimMlr.h"
 #include "support/Fixtures.h"
+#include "support/DeviceDrive.h"
 #include "support/PtyFixture.h"
 
 #include <QElapsedTimer>
@@ -29,70 +30,57 @@ namespace {
 constexpr int kCloses = 20;
 constexpr int kPort = 6;
 
+template <class Form>
+TDeviceSession& SessionOf(Form& f)
+{
+    return f.Session();
+}
+TDeviceSession& SessionOf(TLoggForm& f)
+{
+    return f.Session;
+}
+
 class LastCommand : public FreshModel
 {
 protected:
-    qint64 now = 0;
-
     void SetUp() override
     {
         FreshModel::SetUp();
         TIniFile ini(IniFileName());
         ASSERT_TRUE(ini.WriteInteger("Interface", "Num_Com", kPort));
     }
-    // Ticks the session, the device answering between ticks, until Ready holds right after a
-    // tick (the device has not read that tick's output yet).
-    bool Drive(TDeviceSession& s, TSimDevice& dev, PtyFixture& pty, const std::function<bool()>& Ready,
-               int maxTicks = 3000)
+    // kCloses times: a fresh device and window; Start sets the command going, the session is
+    // driven until Ready, the window is closed, and Check gets what the device had not read.
+    template <class Sim, class Form>
+    void Closes(const std::function<void(Sim&)>& Prepare, const std::function<void(Form&)>& Start,
+                const std::function<bool(Form&)>& Ready,
+                const std::function<void(const QByteArray&)>& Check)
     {
-        s.Clock = [this] { return now; };
-        for (int i = 0; i < maxTicks && s.Running(); ++i) {
-            s.Tick();
-            now += 40;
-            if (Ready()) return true;
-            dev.Pump(1);
-            pty.WaitSlaveQueued(1, 2);
+        for (int i = 0; i < kCloses; ++i) {
+            SCOPED_TRACE(i);
+            PtyFixture pty;
+            ASSERT_TRUE(pty.BindPort(kPort));
+            Sim dev(pty);
+            if (Prepare) Prepare(dev);
+            Form f;
+            f.show();
+            Start(f);
+            ASSERT_TRUE(DriveUntil(SessionOf(f), dev, pty, [&] { return Ready(f); }));
+            f.CloseBtn->click();
+            Check(UnreadBytes(pty));
         }
-        return false;
-    }
-    // Every byte the window wrote since the device last read.
-    static QByteArray Unread(PtyFixture& pty)
-    {
-        QByteArray got = pty.ReadMaster(200);
-        for (QByteArray more; !(more = pty.ReadMaster(20)).isEmpty();) got += more;
-        return got;
     }
 };
-
-// The text sentence "$" Body "*" checksum CR LF that Bytes ends with, or nothing.
-QByteArray LastSentence(const QByteArray& Bytes)
-{
-    const qsizetype start = Bytes.lastIndexOf('$');
-    const qsizetype star = Bytes.lastIndexOf('*');
-    if (start < 0 || star < start) return QByteArray();
-    const QByteArray body = Bytes.mid(start + 1, star - start - 1);
-    return Bytes.mid(start) == NmeaSentence(body) ? body : QByteArray();
-}
 
 } // namespace
 
 TEST_F(LastCommand, MlrEndOfFastDownload)
 {
-    for (int i = 0; i < kCloses; ++i) {
-        SCOPED_TRACE(i);
-        PtyFixture pty;
-        ASSERT_TRUE(pty.BindPort(kPort));
-        TSimMlr dev(pty);
-        dev.LoadLongFlight(400);
-        TMlrForm f;
-        f.show();
-        f.DownTrkBtn->click();
-        // Closed in the middle of the download at the fast speed.
-        ASSERT_TRUE(
-            Drive(f.Session(), dev, pty, [&] { return f.Session().Fast() && Trj && Trj->RecCount > 20; }));
-        f.CloseBtn->click();
-        EXPECT_TRUE(Unread(pty).endsWith(MlrCmd::End));
-    }
+    // Closed in the middle of the download at the fast speed.
+    Closes<TSimMlr, TMlrForm>(
+        [](TSimMlr& dev) { dev.LoadLongFlight(400); }, [](TMlrForm& f) { f.DownTrkBtn->click(); },
+        [](TMlrForm& f) { return f.Session().Fast() && Trj && Trj->RecCount > 20; },
+        [](const QByteArray& got) { EXPECT_TRUE(got.endsWith(MlrCmd::End)); });
 }
 
 TEST_F(LastCommand, MagellanNmeaBackOnAfterTheTrack)
@@ -102,56 +90,42 @@ TEST_F(LastCommand, MagellanNmeaBackOnAfterTheTrack)
         ASSERT_TRUE(ini.WriteBool("Interface", "Set_Nmea_On", true));
         ASSERT_TRUE(ini.WriteBool("Interface", "Flow_Check_Mgn", false));
     }
-    for (int i = 0; i < kCloses; ++i) {
-        SCOPED_TRACE(i);
-        PtyFixture pty;
-        ASSERT_TRUE(pty.BindPort(kPort));
-        TSimMagellan dev(pty);
-        dev.Lists["TRACK"] = {"PMGNTRK,4549.957,N,00651.877,E,01000,M,100000.00,A,,150824"};
-        TMagellanForm f;
-        f.show();
-        f.DownTrkBtn->click();
-        // The postamble is written; the receiver has not read it when the window closes.
-        ASSERT_TRUE(Drive(f.Session(), dev, pty, [&] { return f.Session().State() == 202; }));
-        f.CloseBtn->click();
-        EXPECT_EQ(LastSentence(Unread(pty)), "PMGNCMD,NMEAON,2");
-    }
+    // The postamble is written; the receiver has not read it when the window closes.
+    Closes<TSimMagellan, TMagellanForm>(
+        [](TSimMagellan& dev) {
+            dev.Lists["TRACK"] = {"PMGNTRK,4549.957,N,00651.877,E,01000,M,100000.00,A,,150824"};
+        },
+        [](TMagellanForm& f) { f.DownTrkBtn->click(); },
+        [](TMagellanForm& f) { return f.Session().State() == 202; },
+        [](const QByteArray& got) { EXPECT_EQ(LastSentence(got), "PMGNCMD,NMEAON,2"); });
 }
 
 TEST_F(LastCommand, GarminPowerOff)
 {
-    for (int i = 0; i < kCloses; ++i) {
-        SCOPED_TRACE(i);
-        PtyFixture pty;
-        ASSERT_TRUE(pty.BindPort(kPort));
-        TSimGarmin dev(pty);
-        dev.SetCapabilities("A010 A100 D108 A301 D310 D301");
-        TGarminForm f;
-        f.show();
-        Msg::PushAnswer(mrYes);
-        f.OffBtn->click();
-        ASSERT_TRUE(Drive(f.Session(), dev, pty, [&] { return f.Session().StepNo() > 90; }));
-        while (f.TimerCom->isActive()) f.Session().Tick(); // the command ends without the receiver
-        f.CloseBtn->click();
-        EXPECT_TRUE(Unread(pty).endsWith(
-            TSimGarmin::Frame(TSimGarmin::PidCommandData, TSimGarmin::U16(TSimGarmin::CmdTurnOffPwr))));
-    }
+    // The command ends without the receiver before the window closes.
+    Closes<TSimGarmin, TGarminForm>(
+        [](TSimGarmin& dev) { dev.SetCapabilities("A010 A100 D108 A301 D310 D301"); },
+        [](TGarminForm& f) {
+            Msg::PushAnswer(mrYes);
+            f.OffBtn->click();
+        },
+        [](TGarminForm& f) {
+            if (f.Session().StepNo() <= 90) return false;
+            while (f.TimerCom->isActive()) f.Session().Tick();
+            return true;
+        },
+        [](const QByteArray& got) {
+            EXPECT_TRUE(got.endsWith(
+                TSimGarmin::Frame(TSimGarmin::PidCommandData, TSimGarmin::U16(TSimGarmin::CmdTurnOffPwr))));
+        });
 }
 
 TEST_F(LastCommand, LoggerBackToRecording)
 {
-    for (int i = 0; i < kCloses; ++i) {
-        SCOPED_TRACE(i);
-        PtyFixture pty;
-        ASSERT_TRUE(pty.BindPort(kPort));
-        TSimLogger dev(pty);
-        TLoggForm f;
-        f.show();
-        f.EcartBtn->click();
-        ASSERT_TRUE(Drive(f.Session, dev, pty, [&] { return f.Session.LoggState == 13; }));
-        f.CloseBtn->click();
-        EXPECT_EQ(Unread(pty), "!RECORD\r\n");
-    }
+    Closes<TSimLogger, TLoggForm>(
+        nullptr, [](TLoggForm& f) { f.EcartBtn->click(); },
+        [](TLoggForm& f) { return f.Session.LoggState == 13; },
+        [](const QByteArray& got) { EXPECT_EQ(got, "!RECORD\r\n"); });
 }
 
 TEST_F(LastCommand, LoggerThatTakesNothingMoreIsToldAtClose)
