@@ -91,6 +91,12 @@ pid_t TempOwner(const char* Name)
 
 } // namespace
 
+bool ProcessMayRun(pid_t Pid)
+{
+    if (Pid <= 0) return true;
+    return ::kill(Pid, 0) == 0 || errno != ESRCH;
+}
+
 void RemoveStaleTempFiles(const QString& Folder)
 {
     const QByteArray folder = QFile::encodeName(Folder);
@@ -106,7 +112,7 @@ void RemoveStaleTempFiles(const QString& Folder)
         if (owner == 0) continue;
         // A writer that is still running keeps its file: its process exists, or it holds the
         // lock taken while writing (a process of another pid namespace, a pid reused since).
-        if (::kill(owner, 0) == 0 || errno != ESRCH) continue;
+        if (ProcessMayRun(owner)) continue;
         const int fd = ::openat(dfd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
         struct stat st

@@ -6,6 +6,7 @@
 // locked (flock) while it is written.
 #include <QByteArray>
 #include <QString>
+#include <sys/types.h>
 
 // False with Reason set to the system's text for the failure ("No space left on device",
 // "File too large", "Permission denied", ...). A target whose permission bits allow no write
@@ -18,6 +19,9 @@ bool WriteFileAtomic(const QString& FileName, const QByteArray& Data, QString& R
 // killed): files of our temporary names whose process is gone and that no one holds locked.
 // Every save does it for its own folder first.
 void RemoveStaleTempFiles(const QString& Folder);
+// A process of that id may still run: it exists, or it cannot be signalled (taken as running).
+// A leftover of ours is removed only when this says no.
+bool ProcessMayRun(pid_t Pid);
 
 // Makes a file-size limit fail the write that meets it ("File too large") instead of ending the
 // program; done once at start-up, and by every atomic write for programs that skip it.

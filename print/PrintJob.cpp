@@ -59,13 +59,6 @@ QString ViewName(uint8 View)
     }
 }
 
-// A process of that id still runs (or may: one we cannot signal is taken as running).
-bool ProcessAlive(pid_t Pid)
-{
-    if (Pid <= 0) return true;
-    return ::kill(Pid, 0) == 0 || errno != ESRCH;
-}
-
 // A new folder of ours under the temporary folder; empty with Reason set on failure.
 QString MakePrintFolder(QString& Reason)
 {
@@ -215,7 +208,7 @@ int RemoveStalePrintFolders(const QString& TempDir)
         const QStringList parts = name.mid(prefix.size()).split(u'-');
         bool ok = false;
         const qlonglong pid = parts.size() == 2 ? parts[0].toLongLong(&ok) : 0;
-        if (!ok || pid <= 0 || pid == ::getpid() || ProcessAlive(pid_t(pid))) continue;
+        if (!ok || pid <= 0 || pid == ::getpid() || ProcessMayRun(pid_t(pid))) continue;
         QDir d(TempDir + u'/' + name);
         if (QFileInfo(d.path()).isSymLink()) continue;
         if (d.removeRecursively()) ++removed;
